@@ -1,0 +1,4 @@
+#pragma once
+// Loads the three game textures into ShellState::textures.
+
+void LoadGameTextures();
