@@ -47,6 +47,10 @@ void FailPresent(bool fail);
 // Back to the capable default device with no faults.
 void UseDefaultDevice();
 
+// Virtual game controllers seen by DirectInput.
+void AttachJoysticks(int count);
+void DetachJoysticks();
+
 // Windows, COM objects and handles alive now.
 int LiveObjects();
 

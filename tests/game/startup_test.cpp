@@ -1,0 +1,259 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <d3d8.h>
+
+#include <string>
+#include <vector>
+
+#include "input/key_tracker.h"
+#include "platform_fakes.h"
+#include "recording_objects.h"
+#include "shell/frame_clock.h"
+#include "shell/frame_loop.h"
+#include "shell/shell_state.h"
+#include "shell/startup.h"
+
+namespace {
+
+TEST(CommandLine, FullScreenSwitch) {
+    struct Case {
+        std::string line;
+        bool fullScreen;
+    };
+    const Case cases[] = {
+        {"", false},
+        {"-f", true},
+        {"-F", false},
+        {"--fast", true},  // inside a longer word
+        {"C:\\games\\my-folder\\x", true},
+        {"-x -g f-", false},
+        {"-", false},
+        {std::string(98, ' ') + "-f", true},   // minus at index 98
+        {std::string(99, ' ') + "-f", false},  // minus at index 99
+        {std::string(150, 'a') + "-f", false},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(ScanFullScreenSwitch(c.line.c_str()), c.fullScreen) << '"' << c.line << '"';
+    }
+    EXPECT_FALSE(ScanFullScreenSwitch(nullptr));
+}
+
+class Startup : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ResetGameRecords();
+        fakes::UseDefaultDevice();
+        baseline_ = fakes::LiveObjects();
+        fakes::CaptureMessageBoxes();
+    }
+
+    void TearDown() override {
+        fakes::StopCapturingMessageBoxes();
+        ShutDown();
+        if (shellState.window != nullptr) {
+            DestroyWindow(shellState.window);
+        }
+        fakes::UseDefaultDevice();
+        fakes::DetachJoysticks();
+        EXPECT_EQ(fakes::LiveObjects(), baseline_);
+        ResetGameRecords();
+    }
+
+    static D3DDEVTYPE DeviceType() {
+        D3DCAPS8 caps = {};
+        shellState.device->GetDeviceCaps(&caps);
+        return caps.DeviceType;
+    }
+
+    int baseline_ = 0;
+};
+
+TEST_F(Startup, DeviceFallsBackInOrder) {
+    struct Case {
+        const char* name;
+        std::vector<std::pair<D3DDEVTYPE, DWORD>> faults;
+        D3DDEVTYPE created;
+    };
+    const Case cases[] = {
+        {"hardware vertex processing", {}, D3DDEVTYPE_HAL},
+        {"software vertex processing on the HAL before the reference device",
+         {{D3DDEVTYPE_HAL, D3DCREATE_HARDWARE_VERTEXPROCESSING}},
+         D3DDEVTYPE_HAL},
+        {"reference device last",
+         {{D3DDEVTYPE_HAL, D3DCREATE_HARDWARE_VERTEXPROCESSING}, {D3DDEVTYPE_HAL, D3DCREATE_SOFTWARE_VERTEXPROCESSING}},
+         D3DDEVTYPE_REF},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        fakes::UseDefaultDevice();
+        for (const auto& [type, behaviour] : c.faults) {
+            fakes::FailCreateDevice(type, behaviour);
+        }
+        ASSERT_TRUE(StartUp(GetModuleHandleA(nullptr), ""));
+        ASSERT_NE(shellState.device, nullptr);
+        EXPECT_EQ(DeviceType(), c.created);
+        ShutDown();
+        DestroyWindow(shellState.window);
+        shellState.window = nullptr;
+    }
+    EXPECT_TRUE(fakes::StopCapturingMessageBoxes().empty());
+}
+
+TEST_F(Startup, NoDeviceAtAllTellsTheUserAndReleasesDirect3D) {
+    for (DWORD behaviour : {D3DCREATE_HARDWARE_VERTEXPROCESSING, D3DCREATE_SOFTWARE_VERTEXPROCESSING}) {
+        fakes::FailCreateDevice(D3DDEVTYPE_HAL, behaviour);
+    }
+    fakes::FailCreateDevice(D3DDEVTYPE_REF, D3DCREATE_SOFTWARE_VERTEXPROCESSING);
+    char commandLine[] = "";
+    EXPECT_EQ(WinMain(GetModuleHandleA(nullptr), nullptr, commandLine, SW_SHOWNORMAL), 0);
+    const std::vector<fakes::ShownBox> boxes = fakes::StopCapturingMessageBoxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    // "Direct3D の初期化に失敗しました。" in Shift-JIS.
+    EXPECT_EQ(boxes[0].text,
+              "Direct3D \x82\xcc\x8f\x89\x8a\xfa\x89\xbb\x82\xc9\x8e\xb8\x94\x73\x82\xb5\x82\xdc\x82\xb5\x82\xbd\x81\x42");
+    EXPECT_EQ(boxes[0].caption, "tovlen bounce");
+    EXPECT_EQ(boxes[0].type, static_cast<UINT>(MB_ICONERROR));
+    EXPECT_EQ(shellState.direct3d, nullptr);
+    EXPECT_EQ(shellState.device, nullptr);
+    EXPECT_NE(shellState.window, nullptr);  // left for the process to take away
+    EXPECT_EQ(fakes::LiveObjects(), baseline_ + 1);
+}
+
+TEST_F(Startup, NoDirect3DTellsTheUserBeforeCreatingAnything) {
+    fakes::FailDirect3DCreate(true);
+    char commandLine[] = "-f";
+    EXPECT_EQ(WinMain(GetModuleHandleA(nullptr), nullptr, commandLine, SW_SHOWNORMAL), 0);
+    const std::vector<fakes::ShownBox> boxes = fakes::StopCapturingMessageBoxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    // "Direct3D の作成に失敗しました。" in Shift-JIS.
+    EXPECT_EQ(boxes[0].text,
+              "Direct3D \x82\xcc\x8d\xec\x90\xac\x82\xc9\x8e\xb8\x94\x73\x82\xb5\x82\xdc\x82\xb5\x82\xbd\x81\x42");
+    EXPECT_EQ(boxes[0].caption, "Base");
+    EXPECT_EQ(boxes[0].type, static_cast<UINT>(MB_ICONERROR));
+    EXPECT_EQ(shellState.window, nullptr);
+    EXPECT_EQ(fakes::LiveObjects(), baseline_);
+}
+
+TEST_F(Startup, WindowAndPresentParameters) {
+    struct Case {
+        const char* commandLine;
+        bool fullScreen;
+    };
+    for (const Case& c : {Case{"", false}, Case{"-f", true}}) {
+        SCOPED_TRACE(c.commandLine);
+        ResetGameRecords();
+        ASSERT_TRUE(StartUp(GetModuleHandleA(nullptr), c.commandLine));
+        EXPECT_EQ(shellState.fullScreen, c.fullScreen);
+        const D3DPRESENT_PARAMETERS& p = shellState.presentParams;
+        EXPECT_EQ(p.BackBufferWidth, 640u);
+        EXPECT_EQ(p.BackBufferHeight, 480u);
+        EXPECT_EQ(p.SwapEffect, D3DSWAPEFFECT_FLIP);
+        EXPECT_EQ(p.EnableAutoDepthStencil, TRUE);
+        EXPECT_EQ(p.AutoDepthStencilFormat, D3DFMT_D16);
+        EXPECT_EQ(p.hDeviceWindow, nullptr);
+        EXPECT_EQ(p.Windowed, c.fullScreen ? FALSE : TRUE);
+        if (c.fullScreen) {
+            EXPECT_EQ(p.BackBufferFormat, D3DFMT_R5G6B5);
+        } else {
+            D3DDISPLAYMODE mode = {};
+            shellState.direct3d->GetAdapterDisplayMode(0, &mode);
+            EXPECT_EQ(p.BackBufferFormat, mode.Format);
+            RECT client = {};
+            GetClientRect(shellState.window, &client);
+            EXPECT_EQ(client.right - client.left, 640);
+            EXPECT_EQ(client.bottom - client.top, 480);
+        }
+        ShutDown();
+        DestroyWindow(shellState.window);
+        shellState.window = nullptr;
+    }
+}
+
+TEST_F(Startup, ControllerIsTheFirstAttachedOne) {
+    struct Case {
+        int attached;
+        bool ready;
+    };
+    for (const Case& c : {Case{0, false}, Case{1, true}, Case{2, true}}) {
+        SCOPED_TRACE(c.attached);
+        fakes::AttachJoysticks(c.attached);
+        ResetGameRecords();
+        const int before = fakes::LiveObjects();
+        ASSERT_TRUE(StartUp(GetModuleHandleA(nullptr), ""));
+        EXPECT_NE(shellState.directInput, nullptr);
+        EXPECT_EQ(shellState.controllerReady, c.ready);
+        EXPECT_EQ(shellState.controller != nullptr, c.attached > 0);
+        // Window, Direct3D, device, DirectInput and at most one controller.
+        EXPECT_EQ(fakes::LiveObjects() - before, 4 + (c.attached > 0 ? 1 : 0));
+        ShutDown();
+        DestroyWindow(shellState.window);
+        shellState.window = nullptr;
+        fakes::DetachJoysticks();
+    }
+}
+
+TEST_F(Startup, ShutdownReleasesEachObjectOnceInOrder) {
+    ASSERT_TRUE(StartUp(GetModuleHandleA(nullptr), ""));
+    ReleaseLog log;
+    DeviceRecord deviceRecord{&log};
+    for (int slot = 0; slot < TEXTURE_SLOT_COUNT; ++slot) {
+        IDirect3DTexture8* texture = nullptr;
+        ASSERT_EQ(shellState.device->CreateTexture(8, 8, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture), S_OK);
+        shellState.textures[slot] = RecordingTexture(texture, "texture " + std::to_string(slot), &log);
+    }
+    shellState.device = RecordingDevice(shellState.device, "device", &deviceRecord);
+    shellState.direct3d = RecordingDirect3D(shellState.direct3d, "direct3d", &log);
+    shellState.directInput = RecordingDirectInput(shellState.directInput, "directInput", &log);
+    shellState.controller = RecordingController(shellState.controller, "controller", &log);
+
+    ShutDown();
+    EXPECT_EQ(log, (ReleaseLog{"texture 0", "texture 1", "texture 2", "device", "direct3d", "directInput",
+                               "controller"}));
+    EXPECT_EQ(shellState.device, nullptr);
+    EXPECT_EQ(shellState.direct3d, nullptr);
+    EXPECT_EQ(shellState.directInput, nullptr);
+    EXPECT_EQ(shellState.controller, nullptr);
+    for (IDirect3DTexture8* texture : shellState.textures) {
+        EXPECT_EQ(texture, nullptr);
+    }
+    ShutDown();  // nothing left to release a second time
+    EXPECT_EQ(log.size(), 7u);
+    EXPECT_EQ(fakes::LiveObjects(), baseline_ + 1);  // the window only
+}
+
+TEST_F(Startup, CloseDuringTheInformationBoxEndsTheLoopAfterIt) {
+    ASSERT_TRUE(StartUp(GetModuleHandleA(nullptr), ""));
+    fakes::SetMilliseconds(1000, 1);
+    int framesInBox = -1;
+    fakes::StopCapturingMessageBoxes();
+    fakes::CaptureMessageBoxes([&] {
+        // The box's own loop dispatches the close request.
+        framesInBox = frameClock.framesThisSecond;
+        PostMessageA(shellState.window, WM_CLOSE, 0, 0);
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            DispatchMessageA(&message);
+        }
+        EXPECT_TRUE(shellState.quitRequested);
+    });
+    fakes::PostKey(shellState.window, VK_NUMPAD0, true);
+    RunMessageLoop();
+    fakes::UseRealMilliseconds();
+    const std::vector<fakes::ShownBox> boxes = fakes::StopCapturingMessageBoxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].caption, "tovlen bounce");
+    EXPECT_EQ(boxes[0].type, static_cast<UINT>(MB_OK));
+    EXPECT_TRUE(shellState.quitRequested);
+    EXPECT_NE(shellState.window, nullptr);  // the close did not destroy the window
+    // The step that showed the box still finished: it was counted.
+    EXPECT_EQ(frameClock.framesLastSecond + frameClock.framesThisSecond, 1);
+    EXPECT_EQ(framesInBox, 0);
+    fakes::PostKey(shellState.window, VK_NUMPAD0, false);
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        DispatchMessageA(&message);
+    }
+}
+
+}  // namespace
