@@ -1,0 +1,184 @@
+#!/usr/bin/python3
+"""Plays a short session of the game under Xvfb and checks what it shows.
+
+Usage: game_session.py <tovlen-bounce executable> <data directory>
+
+Starts a private X server, runs the game with the data directory as its
+working directory, finds its window, presses space, return and space with
+real key events, checks screenshots (client size, the clear colour above the
+backdrop, a moving scene in flight), then asks the window to close as a
+window manager does and expects the game to exit with 0 within two seconds.
+Every wait has a timeout; the X server and the game are always stopped.
+"""
+
+import io
+import os
+import shutil
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+
+from PIL import Image
+from Xlib import X, display as xdisplay, protocol
+
+CLEAR_COLOUR = (0x00, 0x40, 0x40)
+WINDOW_NAME = "tovlen bounce"
+
+
+class Failure(Exception):
+    pass
+
+
+def free_display_number():
+    for number in range(90, 200):
+        if not os.path.exists("/tmp/.X%d-lock" % number) and not os.path.exists("/tmp/.X11-unix/X%d" % number):
+            return number
+    raise Failure("no free X display number")
+
+
+def wait_for(condition, timeout, what):
+    deadline = time.monotonic() + timeout
+    while time.monotonic() < deadline:
+        result = condition()
+        if result:
+            return result
+        time.sleep(0.05)
+    raise Failure("timed out waiting for " + what)
+
+
+def run(command, env, timeout=10):
+    return subprocess.run(command, env=env, capture_output=True, text=True, timeout=timeout)
+
+
+def find_window(env):
+    def search():
+        found = run(["xdotool", "search", "--name", WINDOW_NAME], env)
+        ids = found.stdout.split()
+        return int(ids[0]) if found.returncode == 0 and ids else None
+
+    return wait_for(search, 15, "the game window")
+
+
+def screenshot(window, env):
+    shot = subprocess.run(["import", "-window", str(window), "png:-"], env=env, capture_output=True, timeout=15)
+    if shot.returncode != 0:
+        raise Failure("import failed: " + shot.stderr.decode(errors="replace"))
+    return Image.open(io.BytesIO(shot.stdout)).convert("RGB")
+
+
+def press(key, env):
+    # Held across several 30 ms frame steps: a press and release that both
+    # fall between two samples would not be seen.
+    run(["xdotool", "keydown", key], env)
+    time.sleep(0.15)
+    run(["xdotool", "keyup", key], env)
+    time.sleep(0.15)
+
+
+def request_close(window, display_name):
+    conn = xdisplay.Display(display_name)
+    try:
+        target = conn.create_resource_object("window", window)
+        protocols = conn.intern_atom("WM_PROTOCOLS")
+        delete = conn.intern_atom("WM_DELETE_WINDOW")
+        event = protocol.event.ClientMessage(window=target, client_type=protocols,
+                                             data=(32, [delete, X.CurrentTime, 0, 0, 0]))
+        target.send_event(event, event_mask=X.NoEventMask)
+        conn.flush()
+    finally:
+        conn.close()
+
+
+def session(executable, data_dir, env, display_name):
+    game = subprocess.Popen([executable], cwd=data_dir, env=env, stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
+    try:
+        window = find_window(env)
+        run(["xdotool", "windowfocus", "--sync", str(window)], env)
+
+        first = screenshot(window, env)
+        if first.size != (640, 480):
+            raise Failure("client area is %dx%d, not 640x480" % first.size)
+
+        press("space", env)  # title -> ready
+
+        def ready_shown():
+            shot = screenshot(window, env)
+            return shot if shot.getpixel((320, 10)) == CLEAR_COLOUR else None
+
+        ready = wait_for(ready_shown, 5, "the clear colour above the backdrop")
+        if ready.getpixel((320, 470)) != CLEAR_COLOUR and ready.getpixel((100, 470)) != CLEAR_COLOUR:
+            raise Failure("no clear colour below the backdrop")
+
+        press("Return", env)  # launch
+        press("space", env)  # first boost
+        a = screenshot(window, env)
+        time.sleep(0.25)
+        b = screenshot(window, env)
+        if a.tobytes() == b.tobytes():
+            raise Failure("the scene did not change between two frames in flight")
+
+        if game.poll() is not None:
+            raise Failure("the game exited early with %d" % game.returncode)
+        request_close(window, display_name)
+        try:
+            code = game.wait(timeout=2)
+        except subprocess.TimeoutExpired:
+            raise Failure("the game did not exit within two seconds of the close request")
+        if code != 0:
+            raise Failure("the game exited with %d" % code)
+    finally:
+        if game.poll() is None:
+            game.kill()
+            game.wait(timeout=5)
+        output = game.stdout.read().decode(errors="replace") if game.stdout else ""
+        if output:
+            sys.stderr.write("game output:\n" + output)
+
+
+def main():
+    if len(sys.argv) != 3:
+        sys.stderr.write(__doc__)
+        return 2
+    executable = os.path.abspath(sys.argv[1])
+    data_dir = sys.argv[2]
+    scratch = None
+    if not os.path.isdir(data_dir):
+        # Without game data every texture slot stays empty; the game still runs.
+        scratch = tempfile.mkdtemp(prefix="tovlen-e2e-")
+        data_dir = scratch
+
+    number = free_display_number()
+    display_name = ":%d" % number
+    xvfb = subprocess.Popen(["Xvfb", display_name, "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
+                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, start_new_session=True)
+    env = dict(os.environ)
+    env["DISPLAY"] = display_name
+    env["SDL_VIDEODRIVER"] = "x11"
+    env["SDL_AUDIODRIVER"] = "dummy"
+    try:
+        wait_for(lambda: os.path.exists("/tmp/.X11-unix/X%d" % number) or xvfb.poll() is not None, 10,
+                 "Xvfb to start")
+        if xvfb.poll() is not None:
+            raise Failure("Xvfb exited with %d" % xvfb.returncode)
+        session(executable, data_dir, env, display_name)
+        print("e2e: ok")
+        return 0
+    except (Failure, subprocess.TimeoutExpired) as error:
+        print("e2e: FAILED: %s" % error)
+        return 1
+    finally:
+        if xvfb.poll() is None:
+            os.killpg(xvfb.pid, signal.SIGTERM)
+            try:
+                xvfb.wait(timeout=5)
+            except subprocess.TimeoutExpired:
+                os.killpg(xvfb.pid, signal.SIGKILL)
+                xvfb.wait(timeout=5)
+        if scratch:
+            shutil.rmtree(scratch, ignore_errors=True)
+
+
+if __name__ == "__main__":
+    sys.exit(main())
