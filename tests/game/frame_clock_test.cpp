@@ -14,6 +14,7 @@ class FrameClockTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ResetGameRecords();
+        fakes::ResetPlatform();
         fakes::SetCalendarSeconds(1700000000);
     }
     void TearDown() override {

@@ -33,6 +33,7 @@ class KeyMessages : public ::testing::Test {
 protected:
     void SetUp() override {
         ResetGameRecords();
+        fakes::ResetPlatform();
         WNDCLASSA windowClass = {};
         windowClass.lpfnWndProc = MainWindowProc;
         windowClass.hInstance = GetModuleHandleA(nullptr);

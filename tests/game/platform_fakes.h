@@ -27,7 +27,7 @@ void UseRealCalendar();
 void PostKey(HWND window, int virtualKey, bool down);
 
 struct ShownBox {
-    std::string text;
+    std::string text;  // as UTF-8
     std::string caption;
     UINT type;
 };
@@ -38,12 +38,19 @@ void CaptureMessageBoxes(std::function<void()> whileOpen = {});
 // The boxes recorded so far; capturing stops.
 std::vector<ShownBox> StopCapturingMessageBoxes();
 
-// Direct3DCreate8 returns null while set.
-void FailDirect3DCreate(bool fail);
+// Makes Direct3DCreate8 return null; false when the platform cannot.
+bool FailDirect3DCreate();
 // CreateDevice fails for this device type and behaviour.
 void FailCreateDevice(D3DDEVTYPE type, DWORD behaviour);
-// Present fails as on a lost device while set.
-void FailPresent(bool fail);
+// The CreateDevice calls made since UseDefaultDevice.
+struct DeviceAttempt {
+    D3DDEVTYPE type;
+    DWORD behaviour;
+    HWND focusWindow;
+    D3DPRESENT_PARAMETERS params;
+    bool succeeded;
+};
+std::vector<DeviceAttempt> DeviceAttempts();
 // Back to the capable default device with no faults.
 void UseDefaultDevice();
 
@@ -53,6 +60,9 @@ void DetachJoysticks();
 
 // Windows, COM objects and handles alive now.
 int LiveObjects();
+
+// Every seam back to how the program finds it.
+void ResetPlatform();
 
 }  // namespace fakes
 

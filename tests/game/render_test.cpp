@@ -47,7 +47,7 @@ class Rendering : public ::testing::Test {
 protected:
     void SetUp() override {
         ResetGameRecords();
-        fakes::UseDefaultDevice();
+        fakes::ResetPlatform();
         fakes::CaptureMessageBoxes();
         ASSERT_TRUE(StartUp(GetModuleHandleA(nullptr), ""));
         // 32 x 32 texels per cell.

@@ -3,7 +3,9 @@
 #include <windows.h>
 #include <d3d8.h>
 
+#include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "input/key_tracker.h"
@@ -43,7 +45,7 @@ class Startup : public ::testing::Test {
 protected:
     void SetUp() override {
         ResetGameRecords();
-        fakes::UseDefaultDevice();
+        fakes::ResetPlatform();
         baseline_ = fakes::LiveObjects();
         fakes::CaptureMessageBoxes();
     }
@@ -69,19 +71,27 @@ protected:
     int baseline_ = 0;
 };
 
+using Attempt = std::pair<D3DDEVTYPE, DWORD>;
+constexpr Attempt HAL_HARDWARE = {D3DDEVTYPE_HAL, D3DCREATE_HARDWARE_VERTEXPROCESSING};
+constexpr Attempt HAL_SOFTWARE = {D3DDEVTYPE_HAL, D3DCREATE_SOFTWARE_VERTEXPROCESSING};
+constexpr Attempt REF_SOFTWARE = {D3DDEVTYPE_REF, D3DCREATE_SOFTWARE_VERTEXPROCESSING};
+
 TEST_F(Startup, DeviceFallsBackInOrder) {
     struct Case {
         const char* name;
-        std::vector<std::pair<D3DDEVTYPE, DWORD>> faults;
+        std::vector<Attempt> faults;
+        std::vector<Attempt> attempts;
         D3DDEVTYPE created;
     };
     const Case cases[] = {
-        {"hardware vertex processing", {}, D3DDEVTYPE_HAL},
+        {"hardware vertex processing", {}, {HAL_HARDWARE}, D3DDEVTYPE_HAL},
         {"software vertex processing on the HAL before the reference device",
-         {{D3DDEVTYPE_HAL, D3DCREATE_HARDWARE_VERTEXPROCESSING}},
+         {HAL_HARDWARE},
+         {HAL_HARDWARE, HAL_SOFTWARE},
          D3DDEVTYPE_HAL},
         {"reference device last",
-         {{D3DDEVTYPE_HAL, D3DCREATE_HARDWARE_VERTEXPROCESSING}, {D3DDEVTYPE_HAL, D3DCREATE_SOFTWARE_VERTEXPROCESSING}},
+         {HAL_HARDWARE, HAL_SOFTWARE},
+         {HAL_HARDWARE, HAL_SOFTWARE, REF_SOFTWARE},
          D3DDEVTYPE_REF},
     };
     for (const Case& c : cases) {
@@ -93,6 +103,16 @@ TEST_F(Startup, DeviceFallsBackInOrder) {
         ASSERT_TRUE(StartUp(GetModuleHandleA(nullptr), ""));
         ASSERT_NE(shellState.device, nullptr);
         EXPECT_EQ(DeviceType(), c.created);
+
+        const std::vector<fakes::DeviceAttempt> attempts = fakes::DeviceAttempts();
+        ASSERT_EQ(attempts.size(), c.attempts.size());
+        for (size_t i = 0; i < attempts.size(); ++i) {
+            EXPECT_EQ(attempts[i].type, c.attempts[i].first) << i;
+            EXPECT_EQ(attempts[i].behaviour, c.attempts[i].second) << i;
+            EXPECT_EQ(attempts[i].focusWindow, shellState.window);
+            EXPECT_EQ(std::memcmp(&attempts[i].params, &shellState.presentParams, sizeof(D3DPRESENT_PARAMETERS)), 0);
+            EXPECT_EQ(attempts[i].succeeded, i + 1 == attempts.size());
+        }
         ShutDown();
         DestroyWindow(shellState.window);
         shellState.window = nullptr;
@@ -101,17 +121,15 @@ TEST_F(Startup, DeviceFallsBackInOrder) {
 }
 
 TEST_F(Startup, NoDeviceAtAllTellsTheUserAndReleasesDirect3D) {
-    for (DWORD behaviour : {D3DCREATE_HARDWARE_VERTEXPROCESSING, D3DCREATE_SOFTWARE_VERTEXPROCESSING}) {
-        fakes::FailCreateDevice(D3DDEVTYPE_HAL, behaviour);
+    for (const auto& [type, behaviour] : {HAL_HARDWARE, HAL_SOFTWARE, REF_SOFTWARE}) {
+        fakes::FailCreateDevice(type, behaviour);
     }
-    fakes::FailCreateDevice(D3DDEVTYPE_REF, D3DCREATE_SOFTWARE_VERTEXPROCESSING);
     char commandLine[] = "";
     EXPECT_EQ(WinMain(GetModuleHandleA(nullptr), nullptr, commandLine, SW_SHOWNORMAL), 0);
+    EXPECT_EQ(fakes::DeviceAttempts().size(), 3u);
     const std::vector<fakes::ShownBox> boxes = fakes::StopCapturingMessageBoxes();
     ASSERT_EQ(boxes.size(), 1u);
-    // "Direct3D の初期化に失敗しました。" in Shift-JIS.
-    EXPECT_EQ(boxes[0].text,
-              "Direct3D \x82\xcc\x8f\x89\x8a\xfa\x89\xbb\x82\xc9\x8e\xb8\x94\x73\x82\xb5\x82\xdc\x82\xb5\x82\xbd\x81\x42");
+    EXPECT_EQ(boxes[0].text, "Direct3D の初期化に失敗しました。");
     EXPECT_EQ(boxes[0].caption, "tovlen bounce");
     EXPECT_EQ(boxes[0].type, static_cast<UINT>(MB_ICONERROR));
     EXPECT_EQ(shellState.direct3d, nullptr);
@@ -121,14 +139,14 @@ TEST_F(Startup, NoDeviceAtAllTellsTheUserAndReleasesDirect3D) {
 }
 
 TEST_F(Startup, NoDirect3DTellsTheUserBeforeCreatingAnything) {
-    fakes::FailDirect3DCreate(true);
+    if (!fakes::FailDirect3DCreate()) {
+        GTEST_SKIP() << "the platform cannot make Direct3DCreate8 fail";
+    }
     char commandLine[] = "-f";
     EXPECT_EQ(WinMain(GetModuleHandleA(nullptr), nullptr, commandLine, SW_SHOWNORMAL), 0);
     const std::vector<fakes::ShownBox> boxes = fakes::StopCapturingMessageBoxes();
     ASSERT_EQ(boxes.size(), 1u);
-    // "Direct3D の作成に失敗しました。" in Shift-JIS.
-    EXPECT_EQ(boxes[0].text,
-              "Direct3D \x82\xcc\x8d\xec\x90\xac\x82\xc9\x8e\xb8\x94\x73\x82\xb5\x82\xdc\x82\xb5\x82\xbd\x81\x42");
+    EXPECT_EQ(boxes[0].text, "Direct3D の作成に失敗しました。");
     EXPECT_EQ(boxes[0].caption, "Base");
     EXPECT_EQ(boxes[0].type, static_cast<UINT>(MB_ICONERROR));
     EXPECT_EQ(shellState.window, nullptr);
