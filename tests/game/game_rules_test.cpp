@@ -96,6 +96,26 @@ TEST_F(GameRules, LandingClampsHeightAndKeepsTheStepsX) {
     EXPECT_EQ(gameState.posX, landedX);  // nothing moves once landed
 }
 
+TEST_F(GameRules, LandsOnReachingTheGroundLine) {
+    struct Case {
+        float posY;
+        float velY;
+        bool lands;
+    };
+    const Case cases[] = {{-14, -1, true}, {-14, -0.5f, false}, {-14, -3, true}};
+    for (const Case& c : cases) {
+        ResetGameRecords();
+        Launch();
+        gameState.posY = c.posY;
+        gameState.velY = c.velY;
+        Step();
+        EXPECT_EQ(gameState.phase, c.lands ? PHASE_LANDED : PHASE_FLIGHT) << c.posY << " " << c.velY;
+        if (c.lands) {
+            EXPECT_EQ(gameState.posY, GROUND_HEIGHT);
+        }
+    }
+}
+
 TEST_F(GameRules, SpaceAndReturnTogetherOnTheTitleLaunchAndBoost) {
     Step();
     Step({.space = KEY_PRESSED, .enter = KEY_PRESSED});
