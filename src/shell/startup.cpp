@@ -39,7 +39,7 @@ void OpenWindow(HINSTANCE instance) {
                                         nullptr);
 }
 
-void FillPresentParams() {
+D3DPRESENT_PARAMETERS FillPresentParams() {
     D3DPRESENT_PARAMETERS params = {};
     D3DDISPLAYMODE mode = {};
     shellState.direct3d->GetAdapterDisplayMode(shellState.adapter, &mode);
@@ -56,10 +56,12 @@ void FillPresentParams() {
     params.Flags = 0;
     params.FullScreen_RefreshRateInHz = 0;
     params.FullScreen_PresentationInterval = D3DPRESENT_INTERVAL_DEFAULT;
+    // Reset reuses this copy; the device may adjust the record it is given.
     shellState.presentParams = params;
+    return params;
 }
 
-bool CreateDeviceWithFallback() {
+bool CreateDeviceWithFallback(D3DPRESENT_PARAMETERS& params) {
     // No FPU_PRESERVE: from here on the game runs at the device's precision.
     struct Attempt {
         D3DDEVTYPE type;
@@ -72,7 +74,7 @@ bool CreateDeviceWithFallback() {
     };
     for (const Attempt& attempt : attempts) {
         if (SUCCEEDED(shellState.direct3d->CreateDevice(shellState.adapter, attempt.type, shellState.window,
-                                                        attempt.behaviour, &shellState.presentParams,
+                                                        attempt.behaviour, &params,
                                                         &shellState.device))) {
             return true;
         }
@@ -118,9 +120,9 @@ bool StartUp(HINSTANCE instance, const char* commandLine) {
 
     RegisterWindowClass(instance);
     OpenWindow(instance);
-    FillPresentParams();
+    D3DPRESENT_PARAMETERS params = FillPresentParams();
 
-    if (!CreateDeviceWithFallback()) {
+    if (!CreateDeviceWithFallback(params)) {
         MessageBoxA(nullptr, MESSAGE_DEVICE_CREATE_FAILED, CAPTION_DEVICE_CREATE_FAILED, MB_ICONERROR);
         ReleaseOnce(shellState.direct3d);
         return false;

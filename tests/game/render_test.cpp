@@ -229,6 +229,7 @@ TEST_F(Rendering, FailedPresentResetsWithTheCreationParameters) {
     RenderFrame();
     EXPECT_EQ(log, (ReleaseLog{"Present", "Reset", "Present"}));
     EXPECT_EQ(record.lastResetParams, &shellState.presentParams);
+    ShutDown();  // while the log is still here
 }
 
 }  // namespace
