@@ -1,5 +1,8 @@
 #include "codec/convert_row_fast.h"
 
+#include <cstdint>
+#include <type_traits>
+
 #include "codec/format_layouts.h"
 
 namespace {
@@ -32,9 +35,42 @@ void ConvertRows(const BYTE* src, BYTE* dst, UINT width, const float* dither, co
     }
 }
 
+template <class Layout>
+constexpr bool IsEightBitRgb = std::is_same_v<Layout, A8R8G8B8Layout> || std::is_same_v<Layout, X8R8G8B8Layout>;
+
+// Between the two 32-bit formats, rounding without dithering gives every
+// 8-bit channel back unchanged (n / 255 * 255 + 0.5 truncates to n), so the
+// row is a masked copy.
+template <class Src, class Dst>
+void CopyEightBitRow(const BYTE* src, BYTE* dst, UINT width)
+{
+    constexpr bool srcAlpha = std::is_same_v<Src, A8R8G8B8Layout>;
+    constexpr bool dstAlpha = std::is_same_v<Dst, A8R8G8B8Layout>;
+    constexpr std::uint32_t keep = srcAlpha && dstAlpha ? 0xFFFFFFFFu : 0x00FFFFFFu;
+    constexpr std::uint32_t set = !srcAlpha && dstAlpha ? 0xFF000000u : 0u;
+    UINT x = 0;
+#if TOVTEX_SSE2
+    const __m128i keep4 = _mm_set1_epi32(static_cast<int>(keep));
+    const __m128i set4 = _mm_set1_epi32(static_cast<int>(set));
+    for (; x + 4 <= width; x += 4) {
+        const __m128i p = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + 4 * x));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + 4 * x), _mm_or_si128(_mm_and_si128(p, keep4), set4));
+    }
+#endif
+    for (; x < width; ++x) {
+        StoreWord<4>(dst + 4 * x, (LoadWord<4>(src + 4 * x) & keep) | set);
+    }
+}
+
 template <class Src, class Dst>
 void ConvertRow(const BYTE* src, BYTE* dst, UINT width, const float* dither, const ColorF* key)
 {
+    if constexpr (IsEightBitRgb<Src> && IsEightBitRgb<Dst>) {
+        if (key == nullptr && dither[0] == 0.5f && dither[1] == 0.5f && dither[2] == 0.5f && dither[3] == 0.5f) {
+            CopyEightBitRow<Src, Dst>(src, dst, width);
+            return;
+        }
+    }
     if (key != nullptr) {
         ConvertRows<Src, Dst, true>(src, dst, width, dither, key);
     } else {
