@@ -173,6 +173,8 @@ struct PackedLayout {
         __m128i v;
         if constexpr (F::isSigned) {
             v = _mm_srai_epi32(_mm_slli_epi32(w, 32 - F::shift - F::bits), 32 - F::bits);
+        } else if constexpr (F::shift + F::bits == 32) {
+            v = _mm_srli_epi32(w, F::shift);
         } else {
             v = _mm_and_si128(_mm_srli_epi32(w, F::shift), _mm_set1_epi32(static_cast<int>(F::mask)));
         }
@@ -184,7 +186,9 @@ struct PackedLayout {
         if constexpr (F::channel == Channel::L) q.r = q.g = q.b = f;
     }
 
-    template <class F>
+    // InRange: the caller guarantees unsigned values within 0 to 1, where the
+    // mask changes nothing and can be left out.
+    template <class F, bool InRange>
     static __m128i EncodeField4(const Quad& q, __m128 luminance, __m128 d)
     {
         __m128 v;
@@ -194,7 +198,10 @@ struct PackedLayout {
         if constexpr (F::channel == Channel::A) v = q.a;
         if constexpr (F::channel == Channel::L) v = luminance;
         const __m128 t = _mm_add_ps(_mm_mul_ps(v, _mm_set1_ps(F::encodeScale)), d);
-        const __m128i i = _mm_and_si128(_mm_cvttps_epi32(t), _mm_set1_epi32(static_cast<int>(F::mask)));
+        __m128i i = _mm_cvttps_epi32(t);
+        if constexpr (!InRange || F::isSigned) {
+            i = _mm_and_si128(i, _mm_set1_epi32(static_cast<int>(F::mask)));
+        }
         return _mm_slli_epi32(i, F::shift);
     }
 
@@ -248,6 +255,7 @@ struct PackedLayout {
         return q;
     }
 
+    template <bool InRange = false>
     static __m128i Encode4(const Quad& q, __m128 d)
     {
         __m128 luminance = _mm_setzero_ps();
@@ -256,7 +264,7 @@ struct PackedLayout {
                                               _mm_mul_ps(_mm_set1_ps(LUMINANCE_GREEN), q.g)),
                                    _mm_mul_ps(_mm_set1_ps(LUMINANCE_BLUE), q.b));
         }
-        return (EncodeField4<Fields>(q, luminance, d) | ...);
+        return (EncodeField4<Fields, InRange>(q, luminance, d) | ...);
     }
 #endif
 };

@@ -21,7 +21,8 @@ void ConvertRows(const BYTE* src, BYTE* dst, UINT width, const float* dither, co
             ApplyColorKey4(s.r, s.g, s.b, s.a, *key);
         }
         const typename Dst::Quad q{s.r, s.g, s.b, s.a};
-        Dst::Store4(dst + x * Dst::bytes, Dst::Encode4(q, d));
+        // Decoded unsigned values lie within 0 to 1.
+        Dst::Store4(dst + x * Dst::bytes, Dst::template Encode4<true>(q, d));
     }
 #endif
     for (; x < width; ++x) {
