@@ -247,6 +247,39 @@ TEST_F(Startup, ShutdownReleasesEachObjectOnceInOrder) {
     EXPECT_EQ(fakes::LiveObjects(), baseline_ + 1);  // the window only
 }
 
+TEST_F(Startup, ALongInformationBoxCostsTheNextStepItsPicture) {
+    ASSERT_TRUE(StartUp(GetModuleHandleA(nullptr), ""));
+    ReleaseLog log;
+    DeviceRecord record{&log};
+    shellState.device = RecordingDevice(shellState.device, "device", &record);
+    fakes::SetMilliseconds(1000, 1);
+    fakes::SetCalendarSeconds(1700000000);
+    RunFrame();  // renders; the first wait ends at once
+    RunFrame();  // no picture; waits out its period
+    ASSERT_FALSE(frameClock.skipRender);
+    const uint8_t skipsBefore = frameClock.skipsThisSecond;
+
+    fakes::StopCapturingMessageBoxes();
+    fakes::CaptureMessageBoxes([] { fakes::AdvanceMilliseconds(5000); });
+    fakes::PostKey(shellState.window, VK_NUMPAD0, true);
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        DispatchMessageA(&message);
+    }
+    log.clear();
+    RunFrame();  // shows the box, still renders
+    EXPECT_EQ(fakes::StopCapturingMessageBoxes().size(), 1u);
+    EXPECT_TRUE(frameClock.skipRender);
+    EXPECT_EQ(frameClock.skipsThisSecond, skipsBefore + 1);
+    RunFrame();  // updates but shows nothing
+    EXPECT_EQ(log, ReleaseLog{"Present"});
+    EXPECT_FALSE(frameClock.skipRender);
+
+    fakes::UseRealMilliseconds();
+    fakes::UseRealCalendar();
+    ShutDown();  // while the log is still here
+}
+
 TEST_F(Startup, CloseDuringTheInformationBoxEndsTheLoopAfterIt) {
     ASSERT_TRUE(StartUp(GetModuleHandleA(nullptr), ""));
     fakes::SetMilliseconds(1000, 1);
@@ -270,7 +303,8 @@ TEST_F(Startup, CloseDuringTheInformationBoxEndsTheLoopAfterIt) {
     EXPECT_EQ(boxes[0].caption, "tovlen bounce");
     EXPECT_EQ(boxes[0].type, static_cast<UINT>(MB_OK));
     EXPECT_TRUE(shellState.quitRequested);
-    EXPECT_NE(shellState.window, nullptr);  // the close did not destroy the window
+    RECT client = {};
+    EXPECT_TRUE(GetClientRect(shellState.window, &client));  // the close did not destroy the window
     // The step that showed the box still finished: it was counted.
     EXPECT_EQ(frameClock.framesLastSecond + frameClock.framesThisSecond, 1);
     EXPECT_EQ(framesInBox, 0);
