@@ -29,6 +29,12 @@ extern const IID IID_IDirectInputDevice8A;
 #define DIERR_ACQUIRED static_cast<HRESULT>(0x800700AA)
 #define DIERR_NOTACQUIRED static_cast<HRESULT>(0x8007000C)
 #define DIERR_INPUTLOST static_cast<HRESULT>(0x8007001E)
+#define DIERR_GENERIC E_FAIL
+#define DIERR_UNSUPPORTED E_NOTIMPL
+#define DIERR_NOTFOUND static_cast<HRESULT>(0x80070002)
+#define DIERR_OBJECTNOTFOUND DIERR_NOTFOUND
+#define DIERR_NOAGGREGATION static_cast<HRESULT>(0x80040110)
+#define DIERR_UNPLUGGED static_cast<HRESULT>(0x80040209)
 
 #define DI8DEVCLASS_ALL 0
 #define DI8DEVCLASS_DEVICE 1
@@ -42,8 +48,17 @@ extern const IID IID_IDirectInputDevice8A;
 #define DIENUM_STOP 0
 #define DIENUM_CONTINUE 1
 
+#define DIEDFL_FORCEFEEDBACK 0x00000100
+#define DIEDFL_INCLUDEALIASES 0x00010000
+#define DIEDFL_INCLUDEPHANTOMS 0x00020000
+#define DIEDFL_INCLUDEHIDDEN 0x00040000
+
+#define DI8DEVTYPE_DEVICE 0x11
 #define DI8DEVTYPE_JOYSTICK 0x14
 #define DI8DEVTYPE_GAMEPAD 0x15
+#define DI8DEVTYPE_SUPPLEMENTAL 0x1C
+#define DI8DEVTYPEJOYSTICK_STANDARD 2
+#define DI8DEVTYPEGAMEPAD_STANDARD 2
 
 #define MAX_PATH 260
 
@@ -68,6 +83,45 @@ typedef struct _DIOBJECTDATAFORMAT {
     DWORD dwType;
     DWORD dwFlags;
 } DIOBJECTDATAFORMAT, *LPDIOBJECTDATAFORMAT;
+
+// Object types and flags of a data format.
+#define DIDFT_RELAXIS 0x00000001
+#define DIDFT_ABSAXIS 0x00000002
+#define DIDFT_AXIS 0x00000003
+#define DIDFT_PSHBUTTON 0x00000004
+#define DIDFT_TGLBUTTON 0x00000008
+#define DIDFT_BUTTON 0x0000000C
+#define DIDFT_POV 0x00000010
+#define DIDFT_ANYINSTANCE 0x00FFFF00
+#define DIDFT_INSTANCEMASK DIDFT_ANYINSTANCE
+#define DIDFT_MAKEINSTANCE(n) (static_cast<DWORD>(static_cast<WORD>(n)) << 8)
+#define DIDFT_GETINSTANCE(n) static_cast<WORD>((n) >> 8)
+#define DIDFT_OPTIONAL 0x80000000
+#define DIDOI_ASPECTPOSITION 0x00000100
+#define DIDF_ABSAXIS 0x00000001
+#define DIDF_RELAXIS 0x00000002
+
+typedef struct DIJOYSTATE {
+    LONG lX;
+    LONG lY;
+    LONG lZ;
+    LONG lRx;
+    LONG lRy;
+    LONG lRz;
+    LONG rglSlider[2];
+    DWORD rgdwPOV[4];
+    BYTE rgbButtons[32];
+} DIJOYSTATE, *LPDIJOYSTATE;
+
+extern const GUID GUID_XAxis;
+extern const GUID GUID_YAxis;
+extern const GUID GUID_ZAxis;
+extern const GUID GUID_RxAxis;
+extern const GUID GUID_RyAxis;
+extern const GUID GUID_RzAxis;
+extern const GUID GUID_Slider;
+extern const GUID GUID_Button;
+extern const GUID GUID_POV;
 
 typedef struct _DIDATAFORMAT {
     DWORD dwSize;

@@ -1,7 +1,9 @@
 #pragma once
-// The C runtime's calendar clock, as the game reads it; tests can fake it.
+// The C runtime's calendar clock, read through one call so that tests can
+// drive it.
 
 #include <ctime>
 
-// Whole seconds, as time(); stores them through `out` when it is not null.
+// Seconds since the epoch, as the runtime's time(); also stored through out
+// when it is not null.
 time_t CrtTime(time_t* out);

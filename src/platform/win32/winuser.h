@@ -97,15 +97,20 @@ typedef struct tagMSG {
 #define VK_DIVIDE 0x6F
 #define VK_F1 0x70
 #define VK_F4 0x73
+#define VK_F10 0x79
+#define VK_F12 0x7B
 #define VK_NUMLOCK 0x90
 
 // Message boxes.
 #define MB_OK 0x00000000L
 #define MB_OKCANCEL 0x00000001L
+#define MB_TYPEMASK 0x0000000FL
 #define MB_ICONHAND 0x00000010L
+#define MB_ICONQUESTION 0x00000020L
 #define MB_ICONERROR MB_ICONHAND
 #define MB_ICONWARNING 0x00000030L
 #define MB_ICONINFORMATION 0x00000040L
+#define MB_ICONMASK 0x000000F0L
 #define IDOK 1
 #define IDCANCEL 2
 

@@ -1,0 +1,115 @@
+// Read-only file mappings and their views over mmap.
+
+#include <windows.h>
+
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <map>
+#include <new>
+
+#include "kernel_object.h"
+#include "last_error.h"
+#include "live_objects.h"
+
+namespace {
+
+// The platform's allocation granularity: view offsets are multiples of it.
+constexpr uint64_t kAllocationGranularity = 65536;
+
+// Mapped views by base address, with their lengths; each is a live object.
+std::map<const void*, size_t>& Views() {
+    static std::map<const void*, size_t> views;
+    return views;
+}
+
+}  // namespace
+
+HANDLE WINAPI CreateFileMappingA(HANDLE hFile, LPSECURITY_ATTRIBUTES, DWORD flProtect, DWORD dwMaximumSizeHigh,
+                                 DWORD dwMaximumSizeLow, LPCSTR) {
+    auto* file = static_cast<platform::FileObject*>(platform::LookupHandle(hFile, platform::KernelObject::Kind::File));
+    if (file == nullptr) {
+        return nullptr;
+    }
+    if ((flProtect & 0xFF) != PAGE_READONLY) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return nullptr;
+    }
+    struct stat info {};
+    if (fstat(file->fd(), &info) != 0) {
+        platform::SetLastErrorFromErrno();
+        return nullptr;
+    }
+    const auto fileSize = static_cast<uint64_t>(info.st_size);
+    const uint64_t asked = (static_cast<uint64_t>(dwMaximumSizeHigh) << 32) | dwMaximumSizeLow;
+    const uint64_t size = asked == 0 ? fileSize : asked;
+    if (size == 0) {
+        // An empty file has nothing to map.
+        SetLastError(ERROR_FILE_INVALID);
+        return nullptr;
+    }
+    if (size > fileSize) {
+        // A read-only mapping cannot grow the file.
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return nullptr;
+    }
+    const int fd = fcntl(file->fd(), F_DUPFD_CLOEXEC, 0);
+    if (fd < 0) {
+        platform::SetLastErrorFromErrno();
+        return nullptr;
+    }
+    auto* mapping = new (std::nothrow) platform::MappingObject(fd, size);
+    if (mapping == nullptr) {
+        close(fd);
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return nullptr;
+    }
+    SetLastError(ERROR_SUCCESS);
+    return mapping->handle();
+}
+
+LPVOID WINAPI MapViewOfFile(HANDLE hFileMappingObject, DWORD dwDesiredAccess, DWORD dwFileOffsetHigh,
+                            DWORD dwFileOffsetLow, SIZE_T dwNumberOfBytesToMap) {
+    auto* mapping = static_cast<platform::MappingObject*>(
+        platform::LookupHandle(hFileMappingObject, platform::KernelObject::Kind::Mapping));
+    if (mapping == nullptr) {
+        return nullptr;
+    }
+    if ((dwDesiredAccess & FILE_MAP_WRITE) != 0) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return nullptr;
+    }
+    const uint64_t offset = (static_cast<uint64_t>(dwFileOffsetHigh) << 32) | dwFileOffsetLow;
+    if (offset % kAllocationGranularity != 0) {
+        SetLastError(ERROR_MAPPED_ALIGNMENT);
+        return nullptr;
+    }
+    if (offset >= mapping->size() || dwNumberOfBytesToMap > mapping->size() - offset) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return nullptr;
+    }
+    const uint64_t length = dwNumberOfBytesToMap == 0 ? mapping->size() - offset : dwNumberOfBytesToMap;
+    void* view = mmap(nullptr, static_cast<size_t>(length), PROT_READ, MAP_PRIVATE, mapping->fd(),
+                      static_cast<off_t>(offset));
+    if (view == MAP_FAILED) {
+        platform::SetLastErrorFromErrno();
+        return nullptr;
+    }
+    Views()[view] = static_cast<size_t>(length);
+    platform::ObjectCreated();
+    return view;
+}
+
+BOOL WINAPI UnmapViewOfFile(LPCVOID lpBaseAddress) {
+    auto found = Views().find(lpBaseAddress);
+    if (found == Views().end()) {
+        SetLastError(ERROR_INVALID_ADDRESS);
+        return FALSE;
+    }
+    munmap(const_cast<void*>(found->first), found->second);
+    Views().erase(found);
+    platform::ObjectDestroyed();
+    return TRUE;
+}

@@ -1,0 +1,132 @@
+// CreateFileA/W and GetFileSize over POSIX descriptors.
+
+#include <windows.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <new>
+#include <string>
+
+#include "kernel_object.h"
+#include "last_error.h"
+#include "utf16.h"
+
+namespace {
+
+bool AccessFlags(DWORD access, int& flags) {
+    const bool read = (access & GENERIC_READ) != 0;
+    const bool write = (access & GENERIC_WRITE) != 0;
+    flags = read && write ? O_RDWR : write ? O_WRONLY : O_RDONLY;
+    return true;
+}
+
+bool DispositionFlags(DWORD disposition, int& flags) {
+    switch (disposition) {
+    case CREATE_NEW: flags = O_CREAT | O_EXCL; return true;
+    case CREATE_ALWAYS: flags = O_CREAT | O_TRUNC; return true;
+    case OPEN_EXISTING: flags = 0; return true;
+    case OPEN_ALWAYS: flags = O_CREAT; return true;
+    case TRUNCATE_EXISTING: flags = O_TRUNC; return true;
+    default: return false;
+    }
+}
+
+HANDLE Fail(DWORD error) {
+    SetLastError(error);
+    return INVALID_HANDLE_VALUE;
+}
+
+// Names are passed to the file system as bytes: narrow names as they come,
+// wide names as UTF-8.
+HANDLE OpenFile(const std::string& name, DWORD access, DWORD disposition, DWORD flagsAndAttributes) {
+    if (name.empty()) {
+        return Fail(ERROR_PATH_NOT_FOUND);
+    }
+    int accessFlags = 0;
+    int dispositionFlags = 0;
+    if (!AccessFlags(access, accessFlags) || !DispositionFlags(disposition, dispositionFlags)) {
+        return Fail(ERROR_INVALID_PARAMETER);
+    }
+    const int flags = accessFlags | dispositionFlags | O_CLOEXEC;
+    // The "always" dispositions report whether the file was already there.
+    bool existed = false;
+    int fd = -1;
+    if (disposition == CREATE_ALWAYS || disposition == OPEN_ALWAYS) {
+        fd = open(name.c_str(), flags | O_EXCL, 0666);
+        if (fd < 0 && errno == EEXIST) {
+            existed = true;
+            fd = open(name.c_str(), flags & ~O_CREAT, 0666);
+        }
+    } else {
+        fd = open(name.c_str(), flags, 0666);
+    }
+    if (fd < 0) {
+        return Fail(platform::Win32ErrorFromErrno(errno));
+    }
+    struct stat info {};
+    if (fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
+        // A folder is not a file on the platform either.
+        close(fd);
+        return Fail(ERROR_ACCESS_DENIED);
+    }
+    if ((flagsAndAttributes & FILE_FLAG_RANDOM_ACCESS) != 0) {
+        posix_fadvise(fd, 0, 0, POSIX_FADV_RANDOM);
+    } else if ((flagsAndAttributes & FILE_FLAG_SEQUENTIAL_SCAN) != 0) {
+        posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+    }
+    auto* file = new (std::nothrow) platform::FileObject(fd);
+    if (file == nullptr) {
+        close(fd);
+        return Fail(ERROR_NOT_ENOUGH_MEMORY);
+    }
+    SetLastError(existed ? ERROR_ALREADY_EXISTS : ERROR_SUCCESS);
+    return file->handle();
+}
+
+}  // namespace
+
+HANDLE WINAPI CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD, LPSECURITY_ATTRIBUTES,
+                          DWORD dwCreationDisposition, DWORD dwFlagsAndAttributes, HANDLE) {
+    if (lpFileName == nullptr) {
+        return Fail(ERROR_INVALID_PARAMETER);
+    }
+    // Code page 932 bytes go to the file system unchanged.
+    return OpenFile(lpFileName, dwDesiredAccess, dwCreationDisposition, dwFlagsAndAttributes);
+}
+
+HANDLE WINAPI CreateFileW(LPCWSTR lpFileName, DWORD dwDesiredAccess, DWORD, LPSECURITY_ATTRIBUTES,
+                          DWORD dwCreationDisposition, DWORD dwFlagsAndAttributes, HANDLE) {
+    if (lpFileName == nullptr) {
+        return Fail(ERROR_INVALID_PARAMETER);
+    }
+    std::string name;
+    if (!platform::Utf16ToUtf8(lpFileName, name, true)) {
+        return Fail(ERROR_INVALID_NAME);
+    }
+    return OpenFile(name, dwDesiredAccess, dwCreationDisposition, dwFlagsAndAttributes);
+}
+
+DWORD WINAPI GetFileSize(HANDLE hFile, LPDWORD lpFileSizeHigh) {
+    auto* file = static_cast<platform::FileObject*>(platform::LookupHandle(hFile, platform::KernelObject::Kind::File));
+    if (file == nullptr) {
+        return INVALID_FILE_SIZE;
+    }
+    struct stat info {};
+    if (fstat(file->fd(), &info) != 0) {
+        platform::SetLastErrorFromErrno();
+        return INVALID_FILE_SIZE;
+    }
+    const auto size = static_cast<uint64_t>(info.st_size);
+    const auto low = static_cast<DWORD>(size);
+    if (lpFileSizeHigh != nullptr) {
+        *lpFileSizeHigh = static_cast<DWORD>(size >> 32);
+    }
+    if (low == INVALID_FILE_SIZE) {
+        // Lets a caller tell a real size from a failure.
+        SetLastError(ERROR_SUCCESS);
+    }
+    return low;
+}

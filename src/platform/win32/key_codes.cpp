@@ -1,0 +1,108 @@
+#include "key_codes.h"
+
+#include "winuser.h"
+
+namespace platform {
+
+namespace {
+
+struct KeyRow {
+    SDL_Scancode scancode;
+    BYTE vk;
+    BYTE scan;  // set 1 scan code
+    bool extended;
+};
+
+// Main keyboard, navigation block and modifiers. Listed before the keypad so
+// that a virtual-key code maps back to the key that normally sends it.
+constexpr KeyRow kKeys[] = {
+    {SDL_SCANCODE_A, 'A', 0x1E, false}, {SDL_SCANCODE_B, 'B', 0x30, false}, {SDL_SCANCODE_C, 'C', 0x2E, false},
+    {SDL_SCANCODE_D, 'D', 0x20, false}, {SDL_SCANCODE_E, 'E', 0x12, false}, {SDL_SCANCODE_F, 'F', 0x21, false},
+    {SDL_SCANCODE_G, 'G', 0x22, false}, {SDL_SCANCODE_H, 'H', 0x23, false}, {SDL_SCANCODE_I, 'I', 0x17, false},
+    {SDL_SCANCODE_J, 'J', 0x24, false}, {SDL_SCANCODE_K, 'K', 0x25, false}, {SDL_SCANCODE_L, 'L', 0x26, false},
+    {SDL_SCANCODE_M, 'M', 0x32, false}, {SDL_SCANCODE_N, 'N', 0x31, false}, {SDL_SCANCODE_O, 'O', 0x18, false},
+    {SDL_SCANCODE_P, 'P', 0x19, false}, {SDL_SCANCODE_Q, 'Q', 0x10, false}, {SDL_SCANCODE_R, 'R', 0x13, false},
+    {SDL_SCANCODE_S, 'S', 0x1F, false}, {SDL_SCANCODE_T, 'T', 0x14, false}, {SDL_SCANCODE_U, 'U', 0x16, false},
+    {SDL_SCANCODE_V, 'V', 0x2F, false}, {SDL_SCANCODE_W, 'W', 0x11, false}, {SDL_SCANCODE_X, 'X', 0x2D, false},
+    {SDL_SCANCODE_Y, 'Y', 0x15, false}, {SDL_SCANCODE_Z, 'Z', 0x2C, false},
+    {SDL_SCANCODE_1, '1', 0x02, false}, {SDL_SCANCODE_2, '2', 0x03, false}, {SDL_SCANCODE_3, '3', 0x04, false},
+    {SDL_SCANCODE_4, '4', 0x05, false}, {SDL_SCANCODE_5, '5', 0x06, false}, {SDL_SCANCODE_6, '6', 0x07, false},
+    {SDL_SCANCODE_7, '7', 0x08, false}, {SDL_SCANCODE_8, '8', 0x09, false}, {SDL_SCANCODE_9, '9', 0x0A, false},
+    {SDL_SCANCODE_0, '0', 0x0B, false},
+    {SDL_SCANCODE_RETURN, VK_RETURN, 0x1C, false}, {SDL_SCANCODE_ESCAPE, VK_ESCAPE, 0x01, false},
+    {SDL_SCANCODE_BACKSPACE, VK_BACK, 0x0E, false}, {SDL_SCANCODE_TAB, VK_TAB, 0x0F, false},
+    {SDL_SCANCODE_SPACE, VK_SPACE, 0x39, false},
+    {SDL_SCANCODE_F1, VK_F1 + 0, 0x3B, false}, {SDL_SCANCODE_F2, VK_F1 + 1, 0x3C, false},
+    {SDL_SCANCODE_F3, VK_F1 + 2, 0x3D, false}, {SDL_SCANCODE_F4, VK_F1 + 3, 0x3E, false},
+    {SDL_SCANCODE_F5, VK_F1 + 4, 0x3F, false}, {SDL_SCANCODE_F6, VK_F1 + 5, 0x40, false},
+    {SDL_SCANCODE_F7, VK_F1 + 6, 0x41, false}, {SDL_SCANCODE_F8, VK_F1 + 7, 0x42, false},
+    {SDL_SCANCODE_F9, VK_F1 + 8, 0x43, false}, {SDL_SCANCODE_F10, VK_F1 + 9, 0x44, false},
+    {SDL_SCANCODE_F11, VK_F1 + 10, 0x57, false}, {SDL_SCANCODE_F12, VK_F1 + 11, 0x58, false},
+    {SDL_SCANCODE_INSERT, VK_INSERT, 0x52, true}, {SDL_SCANCODE_DELETE, VK_DELETE, 0x53, true},
+    {SDL_SCANCODE_HOME, VK_HOME, 0x47, true}, {SDL_SCANCODE_END, VK_END, 0x4F, true},
+    {SDL_SCANCODE_PAGEUP, VK_PRIOR, 0x49, true}, {SDL_SCANCODE_PAGEDOWN, VK_NEXT, 0x51, true},
+    {SDL_SCANCODE_LEFT, VK_LEFT, 0x4B, true}, {SDL_SCANCODE_RIGHT, VK_RIGHT, 0x4D, true},
+    {SDL_SCANCODE_UP, VK_UP, 0x48, true}, {SDL_SCANCODE_DOWN, VK_DOWN, 0x50, true},
+    {SDL_SCANCODE_LSHIFT, VK_SHIFT, 0x2A, false}, {SDL_SCANCODE_RSHIFT, VK_SHIFT, 0x36, false},
+    {SDL_SCANCODE_LCTRL, VK_CONTROL, 0x1D, false}, {SDL_SCANCODE_RCTRL, VK_CONTROL, 0x1D, true},
+    {SDL_SCANCODE_LALT, VK_MENU, 0x38, false}, {SDL_SCANCODE_RALT, VK_MENU, 0x38, true},
+    {SDL_SCANCODE_NUMLOCKCLEAR, VK_NUMLOCK, 0x45, true},
+    {SDL_SCANCODE_KP_DIVIDE, VK_DIVIDE, 0x35, true}, {SDL_SCANCODE_KP_MULTIPLY, VK_MULTIPLY, 0x37, false},
+    {SDL_SCANCODE_KP_MINUS, VK_SUBTRACT, 0x4A, false}, {SDL_SCANCODE_KP_PLUS, VK_ADD, 0x4E, false},
+    {SDL_SCANCODE_KP_ENTER, VK_RETURN, 0x1C, true},
+};
+
+struct KeypadRow {
+    SDL_Scancode scancode;
+    BYTE vkNumLockOn;
+    BYTE vkNumLockOff;
+    BYTE scan;
+};
+
+// Keypad keys whose code follows Num Lock.
+constexpr KeypadRow kKeypad[] = {
+    {SDL_SCANCODE_KP_0, VK_NUMPAD0, VK_INSERT, 0x52}, {SDL_SCANCODE_KP_1, VK_NUMPAD1, VK_END, 0x4F},
+    {SDL_SCANCODE_KP_2, VK_NUMPAD2, VK_DOWN, 0x50},   {SDL_SCANCODE_KP_3, VK_NUMPAD3, VK_NEXT, 0x51},
+    {SDL_SCANCODE_KP_4, VK_NUMPAD4, VK_LEFT, 0x4B},   {SDL_SCANCODE_KP_5, VK_NUMPAD5, VK_CLEAR, 0x4C},
+    {SDL_SCANCODE_KP_6, VK_NUMPAD6, VK_RIGHT, 0x4D},  {SDL_SCANCODE_KP_7, VK_NUMPAD7, VK_HOME, 0x47},
+    {SDL_SCANCODE_KP_8, VK_NUMPAD8, VK_UP, 0x48},     {SDL_SCANCODE_KP_9, VK_NUMPAD9, VK_PRIOR, 0x49},
+    {SDL_SCANCODE_KP_PERIOD, VK_DECIMAL, VK_DELETE, 0x53},
+};
+
+}  // namespace
+
+bool KeyCodeFromSdl(SDL_Scancode scancode, SDL_Keycode sym, bool numLock, KeyCode& key) {
+    for (const auto& row : kKeypad) {
+        if (row.scancode == scancode) {
+            key = {numLock ? row.vkNumLockOn : row.vkNumLockOff, row.scan, false};
+            return true;
+        }
+    }
+    for (const auto& row : kKeys) {
+        if (row.scancode == scancode) {
+            key = {row.vk, row.scan, row.extended};
+            // Letters follow the keyboard layout, as the platform's do.
+            if (sym >= 'a' && sym <= 'z') {
+                key.vk = static_cast<BYTE>(sym - 'a' + 'A');
+            }
+            return true;
+        }
+    }
+    return false;
+}
+
+KeyCode KeyCodeFromVirtualKey(BYTE vk) {
+    for (const auto& row : kKeys) {
+        if (row.vk == vk) {
+            return {vk, row.scan, row.extended};
+        }
+    }
+    for (const auto& row : kKeypad) {
+        if (row.vkNumLockOn == vk) {
+            return {vk, row.scan, false};
+        }
+    }
+    return {vk, 0, false};
+}
+
+}  // namespace platform

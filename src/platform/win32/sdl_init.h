@@ -1,0 +1,14 @@
+#pragma once
+// Inside the platform layer: SDL is started lazily, one subsystem at a time,
+// by whichever platform part first needs it.
+
+namespace platform {
+
+// Starts SDL's video subsystem (and with it the event queue) once. False when
+// no video driver can start; callers then carry on without a display.
+bool EnsureSdlVideo();
+
+// Starts SDL's joystick subsystem once. False when it cannot start.
+bool EnsureSdlJoystick();
+
+}  // namespace platform

@@ -1,0 +1,133 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "platform_fixture.h"
+#include "support/test_paths.h"
+
+namespace {
+
+class FileMappingTest : public PlatformTest {
+protected:
+    void SetUp() override {
+        PlatformTest::SetUp();
+        folder_ = testsupport::MakeTempDir();
+    }
+    void TearDown() override {
+        std::filesystem::remove_all(folder_);
+        PlatformTest::TearDown();
+    }
+
+    std::string Write(const std::string& name, const std::string& bytes) {
+        const std::string path = folder_ + "/" + name;
+        std::ofstream(path, std::ios::binary) << bytes;
+        return path;
+    }
+
+    std::string folder_;
+};
+
+HANDLE OpenForReading(const std::string& path) {
+    return CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_FLAG_RANDOM_ACCESS,
+                       nullptr);
+}
+
+TEST_F(FileMappingTest, MapsAWholeFileThatOutlivesItsHandles) {
+    const std::string bytes = "BM\x01\x02 mapped bytes";
+    const HANDLE file = OpenForReading(Write("a.bmp", bytes));
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    DWORD high = 0xDEAD;
+    EXPECT_EQ(GetFileSize(file, &high), bytes.size());
+    EXPECT_EQ(high, 0u);
+
+    const HANDLE mapping = CreateFileMappingA(file, nullptr, PAGE_READONLY, 0, 0, nullptr);
+    ASSERT_NE(mapping, nullptr);
+    EXPECT_TRUE(CloseHandle(file));
+    const void* view = MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0);
+    ASSERT_NE(view, nullptr);
+    EXPECT_TRUE(CloseHandle(mapping));
+    EXPECT_EQ(std::memcmp(view, bytes.data(), bytes.size()), 0);
+    EXPECT_TRUE(UnmapViewOfFile(view));
+
+    EXPECT_FALSE(UnmapViewOfFile(view));
+    EXPECT_FALSE(CloseHandle(mapping));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+}
+
+TEST_F(FileMappingTest, OpenFailuresSetThePlatformError) {
+    Write("plain", "x");
+    std::filesystem::create_directory(folder_ + "/folder");
+    struct Case {
+        std::string name;
+        DWORD error;
+    };
+    const Case cases[] = {
+        {folder_ + "/missing.dds", ERROR_FILE_NOT_FOUND},
+        {folder_ + "/plain/below", ERROR_PATH_NOT_FOUND},
+        {folder_ + "/folder", ERROR_ACCESS_DENIED},
+        {folder_ + "/" + std::string(300, 'n'), ERROR_FILENAME_EXCED_RANGE},
+        {"", ERROR_PATH_NOT_FOUND},
+    };
+    for (const Case& c : cases) {
+        SetLastError(0);
+        EXPECT_EQ(OpenForReading(c.name), INVALID_HANDLE_VALUE) << c.name;
+        EXPECT_EQ(GetLastError(), c.error) << c.name;
+    }
+}
+
+TEST_F(FileMappingTest, AnEmptyFileCannotBeMapped) {
+    const HANDLE file = OpenForReading(Write("empty.qmd", ""));
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetFileSize(file, nullptr), 0u);
+    EXPECT_EQ(CreateFileMappingA(file, nullptr, PAGE_READONLY, 0, 0, nullptr), nullptr);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_INVALID));
+    EXPECT_TRUE(CloseHandle(file));
+}
+
+TEST_F(FileMappingTest, ViewsStayInsideTheMapping) {
+    const HANDLE file = OpenForReading(Write("small", "0123456789"));
+    const HANDLE mapping = CreateFileMappingA(file, nullptr, PAGE_READONLY, 0, 0, nullptr);
+    ASSERT_NE(mapping, nullptr);
+    struct Case {
+        DWORD access;
+        DWORD offset;
+        SIZE_T bytes;
+        DWORD error;
+    };
+    const Case cases[] = {
+        {FILE_MAP_READ, 0, 11, ERROR_ACCESS_DENIED},
+        {FILE_MAP_READ, 65536, 0, ERROR_ACCESS_DENIED},
+        {FILE_MAP_READ, 1, 0, ERROR_MAPPED_ALIGNMENT},
+        {FILE_MAP_WRITE, 0, 0, ERROR_ACCESS_DENIED},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(MapViewOfFile(mapping, c.access, 0, c.offset, c.bytes), nullptr) << c.offset << " " << c.bytes;
+        EXPECT_EQ(GetLastError(), c.error) << c.offset << " " << c.bytes;
+    }
+    EXPECT_EQ(CreateFileMappingA(file, nullptr, PAGE_READONLY, 0, 11, nullptr), nullptr);
+    EXPECT_EQ(MapViewOfFile(file, FILE_MAP_READ, 0, 0, 0), nullptr);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+    CloseHandle(mapping);
+    CloseHandle(file);
+}
+
+TEST_F(FileMappingTest, WideNamesAreOpenedAsUtf8) {
+    const std::string path = Write("テクスチャ.dds", "DDS ");
+    std::u16string wide = u"テクスチャ.dds";
+    std::u16string folder(folder_.begin(), folder_.end());
+    wide = folder + u"/" + wide;
+    const HANDLE file = CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                    FILE_FLAG_RANDOM_ACCESS, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetFileSize(file, nullptr), 4u);
+    EXPECT_TRUE(CloseHandle(file));
+
+    const char16_t unpaired[] = {u'a', 0xD800, 0};
+    EXPECT_EQ(CreateFileW(unpaired, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_NAME));
+}
+
+}  // namespace
