@@ -33,6 +33,9 @@ void UseFakeClock(DWORD startMilliseconds);
 void SetFakeClock(DWORD milliseconds);
 void AdvanceFakeClock(DWORD milliseconds);
 void UseRealClock();
+// Each read of the fake clock moves it on by this much afterwards (0, the
+// default: only when told), so that a busy wait on it ends.
+void SetFakeClockStep(DWORD milliseconds);
 
 // CrtTime: a fake calendar clock in whole seconds.
 void SetFakeCalendarTime(time_t seconds);

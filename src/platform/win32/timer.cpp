@@ -8,6 +8,7 @@
 namespace {
 
 std::optional<DWORD> fakeMilliseconds;
+DWORD fakeStepPerRead = 0;
 
 DWORD MonotonicMilliseconds() {
     timespec now{};
@@ -20,7 +21,14 @@ DWORD MonotonicMilliseconds() {
 
 }  // namespace
 
-DWORD WINAPI timeGetTime(void) { return fakeMilliseconds ? *fakeMilliseconds : MonotonicMilliseconds(); }
+DWORD WINAPI timeGetTime(void) {
+    if (!fakeMilliseconds) {
+        return MonotonicMilliseconds();
+    }
+    const DWORD now = *fakeMilliseconds;
+    *fakeMilliseconds += fakeStepPerRead;
+    return now;
+}
 
 namespace platform_testing {
 
@@ -34,6 +42,11 @@ void AdvanceFakeClock(DWORD milliseconds) {
     }
 }
 
-void UseRealClock() { fakeMilliseconds.reset(); }
+void UseRealClock() {
+    fakeMilliseconds.reset();
+    fakeStepPerRead = 0;
+}
+
+void SetFakeClockStep(DWORD milliseconds) { fakeStepPerRead = milliseconds; }
 
 }  // namespace platform_testing
