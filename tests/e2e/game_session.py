@@ -4,9 +4,9 @@
 Usage: game_session.py <tovlen-bounce executable> <data directory>
 
 Starts a private X server, runs the game with the data directory as its
-working directory, finds its window, presses space, return and space with
+working directory, finds its window, presses space, return, space and keypad 6 with
 real key events, checks screenshots (client size, the clear colour above the
-backdrop, a moving scene in flight), then asks the window to close as a
+backdrop, a changing scene in flight), then asks the window to close as a
 window manager does and expects the game to exit with 0 within two seconds.
 Every wait has a timeout; the X server and the game are always stopped.
 """
@@ -21,7 +21,8 @@ import tempfile
 import time
 
 from PIL import Image
-from Xlib import X, display as xdisplay, protocol
+from Xlib import X, XK, display as xdisplay, protocol
+from Xlib.ext import xtest
 
 CLEAR_COLOUR = (0x00, 0x40, 0x40)
 WINDOW_NAME = "tovlen bounce"
@@ -82,6 +83,36 @@ def press(key, env):
     time.sleep(0.15)
 
 
+class RawKeys:
+    """Key events by keycode through XTEST. xdotool, asked for a keypad
+    keysym, adjusts the lock modifiers to produce it and so turns Num Lock
+    off again; the keypad keys steer only with Num Lock on."""
+
+    def __init__(self, display_name):
+        self.conn = xdisplay.Display(display_name)
+
+    def close(self):
+        self.conn.close()
+
+    def send(self, keysym_name, down):
+        keycode = self.conn.keysym_to_keycode(XK.string_to_keysym(keysym_name))
+        if not keycode:
+            raise Failure("no keycode for " + keysym_name)
+        xtest.fake_input(self.conn, X.KeyPress if down else X.KeyRelease, keycode)
+        self.conn.sync()
+
+    def num_lock_on(self):
+        return bool(self.conn.screen().root.query_pointer().mask & X.Mod2Mask)
+
+    def ensure_num_lock(self):
+        if not self.num_lock_on():
+            self.send("Num_Lock", True)
+            self.send("Num_Lock", False)
+            time.sleep(0.1)
+        if not self.num_lock_on():
+            raise Failure("cannot turn Num Lock on")
+
+
 def request_close(window, display_name):
     conn = xdisplay.Display(display_name)
     try:
@@ -118,9 +149,18 @@ def session(executable, data_dir, env, display_name):
 
         press("Return", env)  # launch
         press("space", env)  # first boost
-        a = screenshot(window, env)
-        time.sleep(0.25)
-        b = screenshot(window, env)
+        # In flight the body moves and, with keypad 6 held, the aim arrow
+        # turns toward straight up.
+        keys = RawKeys(display_name)
+        try:
+            keys.ensure_num_lock()
+            a = screenshot(window, env)
+            keys.send("KP_6", True)
+            time.sleep(0.5)
+            b = screenshot(window, env)
+            keys.send("KP_6", False)
+        finally:
+            keys.close()
         if a.tobytes() == b.tobytes():
             raise Failure("the scene did not change between two frames in flight")
 
