@@ -5,14 +5,14 @@ Usage: game_session.py <tovlen-bounce executable> <data directory>
 
 Starts a private X server, runs the game with the data directory as its
 working directory, finds its window, presses space, return, space and keypad 6 with
-real key events, checks screenshots (client size, the clear colour above the
+real key events, checks the window's pictures (client size, the clear colour above the
 backdrop, a changing scene in flight), then asks the window to close as a
 window manager does and expects the game to exit with 0 within two seconds.
 Every wait has a timeout; the X server and the game are always stopped.
 """
 
-import io
 import os
+import select
 import shutil
 import signal
 import subprocess
@@ -32,11 +32,22 @@ class Failure(Exception):
     pass
 
 
-def free_display_number():
-    for number in range(90, 200):
-        if not os.path.exists("/tmp/.X%d-lock" % number) and not os.path.exists("/tmp/.X11-unix/X%d" % number):
-            return number
-    raise Failure("no free X display number")
+def read_display_number(read_end, xvfb):
+    text = b""
+    deadline = time.monotonic() + 10
+    try:
+        while not text.endswith(b"\n"):
+            if time.monotonic() > deadline or xvfb.poll() is not None:
+                raise Failure("Xvfb did not start")
+            ready, _, _ = select.select([read_end], [], [], 0.2)
+            if ready:
+                chunk = os.read(read_end, 16)
+                if not chunk:
+                    raise Failure("Xvfb did not report its display")
+                text += chunk
+    finally:
+        os.close(read_end)
+    return int(text)
 
 
 def wait_for(condition, timeout, what):
@@ -57,21 +68,38 @@ def find_window(env):
     def search():
         found = run(["xdotool", "search", "--onlyvisible", "--name", WINDOW_NAME], env)
         ids = found.stdout.split()
-        return int(ids[0]) if found.returncode == 0 and ids else None
+        return int(ids[-1]) if found.returncode == 0 and ids else None
 
     return wait_for(search, 15, "the game window")
 
 
-def screenshot(window, env):
-    for attempt in range(3):
-        try:
-            shot = subprocess.run(["import", "-window", str(window), "png:-"], env=env, capture_output=True,
-                                  timeout=10)
-        except subprocess.TimeoutExpired:
-            continue
-        if shot.returncode == 0:
-            return Image.open(io.BytesIO(shot.stdout)).convert("RGB")
-    raise Failure("no screenshot of the game window")
+def settled_window(env):
+    """The game's window once its id has stopped changing: the video layer
+    may replace the first window while it sets up rendering."""
+    previous = find_window(env)
+    deadline = time.monotonic() + 15
+    while time.monotonic() < deadline:
+        time.sleep(0.5)
+        current = find_window(env)
+        if current == previous:
+            return current
+        previous = current
+    raise Failure("the game window kept changing")
+
+
+def screenshot(window, display_name):
+    # XGetImage straight from the server. ImageMagick's import grabs the
+    # server and can deadlock with the game's GL set-up waiting on a reply.
+    conn = xdisplay.Display(display_name)
+    try:
+        target = conn.create_resource_object("window", window)
+        geometry = target.get_geometry()
+        image = target.get_image(0, 0, geometry.width, geometry.height, X.ZPixmap, 0xFFFFFFFF)
+        if geometry.depth not in (24, 32):
+            raise Failure("unexpected window depth %d" % geometry.depth)
+        return Image.frombytes("RGB", (geometry.width, geometry.height), image.data, "raw", "BGRX")
+    finally:
+        conn.close()
 
 
 def press(key, env):
@@ -127,20 +155,21 @@ def request_close(window, display_name):
         conn.close()
 
 
-def session(executable, data_dir, env, display_name):
-    game = subprocess.Popen([executable], cwd=data_dir, env=env, stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
+def session(executable, data_dir, env, display_name, log):
+    # Output goes to a file: a full pipe nobody reads would stall the game.
+    game = subprocess.Popen([executable], cwd=data_dir, env=env, stdout=log, stderr=subprocess.STDOUT)
     try:
-        window = find_window(env)
+        window = settled_window(env)
         run(["xdotool", "windowfocus", "--sync", str(window)], env)
 
-        first = screenshot(window, env)
+        first = screenshot(window, display_name)
         if first.size != (640, 480):
             raise Failure("client area is %dx%d, not 640x480" % first.size)
 
         press("space", env)  # title -> ready
 
         def ready_shown():
-            shot = screenshot(window, env)
+            shot = screenshot(window, display_name)
             return shot if shot.getpixel((320, 10)) == CLEAR_COLOUR else None
 
         ready = wait_for(ready_shown, 5, "the clear colour above the backdrop")
@@ -154,10 +183,10 @@ def session(executable, data_dir, env, display_name):
         keys = RawKeys(display_name)
         try:
             keys.ensure_num_lock()
-            a = screenshot(window, env)
+            a = screenshot(window, display_name)
             keys.send("KP_6", True)
             time.sleep(0.5)
-            b = screenshot(window, env)
+            b = screenshot(window, display_name)
             keys.send("KP_6", False)
         finally:
             keys.close()
@@ -166,7 +195,7 @@ def session(executable, data_dir, env, display_name):
 
         if game.poll() is not None:
             raise Failure("the game exited early with %d" % game.returncode)
-        request_close(window, display_name)
+        request_close(find_window(env), display_name)
         try:
             code = game.wait(timeout=2)
         except subprocess.TimeoutExpired:
@@ -177,9 +206,6 @@ def session(executable, data_dir, env, display_name):
         if game.poll() is None:
             game.kill()
             game.wait(timeout=5)
-        output = game.stdout.read().decode(errors="replace") if game.stdout else ""
-        if output:
-            sys.stderr.write("game output:\n" + output)
 
 
 GAME_FILES = ("texture1.dds", "title.qmd", "bg.qmd")
@@ -198,7 +224,19 @@ def write_game_data(directory):
     Image.new("RGB", (64, 64), (90, 90, 90)).save(os.path.join(directory, "bg.qmd"), format="PNG")
 
 
+SESSION_DEADLINE_SECONDS = 90
+
+
+def on_deadline(signum, frame):
+    raise Failure("the session did not finish in time (signal %d)" % signum)
+
+
 def main():
+    # A stuck X request has no timeout of its own: the deadline (or ctest's
+    # SIGTERM) unwinds through the clean-up below.
+    signal.signal(signal.SIGALRM, on_deadline)
+    signal.signal(signal.SIGTERM, on_deadline)
+    signal.alarm(SESSION_DEADLINE_SECONDS)
     if len(sys.argv) != 3:
         sys.stderr.write(__doc__)
         return 2
@@ -210,26 +248,37 @@ def main():
         write_game_data(scratch)
         data_dir = scratch
 
-    number = free_display_number()
-    display_name = ":%d" % number
-    xvfb = subprocess.Popen(["Xvfb", display_name, "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
-                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, start_new_session=True)
+    # Xvfb picks a free display itself and reports it through a pipe, so
+    # that sessions running side by side never share a server.
+    read_end, write_end = os.pipe()
+    xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
+                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, start_new_session=True,
+                            pass_fds=(write_end,))
+    os.close(write_end)
     env = dict(os.environ)
-    env["DISPLAY"] = display_name
     env["SDL_VIDEODRIVER"] = "x11"
     env["SDL_AUDIODRIVER"] = "dummy"
+    # Libraries the X11 video driver loads (dbus, GL) keep allocations until
+    # exit; the unit tests check the game's own objects.
+    env["ASAN_OPTIONS"] = (env.get("ASAN_OPTIONS", "") + ":detect_leaks=0").lstrip(":")
+    log = tempfile.TemporaryFile()
     try:
-        wait_for(lambda: os.path.exists("/tmp/.X11-unix/X%d" % number) or xvfb.poll() is not None, 10,
-                 "Xvfb to start")
-        if xvfb.poll() is not None:
-            raise Failure("Xvfb exited with %d" % xvfb.returncode)
-        session(executable, data_dir, env, display_name)
+        number = read_display_number(read_end, xvfb)
+        display_name = ":%d" % number
+        env["DISPLAY"] = display_name
+        session(executable, data_dir, env, display_name, log)
         print("e2e: ok")
         return 0
     except (Failure, subprocess.TimeoutExpired) as error:
         print("e2e: FAILED: %s" % error)
+        log.seek(0)
+        output = log.read().decode(errors="replace")
+        if output:
+            print("game output:\n" + output)
         return 1
     finally:
+        signal.alarm(0)
+        log.close()
         if xvfb.poll() is None:
             os.killpg(xvfb.pid, signal.SIGTERM)
             try:
