@@ -2,6 +2,7 @@
 
 #include <csetjmp>
 #include <cstdio>
+#include <cstring>
 
 #include <jpeglib.h>
 #include <jerror.h>
@@ -66,16 +67,14 @@ void DiscardMessage(j_common_ptr cinfo) {
     (*cinfo->err->format_message)(cinfo, buffer);
 }
 
-// Widens the R, G, B samples at the row's tail into B, G, R, 0 in place:
-// each write lands before the next sample still to be read.
-void ExpandRow(BYTE* row, UINT width) {
-    const BYTE* src = row + width;
-    for (UINT i = 0; i < width; ++i, src += 3) {
-        BYTE r = src[0], g = src[1], b = src[2];
-        row[4 * i] = b;
-        row[4 * i + 1] = g;
-        row[4 * i + 2] = r;
-        row[4 * i + 3] = 0;
+// libjpeg-turbo writes colour pixels as B, G, R, 0xFF; the format's unused
+// byte is 0.
+void ClearUnusedBytes(BYTE* row, UINT width) {
+    for (UINT i = 0; i < width; ++i) {
+        uint32_t pixel;
+        std::memcpy(&pixel, row + 4 * i, 4);
+        pixel &= 0x00FFFFFFu;
+        std::memcpy(row + 4 * i, &pixel, 4);
     }
 }
 
@@ -105,15 +104,21 @@ HRESULT Decode(jpeg_decompress_struct* cinfo, ErrorTrap* trap, Image* image, con
 
     jpeg_read_header(cinfo, TRUE);
     trap->pub.output_message = DiscardMessage;
+    // Colour output straight in the image's byte order (the same pixels as
+    // R, G, B samples rearranged, without a pass over a sample row).
+    const bool colour = cinfo->out_color_space == JCS_RGB && cinfo->num_components == 3;
+    if (colour) {
+        cinfo->out_color_space = JCS_EXT_BGRX;
+    }
     jpeg_start_decompress(cinfo);
 
     const UINT width = cinfo->output_width;
     const UINT height = cinfo->output_height;
     uint64_t rowPitch = 0;
-    if (cinfo->output_components == 1) {
+    if (!colour && cinfo->output_components == 1) {
         image->format = D3DFMT_L8;
         rowPitch = width;
-    } else if (cinfo->output_components == 3) {
+    } else if (colour && cinfo->output_components == 4) {
         image->format = D3DFMT_X8R8G8B8;
         rowPitch = uint64_t{4} * width;
     } else {
@@ -125,17 +130,14 @@ HRESULT Decode(jpeg_decompress_struct* cinfo, ErrorTrap* trap, Image* image, con
     if (FAILED(hr)) {
         return hr;
     }
-    // Scanlines are decoded straight into the image: grey rows where they
-    // belong, colour rows into the last three quarters, then widened.
-    const bool colour = image->format == D3DFMT_X8R8G8B8;
+    // Scanlines are decoded straight into the image rows.
     while (cinfo->output_scanline < height) {
         BYTE* row = image->pixels + cinfo->output_scanline * rowPitch;
-        JSAMPROW target = colour ? row + width : row;
-        if (jpeg_read_scanlines(cinfo, &target, 1) != 1) {
+        if (jpeg_read_scanlines(cinfo, &row, 1) != 1) {
             return E_FAIL;
         }
         if (colour) {
-            ExpandRow(row, width);
+            ClearUnusedBytes(row, width);
         }
     }
     jpeg_finish_decompress(cinfo);
