@@ -123,8 +123,9 @@ std::vector<Bytes> GreyRows(uint8_t type, uint8_t descriptor, const Bytes& pixel
     spec.height = 2;
     spec.descriptor = descriptor;
     spec.pixels = pixels;
+    const Bytes file = BuildTga(spec);  // outlives the image, which may borrow from it
     Image image;
-    *hr = Read(BuildTga(spec), &image);
+    *hr = Read(file, &image);
     *owned = image.ownsPixels;
     std::vector<Bytes> rows;
     if (SUCCEEDED(*hr)) {
