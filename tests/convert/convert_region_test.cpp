@@ -236,6 +236,39 @@ TEST(CopyDxtBlocks, AlignedBlocksAreCopiedBlockRowByBlockRow)
     job.destination = CreatePixelCodec(d2);
     job.source = CreatePixelCodec(s2);
     EXPECT_EQ(CopyDxtBlocks(job), E_FAIL);
+    EXPECT_EQ(ConvertRegion(&d2, &s2, FILTER_NONE), S_OK);
+}
+
+TEST(CopyDxtBlocks, VolumeSlicesGoToTheirOwnSlices)
+{
+    if (!CodecAvailable(D3DFMT_DXT3)) {
+        GTEST_SKIP() << "no DXT3 codec yet";
+    }
+    // 8 x 4 x 2 of 16-byte blocks: one block row of two blocks per slice.
+    // The source slices are 48 bytes apart, the destination's 64, and the
+    // source box starts at slice 1 of three.
+    std::vector<BYTE> src(3 * 48), dst(2 * 64, 0);
+    for (std::size_t i = 0; i < src.size(); ++i) {
+        src[i] = static_cast<BYTE>(i);
+    }
+    auto region = [](std::vector<BYTE>& bytes, INT slicePitch, INT front) {
+        PixelRegion r{};
+        r.pixels = bytes.data();
+        r.format = D3DFMT_DXT3;
+        r.rowPitch = 32;
+        r.slicePitch = slicePitch;
+        r.surfaceBox = SurfaceExtent{0, 0, 8, 4, 0, static_cast<UINT>(front + 2)};
+        r.box = PixelBox{0, 0, 8, 4, front, front + 2};
+        return r;
+    };
+    PixelRegion d = region(dst, 64, 0);
+    const PixelRegion s = region(src, 48, 1);
+    ASSERT_EQ(ConvertRegion(&d, &s, FILTER_NONE), S_OK);
+    for (std::size_t z = 0; z < 2; ++z) {
+        for (std::size_t i = 0; i < 64; ++i) {
+            EXPECT_EQ(dst[z * 64 + i], i < 32 ? src[(z + 1) * 48 + i] : 0) << "slice " << z << " byte " << i;
+        }
+    }
 }
 
 TEST(CopyUnfiltered, SourceCornerCopiedAndTheRestTransparentBlack)
