@@ -12,3 +12,4 @@ namespace platform_testing {
 inline int LiveObjectCount() { return platform::LiveObjectCount(); }
 
 }  // namespace platform_testing
+#include "d3d8_testing.h"
