@@ -101,8 +101,10 @@ inline uint32_t Blend(DWORD srcBlend, DWORD destBlend, uint32_t src, uint32_t ds
         const uint32_t a = src >> 24;
         if (a == 255) return src;
         if (a == 0) return dst;
-        // a / 255 as a weight out of 256, within one step of the exact blend.
-        return Pack(LerpSpread(Spread(dst), Spread(src), a + (a >> 7)));
+        // src * a + dst * (255 - a) fits each 16-bit lane; then a rounded / 255.
+        uint64_t t = Spread(src) * a + Spread(dst) * (255 - a) + 0x0080008000800080ull;
+        t += (t >> 8) & 0x00FF00FF00FF00FFull;
+        return Pack((t >> 8) & 0x00FF00FF00FF00FFull);
     }
     const uint32_t fs = BlendFactor(srcBlend, src, dst), fd = BlendFactor(destBlend, src, dst);
     uint32_t out = 0;
