@@ -277,16 +277,14 @@ HRESULT Device::Clear(DWORD Count, CONST D3DRECT* pRects, DWORD Flags, D3DCOLOR 
         const LONG x2 = std::min(rect.x2, whole.x2), y2 = std::min(rect.y2, whole.y2);
         for (LONG y = y1; y < y2; ++y) {
             uint8_t* row = back.Bits() + static_cast<size_t>(y) * back.RowPitch();
-            if ((Flags & D3DCLEAR_TARGET) != 0) {
-                for (LONG x = x1; x < x2; ++x) {
-                    if (back.Format() == D3DFMT_R5G6B5) {
-                        reinterpret_cast<uint16_t*>(row)[x] = narrow;
-                    } else {
-                        reinterpret_cast<uint32_t*>(row)[x] = Color;
-                    }
+            if ((Flags & D3DCLEAR_TARGET) != 0 && x1 < x2) {
+                if (back.Format() == D3DFMT_R5G6B5) {
+                    std::fill(reinterpret_cast<uint16_t*>(row) + x1, reinterpret_cast<uint16_t*>(row) + x2, narrow);
+                } else {
+                    std::fill(reinterpret_cast<uint32_t*>(row) + x1, reinterpret_cast<uint32_t*>(row) + x2, Color);
                 }
             }
-            if ((Flags & D3DCLEAR_ZBUFFER) != 0 && depthBuffer_->Data().Bits() != nullptr) {
+            if ((Flags & D3DCLEAR_ZBUFFER) != 0 && depthBuffer_->Data().Bits() != nullptr && x1 < x2) {
                 auto* depthRow = reinterpret_cast<uint16_t*>(depthBuffer_->Data().Bits() +
                                                              static_cast<size_t>(y) * depthBuffer_->Data().RowPitch());
                 std::fill(depthRow + x1, depthRow + x2, depth);

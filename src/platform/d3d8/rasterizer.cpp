@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "pixel_ops.h"
+#include "span_sampler.h"
 
 namespace platform {
 
@@ -53,6 +54,35 @@ Rasterizer::Plane MakePlane(const double x[3], const double y[3], double f0, dou
     p.dy = ((x[1] - x[0]) * (f2 - f0) - (x[2] - x[0]) * (f1 - f0)) / det;
     p.c = f0 - p.dx * x[0] - p.dy * y[0];
     return p;
+}
+
+// The common states in one tight loop: a flat colour, texture alone or
+// modulated, less-or-equal depth, no alpha test, no blend or the alpha blend.
+template <bool kDepth, bool kBlend>
+void FastPixels(uint32_t* dst, uint16_t* depth, const uint32_t* texels, int n, float z, float dz, bool depthWrite,
+                bool modulate, uint32_t diffuse) {
+    for (int i = 0; i < n; ++i) {
+        if (kDepth) {
+            const uint32_t q = ToDepth(z + dz * static_cast<float>(i));
+            if (q > depth[i]) {
+                continue;
+            }
+            if (depthWrite) {
+                depth[i] = static_cast<uint16_t>(q);
+            }
+        }
+        uint32_t c = modulate ? ModulateArgb(texels[i], diffuse) : texels[i];
+        if (kBlend) {
+            const uint32_t a = c >> 24;
+            if (a != 255) {
+                if (a == 0) {
+                    continue;
+                }
+                c = Blend(D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA, c, dst[i]);
+            }
+        }
+        dst[i] = c;
+    }
 }
 
 }  // namespace
@@ -156,7 +186,12 @@ void Rasterizer::DrawTriangle(const RasterVertex& a, const RasterVertex& b, cons
     if (textured_ && !t.perspective) {
         t.plan = sampler_.Plan(sampler_.Lod(static_cast<float>(t.u.dx), static_cast<float>(t.v.dx),
                                             static_cast<float>(t.u.dy), static_cast<float>(t.v.dy)));
+        t.spanLinear = CanSampleSpanLinear(t.plan);
     }
+    const PixelStates& ps = context_.pixel;
+    t.fastPixels = t.flatDiffuse && t.shade != Shade::kGeneric && !ps.alphaTest &&
+                   (!ps.depthTest || ps.depthFunc == D3DCMP_LESSEQUAL) &&
+                   (!ps.blend || (ps.srcBlend == D3DBLEND_SRCALPHA && ps.destBlend == D3DBLEND_INVSRCALPHA));
 
     // Edges: pixel (x, y) is inside when every edge function is positive, or
     // zero on a top or left edge.
@@ -218,6 +253,8 @@ void Rasterizer::Span(const Triangle& t, int y, int xs, int xe) {
         // Texels of the chunk.
         if (!textured_) {
             std::fill_n(texels, n, 0xFFFFFFFFu);
+        } else if (!kPerspective && t.spanLinear) {
+            SampleSpanLinear(t.plan, t.u.At(x0, y), t.v.At(x0, y), t.u.dx, t.v.dx, n, texels);
         } else if (!kPerspective) {
             float u = static_cast<float>(t.u.At(x0, y)), v = static_cast<float>(t.v.At(x0, y));
             const float du = static_cast<float>(t.u.dx), dv = static_cast<float>(t.v.dx);
@@ -245,6 +282,21 @@ void Rasterizer::Span(const Triangle& t, int y, int xs, int xe) {
 
         float z = static_cast<float>(t.z.At(x0, y));
         const float dz = static_cast<float>(t.z.dx);
+        if constexpr (sizeof(Pixel) == 4 && !kPerspective) {
+            if (t.fastPixels) {
+                uint32_t* dst = row + x0;
+                uint16_t* depth = depthTest ? depthRow + x0 : nullptr;
+                const bool modulate = t.shade == Shade::kModulate;
+                if (depthTest) {
+                    ps.blend ? FastPixels<true, true>(dst, depth, texels, n, z, dz, depthWrite, modulate, t.diffuse)
+                             : FastPixels<true, false>(dst, depth, texels, n, z, dz, depthWrite, modulate, t.diffuse);
+                } else {
+                    ps.blend ? FastPixels<false, true>(dst, depth, texels, n, z, dz, false, modulate, t.diffuse)
+                             : FastPixels<false, false>(dst, depth, texels, n, z, dz, false, modulate, t.diffuse);
+                }
+                continue;
+            }
+        }
         for (int i = 0; i < n; ++i, z += dz) {
             const int x = x0 + i;
             uint32_t depth = 0;

@@ -33,6 +33,8 @@ public:
         uint32_t diffuse;
         Shade shade;
         SamplePlan plan;  // for a constant level of detail
+        bool spanLinear = false;
+        bool fastPixels = false;
     };
 
 private:
