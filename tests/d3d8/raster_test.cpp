@@ -309,3 +309,58 @@ TEST(RasterFormats, SixteenBitBackBuffer) {
 }
 
 }  // namespace
+
+namespace {
+
+struct PlacementCase {
+    float centreX, centreY, depth, width, height, cameraX;
+    int left, top, right, bottom;  // expected covered pixels, inclusive, within one pixel
+};
+
+class Placement : public Raster {};
+
+TEST_F(Placement, WorldQuadsLandWhereTheCameraSeesThem) {
+    const PlacementCase cases[] = {
+        // A 10 x 10 body at x 0, height 17, depth 49 with the camera at 30:
+        // centred near (65, 96), about 85 pixels square.
+        {0, 17, 49, 10, 10, 30, 23, 54, 107, 138},
+        // The 192 x 48 backdrop at depth 50: rows 40 to 440, the whole width.
+        {84, 0, 50, 192, 48, 60, 0, 40, 639, 439},
+    };
+    for (const auto& c : cases) {
+        device_->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+        D3DMATRIX view{}, world{};
+        view._11 = view._22 = view._33 = view._44 = 1;
+        view._41 = -c.cameraX;
+        world._11 = world._22 = world._33 = world._44 = 1;
+        world._41 = c.centreX;
+        world._42 = c.centreY;
+        world._43 = c.depth;
+        device_->SetTransform(D3DTS_VIEW, &view);
+        device_->SetTransform(D3DTS_WORLD, &world);
+        const float hw = c.width / 2, hh = c.height / 2;
+        const WorldVertex quad[] = {{-hw, -hh, 0, 0xFFFFFFFF, 0, 1},
+                                    {-hw, hh, 0, 0xFFFFFFFF, 0, 0},
+                                    {hw, hh, 0, 0xFFFFFFFF, 1, 0},
+                                    {hw, -hh, 0, 0xFFFFFFFF, 1, 1}};
+        DrawWorld(quad, 2);
+        const auto pixels = ReadBackBuffer();
+        int left = 640, top = 480, right = -1, bottom = -1;
+        for (int y = 0; y < 480; ++y) {
+            for (int x = 0; x < 640; ++x) {
+                if ((pixels[y * 640 + x] & 0xFFFFFF) != 0) {
+                    left = std::min(left, x);
+                    right = std::max(right, x);
+                    top = std::min(top, y);
+                    bottom = std::max(bottom, y);
+                }
+            }
+        }
+        EXPECT_NEAR(left, c.left, 1);
+        EXPECT_NEAR(top, c.top, 1);
+        EXPECT_NEAR(right, c.right, 1);
+        EXPECT_NEAR(bottom, c.bottom, 1);
+    }
+}
+
+}  // namespace

@@ -189,6 +189,15 @@ bool CanSampleSpanLinear(const SamplePlan& plan) {
 }
 
 void SampleSpanLinear(const SamplePlan& plan, double u, double v, double du, double dv, int n, uint32_t* out) {
+    // Fixed point needs moderate coordinates; anything else (huge repeats,
+    // infinities, NaN) takes the per-pixel sampler, which saturates safely.
+    constexpr double kLimit = 16384.0;
+    if (!(std::fabs(u) < kLimit && std::fabs(v) < kLimit && std::fabs(du) < 1.0 && std::fabs(dv) < 1.0)) {
+        for (int i = 0; i < n; ++i) {
+            out[i] = Sample(plan, static_cast<float>(u + du * i), static_cast<float>(v + dv * i));
+        }
+        return;
+    }
 #if defined(__SSE2__)
     if (dv == 0.0 && SampleRows(plan, u, v, du, n, out)) {
         return;
