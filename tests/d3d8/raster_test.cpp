@@ -364,3 +364,31 @@ TEST_F(Placement, WorldQuadsLandWhereTheCameraSeesThem) {
 }
 
 }  // namespace
+
+namespace {
+
+class Addressing : public Raster {};
+
+TEST_F(Addressing, WrapClampAndMirrorBeyondTheEdges) {
+    // Two texels, red and green, over six pixels with u from -1 to 2: the
+    // pixel centres read texel columns -2 .. 3.
+    texture_ = MakeTexture(2, 1, 1, [](UINT, UINT x, UINT) { return x == 0 ? 0xFFFF0000u : 0xFF00FF00u; });
+    ASSERT_NE(texture_, nullptr);
+    device_->SetTexture(0, texture_);
+    struct Case {
+        DWORD mode;
+        const char* expected;  // r or g per pixel
+    } cases[] = {{D3DTADDRESS_WRAP, "rgrgrg"}, {D3DTADDRESS_CLAMP, "rrrggg"}, {D3DTADDRESS_MIRROR, "grrggr"}};
+    for (const auto& c : cases) {
+        device_->SetTextureStageState(0, D3DTSS_ADDRESSU, c.mode);
+        device_->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+        DrawScreenQuad(-0.5f, -0.5f, 5.5f, 0.5f, 0xFFFFFFFF, -1, 0, 2, 1);
+        const auto pixels = ReadBackBuffer();
+        for (int x = 0; x < 6; ++x) {
+            const uint32_t want = c.expected[x] == 'r' ? 0xFF0000u : 0x00FF00u;
+            EXPECT_EQ(pixels[x] & 0xFFFFFF, want) << "mode " << c.mode << " pixel " << x;
+        }
+    }
+}
+
+}  // namespace

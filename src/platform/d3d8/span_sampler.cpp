@@ -116,17 +116,17 @@ bool PrepareRow(const LevelSampler& l, double u, double v, double du, int n, Row
         return false;
     }
     r.first = lo;
-    const uint32_t t = ToFixed(v * l.height - 0.5);
-    const uint32_t y0 = (t >> 16) & static_cast<uint32_t>(l.maskV), y1 = ((t >> 16) + 1) & static_cast<uint32_t>(l.maskV);
+    const int64_t t = static_cast<int64_t>(std::floor((v * l.height - 0.5) * 65536.0));
+    const int y0 = Address(static_cast<int>(t >> 16), l.height, l.maskV, l.addressV);
+    const int y1 = Address(static_cast<int>(t >> 16) + 1, l.height, l.maskV, l.addressV);
     const uint32_t* r0 = l.texels + static_cast<size_t>(y0) * static_cast<size_t>(l.width);
     const uint32_t* r1 = l.texels + static_cast<size_t>(y1) * static_cast<size_t>(l.width);
     const int fy = static_cast<int>((t >> 8) & 255u);
     const __m128i zero = _mm_setzero_si128();
     const __m128i wy = _mm_set1_epi16(static_cast<short>(fy)), wy0 = _mm_set1_epi16(static_cast<short>(256 - fy));
-    const uint32_t mask = static_cast<uint32_t>(l.maskU);
     for (int64_t k = lo; k <= hi;) {
-        const uint32_t x = static_cast<uint32_t>(k) & mask;
-        if (k < hi && x != mask) {
+        const int x = Address(static_cast<int>(k), l.width, l.maskU, l.addressU);
+        if (k < hi && x + 1 < l.width && Address(static_cast<int>(k) + 1, l.width, l.maskU, l.addressU) == x + 1) {
             // Two neighbouring columns at once.
             const __m128i top = _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(r0 + x)), zero);
             const __m128i bottom = _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(r1 + x)), zero);
@@ -180,29 +180,32 @@ bool SampleRows(const SamplePlan& plan, double u, double v, double du, int n, ui
 
 #endif
 
+bool WrapsByMask(const SamplePlan& plan) {
+    return plan.a->maskU >= 0 && plan.a->maskV >= 0 && (plan.b == nullptr || (plan.b->maskU >= 0 && plan.b->maskV >= 0));
+}
+
 }  // namespace
 
 bool CanSampleSpanLinear(const SamplePlan& plan) {
-    return plan.linear && plan.a != nullptr && plan.a->maskU >= 0 && plan.a->maskV >= 0 && plan.a->width <= 65536 &&
-           plan.a->height <= 65536 &&
-           (plan.b == nullptr || (plan.b->maskU >= 0 && plan.b->maskV >= 0));
+    return plan.linear && plan.a != nullptr && plan.a->width <= 65536 && plan.a->height <= 65536;
 }
 
 void SampleSpanLinear(const SamplePlan& plan, double u, double v, double du, double dv, int n, uint32_t* out) {
     // Fixed point needs moderate coordinates; anything else (huge repeats,
     // infinities, NaN) takes the per-pixel sampler, which saturates safely.
     constexpr double kLimit = 16384.0;
-    if (!(std::fabs(u) < kLimit && std::fabs(v) < kLimit && std::fabs(du) < 1.0 && std::fabs(dv) < 1.0)) {
+    const bool moderate = std::fabs(u) < kLimit && std::fabs(v) < kLimit && std::fabs(du) < 1.0 && std::fabs(dv) < 1.0;
+#if defined(__SSE2__)
+    if (moderate && dv == 0.0 && SampleRows(plan, u, v, du, n, out)) {
+        return;
+    }
+#endif
+    if (!moderate || !WrapsByMask(plan)) {
         for (int i = 0; i < n; ++i) {
             out[i] = Sample(plan, static_cast<float>(u + du * i), static_cast<float>(v + dv * i));
         }
         return;
     }
-#if defined(__SSE2__)
-    if (dv == 0.0 && SampleRows(plan, u, v, du, n, out)) {
-        return;
-    }
-#endif
     Stepper a = MakeStepper(*plan.a, u, v, du, dv);
 #if defined(__SSE2__)
     if (plan.b == nullptr) {
