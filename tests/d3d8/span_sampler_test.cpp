@@ -55,7 +55,7 @@ TEST(SpanSampler, AgreesWithThePerPixelSampler) {
                  {MakeSampler(odd, D3DTADDRESS_CLAMP), MakeSampler(oddSmall, D3DTADDRESS_CLAMP)},
                  {MakeSampler(big, D3DTADDRESS_MIRROR), MakeSampler(small, D3DTADDRESS_MIRROR)}};
     std::uniform_real_distribution<double> coordinate(-3.0, 3.0), step(-0.05, 0.05);
-    std::uniform_int_distribution<int> weight(0, 256), length(1, 64);
+    std::uniform_int_distribution<int> weight(0, 256), length(1, 128);
     int worst = 0;
     for (int trial = 0; trial < 4000; ++trial) {
         const Pair& pair = pairs[trial % 4];
@@ -70,7 +70,7 @@ TEST(SpanSampler, AgreesWithThePerPixelSampler) {
         const double u = coordinate(random), v = coordinate(random), du = step(random);
         const double dv = trial % 16 < 8 ? 0.0 : step(random);  // rows of constant v take their own path
         const int n = length(random);
-        uint32_t fast[64];
+        uint32_t fast[128];
         platform::SampleSpanLinear(plan, u, v, du, dv, n, fast);
         for (int i = 0; i < n; ++i) {
             const uint32_t reference = platform::Sample(plan, static_cast<float>(u + du * i), static_cast<float>(v + dv * i));

@@ -11,7 +11,7 @@ namespace platform {
 namespace {
 
 constexpr int kSubpixelBits = 8;
-constexpr int kChunk = 64;
+constexpr int kChunk = 128;
 
 int64_t FloorDiv(int64_t a, int64_t b) {  // b > 0
     const int64_t q = a / b;
@@ -59,11 +59,12 @@ Rasterizer::Plane MakePlane(const double x[3], const double y[3], double f0, dou
 // The common states in one tight loop: a flat colour, texture alone or
 // modulated, less-or-equal depth, no alpha test, no blend or the alpha blend.
 template <bool kDepth, bool kBlend>
-void FastPixels(uint32_t* dst, uint16_t* depth, const uint32_t* texels, int n, float z, float dz, bool depthWrite,
+void FastPixels(uint32_t* dst, uint16_t* depth, const uint32_t* texels, int n, int64_t z, int64_t dz, bool depthWrite,
                 bool modulate, uint32_t diffuse) {
-    for (int i = 0; i < n; ++i) {
+    for (int i = 0; i < n; ++i, z += dz) {
         if (kDepth) {
-            const uint32_t q = ToDepth(z + dz * static_cast<float>(i));
+            const int64_t level = z >> 16;
+            const uint32_t q = level < 0 ? 0u : (level > 65535 ? 65535u : static_cast<uint32_t>(level));
             if (q > depth[i]) {
                 continue;
             }
@@ -287,6 +288,10 @@ void Rasterizer::Span(const Triangle& t, int y, int xs, int xe) {
                 uint32_t* dst = row + x0;
                 uint16_t* depth = depthTest ? depthRow + x0 : nullptr;
                 const bool modulate = t.shade == Shade::kModulate;
+                // Depth in 16.16 steps of the 16-bit buffer, rounded.
+                auto moderate = [](double v, double limit) { return v > -limit ? (v < limit ? v : limit) : -limit; };
+                const int64_t z = static_cast<int64_t>(moderate(t.z.At(x0, y), 1.0e6) * 65535.0 * 65536.0) + 0x8000;
+                const int64_t dz = static_cast<int64_t>(moderate(t.z.dx, 1.0e6) * 65535.0 * 65536.0);
                 if (depthTest) {
                     ps.blend ? FastPixels<true, true>(dst, depth, texels, n, z, dz, depthWrite, modulate, t.diffuse)
                              : FastPixels<true, false>(dst, depth, texels, n, z, dz, depthWrite, modulate, t.diffuse);
