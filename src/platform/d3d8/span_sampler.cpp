@@ -170,13 +170,18 @@ bool PrepareRow(const LevelSampler& l, double u, double v, double du, int n, Row
     return true;
 }
 
-// The horizontal step for pixel i: four 16-bit channels in the low half.
-inline __m128i RowSample(const RowLevel& r, int i, __m128i base, __m128i sign) {
-    const int64_t s = r.s + r.ds * i;
+// The horizontal step at position s: four 32-bit channels. The two
+// neighbouring columns are interleaved so one multiply-add weighs both.
+inline __m128i RowSample(const RowLevel& r, int64_t s) {
     const __m128i pair = _mm_loadu_si128(reinterpret_cast<const __m128i*>(&r.row[(s >> 16) - r.first]));
-    const __m128i fx = _mm_set1_epi16(static_cast<short>((s >> 8) & 255));
-    const __m128i weighted = _mm_mullo_epi16(pair, _mm_add_epi16(base, _mm_mullo_epi16(sign, fx)));
-    return _mm_srli_epi16(_mm_add_epi16(weighted, _mm_srli_si128(weighted, 8)), 8);
+    const __m128i mixed = _mm_unpacklo_epi16(pair, _mm_srli_si128(pair, 8));
+    const int fx = static_cast<int>((s >> 8) & 255);
+    return _mm_srli_epi32(_mm_madd_epi16(mixed, _mm_set1_epi32((fx << 16) | (256 - fx))), 8);
+}
+
+inline uint32_t ToArgb(__m128i c32) {
+    const __m128i c16 = _mm_packs_epi32(c32, c32);
+    return static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_packus_epi16(c16, c16)));
 }
 
 bool SampleRows(const SamplePlan& plan, double u, double v, double du, int n, uint32_t* out) {
@@ -184,22 +189,20 @@ bool SampleRows(const SamplePlan& plan, double u, double v, double du, int n, ui
     if (!PrepareRow(*plan.a, u, v, du, n, a) || (plan.b != nullptr && !PrepareRow(*plan.b, u, v, du, n, b))) {
         return false;
     }
-    // Weights (256 - fx) for the left texel's lanes and fx for the right one's.
-    const __m128i base = _mm_set_epi16(0, 0, 0, 0, 256, 256, 256, 256);
-    const __m128i sign = _mm_set_epi16(1, 1, 1, 1, -1, -1, -1, -1);
+    int64_t sa = a.s;
     if (plan.b == nullptr) {
-        for (int i = 0; i < n; ++i) {
-            const __m128i c = RowSample(a, i, base, sign);
-            out[i] = static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_packus_epi16(c, c)));
+        for (int i = 0; i < n; ++i, sa += a.ds) {
+            out[i] = ToArgb(RowSample(a, sa));
         }
         return true;
     }
     const int w = static_cast<int>(plan.weightB);
-    const __m128i wb = _mm_set1_epi16(static_cast<short>(w)), wa = _mm_set1_epi16(static_cast<short>(256 - w));
-    for (int i = 0; i < n; ++i) {
-        const __m128i ca = RowSample(a, i, base, sign), cb = RowSample(b, i, base, sign);
-        const __m128i c = _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(ca, wa), _mm_mullo_epi16(cb, wb)), 8);
-        out[i] = static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_packus_epi16(c, c)));
+    const __m128i weights = _mm_set1_epi32((w << 16) | (256 - w));
+    int64_t sb = b.s;
+    for (int i = 0; i < n; ++i, sa += a.ds, sb += b.ds) {
+        const __m128i both = _mm_packs_epi32(RowSample(a, sa), RowSample(b, sb));
+        const __m128i mixed = _mm_unpacklo_epi16(both, _mm_srli_si128(both, 8));
+        out[i] = ToArgb(_mm_srli_epi32(_mm_madd_epi16(mixed, weights), 8));
     }
     return true;
 }
