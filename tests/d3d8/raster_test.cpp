@@ -155,6 +155,23 @@ TEST_F(Raster, DepthTestAtEqualDepth) {
     DrawScreenQuad(10, 10, 50, 50, 0xFF0000FF, 0, 0, 1, 1, 0.3f);
     DrawScreenQuad(10, 10, 50, 50, 0xFF00FF00, 0, 0, 1, 1, 0.6f);
     EXPECT_EQ(ReadBackBuffer()[20 * 640 + 20] & 0xFFFFFF, 0x0000FFu);
+
+    // A quad sloping from depth 0.25 to 0.75 across 200 pixels through a flat
+    // one at 0.5: it shows on the near side only, whatever the span grouping.
+    device_->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+    DrawScreenQuad(0, 0, 200, 8, 0xFFFF0000, 0, 0, 1, 1, 0.5f);
+    const ScreenVertex slope[4] = {{0, 0, 0.25f, 1, 0xFF00FF00, 0, 0},
+                                   {200, 0, 0.75f, 1, 0xFF00FF00, 0, 0},
+                                   {200, 8, 0.75f, 1, 0xFF00FF00, 0, 0},
+                                   {0, 8, 0.25f, 1, 0xFF00FF00, 0, 0}};
+    device_->SetVertexShader(D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX1);
+    device_->DrawPrimitiveUP(D3DPT_TRIANGLEFAN, 2, slope, sizeof(ScreenVertex));
+    const auto pixels = ReadBackBuffer();
+    for (int x = 0; x < 200; ++x) {
+        if (x < 99 || x > 100) {  // the crossing itself may go either way
+            ASSERT_EQ(pixels[4 * 640 + x] & 0xFFFFFF, x < 99 ? 0x00FF00u : 0xFF0000u) << x;
+        }
+    }
 }
 
 TEST_F(Raster, BlendingFollowsTheFormula) {
