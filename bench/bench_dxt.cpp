@@ -44,7 +44,7 @@ std::vector<std::uint32_t> MakeImage()
     std::normal_distribution<double> noise(0.0, 5.0);
     struct Shape {
         int x0, y0, x1, y1;
-        std::uint8_t r, g, b;
+        std::uint8_t r, g, b, a;
         bool disc;
     };
     std::vector<Shape> shapes;
@@ -53,7 +53,7 @@ std::vector<std::uint32_t> MakeImage()
         const int x = pos(rng), y = pos(rng);
         shapes.push_back(Shape{x, y, x + extent(rng), y + extent(rng), static_cast<std::uint8_t>(channel(rng)),
                                static_cast<std::uint8_t>(channel(rng)), static_cast<std::uint8_t>(channel(rng)),
-                               (i & 1) != 0});
+                               static_cast<std::uint8_t>(channel(rng)), (i & 1) != 0});
     }
     for (int y = 0; y < SIZE; ++y) {
         for (int x = 0; x < SIZE; ++x) {
@@ -65,8 +65,9 @@ std::vector<std::uint32_t> MakeImage()
             r += n;
             g += n * 0.8 + noise(rng) * 0.4;
             b += noise(rng);
-            // The bottom half fades from transparent to opaque left to right.
-            std::uint8_t a = y < SIZE / 2 ? 255 : static_cast<std::uint8_t>(x * 255 / (SIZE - 1));
+            // The bottom half fades from transparent to opaque left to right,
+            // with some grain.
+            const std::uint8_t a = y < SIZE / 2 ? 255 : Byte(x * 255.0 / (SIZE - 1) + noise(rng));
             image[static_cast<std::size_t>(y) * SIZE + x] =
                 static_cast<std::uint32_t>(a) << 24 | Byte(r) << 16 | Byte(g) << 8 | Byte(b);
         }
@@ -81,8 +82,10 @@ std::vector<std::uint32_t> MakeImage()
                         continue;
                     }
                 }
+                // Shapes in the bottom half carry an alpha of their own.
                 std::uint32_t& p = image[static_cast<std::size_t>(y) * SIZE + x];
-                p = (p & 0xFF000000u) | static_cast<std::uint32_t>(s.r) << 16 | s.g << 8 | s.b;
+                const std::uint32_t a = y < SIZE / 2 ? 255u : s.a;
+                p = a << 24 | static_cast<std::uint32_t>(s.r) << 16 | s.g << 8 | s.b;
             }
         }
     }

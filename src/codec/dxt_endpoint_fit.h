@@ -12,6 +12,10 @@
 
 inline constexpr std::size_t COLOR_FIT_LANES = 4;
 
+// The same encoder in its plain form, one block and one operation at a
+// time: the reference the group form must match bit for bit.
+void EncodeColorBlockPlain(const DWORD* pixels, ColorKeyRange key, BYTE* block);
+
 // count is 1 to COLOR_FIT_LANES; block g gets the colour block of pixels[g]
 // with key range keys[g].
 void EncodeColorBlockGroup(const DWORD* const* pixels, const ColorKeyRange* keys, BYTE* const* blocks,
