@@ -163,42 +163,52 @@ bool PrepareColorFit(const DWORD* pixels, const ColorKeyRange& key, BYTE* out, C
 // Nine rounds of two squarings and a rescale to trace 3, one block a lane.
 void IterateColorFits(ColorFit* const* fits, std::size_t count)
 {
-    __m128 m[6];
-    for (int e = 0; e < 6; ++e) {
-        float lane[4];
-        for (std::size_t g = 0; g < 4; ++g) {
-            lane[g] = fits[g < count ? g : 0]->m[e];
-        }
-        m[e] = _mm_loadu_ps(lane);
+    // Unused lanes repeat the first block. The lanes are set from
+    // registers: four narrow stores read back as one vector would stall.
+    const ColorFit* lane[4];
+    for (std::size_t g = 0; g < 4; ++g) {
+        lane[g] = fits[g < count ? g : 0];
     }
+    __m128 m00 = _mm_setr_ps(lane[0]->m[0], lane[1]->m[0], lane[2]->m[0], lane[3]->m[0]);
+    __m128 m01 = _mm_setr_ps(lane[0]->m[1], lane[1]->m[1], lane[2]->m[1], lane[3]->m[1]);
+    __m128 m02 = _mm_setr_ps(lane[0]->m[2], lane[1]->m[2], lane[2]->m[2], lane[3]->m[2]);
+    __m128 m11 = _mm_setr_ps(lane[0]->m[3], lane[1]->m[3], lane[2]->m[3], lane[3]->m[3]);
+    __m128 m12 = _mm_setr_ps(lane[0]->m[4], lane[1]->m[4], lane[2]->m[4], lane[3]->m[4]);
+    __m128 m22 = _mm_setr_ps(lane[0]->m[5], lane[1]->m[5], lane[2]->m[5], lane[3]->m[5]);
+    // Named registers rather than an array, so that the chain of squarings
+    // never passes through memory.
     const auto sum3 = [](__m128 x, __m128 y, __m128 z) { return _mm_add_ps(_mm_add_ps(x, y), z); };
-    const auto square = [&m, &sum3] {
-        const __m128 a00 = m[0], a01 = m[1], a02 = m[2], a11 = m[3], a12 = m[4], a22 = m[5];
-        m[0] = sum3(_mm_mul_ps(a00, a00), _mm_mul_ps(a01, a01), _mm_mul_ps(a02, a02));
-        m[1] = sum3(_mm_mul_ps(a00, a01), _mm_mul_ps(a01, a11), _mm_mul_ps(a02, a12));
-        m[2] = sum3(_mm_mul_ps(a00, a02), _mm_mul_ps(a01, a12), _mm_mul_ps(a02, a22));
-        m[3] = sum3(_mm_mul_ps(a01, a01), _mm_mul_ps(a11, a11), _mm_mul_ps(a12, a12));
-        m[4] = sum3(_mm_mul_ps(a01, a02), _mm_mul_ps(a11, a12), _mm_mul_ps(a12, a22));
-        m[5] = sum3(_mm_mul_ps(a02, a02), _mm_mul_ps(a12, a12), _mm_mul_ps(a22, a22));
-    };
     __m128 zero = _mm_setzero_ps();
     const __m128 three = _mm_set1_ps(3.0f);
     for (int round = 0; round < 9; ++round) {
-        square();
-        square();
-        const __m128 trace = sum3(m[0], m[3], m[5]);
+        for (int square = 0; square < 2; ++square) {
+            const __m128 a00 = m00, a01 = m01, a02 = m02, a11 = m11, a12 = m12, a22 = m22;
+            m00 = sum3(_mm_mul_ps(a00, a00), _mm_mul_ps(a01, a01), _mm_mul_ps(a02, a02));
+            m01 = sum3(_mm_mul_ps(a00, a01), _mm_mul_ps(a01, a11), _mm_mul_ps(a02, a12));
+            m02 = sum3(_mm_mul_ps(a00, a02), _mm_mul_ps(a01, a12), _mm_mul_ps(a02, a22));
+            m11 = sum3(_mm_mul_ps(a01, a01), _mm_mul_ps(a11, a11), _mm_mul_ps(a12, a12));
+            m12 = sum3(_mm_mul_ps(a01, a02), _mm_mul_ps(a11, a12), _mm_mul_ps(a12, a22));
+            m22 = sum3(_mm_mul_ps(a02, a02), _mm_mul_ps(a12, a12), _mm_mul_ps(a22, a22));
+        }
+        const __m128 trace = sum3(m00, m11, m22);
         // A lane whose trace reached 0 is finished; its later values
         // (infinities, NaN) are never read.
         zero = _mm_or_ps(zero, _mm_cmpeq_ps(trace, _mm_setzero_ps()));
         const __m128 scale = _mm_div_ps(three, trace);
-        for (__m128& e : m) {
-            e = _mm_mul_ps(e, scale);
-        }
+        m00 = _mm_mul_ps(m00, scale);
+        m01 = _mm_mul_ps(m01, scale);
+        m02 = _mm_mul_ps(m02, scale);
+        m11 = _mm_mul_ps(m11, scale);
+        m12 = _mm_mul_ps(m12, scale);
+        m22 = _mm_mul_ps(m22, scale);
     }
     alignas(16) float lanes[6][4];
-    for (int e = 0; e < 6; ++e) {
-        _mm_store_ps(lanes[e], m[e]);
-    }
+    _mm_store_ps(lanes[0], m00);
+    _mm_store_ps(lanes[1], m01);
+    _mm_store_ps(lanes[2], m02);
+    _mm_store_ps(lanes[3], m11);
+    _mm_store_ps(lanes[4], m12);
+    _mm_store_ps(lanes[5], m22);
     const int zeroMask = _mm_movemask_ps(zero);
     for (std::size_t g = 0; g < count; ++g) {
         for (int e = 0; e < 6; ++e) {
