@@ -150,7 +150,7 @@ def request_close(window, display_name):
         event = protocol.event.ClientMessage(window=target, client_type=protocols,
                                              data=(32, [delete, X.CurrentTime, 0, 0, 0]))
         target.send_event(event, event_mask=X.NoEventMask)
-        conn.flush()
+        conn.sync()  # a round trip: the server has handled the request
     finally:
         conn.close()
 
