@@ -114,20 +114,4 @@ TEST_F(KeyMessages, SequencesOfEveryGameKey) {
     }
 }
 
-TEST_F(KeyMessages, OtherKeysDoNotDisturbTheGameKeys) {
-    fakes::PostKey(window_, 'F', true);
-    fakes::PostKey(window_, VK_NUMPAD5, true);
-    Drain();
-    PollKeys();
-    const KeyStates up{};
-    EXPECT_EQ(keyStates.space, up.space);
-    EXPECT_EQ(keyStates.enter, up.enter);
-    EXPECT_EQ(keyStates.numpad0, up.numpad0);
-    EXPECT_EQ(keyStates.numpad4, up.numpad4);
-    EXPECT_EQ(keyStates.numpad6, up.numpad6);
-    fakes::PostKey(window_, 'F', false);
-    fakes::PostKey(window_, VK_NUMPAD5, false);
-    Drain();
-}
-
 }  // namespace

@@ -137,20 +137,4 @@ TEST(Rotation, QuarterTurnMapsXToY) {
     EXPECT_NEAR(r.m[0][2] + r.m[3][2], 0.0f, 1e-7f);
 }
 
-TEST(Translation, MovesAPointAfterRotationAboutItsOwnCentre) {
-    // Rotation then translation, as the billboards use: the corner (5, 0)
-    // turned a quarter turn lands above the centre.
-    Matrix4x4 r;
-    Matrix4x4 t;
-    RotationZMatrix(&r, std::numbers::pi_v<float> / 2);
-    TranslationMatrix(&t, 10, 20, 30);
-    const Matrix4x4 world = r * t;
-    const float px = 5 * world.m[0][0] + world.m[3][0];
-    const float py = 5 * world.m[0][1] + world.m[3][1];
-    const float pz = 5 * world.m[0][2] + world.m[3][2];
-    EXPECT_NEAR(px, 10, 1e-5f);
-    EXPECT_NEAR(py, 25, 1e-5f);
-    EXPECT_NEAR(pz, 30, 1e-5f);
-}
-
 }  // namespace
