@@ -1,0 +1,25 @@
+#pragma once
+// Decoding a whole image file held in memory into an Image, by content.
+
+#include "texload/image.h"
+
+// Each reader: non-negative when it recognised and decoded the data; E_FAIL
+// when the data is not of its format (or is broken); E_OUTOFMEMORY. A failed
+// reader may leave memory attached to the image; DecodeImageFile removes it.
+HRESULT ReadBmp(Image* image, const BYTE* data, UINT size);
+HRESULT ReadPpm(Image* image, const BYTE* data, UINT size);
+HRESULT ReadDds(Image* image, const BYTE* data, UINT size);
+HRESULT ReadJpeg(Image* image, const BYTE* data, UINT size);
+HRESULT ReadPng(Image* image, const BYTE* data, UINT size);
+HRESULT ReadTga(Image* image, const BYTE* data, UINT size);
+HRESULT ReadDib(Image* image, const BYTE* data, UINT size);
+
+using ImageReader = HRESULT (*)(Image* image, const BYTE* data, UINT size);
+
+// Strong signatures first; Targa (no signature) late; the headerless bitmap
+// last, since the Targa reader refuses a bitmap information header.
+inline constexpr ImageReader READER_ORDER[] = {ReadBmp, ReadPpm, ReadDds, ReadJpeg, ReadPng, ReadTga, ReadDib};
+
+// Offers the bytes to each reader of READER_ORDER until one accepts them.
+// S_OK, or ERR_INVALIDDATA when none does (info then untouched).
+HRESULT DecodeImageFile(Image* image, const BYTE* data, UINT size, ImageInfo* info);

@@ -1,0 +1,136 @@
+// DDS files: plain textures and complete cube maps, every level borrowed
+// from the file bytes.
+
+#include "texload/byte_order.h"
+#include "texload/checked_size.h"
+#include "texload/image_readers.h"
+
+namespace {
+
+using tovtex::LoadU32;
+
+constexpr UINT HEADER_SIZE = 128;
+constexpr DWORD DDS_MAGIC = 0x20534444;  // "DDS "
+constexpr DWORD DDPF_RGB = 0x40;
+constexpr DWORD DDPF_RGB_ALPHA = 0x41;
+constexpr DWORD CUBE_FACE_BITS = 0xFC00;
+
+D3DFORMAT ChooseFormat(const BYTE* header) {
+    const DWORD flags = LoadU32(header + 80);
+    const DWORD fourCC = LoadU32(header + 84);
+    const DWORD bitCount = LoadU32(header + 88);
+    const DWORD greenMask = LoadU32(header + 96);
+    const DWORD alphaMask = LoadU32(header + 104);
+    switch (fourCC) {
+    case D3DFMT_DXT1:
+    case D3DFMT_DXT2:
+    case D3DFMT_DXT3:
+    case D3DFMT_DXT4:
+    case D3DFMT_DXT5:
+        return static_cast<D3DFORMAT>(fourCC);
+    default:
+        break;
+    }
+    if (flags == DDPF_RGB_ALPHA && bitCount == 32 && alphaMask == 0xFF000000) return D3DFMT_A8R8G8B8;
+    if (flags == DDPF_RGB && bitCount == 32) return D3DFMT_X8R8G8B8;
+    if (flags == DDPF_RGB && bitCount == 16 && greenMask == 0x7E0) return D3DFMT_R5G6B5;
+    if (flags == DDPF_RGB && bitCount == 16 && greenMask == 0x3E0) return D3DFMT_X1R5G5B5;
+    if (flags == DDPF_RGB_ALPHA && bitCount == 16 && alphaMask == 0x8000) return D3DFMT_A1R5G5B5;
+    if (flags == DDPF_RGB_ALPHA && bitCount == 16 && alphaMask == 0xF000) return D3DFMT_A4R4G4B4;
+    return D3DFMT_UNKNOWN;
+}
+
+// Row pitch and size of a w x h level (sides below 2^31); false when the
+// size does not fit in 64 bits.
+bool LevelLayout(D3DFORMAT format, uint64_t w, uint64_t h, uint64_t* pitch, uint64_t* levelSize) {
+    switch (format) {
+    case D3DFMT_DXT1:
+        *pitch = 8 * ((w + 3) / 4);
+        return tovtex::CheckedMul(*pitch, (h + 3) / 4, levelSize);
+    case D3DFMT_DXT2:
+    case D3DFMT_DXT3:
+    case D3DFMT_DXT4:
+    case D3DFMT_DXT5:
+        *pitch = 16 * ((w + 3) / 4);
+        return tovtex::CheckedMul(*pitch, (h + 3) / 4, levelSize);
+    case D3DFMT_A8R8G8B8:
+    case D3DFMT_X8R8G8B8:
+        *pitch = 4 * w;
+        return tovtex::CheckedMul(*pitch, h, levelSize);
+    default:
+        *pitch = 2 * w;
+        return tovtex::CheckedMul(*pitch, h, levelSize);
+    }
+}
+
+}  // namespace
+
+HRESULT ReadDds(Image* image, const BYTE* data, UINT size) {
+    if (size < HEADER_SIZE || LoadU32(data) != DDS_MAGIC) {
+        return E_FAIL;
+    }
+    const uint64_t height = LoadU32(data + 12);
+    const uint64_t width = LoadU32(data + 16);
+    const DWORD mipCount = LoadU32(data + 28);
+    const DWORD cubeBits = LoadU32(data + 112) & CUBE_FACE_BITS;
+
+    // The image fields are signed 32-bit; a picture without pixels is not
+    // usable.
+    if (width == 0 || height == 0 || width > INT32_MAX || height > INT32_MAX) {
+        return E_FAIL;
+    }
+    image->rect = RECT{0, 0, static_cast<LONG>(width), static_cast<LONG>(height)};
+
+    unsigned faces = 0;
+    if (cubeBits == CUBE_FACE_BITS) {
+        faces = 6;
+    } else if (cubeBits == 0) {
+        faces = 1;
+    } else {
+        return E_FAIL;
+    }
+    const uint64_t levels = mipCount == 0 ? 1 : mipCount;
+    const D3DFORMAT format = ChooseFormat(data);
+    if (format == D3DFMT_UNKNOWN) {
+        return E_FAIL;
+    }
+
+    const BYTE* cursor = data + HEADER_SIZE;
+    uint64_t remaining = size - HEADER_SIZE;
+    Image* faceTop = image;
+    for (unsigned face = 0; face < faces; ++face) {
+        if (face > 0) {
+            faceTop->nextFace = tovtex::NewLinkedImage();
+            if (faceTop->nextFace == nullptr) {
+                return E_OUTOFMEMORY;
+            }
+            faceTop = faceTop->nextFace;
+        }
+        uint64_t w = width;
+        uint64_t h = height;
+        Image* level = faceTop;
+        for (uint64_t index = 0; index < levels; ++index) {
+            if (index > 0) {
+                level->nextLevel = tovtex::NewLinkedImage();
+                if (level->nextLevel == nullptr) {
+                    return E_OUTOFMEMORY;
+                }
+                level = level->nextLevel;
+            }
+            uint64_t pitch = 0;
+            uint64_t levelSize = 0;
+            if (!LevelLayout(format, w, h, &pitch, &levelSize) || remaining < levelSize || pitch > UINT32_MAX) {
+                return E_FAIL;
+            }
+            level->format = format;
+            level->pixels = const_cast<BYTE*>(cursor);
+            level->rowPitch = static_cast<UINT>(pitch);
+            level->rect = RECT{0, 0, static_cast<LONG>(w), static_cast<LONG>(h)};
+            cursor += levelSize;
+            remaining -= levelSize;
+            w = w > 1 ? w / 2 : 1;
+            h = h > 1 ? h / 2 : 1;
+        }
+    }
+    return S_OK;
+}

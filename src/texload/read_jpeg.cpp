@@ -1,0 +1,158 @@
+// JPEG files, decoded by libjpeg from memory.
+
+#include <csetjmp>
+#include <cstdio>
+#include <cstring>
+
+#include <jpeglib.h>
+#include <jerror.h>
+
+#include "texload/checked_size.h"
+#include "texload/image_readers.h"
+#include "texload/image_testing.h"
+
+namespace {
+
+// The standard manager and two fields of our own; libjpeg sees the first.
+struct MemorySource {
+    jpeg_source_mgr pub;
+    const BYTE* data;
+    UINT size;
+    bool handedOver;
+};
+
+struct ErrorTrap {
+    jpeg_error_mgr pub;
+    std::jmp_buf jump;
+};
+
+const JOCTET END_OF_IMAGE[2] = {0xFF, JPEG_EOI};
+
+void InitSource(j_decompress_ptr) {}
+void TermSource(j_decompress_ptr) {}
+
+// The whole file the first time. Asked again, the file ended early: supply
+// an end-of-image marker (libjpeg warns and finishes with what it has)
+// instead of the file again, which could decode garbage or loop.
+boolean FillInputBuffer(j_decompress_ptr cinfo) {
+    auto* src = reinterpret_cast<MemorySource*>(cinfo->src);
+    if (!src->handedOver) {
+        src->handedOver = true;
+        src->pub.next_input_byte = src->data;
+        src->pub.bytes_in_buffer = src->size;
+    } else {
+        WARNMS(cinfo, JWRN_JPEG_EOF);
+        src->pub.next_input_byte = END_OF_IMAGE;
+        src->pub.bytes_in_buffer = sizeof(END_OF_IMAGE);
+    }
+    return TRUE;
+}
+
+void SkipInputData(j_decompress_ptr cinfo, long count) {
+    jpeg_source_mgr* src = cinfo->src;
+    if (count <= 0) {
+        return;
+    }
+    size_t skip = static_cast<size_t>(count) < src->bytes_in_buffer ? static_cast<size_t>(count) : src->bytes_in_buffer;
+    src->next_input_byte += skip;
+    src->bytes_in_buffer -= skip;
+}
+
+[[noreturn]] void ErrorExit(j_common_ptr cinfo) { std::longjmp(reinterpret_cast<ErrorTrap*>(cinfo->err)->jump, 1); }
+
+void IgnoreMessage(j_common_ptr) {}
+
+void DiscardMessage(j_common_ptr cinfo) {
+    char buffer[JMSG_LENGTH_MAX];
+    (*cinfo->err->format_message)(cinfo, buffer);
+}
+
+// libjpeg-turbo writes colour pixels as B, G, R, 0xFF; the format's unused
+// byte is 0.
+void ClearUnusedBytes(BYTE* row, UINT width) {
+    for (UINT i = 0; i < width; ++i) {
+        uint32_t pixel;
+        std::memcpy(&pixel, row + 4 * i, 4);
+        pixel &= 0x00FFFFFFu;
+        std::memcpy(row + 4 * i, &pixel, 4);
+    }
+}
+
+// Everything that must survive a longjmp lives in cinfo and the image; no
+// object with a destructor is alive here.
+HRESULT Decode(jpeg_decompress_struct* cinfo, ErrorTrap* trap, Image* image, const BYTE* data, UINT size) {
+    if (setjmp(trap->jump) != 0) {
+        return E_FAIL;
+    }
+    jpeg_create_decompress(cinfo);
+    if (uint64_t limit = tovtex::GetImageAllocationLimit(); limit != 0) {
+        cinfo->mem->max_memory_to_use = static_cast<long>(limit);
+    }
+    auto* src = static_cast<MemorySource*>((*cinfo->mem->alloc_small)(reinterpret_cast<j_common_ptr>(cinfo), JPOOL_PERMANENT,
+                                                                      sizeof(MemorySource)));
+    src->pub.next_input_byte = nullptr;
+    src->pub.bytes_in_buffer = 0;
+    src->pub.init_source = InitSource;
+    src->pub.fill_input_buffer = FillInputBuffer;
+    src->pub.skip_input_data = SkipInputData;
+    src->pub.resync_to_restart = jpeg_resync_to_restart;
+    src->pub.term_source = TermSource;
+    src->data = data;
+    src->size = size;
+    src->handedOver = false;
+    cinfo->src = &src->pub;
+
+    jpeg_read_header(cinfo, TRUE);
+    trap->pub.output_message = DiscardMessage;
+    // Colour output straight in the image's byte order (the same pixels as
+    // R, G, B samples rearranged, without a pass over a sample row).
+    const bool colour = cinfo->out_color_space == JCS_RGB && cinfo->num_components == 3;
+    if (colour) {
+        cinfo->out_color_space = JCS_EXT_BGRX;
+    }
+    jpeg_start_decompress(cinfo);
+
+    const UINT width = cinfo->output_width;
+    const UINT height = cinfo->output_height;
+    uint64_t rowPitch = 0;
+    if (!colour && cinfo->output_components == 1) {
+        image->format = D3DFMT_L8;
+        rowPitch = width;
+    } else if (colour && cinfo->output_components == 4) {
+        image->format = D3DFMT_X8R8G8B8;
+        rowPitch = uint64_t{4} * width;
+    } else {
+        return E_FAIL;
+    }
+    image->rect = RECT{0, 0, static_cast<LONG>(width), static_cast<LONG>(height)};
+    image->rowPitch = static_cast<UINT>(rowPitch);
+    HRESULT hr = tovtex::AttachOwnedPixels(image, rowPitch * height);
+    if (FAILED(hr)) {
+        return hr;
+    }
+    // Scanlines are decoded straight into the image rows.
+    while (cinfo->output_scanline < height) {
+        BYTE* row = image->pixels + cinfo->output_scanline * rowPitch;
+        if (jpeg_read_scanlines(cinfo, &row, 1) != 1) {
+            return E_FAIL;
+        }
+        if (colour) {
+            ClearUnusedBytes(row, width);
+        }
+    }
+    jpeg_finish_decompress(cinfo);
+    return S_OK;
+}
+
+}  // namespace
+
+HRESULT ReadJpeg(Image* image, const BYTE* data, UINT size) {
+    jpeg_decompress_struct cinfo{};
+    ErrorTrap trap{};
+    cinfo.err = jpeg_std_error(&trap.pub);
+    trap.pub.error_exit = ErrorExit;
+    trap.pub.output_message = IgnoreMessage;
+    HRESULT hr = Decode(&cinfo, &trap, image, data, size);
+    jpeg_destroy_decompress(&cinfo);
+    return hr;
+}

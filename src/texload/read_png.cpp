@@ -1,0 +1,182 @@
+// PNG files, decoded by libpng from memory.
+
+#include <cmath>
+#include <csetjmp>
+#include <cstdlib>
+#include <cstring>
+
+#include <png.h>
+
+#include "texload/checked_size.h"
+#include "texload/image_readers.h"
+
+namespace {
+
+constexpr double SCREEN_GAMMA = 2.2;
+
+struct PngInput {
+    const BYTE* next;
+    UINT left;
+};
+
+// State that outlives a longjmp out of libpng lives here, not in locals of
+// the function that called setjmp.
+struct PngDecode {
+    png_structp png = nullptr;
+    png_infop info = nullptr;
+    png_bytep* rows = nullptr;
+    PngInput input{};
+    double paletteGamma = 0;  // file gamma the palette is corrected for; 0 for none
+};
+
+void ReadData(png_structp png, png_bytep out, png_size_t count) {
+    auto* input = static_cast<PngInput*>(png_get_io_ptr(png));
+    if (count > input->left) {
+        png_error(png, "read error");
+    }
+    std::memcpy(out, input->next, count);
+    input->next += count;
+    input->left -= static_cast<UINT>(count);
+}
+
+[[noreturn]] void OnError(png_structp png, png_const_charp) { std::longjmp(png_jmpbuf(png), 1); }
+void OnWarning(png_structp, png_const_charp) {}
+
+void BuildPalette(const PngDecode& d, PALETTEENTRY* palette) {
+    BYTE table[256];
+    for (int i = 0; i < 256; ++i) {
+        table[i] = d.paletteGamma > 0.000001
+                       ? static_cast<BYTE>(std::pow(i / 255.0, 1.0 / (d.paletteGamma * SCREEN_GAMMA)) * 255.0 + 0.5)
+                       : static_cast<BYTE>(i);
+    }
+    png_colorp colours = nullptr;
+    int n = 0;
+    if (png_get_valid(d.png, d.info, PNG_INFO_PLTE) == 0 || png_get_PLTE(d.png, d.info, &colours, &n) == 0) {
+        n = 0;
+    }
+    png_bytep alphas = nullptr;
+    int m = 0;
+    if (png_get_valid(d.png, d.info, PNG_INFO_tRNS) == 0 ||
+        png_get_tRNS(d.png, d.info, &alphas, &m, nullptr) == 0 || alphas == nullptr) {
+        m = 0;
+    }
+    // libpng keeps both counts within 256 and the alphas within the palette;
+    // clamp anyway so a change there cannot make this read past either.
+    n = n < 256 ? n : 256;
+    for (int j = 0; j < n; ++j) {
+        BYTE alpha = j < m ? alphas[j] : 0xFF;
+        palette[j] = PALETTEENTRY{table[colours[j].red], table[colours[j].green], table[colours[j].blue], alpha};
+    }
+}
+
+HRESULT Decode(PngDecode* d, Image* image) {
+    if (setjmp(png_jmpbuf(d->png)) != 0) {
+        return E_FAIL;
+    }
+    png_set_read_fn(d->png, &d->input, ReadData);
+    png_read_info(d->png, d->info);
+    png_uint_32 width = 0, height = 0;
+    int bitDepth = 0, colourType = 0;
+    png_get_IHDR(d->png, d->info, &width, &height, &bitDepth, &colourType, nullptr, nullptr, nullptr);
+
+    D3DFORMAT format = D3DFMT_UNKNOWN;
+    switch (colourType) {
+    case PNG_COLOR_TYPE_GRAY: format = D3DFMT_L8; break;
+    case PNG_COLOR_TYPE_RGB: format = D3DFMT_R8G8B8; break;
+    case PNG_COLOR_TYPE_PALETTE: format = D3DFMT_P8; break;
+    case PNG_COLOR_TYPE_GRAY_ALPHA: format = D3DFMT_A8L8; break;
+    case PNG_COLOR_TYPE_RGB_ALPHA: format = D3DFMT_A8R8G8B8; break;
+    default: return E_FAIL;
+    }
+
+    if (bitDepth == 16) {
+        png_set_strip_16(d->png);
+    }
+    if (bitDepth < 8) {
+        png_set_packing(d->png);
+    }
+    if (colourType == PNG_COLOR_TYPE_GRAY && bitDepth < 8) {
+        png_set_expand_gray_1_2_4_to_8(d->png);
+    }
+    int srgbIntent = 0;
+    double fileGamma = 0;
+    if (png_get_sRGB(d->png, d->info, &srgbIntent) == 0 && png_get_gAMA(d->png, d->info, &fileGamma) != 0) {
+        // libpng would correct a palette in place, and png_get_PLTE then
+        // returns the corrected colours; the palette is corrected once, below.
+        if (format == D3DFMT_P8) {
+            d->paletteGamma = fileGamma;
+        } else {
+            png_set_gamma(d->png, SCREEN_GAMMA, fileGamma);
+        }
+    }
+    if (format != D3DFMT_P8 && png_get_valid(d->png, d->info, PNG_INFO_tRNS) != 0) {
+        png_set_tRNS_to_alpha(d->png);
+        if (format == D3DFMT_R8G8B8) format = D3DFMT_A8R8G8B8;
+        if (format == D3DFMT_L8) format = D3DFMT_A8L8;
+    }
+    if (format == D3DFMT_R8G8B8 || format == D3DFMT_A8R8G8B8) {
+        png_set_bgr(d->png);
+    }
+    if (format == D3DFMT_R8G8B8) {
+        png_set_filler(d->png, 0xFF, PNG_FILLER_AFTER);
+        format = D3DFMT_X8R8G8B8;
+    }
+    // Interlaced files need libpng to merge the passes into whole rows.
+    png_set_interlace_handling(d->png);
+    png_read_update_info(d->png, d->info);
+
+    const int channels = png_get_channels(d->png, d->info);
+    const int expected = format == D3DFMT_A8L8 ? 2 : (format == D3DFMT_L8 || format == D3DFMT_P8) ? 1 : 4;
+    if (channels != expected) {
+        return E_FAIL;
+    }
+    const uint64_t rowPitch = png_get_rowbytes(d->png, d->info);
+    uint64_t pixelBytes = 0;
+    if (rowPitch > UINT32_MAX || width > INT32_MAX || height > INT32_MAX ||
+        !tovtex::CheckedMul(rowPitch, height, &pixelBytes)) {
+        return E_FAIL;
+    }
+    image->format = format;
+    image->rect = RECT{0, 0, static_cast<LONG>(width), static_cast<LONG>(height)};
+    image->rowPitch = static_cast<UINT>(rowPitch);
+    HRESULT hr = tovtex::AttachOwnedPixels(image, pixelBytes);
+    if (FAILED(hr)) {
+        return hr;
+    }
+    d->rows = static_cast<png_bytep*>(std::malloc(sizeof(png_bytep) * height));
+    if (d->rows == nullptr) {
+        return E_OUTOFMEMORY;
+    }
+    for (png_uint_32 i = 0; i < height; ++i) {
+        d->rows[i] = image->pixels + i * rowPitch;
+    }
+    png_read_image(d->png, d->rows);
+
+    if (format == D3DFMT_P8) {
+        hr = tovtex::AttachWhitePalette(image);
+        if (FAILED(hr)) {
+            return hr;
+        }
+        BuildPalette(*d, image->palette);
+    }
+    return S_OK;
+}
+
+}  // namespace
+
+HRESULT ReadPng(Image* image, const BYTE* data, UINT size) {
+    if (png_sig_cmp(data, 0, size) != 0) {
+        return E_FAIL;
+    }
+    PngDecode d;
+    d.input = PngInput{data, size};
+    d.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, OnError, OnWarning);
+    if (d.png == nullptr) {
+        return E_OUTOFMEMORY;
+    }
+    d.info = png_create_info_struct(d.png);
+    HRESULT hr = d.info == nullptr ? E_OUTOFMEMORY : Decode(&d, image);
+    png_destroy_read_struct(&d.png, d.info != nullptr ? &d.info : nullptr, nullptr);
+    std::free(d.rows);
+    return hr;
+}
