@@ -81,3 +81,4 @@ void DetachVirtualJoystick(int instanceId);
 void DetachAllVirtualJoysticks();
 
 }  // namespace platform_testing
+#include "d3d8_testing.h"

@@ -1,0 +1,347 @@
+#include "rasterizer.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "pixel_ops.h"
+#include "span_sampler.h"
+
+namespace platform {
+
+namespace {
+
+constexpr int kSubpixelBits = 8;
+constexpr int kChunk = 64;
+
+int64_t FloorDiv(int64_t a, int64_t b) {  // b > 0
+    const int64_t q = a / b;
+    return (a % b != 0 && a < 0) ? q - 1 : q;
+}
+
+int64_t CeilDiv(int64_t a, int64_t b) { return -FloorDiv(-a, b); }
+
+uint32_t ToByte(float v) {
+    if (!(v > 0.0f)) return 0;
+    if (v >= 255.0f) return 255;
+    return static_cast<uint32_t>(v + 0.5f);
+}
+
+uint32_t ToDepth(float z) {
+    if (!(z > 0.0f)) return 0;
+    if (z >= 1.0f) return 65535;
+    return static_cast<uint32_t>(z * 65535.0f + 0.5f);
+}
+
+bool IsDiffuseArg(DWORD arg) {
+    arg &= D3DTA_SELECTMASK;
+    return arg == D3DTA_DIFFUSE || arg == D3DTA_CURRENT;
+}
+
+bool IsModulateOfTextureAndDiffuse(DWORD op, DWORD arg1, DWORD arg2) {
+    return op == D3DTOP_MODULATE && (((arg1 & D3DTA_SELECTMASK) == D3DTA_TEXTURE && IsDiffuseArg(arg2)) ||
+                                     ((arg2 & D3DTA_SELECTMASK) == D3DTA_TEXTURE && IsDiffuseArg(arg1)));
+}
+
+bool IsTextureOnly(DWORD op, DWORD arg1, DWORD arg2) {
+    return (op == D3DTOP_SELECTARG1 && (arg1 & D3DTA_SELECTMASK) == D3DTA_TEXTURE) ||
+           (op == D3DTOP_SELECTARG2 && (arg2 & D3DTA_SELECTMASK) == D3DTA_TEXTURE);
+}
+
+// The plane through three (x, y, value) points.
+Rasterizer::Plane MakePlane(const double x[3], const double y[3], double f0, double f1, double f2, double det) {
+    Rasterizer::Plane p;
+    p.dx = ((f1 - f0) * (y[2] - y[0]) - (f2 - f0) * (y[1] - y[0])) / det;
+    p.dy = ((x[1] - x[0]) * (f2 - f0) - (x[2] - x[0]) * (f1 - f0)) / det;
+    p.c = f0 - p.dx * x[0] - p.dy * y[0];
+    return p;
+}
+
+// The common states in one tight loop: a flat colour, texture alone or
+// modulated, less-or-equal depth, no alpha test, no blend or the alpha blend.
+template <bool kDepth, bool kBlend>
+void FastPixels(uint32_t* dst, uint16_t* depth, const uint32_t* texels, int n, float z, float dz, bool depthWrite,
+                bool modulate, uint32_t diffuse) {
+    for (int i = 0; i < n; ++i) {
+        if (kDepth) {
+            const uint32_t q = ToDepth(z + dz * static_cast<float>(i));
+            if (q > depth[i]) {
+                continue;
+            }
+            if (depthWrite) {
+                depth[i] = static_cast<uint16_t>(q);
+            }
+        }
+        uint32_t c = modulate ? ModulateArgb(texels[i], diffuse) : texels[i];
+        if (kBlend) {
+            const uint32_t a = c >> 24;
+            if (a != 255) {
+                if (a == 0) {
+                    continue;
+                }
+                c = Blend(D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA, c, dst[i]);
+            }
+        }
+        dst[i] = c;
+    }
+}
+
+}  // namespace
+
+bool Rasterizer::Begin(const DrawContext& context) {
+    context_ = context;
+    if (context.target.bits == nullptr) {
+        return false;
+    }
+    textured_ = context.texture != nullptr && context.texture->levelCount > 0 &&
+                sampler_.Prepare(*context.texture, context.sampler);
+    return true;
+}
+
+void Rasterizer::DrawTriangle(const RasterVertex& a, const RasterVertex& b, const RasterVertex& c) {
+    const RasterVertex* v[3] = {&a, &b, &c};
+    int64_t X[3], Y[3];
+    for (int i = 0; i < 3; ++i) {
+        const float fx = v[i]->x * (1 << kSubpixelBits), fy = v[i]->y * (1 << kSubpixelBits);
+        // The clipper keeps vertices inside the guard band; anything else is bad input.
+        if (!(std::fabs(fx) < 1.0e9f) || !(std::fabs(fy) < 1.0e9f)) {
+            return;
+        }
+        X[i] = std::llrint(fx);
+        Y[i] = std::llrint(fy);
+    }
+    int64_t area = (X[1] - X[0]) * (Y[2] - Y[0]) - (X[2] - X[0]) * (Y[1] - Y[0]);
+    if (area == 0) {
+        return;
+    }
+    // With y down, a positive area is clockwise on screen.
+    const DWORD cull = context_.pixel.cullMode;
+    if ((cull == D3DCULL_CCW && area < 0) || (cull == D3DCULL_CW && area > 0)) {
+        return;
+    }
+    if (area < 0) {
+        std::swap(v[1], v[2]);
+        std::swap(X[1], X[2]);
+        std::swap(Y[1], Y[2]);
+        area = -area;
+    }
+
+    // Rows whose centres lie within the triangle's extent and the viewport.
+    const ViewportRect& vp = context_.viewport;
+    const int64_t one = int64_t{1} << kSubpixelBits;
+    const int64_t minY = std::min({Y[0], Y[1], Y[2]}), maxY = std::max({Y[0], Y[1], Y[2]});
+    const int yStart = static_cast<int>(std::max<int64_t>(CeilDiv(minY, one), vp.top));
+    const int yEnd = static_cast<int>(std::min<int64_t>(FloorDiv(maxY, one), vp.bottom - 1));
+    if (yStart > yEnd) {
+        return;
+    }
+
+    // Attribute planes over the snapped positions.
+    Triangle t;
+    double px[3], py[3];
+    for (int i = 0; i < 3; ++i) {
+        px[i] = static_cast<double>(X[i]) / one;
+        py[i] = static_cast<double>(Y[i]) / one;
+    }
+    const double det = static_cast<double>(area) / static_cast<double>(one * one);
+    const float w0 = v[0]->rhw, w1 = v[1]->rhw, w2 = v[2]->rhw;
+    const float wMax = std::max({w0, w1, w2}), wMin = std::min({w0, w1, w2});
+    t.perspective = (wMax - wMin) > wMax * 1.0e-6f;
+    auto plane = [&](float RasterVertex::*field) {
+        if (t.perspective) {
+            return MakePlane(px, py, v[0]->*field, v[1]->*field, v[2]->*field, det);
+        }
+        return MakePlane(px, py, double(v[0]->*field) / w0, double(v[1]->*field) / w1, double(v[2]->*field) / w2,
+                         det);
+    };
+    t.z = MakePlane(px, py, v[0]->z, v[1]->z, v[2]->z, det);
+    t.w = MakePlane(px, py, w0, w1, w2, det);
+    t.u = plane(&RasterVertex::u);
+    t.v = plane(&RasterVertex::v);
+
+    // A colour the same at every corner needs no interpolation.
+    uint32_t corner[3];
+    for (int i = 0; i < 3; ++i) {
+        const float inv = 1.0f / v[i]->rhw;
+        corner[i] = (ToByte(v[i]->a * inv) << 24) | (ToByte(v[i]->r * inv) << 16) | (ToByte(v[i]->g * inv) << 8) |
+                    ToByte(v[i]->b * inv);
+    }
+    t.flatDiffuse = corner[0] == corner[1] && corner[1] == corner[2];
+    t.diffuse = corner[0];
+    if (!t.flatDiffuse) {
+        t.r = plane(&RasterVertex::r);
+        t.g = plane(&RasterVertex::g);
+        t.b = plane(&RasterVertex::b);
+        t.a = plane(&RasterVertex::a);
+    }
+
+    const CombineStates& cs = context_.combine;
+    t.shade = Shade::kGeneric;
+    if (IsModulateOfTextureAndDiffuse(cs.colorOp, cs.colorArg1, cs.colorArg2) &&
+        IsModulateOfTextureAndDiffuse(cs.alphaOp, cs.alphaArg1, cs.alphaArg2)) {
+        t.shade = t.flatDiffuse && t.diffuse == 0xFFFFFFFFu ? Shade::kTexture : Shade::kModulate;
+    } else if (IsTextureOnly(cs.colorOp, cs.colorArg1, cs.colorArg2) &&
+               IsTextureOnly(cs.alphaOp, cs.alphaArg1, cs.alphaArg2)) {
+        t.shade = Shade::kTexture;
+    }
+    if (textured_ && !t.perspective) {
+        t.plan = sampler_.Plan(sampler_.Lod(static_cast<float>(t.u.dx), static_cast<float>(t.v.dx),
+                                            static_cast<float>(t.u.dy), static_cast<float>(t.v.dy)));
+        t.spanLinear = CanSampleSpanLinear(t.plan);
+    }
+    const PixelStates& ps = context_.pixel;
+    t.fastPixels = t.flatDiffuse && t.shade != Shade::kGeneric && !ps.alphaTest &&
+                   (!ps.depthTest || ps.depthFunc == D3DCMP_LESSEQUAL) &&
+                   (!ps.blend || (ps.srcBlend == D3DBLEND_SRCALPHA && ps.destBlend == D3DBLEND_INVSRCALPHA));
+
+    // Edges: pixel (x, y) is inside when every edge function is positive, or
+    // zero on a top or left edge.
+    struct Edge {
+        int64_t dx, dy, ax, ay, bias;
+    } edges[3];
+    for (int i = 0; i < 3; ++i) {
+        const int j = (i + 1) % 3;
+        Edge& e = edges[i];
+        e.dx = X[j] - X[i];
+        e.dy = Y[j] - Y[i];
+        e.ax = X[i];
+        e.ay = Y[i];
+        const bool topLeft = e.dy < 0 || (e.dy == 0 && e.dx > 0);
+        e.bias = topLeft ? 0 : 1;
+    }
+    for (int y = yStart; y <= yEnd; ++y) {
+        const int64_t rowY = int64_t{y} << kSubpixelBits;
+        int64_t xs = vp.left, xe = vp.right - 1;
+        bool empty = false;
+        for (const Edge& e : edges) {
+            const int64_t c0 = e.dx * (rowY - e.ay) + e.dy * e.ax;  // E(px) = c0 - dy * px * one
+            if (e.dy < 0) {
+                xs = std::max(xs, CeilDiv(e.bias - c0, -e.dy * one));
+            } else if (e.dy > 0) {
+                xe = std::min(xe, FloorDiv(c0 - e.bias, e.dy * one));
+            } else if (c0 < e.bias) {
+                empty = true;
+            }
+        }
+        if (!empty && xs <= xe) {
+            Fill(t, y, static_cast<int>(xs), static_cast<int>(xe));
+        }
+    }
+}
+
+void Rasterizer::Fill(const Triangle& t, int y, int xs, int xe) {
+    const bool wide = context_.target.format != D3DFMT_R5G6B5;
+    if (t.perspective) {
+        wide ? Span<uint32_t, true>(t, y, xs, xe) : Span<uint16_t, true>(t, y, xs, xe);
+    } else {
+        wide ? Span<uint32_t, false>(t, y, xs, xe) : Span<uint16_t, false>(t, y, xs, xe);
+    }
+}
+
+template <typename Pixel, bool kPerspective>
+void Rasterizer::Span(const Triangle& t, int y, int xs, int xe) {
+    const RenderTarget& target = context_.target;
+    const PixelStates& ps = context_.pixel;
+    Pixel* row = reinterpret_cast<Pixel*>(target.bits + static_cast<size_t>(y) * target.pitch);
+    uint16_t* depthRow = target.depth != nullptr ? target.depth + static_cast<size_t>(y) * target.depthPitch : nullptr;
+    const bool depthTest = ps.depthTest && depthRow != nullptr;
+    const bool depthWrite = depthTest && ps.depthWrite;
+
+    uint32_t texels[kChunk];
+    for (int x0 = xs; x0 <= xe; x0 += kChunk) {
+        const int n = std::min(kChunk, xe - x0 + 1);
+
+        // Texels of the chunk.
+        if (!textured_) {
+            std::fill_n(texels, n, 0xFFFFFFFFu);
+        } else if (!kPerspective && t.spanLinear) {
+            SampleSpanLinear(t.plan, t.u.At(x0, y), t.v.At(x0, y), t.u.dx, t.v.dx, n, texels);
+        } else if (!kPerspective) {
+            float u = static_cast<float>(t.u.At(x0, y)), v = static_cast<float>(t.v.At(x0, y));
+            const float du = static_cast<float>(t.u.dx), dv = static_cast<float>(t.v.dx);
+            for (int i = 0; i < n; ++i) {
+                texels[i] = Sample(t.plan, u, v);
+                u += du;
+                v += dv;
+            }
+        } else {
+            double U = t.u.At(x0, y), V = t.v.At(x0, y), W = t.w.At(x0, y);
+            for (int i = 0; i < n; ++i) {
+                const double inv = 1.0 / W;
+                const double u = U * inv, v = V * inv;
+                // Screen-space derivatives of u = U / W and v = V / W.
+                const float lod = sampler_.Lod(static_cast<float>((t.u.dx - u * t.w.dx) * inv),
+                                               static_cast<float>((t.v.dx - v * t.w.dx) * inv),
+                                               static_cast<float>((t.u.dy - u * t.w.dy) * inv),
+                                               static_cast<float>((t.v.dy - v * t.w.dy) * inv));
+                texels[i] = Sample(sampler_.Plan(lod), static_cast<float>(u), static_cast<float>(v));
+                U += t.u.dx;
+                V += t.v.dx;
+                W += t.w.dx;
+            }
+        }
+
+        float z = static_cast<float>(t.z.At(x0, y));
+        const float dz = static_cast<float>(t.z.dx);
+        if constexpr (sizeof(Pixel) == 4 && !kPerspective) {
+            if (t.fastPixels) {
+                uint32_t* dst = row + x0;
+                uint16_t* depth = depthTest ? depthRow + x0 : nullptr;
+                const bool modulate = t.shade == Shade::kModulate;
+                if (depthTest) {
+                    ps.blend ? FastPixels<true, true>(dst, depth, texels, n, z, dz, depthWrite, modulate, t.diffuse)
+                             : FastPixels<true, false>(dst, depth, texels, n, z, dz, depthWrite, modulate, t.diffuse);
+                } else {
+                    ps.blend ? FastPixels<false, true>(dst, depth, texels, n, z, dz, false, modulate, t.diffuse)
+                             : FastPixels<false, false>(dst, depth, texels, n, z, dz, false, modulate, t.diffuse);
+                }
+                continue;
+            }
+        }
+        for (int i = 0; i < n; ++i, z += dz) {
+            const int x = x0 + i;
+            uint32_t depth = 0;
+            if (depthTest) {
+                depth = ToDepth(z);
+                if (!Compare(ps.depthFunc, depth, depthRow[x])) {
+                    continue;
+                }
+            }
+            uint32_t diffuse = t.diffuse;
+            if (!t.flatDiffuse) {
+                double scale = 1.0;
+                if (kPerspective) {
+                    scale = 1.0 / t.w.At(x, y);
+                }
+                diffuse = (ToByte(static_cast<float>(t.a.At(x, y) * scale)) << 24) |
+                          (ToByte(static_cast<float>(t.r.At(x, y) * scale)) << 16) |
+                          (ToByte(static_cast<float>(t.g.At(x, y) * scale)) << 8) |
+                          ToByte(static_cast<float>(t.b.At(x, y) * scale));
+            }
+            uint32_t colour;
+            switch (t.shade) {
+            case Shade::kTexture: colour = texels[i]; break;
+            case Shade::kModulate: colour = ModulateArgb(texels[i], diffuse); break;
+            default: colour = CombineStage0(context_.combine, texels[i], diffuse); break;
+            }
+            if (ps.alphaTest && !Compare(ps.alphaFunc, colour >> 24, ps.alphaRef)) {
+                continue;
+            }
+            if (depthWrite) {
+                depthRow[x] = static_cast<uint16_t>(depth);
+            }
+            if constexpr (sizeof(Pixel) == 4) {
+                if (ps.blend) {
+                    colour = Blend(ps.srcBlend, ps.destBlend, colour, row[x]);
+                }
+                row[x] = colour;
+            } else {
+                if (ps.blend) {
+                    colour = Blend(ps.srcBlend, ps.destBlend, colour, FromR5G6B5(row[x]));
+                }
+                row[x] = ToR5G6B5(colour);
+            }
+        }
+    }
+}
+
+}  // namespace platform

@@ -1,0 +1,31 @@
+#include "vertex_format.h"
+
+namespace platform {
+
+bool DescribeVertexFormat(DWORD fvf, VertexFormat& format) {
+    constexpr DWORD kKnown = D3DFVF_XYZ | D3DFVF_XYZRHW | D3DFVF_NORMAL | D3DFVF_DIFFUSE | D3DFVF_SPECULAR |
+                             D3DFVF_TEX1;
+    const DWORD position = fvf & 0x00E;
+    if ((fvf & ~kKnown) != 0 || (position != D3DFVF_XYZ && position != D3DFVF_XYZRHW) ||
+        (position == D3DFVF_XYZRHW && (fvf & D3DFVF_NORMAL) != 0)) {
+        return false;
+    }
+    VertexFormat f;
+    f.transformed = position == D3DFVF_XYZRHW;
+    uint32_t offset = f.transformed ? 16 : 12;
+    if (fvf & D3DFVF_NORMAL) offset += 12;
+    if (fvf & D3DFVF_DIFFUSE) {
+        f.diffuseOffset = static_cast<int>(offset);
+        offset += 4;
+    }
+    if (fvf & D3DFVF_SPECULAR) offset += 4;
+    if (fvf & D3DFVF_TEX1) {
+        f.texOffset = static_cast<int>(offset);
+        offset += 8;
+    }
+    f.size = offset;
+    format = f;
+    return true;
+}
+
+}  // namespace platform
