@@ -155,6 +155,23 @@ TEST_F(Raster, DepthTestAtEqualDepth) {
     DrawScreenQuad(10, 10, 50, 50, 0xFF0000FF, 0, 0, 1, 1, 0.3f);
     DrawScreenQuad(10, 10, 50, 50, 0xFF00FF00, 0, 0, 1, 1, 0.6f);
     EXPECT_EQ(ReadBackBuffer()[20 * 640 + 20] & 0xFFFFFF, 0x0000FFu);
+
+    // A quad sloping from depth 0.25 to 0.75 across 200 pixels through a flat
+    // one at 0.5: it shows on the near side only, whatever the span grouping.
+    device_->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+    DrawScreenQuad(0, 0, 200, 8, 0xFFFF0000, 0, 0, 1, 1, 0.5f);
+    const ScreenVertex slope[4] = {{0, 0, 0.25f, 1, 0xFF00FF00, 0, 0},
+                                   {200, 0, 0.75f, 1, 0xFF00FF00, 0, 0},
+                                   {200, 8, 0.75f, 1, 0xFF00FF00, 0, 0},
+                                   {0, 8, 0.25f, 1, 0xFF00FF00, 0, 0}};
+    device_->SetVertexShader(D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX1);
+    device_->DrawPrimitiveUP(D3DPT_TRIANGLEFAN, 2, slope, sizeof(ScreenVertex));
+    const auto pixels = ReadBackBuffer();
+    for (int x = 0; x < 200; ++x) {
+        if (x < 99 || x > 100) {  // the crossing itself may go either way
+            ASSERT_EQ(pixels[4 * 640 + x] & 0xFFFFFF, x < 99 ? 0x00FF00u : 0xFF0000u) << x;
+        }
+    }
 }
 
 TEST_F(Raster, BlendingFollowsTheFormula) {
@@ -360,6 +377,34 @@ TEST_F(Placement, WorldQuadsLandWhereTheCameraSeesThem) {
         EXPECT_NEAR(top, c.top, 1);
         EXPECT_NEAR(right, c.right, 1);
         EXPECT_NEAR(bottom, c.bottom, 1);
+    }
+}
+
+}  // namespace
+
+namespace {
+
+class Addressing : public Raster {};
+
+TEST_F(Addressing, WrapClampAndMirrorBeyondTheEdges) {
+    // Two texels, red and green, over six pixels with u from -1 to 2: the
+    // pixel centres read texel columns -2 .. 3.
+    texture_ = MakeTexture(2, 1, 1, [](UINT, UINT x, UINT) { return x == 0 ? 0xFFFF0000u : 0xFF00FF00u; });
+    ASSERT_NE(texture_, nullptr);
+    device_->SetTexture(0, texture_);
+    struct Case {
+        DWORD mode;
+        const char* expected;  // r or g per pixel
+    } cases[] = {{D3DTADDRESS_WRAP, "rgrgrg"}, {D3DTADDRESS_CLAMP, "rrrggg"}, {D3DTADDRESS_MIRROR, "grrggr"}};
+    for (const auto& c : cases) {
+        device_->SetTextureStageState(0, D3DTSS_ADDRESSU, c.mode);
+        device_->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+        DrawScreenQuad(-0.5f, -0.5f, 5.5f, 0.5f, 0xFFFFFFFF, -1, 0, 2, 1);
+        const auto pixels = ReadBackBuffer();
+        for (int x = 0; x < 6; ++x) {
+            const uint32_t want = c.expected[x] == 'r' ? 0xFF0000u : 0x00FF00u;
+            EXPECT_EQ(pixels[x] & 0xFFFFFF, want) << "mode " << c.mode << " pixel " << x;
+        }
     }
 }
 

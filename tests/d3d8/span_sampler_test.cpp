@@ -15,16 +15,17 @@ struct Level {
     int width, height;
 };
 
-platform::LevelSampler MakeSampler(const Level& level) {
+platform::LevelSampler MakeSampler(const Level& level, DWORD address = D3DTADDRESS_WRAP) {
     platform::LevelSampler l;
     l.texels = level.texels.data();
     l.width = level.width;
     l.height = level.height;
     l.fwidth = static_cast<float>(level.width);
     l.fheight = static_cast<float>(level.height);
-    l.maskU = level.width - 1;
-    l.maskV = level.height - 1;
-    l.addressU = l.addressV = D3DTADDRESS_WRAP;
+    const bool pow2 = (level.width & (level.width - 1)) == 0 && (level.height & (level.height - 1)) == 0;
+    l.maskU = address == D3DTADDRESS_WRAP && pow2 ? level.width - 1 : -1;
+    l.maskV = address == D3DTADDRESS_WRAP && pow2 ? level.height - 1 : -1;
+    l.addressU = l.addressV = address;
     return l;
 }
 
@@ -46,24 +47,30 @@ TEST(SpanSampler, AgreesWithThePerPixelSampler) {
         }
         return level;
     };
-    const Level big = makeLevel(64, 32), small = makeLevel(32, 16);
-    const platform::LevelSampler a = MakeSampler(big), b = MakeSampler(small);
+    const Level big = makeLevel(64, 32), small = makeLevel(32, 16), odd = makeLevel(30, 7), oddSmall = makeLevel(15, 3);
+    struct Pair {
+        platform::LevelSampler a, b;
+    } pairs[] = {{MakeSampler(big), MakeSampler(small)},
+                 {MakeSampler(odd), MakeSampler(oddSmall)},
+                 {MakeSampler(odd, D3DTADDRESS_CLAMP), MakeSampler(oddSmall, D3DTADDRESS_CLAMP)},
+                 {MakeSampler(big, D3DTADDRESS_MIRROR), MakeSampler(small, D3DTADDRESS_MIRROR)}};
     std::uniform_real_distribution<double> coordinate(-3.0, 3.0), step(-0.05, 0.05);
-    std::uniform_int_distribution<int> weight(0, 256), length(1, 64);
+    std::uniform_int_distribution<int> weight(0, 256), length(1, 128);
     int worst = 0;
-    for (int trial = 0; trial < 2000; ++trial) {
+    for (int trial = 0; trial < 4000; ++trial) {
+        const Pair& pair = pairs[trial % 4];
         platform::SamplePlan plan;
         plan.linear = true;
-        plan.a = &a;
-        if (trial % 2 == 1) {
-            plan.b = &b;
+        plan.a = &pair.a;
+        if (trial % 8 >= 4) {
+            plan.b = &pair.b;
             plan.weightB = static_cast<uint32_t>(weight(random));
         }
         ASSERT_TRUE(platform::CanSampleSpanLinear(plan));
         const double u = coordinate(random), v = coordinate(random), du = step(random);
-        const double dv = trial % 4 < 2 ? 0.0 : step(random);  // rows of constant v take their own path
+        const double dv = trial % 16 < 8 ? 0.0 : step(random);  // rows of constant v take their own path
         const int n = length(random);
-        uint32_t fast[64];
+        uint32_t fast[128];
         platform::SampleSpanLinear(plan, u, v, du, dv, n, fast);
         for (int i = 0; i < n; ++i) {
             const uint32_t reference = platform::Sample(plan, static_cast<float>(u + du * i), static_cast<float>(v + dv * i));

@@ -6,6 +6,8 @@
 
 #include <d3d8.h>
 
+#include <new>
+
 namespace platform {
 
 class DeviceLink {

@@ -98,7 +98,7 @@ inline uint64_t Bilinear(Stepper& st) {
 // Spans whose texture row does not change along x (screen rectangles and
 // upright world quads): each texel column is blended vertically once into a
 // row of 16-bit channels, then every pixel needs only the horizontal step.
-constexpr int kMaxRowTexels = 512;
+constexpr int kMaxRowTexels = 1024;
 
 struct RowLevel {
     alignas(16) uint64_t row[kMaxRowTexels + 2];
@@ -116,17 +116,43 @@ bool PrepareRow(const LevelSampler& l, double u, double v, double du, int n, Row
         return false;
     }
     r.first = lo;
-    const uint32_t t = ToFixed(v * l.height - 0.5);
-    const uint32_t y0 = (t >> 16) & static_cast<uint32_t>(l.maskV), y1 = ((t >> 16) + 1) & static_cast<uint32_t>(l.maskV);
+    const int64_t t = static_cast<int64_t>(std::floor((v * l.height - 0.5) * 65536.0));
+    const int y0 = Address(static_cast<int>(t >> 16), l.height, l.maskV, l.addressV);
+    const int y1 = Address(static_cast<int>(t >> 16) + 1, l.height, l.maskV, l.addressV);
     const uint32_t* r0 = l.texels + static_cast<size_t>(y0) * static_cast<size_t>(l.width);
     const uint32_t* r1 = l.texels + static_cast<size_t>(y1) * static_cast<size_t>(l.width);
     const int fy = static_cast<int>((t >> 8) & 255u);
     const __m128i zero = _mm_setzero_si128();
     const __m128i wy = _mm_set1_epi16(static_cast<short>(fy)), wy0 = _mm_set1_epi16(static_cast<short>(256 - fy));
-    const uint32_t mask = static_cast<uint32_t>(l.maskU);
+    if (lo >= 0 && hi < l.width) {
+        // No edge inside the range: straight through memory, four columns a step.
+        const uint32_t* p0 = r0 + lo;
+        const uint32_t* p1 = r1 + lo;
+        const int count = static_cast<int>(hi - lo + 1);
+        int k = 0;
+        for (; k + 4 <= count; k += 4) {
+            const __m128i top = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p0 + k));
+            const __m128i bottom = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p1 + k));
+            const __m128i lowCols = _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(top, zero), wy0),
+                                                                 _mm_mullo_epi16(_mm_unpacklo_epi8(bottom, zero), wy)),
+                                                   8);
+            const __m128i highCols = _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(top, zero), wy0),
+                                                                  _mm_mullo_epi16(_mm_unpackhi_epi8(bottom, zero), wy)),
+                                                    8);
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(&r.row[k]), lowCols);
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(&r.row[k + 2]), highCols);
+        }
+        for (; k < count; ++k) {
+            const __m128i top = _mm_unpacklo_epi8(_mm_cvtsi32_si128(static_cast<int>(p0[k])), zero);
+            const __m128i bottom = _mm_unpacklo_epi8(_mm_cvtsi32_si128(static_cast<int>(p1[k])), zero);
+            const __m128i c = _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(top, wy0), _mm_mullo_epi16(bottom, wy)), 8);
+            _mm_storel_epi64(reinterpret_cast<__m128i*>(&r.row[k]), c);
+        }
+        return true;
+    }
     for (int64_t k = lo; k <= hi;) {
-        const uint32_t x = static_cast<uint32_t>(k) & mask;
-        if (k < hi && x != mask) {
+        const int x = Address(static_cast<int>(k), l.width, l.maskU, l.addressU);
+        if (k < hi && x + 1 < l.width && Address(static_cast<int>(k) + 1, l.width, l.maskU, l.addressU) == x + 1) {
             // Two neighbouring columns at once.
             const __m128i top = _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(r0 + x)), zero);
             const __m128i bottom = _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(r1 + x)), zero);
@@ -144,13 +170,18 @@ bool PrepareRow(const LevelSampler& l, double u, double v, double du, int n, Row
     return true;
 }
 
-// The horizontal step for pixel i: four 16-bit channels in the low half.
-inline __m128i RowSample(const RowLevel& r, int i, __m128i base, __m128i sign) {
-    const int64_t s = r.s + r.ds * i;
+// The horizontal step at position s: four 32-bit channels. The two
+// neighbouring columns are interleaved so one multiply-add weighs both.
+inline __m128i RowSample(const RowLevel& r, int64_t s) {
     const __m128i pair = _mm_loadu_si128(reinterpret_cast<const __m128i*>(&r.row[(s >> 16) - r.first]));
-    const __m128i fx = _mm_set1_epi16(static_cast<short>((s >> 8) & 255));
-    const __m128i weighted = _mm_mullo_epi16(pair, _mm_add_epi16(base, _mm_mullo_epi16(sign, fx)));
-    return _mm_srli_epi16(_mm_add_epi16(weighted, _mm_srli_si128(weighted, 8)), 8);
+    const __m128i mixed = _mm_unpacklo_epi16(pair, _mm_srli_si128(pair, 8));
+    const int fx = static_cast<int>((s >> 8) & 255);
+    return _mm_srli_epi32(_mm_madd_epi16(mixed, _mm_set1_epi32((fx << 16) | (256 - fx))), 8);
+}
+
+inline uint32_t ToArgb(__m128i c32) {
+    const __m128i c16 = _mm_packs_epi32(c32, c32);
+    return static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_packus_epi16(c16, c16)));
 }
 
 bool SampleRows(const SamplePlan& plan, double u, double v, double du, int n, uint32_t* out) {
@@ -158,51 +189,52 @@ bool SampleRows(const SamplePlan& plan, double u, double v, double du, int n, ui
     if (!PrepareRow(*plan.a, u, v, du, n, a) || (plan.b != nullptr && !PrepareRow(*plan.b, u, v, du, n, b))) {
         return false;
     }
-    // Weights (256 - fx) for the left texel's lanes and fx for the right one's.
-    const __m128i base = _mm_set_epi16(0, 0, 0, 0, 256, 256, 256, 256);
-    const __m128i sign = _mm_set_epi16(1, 1, 1, 1, -1, -1, -1, -1);
+    int64_t sa = a.s;
     if (plan.b == nullptr) {
-        for (int i = 0; i < n; ++i) {
-            const __m128i c = RowSample(a, i, base, sign);
-            out[i] = static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_packus_epi16(c, c)));
+        for (int i = 0; i < n; ++i, sa += a.ds) {
+            out[i] = ToArgb(RowSample(a, sa));
         }
         return true;
     }
     const int w = static_cast<int>(plan.weightB);
-    const __m128i wb = _mm_set1_epi16(static_cast<short>(w)), wa = _mm_set1_epi16(static_cast<short>(256 - w));
-    for (int i = 0; i < n; ++i) {
-        const __m128i ca = RowSample(a, i, base, sign), cb = RowSample(b, i, base, sign);
-        const __m128i c = _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(ca, wa), _mm_mullo_epi16(cb, wb)), 8);
-        out[i] = static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_packus_epi16(c, c)));
+    const __m128i weights = _mm_set1_epi32((w << 16) | (256 - w));
+    int64_t sb = b.s;
+    for (int i = 0; i < n; ++i, sa += a.ds, sb += b.ds) {
+        const __m128i both = _mm_packs_epi32(RowSample(a, sa), RowSample(b, sb));
+        const __m128i mixed = _mm_unpacklo_epi16(both, _mm_srli_si128(both, 8));
+        out[i] = ToArgb(_mm_srli_epi32(_mm_madd_epi16(mixed, weights), 8));
     }
     return true;
 }
 
 #endif
 
+bool WrapsByMask(const SamplePlan& plan) {
+    return plan.a->maskU >= 0 && plan.a->maskV >= 0 && (plan.b == nullptr || (plan.b->maskU >= 0 && plan.b->maskV >= 0));
+}
+
 }  // namespace
 
 bool CanSampleSpanLinear(const SamplePlan& plan) {
-    return plan.linear && plan.a != nullptr && plan.a->maskU >= 0 && plan.a->maskV >= 0 && plan.a->width <= 65536 &&
-           plan.a->height <= 65536 &&
-           (plan.b == nullptr || (plan.b->maskU >= 0 && plan.b->maskV >= 0));
+    return plan.linear && plan.a != nullptr && plan.a->width <= 65536 && plan.a->height <= 65536;
 }
 
 void SampleSpanLinear(const SamplePlan& plan, double u, double v, double du, double dv, int n, uint32_t* out) {
     // Fixed point needs moderate coordinates; anything else (huge repeats,
     // infinities, NaN) takes the per-pixel sampler, which saturates safely.
     constexpr double kLimit = 16384.0;
-    if (!(std::fabs(u) < kLimit && std::fabs(v) < kLimit && std::fabs(du) < 1.0 && std::fabs(dv) < 1.0)) {
+    const bool moderate = std::fabs(u) < kLimit && std::fabs(v) < kLimit && std::fabs(du) < 1.0 && std::fabs(dv) < 1.0;
+#if defined(__SSE2__)
+    if (moderate && dv == 0.0 && SampleRows(plan, u, v, du, n, out)) {
+        return;
+    }
+#endif
+    if (!moderate || !WrapsByMask(plan)) {
         for (int i = 0; i < n; ++i) {
             out[i] = Sample(plan, static_cast<float>(u + du * i), static_cast<float>(v + dv * i));
         }
         return;
     }
-#if defined(__SSE2__)
-    if (dv == 0.0 && SampleRows(plan, u, v, du, n, out)) {
-        return;
-    }
-#endif
     Stepper a = MakeStepper(*plan.a, u, v, du, dv);
 #if defined(__SSE2__)
     if (plan.b == nullptr) {

@@ -1,7 +1,8 @@
 #pragma once
-// Bilinear and trilinear sampling along a span of an affine triangle, for
-// wrapped power-of-two levels: coordinates step in 16.16 fixed point, so a
-// span needs no per-pixel conversions or address arithmetic beyond masks.
+// Bilinear and trilinear sampling along a span of an affine triangle.
+// Spans along a texture row (screen rectangles, upright quads) blend each
+// texel column once; other spans of wrapped power-of-two levels step in
+// 16.16 fixed point with masks; anything else samples pixel by pixel.
 
 #include "sampler.h"
 

@@ -1,0 +1,134 @@
+#include <utility>
+
+#include "codec/tovtex_defs.h"
+#include "convert/color_vec.h"
+#include "convert/conversion_ways.h"
+#include "convert/heap_array.h"
+#include "convert/linear_taps.h"
+
+namespace {
+
+constexpr INT NO_ROW = -1;
+
+bool IsLinearJob(const ConversionJob& job)
+{
+    return job.FilterType() == FILTER_LINEAR && job.BothUnsigned() && job.BothNonEmpty();
+}
+
+// H(P) = wx0 x P[x0] + wx1 x P[x1].
+inline ColorVec Horizontal(const ColorF* row, const LinearTap& tap)
+{
+    return Splat(tap.weight0) * LoadColor(row[tap.index0]) + Splat(tap.weight1) * LoadColor(row[tap.index1]);
+}
+
+}  // namespace
+
+HRESULT FilterLinear2D(ConversionJob& job)
+{
+    if (!IsLinearJob(job) || job.source->depth != 1 || job.destination->depth != 1) {
+        return E_FAIL;
+    }
+    PixelCodec& dst = *job.destination;
+    PixelCodec& src = *job.source;
+
+    const HeapArray<LinearTap> tapsX = BuildLinearTaps(src.width, dst.width, (job.filter & FILTER_MIRROR_U) == 0);
+    const HeapArray<LinearTap> tapsY = BuildLinearTaps(src.height, dst.height, (job.filter & FILTER_MIRROR_V) == 0);
+    HeapArray<ColorF> out;
+    HeapArray<ColorF> rowA;
+    HeapArray<ColorF> rowB;
+    if (!tapsX || !tapsY || !out.Allocate(dst.width) || !rowA.Allocate(src.width) || !rowB.Allocate(src.width)) {
+        return E_OUTOFMEMORY;
+    }
+
+    INT heldA = NO_ROW;
+    INT heldB = NO_ROW;
+    for (UINT y = 0; y < dst.height; ++y) {
+        const LinearTap& ty = tapsY[y];
+        if (ty.index0 != heldA) {
+            // The previous bottom row is usually the next top row.
+            if (ty.index0 == heldB) {
+                rowA.swap(rowB);
+                heldA = heldB;
+                heldB = NO_ROW;
+            } else {
+                src.DecodeRow(static_cast<UINT>(ty.index0), 0, rowA.get());
+                heldA = ty.index0;
+            }
+        }
+        if (ty.index1 != heldB) {
+            src.DecodeRow(static_cast<UINT>(ty.index1), 0, rowB.get());
+            heldB = ty.index1;
+        }
+        const ColorF* a = rowA.get();
+        const ColorF* b = rowB.get();
+        const ColorVec wy0 = Splat(ty.weight0);
+        const ColorVec wy1 = Splat(ty.weight1);
+        for (UINT x = 0; x < dst.width; ++x) {
+            const LinearTap& tx = tapsX[x];
+            StoreColor(out[x], wy0 * Horizontal(a, tx) + wy1 * Horizontal(b, tx));
+        }
+        dst.EncodeRow(y, 0, out.get());
+    }
+    return S_OK;
+}
+
+HRESULT FilterLinear3D(ConversionJob& job)
+{
+    if (!IsLinearJob(job)) {
+        return E_FAIL;
+    }
+    PixelCodec& dst = *job.destination;
+    PixelCodec& src = *job.source;
+
+    const HeapArray<LinearTap> tapsX = BuildLinearTaps(src.width, dst.width, (job.filter & FILTER_MIRROR_U) == 0);
+    const HeapArray<LinearTap> tapsY = BuildLinearTaps(src.height, dst.height, (job.filter & FILTER_MIRROR_V) == 0);
+    const HeapArray<LinearTap> tapsZ = BuildLinearTaps(src.depth, dst.depth, (job.filter & FILTER_MIRROR_W) == 0);
+    // p00: row y0 of slice z0, p01: row y0 of slice z1, p10: row y1 of
+    // slice z0, p11: row y1 of slice z1.
+    HeapArray<ColorF> out;
+    HeapArray<ColorF> p00, p01, p10, p11;
+    if (!tapsX || !tapsY || !tapsZ || !out.Allocate(dst.width) || !p00.Allocate(src.width) ||
+        !p01.Allocate(src.width) || !p10.Allocate(src.width) || !p11.Allocate(src.width)) {
+        return E_OUTOFMEMORY;
+    }
+
+    for (UINT z = 0; z < dst.depth; ++z) {
+        const LinearTap& tz = tapsZ[z];
+        const auto z0 = static_cast<UINT>(tz.index0);
+        const auto z1 = static_cast<UINT>(tz.index1);
+        INT held0 = NO_ROW;
+        INT held1 = NO_ROW;
+        for (UINT y = 0; y < dst.height; ++y) {
+            const LinearTap& ty = tapsY[y];
+            if (ty.index0 != held0) {
+                if (ty.index0 == held1) {
+                    p00.swap(p10);
+                    p01.swap(p11);
+                    held0 = held1;
+                    held1 = NO_ROW;
+                } else {
+                    src.DecodeRow(static_cast<UINT>(ty.index0), z0, p00.get());
+                    src.DecodeRow(static_cast<UINT>(ty.index0), z1, p01.get());
+                    held0 = ty.index0;
+                }
+            }
+            if (ty.index1 != held1) {
+                src.DecodeRow(static_cast<UINT>(ty.index1), z0, p10.get());
+                src.DecodeRow(static_cast<UINT>(ty.index1), z1, p11.get());
+                held1 = ty.index1;
+            }
+            const ColorVec wy0 = Splat(ty.weight0);
+            const ColorVec wy1 = Splat(ty.weight1);
+            const ColorVec wz0 = Splat(tz.weight0);
+            const ColorVec wz1 = Splat(tz.weight1);
+            for (UINT x = 0; x < dst.width; ++x) {
+                const LinearTap& tx = tapsX[x];
+                const ColorVec front = wy0 * Horizontal(p00.get(), tx) + wy1 * Horizontal(p10.get(), tx);
+                const ColorVec back = wy0 * Horizontal(p01.get(), tx) + wy1 * Horizontal(p11.get(), tx);
+                StoreColor(out[x], wz0 * front + wz1 * back);
+            }
+            dst.EncodeRow(y, z, out.get());
+        }
+    }
+    return S_OK;
+}

@@ -1,0 +1,190 @@
+#include <gtest/gtest.h>
+
+#include <bit>
+
+#include "convert/conversion_ways.h"
+#include "convert/convert_region.h"
+#include "convert/linear_taps.h"
+#include "convert_test_util.h"
+
+using namespace convert_test;
+
+TEST(BuildLinearTaps, PlacesEachDestinationPixelAtItsLeadingEdge)
+{
+    const struct {
+        UINT source, destination;
+        bool wrap;
+        UINT i;
+        LinearTap expected;
+    } cases[] = {
+        {4, 2, true, 0, {3, 0.5f, 0, 0.5f}},
+        {4, 2, true, 1, {1, 0.5f, 2, 0.5f}},
+        {4, 2, false, 0, {0, 0.5f, 0, 0.5f}},
+        {4, 4, true, 2, {1, 0.5f, 2, 0.5f}},
+        {2, 8, true, 0, {1, 0.5f, 0, 0.5f}},
+        {2, 8, true, 1, {1, 0.25f, 0, 0.75f}},      // x = -0.25
+        {2, 8, true, 2, {0, 1.0f, 1, 0.0f}},        // x = 0
+        {2, 8, true, 7, {1, 0.75f, 0, 0.25f}},      // x = 1.25: off the far edge
+        {2, 8, false, 7, {1, 0.75f, 1, 0.25f}},
+        {1, 3, false, 0, {0, 0.5f, 0, 0.5f}},
+        // Each step rounded toward zero; to nearest these would come out as
+        // 0x3EF53C80 / 0x3F0561C0 and 0x3E2AAAA0 / 0x3F555558.
+        {1000, 333, true, 7, {20, std::bit_cast<float>(0x3EF53CC0u), 21, std::bit_cast<float>(0x3F0561A0u)}},
+        {7, 9, true, 3, {1, std::bit_cast<float>(0x3E2AAAB0u), 2, std::bit_cast<float>(0x3F555554u)}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.source << "->" << c.destination << " wrap " << c.wrap << " i "
+                                        << c.i);
+        const HeapArray<LinearTap> taps = BuildLinearTaps(c.source, c.destination, c.wrap);
+        ASSERT_TRUE(taps);
+        const LinearTap& t = taps[c.i];
+        EXPECT_EQ(t.index0, c.expected.index0);
+        EXPECT_EQ(t.weight0, c.expected.weight0);
+        EXPECT_EQ(t.index1, c.expected.index1);
+        EXPECT_EQ(t.weight1, c.expected.weight1);
+    }
+}
+
+namespace {
+
+// The linear filter written plainly, per channel, straight from its
+// definition: out = wy0 x (wx0 x P[y0][x0] + wx1 x P[y0][x1]) + wy1 x (...).
+void ReferenceLinear2D(FloatCodec& src, std::vector<ColorF>& out, UINT dstW, UINT dstH, bool wrapX, bool wrapY)
+{
+    const HeapArray<LinearTap> tx = BuildLinearTaps(src.width, dstW, wrapX);
+    const HeapArray<LinearTap> ty = BuildLinearTaps(src.height, dstH, wrapY);
+    out.resize(static_cast<std::size_t>(dstW) * dstH);
+    for (UINT y = 0; y < dstH; ++y) {
+        for (UINT x = 0; x < dstW; ++x) {
+            const ColorF& a0 = src.At(tx[x].index0, ty[y].index0);
+            const ColorF& a1 = src.At(tx[x].index1, ty[y].index0);
+            const ColorF& b0 = src.At(tx[x].index0, ty[y].index1);
+            const ColorF& b1 = src.At(tx[x].index1, ty[y].index1);
+            auto channel = [&](float ColorF::*m) {
+                const float top = tx[x].weight0 * (a0.*m) + tx[x].weight1 * (a1.*m);
+                const float bottom = tx[x].weight0 * (b0.*m) + tx[x].weight1 * (b1.*m);
+                return ty[y].weight0 * top + ty[y].weight1 * bottom;
+            };
+            out[static_cast<std::size_t>(y) * dstW + x] =
+                ColorF{channel(&ColorF::r), channel(&ColorF::g), channel(&ColorF::b), channel(&ColorF::a)};
+        }
+    }
+}
+
+FloatCodec* RandomSource(UINT w, UINT h, UINT d, std::uint32_t seed)
+{
+    auto* codec = new FloatCodec(w, h, d);
+    Lcg rng{seed};
+    for (ColorF& c : codec->colors) {
+        c = ColorF{rng.Unit(), rng.Unit(), rng.Unit(), rng.Unit()};
+    }
+    return codec;
+}
+
+}  // namespace
+
+TEST(FilterLinear2D, EqualsThePlainFilterAndReadsEachRowOncePerUse)
+{
+    const struct {
+        UINT srcW, srcH, dstW, dstH;
+        DWORD flags;
+    } cases[] = {
+        {16, 16, 8, 8, 0},
+        {16, 12, 5, 7, FILTER_MIRROR_U},
+        {3, 5, 11, 13, FILTER_MIRROR_V},
+        {7, 1, 3, 4, FILTER_MIRROR_U | FILTER_MIRROR_V},
+        {64, 64, 1, 1, 0},
+        {4, 4, 4, 9, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.srcW << "x" << c.srcH << "->" << c.dstW << "x" << c.dstH);
+        FloatJob f(new FloatCodec(c.dstW, c.dstH), RandomSource(c.srcW, c.srcH, 1, c.srcW * 31 + c.dstH),
+                   FILTER_LINEAR | c.flags);
+        std::vector<ColorF> expected;
+        ReferenceLinear2D(*f.src, expected, c.dstW, c.dstH, (c.flags & FILTER_MIRROR_U) == 0,
+                          (c.flags & FILTER_MIRROR_V) == 0);
+        ASSERT_EQ(FilterLinear2D(f.job), S_OK);
+        for (std::size_t i = 0; i < expected.size(); ++i) {
+            ASSERT_TRUE(SameBits(f.dst->colors[i], expected[i])) << "pixel " << i;
+        }
+        EXPECT_EQ(f.dst->encodes.size(), static_cast<std::size_t>(c.dstH));
+        if (c.srcH >= 2 * c.dstH) {
+            // Shrinking: no source row is decoded twice.
+            for (const auto& [row, n] : f.src->decodes) {
+                EXPECT_EQ(n, 1) << "row " << row.first;
+            }
+        }
+    }
+}
+
+TEST(FilterLinear2D, HalvedImageBlendsTheWrappedCorners)
+{
+    Block src(D3DFMT_A8R8G8B8, 64, 64);
+    src.SetWord(0, 0, 0, 0xFF000000);
+    src.SetWord(63, 0, 0, 0xFF0000FC);
+    src.SetWord(0, 63, 0, 0xFF00FC00);
+    src.SetWord(63, 63, 0, 0xFFFC0000);
+    Block dst(D3DFMT_A8R8G8B8, 32, 32);
+    PixelRegion d = dst.Region();
+    const PixelRegion s = src.Region();
+    ASSERT_EQ(ConvertRegion(&d, &s, FILTER_LINEAR), S_OK);
+    EXPECT_EQ(dst.Word(0, 0), 0xFF3F3F3Fu);   // each corner a quarter: 252 / 4 = 63
+
+    PixelRegion d2 = dst.Region();
+    ASSERT_EQ(ConvertRegion(&d2, &s, FILTER_LINEAR | FILTER_MIRROR_U | FILTER_MIRROR_V), S_OK);
+    EXPECT_EQ(dst.Word(0, 0), 0xFF000000u);
+}
+
+TEST(FilterLinear3D, VolumesAreFilteredAlongAllThreeAxes)
+{
+    auto* src = new FloatCodec(4, 4, 4);
+    for (UINT z = 0; z < 4; ++z) {
+        for (UINT y = 0; y < 4; ++y) {
+            for (UINT x = 0; x < 4; ++x) {
+                src->At(x, y, z) = ColorF{static_cast<float>(x), static_cast<float>(y), static_cast<float>(z), 1};
+            }
+        }
+    }
+    FloatJob f(new FloatCodec(2, 2, 2), src, FILTER_LINEAR | FILTER_MIRROR_U | FILTER_MIRROR_V | FILTER_MIRROR_W);
+    EXPECT_EQ(FilterLinear2D(f.job), E_FAIL);
+    ASSERT_EQ(FilterLinear3D(f.job), S_OK);
+    // Destination i blends source 2i - 1 and 2i (clamped at 0): 0 and 1.5.
+    for (UINT z = 0; z < 2; ++z) {
+        for (UINT y = 0; y < 2; ++y) {
+            for (UINT x = 0; x < 2; ++x) {
+                const ColorF p = f.dst->At(x, y, z);
+                EXPECT_EQ(p.r, x == 0 ? 0.0f : 1.5f);
+                EXPECT_EQ(p.g, y == 0 ? 0.0f : 1.5f);
+                EXPECT_EQ(p.b, z == 0 ? 0.0f : 1.5f);
+                EXPECT_EQ(p.a, 1.0f);
+            }
+        }
+    }
+    EXPECT_EQ(f.dst->encodes.size(), 4u);
+
+    // Wrapping along depth only: slice 0 mixes in the last slice.
+    auto* src2 = new FloatCodec(4, 4, 4);
+    src2->colors = src->colors;
+    FloatJob g(new FloatCodec(2, 2, 2), src2, FILTER_LINEAR | FILTER_MIRROR_U | FILTER_MIRROR_V);
+    ASSERT_EQ(FilterLinear3D(g.job), S_OK);
+    EXPECT_EQ(g.dst->At(1, 1, 0).b, 1.5f);
+    EXPECT_EQ(g.dst->At(1, 1, 0).r, 1.5f);
+}
+
+TEST(FilterLinear, WeightsOfEveryDestinationPixelSumToOne)
+{
+    for (DWORD flags : {0u, FILTER_MIRROR_U | FILTER_MIRROR_V | FILTER_MIRROR_W}) {
+        const UINT sizes[][6] = {{9, 7, 1, 4, 3, 1}, {3, 4, 1, 10, 9, 1}, {5, 3, 4, 2, 6, 3}};
+        for (const auto& s : sizes) {
+            auto* src = new FloatCodec(s[0], s[1], s[2]);
+            for (ColorF& c : src->colors) {
+                c = ColorF{1, 1, 1, 1};
+            }
+            FloatJob f(new FloatCodec(s[3], s[4], s[5]), src, FILTER_LINEAR | flags);
+            ASSERT_EQ(s[2] == 1 ? FilterLinear2D(f.job) : FilterLinear3D(f.job), S_OK);
+            for (const ColorF& c : f.dst->colors) {
+                EXPECT_NEAR(c.r, 1.0f, 1e-6f);
+            }
+        }
+    }
+}

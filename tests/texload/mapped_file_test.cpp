@@ -1,0 +1,116 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include <d3d8.h>
+
+#include "platform_testing.h"
+#include "support/test_paths.h"
+#include "texload/mapped_file.h"
+#include "texload/resource_data.h"
+
+namespace {
+
+class MappedFileTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir_ = testsupport::MakeTempDir();
+        liveAtStart_ = platform_testing::LiveObjectCount();
+    }
+    void TearDown() override {
+        EXPECT_EQ(platform_testing::LiveObjectCount(), liveAtStart_);
+        std::filesystem::remove_all(dir_);
+    }
+    std::string Write(const std::string& name, const std::string& bytes) {
+        std::string path = dir_ + "/" + name;
+        std::ofstream(path, std::ios::binary) << bytes;
+        return path;
+    }
+
+    std::string dir_;
+    int liveAtStart_ = 0;
+};
+
+TEST_F(MappedFileTest, OpensAnExistingFileWhole) {
+    const std::string path = Write("five.bin", "hello");
+    MappedFile file;
+    ASSERT_EQ(file.Open(path.c_str(), false), S_OK);
+    ASSERT_EQ(file.Size(), 5u);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(file.View()), 5), "hello");
+    file.Close();
+    EXPECT_EQ(file.View(), nullptr);
+    EXPECT_EQ(file.Size(), 0u);
+}
+
+TEST_F(MappedFileTest, FailuresGiveConvertedSystemErrorsAndLeaveNothingOpen) {
+    const std::string empty = Write("empty.bin", "");
+    const std::string missing = dir_ + "/missing.bin";
+    const std::string throughFile = Write("plain.bin", "x") + "/below";
+    struct Case {
+        const char* what;
+        std::string path;
+        HRESULT expected;
+    } cases[] = {
+        {"missing file", missing, static_cast<HRESULT>(0x80070002)},
+        {"path through a file", throughFile, static_cast<HRESULT>(0x80070003)},
+        {"zero-length file cannot be mapped", empty, static_cast<HRESULT>(0x800703EE)},
+    };
+    for (const Case& c : cases) {
+        MappedFile file;
+        EXPECT_EQ(file.Open(c.path.c_str(), false), c.expected) << c.what;
+        file.Close();
+        file.Close();  // closing twice is harmless
+        EXPECT_EQ(file.View(), nullptr) << c.what;
+    }
+    MappedFile file;
+    EXPECT_EQ(file.Open(nullptr, false), D3DERR_INVALIDCALL);
+}
+
+TEST_F(MappedFileTest, WideNamesAreUtf16) {
+    Write("caf\xC3\xA9.bin", "wide");
+    const std::u16string name = std::u16string(dir_.begin(), dir_.end()) + u"/caf\u00E9.bin";
+    MappedFile file;
+    ASSERT_EQ(file.Open(name.c_str(), true), S_OK);
+    EXPECT_EQ(file.Size(), 4u);
+    EXPECT_EQ(std::memcmp(file.View(), "wide", 4), 0);
+}
+
+class ResourceDataTest : public ::testing::Test {
+protected:
+    void TearDown() override { platform_testing::ClearResources(); }
+};
+
+TEST_F(ResourceDataTest, LocatesBitmapResourcesByNameAndId) {
+    static const BYTE bytes[] = {1, 2, 3, 4, 5, 6};
+    HMODULE module = GetModuleHandleA(nullptr);
+    platform_testing::AddResource(module, RT_BITMAP, "LOGO", bytes, sizeof(bytes));
+    platform_testing::AddResource(module, RT_BITMAP, MAKEINTRESOURCEA(7), bytes, 3);
+
+    ResourceData byName;
+    ASSERT_EQ(byName.Locate(module, "logo", false), S_OK);
+    EXPECT_EQ(byName.Size(), 6u);
+    EXPECT_EQ(byName.Data()[5], 6);
+
+    ResourceData byWideName;
+    ASSERT_EQ(byWideName.Locate(module, u"LOGO", true), S_OK);
+    EXPECT_EQ(byWideName.Size(), 6u);
+
+    ResourceData byId;
+    ASSERT_EQ(byId.Locate(module, MAKEINTRESOURCEA(7), false), S_OK);
+    EXPECT_EQ(byId.Size(), 3u);
+}
+
+TEST_F(ResourceDataTest, MissingResourceGivesTheConvertedFindError) {
+    static const BYTE bytes[] = {1};
+    HMODULE module = GetModuleHandleA(nullptr);
+    platform_testing::AddResource(module, RT_BITMAP, "OTHER", bytes, sizeof(bytes));
+    ResourceData data;
+    EXPECT_EQ(data.Locate(module, "NOSUCH", false), static_cast<HRESULT>(0x80070716));  // name not found
+    EXPECT_EQ(data.Data(), nullptr);
+    EXPECT_EQ(data.Size(), 0u);
+}
+
+}  // namespace
