@@ -6,7 +6,7 @@
 //   LoadTextureFromFileA(shellState.device, TEXTURE_FILES[slot], 0, 0, 0, 0, D3DFMT_A8R8G8B8,
 //                        D3DPOOL_MANAGED, FILTER_LINEAR, FILTER_LINEAR, 0, nullptr, nullptr,
 //                        &shellState.textures[slot]);
-// results unexamined: a file that does not load leaves its slot null and the
-// game draws with the empty slot. The texture loader is not linked yet, so
-// for now every slot stays null.
+// (texload/texture_loader.h, codec/tovtex_defs.h), results unexamined: a file
+// that does not load leaves its slot null and the game draws with the empty
+// slot. Not wired yet, so for now every slot stays null.
 void LoadGameTextures() {}
