@@ -1,0 +1,59 @@
+#include "convert/surface_rules.h"
+
+#include <climits>
+
+#include "codec/pixel_format_table.h"
+#include "codec/tovtex_defs.h"
+
+namespace tovtex {
+
+DWORD ResolveCopyFilter(DWORD filter, D3DFORMAT sourceFormat)
+{
+    if (filter != FILTER_DEFAULT) {
+        return filter;
+    }
+    return FindPixelFormat(sourceFormat).kind == FORMAT_KIND_SIGNED ? (FILTER_POINT | FILTER_DITHER)
+                                                                    : (FILTER_TRIANGLE | FILTER_DITHER);
+}
+
+bool LocksWholeLevel(D3DFORMAT format)
+{
+    switch (format) {
+    case D3DFMT_DXT1:
+    case D3DFMT_DXT2:
+    case D3DFMT_DXT3:
+    case D3DFMT_DXT4:
+    case D3DFMT_DXT5:
+    case D3DFMT_UYVY:
+    case D3DFMT_YUY2:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool RectFits(const RECT& rect, UINT width, UINT height)
+{
+    // A negative right or bottom compares as a huge unsigned value and fails.
+    return rect.left >= 0 && rect.left <= rect.right && static_cast<UINT>(rect.right) <= width && rect.top >= 0 &&
+           rect.top <= rect.bottom && static_cast<UINT>(rect.bottom) <= height;
+}
+
+bool BoxFits(const D3DBOX& box, UINT width, UINT height, UINT depth)
+{
+    return box.Left <= box.Right && box.Right <= width && box.Top <= box.Bottom && box.Bottom <= height &&
+           box.Front <= box.Back && box.Back <= depth;
+}
+
+bool SourceRectUsable(const RECT& rect)
+{
+    return rect.left <= rect.right && rect.top <= rect.bottom;
+}
+
+bool SourceBoxUsable(const D3DBOX& box)
+{
+    return box.Left <= box.Right && box.Top <= box.Bottom && box.Front <= box.Back && box.Right <= INT_MAX &&
+           box.Bottom <= INT_MAX && box.Back <= INT_MAX;
+}
+
+}  // namespace tovtex

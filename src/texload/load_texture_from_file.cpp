@@ -1,0 +1,57 @@
+#include "texload/mapped_file.h"
+#include "texload/texture_loader.h"
+
+// The mapping stays open until the memory form has returned, since a decoded
+// image may borrow its pixels from it.
+
+HRESULT LoadTextureFromFileA(IDirect3DDevice8* device, LPCSTR fileName, UINT width, UINT height, UINT mipLevels,
+                             DWORD usage, D3DFORMAT format, D3DPOOL pool, DWORD filter, DWORD mipFilter,
+                             D3DCOLOR colorKey, ImageInfo* info, PALETTEENTRY* palette, IDirect3DTexture8** texture)
+{
+    MappedFile file;
+    const HRESULT hr = file.Open(fileName, false);
+    if (FAILED(hr)) {
+        return hr;
+    }
+    return LoadTextureFromMemory(device, file.View(), file.Size(), width, height, mipLevels, usage, format, pool,
+                                 filter, mipFilter, colorKey, info, palette, texture);
+}
+
+HRESULT LoadTextureFromFileW(IDirect3DDevice8* device, LPCWSTR fileName, UINT width, UINT height, UINT mipLevels,
+                             DWORD usage, D3DFORMAT format, D3DPOOL pool, DWORD filter, DWORD mipFilter,
+                             D3DCOLOR colorKey, ImageInfo* info, PALETTEENTRY* palette, IDirect3DTexture8** texture)
+{
+    MappedFile file;
+    const HRESULT hr = file.Open(fileName, true);
+    if (FAILED(hr)) {
+        return hr;
+    }
+    return LoadTextureFromMemory(device, file.View(), file.Size(), width, height, mipLevels, usage, format, pool,
+                                 filter, mipFilter, colorKey, info, palette, texture);
+}
+
+HRESULT LoadCubeTextureFromFileA(IDirect3DDevice8* device, LPCSTR fileName, UINT size, UINT mipLevels, DWORD usage,
+                                 D3DFORMAT format, D3DPOOL pool, DWORD filter, DWORD mipFilter, D3DCOLOR colorKey,
+                                 ImageInfo* info, PALETTEENTRY* palette, IDirect3DCubeTexture8** cubeTexture)
+{
+    MappedFile file;
+    const HRESULT hr = file.Open(fileName, false);
+    if (FAILED(hr)) {
+        return hr;
+    }
+    return LoadCubeTextureFromMemory(device, file.View(), file.Size(), size, mipLevels, usage, format, pool, filter,
+                                     mipFilter, colorKey, info, palette, cubeTexture);
+}
+
+HRESULT LoadCubeTextureFromFileW(IDirect3DDevice8* device, LPCWSTR fileName, UINT size, UINT mipLevels, DWORD usage,
+                                 D3DFORMAT format, D3DPOOL pool, DWORD filter, DWORD mipFilter, D3DCOLOR colorKey,
+                                 ImageInfo* info, PALETTEENTRY* palette, IDirect3DCubeTexture8** cubeTexture)
+{
+    MappedFile file;
+    const HRESULT hr = file.Open(fileName, true);
+    if (FAILED(hr)) {
+        return hr;
+    }
+    return LoadCubeTextureFromMemory(device, file.View(), file.Size(), size, mipLevels, usage, format, pool, filter,
+                                     mipFilter, colorKey, info, palette, cubeTexture);
+}

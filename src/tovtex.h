@@ -1,0 +1,57 @@
+#pragma once
+// tovtex: image files into Direct3D 8 textures. One include gives every
+// public operation of the library.
+//
+// Loading a texture (sizes, levels and format fitted to the device; every
+// level filled):
+//
+//     IDirect3DTexture8* texture = nullptr;
+//     HRESULT hr = LoadTextureFromFileA(device, "picture.png", 0, 0, 0, 0, D3DFMT_A8R8G8B8,
+//                                       D3DPOOL_MANAGED, FILTER_LINEAR, FILTER_LINEAR, 0,
+//                                       nullptr, nullptr, &texture);
+//
+// or with every choice left to the library:
+//
+//     hr = LoadTextureFromFileDefaultA(device, "picture.png", &texture);
+//
+// Every operation returns an HRESULT and throws nothing. Readers: Windows
+// bitmaps (with or without file header), DDS, JPEG, PNG, Targa and portable
+// pixmaps, recognised by content.
+
+// Shared values: DEFAULT_ARG, the FILTER_* arguments, ERR_INVALIDDATA.
+#include "codec/tovtex_defs.h"
+
+// The pixel format table (PixelFormatInfo, PixelFormatTable, PixelFormats,
+// FindPixelFormat), ColorF, PixelRegion, the codec base PixelCodec and its
+// factory CreatePixelCodec.
+#include "codec/color_f.h"
+#include "codec/create_pixel_codec.h"
+#include "codec/pixel_codec.h"
+#include "codec/pixel_format_table.h"
+#include "codec/pixel_region.h"
+
+// ConvertRegion: one block of pixels into another, with format conversion
+// and point, box, linear or triangle resampling.
+#include "convert/convert_region.h"
+
+// Copying pixels, image files, resources, surfaces and volumes into texture
+// levels: CopyPixelsToSurface, CopyPixelsToVolume, CopyImageFileToSurface,
+// CopySurfaceToSurface, CopyVolumeToVolume, CopyFileToSurfaceA/W,
+// CopyResourceToSurfaceA/W.
+#include "convert/surface_loading.h"
+
+// Filling the mip levels below a source level: BuildTextureMips,
+// BuildCubeTextureMips, BuildVolumeTextureMips.
+#include "convert/mip_chain.h"
+
+// The decoded image (Image, ImageInfo) and DecodeImageFile.
+#include "texload/image.h"
+#include "texload/image_readers.h"
+
+// Fitting requests to the device: FitTexture, FitCubeTexture,
+// FitVolumeTexture, FitTextureRequest, CreateFitted*Texture, FormatDistance.
+#include "texload/texture_fitting.h"
+
+// Textures and cube textures from memory, files and resources:
+// LoadTextureFrom*, LoadCubeTextureFrom*, and their *Default forms.
+#include "texload/texture_loader.h"
