@@ -2,9 +2,11 @@
 
 #include <new>
 
+#include "codec/dxt_codec.h"
 #include "codec/format_codec.h"
 #include "codec/format_layouts.h"
 #include "codec/palette_codecs.h"
+#include "codec/yuv_codec.h"
 
 namespace {
 
@@ -40,14 +42,13 @@ constexpr CodecEntry CODECS[] = {
     {D3DFMT_Q8W8V8U8, 32, CODEC_SIGNED, MakeCodec<FormatCodec<codec_layout::Q8W8V8U8Layout>>},
     {D3DFMT_V16U16, 32, CODEC_SIGNED, MakeCodec<FormatCodec<codec_layout::V16U16Layout>>},
     {D3DFMT_W11V11U10, 32, CODEC_SIGNED, MakeCodec<FormatCodec<codec_layout::W11V11U10Layout>>},
-    // YUV and DXT codecs: not available yet.
-    {D3DFMT_UYVY, 0, CODEC_PLAIN, nullptr},
-    {D3DFMT_YUY2, 0, CODEC_PLAIN, nullptr},
-    {D3DFMT_DXT1, 0, CODEC_PLAIN, nullptr},
-    {D3DFMT_DXT2, 0, CODEC_PLAIN, nullptr},
-    {D3DFMT_DXT3, 0, CODEC_PLAIN, nullptr},
-    {D3DFMT_DXT4, 0, CODEC_PLAIN, nullptr},
-    {D3DFMT_DXT5, 0, CODEC_PLAIN, nullptr},
+    {D3DFMT_UYVY, 0, CODEC_PLAIN, MakeCodec<UyvyCodec>},
+    {D3DFMT_YUY2, 0, CODEC_PLAIN, MakeCodec<Yuy2Codec>},
+    {D3DFMT_DXT1, 0, CODEC_PLAIN, MakeCodec<Dxt1Codec>},
+    {D3DFMT_DXT2, 0, CODEC_PLAIN, MakeCodec<Dxt2Codec>},
+    {D3DFMT_DXT3, 0, CODEC_PLAIN, MakeCodec<Dxt3Codec>},
+    {D3DFMT_DXT4, 0, CODEC_PLAIN, MakeCodec<Dxt4Codec>},
+    {D3DFMT_DXT5, 0, CODEC_PLAIN, MakeCodec<Dxt5Codec>},
 };
 
 }  // namespace

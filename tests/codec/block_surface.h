@@ -1,0 +1,80 @@
+#pragma once
+// Surfaces of any table format for the tests of the block and YUV codecs:
+// pitches as the device lays them out (a DXT row pitch spans one row of
+// 4 x 4 blocks, a YUV row whole pixel pairs).
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "codec/create_pixel_codec.h"
+#include "codec/dxt_blocks.h"
+#include "codec/pixel_format_table.h"
+
+namespace codec_test {
+
+inline bool IsDxt(D3DFORMAT f)
+{
+    return f == D3DFMT_DXT1 || f == D3DFMT_DXT2 || f == D3DFMT_DXT3 || f == D3DFMT_DXT4 || f == D3DFMT_DXT5;
+}
+
+inline bool IsYuv(D3DFORMAT f)
+{
+    return f == D3DFMT_UYVY || f == D3DFMT_YUY2;
+}
+
+inline std::size_t DxtBlockBytes(D3DFORMAT f)
+{
+    return f == D3DFMT_DXT1 ? COLOR_BLOCK_BYTES : ALPHA_BLOCK_BYTES;
+}
+
+struct Surface {
+    D3DFORMAT format;
+    UINT width, height, depth;
+    INT rowPitch, slicePitch;
+    std::vector<BYTE> bytes;
+
+    Surface(D3DFORMAT f, UINT w, UINT h, UINT d = 1) : format(f), width(w), height(h), depth(d)
+    {
+        UINT rows = h;
+        if (IsDxt(f)) {
+            rowPitch = static_cast<INT>((w + 3) / 4 * DxtBlockBytes(f));
+            rows = (h + 3) / 4;
+        } else if (IsYuv(f)) {
+            rowPitch = static_cast<INT>((w + 1) / 2 * 4);
+        } else {
+            rowPitch = static_cast<INT>(w * (FindPixelFormat(f).bitsPerPixel / 8));
+        }
+        slicePitch = rowPitch * static_cast<INT>(rows);
+        bytes.assign(static_cast<std::size_t>(slicePitch) * d, 0);
+    }
+
+    PixelRegion Region(PixelBox box, D3DCOLOR colorKey = 0)
+    {
+        PixelRegion r{};
+        r.pixels = bytes.data();
+        r.format = format;
+        r.rowPitch = rowPitch;
+        r.slicePitch = slicePitch;
+        r.surfaceBox = SurfaceExtent{0, 0, width, height, 0, depth};
+        r.box = box;
+        r.colorKey = colorKey;
+        return r;
+    }
+
+    PixelRegion Region(D3DCOLOR colorKey = 0)
+    {
+        return Region(PixelBox{0, 0, static_cast<INT>(width), static_cast<INT>(height), 0, static_cast<INT>(depth)},
+                      colorKey);
+    }
+
+    BYTE* Block(UINT bx, UINT by) { return bytes.data() + by * rowPitch + bx * DxtBlockBytes(format); }
+};
+
+template <class Codec = PixelCodec>
+std::unique_ptr<Codec> Open(const PixelRegion& region)
+{
+    return std::unique_ptr<Codec>(static_cast<Codec*>(CreatePixelCodec(region)));
+}
+
+}  // namespace codec_test
