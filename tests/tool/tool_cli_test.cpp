@@ -199,7 +199,7 @@ TEST_F(ToolCli, JsonOutputParsesBackWithAwkwardFileNames) {
     const RunResult run = Tovtex(args);
     EXPECT_EQ(run.exitCode, 1);
     WriteFile(Path("out.json"), std::vector<uint8_t>(run.out.begin(), run.out.end()));
-    const RunResult parsed = tooltest::Run({python, "-c",
+    const RunResult parsed = RunProgram({python, "-c",
                                   "import json,sys\n"
                                   "for e in json.load(open(sys.argv[1], encoding='utf-8')):\n"
                                   "  n = e['file'].rsplit('/', 1)[1]\n"

@@ -23,7 +23,7 @@ std::string Slurp(const std::string& path) {
 
 }  // namespace
 
-RunResult Run(const std::vector<std::string>& command) {
+RunResult RunProgram(const std::vector<std::string>& command) {
     const std::string base = std::filesystem::temp_directory_path() / ("tovtex_run_" + std::to_string(getpid()));
     const std::string outPath = base + ".out", errPath = base + ".err";
     RunResult result;
@@ -55,7 +55,7 @@ RunResult Run(const std::vector<std::string>& command) {
 RunResult Tovtex(const std::vector<std::string>& args) {
     std::vector<std::string> command{TOVTEX_EXE};
     command.insert(command.end(), args.begin(), args.end());
-    return Run(command);
+    return RunProgram(command);
 }
 
 std::string FindProgram(const std::vector<std::string>& names) {

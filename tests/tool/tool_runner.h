@@ -15,7 +15,7 @@ struct RunResult {
 };
 
 // Runs program with args (no shell); program is looked up on PATH.
-RunResult Run(const std::vector<std::string>& command);
+RunResult RunProgram(const std::vector<std::string>& command);
 
 // The tool itself with the given arguments.
 RunResult Tovtex(const std::vector<std::string>& args);
