@@ -428,3 +428,28 @@ TEST_F(LoaderTest, ResourcesAndWideNames)
 }
 
 }  // namespace
+
+namespace {
+
+// The game's own pictures load as the game asks for them.
+TEST_F(LoaderTest, GamePicturesLoad)
+{
+    struct Case {
+        const char* file;
+        UINT width, height, levels;
+    };
+    const Case cases[] = {{"texture1.dds", 256, 256, 9}, {"title.qmd", 640, 480, 1}, {"bg.qmd", 1024, 256, 11}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        const std::string path = testsupport::SourceDir() + "/data/" + c.file;
+        ComRef<IDirect3DTexture8> texture;
+        ASSERT_EQ(LoadTextureFromFileA(device_, path.c_str(), 0, 0, 0, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED,
+                                       FILTER_LINEAR, FILTER_LINEAR, 0, nullptr, nullptr, texture.Out()),
+                  S_OK);
+        EXPECT_EQ(Desc(texture.Get()).Width, c.width);
+        EXPECT_EQ(Desc(texture.Get()).Height, c.height);
+        EXPECT_EQ(texture->GetLevelCount(), c.levels);
+    }
+}
+
+}  // namespace
