@@ -1,0 +1,275 @@
+// The tovtex command line, run as a program: round trips through every
+// writable format, cube maps, failures and their exit codes, JSON output,
+// batches, device profiles.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+
+#include "dds_writer.h"
+#include "tool_runner.h"
+
+namespace {
+
+using namespace tooltest;
+
+// Smooth gradients with a little structure, alpha optional.
+Picture Gradient(unsigned width, unsigned height, bool translucent) {
+    Picture picture{width, height, {}};
+    for (unsigned y = 0; y < height; ++y) {
+        for (unsigned x = 0; x < width; ++x) {
+            const uint32_t r = x * 255 / (width - 1), g = y * 255 / (height - 1), b = (x + y) * 127 / (width + height);
+            const uint32_t a = translucent ? 64 + (x * 191) / (width - 1) : 255;
+            picture.pixels.push_back(a << 24 | r << 16 | g << 8 | b);
+        }
+    }
+    return picture;
+}
+
+struct Difference {
+    double mean = 0;
+    int worst = 0;
+};
+
+Difference Compare(const Picture& a, const Picture& b) {
+    Difference d;
+    if (a.width != b.width || a.height != b.height) {
+        d.worst = 1000;
+        return d;
+    }
+    double total = 0;
+    for (size_t i = 0; i < a.pixels.size(); ++i) {
+        for (int c = 0; c < 4; ++c) {
+            const int diff = std::abs(int((a.pixels[i] >> (8 * c)) & 0xFF) - int((b.pixels[i] >> (8 * c)) & 0xFF));
+            total += diff;
+            d.worst = std::max(d.worst, diff);
+        }
+    }
+    d.mean = total / (a.pixels.size() * 4.0);
+    return d;
+}
+
+Picture DecodeFile(const std::string& path) {
+    Picture picture;
+    EXPECT_TRUE(DecodeToPicture(ReadFile(path), &picture)) << path;
+    return picture;
+}
+
+class ToolCli : public testing::Test {
+protected:
+    void SetUp() override { dir_ = ScratchDir(testing::UnitTest::GetInstance()->current_test_info()->name()); }
+    void TearDown() override { std::filesystem::remove_all(dir_); }
+    std::string Path(const std::string& name) const { return dir_ + "/" + name; }
+    std::string dir_;
+};
+
+TEST_F(ToolCli, RoundTripThroughEveryWritableFormat) {
+    // Codec error on smooth gradients: mean and worst channel difference.
+    struct Case {
+        const char* format;
+        bool translucent;
+        double mean;
+        int worst;
+    };
+    const Case cases[] = {
+        {"A8R8G8B8", true, 0, 0},  {"X8R8G8B8", false, 0, 0}, {"R5G6B5", false, 2.5, 8},
+        {"X1R5G5B5", false, 2.5, 8}, {"A1R5G5B5", false, 2.5, 8}, {"A4R4G4B4", true, 6, 17},
+        {"DXT1", false, 3.5, 20},    {"DXT2", true, 8, 48},       {"DXT3", true, 5, 20},
+        {"DXT4", true, 6, 40},       {"DXT5", true, 3.5, 20},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.format);
+        const Picture source = Gradient(64, 32, c.translucent);
+        WriteFile(Path("in.png"), PngOf(source));
+        const std::string dds = Path(std::string(c.format) + ".dds");
+        RunResult run = Tovtex({"convert", Path("in.png"), dds, "--format", c.format});
+        ASSERT_EQ(run.exitCode, 0) << run.err;
+
+        run = Tovtex({"info", dds});
+        EXPECT_EQ(run.exitCode, 0);
+        EXPECT_EQ(run.out, dds + ": DDS " + c.format + " 64x32, depth 1, 7 levels, 1 face\n");
+
+        ASSERT_EQ(Tovtex({"decode", dds, Path("top.png")}).exitCode, 0);
+        Picture decoded = DecodeFile(Path("top.png"));
+        // Premultiplied formats (DXT2, DXT4) decode back to straight colour.
+        const Picture& expected = source;
+        const Difference d = Compare(decoded, expected);
+        EXPECT_LE(d.mean, c.mean);
+        EXPECT_LE(d.worst, c.worst);
+
+        ASSERT_EQ(Tovtex({"decode", dds, Path("last.png"), "--level", "6"}).exitCode, 0);
+        const Picture last = DecodeFile(Path("last.png"));
+        EXPECT_EQ(last.width, 1u);
+        EXPECT_EQ(last.height, 1u);
+    }
+}
+
+TEST_F(ToolCli, CubeMapsKeepTheirFacesInOrder) {
+    // Colours a 5:6:5 format holds exactly, one per face.
+    const uint32_t colours[6] = {0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0xFFFFFF00, 0xFF00FFFF, 0xFFFF00FF};
+    std::vector<BYTE> file = tovtex_tool::DdsHeader({D3DFMT_A8R8G8B8, 8, 8, 1, true});
+    for (uint32_t colour : colours) {
+        const std::vector<uint32_t> face(64, colour);
+        tovtex_tool::AppendDdsLevel(&file, D3DFMT_A8R8G8B8, 8, 8, reinterpret_cast<const BYTE*>(face.data()), 32);
+    }
+    WriteFile(Path("cube.dds"), file);
+    RunResult run = Tovtex({"convert", "--cube", "--format", "DXT1", Path("cube.dds"), Path("out.dds")});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    run = Tovtex({"info", Path("out.dds")});
+    EXPECT_EQ(run.out, Path("out.dds") + ": DDS DXT1 8x8, depth 1, 4 levels, 6 faces\n");
+    for (int face = 0; face < 6; ++face) {
+        for (const char* level : {"0", "3"}) {
+            SCOPED_TRACE(testing::Message() << "face " << face << ", level " << level);
+            run = Tovtex({"decode", Path("out.dds"), Path("face.png"), "--face", std::to_string(face), "--level", level});
+            ASSERT_EQ(run.exitCode, 0) << run.err;
+            const Picture picture = DecodeFile(Path("face.png"));
+            ASSERT_FALSE(picture.pixels.empty());
+            EXPECT_EQ(picture.pixels[0], colours[face]);
+        }
+    }
+}
+
+TEST_F(ToolCli, FailuresGiveTheirExitCodesAndNameTheFileAndResult) {
+    WriteFile(Path("good.png"), PngOf(Gradient(8, 8, false)));
+    WriteFile(Path("junk.png"), {'n', 'o', 't', ' ', 'a', 'n', ' ', 'i', 'm', 'a', 'g', 'e'});
+    WriteFile(Path("empty.png"), {});
+    const std::string good = Path("good.png"), junk = Path("junk.png"), out = Path("out.dds");
+    struct Case {
+        std::vector<std::string> args;
+        int exitCode;
+        std::string message;  // expected in standard error
+    };
+    const Case cases[] = {
+        {{"info", Path("missing.png")}, 1, Path("missing.png") + ": 0x80070002: file not found"},
+        {{"info", junk}, 1, junk + ": ERR_INVALIDDATA: no reader accepts the data"},
+        {{"info", Path("empty.png")}, 1, Path("empty.png") + ": 0x800703EE: the file is empty or cannot be mapped"},
+        {{"convert", junk, out}, 1, junk + ": ERR_INVALIDDATA: no reader accepts the data"},
+        {{"convert", good, Path("no/such/dir/out.dds")}, 1, Path("no/such/dir/out.dds") + ": 0x80070002"},
+        {{"convert", "--cube", good, out}, 1, good + ": E_FAIL"},
+        {{"decode", good, Path("o.png"), "--level", "1"}, 1, good + ": D3DERR_INVALIDCALL"},
+        {{"decode", good, Path("o.png"), "--face", "6"}, 2, "bad face (0..5) '6'"},
+        {{"convert", good, out, "--format", "L8"}, 2, "bad format"},
+        {{"convert", good, out, "--format", "XYZ"}, 2, "bad format"},
+        {{"convert", good, out, "--mips", "many"}, 2, "bad mip level count 'many'"},
+        {{"convert", good, out, "--size", "12y4"}, 2, "bad size"},
+        {{"convert", good, out, "--filter", "cubic"}, 2, "bad filter"},
+        {{"convert", good, out, "--mirror", "u,x"}, 2, "bad mirror axes"},
+        {{"convert", good, out, "--color-key", "FF00FF"}, 2, "bad colour key"},
+        {{"convert", good, out, "--device", "ancient"}, 2, "bad device profile"},
+        {{"convert", good, out, "-j", "0"}, 2, "bad job count"},
+        {{"convert", "--cube", "--size", "16x8", good, out}, 2, "a cube map has one size"},
+        {{"convert", good}, 2, "expected an input and an output file"},
+        {{"convert", good, junk, out}, 2, "several inputs need -o DIR"},
+        {{"convert", "-o", dir_, good, Path("sub/good.jpg")}, 2, "two inputs would both write"},
+        {{"convert", good, out, "--bogus"}, 2, "unknown option '--bogus'"},
+        {{"convert", good, out, "--format"}, 2, "option '--format' needs a value"},
+        {{"info"}, 2, "no input files"},
+        {{"frobnicate"}, 2, "unknown command 'frobnicate'"},
+        {{}, 2, "Usage: tovtex COMMAND"},
+    };
+    for (const Case& c : cases) {
+        std::string joined;
+        for (const std::string& a : c.args) joined += a + " ";
+        SCOPED_TRACE(joined);
+        const RunResult run = Tovtex(c.args);
+        EXPECT_EQ(run.exitCode, c.exitCode);
+        EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
+    }
+    for (const char* command : {"info", "convert", "decode"}) {
+        const RunResult run = Tovtex({command, "--help"});
+        EXPECT_EQ(run.exitCode, 0);
+        EXPECT_EQ(run.out.rfind(std::string("Usage: tovtex ") + command, 0), 0u) << run.out;
+    }
+}
+
+TEST_F(ToolCli, JsonOutputParsesBackWithAwkwardFileNames) {
+    const std::string python = FindProgram({"python3"});
+    if (python.empty()) GTEST_SKIP() << "python3 not found";
+    const std::vector<uint8_t> png = PngOf(Gradient(12, 10, true));
+    const std::vector<std::string> names = {"plain.png", "quote\"back\\slash.png", "new\nline\ttab.png",
+                                            "latin1\xE9.png", "utf8\xC3\xA9.png"};
+    std::vector<std::string> args{"info", "--json"};
+    for (const std::string& name : names) {
+        WriteFile(Path(name), png);
+        args.push_back(Path(name));
+    }
+    args.push_back(Path("missing.png"));
+    const RunResult run = Tovtex(args);
+    EXPECT_EQ(run.exitCode, 1);
+    WriteFile(Path("out.json"), std::vector<uint8_t>(run.out.begin(), run.out.end()));
+    const RunResult parsed = RunProgram({python, "-c",
+                                  "import json,sys\n"
+                                  "for e in json.load(open(sys.argv[1], encoding='utf-8')):\n"
+                                  "  n = e['file'].rsplit('/', 1)[1]\n"
+                                  "  print(ascii(n), e.get('reader'), e.get('format'), e.get('width'),"
+                                  " e.get('height'), e.get('mipLevels'), e.get('faces'), e.get('result'))\n",
+                                  Path("out.json")});
+    ASSERT_EQ(parsed.exitCode, 0) << parsed.err << run.out;
+    EXPECT_EQ(parsed.out,
+              "'plain.png' PNG A8R8G8B8 12 10 1 1 None\n"
+              "'quote\"back\\\\slash.png' PNG A8R8G8B8 12 10 1 1 None\n"
+              "'new\\nline\\ttab.png' PNG A8R8G8B8 12 10 1 1 None\n"
+              "'latin1\\ufffd.png' PNG A8R8G8B8 12 10 1 1 None\n"
+              "'utf8\\xe9.png' PNG A8R8G8B8 12 10 1 1 None\n"
+              "'missing.png' None None None None None None 0x80070002\n");
+}
+
+TEST_F(ToolCli, BatchesRunInParallelAndSummarise) {
+    std::filesystem::create_directories(Path("out"));
+    std::vector<std::string> args{"convert", "-j", "2", "-o", Path("out"), "--format", "DXT5"};
+    for (int i = 0; i < 5; ++i) {
+        const std::string name = Path("in" + std::to_string(i) + ".png");
+        WriteFile(name, PngOf(Gradient(16 + 8 * i, 16, true)));
+        args.push_back(name);
+    }
+    WriteFile(Path("bad.png"), {1, 2, 3});
+    args.push_back(Path("bad.png"));
+    const RunResult run = Tovtex(args);
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.err.find(Path("bad.png") + ": ERR_INVALIDDATA"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("6 files: 5 succeeded, 1 failed"), std::string::npos) << run.err;
+    for (int i = 0; i < 5; ++i) {
+        const RunResult info = Tovtex({"info", Path("out/in" + std::to_string(i) + ".dds")});
+        EXPECT_NE(info.out.find("DDS DXT5 " + std::to_string(16 + 8 * i) + "x16"), std::string::npos) << info.out;
+    }
+    EXPECT_FALSE(std::filesystem::exists(Path("out/bad.dds")));
+}
+
+TEST_F(ToolCli, DeviceProfilesAndSizesShapeTheTexture) {
+    WriteFile(Path("in.png"), PngOf(Gradient(48, 20, false)));
+    struct Case {
+        std::vector<std::string> options;
+        std::string expected;  // size and levels as info prints them
+    };
+    const Case cases[] = {
+        // Sizes that are not powers of two get no mip chain on this device.
+        {{}, "48x20, depth 1, 1 level"},
+        {{"--device", "pow2"}, "64x32, depth 1, 7 levels"},
+        {{"--device", "square"}, "32x32, depth 1, 6 levels"},
+        {{"--size", "32x8", "--mips", "none"}, "32x8, depth 1, 1 level"},
+        {{"--size", "32x16", "--mips", "3", "--filter", "point", "--mip-filter", "linear"}, "32x16, depth 1, 3 levels"},
+        {{"--size", "64", "--mirror", "u,v", "--dither", "--color-key", "FF000000"}, "64x64, depth 1, 7 levels"},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> args{"convert", Path("in.png"), Path("out.dds"), "--format", "X8R8G8B8"};
+        args.insert(args.end(), c.options.begin(), c.options.end());
+        const RunResult run = Tovtex(args);
+        ASSERT_EQ(run.exitCode, 0) << run.err;
+        const RunResult info = Tovtex({"info", Path("out.dds")});
+        EXPECT_NE(info.out.find(c.expected), std::string::npos) << info.out << " wanted " << c.expected;
+    }
+}
+
+TEST_F(ToolCli, ImagesWithoutADdsLayoutAreWrittenInA8R8G8B8) {
+    // A grey picture decodes as L8, which no DDS layout here holds.
+    Picture grey = Gradient(8, 8, false);
+    for (uint32_t& p : grey.pixels) p = 0xFF000000u | (p & 0xFF) * 0x010101u;
+    WriteFile(Path("grey.png"), PngOf(grey));
+    const RunResult run = Tovtex({"convert", Path("grey.png"), Path("out.dds")});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_NE(Tovtex({"info", Path("out.dds")}).out.find("DDS A8R8G8B8 8x8"), std::string::npos);
+}
+
+}  // namespace

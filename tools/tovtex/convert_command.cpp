@@ -1,0 +1,247 @@
+// tovtex convert: image files into DDS textures through the library's front
+// door, fitted to a software device profile.
+
+#include <getopt.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "batch.h"
+#include "cli.h"
+#include "d3d8_profiles.h"
+#include "dds_writer.h"
+#include "file_bytes.h"
+#include "format_names.h"
+#include "option_values.h"
+#include "software_devices.h"
+#include "tovtex.h"
+#include "texload/mapped_file.h"
+
+namespace tovtex_tool {
+
+namespace {
+
+const char CONVERT_HELP[] =
+    "Usage: tovtex convert [OPTIONS] IN OUT.dds\n"
+    "       tovtex convert [OPTIONS] -o DIR IN...\n"
+    "Loads each image into a texture as a program would (size, levels and format\n"
+    "fitted to the device) and writes every level (and face) as a DDS file.\n"
+    "\n"
+    "  --format NAME      DXT1..DXT5, A8R8G8B8, X8R8G8B8, R5G6B5, X1R5G5B5,\n"
+    "                     A1R5G5B5 or A4R4G4B4 (default: the image's format when\n"
+    "                     a DDS file can hold it, else A8R8G8B8)\n"
+    "  --size WxH         texture size (0 or omitted: from the image; cubes: N)\n"
+    "  --mips N|all|none  mip levels (default: all)\n"
+    "  --filter F         point, box, linear, triangle or none (default:\n"
+    "                     triangle with dithering)\n"
+    "  --mip-filter F     filter of the lower levels (default: box)\n"
+    "  --mirror u,v,w     take samples beyond these edges from the edge\n"
+    "  --dither           ordered dithering when writing pixels\n"
+    "  --color-key AARRGGBB  pixels of this colour become transparent black\n"
+    "  --cube             the input is a six-face cube map\n"
+    "  --device PROFILE   default, pow2 or square (default: default)\n"
+    "  -o, --output DIR   write DIR/<name>.dds for each input\n"
+    "  -j, --jobs N       convert N files at a time\n"
+    "  -h, --help         show this help\n";
+
+struct ConvertOptions {
+    D3DFORMAT format = D3DFMT_UNKNOWN;
+    UINT width = DEFAULT_ARG;
+    UINT height = DEFAULT_ARG;
+    UINT mipLevels = DEFAULT_ARG;
+    DWORD filter = FILTER_DEFAULT;
+    DWORD mipFilter = FILTER_DEFAULT;
+    DWORD mirror = 0;
+    bool dither = false;
+    D3DCOLOR colorKey = 0;
+    bool cube = false;
+    std::string device = "default";
+};
+
+// The filter arguments handed to the loader: flags need a concrete filter,
+// so an unnamed filter with flags takes the loader's own defaults.
+void SettleFilters(const ConvertOptions& options, DWORD* filter, DWORD* mipFilter) {
+    *filter = options.filter;
+    *mipFilter = options.mipFilter;
+    const DWORD flags = options.mirror | (options.dither ? FILTER_DITHER : 0);
+    if (flags == 0) {
+        return;
+    }
+    if (*filter == FILTER_DEFAULT) {
+        *filter = FILTER_TRIANGLE | FILTER_DITHER;
+    }
+    if (*mipFilter == FILTER_DEFAULT) {
+        *mipFilter = FILTER_BOX;
+    }
+    *filter |= flags;
+    *mipFilter |= flags;
+}
+
+HRESULT LoadAndWrite(IDirect3DDevice8* device, const BYTE* data, UINT size, const ConvertOptions& options,
+                     D3DFORMAT format, std::vector<BYTE>* dds) {
+    DWORD filter = 0, mipFilter = 0;
+    SettleFilters(options, &filter, &mipFilter);
+    if (options.cube) {
+        IDirect3DCubeTexture8* cube = nullptr;
+        HRESULT hr = LoadCubeTextureFromMemory(device, data, size, options.width, options.mipLevels, 0, format,
+                                               D3DPOOL_MANAGED, filter, mipFilter, options.colorKey, nullptr,
+                                               nullptr, &cube);
+        if (SUCCEEDED(hr)) {
+            hr = CubeTextureToDds(cube, dds);
+            cube->Release();
+        }
+        return hr;
+    }
+    IDirect3DTexture8* texture = nullptr;
+    HRESULT hr = LoadTextureFromMemory(device, data, size, options.width, options.height, options.mipLevels, 0,
+                                       format, D3DPOOL_MANAGED, filter, mipFilter, options.colorKey, nullptr,
+                                       nullptr, &texture);
+    if (SUCCEEDED(hr)) {
+        hr = TextureToDds(texture, dds);
+        texture->Release();
+    }
+    return hr;
+}
+
+FileOutcome ConvertOne(IDirect3DDevice8* device, const std::string& input, const std::string& output,
+                       const ConvertOptions& options) {
+    FileOutcome outcome;
+    MappedFile file;
+    HRESULT hr = file.Open(input.c_str(), false);
+    std::vector<BYTE> dds;
+    if (SUCCEEDED(hr)) {
+        hr = LoadAndWrite(device, file.View(), file.Size(), options, options.format, &dds);
+        // The image's own format (luminance, palette, 24-bit...) may have no
+        // DDS layout the reader takes; keep every channel in A8R8G8B8.
+        if (hr == D3DERR_NOTAVAILABLE && options.format == D3DFMT_UNKNOWN) {
+            hr = LoadAndWrite(device, file.View(), file.Size(), options, D3DFMT_A8R8G8B8, &dds);
+        }
+    }
+    if (FAILED(hr)) {
+        outcome.ok = false;
+        outcome.error = FileError(input, hr);
+        return outcome;
+    }
+    file.Close();
+    hr = WriteWholeFile(output, dds);
+    if (FAILED(hr)) {
+        outcome.ok = false;
+        outcome.error = FileError(output, hr);
+    }
+    return outcome;
+}
+
+bool KnownProfile(const std::string& name) {
+    for (const char* const* known = platform::DeviceProfileNames(); *known != nullptr; ++known) {
+        if (name == *known) {
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+int RunConvert(int argc, char** argv) {
+    enum : int { OPT_FORMAT = 256, OPT_SIZE, OPT_MIPS, OPT_FILTER, OPT_MIP_FILTER, OPT_MIRROR, OPT_DITHER,
+                 OPT_COLOR_KEY, OPT_CUBE, OPT_DEVICE };
+    static const option OPTIONS[] = {
+        {"format", required_argument, nullptr, OPT_FORMAT},
+        {"size", required_argument, nullptr, OPT_SIZE},
+        {"mips", required_argument, nullptr, OPT_MIPS},
+        {"filter", required_argument, nullptr, OPT_FILTER},
+        {"mip-filter", required_argument, nullptr, OPT_MIP_FILTER},
+        {"mirror", required_argument, nullptr, OPT_MIRROR},
+        {"dither", no_argument, nullptr, OPT_DITHER},
+        {"color-key", required_argument, nullptr, OPT_COLOR_KEY},
+        {"cube", no_argument, nullptr, OPT_CUBE},
+        {"device", required_argument, nullptr, OPT_DEVICE},
+        {"output", required_argument, nullptr, 'o'},
+        {"jobs", required_argument, nullptr, 'j'},
+        {"help", no_argument, nullptr, 'h'},
+        {nullptr, 0, nullptr, 0},
+    };
+    ConvertOptions options;
+    std::string outputDir;
+    UINT threads = 1;
+    optind = 0;
+    opterr = 0;
+    for (int c; (c = getopt_long(argc, argv, ":o:j:h", OPTIONS, nullptr)) != -1;) {
+        const std::string value = optarg != nullptr ? optarg : "";
+        auto bad = [&](const char* what) { return UsageError("convert", std::string("bad ") + what + " '" + value + "'"); };
+        switch (c) {
+        case OPT_FORMAT:
+            options.format = ParseFormatName(value);
+            if (!IsDdsWritable(options.format)) {
+                return bad("format (DDS files take DXT1..DXT5, A8R8G8B8, X8R8G8B8, R5G6B5, X1R5G5B5, A1R5G5B5, "
+                           "A4R4G4B4)");
+            }
+            break;
+        case OPT_SIZE:
+            if (!ParseSize(value, &options.width, &options.height)) return bad("size");
+            break;
+        case OPT_MIPS:
+            if (!ParseMips(value, &options.mipLevels)) return bad("mip level count");
+            break;
+        case OPT_FILTER:
+            if (!ParseFilter(value, &options.filter)) return bad("filter");
+            break;
+        case OPT_MIP_FILTER:
+            if (!ParseFilter(value, &options.mipFilter)) return bad("mip filter");
+            break;
+        case OPT_MIRROR:
+            if (!ParseMirror(value, &options.mirror)) return bad("mirror axes");
+            break;
+        case OPT_DITHER: options.dither = true; break;
+        case OPT_COLOR_KEY:
+            if (!ParseColorKey(value, &options.colorKey)) return bad("colour key (AARRGGBB)");
+            break;
+        case OPT_CUBE: options.cube = true; break;
+        case OPT_DEVICE:
+            if (!KnownProfile(value)) return bad("device profile (default, pow2, square)");
+            options.device = value;
+            break;
+        case 'o': outputDir = value; break;
+        case 'j':
+            if (!ParseCount(value, 256, &threads) || threads == 0) return bad("job count");
+            break;
+        case 'h': std::fputs(CONVERT_HELP, stdout); return EXIT_DONE;
+        case ':': return UsageError("convert", std::string("option '") + argv[optind - 1] + "' needs a value");
+        default: return UsageError("convert", std::string("unknown option '") + argv[optind - 1] + "'");
+        }
+    }
+    if (options.cube && options.width != DEFAULT_ARG && options.width != options.height) {
+        return UsageError("convert", "a cube map has one size: --size N");
+    }
+    std::vector<std::string> inputs, outputs;
+    std::string message;
+    if (!PairOutputs(std::vector<std::string>(argv + optind, argv + argc), outputDir, ".dds", &inputs, &outputs,
+                     &message)) {
+        return UsageError("convert", message);
+    }
+    if (threads > inputs.size()) {
+        threads = static_cast<UINT>(inputs.size());
+    }
+    SoftwareDevices devices;
+    const HRESULT hr = devices.Create(options.device.c_str(), threads);
+    if (FAILED(hr)) {
+        std::fprintf(stderr, "tovtex convert: no software device: %s\n", FileError("device", hr).c_str());
+        return EXIT_FILE_FAILED;
+    }
+    BatchSettings settings;
+    settings.threads = threads;
+    settings.progress = inputs.size() > 1;
+    settings.summary = inputs.size() > 1;
+    const auto outcomes = RunBatch(inputs, settings, [&](size_t index, unsigned worker) {
+        return ConvertOne(devices.At(worker), inputs[index], outputs[index], options);
+    });
+    for (const FileOutcome& outcome : outcomes) {
+        if (!outcome.ok) {
+            return EXIT_FILE_FAILED;
+        }
+    }
+    return EXIT_DONE;
+}
+
+}  // namespace tovtex_tool

@@ -1,0 +1,43 @@
+#pragma once
+// Writing DDS files in exactly the layouts the library's DDS reader takes:
+// DXT1 to DXT5 and the six 16- and 32-bit colour formats, a plain texture or
+// a six-face cube map, every level packed without padding.
+
+#include <cstdint>
+#include <vector>
+
+#include <windows.h>
+#include <d3d8.h>
+
+namespace tovtex_tool {
+
+struct DdsLayout {
+    D3DFORMAT format;
+    UINT width;   // of the top level
+    UINT height;
+    UINT levels;  // per face, at least 1
+    bool cube;    // six faces, +X, -X, +Y, -Y, +Z, -Z
+};
+
+bool IsDdsWritable(D3DFORMAT format);
+
+// Bytes of one stored row (for DXT: one row of 4 x 4 blocks) and the number
+// of stored rows of a level of the given size.
+uint64_t DdsRowBytes(D3DFORMAT format, UINT width);
+uint64_t DdsRowCount(D3DFORMAT format, UINT height);
+
+// The 128-byte header: "DDS " and the surface description.
+std::vector<BYTE> DdsHeader(const DdsLayout& layout);
+
+// Appends one level of the given size, read row by row from pixels with the
+// given pitch.
+void AppendDdsLevel(std::vector<BYTE>* out, D3DFORMAT format, UINT width, UINT height, const BYTE* pixels,
+                    UINT rowPitch);
+
+// A whole texture (every level) or cube texture (every level of every
+// face) as a DDS file. Its levels must be lockable (managed or system
+// memory pool). D3DERR_NOTAVAILABLE when the format has no DDS layout here.
+HRESULT TextureToDds(IDirect3DTexture8* texture, std::vector<BYTE>* out);
+HRESULT CubeTextureToDds(IDirect3DCubeTexture8* cube, std::vector<BYTE>* out);
+
+}  // namespace tovtex_tool

@@ -1,0 +1,157 @@
+// tovtex decode: one level of one face of an image file as a PNG picture,
+// converted to A8R8G8B8 by the library's conversion engine.
+
+#include <getopt.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "batch.h"
+#include "cli.h"
+#include "file_bytes.h"
+#include "option_values.h"
+#include "png_writer.h"
+#include "reader_probe.h"
+#include "tovtex.h"
+#include "texload/mapped_file.h"
+
+namespace tovtex_tool {
+
+namespace {
+
+const char DECODE_HELP[] =
+    "Usage: tovtex decode [OPTIONS] IN OUT.png\n"
+    "       tovtex decode [OPTIONS] -o DIR IN...\n"
+    "Writes one mip level of one face of an image file as an RGBA PNG picture.\n"
+    "\n"
+    "  --level N          the mip level (default 0, the largest)\n"
+    "  --face F           the cube face, 0..5 for +X, -X, +Y, -Y, +Z, -Z (default 0)\n"
+    "  -o, --output DIR   write DIR/<name>.png for each input\n"
+    "  -j, --jobs N       decode N files at a time\n"
+    "  -h, --help         show this help\n";
+
+// Picks the image of the given face and level; null when there is none.
+const Image* FindLevel(const Image& root, UINT face, UINT level) {
+    const Image* image = &root;
+    for (UINT f = 0; f < face && image != nullptr; ++f) {
+        image = image->nextFace;
+    }
+    for (UINT l = 0; l < level && image != nullptr; ++l) {
+        image = image->nextLevel;
+    }
+    return image;
+}
+
+FileOutcome DecodeOne(const std::string& input, const std::string& output, UINT face, UINT level) {
+    FileOutcome outcome;
+    auto fail = [&](const std::string& file, HRESULT hr, const std::string& detail = "") {
+        outcome.ok = false;
+        outcome.error = FileError(file, hr) + detail;
+        return outcome;
+    };
+    MappedFile file;
+    HRESULT hr = file.Open(input.c_str(), false);
+    if (FAILED(hr)) {
+        return fail(input, hr);
+    }
+    Image root;
+    hr = DecodeImageFile(&root, file.View(), file.Size(), nullptr);
+    if (FAILED(hr)) {
+        return fail(input, hr);
+    }
+    const Image* image = FindLevel(root, face, level);
+    if (image == nullptr) {
+        return fail(input, D3DERR_INVALIDCALL,
+                    " (the file has " + std::to_string(CountFaces(root)) + " face(s) of " +
+                        std::to_string(CountLevels(root)) + " level(s))");
+    }
+    const UINT width = static_cast<UINT>(image->rect.right - image->rect.left);
+    const UINT height = static_cast<UINT>(image->rect.bottom - image->rect.top);
+    std::vector<uint32_t> pixels(uint64_t{width} * height);
+
+    PixelRegion source{};
+    source.pixels = image->pixels;
+    source.format = image->format;
+    source.rowPitch = static_cast<INT>(image->rowPitch);
+    source.box = {image->rect.left, image->rect.top, image->rect.right, image->rect.bottom, 0, 1};
+    source.palette = image->palette;
+    PixelRegion destination{};
+    destination.pixels = reinterpret_cast<BYTE*>(pixels.data());
+    destination.format = D3DFMT_A8R8G8B8;
+    destination.rowPitch = static_cast<INT>(width * 4);
+    destination.surfaceBox = {0, 0, width, height, 0, 1};
+    destination.box = {0, 0, static_cast<INT>(width), static_cast<INT>(height), 0, 1};
+    hr = ConvertRegion(&destination, &source, FILTER_NONE);
+    if (FAILED(hr)) {
+        return fail(input, hr);
+    }
+    std::vector<BYTE> png;
+    hr = EncodePng(pixels.data(), width, height, &png);
+    if (FAILED(hr)) {
+        return fail(output, hr);
+    }
+    hr = WriteWholeFile(output, png);
+    if (FAILED(hr)) {
+        return fail(output, hr);
+    }
+    return outcome;
+}
+
+}  // namespace
+
+int RunDecode(int argc, char** argv) {
+    enum : int { OPT_LEVEL = 256, OPT_FACE };
+    static const option OPTIONS[] = {
+        {"level", required_argument, nullptr, OPT_LEVEL},
+        {"face", required_argument, nullptr, OPT_FACE},
+        {"output", required_argument, nullptr, 'o'},
+        {"jobs", required_argument, nullptr, 'j'},
+        {"help", no_argument, nullptr, 'h'},
+        {nullptr, 0, nullptr, 0},
+    };
+    UINT level = 0, face = 0, threads = 1;
+    std::string outputDir;
+    optind = 0;
+    opterr = 0;
+    for (int c; (c = getopt_long(argc, argv, ":o:j:h", OPTIONS, nullptr)) != -1;) {
+        const std::string value = optarg != nullptr ? optarg : "";
+        auto bad = [&](const char* what) { return UsageError("decode", std::string("bad ") + what + " '" + value + "'"); };
+        switch (c) {
+        case OPT_LEVEL:
+            if (!ParseCount(value, 31, &level)) return bad("level");
+            break;
+        case OPT_FACE:
+            if (!ParseCount(value, 5, &face)) return bad("face (0..5)");
+            break;
+        case 'o': outputDir = value; break;
+        case 'j':
+            if (!ParseCount(value, 256, &threads) || threads == 0) return bad("job count");
+            break;
+        case 'h': std::fputs(DECODE_HELP, stdout); return EXIT_DONE;
+        case ':': return UsageError("decode", std::string("option '") + argv[optind - 1] + "' needs a value");
+        default: return UsageError("decode", std::string("unknown option '") + argv[optind - 1] + "'");
+        }
+    }
+    std::vector<std::string> inputs, outputs;
+    std::string message;
+    if (!PairOutputs(std::vector<std::string>(argv + optind, argv + argc), outputDir, ".png", &inputs, &outputs,
+                     &message)) {
+        return UsageError("decode", message);
+    }
+    BatchSettings settings;
+    settings.threads = threads;
+    settings.progress = inputs.size() > 1;
+    settings.summary = inputs.size() > 1;
+    const auto outcomes = RunBatch(inputs, settings, [&](size_t index, unsigned) {
+        return DecodeOne(inputs[index], outputs[index], face, level);
+    });
+    for (const FileOutcome& outcome : outcomes) {
+        if (!outcome.ok) {
+            return EXIT_FILE_FAILED;
+        }
+    }
+    return EXIT_DONE;
+}
+
+}  // namespace tovtex_tool

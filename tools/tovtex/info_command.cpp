@@ -1,0 +1,145 @@
+// tovtex info: what each file holds, as the library reads it.
+
+#include <getopt.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "batch.h"
+#include "cli.h"
+#include "format_names.h"
+#include "json_text.h"
+#include "option_values.h"
+#include "reader_probe.h"
+#include "result_text.h"
+#include "texload/mapped_file.h"
+
+namespace tovtex_tool {
+
+namespace {
+
+const char INFO_HELP[] =
+    "Usage: tovtex info [OPTIONS] FILE...\n"
+    "Shows for each image file the reader that accepts it (BMP, PPM, DDS, JPEG,\n"
+    "PNG, TGA, DIB), its pixel format, width, height, depth, mip levels and faces.\n"
+    "\n"
+    "  --json       one JSON array with an object per file\n"
+    "  -j, --jobs N read N files at a time\n"
+    "  -h, --help   show this help\n";
+
+struct FileInfo {
+    const char* reader = "";
+    D3DFORMAT format = D3DFMT_UNKNOWN;
+    UINT width = 0, height = 0, depth = 1, mipLevels = 0, faces = 0;
+};
+
+HRESULT ReadInfo(const std::string& path, FileInfo* info) {
+    MappedFile file;
+    HRESULT hr = file.Open(path.c_str(), false);
+    if (FAILED(hr)) {
+        return hr;
+    }
+    Image image;
+    hr = DecodeNamingReader(&image, file.View(), file.Size(), &info->reader);
+    if (FAILED(hr)) {
+        return hr;
+    }
+    info->format = image.format;
+    info->width = static_cast<UINT>(image.rect.right);
+    info->height = static_cast<UINT>(image.rect.bottom);
+    info->mipLevels = CountLevels(image);
+    info->faces = CountFaces(image);
+    return S_OK;
+}
+
+std::string TextLine(const std::string& path, const FileInfo& info) {
+    char line[256];
+    std::snprintf(line, sizeof(line), "%s %s %ux%u, depth %u, %u level%s, %u face%s", info.reader,
+                  FormatName(info.format).c_str(), info.width, info.height, info.depth, info.mipLevels,
+                  info.mipLevels == 1 ? "" : "s", info.faces, info.faces == 1 ? "" : "s");
+    return path + ": " + line + "\n";
+}
+
+std::string JsonObject(const std::string& path, const FileInfo& info) {
+    char fields[256];
+    std::snprintf(fields, sizeof(fields),
+                  "\"format\": \"%s\", \"width\": %u, \"height\": %u, \"depth\": %u, \"mipLevels\": %u, "
+                  "\"faces\": %u}",
+                  FormatName(info.format).c_str(), info.width, info.height, info.depth, info.mipLevels, info.faces);
+    return "{\"file\": " + JsonString(path) + ", \"reader\": " + JsonString(info.reader) + ", " + fields;
+}
+
+std::string JsonError(const std::string& path, HRESULT result) {
+    char code[16];
+    std::snprintf(code, sizeof(code), "0x%08X", static_cast<unsigned>(result));
+    return "{\"file\": " + JsonString(path) + ", \"result\": \"" + code +
+           "\", \"error\": " + JsonString(DescribeResult(result)) + "}";
+}
+
+}  // namespace
+
+int RunInfo(int argc, char** argv) {
+    static const option OPTIONS[] = {
+        {"json", no_argument, nullptr, 'J'},
+        {"jobs", required_argument, nullptr, 'j'},
+        {"help", no_argument, nullptr, 'h'},
+        {nullptr, 0, nullptr, 0},
+    };
+    bool json = false;
+    UINT threads = 1;
+    optind = 0;
+    opterr = 0;
+    for (int c; (c = getopt_long(argc, argv, ":j:h", OPTIONS, nullptr)) != -1;) {
+        switch (c) {
+        case 'J': json = true; break;
+        case 'j':
+            if (!ParseCount(optarg, 256, &threads) || threads == 0) {
+                return UsageError("info", std::string("bad job count '") + optarg + "'");
+            }
+            break;
+        case 'h': std::fputs(INFO_HELP, stdout); return EXIT_DONE;
+        case ':': return UsageError("info", std::string("option '") + argv[optind - 1] + "' needs a value");
+        default: return UsageError("info", std::string("unknown option '") + argv[optind - 1] + "'");
+        }
+    }
+    const std::vector<std::string> files(argv + optind, argv + argc);
+    if (files.empty()) {
+        return UsageError("info", "no input files");
+    }
+    BatchSettings settings;
+    settings.threads = threads;
+    settings.progress = files.size() > 1 && !json;
+    const auto outcomes = RunBatch(files, settings, [&](size_t index, unsigned) {
+        FileOutcome outcome;
+        FileInfo info;
+        const HRESULT hr = ReadInfo(files[index], &info);
+        outcome.ok = SUCCEEDED(hr);
+        if (outcome.ok) {
+            outcome.output = json ? JsonObject(files[index], info) : TextLine(files[index], info);
+        } else {
+            outcome.error = FileError(files[index], hr);
+            if (json) {
+                outcome.output = JsonError(files[index], hr);
+            }
+        }
+        return outcome;
+    });
+    bool allOk = true;
+    std::string out = json ? "[" : "";
+    for (size_t i = 0; i < outcomes.size(); ++i) {
+        allOk = allOk && outcomes[i].ok;
+        if (json) {
+            out += (i == 0 ? "\n  " : ",\n  ") + outcomes[i].output;
+        } else {
+            out += outcomes[i].output;
+        }
+    }
+    if (json) {
+        out += "\n]\n";
+    }
+    std::fputs(out.c_str(), stdout);
+    return allOk ? EXIT_DONE : EXIT_FILE_FAILED;
+}
+
+}  // namespace tovtex_tool

@@ -1,0 +1,52 @@
+// tovtex: the texture library from the command line.
+
+#include <cstdio>
+#include <cstring>
+#include <new>
+
+#include "cli.h"
+
+namespace {
+
+const char MAIN_HELP[] =
+    "Usage: tovtex COMMAND [OPTIONS] FILE...\n"
+    "Image files into Direct3D 8 textures, from the command line.\n"
+    "\n"
+    "Commands:\n"
+    "  info     the reader, format, size, levels and faces of image files\n"
+    "  convert  image files into DDS textures (any format, size and mip chain)\n"
+    "  decode   one level of one face of an image file as a PNG picture\n"
+    "\n"
+    "'tovtex COMMAND --help' describes a command. Exit codes: 0 success,\n"
+    "1 a file failed, 2 bad usage.\n";
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        std::fputs(MAIN_HELP, stderr);
+        return tovtex_tool::EXIT_USAGE;
+    }
+    const char* command = argv[1];
+    if (std::strcmp(command, "--help") == 0 || std::strcmp(command, "-h") == 0 ||
+        std::strcmp(command, "help") == 0) {
+        std::fputs(MAIN_HELP, stdout);
+        return tovtex_tool::EXIT_DONE;
+    }
+    try {
+        if (std::strcmp(command, "info") == 0) {
+            return tovtex_tool::RunInfo(argc - 1, argv + 1);
+        }
+        if (std::strcmp(command, "convert") == 0) {
+            return tovtex_tool::RunConvert(argc - 1, argv + 1);
+        }
+        if (std::strcmp(command, "decode") == 0) {
+            return tovtex_tool::RunDecode(argc - 1, argv + 1);
+        }
+    } catch (const std::bad_alloc&) {
+        std::fprintf(stderr, "tovtex %s: E_OUTOFMEMORY: out of memory\n", command);
+        return tovtex_tool::EXIT_FILE_FAILED;
+    }
+    std::fprintf(stderr, "tovtex: unknown command '%s'\nTry 'tovtex --help'.\n", command);
+    return tovtex_tool::EXIT_USAGE;
+}

@@ -1,0 +1,30 @@
+#pragma once
+// The values of the tool's options, parsed strictly: anything malformed is
+// refused (false) rather than read as far as it goes.
+
+#include <string>
+
+#include <windows.h>
+#include <d3d8.h>
+
+namespace tovtex_tool {
+
+// A decimal count of at most max.
+bool ParseCount(const std::string& text, UINT max, UINT* value);
+
+// "WxH" (either may be 0: from the image); a single number N means NxN.
+bool ParseSize(const std::string& text, UINT* width, UINT* height);
+
+// "all" (a full chain: 0), "none" (1 level) or a count from 1 up.
+bool ParseMips(const std::string& text, UINT* levels);
+
+// "point", "box", "linear", "triangle", "none": the FILTER_* value.
+bool ParseFilter(const std::string& text, DWORD* filter);
+
+// A comma list of "u", "v", "w": the FILTER_MIRROR_* flags.
+bool ParseMirror(const std::string& text, DWORD* flags);
+
+// Eight hex digits AARRGGBB, with an optional "0x" or "#".
+bool ParseColorKey(const std::string& text, D3DCOLOR* key);
+
+}  // namespace tovtex_tool
