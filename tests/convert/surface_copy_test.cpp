@@ -248,13 +248,13 @@ TEST_F(SurfaceCopyTest, ColourKeyMakesMatchingSourcePixelsTransparentBlack)
 
 TEST_F(SurfaceCopyTest, ImageFilesResourcesAndFilesAsSources)
 {
-    testsupport::BmpSpec spec;
-    spec.width = 2;
-    spec.height = 2;
-    spec.bitCount = 24;
+    testsupport::BmpLayout layout;
+    layout.width = 2;
+    layout.height = 2;
+    layout.bitCount = 24;
     // Bottom-up rows of blue, green, red bytes, padded to 4 bytes.
-    spec.pixels = {0x00, 0x00, 0xFF, 0x00, 0xFF, 0x00, 0, 0, 0xFF, 0x00, 0x00, 0xFF, 0xFF, 0xFF, 0, 0};
-    const Bytes file = testsupport::BuildBmp(spec);
+    layout.pixels = {0x00, 0x00, 0xFF, 0x00, 0xFF, 0x00, 0, 0, 0xFF, 0x00, 0x00, 0xFF, 0xFF, 0xFF, 0, 0};
+    const Bytes file = testsupport::BuildBmp(layout);
 
     ComRef<IDirect3DSurface8> surface;
     *surface.Out() = NewSurface(2, 2, D3DFMT_A8R8G8B8);

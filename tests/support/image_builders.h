@@ -15,7 +15,7 @@ void Append(Bytes& out, const Bytes& more);
 Bytes TextBytes(const std::string& text);
 
 // A device-independent bitmap: information header, colour table, rows.
-struct BmpSpec {
+struct BmpLayout {
     uint32_t headerSize = 40;
     int32_t width = 1;
     int32_t height = 1;
@@ -28,16 +28,16 @@ struct BmpSpec {
     Bytes pixels;                      // the rows (or RLE stream) as stored
 };
 
-Bytes BuildDib(const BmpSpec& spec);
+Bytes BuildDib(const BmpLayout& layout);
 
 // "BM" file header + bitmap; the file-size field is the true size plus
 // sizeDelta.
-Bytes BuildBmp(const BmpSpec& spec, int64_t sizeDelta = 0);
+Bytes BuildBmp(const BmpLayout& layout, int64_t sizeDelta = 0);
 
 // Row stride of a stored bitmap row.
 uint32_t BmpStride(uint32_t width, uint32_t bitCount);
 
-struct TgaSpec {
+struct TgaLayout {
     uint8_t colourMapType = 0;
     uint8_t imageType = 2;
     uint16_t mapFirst = 0;
@@ -53,9 +53,9 @@ struct TgaSpec {
     Bytes pixels;     // pixel data or packets, as stored
 };
 
-Bytes BuildTga(const TgaSpec& spec);
+Bytes BuildTga(const TgaLayout& layout);
 
-struct DdsSpec {
+struct DdsLayout {
     uint32_t width = 4;
     uint32_t height = 4;
     uint32_t mipCount = 0;
@@ -67,7 +67,7 @@ struct DdsSpec {
     uint64_t dataBytes = 0;  // bytes after the header, filled with a counting pattern
 };
 
-Bytes BuildDds(const DdsSpec& spec);
+Bytes BuildDds(const DdsLayout& layout);
 
 constexpr uint32_t FourCC(char a, char b, char c, char d) {
     return uint32_t(uint8_t(a)) | uint32_t(uint8_t(b)) << 8 | uint32_t(uint8_t(c)) << 16 | uint32_t(uint8_t(d)) << 24;

@@ -16,15 +16,15 @@ HRESULT Decode(const Bytes& file, Image* image, ImageInfo* info) {
     return DecodeImageFile(image, file.data(), static_cast<UINT>(file.size()), info);
 }
 
-BmpSpec SmallBitmap() {
-    BmpSpec spec;
-    spec.width = 2;
-    spec.height = 1;
-    spec.bitCount = 8;
-    spec.colours = {0x112233, 0x445566};
-    spec.coloursUsed = 2;
-    spec.pixels = {1, 0, 0, 0};
-    return spec;
+BmpLayout SmallBitmap() {
+    BmpLayout layout;
+    layout.width = 2;
+    layout.height = 1;
+    layout.bitCount = 8;
+    layout.colours = {0x112233, 0x445566};
+    layout.coloursUsed = 2;
+    layout.pixels = {1, 0, 0, 0};
+    return layout;
 }
 
 TEST(DecodeImageFile, RecognisesEachFormatByContent) {
@@ -34,14 +34,14 @@ TEST(DecodeImageFile, RecognisesEachFormatByContent) {
         D3DFORMAT format;
         UINT width, height;
     };
-    TgaSpec tga;
+    TgaLayout tga;
     tga.width = 3;
     tga.height = 2;
     tga.pixels.assign(24, 0);
     const Case cases[] = {
         {"bitmap file", BuildBmp(SmallBitmap()), D3DFMT_P8, 2, 1},
         {"pixmap", TextBytes("P3 1 2 255 1 2 3 4 5 6"), D3DFMT_X8R8G8B8, 1, 2},
-        {"dds", BuildDds(DdsSpec{.width = 4, .height = 2, .dataBytes = 32}), D3DFMT_X8R8G8B8, 4, 2},
+        {"dds", BuildDds(DdsLayout{.width = 4, .height = 2, .dataBytes = 32}), D3DFMT_X8R8G8B8, 4, 2},
         {"targa", BuildTga(tga), D3DFMT_A8R8G8B8, 3, 2},
         {"headerless bitmap", BuildDib(SmallBitmap()), D3DFMT_P8, 2, 1},
         {"png", ReadFileBytes(TestDataDir() + "/pngsuite/basn0g08.png"), D3DFMT_L8, 32, 32},
@@ -64,7 +64,7 @@ TEST(DecodeImageFile, RefusesWhatNoReaderAccepts) {
     const std::pair<const char*, Bytes> cases[] = {
         {"two bytes", Bytes{'B', 'M'}},
         {"text", TextBytes("hello, this is not a picture at all")},
-        {"dds with too little data", BuildDds(DdsSpec{.dataBytes = 3})},
+        {"dds with too little data", BuildDds(DdsLayout{.dataBytes = 3})},
     };
     for (const auto& [name, file] : cases) {
         Image image;
@@ -82,10 +82,10 @@ TEST(DecodeImageFile, RefusesWhatNoReaderAccepts) {
 TEST(DecodeImageFile, BrokenPixmapReachesTheLaterReaders) {
     // A headerless bitmap whose header size (0x3350) reads as "P3": the
     // pixmap reader refuses it and the bitmap reader at position 7 takes it.
-    BmpSpec spec;
-    spec.headerSize = 0x3350;
-    spec.pixels = {1, 2, 3, 0};
-    Bytes file = BuildDib(spec);
+    BmpLayout layout;
+    layout.headerSize = 0x3350;
+    layout.pixels = {1, 2, 3, 0};
+    Bytes file = BuildDib(layout);
     ASSERT_EQ(file[0], 'P');
     ASSERT_EQ(file[1], '3');
     Image image;
@@ -96,12 +96,12 @@ TEST(DecodeImageFile, BrokenPixmapReachesTheLaterReaders) {
 }
 
 TEST(DecodeImageFile, CubeMapReportsLevelsOfTheFirstFace) {
-    DdsSpec spec{.width = 16, .height = 16, .mipCount = 5, .pfFlags = 4, .fourCC = FourCC('D', 'X', 'T', '1'),
+    DdsLayout layout{.width = 16, .height = 16, .mipCount = 5, .pfFlags = 4, .fourCC = FourCC('D', 'X', 'T', '1'),
                  .caps2 = 0xFE00};
-    spec.dataBytes = 6 * (128 + 32 + 8 + 8 + 8);
+    layout.dataBytes = 6 * (128 + 32 + 8 + 8 + 8);
     Image image;
     ImageInfo info{};
-    ASSERT_EQ(Decode(BuildDds(spec), &image, &info), S_OK);
+    ASSERT_EQ(Decode(BuildDds(layout), &image, &info), S_OK);
     EXPECT_EQ(info.mipLevels, 5u);
     EXPECT_EQ(info.depth, 1u);
     EXPECT_EQ(info.format, D3DFMT_DXT1);
@@ -123,11 +123,11 @@ TEST(DecodeImageFile, ReaderFailingHalfWayLeavesNothingForTheNext) {
     EXPECT_EQ(image.pixels, nullptr);
 
     // A 6-face DDS that runs out of data in its last face leaves 17 images.
-    DdsSpec spec{.width = 4, .height = 4, .mipCount = 3, .pfFlags = 4, .fourCC = FourCC('D', 'X', 'T', '1'),
+    DdsLayout layout{.width = 4, .height = 4, .mipCount = 3, .pfFlags = 4, .fourCC = FourCC('D', 'X', 'T', '1'),
                  .caps2 = 0xFE00};
-    spec.dataBytes = 6 * 24 - 1;
+    layout.dataBytes = 6 * 24 - 1;
     Image cube;
-    EXPECT_EQ(Decode(BuildDds(spec), &cube, nullptr), ERR_INVALIDDATA);
+    EXPECT_EQ(Decode(BuildDds(layout), &cube, nullptr), ERR_INVALIDDATA);
     EXPECT_EQ(cube.nextFace, nullptr);
     EXPECT_EQ(cube.nextLevel, nullptr);
 }
@@ -135,11 +135,11 @@ TEST(DecodeImageFile, ReaderFailingHalfWayLeavesNothingForTheNext) {
 TEST(DecodeImageFile, OutOfMemoryInOneReaderMovesOnToTheNext) {
     // A bottom-up bitmap file needs owned pixels; with memory capped the
     // bitmap reader fails and nothing else takes the data.
-    BmpSpec spec = SmallBitmap();
-    spec.width = 64;
-    spec.height = 64;
-    spec.pixels.assign(64 * 64, 1);
-    Bytes file = BuildBmp(spec);
+    BmpLayout layout = SmallBitmap();
+    layout.width = 64;
+    layout.height = 64;
+    layout.pixels.assign(64 * 64, 1);
+    Bytes file = BuildBmp(layout);
     AllocationLimit limit(2048);  // the palette fits, the pixels do not
     Image image;
     EXPECT_EQ(ReadBmp(&image, file.data(), static_cast<UINT>(file.size())), E_OUTOFMEMORY);

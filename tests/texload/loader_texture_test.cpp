@@ -30,37 +30,37 @@ constexpr DWORD MIPS = D3DPTEXTURECAPS_MIPMAP | D3DPTEXTURECAPS_MIPCUBEMAP;
 // A 24-bit bitmap with a smooth but uneven picture.
 Bytes Picture24(int width, int height)
 {
-    testsupport::BmpSpec spec;
-    spec.width = width;
-    spec.height = height;
+    testsupport::BmpLayout layout;
+    layout.width = width;
+    layout.height = height;
     const uint32_t stride = testsupport::BmpStride(width, 24);
-    spec.pixels.assign(size_t{stride} * height, 0);
+    layout.pixels.assign(size_t{stride} * height, 0);
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
-            uint8_t* p = &spec.pixels[size_t{stride} * y + 3 * x];
+            uint8_t* p = &layout.pixels[size_t{stride} * y + 3 * x];
             p[0] = static_cast<uint8_t>(x * 255 / width);
             p[1] = static_cast<uint8_t>(y * 255 / height);
             p[2] = static_cast<uint8_t>((x * y) % 251);
         }
     }
-    return testsupport::BuildBmp(spec);
+    return testsupport::BuildBmp(layout);
 }
 
 // An 8-bit bitmap: index (x + y) % 4 over red, opaque green, blue, white.
 Bytes Picture8()
 {
-    testsupport::BmpSpec spec;
-    spec.width = 8;
-    spec.height = 4;
-    spec.bitCount = 8;
-    spec.colours = {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF};
-    spec.coloursUsed = 4;
+    testsupport::BmpLayout layout;
+    layout.width = 8;
+    layout.height = 4;
+    layout.bitCount = 8;
+    layout.colours = {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF};
+    layout.coloursUsed = 4;
     for (int y = 0; y < 4; ++y) {
         for (int x = 0; x < 8; ++x) {
-            spec.pixels.push_back(static_cast<uint8_t>((x + y) % 4));
+            layout.pixels.push_back(static_cast<uint8_t>((x + y) % 4));
         }
     }
-    return testsupport::BuildBmp(spec);
+    return testsupport::BuildBmp(layout);
 }
 
 class LoaderTest : public TextureDeviceTest {
@@ -144,14 +144,14 @@ TEST_F(LoaderTest, GamePathResamplesEveryLevelFromThePicture)
 // 32 x 32 A8R8G8B8 with four stored levels, down to 4 x 4.
 Bytes DdsWithFourLevels()
 {
-    testsupport::DdsSpec spec;
-    spec.width = 32;
-    spec.height = 32;
-    spec.mipCount = 4;
-    spec.pfFlags = 0x41;
-    spec.masks[3] = 0xFF000000u;
-    spec.dataBytes = 4 * (32 * 32 + 16 * 16 + 8 * 8 + 4 * 4);
-    return testsupport::BuildDds(spec);
+    testsupport::DdsLayout layout;
+    layout.width = 32;
+    layout.height = 32;
+    layout.mipCount = 4;
+    layout.pfFlags = 0x41;
+    layout.masks[3] = 0xFF000000u;
+    layout.dataBytes = 4 * (32 * 32 + 16 * 16 + 8 * 8 + 4 * 4);
+    return testsupport::BuildDds(layout);
 }
 
 TEST_F(LoaderTest, StoredLevelsFirstThenTheMipFilterFromTheDeepestOne)
@@ -311,15 +311,15 @@ TEST_F(LoaderTest, CubeLoads)
     EXPECT_EQ(info.height, 8u);
     EXPECT_EQ(info.format, D3DFMT_R8G8B8);
 
-    testsupport::DdsSpec spec;
-    spec.width = 8;
-    spec.height = 8;
-    spec.mipCount = 1;
-    spec.pfFlags = 0x41;
-    spec.masks[3] = 0xFF000000u;
-    spec.caps2 = 0xFE00;
-    spec.dataBytes = 6 * 8 * 8 * 4;
-    const Bytes file = testsupport::BuildDds(spec);
+    testsupport::DdsLayout layout;
+    layout.width = 8;
+    layout.height = 8;
+    layout.mipCount = 1;
+    layout.pfFlags = 0x41;
+    layout.masks[3] = 0xFF000000u;
+    layout.caps2 = 0xFE00;
+    layout.dataBytes = 6 * 8 * 8 * 4;
+    const Bytes file = testsupport::BuildDds(layout);
     const std::string path = WriteTemp("cube.dds", file);
     ASSERT_EQ(LoadCubeTextureFromFileA(device_, path.c_str(), 0, 0, 0, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT,
                                        FILTER_DEFAULT, FILTER_LINEAR, 0, nullptr, nullptr, cube.Out()),

@@ -11,29 +11,29 @@ namespace {
 
 HRESULT Read(const Bytes& file, Image* image) { return ReadBmp(image, file.data(), static_cast<UINT>(file.size())); }
 
-BmpSpec Bitfields(uint16_t bitCount, uint32_t r, uint32_t g, uint32_t b, uint32_t a, uint32_t headerSize = 108) {
-    BmpSpec spec;
-    spec.headerSize = headerSize;
-    spec.bitCount = bitCount;
-    spec.compression = 3;
-    spec.masks[0] = r;
-    spec.masks[1] = g;
-    spec.masks[2] = b;
-    spec.masks[3] = a;
-    spec.pixels.assign(BmpStride(1, bitCount), 0);
-    return spec;
+BmpLayout Bitfields(uint16_t bitCount, uint32_t r, uint32_t g, uint32_t b, uint32_t a, uint32_t headerSize = 108) {
+    BmpLayout layout;
+    layout.headerSize = headerSize;
+    layout.bitCount = bitCount;
+    layout.compression = 3;
+    layout.masks[0] = r;
+    layout.masks[1] = g;
+    layout.masks[2] = b;
+    layout.masks[3] = a;
+    layout.pixels.assign(BmpStride(1, bitCount), 0);
+    return layout;
 }
 
 struct FormatCase {
     const char* name;
-    BmpSpec spec;
+    BmpLayout layout;
     HRESULT result;
     D3DFORMAT format;
 };
 
 TEST(ReadBmp, ChoosesFormatFromBitCountOrMasks) {
     auto plain = [](uint16_t bits) {
-        BmpSpec s;
+        BmpLayout s;
         s.bitCount = bits;
         s.pixels.assign(4, 0);
         return s;
@@ -60,7 +60,7 @@ TEST(ReadBmp, ChoosesFormatFromBitCountOrMasks) {
     };
     for (const FormatCase& c : cases) {
         Image image;
-        EXPECT_EQ(Read(BuildBmp(c.spec), &image), c.result) << c.name;
+        EXPECT_EQ(Read(BuildBmp(c.layout), &image), c.result) << c.name;
         if (c.result == S_OK) {
             EXPECT_EQ(image.format, c.format) << c.name;
             EXPECT_EQ(image.palette != nullptr, c.format == D3DFMT_P8) << c.name;
@@ -71,36 +71,36 @@ TEST(ReadBmp, ChoosesFormatFromBitCountOrMasks) {
 TEST(ReadBmp, RefusesBrokenHeaders) {
     struct Case {
         const char* name;
-        BmpSpec spec;
+        BmpLayout layout;
         int64_t sizeDelta;
         HRESULT result;
     };
-    BmpSpec base;
+    BmpLayout base;
     base.pixels.assign(4, 0);
     auto with = [&](auto change) {
-        BmpSpec s = base;
+        BmpLayout s = base;
         change(s);
         return s;
     };
     const Case cases[] = {
         {"file size larger than data", base, 1, E_FAIL},
         {"file size smaller than data", base, -5, S_OK},
-        {"core header", with([](BmpSpec& s) { s.headerSize = 12; }), 0, E_FAIL},
-        {"two planes", with([](BmpSpec& s) { s.planes = 2; }), 0, E_FAIL},
-        {"top-down RLE8", with([](BmpSpec& s) { s.bitCount = 8; s.compression = 1; s.height = -1; }), 0, E_FAIL},
-        {"bottom-up JPEG", with([](BmpSpec& s) { s.compression = 4; }), 0, E_NOTIMPL},
-        {"top-down JPEG", with([](BmpSpec& s) { s.compression = 4; s.height = -1; }), 0, E_FAIL},
-        {"colour table past the end", with([](BmpSpec& s) { s.coloursUsed = 2; }), 0, E_FAIL},
-        {"colour count near 2^32", with([](BmpSpec& s) { s.coloursUsed = 0xFFFFFFFF; }), 0, E_FAIL},
-        {"rows missing", with([](BmpSpec& s) { s.height = 2; }), 0, E_FAIL},
-        {"zero width", with([](BmpSpec& s) { s.width = 0; }), 0, E_FAIL},
-        {"zero height", with([](BmpSpec& s) { s.height = 0; }), 0, E_FAIL},
-        {"height of -2^31", with([](BmpSpec& s) { s.height = INT32_MIN; }), 0, E_FAIL},
-        {"width of 2^32 - 1", with([](BmpSpec& s) { s.width = -1; }), 0, E_FAIL},
+        {"core header", with([](BmpLayout& s) { s.headerSize = 12; }), 0, E_FAIL},
+        {"two planes", with([](BmpLayout& s) { s.planes = 2; }), 0, E_FAIL},
+        {"top-down RLE8", with([](BmpLayout& s) { s.bitCount = 8; s.compression = 1; s.height = -1; }), 0, E_FAIL},
+        {"bottom-up JPEG", with([](BmpLayout& s) { s.compression = 4; }), 0, E_NOTIMPL},
+        {"top-down JPEG", with([](BmpLayout& s) { s.compression = 4; s.height = -1; }), 0, E_FAIL},
+        {"colour table past the end", with([](BmpLayout& s) { s.coloursUsed = 2; }), 0, E_FAIL},
+        {"colour count near 2^32", with([](BmpLayout& s) { s.coloursUsed = 0xFFFFFFFF; }), 0, E_FAIL},
+        {"rows missing", with([](BmpLayout& s) { s.height = 2; }), 0, E_FAIL},
+        {"zero width", with([](BmpLayout& s) { s.width = 0; }), 0, E_FAIL},
+        {"zero height", with([](BmpLayout& s) { s.height = 0; }), 0, E_FAIL},
+        {"height of -2^31", with([](BmpLayout& s) { s.height = INT32_MIN; }), 0, E_FAIL},
+        {"width of 2^32 - 1", with([](BmpLayout& s) { s.width = -1; }), 0, E_FAIL},
     };
     for (const Case& c : cases) {
         Image image;
-        EXPECT_EQ(Read(BuildBmp(c.spec, c.sizeDelta), &image), c.result) << c.name;
+        EXPECT_EQ(Read(BuildBmp(c.layout, c.sizeDelta), &image), c.result) << c.name;
     }
     Image image;
     Bytes tiny = {'B', 'M', 2, 0, 0, 0};
@@ -108,11 +108,11 @@ TEST(ReadBmp, RefusesBrokenHeaders) {
 }
 
 TEST(ReadBmp, TopDownRowsOfEightBitsOrMoreAreBorrowed) {
-    BmpSpec spec;
-    spec.width = 2;
-    spec.height = -2;
-    spec.pixels = {1, 2, 3, 4, 5, 6, 0, 0, 7, 8, 9, 10, 11, 12, 0, 0};
-    Bytes file = BuildBmp(spec);
+    BmpLayout layout;
+    layout.width = 2;
+    layout.height = -2;
+    layout.pixels = {1, 2, 3, 4, 5, 6, 0, 0, 7, 8, 9, 10, 11, 12, 0, 0};
+    Bytes file = BuildBmp(layout);
     Image image;
     ASSERT_EQ(Read(file, &image), S_OK);
     EXPECT_FALSE(image.ownsPixels);
@@ -123,13 +123,13 @@ TEST(ReadBmp, TopDownRowsOfEightBitsOrMoreAreBorrowed) {
 }
 
 TEST(ReadBmp, BottomUpRowsAreTurnedAround) {
-    BmpSpec spec;
-    spec.width = 1;
-    spec.height = 3;
-    spec.bitCount = 32;
-    spec.pixels = {1, 1, 1, 1, 2, 2, 2, 2, 3, 3, 3, 3};
+    BmpLayout layout;
+    layout.width = 1;
+    layout.height = 3;
+    layout.bitCount = 32;
+    layout.pixels = {1, 1, 1, 1, 2, 2, 2, 2, 3, 3, 3, 3};
     Image image;
-    ASSERT_EQ(Read(BuildBmp(spec), &image), S_OK);
+    ASSERT_EQ(Read(BuildBmp(layout), &image), S_OK);
     EXPECT_TRUE(image.ownsPixels);
     EXPECT_EQ(image.pixels[0], 3);
     EXPECT_EQ(image.pixels[4], 2);
@@ -138,7 +138,7 @@ TEST(ReadBmp, BottomUpRowsAreTurnedAround) {
 
 TEST(ReadBmp, LowBitCountsExpandToOneIndexPerByte) {
     // 33 pixels of 1 bit take 8 bytes a row; 9 pixels of 4 bits take 8 too.
-    BmpSpec one;
+    BmpLayout one;
     one.width = 33;
     one.height = -2;
     one.bitCount = 1;
@@ -154,7 +154,7 @@ TEST(ReadBmp, LowBitCountsExpandToOneIndexPerByte) {
     EXPECT_EQ(a.pixels[36 + 7], 1);
     EXPECT_EQ(a.pixels[36 + 32], 0);
 
-    BmpSpec four;
+    BmpLayout four;
     four.width = 9;
     four.height = 2;
     four.bitCount = 4;
@@ -170,14 +170,14 @@ TEST(ReadBmp, LowBitCountsExpandToOneIndexPerByte) {
 }
 
 TEST(ReadBmp, PaletteTakesUsedColoursAndWhiteBeyond) {
-    BmpSpec spec;
-    spec.bitCount = 8;
-    spec.coloursUsed = 16;
+    BmpLayout layout;
+    layout.bitCount = 8;
+    layout.coloursUsed = 16;
     for (uint32_t i = 0; i < 16; ++i) {
-        spec.colours.push_back(i << 16 | (i + 1) << 8 | (i + 2));
+        layout.colours.push_back(i << 16 | (i + 1) << 8 | (i + 2));
     }
-    spec.pixels = {9, 0, 0, 0};
-    Bytes file = BuildDib(spec);
+    layout.pixels = {9, 0, 0, 0};
+    Bytes file = BuildDib(layout);
     Image image;
     ASSERT_EQ(ReadDib(&image, file.data(), static_cast<UINT>(file.size())), S_OK);
     EXPECT_EQ(image.pixels[0], 9);  // rows start 64 bytes after the header
@@ -194,14 +194,14 @@ TEST(ReadBmp, PaletteTakesUsedColoursAndWhiteBeyond) {
 
 // RLE results as rows of the picture, top row first.
 std::vector<Bytes> DecodeRle(uint32_t compression, int width, int height, const Bytes& stream) {
-    BmpSpec spec;
-    spec.width = width;
-    spec.height = height;
-    spec.bitCount = compression == 1 ? 8 : 4;
-    spec.compression = compression;
-    spec.pixels = stream;
+    BmpLayout layout;
+    layout.width = width;
+    layout.height = height;
+    layout.bitCount = compression == 1 ? 8 : 4;
+    layout.compression = compression;
+    layout.pixels = stream;
     Image image;
-    EXPECT_EQ(Read(BuildBmp(spec), &image), S_OK);
+    EXPECT_EQ(Read(BuildBmp(layout), &image), S_OK);
     std::vector<Bytes> rows;
     for (int y = 0; y < height && image.pixels != nullptr; ++y) {
         rows.emplace_back(image.pixels + y * image.rowPitch, image.pixels + y * image.rowPitch + width);
@@ -238,15 +238,15 @@ TEST(ReadBmp, RunLengthStreams) {
 
 TEST(ReadBmp, OversizedBitmapIsOutOfMemoryNotACrash) {
     // 2^31 - 1 rows of an RLE bitmap 2^30 pixels wide: far beyond memory.
-    BmpSpec spec;
-    spec.width = 1 << 30;
-    spec.height = INT32_MAX;
-    spec.bitCount = 8;
-    spec.compression = 1;
-    spec.pixels = {0, 1};
+    BmpLayout layout;
+    layout.width = 1 << 30;
+    layout.height = INT32_MAX;
+    layout.bitCount = 8;
+    layout.compression = 1;
+    layout.pixels = {0, 1};
     AllocationLimit limit(1 << 20);
     Image image;
-    EXPECT_EQ(Read(BuildBmp(spec), &image), E_OUTOFMEMORY);
+    EXPECT_EQ(Read(BuildBmp(layout), &image), E_OUTOFMEMORY);
 }
 
 }  // namespace

@@ -32,9 +32,9 @@ bool operator==(const Level& a, const Level& b) {
 }
 
 TEST(ReadDds, Dxt1ChainTakesWholeBlocksDownToOneByOne) {
-    DdsSpec spec{.width = 64, .height = 64, .mipCount = 7, .pfFlags = 4, .fourCC = FourCC('D', 'X', 'T', '1')};
-    spec.dataBytes = 2744;
-    Bytes file = BuildDds(spec);
+    DdsLayout layout{.width = 64, .height = 64, .mipCount = 7, .pfFlags = 4, .fourCC = FourCC('D', 'X', 'T', '1')};
+    layout.dataBytes = 2744;
+    Bytes file = BuildDds(layout);
     Image image;
     ASSERT_EQ(Read(file, &image), S_OK);
     EXPECT_EQ(image.format, D3DFMT_DXT1);
@@ -42,13 +42,13 @@ TEST(ReadDds, Dxt1ChainTakesWholeBlocksDownToOneByOne) {
                                          {4, 4, 8, 2848},    {2, 2, 8, 2856},    {1, 1, 8, 2864}};
     EXPECT_EQ(Levels(image, file), expected);
 
-    spec.dataBytes = 2743;
+    layout.dataBytes = 2743;
     Image shorter;
-    EXPECT_EQ(Read(BuildDds(spec), &shorter), E_FAIL);
+    EXPECT_EQ(Read(BuildDds(layout), &shorter), E_FAIL);
 }
 
 TEST(ReadDds, UncompressedLevelsAndShortSidesStopAtOne) {
-    DdsSpec big{.width = 256, .height = 128, .mipCount = 0};
+    DdsLayout big{.width = 256, .height = 128, .mipCount = 0};
     big.dataBytes = 256 * 128 * 4 + 5;  // extra bytes are ignored
     Bytes file = BuildDds(big);
     Image image;
@@ -56,7 +56,7 @@ TEST(ReadDds, UncompressedLevelsAndShortSidesStopAtOne) {
     EXPECT_EQ(image.format, D3DFMT_X8R8G8B8);
     EXPECT_EQ(Levels(image, file), (std::vector<Level>{{256, 128, 1024, 128}}));
 
-    DdsSpec thin{.width = 8, .height = 2, .mipCount = 4, .bitCount = 16, .masks = {0xF800, 0x7E0, 0x1F, 0}};
+    DdsLayout thin{.width = 8, .height = 2, .mipCount = 4, .bitCount = 16, .masks = {0xF800, 0x7E0, 0x1F, 0}};
     thin.dataBytes = 32 + 8 + 4 + 2;
     Bytes thinFile = BuildDds(thin);
     Image chain;
@@ -91,11 +91,11 @@ TEST(ReadDds, PixelFormatSelection) {
         {"yuy2", 4, FourCC('Y', 'U', 'Y', '2'), 0, {0, 0, 0, 0}, D3DFMT_UNKNOWN},
     };
     for (const Case& c : cases) {
-        DdsSpec spec{.width = 4, .height = 4, .pfFlags = c.flags, .fourCC = c.fourCC, .bitCount = c.bits};
-        std::copy(std::begin(c.masks), std::end(c.masks), spec.masks);
-        spec.dataBytes = 64;
+        DdsLayout layout{.width = 4, .height = 4, .pfFlags = c.flags, .fourCC = c.fourCC, .bitCount = c.bits};
+        std::copy(std::begin(c.masks), std::end(c.masks), layout.masks);
+        layout.dataBytes = 64;
         Image image;
-        HRESULT hr = Read(BuildDds(spec), &image);
+        HRESULT hr = Read(BuildDds(layout), &image);
         if (c.format == D3DFMT_UNKNOWN) {
             EXPECT_EQ(hr, E_FAIL) << c.name;
         } else {
@@ -106,10 +106,10 @@ TEST(ReadDds, PixelFormatSelection) {
 }
 
 TEST(ReadDds, CubeMapsNeedAllSixFaces) {
-    DdsSpec spec{.width = 4, .height = 4, .mipCount = 3, .pfFlags = 4, .fourCC = FourCC('D', 'X', 'T', '5')};
-    spec.dataBytes = 6 * 3 * 16;
-    spec.caps2 = 0xFC00;  // the six face bits, without the cube-map bit itself
-    Bytes file = BuildDds(spec);
+    DdsLayout layout{.width = 4, .height = 4, .mipCount = 3, .pfFlags = 4, .fourCC = FourCC('D', 'X', 'T', '5')};
+    layout.dataBytes = 6 * 3 * 16;
+    layout.caps2 = 0xFC00;  // the six face bits, without the cube-map bit itself
+    Bytes file = BuildDds(layout);
     Image image;
     ASSERT_EQ(Read(file, &image), S_OK);
     int faces = 0, images = 0;
@@ -127,30 +127,30 @@ TEST(ReadDds, CubeMapsNeedAllSixFaces) {
     EXPECT_EQ(faces, 6);
     EXPECT_EQ(images, 18);
 
-    spec.caps2 = 0xFE00 & ~0x8000;  // +X, -X, +Y, -Y, +Z only
+    layout.caps2 = 0xFE00 & ~0x8000;  // +X, -X, +Y, -Y, +Z only
     Image partial;
-    EXPECT_EQ(Read(BuildDds(spec), &partial), E_FAIL);
-    spec.caps2 = 0x0600;  // +X and -X
-    EXPECT_EQ(Read(BuildDds(spec), &partial), E_FAIL);
+    EXPECT_EQ(Read(BuildDds(layout), &partial), E_FAIL);
+    layout.caps2 = 0x0600;  // +X and -X
+    EXPECT_EQ(Read(BuildDds(layout), &partial), E_FAIL);
 }
 
 TEST(ReadDds, RefusesShortOrHugeHeaders) {
     struct Case {
         const char* name;
-        DdsSpec spec;
+        DdsLayout layout;
         size_t cut;  // bytes removed from the end
     };
     const Case cases[] = {
-        {"header cut short", DdsSpec{.dataBytes = 64}, 64 + 1},
-        {"one byte of level missing", DdsSpec{.dataBytes = 64}, 1},
+        {"header cut short", DdsLayout{.dataBytes = 64}, 64 + 1},
+        {"one byte of level missing", DdsLayout{.dataBytes = 64}, 1},
         // 65536 x 65536 x 4 bytes needs 2^34 bytes: a 32-bit size would wrap to 0.
-        {"level size wraps in 32 bits", DdsSpec{.width = 65536, .height = 65536, .dataBytes = 16}, 0},
-        {"sides beyond 2^31", DdsSpec{.width = 0x80000000u, .height = 0x80000000u, .dataBytes = 16}, 0},
-        {"zero width", DdsSpec{.width = 0, .height = 4, .dataBytes = 64}, 0},
-        {"a billion levels", DdsSpec{.width = 1, .height = 1, .mipCount = 1000000000, .dataBytes = 4000}, 0},
+        {"level size wraps in 32 bits", DdsLayout{.width = 65536, .height = 65536, .dataBytes = 16}, 0},
+        {"sides beyond 2^31", DdsLayout{.width = 0x80000000u, .height = 0x80000000u, .dataBytes = 16}, 0},
+        {"zero width", DdsLayout{.width = 0, .height = 4, .dataBytes = 64}, 0},
+        {"a billion levels", DdsLayout{.width = 1, .height = 1, .mipCount = 1000000000, .dataBytes = 4000}, 0},
     };
     for (const Case& c : cases) {
-        Bytes file = BuildDds(c.spec);
+        Bytes file = BuildDds(c.layout);
         file.resize(file.size() - c.cut);
         Image image;
         EXPECT_EQ(Read(file, &image), E_FAIL) << c.name;

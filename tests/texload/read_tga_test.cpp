@@ -20,11 +20,11 @@ Bytes Repeat(const Bytes& unit, size_t times) {
 TEST(ReadTga, HeaderChecksAndFormats) {
     struct Case {
         const char* name;
-        TgaSpec spec;
+        TgaLayout layout;
         D3DFORMAT format;  // D3DFMT_UNKNOWN: refused with E_FAIL
     };
-    auto spec = [](uint8_t type, uint8_t depth, uint8_t mapType = 0, uint8_t entrySize = 0, uint16_t mapLength = 0) {
-        TgaSpec s;
+    auto layout = [](uint8_t type, uint8_t depth, uint8_t mapType = 0, uint8_t entrySize = 0, uint16_t mapLength = 0) {
+        TgaLayout s;
         s.imageType = type;
         s.depth = depth;
         s.colourMapType = mapType;
@@ -34,36 +34,36 @@ TEST(ReadTga, HeaderChecksAndFormats) {
         s.pixels.assign(4, 0);
         return s;
     };
-    auto with = [](TgaSpec s, auto change) {
+    auto with = [](TgaLayout s, auto change) {
         change(s);
         return s;
     };
     const Case cases[] = {
-        {"true-colour 8 bits", spec(2, 8), D3DFMT_UNKNOWN},
-        {"true-colour 15 bits", spec(2, 15), D3DFMT_X1R5G5B5},
-        {"true-colour 16 bits", spec(2, 16), D3DFMT_A1R5G5B5},
-        {"true-colour 24 bits", spec(2, 24), D3DFMT_R8G8B8},
-        {"true-colour 32 bits", spec(2, 32), D3DFMT_A8R8G8B8},
-        {"grey 8 bits", spec(3, 8), D3DFMT_L8},
-        {"grey 16 bits", spec(3, 16), D3DFMT_UNKNOWN},
-        {"colour-mapped without map", spec(1, 8), D3DFMT_UNKNOWN},
-        {"colour-mapped", spec(1, 8, 1, 24, 2), D3DFMT_P8},
-        {"encoded colour-mapped", with(spec(9, 8, 1, 24, 256), [](TgaSpec& s) { s.pixels = {0x80, 0}; }), D3DFMT_P8},
-        {"map entry of 8 bits", spec(2, 32, 1, 8, 1), D3DFMT_UNKNOWN},
-        {"true-colour that carries a map", spec(2, 32, 1, 24, 10), D3DFMT_A8R8G8B8},
-        {"image type 0", spec(0, 8), D3DFMT_UNKNOWN},
-        {"image type bit 2", spec(6, 8), D3DFMT_UNKNOWN},
-        {"colour-map type 2", spec(2, 32, 2), D3DFMT_UNKNOWN},
-        {"zero width", with(spec(2, 32), [](TgaSpec& s) { s.width = 0; }), D3DFMT_UNKNOWN},
-        {"zero height", with(spec(2, 32), [](TgaSpec& s) { s.height = 0; }), D3DFMT_UNKNOWN},
-        {"map past 256 entries", with(spec(1, 8, 1, 24, 100), [](TgaSpec& s) { s.mapFirst = 200; }), D3DFMT_UNKNOWN},
-        {"id longer than the file", with(spec(2, 32), [](TgaSpec& s) { s.idLength = 255; s.pixels.assign(82, 0); }), D3DFMT_UNKNOWN},
-        {"pixels short", with(spec(2, 32), [](TgaSpec& s) { s.pixels.assign(3, 0); }), D3DFMT_UNKNOWN},
-        {"bottom-up pixels short", with(spec(2, 32), [](TgaSpec& s) { s.descriptor = 0; s.pixels.assign(3, 0); }), D3DFMT_UNKNOWN},
+        {"true-colour 8 bits", layout(2, 8), D3DFMT_UNKNOWN},
+        {"true-colour 15 bits", layout(2, 15), D3DFMT_X1R5G5B5},
+        {"true-colour 16 bits", layout(2, 16), D3DFMT_A1R5G5B5},
+        {"true-colour 24 bits", layout(2, 24), D3DFMT_R8G8B8},
+        {"true-colour 32 bits", layout(2, 32), D3DFMT_A8R8G8B8},
+        {"grey 8 bits", layout(3, 8), D3DFMT_L8},
+        {"grey 16 bits", layout(3, 16), D3DFMT_UNKNOWN},
+        {"colour-mapped without map", layout(1, 8), D3DFMT_UNKNOWN},
+        {"colour-mapped", layout(1, 8, 1, 24, 2), D3DFMT_P8},
+        {"encoded colour-mapped", with(layout(9, 8, 1, 24, 256), [](TgaLayout& s) { s.pixels = {0x80, 0}; }), D3DFMT_P8},
+        {"map entry of 8 bits", layout(2, 32, 1, 8, 1), D3DFMT_UNKNOWN},
+        {"true-colour that carries a map", layout(2, 32, 1, 24, 10), D3DFMT_A8R8G8B8},
+        {"image type 0", layout(0, 8), D3DFMT_UNKNOWN},
+        {"image type bit 2", layout(6, 8), D3DFMT_UNKNOWN},
+        {"colour-map type 2", layout(2, 32, 2), D3DFMT_UNKNOWN},
+        {"zero width", with(layout(2, 32), [](TgaLayout& s) { s.width = 0; }), D3DFMT_UNKNOWN},
+        {"zero height", with(layout(2, 32), [](TgaLayout& s) { s.height = 0; }), D3DFMT_UNKNOWN},
+        {"map past 256 entries", with(layout(1, 8, 1, 24, 100), [](TgaLayout& s) { s.mapFirst = 200; }), D3DFMT_UNKNOWN},
+        {"id longer than the file", with(layout(2, 32), [](TgaLayout& s) { s.idLength = 255; s.pixels.assign(82, 0); }), D3DFMT_UNKNOWN},
+        {"pixels short", with(layout(2, 32), [](TgaLayout& s) { s.pixels.assign(3, 0); }), D3DFMT_UNKNOWN},
+        {"bottom-up pixels short", with(layout(2, 32), [](TgaLayout& s) { s.descriptor = 0; s.pixels.assign(3, 0); }), D3DFMT_UNKNOWN},
     };
     for (const Case& c : cases) {
         Image image;
-        HRESULT hr = Read(BuildTga(c.spec), &image);
+        HRESULT hr = Read(BuildTga(c.layout), &image);
         if (c.format == D3DFMT_UNKNOWN) {
             EXPECT_EQ(hr, E_FAIL) << c.name;
         } else {
@@ -92,17 +92,17 @@ TEST(ReadTga, ColourMapEntries) {
         {16, {0x10, 0x42}, {132, 132, 132, 0}}, // 16 in each channel: (16 << 3) | (16 >> 2)
     };
     for (const Case& c : cases) {
-        TgaSpec spec;
-        spec.imageType = 1;
-        spec.depth = 8;
-        spec.colourMapType = 1;
-        spec.mapEntrySize = c.entrySize;
-        spec.mapFirst = 16;
-        spec.mapLength = 16;
-        spec.colourMap = Repeat(c.entry, 16);
-        spec.pixels = {16};
+        TgaLayout layout;
+        layout.imageType = 1;
+        layout.depth = 8;
+        layout.colourMapType = 1;
+        layout.mapEntrySize = c.entrySize;
+        layout.mapFirst = 16;
+        layout.mapLength = 16;
+        layout.colourMap = Repeat(c.entry, 16);
+        layout.pixels = {16};
         Image image;
-        ASSERT_EQ(Read(BuildTga(spec), &image), S_OK) << int(c.entrySize);
+        ASSERT_EQ(Read(BuildTga(layout), &image), S_OK) << int(c.entrySize);
         const PALETTEENTRY& e = image.palette[20];
         EXPECT_EQ(e.peRed, c.expected.peRed) << int(c.entrySize);
         EXPECT_EQ(e.peGreen, c.expected.peGreen);
@@ -116,14 +116,14 @@ TEST(ReadTga, ColourMapEntries) {
 
 // A 3 x 2 picture of 8-bit grey values, rows as the image holds them.
 std::vector<Bytes> GreyRows(uint8_t type, uint8_t descriptor, const Bytes& pixels, HRESULT* hr, BOOL* owned) {
-    TgaSpec spec;
-    spec.imageType = type;
-    spec.depth = 8;
-    spec.width = 3;
-    spec.height = 2;
-    spec.descriptor = descriptor;
-    spec.pixels = pixels;
-    const Bytes file = BuildTga(spec);  // outlives the image, which may borrow from it
+    TgaLayout layout;
+    layout.imageType = type;
+    layout.depth = 8;
+    layout.width = 3;
+    layout.height = 2;
+    layout.descriptor = descriptor;
+    layout.pixels = pixels;
+    const Bytes file = BuildTga(layout);  // outlives the image, which may borrow from it
     Image image;
     *hr = Read(file, &image);
     *owned = image.ownsPixels;
@@ -173,30 +173,30 @@ TEST(ReadTga, OrientationsAndPackets) {
 }
 
 TEST(ReadTga, RunOfFourPixelsConsumesOnePixel) {
-    TgaSpec spec;
-    spec.imageType = 10;
-    spec.depth = 24;
-    spec.width = 4;
-    spec.height = 2;
-    spec.pixels = {0x83, 1, 2, 3, 0x83, 4, 5, 6};
+    TgaLayout layout;
+    layout.imageType = 10;
+    layout.depth = 24;
+    layout.width = 4;
+    layout.height = 2;
+    layout.pixels = {0x83, 1, 2, 3, 0x83, 4, 5, 6};
     Image image;
-    ASSERT_EQ(Read(BuildTga(spec), &image), S_OK);
+    ASSERT_EQ(Read(BuildTga(layout), &image), S_OK);
     EXPECT_EQ(image.rowPitch, 12u);
     EXPECT_EQ(Bytes(image.pixels, image.pixels + 24),
               (Bytes{1, 2, 3, 1, 2, 3, 1, 2, 3, 1, 2, 3, 4, 5, 6, 4, 5, 6, 4, 5, 6, 4, 5, 6}));
 }
 
 TEST(ReadTga, SkipsIdAndUnusedColourMapBeforePixels) {
-    TgaSpec spec;
-    spec.imageType = 2;
-    spec.depth = 32;
-    spec.colourMapType = 1;
-    spec.mapEntrySize = 24;
-    spec.mapLength = 10;
-    spec.colourMap.assign(30, 0xEE);
-    spec.id = {'h', 'i'};
-    spec.pixels = {1, 2, 3, 4};
-    Bytes file = BuildTga(spec);
+    TgaLayout layout;
+    layout.imageType = 2;
+    layout.depth = 32;
+    layout.colourMapType = 1;
+    layout.mapEntrySize = 24;
+    layout.mapLength = 10;
+    layout.colourMap.assign(30, 0xEE);
+    layout.id = {'h', 'i'};
+    layout.pixels = {1, 2, 3, 4};
+    Bytes file = BuildTga(layout);
     Image image;
     ASSERT_EQ(Read(file, &image), S_OK);
     EXPECT_EQ(image.pixels, file.data() + 18 + 2 + 30);
@@ -204,14 +204,14 @@ TEST(ReadTga, SkipsIdAndUnusedColourMapBeforePixels) {
 }
 
 TEST(ReadTga, HugeEncodedPictureFromFewBytesIsRefusedBeforeAllocating) {
-    TgaSpec spec;
-    spec.imageType = 10;
-    spec.depth = 32;
-    spec.width = 65535;
-    spec.height = 65535;
-    spec.pixels = {0xFF, 1, 2, 3, 4};
+    TgaLayout layout;
+    layout.imageType = 10;
+    layout.depth = 32;
+    layout.width = 65535;
+    layout.height = 65535;
+    layout.pixels = {0xFF, 1, 2, 3, 4};
     Image image;
-    EXPECT_EQ(Read(BuildTga(spec), &image), E_FAIL);
+    EXPECT_EQ(Read(BuildTga(layout), &image), E_FAIL);
     EXPECT_EQ(image.pixels, nullptr);
 }
 
