@@ -5,8 +5,9 @@ Usage: game_session.py <tovlen-bounce executable> <data directory>
 
 Starts a private X server, runs the game with the data directory as its
 working directory, finds its window, presses space, return, space and keypad 6 with
-real key events, checks the window's pictures (client size, the clear colour above the
-backdrop, a changing scene in flight), then asks the window to close as a
+real key events, checks the window's pictures (client size, the title picture, the
+clear colour above the backdrop, the backdrop and the body when ready, a changing scene
+in flight), then asks the window to close as a
 window manager does and expects the game to exit with 0 within two seconds.
 Every wait has a timeout; the X server and the game are always stopped.
 """
@@ -30,6 +31,56 @@ WINDOW_NAME = "tovlen bounce"
 
 class Failure(Exception):
     pass
+
+
+def mean_colour(picture, box):
+    """Mean (r, g, b) of a region of a picture."""
+    region = picture.convert("RGB").crop(box)
+    count = region.size[0] * region.size[1]
+    sums = [0, 0, 0]
+    for pixel in region.getdata():
+        for channel in range(3):
+            sums[channel] += pixel[channel]
+    return tuple(total / count for total in sums)
+
+
+def mean_difference(a, b):
+    """Mean absolute difference per channel of two pictures of one size."""
+    a, b = a.convert("RGB"), b.convert("RGB")
+    total = 0
+    for pa, pb in zip(a.getdata(), b.getdata()):
+        total += abs(pa[0] - pb[0]) + abs(pa[1] - pb[1]) + abs(pa[2] - pb[2])
+    return total / (3 * a.size[0] * a.size[1])
+
+
+def close_colours(a, b, tolerance):
+    return all(abs(x - y) <= tolerance for x, y in zip(a, b))
+
+
+def check_title(shot, data_dir):
+    """The title screen is the title picture stretched over the whole client area."""
+    expected = Image.open(os.path.join(data_dir, "title.qmd")).convert("RGB").resize((640, 480), Image.BILINEAR)
+    difference = mean_difference(shot, expected)
+    print("e2e: title differs by %.2f per channel" % difference)
+    if difference > 8:
+        raise Failure("the title screen differs from the title picture by %.1f per channel" % difference)
+
+
+def check_ready(shot, data_dir):
+    """The ready screen shows the backdrop between the bands and the body at its launch place."""
+    backdrop = mean_colour(Image.open(os.path.join(data_dir, "bg.qmd")), (0, 0) + Image.open(
+        os.path.join(data_dir, "bg.qmd")).size)
+    shown = mean_colour(shot, (0, 120, 640, 400))
+    if not close_colours(shown, backdrop, 48):
+        raise Failure("the backdrop is not shown: mean colour %s, picture %s" % (shown, backdrop))
+    atlas = Image.open(os.path.join(data_dir, "texture1.dds")).convert("RGBA")
+    cell = atlas.width // 4
+    # Cell 10 is the body; its middle is opaque.
+    body = atlas.getpixel((2 * cell + cell // 2, 2 * cell + cell // 2))[:3]
+    seen = mean_colour(shot, (61, 92, 70, 101))
+    print("e2e: backdrop %s vs %s, body %s vs %s" % (shown, backdrop, seen, body))
+    if not close_colours(seen, body, 48):
+        raise Failure("the body is not shown near (65, 96): %s, expected about %s" % (seen, body))
 
 
 def read_display_number(read_end, xvfb):
@@ -165,6 +216,7 @@ def session(executable, data_dir, env, display_name, log):
         first = screenshot(window, display_name)
         if first.size != (640, 480):
             raise Failure("client area is %dx%d, not 640x480" % first.size)
+        check_title(first, data_dir)
 
         press("space", env)  # title -> ready
 
@@ -175,6 +227,7 @@ def session(executable, data_dir, env, display_name, log):
         ready = wait_for(ready_shown, 5, "the clear colour above the backdrop")
         if ready.getpixel((320, 470)) != CLEAR_COLOUR and ready.getpixel((100, 470)) != CLEAR_COLOUR:
             raise Failure("no clear colour below the backdrop")
+        check_ready(ready, data_dir)
 
         press("Return", env)  # launch
         press("space", env)  # first boost
