@@ -3,6 +3,7 @@
 #include <cstring>
 #include <new>
 
+#include "codec/channel_layout.h"
 #include "codec/dxt_blocks.h"
 #include "codec/dxt_endpoint_fit.h"
 
@@ -30,7 +31,7 @@ inline unsigned ToByte(float scaled)
     return v >= 255.0f ? 255u : static_cast<unsigned>(v);
 }
 
-DWORD ToArgb(const ColorF& c, bool premultiply)
+[[maybe_unused]] DWORD ToArgb(const ColorF& c, bool premultiply)
 {
     unsigned r, g, b;
     if (premultiply) {
@@ -59,6 +60,54 @@ ColorF FromArgb(DWORD p, bool unpremultiply)
         }
     }
     return c;
+}
+
+// Four pixels of one block row at a time, with the very operations of
+// ToArgb and FromArgb lane by lane: max(v, 0) turns NaN into 0 as
+// !(v > 0) does, and min(v, 255) then truncation gives 255 from 255 up.
+void ToArgb4(const ColorF* in, bool premultiply, DWORD* out)
+{
+#if TOVTEX_SSE2
+    __m128 r, g, b, a;
+    codec_layout::LoadQuad(in, r, g, b, a);
+    const __m128 scale = _mm_set1_ps(255.0f);
+    if (premultiply) {
+        r = _mm_mul_ps(r, a);
+        g = _mm_mul_ps(g, a);
+        b = _mm_mul_ps(b, a);
+    }
+    const auto toByte = [scale](__m128 c) {
+        __m128 v = _mm_add_ps(_mm_mul_ps(c, scale), _mm_set1_ps(0.5f));
+        v = _mm_min_ps(_mm_max_ps(v, _mm_setzero_ps()), scale);
+        return _mm_cvttps_epi32(v);
+    };
+    const __m128i argb = _mm_or_si128(_mm_or_si128(_mm_slli_epi32(toByte(a), 24), _mm_slli_epi32(toByte(r), 16)),
+                                      _mm_or_si128(_mm_slli_epi32(toByte(g), 8), toByte(b)));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out), argb);
+#else
+    for (int i = 0; i < 4; ++i) {
+        out[i] = ToArgb(in[i], premultiply);
+    }
+#endif
+}
+
+void FromArgb4(const DWORD* in, bool unpremultiply, ColorF* out)
+{
+#if TOVTEX_SSE2
+    if (!unpremultiply) {
+        const __m128i p = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in));
+        const __m128i byte = _mm_set1_epi32(255);
+        const __m128 scale = _mm_set1_ps(UNIT_SCALE_8);
+        const auto channel = [&](int shift) {
+            return _mm_mul_ps(_mm_cvtepi32_ps(_mm_and_si128(_mm_srli_epi32(p, shift), byte)), scale);
+        };
+        codec_layout::StoreQuad(out, channel(16), channel(8), channel(0), channel(24));
+        return;
+    }
+#endif
+    for (int i = 0; i < 4; ++i) {
+        out[i] = FromArgb(in[i], unpremultiply);
+    }
 }
 
 }  // namespace
@@ -183,8 +232,8 @@ void DxtCodec::DecodeBlockRow()
         default: DecodeDxt5Block(block, argb); break;
         }
         const std::size_t column = static_cast<std::size_t>(x - alignedLeft);
-        for (int i = 0; i < 16; ++i) {
-            rowBuffers[i / 4][column + i % 4] = FromArgb(argb[i], premultiplied);
+        for (int i = 0; i < 4; ++i) {
+            FromArgb4(argb + 4 * i, premultiplied, rowBuffers[i] + column);
         }
     }
 }
@@ -205,8 +254,8 @@ void DxtCodec::Flush()
         for (std::size_t g = 0; g < count; ++g) {
             const std::size_t column = static_cast<std::size_t>(x - alignedLeft) + 4 * g;
             DWORD* block = argb[g];
-            for (int i = 0; i < 16; ++i) {
-                block[i] = ToArgb(rowBuffers[i / 4][column + i % 4], premultiplied);
+            for (int i = 0; i < 4; ++i) {
+                ToArgb4(rowBuffers[i] + column, premultiplied, block + 4 * i);
             }
             if (smallSurface) {
                 // Sources (i & yMask, j & xMask) are fixed points of the

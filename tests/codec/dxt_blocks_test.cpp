@@ -432,3 +432,49 @@ TEST(DxtColorFit, SmoothBlocksComeBackWithinAQuarterOfTheirRange)
 }
 
 }  // namespace
+
+// Every pair of reference values, every value between them, in both modes:
+// the alpha indices are those of the plain integer formula.
+TEST(Dxt5Encode, AlphaIndicesMatchTheIntegerFormulaEverywhere)
+{
+    const auto expectedIndex = [](int a0, int a1, int a, bool six) {
+        const int steps = six ? 5 : 7;
+        if (six && a == 0) return 6u;
+        if (six && a == 255) return 7u;
+        const int f = a0 - a1;
+        const int b = ((f >> 1) + (a0 - a) * steps) / f;
+        return b >= steps ? 1u : b > 0 ? static_cast<unsigned>(b + 1) : 0u;
+    };
+    for (int six = 0; six < 2; ++six) {
+        for (int lo = six; lo < 255 - six; ++lo) {
+            for (int hi = lo + 1; hi <= 255 - six; ++hi) {
+                // Fixed pixels pin the reference values; the rest walk lo..hi.
+                std::vector<int> fixed = six ? std::vector<int>{0, 255, lo, hi} : std::vector<int>{hi, lo};
+                if (!six && lo == 0 && hi == 255) {
+                    continue;  // values between would take the six-value mode
+                }
+                for (int next = lo; next <= hi;) {
+                    std::array<DWORD, 16> pixels{};
+                    std::array<int, 16> alpha{};
+                    for (std::size_t i = 0; i < 16; ++i) {
+                        alpha[i] = i < fixed.size() ? fixed[i] : next <= hi ? next++ : hi;
+                        pixels[i] = static_cast<DWORD>(alpha[i]) << 24 | 0x00808080u;
+                    }
+                    BYTE block[16];
+                    EncodeDxt5Block(pixels.data(), block);
+                    const int a0 = six ? lo : hi, a1 = six ? hi : lo;
+                    ASSERT_EQ(block[0], a0);
+                    ASSERT_EQ(block[1], a1);
+                    std::uint64_t indices = 0;
+                    for (int k = 0; k < 6; ++k) {
+                        indices |= static_cast<std::uint64_t>(block[2 + k]) << (8 * k);
+                    }
+                    for (int i = 0; i < 16; ++i) {
+                        ASSERT_EQ((indices >> (3 * i)) & 7u, expectedIndex(a0, a1, alpha[i], six != 0))
+                            << "lo " << lo << " hi " << hi << " alpha " << alpha[i];
+                    }
+                }
+            }
+        }
+    }
+}

@@ -2,9 +2,12 @@
 
 #include <cmath>
 #include <cstdint>
+#include <cstring>
+#include <limits>
 #include <vector>
 
 #include "block_surface.h"
+#include "codec/dxt_blocks.h"
 #include "codec/dxt_codec.h"
 #include "codec_test_util.h"
 
@@ -348,3 +351,117 @@ TEST(DxtCodec, WithoutRowBuffersEveryRowFailsAndNothingIsWritten)
 }
 
 }  // namespace
+
+namespace {
+
+// The plain per-pixel forms the codec's block conversions must match:
+// trunc(c x 255 + 0.5) kept to 0..255 (NaN gives 0), colour times alpha
+// first for the premultiplied formats; bytes back as byte x UNIT_SCALE_8,
+// divided by alpha for those formats.
+unsigned ReferenceByte(float scaled)
+{
+    const float v = scaled + 0.5f;
+    return !(v > 0.0f) ? 0u : v >= 255.0f ? 255u : static_cast<unsigned>(v);
+}
+
+DWORD ReferenceArgb(const ColorF& c, bool premultiplied)
+{
+    const float k = premultiplied ? c.a : 1.0f;
+    const auto channel = [&](float v) { return ReferenceByte((premultiplied ? v * k : v) * 255.0f); };
+    return static_cast<DWORD>(ReferenceByte(c.a * 255.0f) << 24 | channel(c.r) << 16 | channel(c.g) << 8 |
+                              channel(c.b));
+}
+
+ColorF ReferenceColor(DWORD p, bool premultiplied)
+{
+    ColorF c = ColorFromArgb(p);
+    if (premultiplied && c.a == 0.0f) {
+        c.r = c.g = c.b = 0.0f;
+    } else if (premultiplied && c.a < 1.0f) {
+        c.r = c.a > c.r ? c.r / c.a : 1.0f;
+        c.g = c.a > c.g ? c.g / c.a : 1.0f;
+        c.b = c.a > c.b ? c.b / c.a : 1.0f;
+    }
+    return c;
+}
+
+void EncodeReferenceBlock(D3DFORMAT format, const DWORD* argb, BYTE* block)
+{
+    switch (format) {
+    case D3DFMT_DXT1: EncodeDxt1Block(argb, block); break;
+    case D3DFMT_DXT2:
+    case D3DFMT_DXT3: EncodeDxt3Block(argb, block); break;
+    default: EncodeDxt5Block(argb, block); break;
+    }
+}
+
+void DecodeReferenceBlock(D3DFORMAT format, const BYTE* block, DWORD* argb)
+{
+    switch (format) {
+    case D3DFMT_DXT1: DecodeDxt1Block(block, argb); break;
+    case D3DFMT_DXT2:
+    case D3DFMT_DXT3: DecodeDxt3Block(block, argb); break;
+    default: DecodeDxt5Block(block, argb); break;
+    }
+}
+
+}  // namespace
+
+// Channel values at and around every rounding edge, out of range, and not
+// numbers at all, written through the rows: each block must come out as
+// the block encoder makes it from the per-pixel conversion, and reading
+// the blocks back must give the per-pixel decoding of their pixels.
+TEST(DxtCodec, RowsConvertLikeThePerPixelForms)
+{
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const float inf = std::numeric_limits<float>::infinity();
+    std::vector<float> values = {nan, -inf, -1.0f, -0.0f, 0.0f, 1.0f, 1.5f, inf, 0.5f};
+    for (int k = 0; k < 256; ++k) {
+        // Just below, at and just above the half-way point between bytes.
+        const float edge = (static_cast<float>(k) + 0.5f) / 255.0f;
+        values.insert(values.end(), {std::nextafter(edge, 0.0f), edge, std::nextafter(edge, 2.0f)});
+    }
+    const UINT width = 16, height = 8;
+    for (D3DFORMAT format : DXT_FORMATS) {
+        const bool premultiplied = format == D3DFMT_DXT2 || format == D3DFMT_DXT4;
+        for (std::size_t start = 0; start < values.size(); start += width * height) {
+            Image image(width * height);
+            for (std::size_t i = 0; i < image.size(); ++i) {
+                // Each channel walks the values at its own pace, so every
+                // channel meets every value beside different others.
+                const auto at = [&](std::size_t step) { return values[(start + i * step) % values.size()]; };
+                image[i] = ColorF{at(1), at(7), at(13), at(3)};
+            }
+            Surface surface(format, width, height);
+            {
+                auto codec = Open(surface.Region(PixelBox{0, 0, INT{width}, INT{height}, 0, 1}));
+                ASSERT_NE(codec, nullptr);
+                for (UINT y = 0; y < height; ++y) {
+                    ASSERT_EQ(codec->EncodeRow(y, 0, &image[y * width]), S_OK);
+                }
+            }
+            const std::size_t blockBytes = format == D3DFMT_DXT1 ? 8 : 16;
+            for (UINT by = 0; by < height / 4; ++by) {
+                for (UINT bx = 0; bx < width / 4; ++bx) {
+                    DWORD argb[16];
+                    for (UINT i = 0; i < 16; ++i) {
+                        argb[i] = ReferenceArgb(image[(4 * by + i / 4) * width + 4 * bx + i % 4], premultiplied);
+                    }
+                    BYTE expected[16];
+                    EncodeReferenceBlock(format, argb, expected);
+                    const BYTE* actual = &surface.bytes[by * static_cast<UINT>(surface.rowPitch) + bx * blockBytes];
+                    ASSERT_EQ(std::memcmp(actual, expected, blockBytes), 0) << format << " block " << bx << "," << by;
+
+                    DWORD decoded[16];
+                    DecodeReferenceBlock(format, actual, decoded);
+                    const Image back = ReadAll(surface, PixelBox{INT(4 * bx), INT(4 * by), INT(4 * bx + 4),
+                                                                 INT(4 * by + 4), 0, 1});
+                    for (UINT i = 0; i < 16; ++i) {
+                        ASSERT_TRUE(SameBits(back[i], ReferenceColor(decoded[i], premultiplied)))
+                            << format << " block " << bx << "," << by << " pixel " << i;
+                    }
+                }
+            }
+        }
+    }
+}

@@ -70,6 +70,19 @@ HRESULT AppendSurface(std::vector<BYTE>* out, GetSurface getSurface) {
     return hr;
 }
 
+// The bytes of every level of one face, so the output grows once.
+template <typename GetDesc>
+uint64_t FaceBytes(UINT levels, GetDesc getDesc) {
+    uint64_t total = 0;
+    for (UINT level = 0; level < levels; ++level) {
+        D3DSURFACE_DESC desc{};
+        if (SUCCEEDED(getDesc(level, &desc))) {
+            total += DdsRowBytes(desc.Format, desc.Width) * DdsRowCount(desc.Format, desc.Height);
+        }
+    }
+    return total;
+}
+
 }  // namespace
 
 bool IsDdsWritable(D3DFORMAT format) { return IsDxt(format) || FindColourLayout(format) != nullptr; }
@@ -138,6 +151,8 @@ HRESULT TextureToDds(IDirect3DTexture8* texture, std::vector<BYTE>* out) {
     }
     const UINT levels = texture->GetLevelCount();
     *out = DdsHeader({top.Format, top.Width, top.Height, levels, false});
+    out->reserve(out->size() +
+                 FaceBytes(levels, [&](UINT l, D3DSURFACE_DESC* d) { return texture->GetLevelDesc(l, d); }));
     for (UINT level = 0; level < levels && SUCCEEDED(hr); ++level) {
         hr = AppendSurface(out, [&](IDirect3DSurface8** s) { return texture->GetSurfaceLevel(level, s); });
     }
@@ -155,6 +170,8 @@ HRESULT CubeTextureToDds(IDirect3DCubeTexture8* cube, std::vector<BYTE>* out) {
     }
     const UINT levels = cube->GetLevelCount();
     *out = DdsHeader({top.Format, top.Width, top.Height, levels, true});
+    out->reserve(out->size() +
+                 6 * FaceBytes(levels, [&](UINT l, D3DSURFACE_DESC* d) { return cube->GetLevelDesc(l, d); }));
     for (int face = 0; face < 6 && SUCCEEDED(hr); ++face) {
         for (UINT level = 0; level < levels && SUCCEEDED(hr); ++level) {
             hr = AppendSurface(out, [&](IDirect3DSurface8** s) {
