@@ -26,8 +26,10 @@ struct DeviceProfile {
     std::set<D3DFORMAT> renderTargetFormats;
     std::set<D3DFORMAT> depthStencilFormats;
 
-    // Injected faults. An attempt fails when it is among the first
+    // Injected faults. Direct3DCreate8 answers null while failDirect3DCreate
+    // is set. A CreateDevice attempt fails when it is among the first
     // failFirstCreateDevices attempts, or when createDeviceFails answers true.
+    bool failDirect3DCreate = false;
     int failFirstCreateDevices = 0;
     std::function<bool(D3DDEVTYPE, DWORD)> createDeviceFails;
     // The Nth Present of a device (1-based; 0: never) loses the device:

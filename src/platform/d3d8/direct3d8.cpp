@@ -84,7 +84,7 @@ HRESULT Direct3D8::CreateDevice(UINT Adapter, D3DDEVTYPE DeviceType, HWND hFocus
 }  // namespace platform
 
 IDirect3D8* WINAPI Direct3DCreate8(UINT SDKVersion) {
-    if (SDKVersion != D3D_SDK_VERSION) {
+    if (SDKVersion != D3D_SDK_VERSION || platform::CurrentDeviceProfile().failDirect3DCreate) {
         return nullptr;
     }
     return new (std::nothrow) platform::Direct3D8;
