@@ -9,6 +9,30 @@ function(tovlen_sources out)
   set(${out} ${files} PARENT_SCOPE)
 endfunction()
 
+# The public image suites live beside the checkout (shared/testdata); a clone
+# elsewhere on the machine finds them higher up or at the workspace root.
+set(TOVLEN_TESTDATA "" CACHE PATH "Folder of the public image test suites")
+if(NOT TOVLEN_TESTDATA)
+  set(dir ${CMAKE_SOURCE_DIR})
+  while(TRUE)
+    if(EXISTS ${dir}/shared/testdata/README.md)
+      set(TOVLEN_TESTDATA ${dir}/shared/testdata)
+      break()
+    endif()
+    get_filename_component(parent ${dir} DIRECTORY)
+    if(parent STREQUAL dir)
+      break()
+    endif()
+    set(dir ${parent})
+  endwhile()
+  if(NOT TOVLEN_TESTDATA AND EXISTS /work/shared/testdata/README.md)
+    set(TOVLEN_TESTDATA /work/shared/testdata)
+  endif()
+  if(NOT TOVLEN_TESTDATA)
+    message(WARNING "shared/testdata not found: the public suite tests will fail")
+  endif()
+endif()
+
 # One GoogleTest binary per test folder, registered with ctest.
 function(tovlen_add_tests name dir)
   file(GLOB found CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${dir}/*.cpp)
@@ -19,6 +43,6 @@ function(tovlen_add_tests name dir)
   target_link_libraries(${name} PRIVATE ${ARGN} test_support GTest::gtest GTest::gtest_main)
   gtest_discover_tests(${name}
     WORKING_DIRECTORY ${CMAKE_SOURCE_DIR}
-    PROPERTIES ENVIRONMENT "SDL_VIDEODRIVER=dummy;SDL_AUDIODRIVER=dummy;TOVLEN_SOURCE_DIR=${CMAKE_SOURCE_DIR};TOVLEN_TESTDATA=${CMAKE_SOURCE_DIR}/../shared/testdata"
+    PROPERTIES ENVIRONMENT "SDL_VIDEODRIVER=dummy;SDL_AUDIODRIVER=dummy;TOVLEN_SOURCE_DIR=${CMAKE_SOURCE_DIR};TOVLEN_TESTDATA=${TOVLEN_TESTDATA}"
     DISCOVERY_TIMEOUT 60)
 endfunction()
