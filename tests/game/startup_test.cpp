@@ -4,6 +4,8 @@
 #include <d3d8.h>
 
 #include <cstring>
+#include <filesystem>
+#include <initializer_list>
 #include <string>
 #include <utility>
 #include <vector>
@@ -15,6 +17,9 @@
 #include "shell/frame_loop.h"
 #include "shell/shell_state.h"
 #include "shell/startup.h"
+#include "game/game_state.h"
+#include "render/render_frame.h"
+#include "support/test_paths.h"
 
 namespace {
 
@@ -313,6 +318,69 @@ TEST_F(Startup, CloseDuringTheInformationBoxEndsTheLoopAfterIt) {
     while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
         DispatchMessageA(&message);
     }
+}
+
+}  // namespace
+
+namespace {
+
+// Runs start-up in a folder holding the listed game pictures, copied from
+// the game's own data.
+class StartupWithPictures : public Startup {
+protected:
+    void EnterFolderWith(std::initializer_list<const char*> files) {
+        const std::filesystem::path data = std::filesystem::path(testsupport::SourceDir()) / "data";
+        folder_ = testsupport::MakeTempDir();
+        for (const char* file : files) {
+            std::filesystem::copy_file(data / file, std::filesystem::path(folder_) / file);
+        }
+        previous_ = std::filesystem::current_path();
+        std::filesystem::current_path(folder_);
+    }
+
+    void TearDown() override {
+        Startup::TearDown();
+        if (!previous_.empty()) {
+            std::filesystem::current_path(previous_);
+        }
+        if (!folder_.empty()) {
+            std::filesystem::remove_all(folder_);
+        }
+    }
+
+    static UINT Width(IDirect3DTexture8* texture) {
+        D3DSURFACE_DESC desc = {};
+        texture->GetLevelDesc(0, &desc);
+        EXPECT_EQ(desc.Format, D3DFMT_A8R8G8B8);
+        return desc.Width;
+    }
+
+    std::string folder_;
+    std::filesystem::path previous_;
+};
+
+TEST_F(StartupWithPictures, LoadsTheThreePictures) {
+    EnterFolderWith({"texture1.dds", "title.qmd", "bg.qmd"});
+    ASSERT_TRUE(StartUp(GetModuleHandleA(nullptr), ""));
+    for (int slot = 0; slot < TEXTURE_SLOT_COUNT; ++slot) {
+        ASSERT_NE(shellState.textures[slot], nullptr) << TEXTURE_FILES[slot];
+    }
+    EXPECT_EQ(Width(shellState.textures[TEXTURE_ATLAS]), 256u);
+    EXPECT_EQ(Width(shellState.textures[TEXTURE_TITLE]), 640u);
+    EXPECT_EQ(Width(shellState.textures[TEXTURE_BACKGROUND]), 1024u);
+    EXPECT_EQ(shellState.textures[TEXTURE_ATLAS]->GetLevelCount(), 9u);  // 256 x 256, full chain
+}
+
+TEST_F(StartupWithPictures, AMissingBackdropLeavesItsSlotEmpty) {
+    EnterFolderWith({"texture1.dds", "title.qmd"});
+    ASSERT_TRUE(StartUp(GetModuleHandleA(nullptr), ""));
+    EXPECT_NE(shellState.textures[TEXTURE_ATLAS], nullptr);
+    EXPECT_NE(shellState.textures[TEXTURE_TITLE], nullptr);
+    EXPECT_EQ(shellState.textures[TEXTURE_BACKGROUND], nullptr);
+    // The game runs on and draws with the empty slot.
+    gameState.phase = PHASE_READY;
+    RenderFrame();
+    EXPECT_TRUE(fakes::StopCapturingMessageBoxes().empty());
 }
 
 }  // namespace
