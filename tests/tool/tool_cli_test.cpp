@@ -262,6 +262,95 @@ TEST_F(ToolCli, DeviceProfilesAndSizesShapeTheTexture) {
     }
 }
 
+// Every channel varies from pixel to pixel, so that a block codec's choices
+// show in its bytes; alpha stays below 255 so the picture stays A8R8G8B8.
+Picture Noise(unsigned width, unsigned height) {
+    Picture picture{width, height, {}};
+    uint32_t state = 12345;
+    for (unsigned i = 0; i < width * height; ++i) {
+        state = state * 1664525u + 1013904223u;
+        picture.pixels.push_back((state | 0x01000000u) & 0xFEFFFFFFu);
+    }
+    return picture;
+}
+
+// The stored bytes of one level of a DDS file the tool wrote (one face).
+std::vector<uint8_t> DdsLevelBytes(const std::vector<uint8_t>& file, D3DFORMAT format, UINT width, UINT height,
+                                   UINT level) {
+    size_t offset = 128;
+    for (UINT l = 0; l < level; ++l) {
+        offset += tovtex_tool::DdsRowBytes(format, width) * tovtex_tool::DdsRowCount(format, height);
+        width = std::max(width / 2, 1u);
+        height = std::max(height / 2, 1u);
+    }
+    const size_t size = tovtex_tool::DdsRowBytes(format, width) * tovtex_tool::DdsRowCount(format, height);
+    if (offset + size > file.size()) {
+        return {};
+    }
+    return std::vector<uint8_t>(file.begin() + offset, file.begin() + offset + size);
+}
+
+TEST_F(ToolCli, BlockLevelsAreCompressedOnceFromTheUncompressedChain) {
+    // Each lower level must be the uncompressed chain's level compressed
+    // once, not a level made from the compressed level above it.
+    WriteFile(Path("in.png"), PngOf(Noise(32, 32)));
+    ASSERT_EQ(Tovtex({"convert", Path("in.png"), Path("argb.dds"), "--format", "A8R8G8B8"}).exitCode, 0);
+    const struct {
+        const char* name;
+        D3DFORMAT format;
+    } formats[] = {{"DXT1", D3DFMT_DXT1}, {"DXT2", D3DFMT_DXT2}, {"DXT3", D3DFMT_DXT3},
+                   {"DXT4", D3DFMT_DXT4}, {"DXT5", D3DFMT_DXT5}};
+    for (const auto& f : formats) {
+        const std::string chain = Path(std::string(f.name) + ".dds");
+        RunResult run = Tovtex({"convert", Path("in.png"), chain, "--format", f.name});
+        ASSERT_EQ(run.exitCode, 0) << run.err;
+        const std::vector<uint8_t> chainBytes = ReadFile(chain);
+        // Levels of whole blocks: 32, 16, 8, 4.
+        for (UINT level = 0; level < 4; ++level) {
+            SCOPED_TRACE(testing::Message() << f.name << ", level " << level);
+            ASSERT_EQ(Tovtex({"decode", Path("argb.dds"), Path("level.png"), "--level", std::to_string(level)}).exitCode, 0);
+            run = Tovtex({"convert", Path("level.png"), Path("once.dds"), "--format", f.name, "--mips", "none"});
+            ASSERT_EQ(run.exitCode, 0) << run.err;
+            const UINT size = 32 >> level;
+            const std::vector<uint8_t> once = DdsLevelBytes(ReadFile(Path("once.dds")), f.format, size, size, 0);
+            ASSERT_FALSE(once.empty());
+            EXPECT_EQ(DdsLevelBytes(chainBytes, f.format, 32, 32, level), once);
+        }
+    }
+}
+
+TEST_F(ToolCli, BlockFormatsKeepTheShapeTheDeviceGivesThem) {
+    // Sizes rounded up to whole blocks (and to powers of two on some
+    // devices) differ from what the uncompressed format would get; the
+    // output has the block format's size and level count all the same.
+    struct Case {
+        unsigned width, height;
+        const char* device;
+        std::vector<std::string> options;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {2, 7, "default", {}, "DXT5 4x8, depth 1, 4 levels"},
+        {30, 18, "default", {}, "DXT5 32x20, depth 1, 1 level"},
+        {30, 18, "pow2", {}, "DXT5 32x32, depth 1, 6 levels"},
+        {5, 3, "square", {}, "DXT5 4x4, depth 1, 3 levels"},
+        {1, 1, "default", {}, "DXT5 4x4, depth 1, 3 levels"},
+        {64, 32, "default", {"--size", "13x9", "--mips", "2"}, "DXT5 16x12, depth 1, 1 level"},
+        {64, 32, "pow2", {"--size", "13x9", "--mips", "2"}, "DXT5 16x16, depth 1, 2 levels"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.expected);
+        WriteFile(Path("in.png"), PngOf(Noise(c.width, c.height)));
+        std::vector<std::string> args{"convert", Path("in.png"), Path("out.dds"), "--format", "DXT5", "--device",
+                                      c.device};
+        args.insert(args.end(), c.options.begin(), c.options.end());
+        const RunResult run = Tovtex(args);
+        ASSERT_EQ(run.exitCode, 0) << run.err;
+        EXPECT_NE(Tovtex({"info", Path("out.dds")}).out.find(c.expected), std::string::npos);
+        ASSERT_EQ(Tovtex({"decode", Path("out.dds"), Path("top.png")}).exitCode, 0);
+    }
+}
+
 TEST_F(ToolCli, ImagesWithoutADdsLayoutAreWrittenInA8R8G8B8) {
     // A grey picture decodes as L8, which no DDS layout here holds.
     Picture grey = Gradient(8, 8, false);

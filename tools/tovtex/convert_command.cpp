@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "batch.h"
+#include "block_chain.h"
 #include "cli.h"
 #include "d3d8_profiles.h"
 #include "dds_writer.h"
@@ -27,6 +28,7 @@ const char CONVERT_HELP[] =
     "       tovtex convert [OPTIONS] -o DIR IN...\n"
     "Loads each image into a texture as a program would (size, levels and format\n"
     "fitted to the device) and writes every level (and face) as a DDS file.\n"
+    "Block formats are compressed level by level from an uncompressed chain.\n"
     "\n"
     "  --format NAME      DXT1..DXT5, A8R8G8B8, X8R8G8B8, R5G6B5, X1R5G5B5,\n"
     "                     A1R5G5B5 or A4R4G4B4 (default: the image's format when\n"
@@ -82,6 +84,13 @@ HRESULT LoadAndWrite(IDirect3DDevice8* device, const BYTE* data, UINT size, cons
                      D3DFORMAT format, std::vector<BYTE>* dds) {
     DWORD filter = 0, mipFilter = 0;
     SettleFilters(options, &filter, &mipFilter);
+    const BlockLoadRequest blockRequest{options.width, options.height, options.mipLevels, format,
+                                        filter,        mipFilter,      options.colorKey,  options.cube};
+    bool compressedOnce = false;
+    const HRESULT blockResult = LoadBlockTextureAsDds(device, data, size, blockRequest, dds, &compressedOnce);
+    if (compressedOnce) {
+        return blockResult;
+    }
     if (options.cube) {
         IDirect3DCubeTexture8* cube = nullptr;
         HRESULT hr = LoadCubeTextureFromMemory(device, data, size, options.width, options.mipLevels, 0, format,

@@ -1,0 +1,39 @@
+#pragma once
+// Loading into a block-compressed format (DXT1..DXT5) without compounding
+// its loss: left to itself, the loader's mip builder makes each lower level
+// from the compressed level above (decode, filter, encode again), so the
+// error grows level by level. Here the whole chain is loaded uncompressed
+// (A8R8G8B8) at exactly the size and level count the block format gets, and
+// each level is compressed once from its uncompressed twin.
+
+#include <vector>
+
+#include <windows.h>
+#include <d3d8.h>
+
+namespace tovtex_tool {
+
+struct BlockLoadRequest {
+    UINT width;      // 0 or DEFAULT_ARG: from the image (cubes: width only)
+    UINT height;
+    UINT mipLevels;
+    D3DFORMAT format;  // the block format asked for
+    DWORD filter;
+    DWORD mipFilter;
+    D3DCOLOR colorKey;
+    bool cube;
+};
+
+bool IsBlockFormat(D3DFORMAT format);
+
+// Loads the image file in data and writes the block-compressed texture as a
+// DDS file into *dds. *applied is false (and nothing written) when this way
+// does not fit: the device would not take the block format for the request,
+// the file already holds that format (its blocks may be carried over as
+// they are), or the uncompressed load fails or does not keep the fitted
+// size; the caller then loads directly. Otherwise the result is that of the
+// load, the compression or the writing.
+HRESULT LoadBlockTextureAsDds(IDirect3DDevice8* device, const BYTE* data, UINT size,
+                              const BlockLoadRequest& request, std::vector<BYTE>* dds, bool* applied);
+
+}  // namespace tovtex_tool
