@@ -217,7 +217,7 @@ TEST_F(ToolCli, JsonOutputParsesBackWithAwkwardFileNames) {
 }
 
 TEST_F(ToolCli, BatchesRunInParallelAndSummarise) {
-    std::filesystem::create_directories(Path("out"));
+    // The output folder does not exist yet: -o makes it.
     std::vector<std::string> args{"convert", "-j", "2", "-o", Path("out"), "--format", "DXT5"};
     for (int i = 0; i < 5; ++i) {
         const std::string name = Path("in" + std::to_string(i) + ".png");
@@ -235,6 +235,27 @@ TEST_F(ToolCli, BatchesRunInParallelAndSummarise) {
         EXPECT_NE(info.out.find("DDS DXT5 " + std::to_string(16 + 8 * i) + "x16"), std::string::npos) << info.out;
     }
     EXPECT_FALSE(std::filesystem::exists(Path("out/bad.dds")));
+
+    WriteFile(Path("plain-file"), {1});
+    const RunResult blocked = Tovtex({"convert", "-o", Path("plain-file"), Path("in0.png")});
+    EXPECT_EQ(blocked.exitCode, 2);
+    EXPECT_NE(blocked.err.find("cannot make the output folder"), std::string::npos) << blocked.err;
+}
+
+// Many files on two threads share the platform's handle and view tables.
+TEST_F(ToolCli, ManyFilesOnTwoThreadsAllSucceed) {
+    std::vector<std::string> args{"convert", "-j", "2", "-o", Path("many"), "--format", "A8R8G8B8", "--mips", "none"};
+    constexpr int FILES = 48;
+    for (int i = 0; i < FILES; ++i) {
+        const std::string name = Path("m" + std::to_string(i) + ".png");
+        WriteFile(name, PngOf(Gradient(8 + i % 5, 8, true)));
+        args.push_back(name);
+    }
+    for (int round = 0; round < 3; ++round) {
+        const RunResult run = Tovtex(args);
+        ASSERT_EQ(run.exitCode, 0) << run.err;
+        EXPECT_NE(run.err.find("48 files: 48 succeeded, 0 failed"), std::string::npos) << run.err;
+    }
 }
 
 TEST_F(ToolCli, DeviceProfilesAndSizesShapeTheTexture) {

@@ -1,6 +1,7 @@
 #include "cli.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <set>
 
 #include "result_text.h"
@@ -47,6 +48,13 @@ bool PairOutputs(const std::vector<std::string>& positional, const std::string& 
         }
         inputs->push_back(input);
         outputs->push_back(output);
+    }
+    // The output folder is made when missing, as a user of -o expects.
+    std::error_code error;
+    std::filesystem::create_directories(outputDir, error);
+    if (error || !std::filesystem::is_directory(outputDir, error)) {
+        *message = "cannot make the output folder " + outputDir;
+        return false;
     }
     return true;
 }

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <map>
+#include <mutex>
 #include <new>
 
 #include "kernel_object.h"
@@ -20,6 +21,9 @@ namespace {
 constexpr uint64_t kAllocationGranularity = 65536;
 
 // Mapped views by base address, with their lengths; each is a live object.
+// Threads map and unmap files side by side, as on the platform.
+std::mutex viewsLock;
+
 std::map<const void*, size_t>& Views() {
     static std::map<const void*, size_t> views;
     return views;
@@ -97,19 +101,27 @@ LPVOID WINAPI MapViewOfFile(HANDLE hFileMappingObject, DWORD dwDesiredAccess, DW
         platform::SetLastErrorFromErrno();
         return nullptr;
     }
-    Views()[view] = static_cast<size_t>(length);
+    {
+        std::lock_guard<std::mutex> hold(viewsLock);
+        Views()[view] = static_cast<size_t>(length);
+    }
     platform::ObjectCreated();
     return view;
 }
 
 BOOL WINAPI UnmapViewOfFile(LPCVOID lpBaseAddress) {
-    auto found = Views().find(lpBaseAddress);
-    if (found == Views().end()) {
-        SetLastError(ERROR_INVALID_ADDRESS);
-        return FALSE;
+    size_t length = 0;
+    {
+        std::lock_guard<std::mutex> hold(viewsLock);
+        auto found = Views().find(lpBaseAddress);
+        if (found == Views().end()) {
+            SetLastError(ERROR_INVALID_ADDRESS);
+            return FALSE;
+        }
+        length = found->second;
+        Views().erase(found);
     }
-    munmap(const_cast<void*>(found->first), found->second);
-    Views().erase(found);
+    munmap(const_cast<void*>(lpBaseAddress), length);
     platform::ObjectDestroyed();
     return TRUE;
 }

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <mutex>
 #include <unordered_set>
 
 #include "live_objects.h"
@@ -12,27 +13,41 @@ namespace platform {
 
 namespace {
 
+// The handle table is shared by every thread, as on the platform.
+std::mutex handlesLock;
+
 std::unordered_set<KernelObject*>& LiveHandles() {
     static std::unordered_set<KernelObject*> handles;
     return handles;
 }
 
+bool IsLiveHandle(KernelObject* object) {
+    std::lock_guard<std::mutex> hold(handlesLock);
+    return LiveHandles().count(object) != 0;
+}
+
 }  // namespace
 
 KernelObject::KernelObject(Kind kind) : kind_(kind) {
-    LiveHandles().insert(this);
+    {
+        std::lock_guard<std::mutex> hold(handlesLock);
+        LiveHandles().insert(this);
+    }
     ObjectCreated();
 }
 
 KernelObject::~KernelObject() {
-    LiveHandles().erase(this);
+    {
+        std::lock_guard<std::mutex> hold(handlesLock);
+        LiveHandles().erase(this);
+    }
     ObjectDestroyed();
 }
 
 KernelObject* LookupAnyHandle(HANDLE handle) {
     // A handle is only dereferenced once it is found among the live objects.
     auto* object = static_cast<KernelObject*>(handle);
-    if (LiveHandles().count(object) == 0) {
+    if (!IsLiveHandle(object)) {
         SetLastError(ERROR_INVALID_HANDLE);
         return nullptr;
     }
