@@ -30,6 +30,10 @@
 #include "codec/pixel_format_table.h"
 #include "codec/pixel_region.h"
 
+// The DXT block functions, one 4 x 4 block at a time (DecodeDxt1Block,
+// EncodeDxt5Block, ...), and DxtBlockBytes / IsDxtFormat.
+#include "codec/dxt_blocks.h"
+
 // ConvertRegion: one block of pixels into another, with format conversion
 // and point, box, linear or triangle resampling.
 #include "convert/convert_region.h"

@@ -1,6 +1,7 @@
 #include <cstddef>
 #include <cstring>
 
+#include "codec/dxt_blocks.h"
 #include "convert/conversion_ways.h"
 
 namespace {
@@ -20,18 +21,6 @@ bool SamePalette(const PixelCodec& a, const PixelCodec& b)
 bool FourAligned(const PixelBox& box)
 {
     return ((box.left | box.top | box.right | box.bottom) & 3) == 0;
-}
-
-UINT BlockBytes(D3DFORMAT format)
-{
-    switch (format) {
-    case D3DFMT_DXT1: return 8;
-    case D3DFMT_DXT2:
-    case D3DFMT_DXT3:
-    case D3DFMT_DXT4:
-    case D3DFMT_DXT5: return 16;
-    default: return 0;
-    }
 }
 
 // First block of a block codec's box; these codecs keep the surface's first
@@ -75,7 +64,7 @@ HRESULT CopyDxtBlocks(ConversionJob& job)
     if (!FourAligned(src.box) || !FourAligned(dst.box)) {
         return E_FAIL;
     }
-    const UINT blockBytes = BlockBytes(dst.format);
+    const UINT blockBytes = DxtBlockBytes(dst.format);
     if (blockBytes == 0 || dst.addressable || src.addressable || dst.format != src.format) {
         return E_FAIL;
     }

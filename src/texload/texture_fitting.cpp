@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "codec/dxt_blocks.h"
 #include "codec/tovtex_defs.h"
 #include "convert/com_ref.h"
 
@@ -48,12 +49,6 @@ UINT RoundUpToPowerOfTwo(UINT value)
 UINT RoundUpToMultipleOf4(UINT value)
 {
     return value > 0xFFFFFFFCu ? 0xFFFFFFFCu : (value + 3) & ~3u;
-}
-
-bool IsDxtFormat(D3DFORMAT format)
-{
-    return format == D3DFMT_DXT1 || format == D3DFMT_DXT2 || format == D3DFMT_DXT3 || format == D3DFMT_DXT4 ||
-           format == D3DFMT_DXT5;
 }
 
 UINT Log2(UINT value)

@@ -23,11 +23,6 @@ inline bool IsYuv(D3DFORMAT f)
     return f == D3DFMT_UYVY || f == D3DFMT_YUY2;
 }
 
-inline std::size_t DxtBlockBytes(D3DFORMAT f)
-{
-    return f == D3DFMT_DXT1 ? COLOR_BLOCK_BYTES : ALPHA_BLOCK_BYTES;
-}
-
 struct Surface {
     D3DFORMAT format;
     UINT width, height, depth;

@@ -105,8 +105,8 @@ HRESULT LoadAsDds(IDirect3DDevice8* device, const BYTE* data, UINT size, const B
     // Whether the device takes the block format at all; the size comes later.
     D3DFORMAT format = request.format;
     Shape shape{DEFAULT_ARG, DEFAULT_ARG, DEFAULT_ARG};
-    if (!IsBlockFormat(format) || FAILED(FitShape(device, static_cast<Texture*>(nullptr), &shape, &format)) ||
-        !IsBlockFormat(format)) {
+    if (!IsDxtFormat(format) || FAILED(FitShape(device, static_cast<Texture*>(nullptr), &shape, &format)) ||
+        !IsDxtFormat(format)) {
         return S_OK;
     }
     // Loaded as asked first: the usual image's size fits both formats alike,
@@ -120,7 +120,7 @@ HRESULT LoadAsDds(IDirect3DDevice8* device, const BYTE* data, UINT size, const B
     }
     format = request.format;
     shape = RequestedShape(request, info);
-    if (FAILED(FitShape(device, uncompressed.Get(), &shape, &format)) || !IsBlockFormat(format)) {
+    if (FAILED(FitShape(device, uncompressed.Get(), &shape, &format)) || !IsDxtFormat(format)) {
         return S_OK;
     }
     if (!HasShape(uncompressed.Get(), shape)) {
@@ -142,19 +142,6 @@ HRESULT LoadAsDds(IDirect3DDevice8* device, const BYTE* data, UINT size, const B
 }
 
 }  // namespace
-
-bool IsBlockFormat(D3DFORMAT format) {
-    switch (format) {
-    case D3DFMT_DXT1:
-    case D3DFMT_DXT2:
-    case D3DFMT_DXT3:
-    case D3DFMT_DXT4:
-    case D3DFMT_DXT5:
-        return true;
-    default:
-        return false;
-    }
-}
 
 HRESULT LoadBlockTextureAsDds(IDirect3DDevice8* device, const BYTE* data, UINT size,
                               const BlockLoadRequest& request, std::vector<BYTE>* dds, bool* applied) {

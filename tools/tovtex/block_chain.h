@@ -24,8 +24,6 @@ struct BlockLoadRequest {
     bool cube;
 };
 
-bool IsBlockFormat(D3DFORMAT format);
-
 // Loads the image file in data and writes the block-compressed texture as a
 // DDS file into *dds. *applied is false (and nothing written) when this way
 // does not fit: the device would not take the block format for the request,

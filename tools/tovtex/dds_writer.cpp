@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "tovtex.h"
+
 namespace tovtex_tool {
 
 namespace {
@@ -34,11 +36,6 @@ const ColourLayout* FindColourLayout(D3DFORMAT format) {
         }
     }
     return nullptr;
-}
-
-bool IsDxt(D3DFORMAT format) {
-    return format == D3DFMT_DXT1 || format == D3DFMT_DXT2 || format == D3DFMT_DXT3 || format == D3DFMT_DXT4 ||
-           format == D3DFMT_DXT5;
 }
 
 void Put32(std::vector<BYTE>& bytes, size_t offset, DWORD value) {
@@ -85,25 +82,25 @@ uint64_t FaceBytes(UINT levels, GetDesc getDesc) {
 
 }  // namespace
 
-bool IsDdsWritable(D3DFORMAT format) { return IsDxt(format) || FindColourLayout(format) != nullptr; }
+bool IsDdsWritable(D3DFORMAT format) { return IsDxtFormat(format) || FindColourLayout(format) != nullptr; }
 
 uint64_t DdsRowBytes(D3DFORMAT format, UINT width) {
-    if (IsDxt(format)) {
-        return (uint64_t{width} + 3) / 4 * (format == D3DFMT_DXT1 ? 8 : 16);
+    if (IsDxtFormat(format)) {
+        return (uint64_t{width} + 3) / 4 * DxtBlockBytes(format);
     }
     const ColourLayout* layout = FindColourLayout(format);
     return uint64_t{width} * (layout != nullptr ? layout->bits / 8 : 4);
 }
 
 uint64_t DdsRowCount(D3DFORMAT format, UINT height) {
-    return IsDxt(format) ? (uint64_t{height} + 3) / 4 : uint64_t{height};
+    return IsDxtFormat(format) ? (uint64_t{height} + 3) / 4 : uint64_t{height};
 }
 
 std::vector<BYTE> DdsHeader(const DdsLayout& layout) {
     std::vector<BYTE> header(128, 0);
     std::memcpy(header.data(), "DDS ", 4);
     Put32(header, 4, 124);
-    const bool dxt = IsDxt(layout.format);
+    const bool dxt = IsDxtFormat(layout.format);
     const bool mips = layout.levels > 1;
     Put32(header, 8, DDSD_CAPS | DDSD_HEIGHT | DDSD_WIDTH | DDSD_PIXELFORMAT | (mips ? DDSD_MIPMAPCOUNT : 0) |
                          (dxt ? DDSD_LINEARSIZE : DDSD_PITCH));
