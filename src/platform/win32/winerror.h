@@ -18,6 +18,8 @@
 #define E_NOTIMPL static_cast<HRESULT>(0x80004001)
 #define E_NOINTERFACE static_cast<HRESULT>(0x80004002)
 #define E_POINTER static_cast<HRESULT>(0x80004003)
+#define E_PENDING static_cast<HRESULT>(0x8000000A)
+#define E_ACCESSDENIED static_cast<HRESULT>(0x80070005)
 #define E_FAIL static_cast<HRESULT>(0x80004005)
 #define E_OUTOFMEMORY static_cast<HRESULT>(0x8007000E)
 #define E_INVALIDARG static_cast<HRESULT>(0x80070057)
