@@ -17,7 +17,6 @@
 #include "option_values.h"
 #include "software_devices.h"
 #include "tovtex.h"
-#include "texload/mapped_file.h"
 
 namespace tovtex_tool {
 
@@ -116,27 +115,34 @@ HRESULT LoadAndWrite(IDirect3DDevice8* device, const BYTE* data, UINT size, cons
 FileOutcome ConvertOne(IDirect3DDevice8* device, const std::string& input, const std::string& output,
                        const ConvertOptions& options) {
     FileOutcome outcome;
-    MappedFile file;
-    HRESULT hr = file.Open(input.c_str(), false);
+    std::string reason;
+    HRESULT hr = CheckOutputFile(output, &reason);
+    if (FAILED(hr)) {
+        outcome.ok = false;
+        outcome.error = FileError(output, hr, reason);
+        return outcome;
+    }
+    FileBytes file;
+    hr = ReadWholeFile(input, &file, &reason);
     std::vector<BYTE> dds;
     if (SUCCEEDED(hr)) {
-        hr = LoadAndWrite(device, file.View(), file.Size(), options, options.format, &dds);
+        hr = LoadAndWrite(device, file.data.get(), file.size, options, options.format, &dds);
         // The image's own format (luminance, palette, 24-bit...) may have no
         // DDS layout the reader takes; keep every channel in A8R8G8B8.
         if (hr == D3DERR_NOTAVAILABLE && options.format == D3DFMT_UNKNOWN) {
-            hr = LoadAndWrite(device, file.View(), file.Size(), options, D3DFMT_A8R8G8B8, &dds);
+            hr = LoadAndWrite(device, file.data.get(), file.size, options, D3DFMT_A8R8G8B8, &dds);
         }
     }
     if (FAILED(hr)) {
         outcome.ok = false;
-        outcome.error = FileError(input, hr);
+        outcome.error = FileError(input, hr, reason);
         return outcome;
     }
-    file.Close();
-    hr = WriteWholeFile(output, dds);
+    file.data.reset();
+    hr = WriteWholeFile(output, dds, &reason);
     if (FAILED(hr)) {
         outcome.ok = false;
-        outcome.error = FileError(output, hr);
+        outcome.error = FileError(output, hr, reason);
     }
     return outcome;
 }

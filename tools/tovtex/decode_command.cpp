@@ -14,7 +14,6 @@
 #include "png_writer.h"
 #include "reader_probe.h"
 #include "tovtex.h"
-#include "texload/mapped_file.h"
 
 namespace tovtex_tool {
 
@@ -45,18 +44,23 @@ const Image* FindLevel(const Image& root, UINT face, UINT level) {
 
 FileOutcome DecodeOne(const std::string& input, const std::string& output, UINT face, UINT level) {
     FileOutcome outcome;
+    std::string reason;
     auto fail = [&](const std::string& file, HRESULT hr, const std::string& detail = "") {
         outcome.ok = false;
-        outcome.error = FileError(file, hr) + detail;
+        outcome.error = FileError(file, hr, reason) + detail;
         return outcome;
     };
-    MappedFile file;
-    HRESULT hr = file.Open(input.c_str(), false);
+    HRESULT hr = CheckOutputFile(output, &reason);
+    if (FAILED(hr)) {
+        return fail(output, hr);
+    }
+    FileBytes file;
+    hr = ReadWholeFile(input, &file, &reason);
     if (FAILED(hr)) {
         return fail(input, hr);
     }
     Image root;
-    hr = DecodeImageFile(&root, file.View(), file.Size(), nullptr);
+    hr = DecodeImageFile(&root, file.data.get(), file.size, nullptr);
     if (FAILED(hr)) {
         return fail(input, hr);
     }
@@ -91,7 +95,7 @@ FileOutcome DecodeOne(const std::string& input, const std::string& output, UINT 
     if (FAILED(hr)) {
         return fail(output, hr);
     }
-    hr = WriteWholeFile(output, png);
+    hr = WriteWholeFile(output, png, &reason);
     if (FAILED(hr)) {
         return fail(output, hr);
     }

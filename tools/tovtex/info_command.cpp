@@ -8,12 +8,12 @@
 
 #include "batch.h"
 #include "cli.h"
+#include "file_bytes.h"
 #include "format_names.h"
 #include "json_text.h"
 #include "option_values.h"
 #include "reader_probe.h"
 #include "result_text.h"
-#include "texload/mapped_file.h"
 
 namespace tovtex_tool {
 
@@ -34,14 +34,14 @@ struct FileInfo {
     UINT width = 0, height = 0, depth = 1, mipLevels = 0, faces = 0;
 };
 
-HRESULT ReadInfo(const std::string& path, FileInfo* info) {
-    MappedFile file;
-    HRESULT hr = file.Open(path.c_str(), false);
+HRESULT ReadInfo(const std::string& path, FileInfo* info, std::string* reason) {
+    FileBytes file;
+    HRESULT hr = ReadWholeFile(path, &file, reason);
     if (FAILED(hr)) {
         return hr;
     }
     Image image;
-    hr = DecodeNamingReader(&image, file.View(), file.Size(), &info->reader);
+    hr = DecodeNamingReader(&image, file.data.get(), file.size, &info->reader);
     if (FAILED(hr)) {
         return hr;
     }
@@ -70,11 +70,11 @@ std::string JsonObject(const std::string& path, const FileInfo& info) {
     return "{\"file\": " + JsonString(path) + ", \"reader\": " + JsonString(info.reader) + ", " + fields;
 }
 
-std::string JsonError(const std::string& path, HRESULT result) {
+std::string JsonError(const std::string& path, HRESULT result, const std::string& reason) {
     char code[16];
     std::snprintf(code, sizeof(code), "0x%08X", static_cast<unsigned>(result));
     return "{\"file\": " + JsonString(path) + ", \"result\": \"" + code +
-           "\", \"error\": " + JsonString(DescribeResult(result)) + "}";
+           "\", \"error\": " + JsonString(DescribeResult(result, reason)) + "}";
 }
 
 }  // namespace
@@ -113,14 +113,15 @@ int RunInfo(int argc, char** argv) {
     const auto outcomes = RunBatch(files, settings, [&](size_t index, unsigned) {
         FileOutcome outcome;
         FileInfo info;
-        const HRESULT hr = ReadInfo(files[index], &info);
+        std::string reason;
+        const HRESULT hr = ReadInfo(files[index], &info, &reason);
         outcome.ok = SUCCEEDED(hr);
         if (outcome.ok) {
             outcome.output = json ? JsonObject(files[index], info) : TextLine(files[index], info);
         } else {
-            outcome.error = FileError(files[index], hr);
+            outcome.error = FileError(files[index], hr, reason);
             if (json) {
-                outcome.output = JsonError(files[index], hr);
+                outcome.output = JsonError(files[index], hr, reason);
             }
         }
         return outcome;
