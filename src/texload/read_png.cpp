@@ -1,5 +1,6 @@
 // PNG files, decoded by libpng from memory.
 
+#include <algorithm>
 #include <cmath>
 #include <csetjmp>
 #include <cstdlib>
@@ -204,11 +205,14 @@ HRESULT ReadPng(Image* image, const BYTE* data, UINT size) {
     if (d.png == nullptr) {
         return E_OUTOFMEMORY;
     }
-    // libpng's own limits from the same setting: a second guard on the
-    // header.
-    const uint64_t limit = GetImagePixelLimit();
-    const png_uint_32 side = limit == 0 || limit > PNG_UINT_31_MAX ? PNG_UINT_31_MAX : static_cast<png_uint_32>(limit);
-    png_set_user_limits(d.png, side, side);
+    // libpng's own limits, a second guard on the header: no side above the
+    // pixel limit. Its default of a million per side stays: each row costs
+    // time of its own, and a picture one pixel wide could otherwise have
+    // hundreds of millions of them.
+    if (const uint64_t limit = GetImagePixelLimit(); limit != 0) {
+        png_set_user_limits(d.png, static_cast<png_uint_32>(std::min<uint64_t>(limit, png_get_user_width_max(d.png))),
+                            static_cast<png_uint_32>(std::min<uint64_t>(limit, png_get_user_height_max(d.png))));
+    }
     png_set_chunk_malloc_max(d.png, CHUNK_MALLOC_MAX);
     d.info = png_create_info_struct(d.png);
     HRESULT hr = d.info == nullptr ? E_OUTOFMEMORY : Decode(&d, image);

@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include <png.h>
+#include <zlib.h>
 
 namespace texloadtest {
 
@@ -19,29 +20,34 @@ void Collect(png_structp png, png_bytep data, png_size_t n) {
 }
 void Flush(png_structp) {}
 
-// Writes the header, then rows row(y) for y below rows, at zlib's best
-// compression; with fewer rows than the height, flushes them and adds the
-// end chunk.
+// Writes the header, then every row from row(y) at zlib's best compression;
+// with firstRowOnly, the first row alone as one IDAT chunk, then the end.
 template <typename Row>
-Bytes WritePng(uint32_t width, uint32_t height, int bitDepth, int colourType, uint32_t rows, Row row) {
+Bytes WritePng(uint32_t width, uint32_t height, int bitDepth, int colourType, bool firstRowOnly, Row row) {
     Bytes out;
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png_create_info_struct(png);
     if (setjmp(png_jmpbuf(png)) == 0) {
         png_set_write_fn(png, &out, Collect, Flush);
         png_set_compression_level(png, 9);
+        png_set_user_limits(png, PNG_UINT_31_MAX, PNG_UINT_31_MAX);  // taller than libpng reads by default
         png_set_IHDR(png, info, width, height, bitDepth, colourType, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
                      PNG_FILTER_TYPE_DEFAULT);
         png_write_info(png, info);
-        for (uint32_t y = 0; y < rows; ++y) {
-            Bytes line = row(y);
-            png_write_row(png, line.data());
-        }
-        if (rows == height) {
-            png_write_end(png, info);
+        if (firstRowOnly) {
+            Bytes raw = {0};  // filter type: none
+            testsupport::Append(raw, row(0));
+            Bytes packed(compressBound(raw.size()));
+            uLongf packedSize = packed.size();
+            compress2(packed.data(), &packedSize, raw.data(), raw.size(), 9);
+            png_write_chunk(png, reinterpret_cast<png_const_bytep>("IDAT"), packed.data(), packedSize);
+            png_write_chunk(png, reinterpret_cast<png_const_bytep>("IEND"), nullptr, 0);
         } else {
-            png_write_flush(png);
-            testsupport::Append(out, Bytes{0, 0, 0, 0, 'I', 'E', 'N', 'D', 0xAE, 0x42, 0x60, 0x82});
+            for (uint32_t y = 0; y < height; ++y) {
+                Bytes line = row(y);
+                png_write_row(png, line.data());
+            }
+            png_write_end(png, info);
         }
     } else {
         ADD_FAILURE() << "libpng could not write the test file";
@@ -88,7 +94,7 @@ std::vector<Segment> Segments(const Bytes& j) {
 }  // namespace
 
 Bytes GreyPng(uint32_t width, uint32_t height) {
-    return WritePng(width, height, 8, PNG_COLOR_TYPE_GRAY, height, [&](uint32_t y) {
+    return WritePng(width, height, 8, PNG_COLOR_TYPE_GRAY, false, [&](uint32_t y) {
         Bytes line(width);
         for (uint32_t x = 0; x < width; ++x) line[x] = static_cast<uint8_t>(x * 16 + y);
         return line;
@@ -99,11 +105,11 @@ Bytes PngFirstRow(uint32_t width, uint32_t height, int bitDepth, int colourType)
     const int channels = colourType == PNG_COLOR_TYPE_RGB_ALPHA ? 4 : colourType == PNG_COLOR_TYPE_RGB ? 3
                          : colourType == PNG_COLOR_TYPE_GRAY_ALPHA ? 2 : 1;
     const size_t rowBytes = (size_t{width} * channels * bitDepth + 7) / 8;
-    return WritePng(width, height, bitDepth, colourType, 1, [&](uint32_t) { return Bytes(rowBytes); });
+    return WritePng(width, height, bitDepth, colourType, true, [&](uint32_t) { return Bytes(rowBytes); });
 }
 
 Bytes ZeroPng(uint32_t width, uint32_t height) {
-    return WritePng(width, height, 1, PNG_COLOR_TYPE_GRAY, height, [&](uint32_t) { return Bytes((width + 7) / 8); });
+    return WritePng(width, height, 1, PNG_COLOR_TYPE_GRAY, false, [&](uint32_t) { return Bytes((width + 7) / 8); });
 }
 
 Bytes EncodeJpeg(const JpegLayout& layout) {
