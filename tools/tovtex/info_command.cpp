@@ -14,6 +14,7 @@
 #include "option_values.h"
 #include "reader_probe.h"
 #include "result_text.h"
+#include "texload/image_limit.h"
 
 namespace tovtex_tool {
 
@@ -24,9 +25,11 @@ const char INFO_HELP[] =
     "Shows for each image file the reader that accepts it (BMP, PPM, DDS, JPEG,\n"
     "PNG, TGA, DIB), its pixel format, width, height, depth, mip levels and faces.\n"
     "\n"
-    "  --json       one JSON array with an object per file\n"
-    "  -j, --jobs N read N files at a time\n"
-    "  -h, --help   show this help\n";
+    "  --json            one JSON array with an object per file\n"
+    "  --max-pixels N    refuse pictures of more than N pixels (default\n"
+    "                    268435456, 16384 x 16384; 0: no limit)\n"
+    "  -j, --jobs N      read N files at a time\n"
+    "  -h, --help        show this help\n";
 
 struct FileInfo {
     const char* reader = "";
@@ -82,6 +85,7 @@ std::string JsonError(const std::string& path, HRESULT result, const std::string
 int RunInfo(int argc, char** argv) {
     static const option OPTIONS[] = {
         {"json", no_argument, nullptr, 'J'},
+        {"max-pixels", required_argument, nullptr, 'P'},
         {"jobs", required_argument, nullptr, 'j'},
         {"help", no_argument, nullptr, 'h'},
         {nullptr, 0, nullptr, 0},
@@ -93,6 +97,14 @@ int RunInfo(int argc, char** argv) {
     for (int c; (c = getopt_long(argc, argv, ":j:h", OPTIONS, nullptr)) != -1;) {
         switch (c) {
         case 'J': json = true; break;
+        case 'P': {
+            ULONGLONG pixels = 0;
+            if (!ParsePixelLimit(optarg, &pixels)) {
+                return UsageError("info", std::string("bad pixel count '") + optarg + "'");
+            }
+            SetImagePixelLimit(pixels);
+            break;
+        }
         case 'j':
             if (!ParseCount(optarg, 256, &threads) || threads == 0) {
                 return UsageError("info", std::string("bad job count '") + optarg + "'");

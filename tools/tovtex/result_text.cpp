@@ -28,6 +28,7 @@ const KnownResult KNOWN_RESULTS[] = {
     {D3DERR_NOTAVAILABLE, "D3DERR_NOTAVAILABLE", "no pixel format fits the device"},
     {D3DERR_OUTOFVIDEOMEMORY, "D3DERR_OUTOFVIDEOMEMORY", "out of video memory"},
     {ERR_INVALIDDATA, "ERR_INVALIDDATA", "no reader accepts the data"},
+    {ERR_IMAGETOOLARGE, "ERR_IMAGETOOLARGE", "the picture is larger than the pixel limit (--max-pixels)"},
     {SystemError(ERROR_FILE_NOT_FOUND), nullptr, "file not found"},
     {SystemError(ERROR_PATH_NOT_FOUND), nullptr, "path not found"},
     {SystemError(ERROR_TOO_MANY_OPEN_FILES), nullptr, "too many open files"},
