@@ -5,7 +5,9 @@
 
 #include <benchmark/benchmark.h>
 
+#include <windows.h>
 #include <d3d8.h>
+#include <d3d8_offscreen.h>
 
 #include <chrono>
 #include <cmath>
@@ -226,6 +228,62 @@ void BM_TitleFrame(benchmark::State& state) {
 }
 BENCHMARK(BM_TitleFrame)->Unit(benchmark::kMillisecond);
 
+LRESULT CALLBACK PlainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// Present alone into a window whose client area is the argument's width
+// (at 4:3): 640 shows the back buffer as it is, larger sizes scale it up as
+// a full screen does. The SDL driver in force decides where it goes (the
+// dummy driver's memory, or an X server). Compare with BM_TitleFrame.
+void BM_PresentToWindow(benchmark::State& state) {
+    const int width = static_cast<int>(state.range(0));
+    const int height = width * 3 / 4;
+    WNDCLASSA windowClass{};
+    windowClass.lpfnWndProc = PlainWindowProc;
+    windowClass.lpszClassName = "BENCH";
+    RegisterClassA(&windowClass);
+    // A popup without a caption has no frame: the outer size is the client's.
+    HWND window = CreateWindowExA(0, "BENCH", "bench", WS_VISIBLE | WS_POPUP, 0, 0, width, height, nullptr, nullptr,
+                                  nullptr, nullptr);
+    IDirect3D8* d3d = Direct3DCreate8(D3D_SDK_VERSION);
+    D3DPRESENT_PARAMETERS params{};
+    params.BackBufferWidth = 640;
+    params.BackBufferHeight = 480;
+    params.BackBufferFormat = D3DFMT_X8R8G8B8;
+    params.SwapEffect = D3DSWAPEFFECT_FLIP;
+    params.Windowed = TRUE;
+    IDirect3DDevice8* device = nullptr;
+    if (window == nullptr || d3d == nullptr ||
+        d3d->CreateDevice(0, D3DDEVTYPE_HAL, window, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &params, &device) != D3D_OK) {
+        state.SkipWithError("no window or no device");
+    } else {
+        device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF004040, 1.0f, 0);
+        device->Present(nullptr, nullptr, nullptr, nullptr);
+        const auto start = std::chrono::steady_clock::now();
+        for (auto _ : state) {
+            device->Present(nullptr, nullptr, nullptr, nullptr);
+        }
+        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        state.counters["ms_per_present"] = seconds * 1000.0 / static_cast<double>(state.iterations());
+        device->Release();
+    }
+    if (d3d != nullptr) {
+        d3d->Release();
+    }
+    if (window != nullptr) {
+        DestroyWindow(window);
+    }
+}
+BENCHMARK(BM_PresentToWindow)->Arg(640)->Arg(1024)->Arg(1280)->Unit(benchmark::kMillisecond);
+
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    // Drawing needs no display; a window, where one is opened, still shows it.
+    platform::AllowOffscreenDevices(true);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -8,7 +8,11 @@
 
 namespace platform {
 
-bool AcquireSdlVideo() { return SDL_InitSubSystem(SDL_INIT_VIDEO) == 0; }
+bool AcquireSdlVideo() {
+    // As everywhere in the platform: SDL leaves the process's signals alone.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    return SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+}
 
 void ReleaseSdlVideo() { SDL_QuitSubSystem(SDL_INIT_VIDEO); }
 

@@ -2,6 +2,8 @@
 
 #include <SDL.h>
 
+#include <cstring>
+
 namespace platform {
 
 namespace {
@@ -10,12 +12,24 @@ bool EnsureSubsystem(Uint32 flag) {
     if (SDL_WasInit(flag) == flag) {
         return true;
     }
+    // SDL would otherwise turn SIGINT and SIGTERM into its own quit event,
+    // also in a program that opens no window; the windows install their own.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     return SDL_InitSubSystem(flag) == 0;
 }
 
 }  // namespace
 
 bool EnsureSdlVideo() { return EnsureSubsystem(SDL_INIT_VIDEO); }
+
+bool DisplayAvailable() {
+    if (!EnsureSdlVideo()) {
+        return false;
+    }
+    // SDL falls back to these where there is no display; they show nothing.
+    const char* driver = SDL_GetCurrentVideoDriver();
+    return driver != nullptr && std::strcmp(driver, "dummy") != 0 && std::strcmp(driver, "offscreen") != 0;
+}
 
 bool EnsureSdlJoystick() { return EnsureSubsystem(SDL_INIT_JOYSTICK); }
 
