@@ -4,6 +4,7 @@
 
 #include <optional>
 
+#include "close_signals.h"
 #include "key_codes.h"
 #include "key_state.h"
 #include "message_queue.h"
@@ -48,6 +49,11 @@ void TranslateKey(const SDL_KeyboardEvent& event) {
 }  // namespace
 
 void PumpSdlEvents() {
+    if (TakeCloseSignal()) {
+        if (const HWND window = MainWindow()) {
+            QueuePostedMessage(window, WM_CLOSE, 0, 0);
+        }
+    }
     if (SDL_WasInit(SDL_INIT_EVENTS) == 0) {
         return;
     }
