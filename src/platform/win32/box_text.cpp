@@ -1,0 +1,313 @@
+#include "box_text.h"
+
+#include <fontconfig/fontconfig.h>
+
+#include <algorithm>
+#include <new>
+#include <set>
+
+namespace platform {
+
+namespace {
+
+constexpr int kPointSize = 15;
+// Fonts looked up for characters the open ones lack, at most.
+constexpr size_t kMaxFonts = 8;
+
+struct Char {
+    char32_t cp;
+    size_t begin;
+    size_t end;
+};
+
+// Malformed bytes become U+FFFD one at a time, so nothing is lost from view.
+std::vector<Char> Decode(std::string_view text) {
+    std::vector<Char> chars;
+    size_t at = 0;
+    while (at < text.size()) {
+        const auto lead = static_cast<unsigned char>(text[at]);
+        const size_t length = lead < 0x80 ? 1 : (lead >> 5) == 0x6 ? 2 : (lead >> 4) == 0xE ? 3 : (lead >> 3) == 0x1E ? 4 : 0;
+        char32_t cp = 0xFFFD;
+        size_t used = 1;
+        if (length == 1) {
+            cp = lead;
+        } else if (length > 1 && at + length <= text.size()) {
+            char32_t value = lead & (0x7F >> length);
+            bool valid = true;
+            for (size_t i = 1; i < length; ++i) {
+                const auto next = static_cast<unsigned char>(text[at + i]);
+                valid = valid && (next & 0xC0) == 0x80;
+                value = (value << 6) | (next & 0x3F);
+            }
+            if (valid) {
+                cp = value;
+                used = length;
+            }
+        }
+        chars.push_back({cp, at, at + used});
+        at += used;
+    }
+    return chars;
+}
+
+// Kana, kanji and their punctuation are written without spaces; a line may
+// break around any of them.
+bool IsWide(char32_t cp) {
+    return (cp >= 0x2E80 && cp <= 0x9FFF) || (cp >= 0xF900 && cp <= 0xFAFF) || (cp >= 0xFF00 && cp <= 0xFFEF);
+}
+
+// Closing marks stay with the character before them.
+bool StaysWithPrevious(char32_t cp) {
+    static constexpr char32_t marks[] = {U'、', U'。', U'，', U'．', U'」', U'』', U'）', U'］', U'｝', U'】',
+                                         U'〕', U'〉', U'》', U'！', U'？', U'ー', U'・', U'：', U'；', U'…'};
+    return std::find(std::begin(marks), std::end(marks), cp) != std::end(marks);
+}
+
+struct FontFile {
+    std::string path;
+    int index = 0;
+};
+
+// The file fontconfig picks for a pattern; with a character, only a font
+// that has it.
+bool MatchFont(const char* name, char32_t needed, FontFile& found) {
+    FcPattern* pattern = FcNameParse(reinterpret_cast<const FcChar8*>(name));
+    if (pattern == nullptr) {
+        return false;
+    }
+    if (needed != 0) {
+        FcCharSet* wanted = FcCharSetCreate();
+        FcCharSetAddChar(wanted, needed);
+        FcPatternAddCharSet(pattern, FC_CHARSET, wanted);
+        FcCharSetDestroy(wanted);
+    }
+    FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+    FcDefaultSubstitute(pattern);
+    FcResult result = FcResultNoMatch;
+    FcPattern* match = FcFontMatch(nullptr, pattern, &result);
+    FcPatternDestroy(pattern);
+    if (match == nullptr) {
+        return false;
+    }
+    FcChar8* path = nullptr;
+    FcCharSet* has = nullptr;
+    bool ok = FcPatternGetString(match, FC_FILE, 0, &path) == FcResultMatch &&
+              (needed == 0 ||
+               (FcPatternGetCharSet(match, FC_CHARSET, 0, &has) == FcResultMatch && FcCharSetHasChar(has, needed)));
+    if (ok) {
+        found.path = reinterpret_cast<const char*>(path);
+        if (FcPatternGetInteger(match, FC_INDEX, 0, &found.index) != FcResultMatch) {
+            found.index = 0;
+        }
+    }
+    FcPatternDestroy(match);
+    return ok;
+}
+
+}  // namespace
+
+class BoxFonts {
+public:
+    bool Open() {
+        FontFile file;
+        if (!MatchFont("sans-serif", 0, file) || !Add(file)) {
+            return false;
+        }
+        // Opened at once, so that every box has the same line height.
+        if (MatchFont("sans-serif:lang=ja", U'あ', file)) {
+            Add(file);
+        }
+        return true;
+    }
+
+    TTF_Font* FontFor(char32_t cp) {
+        for (TTF_Font* font : fonts_) {
+            if (TTF_GlyphIsProvided32(font, cp) != 0) {
+                return font;
+            }
+        }
+        if (cp > 0x20 && fonts_.size() < kMaxFonts && notFound_.count(cp) == 0) {
+            FontFile file;
+            if (MatchFont("sans-serif:lang=ja", cp, file) && Add(file) && TTF_GlyphIsProvided32(fonts_.back(), cp)) {
+                return fonts_.back();
+            }
+            notFound_.insert(cp);
+        }
+        return fonts_.front();
+    }
+
+    int Ascent() const {
+        int ascent = 0;
+        for (TTF_Font* font : fonts_) {
+            ascent = std::max(ascent, TTF_FontAscent(font));
+        }
+        return ascent;
+    }
+
+    int LineHeight() const {
+        int descent = 0;
+        int skip = 0;
+        for (TTF_Font* font : fonts_) {
+            descent = std::min(descent, TTF_FontDescent(font));
+            skip = std::max(skip, TTF_FontLineSkip(font));
+        }
+        return std::max(skip, Ascent() - descent);
+    }
+
+private:
+    bool Add(const FontFile& file) {
+        for (const FontFile& open : files_) {
+            if (open.path == file.path && open.index == file.index) {
+                return false;
+            }
+        }
+        TTF_Font* font = TTF_OpenFontIndex(file.path.c_str(), kPointSize, file.index);
+        if (font == nullptr) {
+            return false;
+        }
+        fonts_.push_back(font);
+        files_.push_back(file);
+        return true;
+    }
+
+    std::vector<TTF_Font*> fonts_;
+    std::vector<FontFile> files_;
+    std::set<char32_t> notFound_;
+};
+
+BoxFonts* OpenBoxFonts() {
+    // Kept for the process: boxes are few, and opening the fonts is the
+    // slow part of showing one.
+    static BoxFonts* const fonts = []() -> BoxFonts* {
+        if (TTF_WasInit() == 0 && TTF_Init() != 0) {
+            return nullptr;
+        }
+        auto* opened = new (std::nothrow) BoxFonts;
+        if (opened != nullptr && !opened->Open()) {
+            delete opened;
+            opened = nullptr;
+        }
+        return opened;
+    }();
+    return fonts;
+}
+
+std::vector<TextRun> SplitRuns(BoxFonts& fonts, std::string_view line) {
+    std::vector<TextRun> runs;
+    for (const Char& c : Decode(line)) {
+        TTF_Font* font = fonts.FontFor(c.cp);
+        // A malformed byte is drawn as the replacement character.
+        const bool malformed = c.cp == 0xFFFD && c.end - c.begin == 1;
+        const std::string_view bytes = malformed ? std::string_view("\xEF\xBF\xBD") : line.substr(c.begin, c.end - c.begin);
+        if (runs.empty() || runs.back().font != font) {
+            runs.push_back({font, std::string()});
+        }
+        runs.back().text.append(bytes);
+    }
+    return runs;
+}
+
+int LineWidth(BoxFonts& fonts, std::string_view line) {
+    int width = 0;
+    for (const TextRun& run : SplitRuns(fonts, line)) {
+        int w = 0;
+        int h = 0;
+        if (TTF_SizeUTF8(run.font, run.text.c_str(), &w, &h) == 0) {
+            width += w;
+        }
+    }
+    return width;
+}
+
+int LineHeight(BoxFonts& fonts) { return fonts.LineHeight(); }
+
+namespace {
+
+void WrapParagraph(BoxFonts& fonts, std::string_view paragraph, int maxWidth, std::vector<std::string>& lines) {
+    const std::vector<Char> chars = Decode(paragraph);
+    const size_t count = chars.size();
+    auto slice = [&](size_t from, size_t to) {
+        const size_t begin = from < count ? chars[from].begin : paragraph.size();
+        const size_t end = to < count ? chars[to].begin : paragraph.size();
+        return paragraph.substr(begin, end - begin);
+    };
+    if (count == 0) {
+        lines.emplace_back();
+        return;
+    }
+    size_t start = 0;
+    while (start < count) {
+        // A break leaves the line before breakEnd and starts the next at
+        // breakResume (after the spaces it ate).
+        bool canBreak = false;
+        size_t breakEnd = 0;
+        size_t breakResume = 0;
+        size_t spacesFrom = start;
+        size_t end = count;
+        size_t resume = count;
+        for (size_t i = start; i < count; ++i) {
+            const char32_t cp = chars[i].cp;
+            // Spaces may hang past the edge: a break there drops them.
+            if (i > start && cp != U' ' && LineWidth(fonts, slice(start, i + 1)) > maxWidth) {
+                end = canBreak ? breakEnd : i;
+                resume = canBreak ? breakResume : i;
+                break;
+            }
+            if (cp == U' ') {
+                if (i == start || chars[i - 1].cp != U' ') {
+                    spacesFrom = i;
+                }
+                if (spacesFrom > start) {
+                    canBreak = true;
+                    breakEnd = spacesFrom;
+                    breakResume = i + 1;
+                }
+            } else if (i + 1 < count) {
+                const char32_t next = chars[i + 1].cp;
+                if ((IsWide(cp) || IsWide(next)) && next != U' ' && !StaysWithPrevious(next)) {
+                    canBreak = true;
+                    breakEnd = i + 1;
+                    breakResume = i + 1;
+                }
+            }
+        }
+        lines.emplace_back(slice(start, end));
+        start = resume;
+    }
+}
+
+}  // namespace
+
+std::vector<std::string> WrapText(BoxFonts& fonts, std::string_view text, int maxWidth) {
+    std::vector<std::string> lines;
+    size_t from = 0;
+    while (true) {
+        const size_t newline = text.find('\n', from);
+        WrapParagraph(fonts, text.substr(from, newline == std::string_view::npos ? std::string_view::npos : newline - from),
+                      maxWidth, lines);
+        if (newline == std::string_view::npos) {
+            break;
+        }
+        from = newline + 1;
+    }
+    return lines;
+}
+
+void DrawLine(BoxFonts& fonts, SDL_Surface* target, std::string_view line, int x, int y, SDL_Color colour) {
+    const int baseline = y + fonts.Ascent();
+    for (const TextRun& run : SplitRuns(fonts, line)) {
+        int width = 0;
+        int height = 0;
+        if (run.text.empty() || TTF_SizeUTF8(run.font, run.text.c_str(), &width, &height) != 0) {
+            continue;
+        }
+        if (SDL_Surface* glyphs = TTF_RenderUTF8_Blended(run.font, run.text.c_str(), colour)) {
+            SDL_Rect place{x, baseline - TTF_FontAscent(run.font), glyphs->w, glyphs->h};
+            SDL_BlitSurface(glyphs, nullptr, target, &place);
+            SDL_FreeSurface(glyphs);
+        }
+        x += width;
+    }
+}
+
+}  // namespace platform
