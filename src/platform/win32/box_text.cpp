@@ -68,9 +68,31 @@ struct FontFile {
     int index = 0;
 };
 
-// The file fontconfig picks for a pattern; with a character, only a font
-// that has it.
-bool MatchFont(const char* name, char32_t needed, FontFile& found) {
+// Fontconfig's configuration, loaded for a few lookups and let go: the
+// library's implicit one is never freed whole.
+class FontConfig {
+public:
+    FontConfig() : config_(FcInitLoadConfigAndFonts()) {}
+    ~FontConfig() {
+        if (config_ != nullptr) {
+            FcConfigDestroy(config_);
+        }
+    }
+    FontConfig(const FontConfig&) = delete;
+    FontConfig& operator=(const FontConfig&) = delete;
+
+    // The file fontconfig picks for a pattern; with a character, only a font
+    // that has it.
+    bool Match(const char* name, char32_t needed, FontFile& found);
+
+private:
+    FcConfig* config_;
+};
+
+bool FontConfig::Match(const char* name, char32_t needed, FontFile& found) {
+    if (config_ == nullptr) {
+        return false;
+    }
     FcPattern* pattern = FcNameParse(reinterpret_cast<const FcChar8*>(name));
     if (pattern == nullptr) {
         return false;
@@ -81,10 +103,10 @@ bool MatchFont(const char* name, char32_t needed, FontFile& found) {
         FcPatternAddCharSet(pattern, FC_CHARSET, wanted);
         FcCharSetDestroy(wanted);
     }
-    FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+    FcConfigSubstitute(config_, pattern, FcMatchPattern);
     FcDefaultSubstitute(pattern);
     FcResult result = FcResultNoMatch;
-    FcPattern* match = FcFontMatch(nullptr, pattern, &result);
+    FcPattern* match = FcFontMatch(config_, pattern, &result);
     FcPatternDestroy(pattern);
     if (match == nullptr) {
         return false;
@@ -109,12 +131,13 @@ bool MatchFont(const char* name, char32_t needed, FontFile& found) {
 class BoxFonts {
 public:
     bool Open() {
+        FontConfig config;
         FontFile file;
-        if (!MatchFont("sans-serif", 0, file) || !Add(file)) {
+        if (!config.Match("sans-serif", 0, file) || !Add(file)) {
             return false;
         }
         // Opened at once, so that every box has the same line height.
-        if (MatchFont("sans-serif:lang=ja", U'あ', file)) {
+        if (config.Match("sans-serif:lang=ja", U'あ', file)) {
             Add(file);
         }
         return true;
@@ -128,7 +151,8 @@ public:
         }
         if (cp > 0x20 && fonts_.size() < kMaxFonts && notFound_.count(cp) == 0) {
             FontFile file;
-            if (MatchFont("sans-serif:lang=ja", cp, file) && Add(file) && TTF_GlyphIsProvided32(fonts_.back(), cp)) {
+            if (FontConfig().Match("sans-serif:lang=ja", cp, file) && Add(file) &&
+                TTF_GlyphIsProvided32(fonts_.back(), cp)) {
                 return fonts_.back();
             }
             notFound_.insert(cp);
