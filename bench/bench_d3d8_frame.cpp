@@ -9,6 +9,8 @@
 #include <d3d8.h>
 #include <d3d8_offscreen.h>
 
+#include <SDL.h>
+
 #include <chrono>
 #include <cmath>
 
@@ -276,6 +278,44 @@ void BM_PresentToWindow(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_PresentToWindow)->Arg(640)->Arg(1024)->Arg(1280)->Unit(benchmark::kMillisecond);
+
+// The baseline for BM_PresentToWindow: a 640 x 480 picture stretched into
+// the window's own surface by SDL's blitter and shown (no renderer, no
+// bars), the way the device presented before it used SDL's renderer.
+void BM_SurfaceBlitToWindow(benchmark::State& state) {
+    const int width = static_cast<int>(state.range(0));
+    const int height = width * 3 / 4;
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+        state.SkipWithError("no video");
+        return;
+    }
+    SDL_Window* window = SDL_CreateWindow("bench", 0, 0, width, height, SDL_WINDOW_SHOWN | SDL_WINDOW_BORDERLESS);
+    SDL_Surface* picture = SDL_CreateRGBSurfaceWithFormat(0, 640, 480, 32, SDL_PIXELFORMAT_RGB888);
+    SDL_Surface* screen = window != nullptr ? SDL_GetWindowSurface(window) : nullptr;
+    if (screen == nullptr || picture == nullptr) {
+        state.SkipWithError("no window surface");
+    } else {
+        SDL_FillRect(picture, nullptr, 0x004040);
+        SDL_SetSurfaceBlendMode(picture, SDL_BLENDMODE_NONE);
+        const auto start = std::chrono::steady_clock::now();
+        for (auto _ : state) {
+            if (width == 640) {
+                SDL_BlitSurface(picture, nullptr, screen, nullptr);
+            } else {
+                SDL_BlitScaled(picture, nullptr, screen, nullptr);
+            }
+            SDL_UpdateWindowSurface(window);
+        }
+        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        state.counters["ms_per_present"] = seconds * 1000.0 / static_cast<double>(state.iterations());
+    }
+    SDL_FreeSurface(picture);
+    if (window != nullptr) {
+        SDL_DestroyWindow(window);
+    }
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+}
+BENCHMARK(BM_SurfaceBlitToWindow)->Arg(640)->Arg(1024)->Arg(1280)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
