@@ -12,6 +12,7 @@
 #include "message_queue.h"
 #include "own_message_box.h"
 #include "platform_fixture.h"
+#include "text_wrap.h"
 #include "window_registry.h"
 
 namespace {

@@ -14,55 +14,6 @@ constexpr int kPointSize = 15;
 // Fonts looked up for characters the open ones lack, at most.
 constexpr size_t kMaxFonts = 8;
 
-struct Char {
-    char32_t cp;
-    size_t begin;
-    size_t end;
-};
-
-// Malformed bytes become U+FFFD one at a time, so nothing is lost from view.
-std::vector<Char> Decode(std::string_view text) {
-    std::vector<Char> chars;
-    size_t at = 0;
-    while (at < text.size()) {
-        const auto lead = static_cast<unsigned char>(text[at]);
-        const size_t length = lead < 0x80 ? 1 : (lead >> 5) == 0x6 ? 2 : (lead >> 4) == 0xE ? 3 : (lead >> 3) == 0x1E ? 4 : 0;
-        char32_t cp = 0xFFFD;
-        size_t used = 1;
-        if (length == 1) {
-            cp = lead;
-        } else if (length > 1 && at + length <= text.size()) {
-            char32_t value = lead & (0x7F >> length);
-            bool valid = true;
-            for (size_t i = 1; i < length; ++i) {
-                const auto next = static_cast<unsigned char>(text[at + i]);
-                valid = valid && (next & 0xC0) == 0x80;
-                value = (value << 6) | (next & 0x3F);
-            }
-            if (valid) {
-                cp = value;
-                used = length;
-            }
-        }
-        chars.push_back({cp, at, at + used});
-        at += used;
-    }
-    return chars;
-}
-
-// Kana, kanji and their punctuation are written without spaces; a line may
-// break around any of them.
-bool IsWide(char32_t cp) {
-    return (cp >= 0x2E80 && cp <= 0x9FFF) || (cp >= 0xF900 && cp <= 0xFAFF) || (cp >= 0xFF00 && cp <= 0xFFEF);
-}
-
-// Closing marks stay with the character before them.
-bool StaysWithPrevious(char32_t cp) {
-    static constexpr char32_t marks[] = {U'、', U'。', U'，', U'．', U'」', U'』', U'）', U'］', U'｝', U'】',
-                                         U'〕', U'〉', U'》', U'！', U'？', U'ー', U'・', U'：', U'；', U'…'};
-    return std::find(std::begin(marks), std::end(marks), cp) != std::end(marks);
-}
-
 struct FontFile {
     std::string path;
     int index = 0;
@@ -199,6 +150,35 @@ private:
     std::set<char32_t> notFound_;
 };
 
+std::vector<Utf8Char> DecodeUtf8(std::string_view text) {
+    std::vector<Utf8Char> chars;
+    size_t at = 0;
+    while (at < text.size()) {
+        const auto lead = static_cast<unsigned char>(text[at]);
+        const size_t length = lead < 0x80 ? 1 : (lead >> 5) == 0x6 ? 2 : (lead >> 4) == 0xE ? 3 : (lead >> 3) == 0x1E ? 4 : 0;
+        char32_t cp = 0xFFFD;
+        size_t used = 1;
+        if (length == 1) {
+            cp = lead;
+        } else if (length > 1 && at + length <= text.size()) {
+            char32_t value = lead & (0x7F >> length);
+            bool valid = true;
+            for (size_t i = 1; i < length; ++i) {
+                const auto next = static_cast<unsigned char>(text[at + i]);
+                valid = valid && (next & 0xC0) == 0x80;
+                value = (value << 6) | (next & 0x3F);
+            }
+            if (valid) {
+                cp = value;
+                used = length;
+            }
+        }
+        chars.push_back({cp, at, at + used});
+        at += used;
+    }
+    return chars;
+}
+
 BoxFonts* OpenBoxFonts() {
     // Kept for the process: boxes are few, and opening the fonts is the
     // slow part of showing one.
@@ -218,7 +198,7 @@ BoxFonts* OpenBoxFonts() {
 
 std::vector<TextRun> SplitRuns(BoxFonts& fonts, std::string_view line) {
     std::vector<TextRun> runs;
-    for (const Char& c : Decode(line)) {
+    for (const Utf8Char& c : DecodeUtf8(line)) {
         TTF_Font* font = fonts.FontFor(c.cp);
         // A malformed byte is drawn as the replacement character.
         const bool malformed = c.cp == 0xFFFD && c.end - c.begin == 1;
@@ -245,77 +225,6 @@ int LineWidth(BoxFonts& fonts, std::string_view line) {
 
 int LineHeight(BoxFonts& fonts) { return fonts.LineHeight(); }
 
-namespace {
-
-void WrapParagraph(BoxFonts& fonts, std::string_view paragraph, int maxWidth, std::vector<std::string>& lines) {
-    const std::vector<Char> chars = Decode(paragraph);
-    const size_t count = chars.size();
-    auto slice = [&](size_t from, size_t to) {
-        const size_t begin = from < count ? chars[from].begin : paragraph.size();
-        const size_t end = to < count ? chars[to].begin : paragraph.size();
-        return paragraph.substr(begin, end - begin);
-    };
-    if (count == 0) {
-        lines.emplace_back();
-        return;
-    }
-    size_t start = 0;
-    while (start < count) {
-        // A break leaves the line before breakEnd and starts the next at
-        // breakResume (after the spaces it ate).
-        bool canBreak = false;
-        size_t breakEnd = 0;
-        size_t breakResume = 0;
-        size_t spacesFrom = start;
-        size_t end = count;
-        size_t resume = count;
-        for (size_t i = start; i < count; ++i) {
-            const char32_t cp = chars[i].cp;
-            // Spaces may hang past the edge: a break there drops them.
-            if (i > start && cp != U' ' && LineWidth(fonts, slice(start, i + 1)) > maxWidth) {
-                end = canBreak ? breakEnd : i;
-                resume = canBreak ? breakResume : i;
-                break;
-            }
-            if (cp == U' ') {
-                if (i == start || chars[i - 1].cp != U' ') {
-                    spacesFrom = i;
-                }
-                if (spacesFrom > start) {
-                    canBreak = true;
-                    breakEnd = spacesFrom;
-                    breakResume = i + 1;
-                }
-            } else if (i + 1 < count) {
-                const char32_t next = chars[i + 1].cp;
-                if ((IsWide(cp) || IsWide(next)) && next != U' ' && !StaysWithPrevious(next)) {
-                    canBreak = true;
-                    breakEnd = i + 1;
-                    breakResume = i + 1;
-                }
-            }
-        }
-        lines.emplace_back(slice(start, end));
-        start = resume;
-    }
-}
-
-}  // namespace
-
-std::vector<std::string> WrapText(BoxFonts& fonts, std::string_view text, int maxWidth) {
-    std::vector<std::string> lines;
-    size_t from = 0;
-    while (true) {
-        const size_t newline = text.find('\n', from);
-        WrapParagraph(fonts, text.substr(from, newline == std::string_view::npos ? std::string_view::npos : newline - from),
-                      maxWidth, lines);
-        if (newline == std::string_view::npos) {
-            break;
-        }
-        from = newline + 1;
-    }
-    return lines;
-}
 
 void DrawLine(BoxFonts& fonts, SDL_Surface* target, std::string_view line, int x, int y, SDL_Color colour) {
     const int baseline = y + fonts.Ascent();

@@ -2,16 +2,26 @@
 // Inside the platform layer: text in the platform's own boxes. TrueType
 // fonts found through fontconfig, a sans-serif one for most text and, per
 // character it lacks, one that has it (Japanese first: the platform's narrow
-// text is code page 932); lines wrapped to a width; drawing onto a surface.
+// text is code page 932); measuring and drawing lines onto a surface.
 
 #include <SDL.h>
 #include <SDL_ttf.h>
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace platform {
+
+// One character of UTF-8 text and where its bytes are. Malformed bytes
+// become U+FFFD one at a time, so nothing is lost from view.
+struct Utf8Char {
+    char32_t cp;
+    size_t begin;
+    size_t end;
+};
+std::vector<Utf8Char> DecodeUtf8(std::string_view text);
 
 // The fonts, opened once for the process. Null where SDL_ttf cannot start
 // or no font can be found.
@@ -33,12 +43,6 @@ std::vector<TextRun> SplitRuns(BoxFonts& fonts, std::string_view line);
 int LineWidth(BoxFonts& fonts, std::string_view line);
 // Distance from one line's top to the next.
 int LineHeight(BoxFonts& fonts);
-
-// The text's lines ('\n' ends one) wrapped to maxWidth: after spaces, and
-// around characters of scripts written without spaces (kana, kanji); a
-// word wider than maxWidth is broken between characters. Spaces where a
-// line is broken are dropped.
-std::vector<std::string> WrapText(BoxFonts& fonts, std::string_view text, int maxWidth);
 
 // Draws a line with its top left at (x, y), glyphs on one baseline.
 void DrawLine(BoxFonts& fonts, SDL_Surface* target, std::string_view line, int x, int y, SDL_Color colour);

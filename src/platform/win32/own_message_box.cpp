@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "message_queue.h"
+#include "text_wrap.h"
 #include "window.h"
 #include "window_registry.h"
 
