@@ -5,7 +5,11 @@
 
 #include <benchmark/benchmark.h>
 
+#include <windows.h>
 #include <d3d8.h>
+#include <d3d8_offscreen.h>
+
+#include <SDL.h>
 
 #include <chrono>
 #include <cmath>
@@ -226,6 +230,100 @@ void BM_TitleFrame(benchmark::State& state) {
 }
 BENCHMARK(BM_TitleFrame)->Unit(benchmark::kMillisecond);
 
+LRESULT CALLBACK PlainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// Present alone into a window whose client area is the argument's width
+// (at 4:3): 640 shows the back buffer as it is, larger sizes scale it up as
+// a full screen does. The SDL driver in force decides where it goes (the
+// dummy driver's memory, or an X server). Compare with BM_TitleFrame.
+void BM_PresentToWindow(benchmark::State& state) {
+    const int width = static_cast<int>(state.range(0));
+    const int height = width * 3 / 4;
+    WNDCLASSA windowClass{};
+    windowClass.lpfnWndProc = PlainWindowProc;
+    windowClass.lpszClassName = "BENCH";
+    RegisterClassA(&windowClass);
+    // A popup without a caption has no frame: the outer size is the client's.
+    HWND window = CreateWindowExA(0, "BENCH", "bench", WS_VISIBLE | WS_POPUP, 0, 0, width, height, nullptr, nullptr,
+                                  nullptr, nullptr);
+    IDirect3D8* d3d = Direct3DCreate8(D3D_SDK_VERSION);
+    D3DPRESENT_PARAMETERS params{};
+    params.BackBufferWidth = 640;
+    params.BackBufferHeight = 480;
+    params.BackBufferFormat = D3DFMT_X8R8G8B8;
+    params.SwapEffect = D3DSWAPEFFECT_FLIP;
+    params.Windowed = TRUE;
+    IDirect3DDevice8* device = nullptr;
+    if (window == nullptr || d3d == nullptr ||
+        d3d->CreateDevice(0, D3DDEVTYPE_HAL, window, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &params, &device) != D3D_OK) {
+        state.SkipWithError("no window or no device");
+    } else {
+        device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF004040, 1.0f, 0);
+        device->Present(nullptr, nullptr, nullptr, nullptr);
+        const auto start = std::chrono::steady_clock::now();
+        for (auto _ : state) {
+            device->Present(nullptr, nullptr, nullptr, nullptr);
+        }
+        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        state.counters["ms_per_present"] = seconds * 1000.0 / static_cast<double>(state.iterations());
+        device->Release();
+    }
+    if (d3d != nullptr) {
+        d3d->Release();
+    }
+    if (window != nullptr) {
+        DestroyWindow(window);
+    }
+}
+BENCHMARK(BM_PresentToWindow)->Arg(640)->Arg(1024)->Arg(1280)->Unit(benchmark::kMillisecond);
+
+// The baseline for BM_PresentToWindow: a 640 x 480 picture stretched into
+// the window's own surface by SDL's blitter and shown (no renderer, no
+// bars), the way the device presented before it used SDL's renderer.
+void BM_SurfaceBlitToWindow(benchmark::State& state) {
+    const int width = static_cast<int>(state.range(0));
+    const int height = width * 3 / 4;
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+        state.SkipWithError("no video");
+        return;
+    }
+    SDL_Window* window = SDL_CreateWindow("bench", 0, 0, width, height, SDL_WINDOW_SHOWN | SDL_WINDOW_BORDERLESS);
+    SDL_Surface* picture = SDL_CreateRGBSurfaceWithFormat(0, 640, 480, 32, SDL_PIXELFORMAT_RGB888);
+    SDL_Surface* screen = window != nullptr ? SDL_GetWindowSurface(window) : nullptr;
+    if (screen == nullptr || picture == nullptr) {
+        state.SkipWithError("no window surface");
+    } else {
+        SDL_FillRect(picture, nullptr, 0x004040);
+        SDL_SetSurfaceBlendMode(picture, SDL_BLENDMODE_NONE);
+        const auto start = std::chrono::steady_clock::now();
+        for (auto _ : state) {
+            if (width == 640) {
+                SDL_BlitSurface(picture, nullptr, screen, nullptr);
+            } else {
+                SDL_BlitScaled(picture, nullptr, screen, nullptr);
+            }
+            SDL_UpdateWindowSurface(window);
+        }
+        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        state.counters["ms_per_present"] = seconds * 1000.0 / static_cast<double>(state.iterations());
+    }
+    SDL_FreeSurface(picture);
+    if (window != nullptr) {
+        SDL_DestroyWindow(window);
+    }
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+}
+BENCHMARK(BM_SurfaceBlitToWindow)->Arg(640)->Arg(1024)->Arg(1280)->Unit(benchmark::kMillisecond);
+
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    // Drawing needs no display; a window, where one is opened, still shows it.
+    platform::AllowOffscreenDevices(true);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

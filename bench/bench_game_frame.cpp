@@ -5,6 +5,7 @@
 
 #include <windows.h>
 #include <d3d8.h>
+#include <d3d8_offscreen.h>
 
 #include <cstdlib>
 
@@ -19,6 +20,7 @@ namespace {
 bool EnsureStarted() {
     static const bool started = [] {
         setenv("SDL_VIDEODRIVER", "dummy", 0);
+        platform::AllowOffscreenDevices(true);
         return StartUp(GetModuleHandleA(nullptr), "");
     }();
     return started;

@@ -23,6 +23,7 @@
 #include <vector>
 
 #include <d3d8.h>
+#include <d3d8_offscreen.h>
 
 #include "codec/tovtex_defs.h"
 #include "texload/texture_loader.h"
@@ -80,6 +81,7 @@ struct Device {
 
     Device()
     {
+        platform::AllowOffscreenDevices(true);
         d3d = Direct3DCreate8(D3D_SDK_VERSION);
         D3DPRESENT_PARAMETERS p{};
         p.BackBufferWidth = 64;

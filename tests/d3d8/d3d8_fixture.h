@@ -7,6 +7,7 @@
 #include <cstring>
 #include <vector>
 
+#include "d3d8_offscreen.h"
 #include "platform_testing.h"
 
 struct ScreenVertex {
@@ -24,6 +25,8 @@ struct WorldVertex {
 class D3D8Test : public ::testing::Test {
 protected:
     void SetUp() override {
+        // The tests read the back buffer; they need no display.
+        platform::AllowOffscreenDevices(true);
         platform_testing::ResetDeviceProfile();
         liveBefore_ = platform_testing::LiveObjectCount();
         d3d_ = Direct3DCreate8(D3D_SDK_VERSION);

@@ -119,6 +119,31 @@ TEST_F(Device, InjectedCreateDeviceFailuresAndTheAttemptLog) {
     other->Release();
 }
 
+TEST_F(Device, WithoutADisplayOnlyOffscreenDevicesAreMade) {
+    // ctest runs the device tests on SDL's dummy driver, which shows nothing.
+    const char* driver = SDL_getenv("SDL_VIDEODRIVER");
+    if (driver == nullptr || std::string(driver) != "dummy") {
+        GTEST_SKIP() << "needs SDL's dummy video driver";
+    }
+    D3DPRESENT_PARAMETERS p = Params();
+    platform::AllowOffscreenDevices(false);
+    for (const D3DDEVTYPE type : {D3DDEVTYPE_HAL, D3DDEVTYPE_REF}) {
+        EXPECT_EQ(d3d_->CreateDevice(0, type, nullptr, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &p, &device_),
+                  D3DERR_NOTAVAILABLE);
+        EXPECT_EQ(device_, nullptr);
+    }
+    // A bad call is still told so first.
+    EXPECT_EQ(d3d_->CreateDevice(1, D3DDEVTYPE_HAL, nullptr, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &p, &device_),
+              D3DERR_INVALIDCALL);
+    platform::AllowOffscreenDevices(true);
+    EXPECT_EQ(d3d_->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &p, &device_),
+              D3D_OK);
+    const auto attempts = platform_testing::CreateDeviceAttempts();
+    ASSERT_EQ(attempts.size(), 4u);
+    EXPECT_EQ(attempts[0].result, D3DERR_NOTAVAILABLE);
+    EXPECT_EQ(attempts[3].result, D3D_OK);
+}
+
 TEST_F(Device, PresentLostUntilReset) {
     platform_testing::DeviceProfile profile = platform_testing::DefaultDeviceProfile();
     profile.loseDeviceAtPresent = 2;

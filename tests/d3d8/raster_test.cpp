@@ -289,6 +289,7 @@ TEST_F(Raster, NearPlaneClipsAndCullingFollowsWinding) {
 }
 
 TEST(RasterFormats, SixteenBitBackBuffer) {
+    platform::AllowOffscreenDevices(true);
     platform_testing::ResetDeviceProfile();
     IDirect3D8* d3d = Direct3DCreate8(D3D_SDK_VERSION);
     D3DPRESENT_PARAMETERS p{};

@@ -10,6 +10,7 @@
 #include <cstdlib>
 
 #include <d3d8.h>
+#include <d3d8_offscreen.h>
 
 #include "sdl_init.h"
 
@@ -32,6 +33,7 @@ TEST(SdlSignals, StartingWithoutAWindowLeavesTheProcessSignalsAlone) {
         {
             signal(SIGINT, SIG_DFL);
             signal(SIGTERM, SIG_DFL);
+            platform::AllowOffscreenDevices(true);
             IDirect3D8* direct3d = Direct3DCreate8(D3D_SDK_VERSION);
             D3DPRESENT_PARAMETERS params{};
             params.BackBufferWidth = 1;

@@ -1,15 +1,26 @@
 #!/usr/bin/python3
-"""Plays a short session of the game under Xvfb and checks what it shows.
+"""Plays short sessions of the game under Xvfb and checks what it shows.
 
 Usage: game_session.py <tovlen-bounce executable> <data directory>
 
-Starts a private X server, runs the game with the data directory as its
-working directory, finds its window, presses space, return, space and keypad 6 with
-real key events, checks the window's pictures (client size, the title picture, the
-clear colour above the backdrop, the backdrop and the body when ready, a changing scene
-in flight), then asks the window to close as a
-window manager does and expects the game to exit with 0 within two seconds.
-Every wait has a timeout; the X server and the game are always stopped.
+Windowed, on a 1024 x 768 screen: starts the game with the data directory as
+its working directory, finds its window, checks the title picture, opens the
+information box with keypad 0 (its statistics text must be drawn), dismisses
+it with Return and plays on: space, return, space and keypad 6 with real key
+events, checking the window's pictures (client size, the clear colour above
+the backdrop, the backdrop and the body when ready, a changing scene in
+flight). Then it opens the box again, asks the window to close as a window
+manager does, and expects the game to stay until the box is dismissed and
+then exit with 0.
+
+Full screen (-f), on a 1280 x 720 screen: the whole screen must show the
+title picture scaled to the screen's height, centred between black bars; a
+close request ends the game with 0.
+
+No display at all: the game must end at once with 0 and the device failure
+text on standard error.
+
+Every wait has a timeout; the X servers and the game are always stopped.
 """
 
 import os
@@ -21,7 +32,7 @@ import sys
 import tempfile
 import time
 
-from PIL import Image
+from PIL import Image, ImageChops, ImageStat
 from Xlib import X, XK, display as xdisplay, protocol
 from Xlib.ext import xtest
 
@@ -35,22 +46,12 @@ class Failure(Exception):
 
 def mean_colour(picture, box):
     """Mean (r, g, b) of a region of a picture."""
-    region = picture.convert("RGB").crop(box)
-    count = region.size[0] * region.size[1]
-    sums = [0, 0, 0]
-    for pixel in region.getdata():
-        for channel in range(3):
-            sums[channel] += pixel[channel]
-    return tuple(total / count for total in sums)
+    return tuple(ImageStat.Stat(picture.convert("RGB").crop(box)).mean)
 
 
 def mean_difference(a, b):
     """Mean absolute difference per channel of two pictures of one size."""
-    a, b = a.convert("RGB"), b.convert("RGB")
-    total = 0
-    for pa, pb in zip(a.getdata(), b.getdata()):
-        total += abs(pa[0] - pb[0]) + abs(pa[1] - pb[1]) + abs(pa[2] - pb[2])
-    return total / (3 * a.size[0] * a.size[1])
+    return sum(ImageStat.Stat(ImageChops.difference(a.convert("RGB"), b.convert("RGB"))).mean) / 3
 
 
 def close_colours(a, b, tolerance):
@@ -206,9 +207,55 @@ def request_close(window, display_name):
         conn.close()
 
 
-def session(executable, data_dir, env, display_name, log):
+def other_windows(env, game_window):
+    """Visible windows with the game's name other than the game's own: the
+    information box has the game's caption."""
+    found = run(["xdotool", "search", "--onlyvisible", "--name", WINDOW_NAME], env)
+    return [int(i) for i in found.stdout.split() if int(i) != game_window] if found.returncode == 0 else []
+
+
+def text_lines(picture):
+    """Bands of rows holding dark pixels on a light ground: lines of text."""
+    grey = picture.convert("L")
+    width, height = grey.size
+    pixels = grey.load()
+    bands, inside = 0, False
+    for y in range(height):
+        dark = sum(1 for x in range(width) if pixels[x, y] < 90)
+        light = sum(1 for x in range(width) if pixels[x, y] > 200)
+        row_has_text = 2 <= dark < width // 2 and light > width // 2
+        if row_has_text and not inside:
+            bands += 1
+        inside = row_has_text
+    return bands
+
+
+def open_info_box(keys, game_window, env, display_name):
+    """Keypad 0 with Num Lock on opens the box; returns its window."""
+    keys.ensure_num_lock()
+    keys.send("KP_0", True)
+    time.sleep(0.15)
+    keys.send("KP_0", False)
+    boxes = wait_for(lambda: other_windows(env, game_window), 5, "the information box")
+    box = boxes[-1]
+    # Drawn once it is mapped; the statistics are three lines of text.
+    shot = wait_for(lambda: (lambda p: p if text_lines(p) >= 3 else None)(screenshot(box, display_name)), 5,
+                    "the statistics text in the information box")
+    print("e2e: information box %dx%d with %d lines of text" % (shot.size[0], shot.size[1], text_lines(shot)))
+    return box
+
+
+def dismiss_info_box(keys, game_window, env):
+    keys.send("Return", True)
+    time.sleep(0.1)
+    keys.send("Return", False)
+    wait_for(lambda: not other_windows(env, game_window), 5, "the information box to close")
+
+
+def windowed_session(executable, data_dir, env, display_name, log):
     # Output goes to a file: a full pipe nobody reads would stall the game.
     game = subprocess.Popen([executable], cwd=data_dir, env=env, stdout=log, stderr=subprocess.STDOUT)
+    keys = RawKeys(display_name)
     try:
         window = settled_window(env)
         run(["xdotool", "windowfocus", "--sync", str(window)], env)
@@ -217,6 +264,12 @@ def session(executable, data_dir, env, display_name, log):
         if first.size != (640, 480):
             raise Failure("client area is %dx%d, not 640x480" % first.size)
         check_title(first, data_dir)
+
+        # The box, then the game goes on where it was (the keyboard is back).
+        open_info_box(keys, window, env, display_name)
+        dismiss_info_box(keys, window, env)
+        if game.poll() is not None:
+            raise Failure("the game exited with %d when the box was dismissed" % game.returncode)
 
         press("space", env)  # title -> ready
 
@@ -233,32 +286,107 @@ def session(executable, data_dir, env, display_name, log):
         press("space", env)  # first boost
         # In flight the body moves and, with keypad 6 held, the aim arrow
         # turns toward straight up.
-        keys = RawKeys(display_name)
-        try:
-            keys.ensure_num_lock()
-            a = screenshot(window, display_name)
-            keys.send("KP_6", True)
-            time.sleep(0.5)
-            b = screenshot(window, display_name)
-            keys.send("KP_6", False)
-        finally:
-            keys.close()
+        keys.ensure_num_lock()
+        a = screenshot(window, display_name)
+        keys.send("KP_6", True)
+        time.sleep(0.5)
+        b = screenshot(window, display_name)
+        keys.send("KP_6", False)
         if a.tobytes() == b.tobytes():
             raise Failure("the scene did not change between two frames in flight")
 
         if game.poll() is not None:
             raise Failure("the game exited early with %d" % game.returncode)
-        request_close(find_window(env), display_name)
+        # A close request while the box is open ends the game once the box
+        # is dismissed.
+        open_info_box(keys, window, env, display_name)
+        request_close(window, display_name)
+        time.sleep(0.5)
+        if game.poll() is not None:
+            raise Failure("the game ended (%d) while its information box was open" % game.returncode)
+        dismiss_info_box(keys, window, env)
         try:
             code = game.wait(timeout=2)
         except subprocess.TimeoutExpired:
-            raise Failure("the game did not exit within two seconds of the close request")
+            raise Failure("the game did not exit within two seconds of the box closing after a close request")
         if code != 0:
             raise Failure("the game exited with %d" % code)
     finally:
-        if game.poll() is None:
-            game.kill()
-            game.wait(timeout=5)
+        keys.close()
+        stop(game)
+
+
+def full_screen_session(executable, data_dir, env, display_name, log):
+    game = subprocess.Popen([executable, "-f"], cwd=data_dir, env=env, stdout=log, stderr=subprocess.STDOUT)
+    try:
+        window = settled_window(env)
+        conn = xdisplay.Display(display_name)
+        try:
+            root = conn.screen().root.id
+            width, height = conn.screen().width_in_pixels, conn.screen().height_in_pixels
+        finally:
+            conn.close()
+        # The whole frame at the screen's height, its shape kept, centred.
+        scaled = height * 640 // 480
+        left = (width - scaled) // 2
+        expected = Image.new("RGB", (width, height))
+        title = Image.open(os.path.join(data_dir, "title.qmd")).convert("RGB")
+        expected.paste(title.resize((scaled, height), Image.BILINEAR), (left, 0))
+
+        def full_screen_shown():
+            shot = screenshot(root, display_name)
+            difference = mean_difference(shot, expected)
+            return (shot, difference) if difference <= 10 else None
+
+        try:
+            shot, difference = wait_for(full_screen_shown, 10, "the title picture over the whole screen")
+        except Failure:
+            shot = screenshot(root, display_name)
+            raise Failure("the screen differs from the title picture scaled to %dx%d at x=%d by %.1f per channel"
+                          % (scaled, height, left, mean_difference(shot, expected)))
+        print("e2e: full screen %dx%d differs by %.2f per channel" % (width, height, difference))
+        bars = [mean_colour(shot, (0, 0, left, height)), mean_colour(shot, (left + scaled, 0, width, height))]
+        if left > 0 and not all(close_colours(bar, (0, 0, 0), 2) for bar in bars):
+            raise Failure("the bars beside the picture are not black: %s" % bars)
+
+        request_close(window, display_name)
+        try:
+            code = game.wait(timeout=2)
+        except subprocess.TimeoutExpired:
+            raise Failure("the full-screen game did not exit within two seconds of the close request")
+        if code != 0:
+            raise Failure("the full-screen game exited with %d" % code)
+    finally:
+        stop(game)
+
+
+DEVICE_FAILURE_TEXT = "Direct3D の初期化に失敗しました。"
+
+
+def no_display_session(executable, data_dir, env):
+    """As over a plain SSH login: no X, no Wayland."""
+    quiet = {k: v for k, v in env.items() if k not in ("DISPLAY", "WAYLAND_DISPLAY", "SDL_VIDEODRIVER")}
+    runtime = tempfile.mkdtemp(prefix="tovlen-e2e-run-")
+    quiet["XDG_RUNTIME_DIR"] = runtime
+    try:
+        try:
+            done = subprocess.run([executable], cwd=data_dir, env=quiet, capture_output=True, timeout=20)
+        except subprocess.TimeoutExpired:
+            raise Failure("without a display the game kept running")
+    finally:
+        shutil.rmtree(runtime, ignore_errors=True)
+    errors = done.stderr.decode(errors="replace")
+    print("e2e: without a display the game said %r and exited with %d" % (errors.strip(), done.returncode))
+    if done.returncode != 0:
+        raise Failure("without a display the game exited with %d" % done.returncode)
+    if DEVICE_FAILURE_TEXT not in errors:
+        raise Failure("without a display the device failure text was not written: %r" % errors)
+
+
+def stop(game):
+    if game.poll() is None:
+        game.kill()
+        game.wait(timeout=5)
 
 
 GAME_FILES = ("texture1.dds", "title.qmd", "bg.qmd")
@@ -277,11 +405,45 @@ def write_game_data(directory):
     Image.new("RGB", (64, 64), (90, 90, 90)).save(os.path.join(directory, "bg.qmd"), format="PNG")
 
 
-SESSION_DEADLINE_SECONDS = 90
+SESSION_DEADLINE_SECONDS = 150
 
 
 def on_deadline(signum, frame):
     raise Failure("the session did not finish in time (signal %d)" % signum)
+
+
+class XServer:
+    """A private Xvfb. It picks a free display itself and reports it through a
+    pipe, so that sessions running side by side never share a server."""
+
+    def __init__(self, size):
+        read_end, write_end = os.pipe()
+        self.process = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", size + "x24",
+                                         "-nolisten", "tcp"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                                        start_new_session=True, pass_fds=(write_end,))
+        os.close(write_end)
+        try:
+            self.name = ":%d" % read_display_number(read_end, self.process)
+        except BaseException:
+            self.stop()
+            raise
+
+    def stop(self):
+        if self.process.poll() is None:
+            os.killpg(self.process.pid, signal.SIGTERM)
+            try:
+                self.process.wait(timeout=5)
+            except subprocess.TimeoutExpired:
+                os.killpg(self.process.pid, signal.SIGKILL)
+                self.process.wait(timeout=5)
+
+
+def on_display(size, env, body):
+    server = XServer(size)
+    try:
+        body(dict(env, DISPLAY=server.name), server.name)
+    finally:
+        server.stop()
 
 
 def main():
@@ -301,14 +463,8 @@ def main():
         write_game_data(scratch)
         data_dir = scratch
 
-    # Xvfb picks a free display itself and reports it through a pipe, so
-    # that sessions running side by side never share a server.
-    read_end, write_end = os.pipe()
-    xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
-                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, start_new_session=True,
-                            pass_fds=(write_end,))
-    os.close(write_end)
     env = dict(os.environ)
+    env.pop("WAYLAND_DISPLAY", None)
     env["SDL_VIDEODRIVER"] = "x11"
     env["SDL_AUDIODRIVER"] = "dummy"
     # Libraries the X11 video driver loads (dbus, GL) keep allocations until
@@ -316,10 +472,9 @@ def main():
     env["ASAN_OPTIONS"] = (env.get("ASAN_OPTIONS", "") + ":detect_leaks=0").lstrip(":")
     log = tempfile.TemporaryFile()
     try:
-        number = read_display_number(read_end, xvfb)
-        display_name = ":%d" % number
-        env["DISPLAY"] = display_name
-        session(executable, data_dir, env, display_name, log)
+        on_display("1024x768", env, lambda e, name: windowed_session(executable, data_dir, e, name, log))
+        on_display("1280x720", env, lambda e, name: full_screen_session(executable, data_dir, e, name, log))
+        no_display_session(executable, data_dir, env)
         print("e2e: ok")
         return 0
     except (Failure, subprocess.TimeoutExpired) as error:
@@ -332,13 +487,6 @@ def main():
     finally:
         signal.alarm(0)
         log.close()
-        if xvfb.poll() is None:
-            os.killpg(xvfb.pid, signal.SIGTERM)
-            try:
-                xvfb.wait(timeout=5)
-            except subprocess.TimeoutExpired:
-                os.killpg(xvfb.pid, signal.SIGKILL)
-                xvfb.wait(timeout=5)
         if scratch:
             shutil.rmtree(scratch, ignore_errors=True)
 

@@ -1,5 +1,6 @@
 #include "platform_fakes.h"
 
+#include <d3d8_offscreen.h>
 #include <d3d8_testing.h>
 #include <platform_testing.h>
 
@@ -84,9 +85,13 @@ std::vector<DeviceAttempt> DeviceAttempts() {
 }
 
 void UseDefaultDevice() {
+    // The game's tests run without a display and read what the device drew.
+    platform::AllowOffscreenDevices(true);
     failingDevices.clear();
     platform_testing::ResetDeviceProfile();
 }
+
+void RequireDisplay() { platform::AllowOffscreenDevices(false); }
 
 void AttachJoysticks(int count) {
     for (int i = 0; i < count; ++i) {

@@ -51,8 +51,10 @@ struct DeviceAttempt {
     bool succeeded;
 };
 std::vector<DeviceAttempt> DeviceAttempts();
-// Back to the capable default device with no faults.
+// Back to the capable default device with no faults, made without a display.
 void UseDefaultDevice();
+// Devices are made only where there is a display, as in the game itself.
+void RequireDisplay();
 
 // Virtual game controllers seen by DirectInput.
 void AttachJoysticks(int count);

@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <d3d8.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <initializer_list>
@@ -141,6 +142,24 @@ TEST_F(Startup, NoDeviceAtAllTellsTheUserAndReleasesDirect3D) {
     EXPECT_EQ(shellState.device, nullptr);
     EXPECT_NE(shellState.window, nullptr);  // left for the process to take away
     EXPECT_EQ(fakes::LiveObjects(), baseline_ + 1);
+}
+
+TEST_F(Startup, WithoutADisplayTheDeviceFailureIsToldAndTheGameEnds) {
+    // ctest runs the tests on SDL's dummy driver: no display a player could see.
+    const char* driver = std::getenv("SDL_VIDEODRIVER");
+    if (driver == nullptr || std::string(driver) != "dummy") {
+        GTEST_SKIP() << "needs SDL's dummy video driver";
+    }
+    fakes::RequireDisplay();
+    char commandLine[] = "";
+    EXPECT_EQ(WinMain(GetModuleHandleA(nullptr), nullptr, commandLine, SW_SHOWNORMAL), 0);
+    EXPECT_EQ(fakes::DeviceAttempts().size(), 3u);
+    const std::vector<fakes::ShownBox> boxes = fakes::StopCapturingMessageBoxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "Direct3D の初期化に失敗しました。");
+    EXPECT_EQ(boxes[0].caption, "tovlen bounce");
+    EXPECT_EQ(shellState.direct3d, nullptr);
+    EXPECT_EQ(shellState.device, nullptr);
 }
 
 TEST_F(Startup, NoDirect3DTellsTheUserBeforeCreatingAnything) {

@@ -13,6 +13,7 @@
 #include <windows.h>
 #include <d3d8.h>
 
+#include "d3d8_offscreen.h"
 #include "d3d8_testing.h"
 #include "platform_testing.h"
 
@@ -20,6 +21,7 @@ class TextureDeviceTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        platform::AllowOffscreenDevices(true);
         platform_testing::ResetDeviceProfile();
         liveBefore_ = platform_testing::LiveObjectCount();
         d3d_ = Direct3DCreate8(D3D_SDK_VERSION);

@@ -1,7 +1,6 @@
 #include "software_devices.h"
 
-#include <cstdlib>
-
+#include "d3d8_offscreen.h"
 #include "d3d8_profiles.h"
 
 namespace tovtex_tool {
@@ -21,8 +20,8 @@ HRESULT SoftwareDevices::Create(const char* profile, unsigned count) {
     if (!platform::SelectDeviceProfile(profile)) {
         return D3DERR_INVALIDCALL;
     }
-    // The tool draws nothing: keep the device away from any display.
-    setenv("SDL_VIDEODRIVER", "dummy", 0);
+    // The tool shows nothing: its devices need no display and start none.
+    platform::AllowOffscreenDevices(true);
     direct3d_ = Direct3DCreate8(D3D_SDK_VERSION);
     if (direct3d_ == nullptr) {
         return E_OUTOFMEMORY;

@@ -4,7 +4,6 @@
 
 #include "device_profile.h"
 #include "display_mode.h"
-#include "presenter.h"
 #include "window_registry.h"
 
 namespace platform {
@@ -24,9 +23,10 @@ Device::Device(IDirect3D8* direct3d, D3DDEVTYPE type, HWND focusWindow)
 
 Device::~Device() {
     ReleaseBoundTextures();
+    presenter_.Detach();
     if (fullScreenWindow_) {
         if (SDL_Window* window = SdlWindowFromHwnd(PresentationWindow())) {
-            SDL_SetWindowFullscreen(window, 0);
+            LeaveFullScreen(window, windowedPlace_);
         }
     }
     delete backBuffer_;
@@ -136,13 +136,21 @@ HWND Device::PresentationWindow() const {
 
 void Device::ApplyWindowMode() {
     SDL_Window* window = SdlWindowFromHwnd(PresentationWindow());
+    if (window == nullptr) {
+        return;
+    }
+    // Set up before the window changes: a GPU renderer may replace the
+    // window's native window.
+    presenter_.Attach(window);
+    // Full screen keeps the display's mode: the back buffer stays as asked
+    // and the presenter scales it to the whole screen.
     const bool fullScreen = !params_.Windowed;
-    if (window != nullptr && fullScreen != fullScreenWindow_) {
+    if (fullScreen != fullScreenWindow_) {
         if (fullScreen) {
-            SDL_SetWindowSize(window, static_cast<int>(params_.BackBufferWidth),
-                              static_cast<int>(params_.BackBufferHeight));
+            windowedPlace_ = EnterFullScreen(window);
+        } else {
+            LeaveFullScreen(window, windowedPlace_);
         }
-        SDL_SetWindowFullscreen(window, fullScreen ? SDL_WINDOW_FULLSCREEN : 0);
         fullScreenWindow_ = fullScreen;
     }
 }
@@ -232,7 +240,7 @@ HRESULT Device::Present(CONST RECT*, CONST RECT*, HWND hDestWindowOverride, CONS
         return D3DERR_DEVICELOST;
     }
     HWND window = hDestWindowOverride != nullptr ? hDestWindowOverride : PresentationWindow();
-    PresentToWindow(SdlWindowFromHwnd(window), backBuffer_->Data());
+    presenter_.Show(SdlWindowFromHwnd(window), backBuffer_->Data());
     return D3D_OK;
 }
 

@@ -6,7 +6,9 @@
 
 #include "counted_object.h"
 #include "device_link.h"
+#include "full_screen.h"
 #include "pipeline_state.h"
+#include "presenter.h"
 #include "rasterizer.h"
 #include "surface.h"
 
@@ -100,6 +102,8 @@ private:
     unsigned presents_ = 0;
     unsigned failedResets_ = 0;
     bool fullScreenWindow_ = false;
+    WindowPlace windowedPlace_;
+    Presenter presenter_;
     SampledTexture sampled_;
     Rasterizer rasterizer_;
 };

@@ -2,9 +2,11 @@
 
 #include <new>
 
+#include "d3d8_offscreen.h"
 #include "device.h"
 #include "device_profile.h"
 #include "display_mode.h"
+#include "sdl_init.h"
 
 namespace platform {
 
@@ -18,7 +20,9 @@ bool IsDisplayFormat(D3DFORMAT format) {
 
 }  // namespace
 
-Direct3D8::Direct3D8() : video_(AcquireSdlVideo()) {}
+// An offscreen device draws into memory only, so its Direct3D object needs no
+// display; it reports the desktop's mode where the program started video.
+Direct3D8::Direct3D8() : video_(!OffscreenDevicesAllowed() && AcquireSdlVideo()) {}
 
 Direct3D8::~Direct3D8() {
     if (video_) {
@@ -68,8 +72,11 @@ HRESULT Direct3D8::CreateDevice(UINT Adapter, D3DDEVTYPE DeviceType, HWND hFocus
         hr = D3DERR_INVALIDCALL;
     } else {
         const auto& profile = CurrentDeviceProfile();
-        if (earlier < profile.failFirstCreateDevices ||
-            (profile.createDeviceFails && profile.createDeviceFails(DeviceType, BehaviorFlags))) {
+        if (!OffscreenDevicesAllowed() && !DisplayAvailable()) {
+            // Nothing it drew could be seen.
+            hr = D3DERR_NOTAVAILABLE;
+        } else if (earlier < profile.failFirstCreateDevices ||
+                   (profile.createDeviceFails && profile.createDeviceFails(DeviceType, BehaviorFlags))) {
             hr = D3DERR_NOTAVAILABLE;
         } else {
             hr = Device::Create(this, DeviceType, hFocusWindow, BehaviorFlags, pPresentationParameters,

@@ -2,8 +2,10 @@
 
 #include <SDL.h>
 
+#include <map>
 #include <optional>
 
+#include "close_signals.h"
 #include "key_codes.h"
 #include "key_state.h"
 #include "message_queue.h"
@@ -19,6 +21,33 @@ namespace {
 std::optional<bool> numLockOverride;
 
 bool NumLockOn(Uint16 mod) { return numLockOverride ? *numLockOverride : (mod & KMOD_NUM) != 0; }
+
+std::map<Uint32, OwnWindowEvents*>& OwnWindows() {
+    static std::map<Uint32, OwnWindowEvents*> windows;
+    return windows;
+}
+
+// The window an event belongs to; 0 for events of no window.
+Uint32 EventWindowId(const SDL_Event& event) {
+    switch (event.type) {
+    case SDL_KEYDOWN:
+    case SDL_KEYUP: return event.key.windowID;
+    case SDL_MOUSEMOTION: return event.motion.windowID;
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP: return event.button.windowID;
+    case SDL_MOUSEWHEEL: return event.wheel.windowID;
+    case SDL_WINDOWEVENT: return event.window.windowID;
+    default: return 0;
+    }
+}
+
+// Key state only: the message goes to no window.
+void TrackOwnWindowKey(const SDL_KeyboardEvent& event) {
+    KeyCode key{};
+    if (KeyCodeFromSdl(event.keysym.scancode, event.keysym.sym, NumLockOn(event.keysym.mod), key)) {
+        QueueKeyTransition(nullptr, key, event.type == SDL_KEYDOWN, event.repeat != 0);
+    }
+}
 
 HWND KeyboardTarget(Uint32 sdlWindowId) {
     const HWND window = WindowFromSdlId(sdlWindowId);
@@ -48,6 +77,11 @@ void TranslateKey(const SDL_KeyboardEvent& event) {
 }  // namespace
 
 void PumpSdlEvents() {
+    if (TakeCloseSignal()) {
+        if (const HWND window = MainWindow()) {
+            QueuePostedMessage(window, WM_CLOSE, 0, 0);
+        }
+    }
     if (SDL_WasInit(SDL_INIT_EVENTS) == 0) {
         return;
     }
@@ -56,6 +90,18 @@ void PumpSdlEvents() {
     bool windowClosed = false;
     SDL_Event event;
     while (SDL_PollEvent(&event) != 0) {
+        const Uint32 windowId = EventWindowId(event);
+        const auto own = windowId != 0 ? OwnWindows().find(windowId) : OwnWindows().end();
+        if (own != OwnWindows().end()) {
+            if (event.type == SDL_KEYDOWN || event.type == SDL_KEYUP) {
+                TrackOwnWindowKey(event.key);
+            }
+            if (event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_CLOSE) {
+                windowClosed = true;
+            }
+            own->second->OnSdlEvent(event);
+            continue;
+        }
         switch (event.type) {
         case SDL_KEYDOWN:
         case SDL_KEYUP: TranslateKey(event.key); break;
@@ -81,6 +127,10 @@ void PumpSdlEvents() {
 }
 
 void ResetNumLockOverride() { numLockOverride.reset(); }
+
+void AddOwnWindow(Uint32 sdlWindowId, OwnWindowEvents* window) { OwnWindows()[sdlWindowId] = window; }
+
+void RemoveOwnWindow(Uint32 sdlWindowId) { OwnWindows().erase(sdlWindowId); }
 
 }  // namespace platform
 

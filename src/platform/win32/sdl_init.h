@@ -8,6 +8,10 @@ namespace platform {
 // no video driver can start; callers then carry on without a display.
 bool EnsureSdlVideo();
 
+// True when SDL's video runs on a real display, one a person can see;
+// starts the video subsystem as EnsureSdlVideo does.
+bool DisplayAvailable();
+
 // Starts SDL's joystick subsystem once. False when it cannot start.
 bool EnsureSdlJoystick();
 

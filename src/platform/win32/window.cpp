@@ -7,6 +7,7 @@
 #include <new>
 #include <vector>
 
+#include "close_signals.h"
 #include "live_objects.h"
 #include "message_queue.h"
 #include "sdl_init.h"
@@ -139,6 +140,9 @@ HWND WINAPI CreateWindowExA(DWORD, LPCSTR lpClassName, LPCSTR lpWindowName, DWOR
     window->sdlId = SDL_GetWindowID(sdl);
     window->clientWidth = clientWidth;
     window->clientHeight = clientHeight;
+    if (platform::Windows().empty()) {
+        platform::InstallCloseSignals();
+    }
     platform::Windows().push_back(window);
     const HWND handle = platform::ToHandle(window);
     platform::RegisterSdlWindow(handle, sdl);
@@ -162,6 +166,9 @@ BOOL WINAPI DestroyWindow(HWND hWnd) {
     platform::UnregisterSdlWindow(hWnd);
     SDL_DestroyWindow(window->sdl);
     delete window;
+    if (windows.empty()) {
+        platform::RestoreCloseSignals();
+    }
     return TRUE;
 }
 
