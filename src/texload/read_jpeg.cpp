@@ -13,6 +13,7 @@
 #include "texload/image_limit.h"
 #include "texload/image_readers.h"
 #include "texload/image_testing.h"
+#include "texload/jpeg_scan_check.h"
 
 namespace {
 
@@ -171,6 +172,14 @@ HRESULT Decode(jpeg_decompress_struct* cinfo, ErrorTrap* trap, ScanBudget* budge
     if (!tovtex::FitsPixelLimit(cinfo->image_width, cinfo->image_height)) {
         return ERR_IMAGETOOLARGE;
     }
+    // Before libjpeg allocates the coefficients: a progressive file whose
+    // scans are too short to code their blocks would cost a real picture's
+    // memory and a pass over it per scan, for nothing but zeros.
+    if (!tovtex::ScansCanHoldTheirBlocks(*cinfo, data, size)) {
+        return E_FAIL;
+    }
+    // The backstop for files whose scans hold data enough: scans and passes
+    // over the blocks are counted as they come.
     budget->pub.progress_monitor = ChargeScans;
     budget->scan = 0;
     budget->blocksLeft = MAX_BLOCK_PASSES * PictureBlocks(*cinfo);

@@ -137,10 +137,18 @@ Bytes EncodeJpeg(const JpegLayout& layout) {
             cinfo.scan_info = layout.script.data();
             cinfo.num_scans = static_cast<int>(layout.script.size());
         }
+        cinfo.restart_interval = layout.restartInterval;
+        cinfo.arith_code = layout.arithmetic ? TRUE : FALSE;
         jpeg_start_compress(&cinfo, TRUE);
         Bytes row(size_t{layout.width} * layout.components);
+        uint32_t noise = 12345;
         while (cinfo.next_scanline < cinfo.image_height) {
-            for (size_t i = 0; i < row.size(); ++i) row[i] = static_cast<uint8_t>(i * 3 + cinfo.next_scanline * 5);
+            for (size_t i = 0; i < row.size(); ++i) {
+                noise = noise * 1103515245u + 12345u;
+                row[i] = layout.picture == JpegPicture::FLAT    ? uint8_t{100}
+                         : layout.picture == JpegPicture::NOISE ? static_cast<uint8_t>(noise >> 24)
+                                                                : static_cast<uint8_t>(i * 3 + cinfo.next_scanline * 5);
+            }
             JSAMPROW rows[1] = {row.data()};
             jpeg_write_scanlines(&cinfo, rows, 1);
         }
@@ -185,6 +193,22 @@ Bytes RepeatScan(const Bytes& jpeg, int scan, int copies, size_t keep) {
     }
     ADD_FAILURE() << "the file has no scan " << scan;
     return out;
+}
+
+Bytes CutInScan(const Bytes& jpeg, int fromLast) {
+    std::vector<Segment> scans;
+    for (const Segment& s : Segments(jpeg)) {
+        if (s.marker == 0xDA) {
+            scans.push_back(s);
+        }
+    }
+    if (fromLast < 0 || static_cast<size_t>(fromLast) >= scans.size()) {
+        ADD_FAILURE() << "the file has no scan " << fromLast << " from the end";
+        return jpeg;
+    }
+    const Segment& s = scans[scans.size() - 1 - fromLast];
+    const size_t data = s.at + 2 + (size_t{jpeg[s.at + 2]} << 8 | jpeg[s.at + 3]);
+    return Bytes(jpeg.begin(), jpeg.begin() + (data + s.end) / 2);
 }
 
 }  // namespace texloadtest

@@ -23,6 +23,13 @@ testsupport::Bytes PngFirstRow(uint32_t width, uint32_t height, int bitDepth, in
 // A 1-bit grey PNG of zeros, compressed as tightly as zlib can.
 testsupport::Bytes ZeroPng(uint32_t width, uint32_t height);
 
+// The picture EncodeJpeg codes.
+enum class JpegPicture {
+    SMOOTH,  // a ramp
+    FLAT,    // one grey: every AC coefficient zero
+    NOISE,   // pseudo-random samples: every scan large
+};
+
 struct JpegLayout {
     uint32_t width = 16;
     uint32_t height = 16;
@@ -30,9 +37,12 @@ struct JpegLayout {
     int lumaSampling = 2;    // horizontal and vertical factor of Y; chroma 1
     bool progressive = false;               // libjpeg's standard script
     std::vector<jpeg_scan_info> script = {};  // a script of our own instead
+    JpegPicture picture = JpegPicture::SMOOTH;
+    unsigned restartInterval = 0;  // in MCUs; 0 for none
+    bool arithmetic = false;       // arithmetic coding instead of Huffman
 };
 
-// A smooth picture; empty (with a test failure) if libjpeg refuses.
+// The layout's picture; empty (with a test failure) if libjpeg refuses.
 testsupport::Bytes EncodeJpeg(const JpegLayout& layout);
 
 // The same file with the frame header's width and height changed.
@@ -42,5 +52,9 @@ testsupport::Bytes WithFrameSize(testsupport::Bytes jpeg, uint16_t width, uint16
 // scan `copies` more times (each cut to its first `keep` bytes, when not 0),
 // then the end-of-image marker.
 testsupport::Bytes RepeatScan(const testsupport::Bytes& jpeg, int scan, int copies, size_t keep = 0);
+
+// The file cut in the middle of the entropy-coded data of its scan
+// `fromLast` counted from the end (0: the last scan), as a download stops.
+testsupport::Bytes CutInScan(const testsupport::Bytes& jpeg, int fromLast);
 
 }  // namespace texloadtest

@@ -296,4 +296,89 @@ TEST(ReadJpeg, ScanScriptsAsFineAsLibjpegWritesThemDecode) {
     }
 }
 
+TEST(ReadJpeg, ProgressiveFilesOfEveryKindDecodeWholeAndCut) {
+    // Flat pictures code a DC scan in one bit a block and an AC scan in an
+    // end-of-band run per 32767 blocks: the fewest bytes a Huffman coder
+    // writes.
+    // Sizes off the MCU grid give edge blocks; arithmetic coding goes below
+    // a bit a block.
+    using texloadtest::JpegPicture;
+    const JpegLayout layouts[] = {
+        {.width = 250, .height = 190, .components = 1, .progressive = true, .picture = JpegPicture::FLAT},
+        {.width = 250, .height = 190, .components = 1, .progressive = true, .picture = JpegPicture::NOISE},
+        {.width = 250, .height = 190, .components = 1, .progressive = true, .picture = JpegPicture::FLAT,
+         .restartInterval = 1},
+        {.width = 250, .height = 190, .components = 3, .progressive = true, .picture = JpegPicture::FLAT},
+        {.width = 250, .height = 190, .components = 3, .progressive = true, .picture = JpegPicture::NOISE},
+        {.width = 250, .height = 190, .components = 3, .progressive = true, .picture = JpegPicture::FLAT,
+         .restartInterval = 3},
+        {.width = 250, .height = 190, .components = 3, .lumaSampling = 1, .progressive = true,
+         .picture = JpegPicture::FLAT},
+        {.width = 250, .height = 190, .components = 3, .lumaSampling = 1, .progressive = true,
+         .picture = JpegPicture::NOISE, .restartInterval = 2},
+        {.width = 1000, .height = 1000, .components = 1, .progressive = true, .picture = JpegPicture::FLAT,
+         .arithmetic = true},
+        {.width = 1000, .height = 1000, .components = 3, .progressive = true, .picture = JpegPicture::FLAT,
+         .arithmetic = true},
+    };
+    for (const JpegLayout& layout : layouts) {
+        const Bytes file = EncodeJpeg(layout);
+        SCOPED_TRACE(testing::Message() << layout.components << " components, sampling " << layout.lumaSampling
+                                        << ", picture " << static_cast<int>(layout.picture) << ", restart interval "
+                                        << layout.restartInterval << (layout.arithmetic ? ", arithmetic" : ""));
+        Image image;
+        ASSERT_EQ(Decode(file, &image), S_OK);
+        EXPECT_EQ(image.format, layout.components == 1 ? D3DFMT_L8 : D3DFMT_X8R8G8B8);
+        EXPECT_EQ(image.rect.right, static_cast<LONG>(layout.width));
+        // A partial download: the scan it stops in is short, the rest are
+        // missing.
+        for (int fromLast = 0; fromLast < 3; ++fromLast) {
+            Image cut;
+            EXPECT_EQ(Decode(texloadtest::CutInScan(file, fromLast), &cut), S_OK) << "cut in scan " << fromLast
+                                                                                   << " from the end";
+        }
+    }
+}
+
+TEST(ReadJpeg, ScansTooShortForTheirBlocksAreRefusedBeforeDecoding) {
+    using texloadtest::JpegPicture;
+    using texloadtest::RepeatScan;
+    const size_t greyScanHeader = 10;    // marker, length, 1 component, band
+    const size_t colourScanHeader = 14;  // 3 components
+    const Bytes grey = EncodeJpeg(JpegLayout{.width = 64, .height = 48, .components = 1, .progressive = true,
+                                             .picture = JpegPicture::NOISE});
+    const Bytes colour = EncodeJpeg(JpegLayout{.width = 64, .height = 48, .progressive = true,
+                                               .picture = JpegPicture::NOISE});
+    // One empty scan is what a cut file has; two are not.
+    const int firstDcScan = 0;
+    EXPECT_EQ(ReadWith(ReadJpeg, RepeatScan(grey, GREY_FIRST_AC_SCAN, 1, greyScanHeader)), S_OK);
+    EXPECT_EQ(ReadWith(ReadJpeg, RepeatScan(grey, GREY_FIRST_AC_SCAN, 2, greyScanHeader)), E_FAIL);
+    EXPECT_EQ(ReadWith(ReadJpeg, RepeatScan(grey, firstDcScan, 1, greyScanHeader)), S_OK);
+    EXPECT_EQ(ReadWith(ReadJpeg, RepeatScan(grey, firstDcScan, 2, greyScanHeader)), E_FAIL);
+    EXPECT_EQ(ReadWith(ReadJpeg, RepeatScan(colour, firstDcScan, 1, colourScanHeader)), S_OK);
+    EXPECT_EQ(ReadWith(ReadJpeg, RepeatScan(colour, firstDcScan, 2, colourScanHeader)), E_FAIL);
+    // DC scans below half a bit a block (48 blocks: 3 bytes).
+    EXPECT_EQ(ReadWith(ReadJpeg, RepeatScan(grey, firstDcScan, 2, greyScanHeader + 2)), E_FAIL);
+    EXPECT_EQ(ReadWith(ReadJpeg, RepeatScan(grey, firstDcScan, 2, greyScanHeader + 3)), S_OK);
+
+    // The bomb's kind over 4096 x 4096 blocks' worth of coefficients (32
+    // MB): 50 scans, empty or of 4 bytes where an AC scan of 262144 blocks
+    // needs 9. Refused before libjpeg allocates, with or without a cap on
+    // memory.
+    const Bytes large = EncodeJpeg(JpegLayout{.width = 4096, .height = 4096, .components = 1, .progressive = true,
+                                              .picture = JpegPicture::FLAT});
+    const Bytes bombs[] = {
+        RepeatScan(large, GREY_FIRST_AC_SCAN, 50, greyScanHeader),
+        RepeatScan(large, GREY_FIRST_AC_SCAN, 50, greyScanHeader + 4),
+    };
+    for (uint64_t cap : {uint64_t{0}, uint64_t{4} << 20}) {
+        AllocationLimit memory(cap);
+        for (const Bytes& bomb : bombs) {
+            EXPECT_EQ(ReadWith(ReadJpeg, bomb), E_FAIL) << "cap " << cap;
+            Image image;
+            EXPECT_EQ(Decode(bomb, &image), ERR_INVALIDDATA) << "cap " << cap;
+        }
+    }
+}
+
 }  // namespace
