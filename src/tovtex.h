@@ -18,7 +18,8 @@
 // bitmaps (with or without file header), DDS, JPEG, PNG, Targa and portable
 // pixmaps, recognised by content.
 
-// Shared values: DEFAULT_ARG, the FILTER_* arguments, ERR_INVALIDDATA.
+// Shared values: DEFAULT_ARG, the FILTER_* arguments, ERR_INVALIDDATA,
+// ERR_IMAGETOOLARGE.
 #include "codec/tovtex_defs.h"
 
 // The pixel format table (PixelFormatInfo, PixelFormatTable, PixelFormats,
@@ -51,6 +52,10 @@
 // The decoded image (Image, ImageInfo) and DecodeImageFile.
 #include "texload/image.h"
 #include "texload/image_readers.h"
+
+// The largest picture the readers decode: GetImagePixelLimit,
+// SetImagePixelLimit (default 16384 x 16384 pixels).
+#include "texload/image_limit.h"
 
 // Fitting requests to the device: FitTexture, FitCubeTexture,
 // FitVolumeTexture, FitTextureRequest, CreateFitted*Texture, FormatDistance.

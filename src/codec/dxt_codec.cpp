@@ -1,11 +1,11 @@
 #include "codec/dxt_codec.h"
 
 #include <cstring>
-#include <new>
 
 #include "codec/channel_layout.h"
 #include "codec/dxt_blocks.h"
 #include "codec/dxt_endpoint_fit.h"
+#include "codec/row_cache.h"
 
 namespace {
 
@@ -136,7 +136,7 @@ DxtCodec::DxtCodec(const PixelRegion& region, UINT bitsPerPixel, CodecKind kind)
     smallSurface = xMask != 3 || yMask != 3;
     // Zero-filled, so rows of a block row that is never decoded nor written
     // are black rather than stale.
-    storage.reset(new (std::nothrow) ColorF[4 * static_cast<std::size_t>(alignedWidth)]());
+    storage = AllocateRowCache(4 * static_cast<std::size_t>(alignedWidth));
     if (storage != nullptr) {
         for (std::size_t i = 0; i < 4; ++i) {
             rowBuffers[i] = storage.get() + i * alignedWidth;

@@ -20,3 +20,8 @@ constexpr DWORD FILTER_DITHER = 0x80000;
 
 // No reader accepts the data.
 constexpr HRESULT ERR_INVALIDDATA = static_cast<HRESULT>(0x88760B59);
+
+// The picture's decoded size exceeds the library's pixel limit
+// (SetImagePixelLimit); the file was refused before anything was allocated
+// for it.
+constexpr HRESULT ERR_IMAGETOOLARGE = static_cast<HRESULT>(0x88760BB8);

@@ -1,7 +1,8 @@
 #include "codec/yuv_codec.h"
 
 #include <cstring>
-#include <new>
+
+#include "codec/row_cache.h"
 
 // Studio-range BT.601: luma 16 to 235, chroma 16 to 240 around 128.
 
@@ -52,7 +53,7 @@ YuvCodec::YuvCodec(const PixelRegion& region, UINT bitsPerPixel, CodecKind kind)
       chromaShift(format == D3DFMT_YUY2 ? 8u : 0u),
       rowsDecoded(0)
 {
-    storage.reset(new (std::nothrow) ColorF[alignedWidth]());
+    storage = AllocateRowCache(alignedWidth);
     if (storage != nullptr) {
         rowBuffer = storage.get();
         buffersValid = true;

@@ -1,8 +1,9 @@
 #pragma once
 // The ways of converting one job, in the order ConvertRegion tries them.
 // Each returns S_OK when it has written the whole destination, E_FAIL when
-// it does not apply, and E_OUTOFMEMORY when it applies but a buffer could
-// not be had.
+// it does not apply, E_OUTOFMEMORY when it applies but a buffer could not
+// be had, and the result of the first row operation of a codec that fails
+// (a YUV or DXT codec without its row cache), at once.
 
 #include <windows.h>
 

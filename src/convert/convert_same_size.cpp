@@ -29,8 +29,13 @@ HRESULT ConvertSameSize(ConversionJob& job)
     }
     for (UINT z = 0; z < dst.depth; ++z) {
         for (UINT y = 0; y < dst.height; ++y) {
-            src.DecodeRow(y, z, row.get());
-            dst.EncodeRow(y, z, row.get());
+            HRESULT hr = src.DecodeRow(y, z, row.get());
+            if (SUCCEEDED(hr)) {
+                hr = dst.EncodeRow(y, z, row.get());
+            }
+            if (FAILED(hr)) {
+                return hr;
+            }
         }
     }
     return S_OK;

@@ -26,16 +26,27 @@ HRESULT CopyUnfiltered(ConversionJob& job)
     }
     for (UINT z = 0; z < depth; ++z) {
         for (UINT y = 0; y < height; ++y) {
-            src.DecodeRow(y, z, copyRow.get());
-            dst.EncodeRow(y, z, copyRow.get());
+            HRESULT hr = src.DecodeRow(y, z, copyRow.get());
+            if (SUCCEEDED(hr)) {
+                hr = dst.EncodeRow(y, z, copyRow.get());
+            }
+            if (FAILED(hr)) {
+                return hr;
+            }
         }
         for (UINT y = height; y < dst.height; ++y) {
-            dst.EncodeRow(y, z, blankRow.get());
+            const HRESULT hr = dst.EncodeRow(y, z, blankRow.get());
+            if (FAILED(hr)) {
+                return hr;
+            }
         }
     }
     for (UINT z = depth; z < dst.depth; ++z) {
         for (UINT y = 0; y < dst.height; ++y) {
-            dst.EncodeRow(y, z, blankRow.get());
+            const HRESULT hr = dst.EncodeRow(y, z, blankRow.get());
+            if (FAILED(hr)) {
+                return hr;
+            }
         }
     }
     return S_OK;

@@ -59,16 +59,22 @@ HRESULT FilterBoxHalf2D(ConversionJob& job)
     const UINT second = src.width == 1 ? 0 : 1;
     const ColorVec quarter = Splat(0.25f);
     for (UINT y = 0; y < dst.height; ++y) {
-        src.DecodeRow(2 * y, 0, rowA.get());
-        if (!oneRow) {
-            src.DecodeRow(2 * y + 1, 0, rowB.get());
+        HRESULT hr = src.DecodeRow(2 * y, 0, rowA.get());
+        if (SUCCEEDED(hr) && !oneRow) {
+            hr = src.DecodeRow(2 * y + 1, 0, rowB.get());
+        }
+        if (FAILED(hr)) {
+            return hr;
         }
         for (UINT x = 0; x < dst.width; ++x) {
             const UINT p = 2 * x;
             const UINT q = p + second;
             StoreColor(out[x], (((LoadColor(a[p]) + LoadColor(a[q])) + LoadColor(b[p])) + LoadColor(b[q])) * quarter);
         }
-        dst.EncodeRow(y, 0, out.get());
+        hr = dst.EncodeRow(y, 0, out.get());
+        if (FAILED(hr)) {
+            return hr;
+        }
     }
     return S_OK;
 }
@@ -98,11 +104,18 @@ HRESULT FilterBoxHalf3D(ConversionJob& job)
     const ColorVec eighth = Splat(0.125f);
     for (UINT z = 0; z < dst.depth; ++z) {
         for (UINT y = 0; y < dst.height; ++y) {
-            src.DecodeRow(2 * y, 2 * z, rows[0].get());
-            src.DecodeRow(2 * y, 2 * z + 1, rows[1].get());
-            if (!oneRow) {
-                src.DecodeRow(2 * y + 1, 2 * z, rows[2].get());
-                src.DecodeRow(2 * y + 1, 2 * z + 1, rows[3].get());
+            HRESULT hr = src.DecodeRow(2 * y, 2 * z, rows[0].get());
+            if (SUCCEEDED(hr)) {
+                hr = src.DecodeRow(2 * y, 2 * z + 1, rows[1].get());
+            }
+            if (SUCCEEDED(hr) && !oneRow) {
+                hr = src.DecodeRow(2 * y + 1, 2 * z, rows[2].get());
+                if (SUCCEEDED(hr)) {
+                    hr = src.DecodeRow(2 * y + 1, 2 * z + 1, rows[3].get());
+                }
+            }
+            if (FAILED(hr)) {
+                return hr;
             }
             for (UINT x = 0; x < dst.width; ++x) {
                 const UINT p = 2 * x;
@@ -116,7 +129,10 @@ HRESULT FilterBoxHalf3D(ConversionJob& job)
                 sum = sum + LoadColor(r3[q]);
                 StoreColor(out[x], sum * eighth);
             }
-            dst.EncodeRow(y, z, out.get());
+            hr = dst.EncodeRow(y, z, out.get());
+            if (FAILED(hr)) {
+                return hr;
+            }
         }
     }
     return S_OK;

@@ -21,6 +21,14 @@ inline ColorVec Horizontal(const ColorF* row, const LinearTap& tap)
     return Splat(tap.weight0) * LoadColor(row[tap.index0]) + Splat(tap.weight1) * LoadColor(row[tap.index1]);
 }
 
+// Row `row` of slices z0 and z1, into the two buffers.
+HRESULT DecodeSlicePair(PixelCodec& src, INT row, UINT z0, UINT z1, HeapArray<ColorF>& first,
+                        HeapArray<ColorF>& second)
+{
+    const HRESULT hr = src.DecodeRow(static_cast<UINT>(row), z0, first.get());
+    return FAILED(hr) ? hr : src.DecodeRow(static_cast<UINT>(row), z1, second.get());
+}
+
 }  // namespace
 
 HRESULT FilterLinear2D(ConversionJob& job)
@@ -51,12 +59,18 @@ HRESULT FilterLinear2D(ConversionJob& job)
                 heldA = heldB;
                 heldB = NO_ROW;
             } else {
-                src.DecodeRow(static_cast<UINT>(ty.index0), 0, rowA.get());
+                const HRESULT hr = src.DecodeRow(static_cast<UINT>(ty.index0), 0, rowA.get());
+                if (FAILED(hr)) {
+                    return hr;
+                }
                 heldA = ty.index0;
             }
         }
         if (ty.index1 != heldB) {
-            src.DecodeRow(static_cast<UINT>(ty.index1), 0, rowB.get());
+            const HRESULT hr = src.DecodeRow(static_cast<UINT>(ty.index1), 0, rowB.get());
+            if (FAILED(hr)) {
+                return hr;
+            }
             heldB = ty.index1;
         }
         const ColorF* a = rowA.get();
@@ -67,7 +81,10 @@ HRESULT FilterLinear2D(ConversionJob& job)
             const LinearTap& tx = tapsX[x];
             StoreColor(out[x], wy0 * Horizontal(a, tx) + wy1 * Horizontal(b, tx));
         }
-        dst.EncodeRow(y, 0, out.get());
+        const HRESULT hr = dst.EncodeRow(y, 0, out.get());
+        if (FAILED(hr)) {
+            return hr;
+        }
     }
     return S_OK;
 }
@@ -107,14 +124,18 @@ HRESULT FilterLinear3D(ConversionJob& job)
                     held0 = held1;
                     held1 = NO_ROW;
                 } else {
-                    src.DecodeRow(static_cast<UINT>(ty.index0), z0, p00.get());
-                    src.DecodeRow(static_cast<UINT>(ty.index0), z1, p01.get());
+                    const HRESULT hr = DecodeSlicePair(src, ty.index0, z0, z1, p00, p01);
+                    if (FAILED(hr)) {
+                        return hr;
+                    }
                     held0 = ty.index0;
                 }
             }
             if (ty.index1 != held1) {
-                src.DecodeRow(static_cast<UINT>(ty.index1), z0, p10.get());
-                src.DecodeRow(static_cast<UINT>(ty.index1), z1, p11.get());
+                const HRESULT hr = DecodeSlicePair(src, ty.index1, z0, z1, p10, p11);
+                if (FAILED(hr)) {
+                    return hr;
+                }
                 held1 = ty.index1;
             }
             const ColorVec wy0 = Splat(ty.weight0);
@@ -127,7 +148,10 @@ HRESULT FilterLinear3D(ConversionJob& job)
                 const ColorVec back = wy0 * Horizontal(p01.get(), tx) + wy1 * Horizontal(p11.get(), tx);
                 StoreColor(out[x], wz0 * front + wz1 * back);
             }
-            dst.EncodeRow(y, z, out.get());
+            const HRESULT hr = dst.EncodeRow(y, z, out.get());
+            if (FAILED(hr)) {
+                return hr;
+            }
         }
     }
     return S_OK;

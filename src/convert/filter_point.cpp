@@ -43,7 +43,10 @@ HRESULT FilterPoint(ConversionJob& job)
         for (UINT y = 0; y < dst.height; ++y) {
             const auto sourceRow = static_cast<UINT>(ypos >> 16);
             if (!cached || sourceRow != cachedRow) {
-                src.DecodeRow(sourceRow, sourceSlice, srcRow.get());
+                const HRESULT hr = src.DecodeRow(sourceRow, sourceSlice, srcRow.get());
+                if (FAILED(hr)) {
+                    return hr;
+                }
                 cached = true;
                 cachedRow = sourceRow;
             }
@@ -52,7 +55,10 @@ HRESULT FilterPoint(ConversionJob& job)
                 dstRow[x] = srcRow[static_cast<std::size_t>(xpos >> 16)];
                 xpos += stepX;
             }
-            dst.EncodeRow(y, z, dstRow.get());
+            const HRESULT hr = dst.EncodeRow(y, z, dstRow.get());
+            if (FAILED(hr)) {
+                return hr;
+            }
             ypos += stepY;
         }
         zpos += stepZ;

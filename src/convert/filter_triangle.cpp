@@ -65,13 +65,19 @@ HRESULT FilterTriangle2D(ConversionJob& job)
         for (const TriangleWeight* p = first; p != last; ++p) {
             rows.Acquire(p->index);
         }
-        src.DecodeRow(i, 0, sourceRow.get());
+        HRESULT hr = src.DecodeRow(i, 0, sourceRow.get());
+        if (FAILED(hr)) {
+            return hr;
+        }
         for (const TriangleWeight* p = first; p != last; ++p) {
             SpreadRow(rows.Held(p->index), sourceRow.get(), src.width, weightsX, 1.0f, p->weight, false);
         }
         for (const TriangleWeight* p = first; p != last; ++p) {
             if (rows.LastSource(p->index) == i && rows.Held(p->index) != nullptr) {
-                dst.EncodeRow(p->index, 0, rows.Held(p->index));
+                hr = dst.EncodeRow(p->index, 0, rows.Held(p->index));
+                if (FAILED(hr)) {
+                    return hr;
+                }
                 rows.Release(p->index);
             }
         }
@@ -80,7 +86,10 @@ HRESULT FilterTriangle2D(ConversionJob& job)
     // written, as transparent black.
     for (UINT r = 0; r < dst.height; ++r) {
         if (rows.FirstSource(r) == TriangleAccumulators::NO_SOURCE) {
-            dst.EncodeRow(r, 0, blankRow.get());
+            const HRESULT hr = dst.EncodeRow(r, 0, blankRow.get());
+            if (FAILED(hr)) {
+                return hr;
+            }
         }
     }
     return S_OK;
@@ -118,7 +127,10 @@ HRESULT FilterTriangle3D(ConversionJob& job)
             slices.Acquire(s->index);
         }
         for (UINT j = 0; j < src.height; ++j) {
-            src.DecodeRow(j, i, sourceRow.get());
+            const HRESULT hr = src.DecodeRow(j, i, sourceRow.get());
+            if (FAILED(hr)) {
+                return hr;
+            }
             for (const TriangleWeight* s = firstZ; s != lastZ; ++s) {
                 ColorF* slice = slices.Held(s->index);
                 for (const TriangleWeight* r = weightsY.begin(j); r != weightsY.end(j); ++r) {
@@ -131,7 +143,10 @@ HRESULT FilterTriangle3D(ConversionJob& job)
             const ColorF* slice = slices.Held(s->index);
             if (slices.LastSource(s->index) == i && slice != nullptr) {
                 for (UINT r = 0; r < dst.height; ++r) {
-                    dst.EncodeRow(r, s->index, slice + static_cast<std::size_t>(r) * dst.width);
+                    const HRESULT hr = dst.EncodeRow(r, s->index, slice + static_cast<std::size_t>(r) * dst.width);
+                    if (FAILED(hr)) {
+                        return hr;
+                    }
                 }
                 slices.Release(s->index);
             }
@@ -140,7 +155,10 @@ HRESULT FilterTriangle3D(ConversionJob& job)
     for (UINT s = 0; s < dst.depth; ++s) {
         if (slices.FirstSource(s) == TriangleAccumulators::NO_SOURCE) {
             for (UINT r = 0; r < dst.height; ++r) {
-                dst.EncodeRow(r, s, blankRow.get());
+                const HRESULT hr = dst.EncodeRow(r, s, blankRow.get());
+                if (FAILED(hr)) {
+                    return hr;
+                }
             }
         }
     }

@@ -26,11 +26,14 @@ HeapArray<LinearTap> BuildLinearTaps(UINT sourceCount, UINT destinationCount, bo
     const auto last = static_cast<INT>(sourceCount) - 1;
     const float scale = static_cast<float>(sourceCount) / static_cast<float>(destinationCount);
     for (UINT i = 0; i < destinationCount; ++i) {
-        // Both products and differences below are exact in double.
+        // Every product and difference below is exact in double. The
+        // fraction x - f is exact in single precision only for x >= 0; left
+        // of the first centre (x in (-0.5, 0)) it is 1 + x, which a float
+        // often cannot hold, so it is rounded like the other steps.
         const float position = TowardZero(static_cast<double>(static_cast<float>(i)) * scale);
         const float x = TowardZero(static_cast<double>(position) - 0.5);
         const float f = std::floor(x);
-        const float weight1 = x - f;    // a float's fraction is exact
+        const float weight1 = TowardZero(static_cast<double>(x) - static_cast<double>(f));
         const float weight0 = TowardZero(1.0 - static_cast<double>(weight1));
         LinearTap& tap = taps[i];
         tap.index0 = static_cast<INT>(f);

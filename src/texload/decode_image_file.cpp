@@ -5,15 +5,20 @@
 
 HRESULT DecodeImageFile(Image* image, const BYTE* data, UINT size, ImageInfo* info) {
     bool accepted = false;
+    bool tooLarge = false;
     for (ImageReader reader : READER_ORDER) {
-        if (SUCCEEDED(reader(image, data, size))) {
+        const HRESULT hr = reader(image, data, size);
+        if (SUCCEEDED(hr)) {
             accepted = true;
             break;
         }
+        tooLarge = tooLarge || hr == ERR_IMAGETOOLARGE;
         image->Release();
     }
     if (!accepted) {
-        return ERR_INVALIDDATA;
+        // A reader that recognised its format but refused the size says more
+        // than "no reader accepts the data".
+        return tooLarge ? ERR_IMAGETOOLARGE : ERR_INVALIDDATA;
     }
     if (info != nullptr) {
         std::memset(info, 0, sizeof(*info));

@@ -4,8 +4,10 @@
 #include "texload/image.h"
 
 // Each reader: non-negative when it recognised and decoded the data; E_FAIL
-// when the data is not of its format (or is broken); E_OUTOFMEMORY. A failed
-// reader may leave memory attached to the image; DecodeImageFile removes it.
+// when the data is not of its format (or is broken); ERR_IMAGETOOLARGE when
+// the picture exceeds the pixel limit (image_limit.h), refused before its
+// memory is allocated; E_OUTOFMEMORY. A failed reader may leave memory
+// attached to the image; DecodeImageFile removes it.
 HRESULT ReadBmp(Image* image, const BYTE* data, UINT size);
 HRESULT ReadPpm(Image* image, const BYTE* data, UINT size);
 HRESULT ReadDds(Image* image, const BYTE* data, UINT size);
@@ -21,5 +23,6 @@ using ImageReader = HRESULT (*)(Image* image, const BYTE* data, UINT size);
 inline constexpr ImageReader READER_ORDER[] = {ReadBmp, ReadPpm, ReadDds, ReadJpeg, ReadPng, ReadTga, ReadDib};
 
 // Offers the bytes to each reader of READER_ORDER until one accepts them.
-// S_OK, or ERR_INVALIDDATA when none does (info then untouched).
+// S_OK; when none does (info then untouched), ERR_IMAGETOOLARGE if a reader
+// refused the picture for the pixel limit, else ERR_INVALIDDATA.
 HRESULT DecodeImageFile(Image* image, const BYTE* data, UINT size, ImageInfo* info);

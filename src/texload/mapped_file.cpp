@@ -54,16 +54,25 @@ HRESULT MappedFile::Open(const void* name, bool wide) {
         return tovtex::LastSystemErrorResult();
     }
     file_ = file;
-    mapping_ = CreateFileMappingA(file_, nullptr, PAGE_READONLY, 0, 0, nullptr);
+    // The size is taken first: a file of 4 GiB or more has no 32-bit size
+    // and is refused before any of it is read. 0xFFFFFFFF bytes cannot be
+    // told from the failure value, so that size counts as too large too.
+    DWORD high = 0;
+    const DWORD size = GetFileSize(file_, &high);
+    if (size == INVALID_FILE_SIZE && GetLastError() != ERROR_SUCCESS) {
+        return tovtex::LastSystemErrorResult();
+    }
+    if (high != 0 || size == INVALID_FILE_SIZE) {
+        return tovtex::ResultFromSystemError(ERROR_FILE_TOO_LARGE);
+    }
+    // A mapping of exactly that size: the view then holds every byte the
+    // size promises, even if the file has grown or shrunk in between.
+    mapping_ = CreateFileMappingA(file_, nullptr, PAGE_READONLY, 0, size, nullptr);
     if (mapping_ == nullptr) {
         return tovtex::LastSystemErrorResult();
     }
     view_ = MapViewOfFile(mapping_, FILE_MAP_READ, 0, 0, 0);
     if (view_ == nullptr) {
-        return tovtex::LastSystemErrorResult();
-    }
-    DWORD size = GetFileSize(file_, nullptr);
-    if (size == INVALID_FILE_SIZE) {
         return tovtex::LastSystemErrorResult();
     }
     size_ = size;

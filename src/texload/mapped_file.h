@@ -1,6 +1,8 @@
 #pragma once
 // A read-only view of a whole file. Images that borrow pixels from the view
-// stay usable until Close (or destruction).
+// stay usable until Close (or destruction). The platform's view holds the
+// file as it was at Open: a file rewritten or shortened meanwhile cannot
+// change it. Files of 4 GiB or more are refused (0x800700DF, too large).
 
 #include <windows.h>
 

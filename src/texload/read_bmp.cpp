@@ -3,9 +3,11 @@
 
 #include <cstring>
 
+#include "codec/tovtex_defs.h"
 #include "texload/bmp_rle.h"
 #include "texload/byte_order.h"
 #include "texload/checked_size.h"
+#include "texload/image_limit.h"
 #include "texload/image_readers.h"
 
 namespace {
@@ -160,6 +162,11 @@ HRESULT ReadDib(Image* image, const BYTE* data, UINT size) {
     const uint64_t stride = (width * bitCount + 31) / 32 * 4;
     if (width == 0 || height == 0 || width > INT32_MAX || height > INT32_MAX || rowPitch > UINT32_MAX) {
         return E_FAIL;
+    }
+    // A run-length stream of a few bytes can declare any size (end-of-line
+    // and delta codes skip whole rows), so the size alone decides.
+    if (!tovtex::FitsPixelLimit(width, height)) {
+        return ERR_IMAGETOOLARGE;
     }
 
     if (format == D3DFMT_P8) {

@@ -1,8 +1,10 @@
 // DDS files: plain textures and complete cube maps, every level borrowed
 // from the file bytes.
 
+#include "codec/tovtex_defs.h"
 #include "texload/byte_order.h"
 #include "texload/checked_size.h"
+#include "texload/image_limit.h"
 #include "texload/image_readers.h"
 
 namespace {
@@ -38,6 +40,15 @@ D3DFORMAT ChooseFormat(const BYTE* header) {
     if (flags == DDPF_RGB_ALPHA && bitCount == 16 && alphaMask == 0x8000) return D3DFMT_A1R5G5B5;
     if (flags == DDPF_RGB_ALPHA && bitCount == 16 && alphaMask == 0xF000) return D3DFMT_A4R4G4B4;
     return D3DFMT_UNKNOWN;
+}
+
+// Levels of a full chain from w x h down to 1 x 1.
+uint64_t FullChainLevels(uint64_t w, uint64_t h) {
+    uint64_t levels = 1;
+    for (uint64_t side = w > h ? w : h; side > 1; side /= 2) {
+        ++levels;
+    }
+    return levels;
 }
 
 // Row pitch and size of a w x h level (sides below 2^31); false when the
@@ -89,10 +100,18 @@ HRESULT ReadDds(Image* image, const BYTE* data, UINT size) {
     } else {
         return E_FAIL;
     }
-    const uint64_t levels = mipCount == 0 ? 1 : mipCount;
+    // Levels past 1 x 1 are not levels: their bytes are extra data, which
+    // is ignored like any other after the last level.
+    const uint64_t fullChain = FullChainLevels(width, height);
+    const uint64_t levels = mipCount == 0 ? 1 : mipCount < fullChain ? mipCount : fullChain;
     const D3DFORMAT format = ChooseFormat(data);
     if (format == D3DFMT_UNKNOWN) {
         return E_FAIL;
+    }
+    // Borrowed pixels cost nothing here, but every texture made from them
+    // is as large as the picture.
+    if (!tovtex::FitsPixelLimit(width, height)) {
+        return ERR_IMAGETOOLARGE;
     }
 
     const BYTE* cursor = data + HEADER_SIZE;

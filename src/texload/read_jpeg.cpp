@@ -1,5 +1,6 @@
 // JPEG files, decoded by libjpeg from memory.
 
+#include <climits>
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
@@ -7,7 +8,9 @@
 #include <jpeglib.h>
 #include <jerror.h>
 
+#include "codec/tovtex_defs.h"
 #include "texload/checked_size.h"
+#include "texload/image_limit.h"
 #include "texload/image_readers.h"
 #include "texload/image_testing.h"
 
@@ -27,6 +30,20 @@ struct ErrorTrap {
 };
 
 const JOCTET END_OF_IMAGE[2] = {0xFF, JPEG_EOI};
+
+// A progressive file is decoded scan by scan, and each scan walks every
+// block of its components however few bytes it holds: a small file of many
+// scans can cost minutes. Encoders' usual scripts make 3 to 10 scans, up to
+// about 6 passes over the picture's blocks, and libjpeg's scan scripts stop
+// at 100 scans, so at 100 passes. Files of more passes, or of ten times
+// that many scans, are refused.
+constexpr int MAX_SCANS = 1000;
+constexpr uint64_t MAX_BLOCK_PASSES = 100;
+
+// libjpeg's own memory: a progressive file keeps every coefficient, 2 bytes
+// a sample of up to three full-size components, plus row buffers.
+constexpr uint64_t COEFFICIENT_BYTES_PER_PIXEL = 6;
+constexpr uint64_t WORKING_MEMORY_SLACK = 64u << 20;
 
 void InitSource(j_decompress_ptr) {}
 void TermSource(j_decompress_ptr) {}
@@ -62,6 +79,54 @@ void SkipInputData(j_decompress_ptr cinfo, long count) {
 
 void IgnoreMessage(j_common_ptr) {}
 
+struct ScanBudget {
+    jpeg_progress_mgr pub;
+    int scan;              // the scan counted last
+    uint64_t blocksLeft;   // block visits the remaining scans may make
+};
+
+// Called before each step of input; charges each new scan for its blocks.
+void ChargeScans(j_common_ptr common) {
+    auto* cinfo = reinterpret_cast<j_decompress_ptr>(common);
+    auto* budget = reinterpret_cast<ScanBudget*>(cinfo->progress);
+    if (cinfo->input_scan_number == budget->scan) {
+        return;
+    }
+    budget->scan = cinfo->input_scan_number;
+    uint64_t blocks = 0;
+    for (int i = 0; i < cinfo->comps_in_scan; ++i) {
+        blocks += uint64_t{cinfo->cur_comp_info[i]->width_in_blocks} * cinfo->cur_comp_info[i]->height_in_blocks;
+    }
+    if (budget->scan > MAX_SCANS || blocks > budget->blocksLeft) {
+        ErrorExit(common);
+    }
+    budget->blocksLeft -= blocks;
+}
+
+uint64_t PictureBlocks(const jpeg_decompress_struct& cinfo) {
+    uint64_t blocks = 0;
+    for (int c = 0; c < cinfo.num_components; ++c) {
+        blocks += uint64_t{cinfo.comp_info[c].width_in_blocks} * cinfo.comp_info[c].height_in_blocks;
+    }
+    return blocks;
+}
+
+// The cap on libjpeg's memory: what a picture at the pixel limit needs, and
+// never more than the test seam allows; 0 for none.
+long WorkingMemoryCap() {
+    uint64_t cap = 0;
+    if (const uint64_t pixels = GetImagePixelLimit(); pixels != 0) {
+        if (!tovtex::CheckedMul(pixels, COEFFICIENT_BYTES_PER_PIXEL, &cap) ||
+            !tovtex::CheckedAdd(cap, WORKING_MEMORY_SLACK, &cap)) {
+            cap = 0;
+        }
+    }
+    if (const uint64_t test = tovtex::GetImageAllocationLimit(); test != 0 && (cap == 0 || test < cap)) {
+        cap = test;
+    }
+    return cap > uint64_t{LONG_MAX} ? 0 : static_cast<long>(cap);
+}
+
 void DiscardMessage(j_common_ptr cinfo) {
     char buffer[JMSG_LENGTH_MAX];
     (*cinfo->err->format_message)(cinfo, buffer);
@@ -80,14 +145,13 @@ void ClearUnusedBytes(BYTE* row, UINT width) {
 
 // Everything that must survive a longjmp lives in cinfo and the image; no
 // object with a destructor is alive here.
-HRESULT Decode(jpeg_decompress_struct* cinfo, ErrorTrap* trap, Image* image, const BYTE* data, UINT size) {
+HRESULT Decode(jpeg_decompress_struct* cinfo, ErrorTrap* trap, ScanBudget* budget, Image* image, const BYTE* data,
+               UINT size) {
     if (setjmp(trap->jump) != 0) {
         return E_FAIL;
     }
     jpeg_create_decompress(cinfo);
-    if (uint64_t limit = tovtex::GetImageAllocationLimit(); limit != 0) {
-        cinfo->mem->max_memory_to_use = static_cast<long>(limit);
-    }
+    cinfo->mem->max_memory_to_use = WorkingMemoryCap();
     auto* src = static_cast<MemorySource*>((*cinfo->mem->alloc_small)(reinterpret_cast<j_common_ptr>(cinfo), JPOOL_PERMANENT,
                                                                       sizeof(MemorySource)));
     src->pub.next_input_byte = nullptr;
@@ -104,6 +168,13 @@ HRESULT Decode(jpeg_decompress_struct* cinfo, ErrorTrap* trap, Image* image, con
 
     jpeg_read_header(cinfo, TRUE);
     trap->pub.output_message = DiscardMessage;
+    if (!tovtex::FitsPixelLimit(cinfo->image_width, cinfo->image_height)) {
+        return ERR_IMAGETOOLARGE;
+    }
+    budget->pub.progress_monitor = ChargeScans;
+    budget->scan = 0;
+    budget->blocksLeft = MAX_BLOCK_PASSES * PictureBlocks(*cinfo);
+    cinfo->progress = &budget->pub;
     // Colour output straight in the image's byte order (the same pixels as
     // R, G, B samples rearranged, without a pass over a sample row).
     const bool colour = cinfo->out_color_space == JCS_RGB && cinfo->num_components == 3;
@@ -149,10 +220,11 @@ HRESULT Decode(jpeg_decompress_struct* cinfo, ErrorTrap* trap, Image* image, con
 HRESULT ReadJpeg(Image* image, const BYTE* data, UINT size) {
     jpeg_decompress_struct cinfo{};
     ErrorTrap trap{};
+    ScanBudget budget{};
     cinfo.err = jpeg_std_error(&trap.pub);
     trap.pub.error_exit = ErrorExit;
     trap.pub.output_message = IgnoreMessage;
-    HRESULT hr = Decode(&cinfo, &trap, image, data, size);
+    HRESULT hr = Decode(&cinfo, &trap, &budget, image, data, size);
     jpeg_destroy_decompress(&cinfo);
     return hr;
 }

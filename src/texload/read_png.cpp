@@ -1,5 +1,6 @@
 // PNG files, decoded by libpng from memory.
 
+#include <algorithm>
 #include <cmath>
 #include <csetjmp>
 #include <cstdlib>
@@ -7,16 +8,33 @@
 
 #include <png.h>
 
+#include "codec/tovtex_defs.h"
 #include "texload/checked_size.h"
+#include "texload/image_limit.h"
 #include "texload/image_readers.h"
 
 namespace {
 
 constexpr double SCREEN_GAMMA = 2.2;
 
+// The header chunk, which libpng requires first: length, "IHDR", width and
+// height (big-endian).
+constexpr size_t IHDR_TYPE_AT = 12;
+constexpr size_t IHDR_WIDTH_AT = 16;
+constexpr size_t IHDR_HEIGHT_AT = 20;
+
+// deflate codes at best 258 bytes in two bits: no stream of n bytes holds
+// more than 1032 n bytes.
+constexpr uint64_t MAX_DEFLATE_RATIO = 1032;
+
+// Ancillary chunks (text, colour profiles) are read whole before they are
+// ignored; the ones this reader uses are a few hundred bytes.
+constexpr png_alloc_size_t CHUNK_MALLOC_MAX = 8u << 20;
+
 struct PngInput {
     const BYTE* next;
     UINT left;
+    UINT total;
 };
 
 // State that outlives a longjmp out of libpng lives here, not in locals of
@@ -78,6 +96,15 @@ HRESULT Decode(PngDecode* d, Image* image) {
     png_uint_32 width = 0, height = 0;
     int bitDepth = 0, colourType = 0;
     png_get_IHDR(d->png, d->info, &width, &height, &bitDepth, &colourType, nullptr, nullptr, nullptr);
+    // libpng asks for every row of the picture (a short stream is a fatal
+    // error), so a file too small to hold the rows even at deflate's best
+    // ratio is broken; refuse it before the pixels are allocated.
+    const uint64_t bitsPerPixel = uint64_t(bitDepth) * png_get_channels(d->png, d->info);
+    uint64_t pictureBits = 0;
+    if (!tovtex::CheckedMul3(width, height, bitsPerPixel, &pictureBits) ||
+        pictureBits / 8 / MAX_DEFLATE_RATIO > d->input.total) {
+        return E_FAIL;
+    }
 
     D3DFORMAT format = D3DFMT_UNKNOWN;
     switch (colourType) {
@@ -168,12 +195,25 @@ HRESULT ReadPng(Image* image, const BYTE* data, UINT size) {
     if (png_sig_cmp(data, 0, size) != 0) {
         return E_FAIL;
     }
+    if (size >= IHDR_HEIGHT_AT + 4 && std::memcmp(data + IHDR_TYPE_AT, "IHDR", 4) == 0 &&
+        !tovtex::FitsPixelLimit(png_get_uint_32(data + IHDR_WIDTH_AT), png_get_uint_32(data + IHDR_HEIGHT_AT))) {
+        return ERR_IMAGETOOLARGE;
+    }
     PngDecode d;
-    d.input = PngInput{data, size};
+    d.input = PngInput{data, size, size};
     d.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, OnError, OnWarning);
     if (d.png == nullptr) {
         return E_OUTOFMEMORY;
     }
+    // libpng's own limits, a second guard on the header: no side above the
+    // pixel limit. Its default of a million per side stays: each row costs
+    // time of its own, and a picture one pixel wide could otherwise have
+    // hundreds of millions of them.
+    if (const uint64_t limit = GetImagePixelLimit(); limit != 0) {
+        png_set_user_limits(d.png, static_cast<png_uint_32>(std::min<uint64_t>(limit, png_get_user_width_max(d.png))),
+                            static_cast<png_uint_32>(std::min<uint64_t>(limit, png_get_user_height_max(d.png))));
+    }
+    png_set_chunk_malloc_max(d.png, CHUNK_MALLOC_MAX);
     d.info = png_create_info_struct(d.png);
     HRESULT hr = d.info == nullptr ? E_OUTOFMEMORY : Decode(&d, image);
     png_destroy_read_struct(&d.png, d.info != nullptr ? &d.info : nullptr, nullptr);

@@ -1,6 +1,8 @@
 // Portable pixmaps: "P3" (decimal samples) and "P6" (byte samples).
 
+#include "codec/tovtex_defs.h"
 #include "texload/checked_size.h"
+#include "texload/image_limit.h"
 #include "texload/image_readers.h"
 
 namespace {
@@ -112,6 +114,9 @@ private:
         // The image fields are 32 bits wide.
         if (width_ > INT32_MAX / 4 || height > INT32_MAX) {
             return E_FAIL;
+        }
+        if (!tovtex::FitsPixelLimit(width_, height)) {
+            return ERR_IMAGETOOLARGE;
         }
         pixelCount_ = width_ * height;
         // Refuse files that cannot hold the samples before asking for the

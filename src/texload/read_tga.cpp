@@ -3,8 +3,10 @@
 
 #include <cstring>
 
+#include "codec/tovtex_defs.h"
 #include "texload/byte_order.h"
 #include "texload/checked_size.h"
+#include "texload/image_limit.h"
 #include "texload/image_readers.h"
 
 namespace {
@@ -179,6 +181,9 @@ HRESULT ReadTga(Image* image, const BYTE* data, UINT size) {
     const D3DFORMAT format = ChooseFormat(h);
     if (format == D3DFMT_UNKNOWN) {
         return E_FAIL;
+    }
+    if (!tovtex::FitsPixelLimit(h.width, h.height)) {
+        return ERR_IMAGETOOLARGE;
     }
 
     uint64_t remaining = size - HEADER_SIZE;

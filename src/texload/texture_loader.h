@@ -16,9 +16,10 @@
 // caller then holds its only reference.
 //
 // Results: S_OK; D3DERR_INVALIDCALL for missing arguments or no data;
-// ERR_INVALIDDATA when no reader accepts the data; E_FAIL for a cube load of
-// an image without exactly six faces; D3DERR_NOTAVAILABLE when the device
-// takes no fitting format; a file or resource that cannot be had gives its
+// ERR_INVALIDDATA when no reader accepts the data; ERR_IMAGETOOLARGE when the
+// picture exceeds the pixel limit (SetImagePixelLimit); E_FAIL for a cube
+// load of an image without exactly six faces; D3DERR_NOTAVAILABLE when the
+// device takes no fitting format; a file or resource that cannot be had gives its
 // system error as 0x8007xxxx; other failures are passed through.
 
 #include <windows.h>

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <bit>
+#include <cmath>
+#include <cstdint>
+#include <string>
 
 #include "convert/conversion_ways.h"
 #include "convert/convert_region.h"
@@ -31,6 +34,9 @@ TEST(BuildLinearTaps, PlacesEachDestinationPixelAtItsLeadingEdge)
         // 0x3EF53C80 / 0x3F0561C0 and 0x3E2AAAA0 / 0x3F555558.
         {1000, 333, true, 7, {20, std::bit_cast<float>(0x3EF53CC0u), 21, std::bit_cast<float>(0x3F0561A0u)}},
         {7, 9, true, 3, {1, std::bit_cast<float>(0x3E2AAAB0u), 2, std::bit_cast<float>(0x3F555554u)}},
+        // Left of the first centre x - f = 1 + x is not exact either: x =
+        // -0.16666666 gives 0x3F555555, not 0x3F555556 to nearest.
+        {1, 3, true, 1, {0, std::bit_cast<float>(0x3E2AAAACu), 0, std::bit_cast<float>(0x3F555555u)}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.source << "->" << c.destination << " wrap " << c.wrap << " i "
@@ -42,6 +48,82 @@ TEST(BuildLinearTaps, PlacesEachDestinationPixelAtItsLeadingEdge)
         EXPECT_EQ(t.weight0, c.expected.weight0);
         EXPECT_EQ(t.index1, c.expected.index1);
         EXPECT_EQ(t.weight1, c.expected.weight1);
+    }
+}
+
+namespace {
+
+// The exact value v cut to a float's 24 significant bits, toward zero.
+float TruncateToFloat(double v)
+{
+    if (v == 0.0) {
+        return 0.0f;
+    }
+    int exponent = 0;
+    const double mantissa = std::frexp(v, &exponent);    // |mantissa| in [0.5, 1)
+    return static_cast<float>(std::ldexp(std::trunc(std::ldexp(mantissa, 24)), exponent - 24));
+}
+
+// Each step of the tap definition computed exactly in double (products of
+// two floats and differences of nearby floats are exact there), then cut.
+LinearTap ReferenceTap(UINT source, UINT destination, bool wrap, UINT i)
+{
+    const float scale = static_cast<float>(source) / static_cast<float>(destination);
+    const float position = TruncateToFloat(static_cast<double>(i) * static_cast<double>(scale));
+    const float x = TruncateToFloat(static_cast<double>(position) - 0.5);
+    const double f = std::floor(static_cast<double>(x));
+    const float weight1 = TruncateToFloat(static_cast<double>(x) - f);
+    const float weight0 = TruncateToFloat(1.0 - static_cast<double>(weight1));
+    const INT last = static_cast<INT>(source) - 1;
+    INT index0 = static_cast<INT>(f);
+    INT index1 = index0 + 1;
+    if (index0 < 0) {
+        index0 = wrap ? last : 0;
+    }
+    if (index1 > last) {
+        index1 = wrap ? 0 : last;
+    }
+    return LinearTap{index0, weight0, index1, weight1};
+}
+
+std::string TapText(const LinearTap& t)
+{
+    return (testing::Message() << "(" << t.index0 << ", 0x" << std::hex << std::bit_cast<std::uint32_t>(t.weight0)
+                               << std::dec << ", " << t.index1 << ", 0x" << std::hex
+                               << std::bit_cast<std::uint32_t>(t.weight1) << ")")
+        .GetString();
+}
+
+bool SameTap(const LinearTap& a, const LinearTap& b)
+{
+    return a.index0 == b.index0 && a.index1 == b.index1 &&
+           std::bit_cast<std::uint32_t>(a.weight0) == std::bit_cast<std::uint32_t>(b.weight0) &&
+           std::bit_cast<std::uint32_t>(a.weight1) == std::bit_cast<std::uint32_t>(b.weight1);
+}
+
+}  // namespace
+
+TEST(BuildLinearTaps, EveryStepRoundedTowardZeroForAllSmallSizes)
+{
+    // Every magnification of a source up to 16 (above 2x the first pixels
+    // fall left of the first centre), and every minification and equal size
+    // up to 128, both edge rules.
+    for (UINT source = 1; source <= 128; ++source) {
+        for (UINT destination = 1; destination <= 128; ++destination) {
+            if (source > 16 && destination > source) {
+                continue;
+            }
+            for (const bool wrap : {true, false}) {
+                const HeapArray<LinearTap> taps = BuildLinearTaps(source, destination, wrap);
+                ASSERT_TRUE(taps);
+                for (UINT i = 0; i < destination; ++i) {
+                    const LinearTap want = ReferenceTap(source, destination, wrap, i);
+                    ASSERT_TRUE(SameTap(taps[i], want))
+                        << source << "->" << destination << " wrap " << wrap << " i " << i << ": got "
+                        << TapText(taps[i]) << ", want " << TapText(want);
+                }
+            }
+        }
     }
 }
 

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -60,6 +63,8 @@ TEST_F(FileMappingTest, MapsAWholeFileThatOutlivesItsHandles) {
 TEST_F(FileMappingTest, OpenFailuresSetThePlatformError) {
     Write("plain", "x");
     std::filesystem::create_directory(folder_ + "/folder");
+    // A FIFO without a writer: opening it must not wait for one.
+    ASSERT_EQ(mkfifo((folder_ + "/fifo").c_str(), 0644), 0);
     struct Case {
         std::string name;
         DWORD error;
@@ -68,6 +73,8 @@ TEST_F(FileMappingTest, OpenFailuresSetThePlatformError) {
         {folder_ + "/missing.dds", ERROR_FILE_NOT_FOUND},
         {folder_ + "/plain/below", ERROR_PATH_NOT_FOUND},
         {folder_ + "/folder", ERROR_ACCESS_DENIED},
+        {folder_ + "/fifo", ERROR_NOT_SUPPORTED},
+        {"/dev/null", ERROR_NOT_SUPPORTED},
         {folder_ + "/" + std::string(300, 'n'), ERROR_FILENAME_EXCED_RANGE},
         {"", ERROR_PATH_NOT_FOUND},
     };
@@ -85,6 +92,45 @@ TEST_F(FileMappingTest, AnEmptyFileCannotBeMapped) {
     EXPECT_EQ(CreateFileMappingA(file, nullptr, PAGE_READONLY, 0, 0, nullptr), nullptr);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_INVALID));
     EXPECT_TRUE(CloseHandle(file));
+}
+
+// Another program may shorten a file at any time. A view holds the bytes the
+// file had when the view was made: a shortened file cannot take them away
+// (touching a mapped page past a new end of file would raise SIGBUS), and a
+// file already too short for its mapping gives no view.
+TEST_F(FileMappingTest, ViewsSurviveTheFileBeingShortened) {
+    std::string bytes(300 * 1024, '\0');
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        bytes[i] = static_cast<char>(i * 131 >> 7);
+    }
+    const std::string path = Write("shrinking.dds", bytes);
+    const HANDLE file = OpenForReading(path);
+    const HANDLE mapping = CreateFileMappingA(file, nullptr, PAGE_READONLY, 0, 0, nullptr);
+    ASSERT_NE(mapping, nullptr);
+    const void* view = MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0);
+    ASSERT_NE(view, nullptr);
+    ASSERT_EQ(truncate(path.c_str(), 100), 0);
+    EXPECT_EQ(std::memcmp(view, bytes.data(), bytes.size()), 0);
+    EXPECT_TRUE(UnmapViewOfFile(view));
+
+    // Shortened between the mapping and the view: the view fails cleanly.
+    EXPECT_EQ(MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0), nullptr);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_HANDLE_EOF));
+    EXPECT_EQ(MapViewOfFile(mapping, FILE_MAP_READ, 0, 65536, 0), nullptr);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_HANDLE_EOF));
+    CloseHandle(mapping);
+    CloseHandle(file);
+}
+
+TEST_F(FileMappingTest, SizesOf4GiBAndMoreKeepTheirHighWord) {
+    const std::string path = Write("sparse", "x");
+    ASSERT_EQ(truncate(path.c_str(), (int64_t{5} << 30) + 3), 0);  // takes no room
+    const HANDLE file = OpenForReading(path);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    DWORD high = 0;
+    EXPECT_EQ(GetFileSize(file, &high), (1u << 30) + 3);
+    EXPECT_EQ(high, 1u);
+    CloseHandle(file);
 }
 
 TEST_F(FileMappingTest, ViewsStayInsideTheMapping) {

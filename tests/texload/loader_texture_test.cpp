@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "allocation_limit.h"
 #include "codec/tovtex_defs.h"
 #include "convert/com_ref.h"
 #include "convert/surface_loading.h"
@@ -403,6 +404,62 @@ TEST_F(LoaderTest, FailuresLeaveTheOutputAndTheInformationAlone)
     UseProfile([](platform_testing::DeviceProfile& p) { p.formats[D3DRTYPE_TEXTURE] = {D3DFMT_V8U8}; });
     EXPECT_EQ(Load(file, 0, 0, D3DFMT_UNKNOWN, 0, &texture), D3DERR_NOTAVAILABLE);
     EXPECT_EQ(texture, untouched);
+}
+
+TEST_F(LoaderTest, PictureAboveThePixelLimitIsRefusedByEveryEntry)
+{
+    // Every way in reaches the readers through DecodeImageFile; the caller
+    // learns why the picture was refused.
+    const Bytes file = Picture24(9, 8);
+    const std::string path = WriteTemp("picture.bmp", file);
+    ComRef<IDirect3DTexture8> target;
+    *target.Out() = NewTexture(16, 16, 1, D3DFMT_A8R8G8B8);
+    ComRef<IDirect3DSurface8> surface;
+    ASSERT_EQ(target->GetSurfaceLevel(0, surface.Out()), S_OK);
+    platform_testing::AddResource(nullptr, MAKEINTRESOURCEA(2), "PICTURE", file.data(), file.size());
+    IDirect3DTexture8* const untouched = reinterpret_cast<IDirect3DTexture8*>(0x1);
+    IDirect3DTexture8* texture = untouched;
+    IDirect3DCubeTexture8* cube = nullptr;
+    const UINT size = static_cast<UINT>(file.size());
+    struct Case {
+        const char* name;
+        std::function<HRESULT()> call;
+    };
+    const Case cases[] = {
+        {"texture from memory", [&] { return LoadTextureFromMemoryDefault(device_, file.data(), size, &texture); }},
+        {"texture from a file", [&] { return LoadTextureFromFileDefaultA(device_, path.c_str(), &texture); }},
+        {"texture from a resource",
+         [&] { return LoadTextureFromResourceDefaultA(device_, nullptr, "PICTURE", &texture); }},
+        {"cube from memory", [&] { return LoadCubeTextureFromMemoryDefault(device_, file.data(), size, &cube); }},
+        {"surface from memory",
+         [&] {
+             return CopyImageFileToSurface(surface.Get(), nullptr, nullptr, file.data(), size, nullptr, FILTER_POINT,
+                                           0, nullptr);
+         }},
+        {"surface from a file",
+         [&] {
+             return CopyFileToSurfaceA(surface.Get(), nullptr, nullptr, path.c_str(), nullptr, FILTER_POINT, 0,
+                                       nullptr);
+         }},
+        {"surface from a resource",
+         [&] {
+             return CopyResourceToSurfaceA(surface.Get(), nullptr, nullptr, nullptr, "PICTURE", nullptr,
+                                           FILTER_POINT, 0, nullptr);
+         }},
+    };
+    {
+        PixelLimit limit(64);
+        for (const Case& c : cases) {
+            EXPECT_EQ(c.call(), ERR_IMAGETOOLARGE) << c.name;
+        }
+        EXPECT_EQ(texture, untouched);
+        EXPECT_EQ(cube, nullptr);
+    }
+    // With the limit at the picture's 72 pixels it loads.
+    PixelLimit limit(72);
+    ComRef<IDirect3DTexture8> loaded;
+    EXPECT_EQ(LoadTextureFromMemoryDefault(device_, file.data(), size, loaded.Out()), S_OK);
+    platform_testing::ClearResources();
 }
 
 TEST_F(LoaderTest, ResourcesAndWideNames)

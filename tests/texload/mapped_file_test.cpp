@@ -1,9 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <thread>
 
 #include <d3d8.h>
 
@@ -49,6 +55,16 @@ TEST_F(MappedFileTest, FailuresGiveConvertedSystemErrorsAndLeaveNothingOpen) {
     const std::string empty = Write("empty.bin", "");
     const std::string missing = dir_ + "/missing.bin";
     const std::string throughFile = Write("plain.bin", "x") + "/below";
+    const std::string fifo = dir_ + "/fifo", folder = dir_ + "/folder";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0);
+    std::filesystem::create_directory(folder);
+    // Sparse files: sizes without the room.
+    auto sized = [&](const char* name, int64_t size) {
+        const std::string path = Write(name, "DDS ");
+        EXPECT_EQ(truncate(path.c_str(), size), 0);
+        return path;
+    };
+    const HRESULT TOO_LARGE = static_cast<HRESULT>(0x800700DF);
     struct Case {
         const char* what;
         std::string path;
@@ -57,6 +73,12 @@ TEST_F(MappedFileTest, FailuresGiveConvertedSystemErrorsAndLeaveNothingOpen) {
         {"missing file", missing, static_cast<HRESULT>(0x80070002)},
         {"path through a file", throughFile, static_cast<HRESULT>(0x80070003)},
         {"zero-length file cannot be mapped", empty, static_cast<HRESULT>(0x800703EE)},
+        {"a folder is no file", folder, static_cast<HRESULT>(0x80070005)},
+        {"a FIFO is not opened (nor waited on)", fifo, static_cast<HRESULT>(0x80070032)},
+        {"a device is not opened", "/dev/zero", static_cast<HRESULT>(0x80070032)},
+        {"4 GiB have no 32-bit size", sized("4g.dds", int64_t{1} << 32), TOO_LARGE},
+        {"nor have 5 GiB", sized("5g.dds", (int64_t{5} << 30) + 1), TOO_LARGE},
+        {"0xFFFFFFFF bytes read as the failure value", sized("4g-1.dds", 0xFFFFFFFF), TOO_LARGE},
     };
     for (const Case& c : cases) {
         MappedFile file;
@@ -67,6 +89,53 @@ TEST_F(MappedFileTest, FailuresGiveConvertedSystemErrorsAndLeaveNothingOpen) {
     }
     MappedFile file;
     EXPECT_EQ(file.Open(nullptr, false), D3DERR_INVALIDCALL);
+}
+
+// A texture file rewritten while a program loads it: every view opened is
+// a whole snapshot of the file as it then was (here always a prefix of the
+// content), or a clean failure; never a crash.
+TEST_F(MappedFileTest, AFileRewrittenWhileItIsOpenedGivesWholeViewsOrFailures) {
+    std::string content(256 * 1024, '\0');
+    for (size_t i = 0; i < content.size(); ++i) {
+        content[i] = static_cast<char>(i * 7 + (i >> 9));
+    }
+    const std::string path = Write("rewritten.dds", content);
+    std::atomic<bool> stop{false};
+    std::thread writer([&] {
+        while (!stop) {
+            std::ofstream out(path, std::ios::binary | std::ios::trunc);
+            for (size_t at = 0; at < content.size(); at += 16384) {
+                out.write(content.data() + at, 16384);
+                out.flush();
+            }
+        }
+    });
+    const HRESULT allowed[] = {
+        static_cast<HRESULT>(0x80070026),  // shortened while being read
+        static_cast<HRESULT>(0x800703EE),  // empty just then
+        static_cast<HRESULT>(0x80070008),  // shorter than its size of a moment before
+    };
+    int whole = 0;
+    for (int i = 0; i < 1000; ++i) {
+        MappedFile file;
+        const HRESULT hr = file.Open(path.c_str(), false);
+        if (hr == S_OK) {
+            ASSERT_LE(file.Size(), content.size());
+            ASSERT_EQ(std::memcmp(file.View(), content.data(), file.Size()), 0) << file.Size();
+            whole += file.Size() == content.size() ? 1 : 0;
+        } else {
+            EXPECT_NE(std::find(std::begin(allowed), std::end(allowed), hr), std::end(allowed)) << std::hex << hr;
+        }
+        // Images borrow from the view until Close: it must stay whole after
+        // the file changes.
+        std::this_thread::yield();
+        if (hr == S_OK) {
+            EXPECT_EQ(std::memcmp(file.View(), content.data(), file.Size()), 0);
+        }
+    }
+    stop = true;
+    writer.join();
+    RecordProperty("whole views", whole);
 }
 
 TEST_F(MappedFileTest, WideNamesAreUtf16) {

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "allocation_limit.h"
 #include "support/image_builders.h"
 #include "texload/image_readers.h"
 
@@ -134,6 +135,35 @@ TEST(ReadDds, CubeMapsNeedAllSixFaces) {
     EXPECT_EQ(Read(BuildDds(layout), &partial), E_FAIL);
 }
 
+TEST(ReadDds, MipCountBeyondTheFullChainIsTheFullChain) {
+    // Levels past 1 x 1 would be more 1 x 1 levels; their bytes are extra
+    // data, ignored as after any last level.
+    struct Case {
+        const char* name;
+        DdsLayout layout;
+        std::vector<Level> levels;
+    };
+    const Case cases[] = {
+        {"1 x 1 R5G6B5 claiming 2^24 levels",
+         DdsLayout{.width = 1, .height = 1, .mipCount = 1u << 24, .bitCount = 16, .masks = {0xF800, 0x7E0, 0x1F, 0},
+                   .dataBytes = 2 * 64},
+         {{1, 1, 2, 128}}},
+        {"8 x 2 claiming 100 levels",
+         DdsLayout{.width = 8, .height = 2, .mipCount = 100, .dataBytes = 4 * (16 + 4 + 2 + 1) + 400},
+         {{8, 2, 32, 128}, {4, 1, 16, 192}, {2, 1, 8, 208}, {1, 1, 4, 216}}},
+        {"4 x 4 DXT1 claiming 2^32 - 1 levels",
+         DdsLayout{.width = 4, .height = 4, .mipCount = 0xFFFFFFFF, .pfFlags = 4, .fourCC = FourCC('D', 'X', 'T', '1'),
+                   .dataBytes = 3 * 8},
+         {{4, 4, 8, 128}, {2, 2, 8, 136}, {1, 1, 8, 144}}},
+    };
+    for (const Case& c : cases) {
+        const Bytes file = BuildDds(c.layout);
+        Image image;
+        ASSERT_EQ(Read(file, &image), S_OK) << c.name;
+        EXPECT_EQ(Levels(image, file), c.levels) << c.name;
+    }
+}
+
 TEST(ReadDds, RefusesShortOrHugeHeaders) {
     struct Case {
         const char* name;
@@ -147,8 +177,10 @@ TEST(ReadDds, RefusesShortOrHugeHeaders) {
         {"level size wraps in 32 bits", DdsLayout{.width = 65536, .height = 65536, .dataBytes = 16}, 0},
         {"sides beyond 2^31", DdsLayout{.width = 0x80000000u, .height = 0x80000000u, .dataBytes = 16}, 0},
         {"zero width", DdsLayout{.width = 0, .height = 4, .dataBytes = 64}, 0},
-        {"a billion levels", DdsLayout{.width = 1, .height = 1, .mipCount = 1000000000, .dataBytes = 4000}, 0},
+        {"a billion levels, data for two of three", DdsLayout{.width = 4, .height = 4, .mipCount = 1000000000,
+                                                               .dataBytes = 64 + 16}, 0},
     };
+    PixelLimit none(0);  // 65536 x 65536 would be refused for its size first
     for (const Case& c : cases) {
         Bytes file = BuildDds(c.layout);
         file.resize(file.size() - c.cut);

@@ -150,6 +150,12 @@ TEST_F(ToolCli, FailuresGiveTheirExitCodesAndNameTheFileAndResult) {
         {{"convert", "--cube", good, out}, 1, good + ": E_FAIL"},
         {{"decode", good, Path("o.png"), "--level", "1"}, 1, good + ": D3DERR_INVALIDCALL"},
         {{"decode", good, Path("o.png"), "--face", "6"}, 2, "bad face (0..5) '6'"},
+        {{"info", "--max-pixels", "63", good}, 1,
+         good + ": ERR_IMAGETOOLARGE: the picture is larger than the pixel limit"},
+        {{"convert", "--max-pixels", "63", good, out}, 1, good + ": ERR_IMAGETOOLARGE"},
+        {{"decode", "--max-pixels", "63", good, Path("o.png")}, 1, good + ": ERR_IMAGETOOLARGE"},
+        {{"info", "--max-pixels", "lots", good}, 2, "bad pixel count 'lots'"},
+        {{"convert", good, out, "--max-pixels", "-1"}, 2, "bad pixel count '-1'"},
         {{"convert", good, out, "--format", "L8"}, 2, "bad format"},
         {{"convert", good, out, "--format", "XYZ"}, 2, "bad format"},
         {{"convert", good, out, "--mips", "many"}, 2, "bad mip level count 'many'"},
@@ -177,6 +183,9 @@ TEST_F(ToolCli, FailuresGiveTheirExitCodesAndNameTheFileAndResult) {
         EXPECT_EQ(run.exitCode, c.exitCode);
         EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
     }
+    // At the limit (the picture's 64 pixels) the same file goes through.
+    EXPECT_EQ(Tovtex({"info", "--max-pixels", "64", good}).exitCode, 0);
+    EXPECT_EQ(Tovtex({"decode", "--max-pixels", "64", good, Path("o.png")}).exitCode, 0);
     for (const char* command : {"info", "convert", "decode"}) {
         const RunResult run = Tovtex({command, "--help"});
         EXPECT_EQ(run.exitCode, 0);

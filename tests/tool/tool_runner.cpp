@@ -1,9 +1,11 @@
 #include "tool_runner.h"
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -21,25 +23,36 @@ std::string Slurp(const std::string& path) {
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+// In the child: standard streams to the given files, then the program.
+[[noreturn]] void Exec(const std::vector<std::string>& command, const char* outPath, const char* errPath,
+                       uint64_t fileSizeLimit) {
+    const int out = open(outPath, O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    const int err = open(errPath, O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    const int in = open("/dev/null", O_RDONLY);
+    dup2(out, 1);
+    dup2(err, 2);
+    dup2(in, 0);
+    if (fileSizeLimit > 0) {
+        const rlimit limit{fileSizeLimit, fileSizeLimit};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        signal(SIGXFSZ, SIG_IGN);  // the write fails instead of ending the program
+    }
+    std::vector<char*> argv;
+    for (const std::string& arg : command) argv.push_back(const_cast<char*>(arg.c_str()));
+    argv.push_back(nullptr);
+    execvp(argv[0], argv.data());
+    _exit(127);
+}
+
 }  // namespace
 
-RunResult RunProgram(const std::vector<std::string>& command) {
+RunResult RunProgram(const std::vector<std::string>& command, uint64_t fileSizeLimit) {
     const std::string base = std::filesystem::temp_directory_path() / ("tovtex_run_" + std::to_string(getpid()));
     const std::string outPath = base + ".out", errPath = base + ".err";
     RunResult result;
     const pid_t child = fork();
     if (child == 0) {
-        const int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        const int in = open("/dev/null", O_RDONLY);
-        dup2(out, 1);
-        dup2(err, 2);
-        dup2(in, 0);
-        std::vector<char*> argv;
-        for (const std::string& arg : command) argv.push_back(const_cast<char*>(arg.c_str()));
-        argv.push_back(nullptr);
-        execvp(argv[0], argv.data());
-        _exit(127);
+        Exec(command, outPath.c_str(), errPath.c_str(), fileSizeLimit);
     }
     int status = 0;
     if (child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status)) {
@@ -52,10 +65,20 @@ RunResult RunProgram(const std::vector<std::string>& command) {
     return result;
 }
 
-RunResult Tovtex(const std::vector<std::string>& args) {
+RunResult Tovtex(const std::vector<std::string>& args, uint64_t fileSizeLimit) {
     std::vector<std::string> command{TOVTEX_EXE};
     command.insert(command.end(), args.begin(), args.end());
-    return RunProgram(command);
+    return RunProgram(command, fileSizeLimit);
+}
+
+int StartTovtex(const std::vector<std::string>& args) {
+    std::vector<std::string> command{TOVTEX_EXE};
+    command.insert(command.end(), args.begin(), args.end());
+    const pid_t child = fork();
+    if (child == 0) {
+        Exec(command, "/dev/null", "/dev/null", 0);
+    }
+    return child;
 }
 
 std::string FindProgram(const std::vector<std::string>& names) {

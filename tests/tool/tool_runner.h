@@ -14,11 +14,17 @@ struct RunResult {
     std::string err;
 };
 
-// Runs program with args (no shell); program is looked up on PATH.
-RunResult RunProgram(const std::vector<std::string>& command);
+// Runs program with args (no shell); program is looked up on PATH. A
+// fileSizeLimit above 0 caps the size of the files it writes (RLIMIT_FSIZE,
+// writes past it fail with EFBIG), a way to make its writes fail.
+RunResult RunProgram(const std::vector<std::string>& command, uint64_t fileSizeLimit = 0);
 
 // The tool itself with the given arguments.
-RunResult Tovtex(const std::vector<std::string>& args);
+RunResult Tovtex(const std::vector<std::string>& args, uint64_t fileSizeLimit = 0);
+
+// The tool started in the background, its standard streams on /dev/null;
+// its process id, for kill and waitpid.
+int StartTovtex(const std::vector<std::string>& args);
 
 // The first of the named programs found on PATH, or "".
 std::string FindProgram(const std::vector<std::string>& names);

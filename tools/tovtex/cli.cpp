@@ -13,7 +13,9 @@ int UsageError(const char* command, const std::string& message) {
     return EXIT_USAGE;
 }
 
-std::string FileError(const std::string& file, HRESULT result) { return file + ": " + DescribeResult(result); }
+std::string FileError(const std::string& file, HRESULT result, const std::string& reason) {
+    return file + ": " + DescribeResult(result, reason);
+}
 
 bool PairOutputs(const std::vector<std::string>& positional, const std::string& outputDir, const char* extension,
                  std::vector<std::string>* inputs, std::vector<std::string>* outputs, std::string* message) {

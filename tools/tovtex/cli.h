@@ -16,8 +16,9 @@ constexpr int EXIT_USAGE = 2;        // bad command line
 // Prints "tovtex COMMAND: message" and the hint to --help; returns EXIT_USAGE.
 int UsageError(const char* command, const std::string& message);
 
-// "file: NAME: message" for a result code.
-std::string FileError(const std::string& file, HRESULT result);
+// "file: NAME: message" for a result code (the reason, where given, as the
+// message).
+std::string FileError(const std::string& file, HRESULT result, const std::string& reason = "");
 
 // The inputs and where each one's output goes: either "IN OUT" (no -o) or
 // any number of inputs with outputs DIR/<input name without extension><ext>.

@@ -17,7 +17,6 @@
 #include "option_values.h"
 #include "software_devices.h"
 #include "tovtex.h"
-#include "texload/mapped_file.h"
 
 namespace tovtex_tool {
 
@@ -43,6 +42,8 @@ const char CONVERT_HELP[] =
     "  --color-key AARRGGBB  pixels of this colour become transparent black\n"
     "  --cube             the input is a six-face cube map\n"
     "  --device PROFILE   default, pow2 or square (default: default)\n"
+    "  --max-pixels N     refuse pictures of more than N pixels (default\n"
+    "                     268435456, 16384 x 16384; 0: no limit)\n"
     "  -o, --output DIR   write DIR/<name>.dds for each input\n"
     "  -j, --jobs N       convert N files at a time\n"
     "  -h, --help         show this help\n";
@@ -116,27 +117,34 @@ HRESULT LoadAndWrite(IDirect3DDevice8* device, const BYTE* data, UINT size, cons
 FileOutcome ConvertOne(IDirect3DDevice8* device, const std::string& input, const std::string& output,
                        const ConvertOptions& options) {
     FileOutcome outcome;
-    MappedFile file;
-    HRESULT hr = file.Open(input.c_str(), false);
+    std::string reason;
+    HRESULT hr = CheckOutputFile(output, &reason);
+    if (FAILED(hr)) {
+        outcome.ok = false;
+        outcome.error = FileError(output, hr, reason);
+        return outcome;
+    }
+    FileBytes file;
+    hr = ReadWholeFile(input, &file, &reason);
     std::vector<BYTE> dds;
     if (SUCCEEDED(hr)) {
-        hr = LoadAndWrite(device, file.View(), file.Size(), options, options.format, &dds);
+        hr = LoadAndWrite(device, file.data.get(), file.size, options, options.format, &dds);
         // The image's own format (luminance, palette, 24-bit...) may have no
         // DDS layout the reader takes; keep every channel in A8R8G8B8.
         if (hr == D3DERR_NOTAVAILABLE && options.format == D3DFMT_UNKNOWN) {
-            hr = LoadAndWrite(device, file.View(), file.Size(), options, D3DFMT_A8R8G8B8, &dds);
+            hr = LoadAndWrite(device, file.data.get(), file.size, options, D3DFMT_A8R8G8B8, &dds);
         }
     }
     if (FAILED(hr)) {
         outcome.ok = false;
-        outcome.error = FileError(input, hr);
+        outcome.error = FileError(input, hr, reason);
         return outcome;
     }
-    file.Close();
-    hr = WriteWholeFile(output, dds);
+    file.data.reset();
+    hr = WriteWholeFile(output, dds, &reason);
     if (FAILED(hr)) {
         outcome.ok = false;
-        outcome.error = FileError(output, hr);
+        outcome.error = FileError(output, hr, reason);
     }
     return outcome;
 }
@@ -154,7 +162,7 @@ bool KnownProfile(const std::string& name) {
 
 int RunConvert(int argc, char** argv) {
     enum : int { OPT_FORMAT = 256, OPT_SIZE, OPT_MIPS, OPT_FILTER, OPT_MIP_FILTER, OPT_MIRROR, OPT_DITHER,
-                 OPT_COLOR_KEY, OPT_CUBE, OPT_DEVICE };
+                 OPT_COLOR_KEY, OPT_CUBE, OPT_DEVICE, OPT_MAX_PIXELS };
     static const option OPTIONS[] = {
         {"format", required_argument, nullptr, OPT_FORMAT},
         {"size", required_argument, nullptr, OPT_SIZE},
@@ -166,6 +174,7 @@ int RunConvert(int argc, char** argv) {
         {"color-key", required_argument, nullptr, OPT_COLOR_KEY},
         {"cube", no_argument, nullptr, OPT_CUBE},
         {"device", required_argument, nullptr, OPT_DEVICE},
+        {"max-pixels", required_argument, nullptr, OPT_MAX_PIXELS},
         {"output", required_argument, nullptr, 'o'},
         {"jobs", required_argument, nullptr, 'j'},
         {"help", no_argument, nullptr, 'h'},
@@ -211,6 +220,12 @@ int RunConvert(int argc, char** argv) {
             if (!KnownProfile(value)) return bad("device profile (default, pow2, square)");
             options.device = value;
             break;
+        case OPT_MAX_PIXELS: {
+            ULONGLONG pixels = 0;
+            if (!ParsePixelLimit(value, &pixels)) return bad("pixel count");
+            SetImagePixelLimit(pixels);
+            break;
+        }
         case 'o': outputDir = value; break;
         case 'j':
             if (!ParseCount(value, 256, &threads) || threads == 0) return bad("job count");

@@ -14,7 +14,6 @@
 #include "png_writer.h"
 #include "reader_probe.h"
 #include "tovtex.h"
-#include "texload/mapped_file.h"
 
 namespace tovtex_tool {
 
@@ -27,6 +26,8 @@ const char DECODE_HELP[] =
     "\n"
     "  --level N          the mip level (default 0, the largest)\n"
     "  --face F           the cube face, 0..5 for +X, -X, +Y, -Y, +Z, -Z (default 0)\n"
+    "  --max-pixels N     refuse pictures of more than N pixels (default\n"
+    "                     268435456, 16384 x 16384; 0: no limit)\n"
     "  -o, --output DIR   write DIR/<name>.png for each input\n"
     "  -j, --jobs N       decode N files at a time\n"
     "  -h, --help         show this help\n";
@@ -45,18 +46,23 @@ const Image* FindLevel(const Image& root, UINT face, UINT level) {
 
 FileOutcome DecodeOne(const std::string& input, const std::string& output, UINT face, UINT level) {
     FileOutcome outcome;
+    std::string reason;
     auto fail = [&](const std::string& file, HRESULT hr, const std::string& detail = "") {
         outcome.ok = false;
-        outcome.error = FileError(file, hr) + detail;
+        outcome.error = FileError(file, hr, reason) + detail;
         return outcome;
     };
-    MappedFile file;
-    HRESULT hr = file.Open(input.c_str(), false);
+    HRESULT hr = CheckOutputFile(output, &reason);
+    if (FAILED(hr)) {
+        return fail(output, hr);
+    }
+    FileBytes file;
+    hr = ReadWholeFile(input, &file, &reason);
     if (FAILED(hr)) {
         return fail(input, hr);
     }
     Image root;
-    hr = DecodeImageFile(&root, file.View(), file.Size(), nullptr);
+    hr = DecodeImageFile(&root, file.data.get(), file.size, nullptr);
     if (FAILED(hr)) {
         return fail(input, hr);
     }
@@ -91,7 +97,7 @@ FileOutcome DecodeOne(const std::string& input, const std::string& output, UINT 
     if (FAILED(hr)) {
         return fail(output, hr);
     }
-    hr = WriteWholeFile(output, png);
+    hr = WriteWholeFile(output, png, &reason);
     if (FAILED(hr)) {
         return fail(output, hr);
     }
@@ -101,10 +107,11 @@ FileOutcome DecodeOne(const std::string& input, const std::string& output, UINT 
 }  // namespace
 
 int RunDecode(int argc, char** argv) {
-    enum : int { OPT_LEVEL = 256, OPT_FACE };
+    enum : int { OPT_LEVEL = 256, OPT_FACE, OPT_MAX_PIXELS };
     static const option OPTIONS[] = {
         {"level", required_argument, nullptr, OPT_LEVEL},
         {"face", required_argument, nullptr, OPT_FACE},
+        {"max-pixels", required_argument, nullptr, OPT_MAX_PIXELS},
         {"output", required_argument, nullptr, 'o'},
         {"jobs", required_argument, nullptr, 'j'},
         {"help", no_argument, nullptr, 'h'},
@@ -124,6 +131,12 @@ int RunDecode(int argc, char** argv) {
         case OPT_FACE:
             if (!ParseCount(value, 5, &face)) return bad("face (0..5)");
             break;
+        case OPT_MAX_PIXELS: {
+            ULONGLONG pixels = 0;
+            if (!ParsePixelLimit(value, &pixels)) return bad("pixel count");
+            SetImagePixelLimit(pixels);
+            break;
+        }
         case 'o': outputDir = value; break;
         case 'j':
             if (!ParseCount(value, 256, &threads) || threads == 0) return bad("job count");

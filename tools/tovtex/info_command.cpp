@@ -8,12 +8,13 @@
 
 #include "batch.h"
 #include "cli.h"
+#include "file_bytes.h"
 #include "format_names.h"
 #include "json_text.h"
 #include "option_values.h"
 #include "reader_probe.h"
 #include "result_text.h"
-#include "texload/mapped_file.h"
+#include "texload/image_limit.h"
 
 namespace tovtex_tool {
 
@@ -24,9 +25,11 @@ const char INFO_HELP[] =
     "Shows for each image file the reader that accepts it (BMP, PPM, DDS, JPEG,\n"
     "PNG, TGA, DIB), its pixel format, width, height, depth, mip levels and faces.\n"
     "\n"
-    "  --json       one JSON array with an object per file\n"
-    "  -j, --jobs N read N files at a time\n"
-    "  -h, --help   show this help\n";
+    "  --json            one JSON array with an object per file\n"
+    "  --max-pixels N    refuse pictures of more than N pixels (default\n"
+    "                    268435456, 16384 x 16384; 0: no limit)\n"
+    "  -j, --jobs N      read N files at a time\n"
+    "  -h, --help        show this help\n";
 
 struct FileInfo {
     const char* reader = "";
@@ -34,14 +37,14 @@ struct FileInfo {
     UINT width = 0, height = 0, depth = 1, mipLevels = 0, faces = 0;
 };
 
-HRESULT ReadInfo(const std::string& path, FileInfo* info) {
-    MappedFile file;
-    HRESULT hr = file.Open(path.c_str(), false);
+HRESULT ReadInfo(const std::string& path, FileInfo* info, std::string* reason) {
+    FileBytes file;
+    HRESULT hr = ReadWholeFile(path, &file, reason);
     if (FAILED(hr)) {
         return hr;
     }
     Image image;
-    hr = DecodeNamingReader(&image, file.View(), file.Size(), &info->reader);
+    hr = DecodeNamingReader(&image, file.data.get(), file.size, &info->reader);
     if (FAILED(hr)) {
         return hr;
     }
@@ -70,11 +73,11 @@ std::string JsonObject(const std::string& path, const FileInfo& info) {
     return "{\"file\": " + JsonString(path) + ", \"reader\": " + JsonString(info.reader) + ", " + fields;
 }
 
-std::string JsonError(const std::string& path, HRESULT result) {
+std::string JsonError(const std::string& path, HRESULT result, const std::string& reason) {
     char code[16];
     std::snprintf(code, sizeof(code), "0x%08X", static_cast<unsigned>(result));
     return "{\"file\": " + JsonString(path) + ", \"result\": \"" + code +
-           "\", \"error\": " + JsonString(DescribeResult(result)) + "}";
+           "\", \"error\": " + JsonString(DescribeResult(result, reason)) + "}";
 }
 
 }  // namespace
@@ -82,6 +85,7 @@ std::string JsonError(const std::string& path, HRESULT result) {
 int RunInfo(int argc, char** argv) {
     static const option OPTIONS[] = {
         {"json", no_argument, nullptr, 'J'},
+        {"max-pixels", required_argument, nullptr, 'P'},
         {"jobs", required_argument, nullptr, 'j'},
         {"help", no_argument, nullptr, 'h'},
         {nullptr, 0, nullptr, 0},
@@ -93,6 +97,14 @@ int RunInfo(int argc, char** argv) {
     for (int c; (c = getopt_long(argc, argv, ":j:h", OPTIONS, nullptr)) != -1;) {
         switch (c) {
         case 'J': json = true; break;
+        case 'P': {
+            ULONGLONG pixels = 0;
+            if (!ParsePixelLimit(optarg, &pixels)) {
+                return UsageError("info", std::string("bad pixel count '") + optarg + "'");
+            }
+            SetImagePixelLimit(pixels);
+            break;
+        }
         case 'j':
             if (!ParseCount(optarg, 256, &threads) || threads == 0) {
                 return UsageError("info", std::string("bad job count '") + optarg + "'");
@@ -113,14 +125,15 @@ int RunInfo(int argc, char** argv) {
     const auto outcomes = RunBatch(files, settings, [&](size_t index, unsigned) {
         FileOutcome outcome;
         FileInfo info;
-        const HRESULT hr = ReadInfo(files[index], &info);
+        std::string reason;
+        const HRESULT hr = ReadInfo(files[index], &info, &reason);
         outcome.ok = SUCCEEDED(hr);
         if (outcome.ok) {
             outcome.output = json ? JsonObject(files[index], info) : TextLine(files[index], info);
         } else {
-            outcome.error = FileError(files[index], hr);
+            outcome.error = FileError(files[index], hr, reason);
             if (json) {
-                outcome.output = JsonError(files[index], hr);
+                outcome.output = JsonError(files[index], hr, reason);
             }
         }
         return outcome;

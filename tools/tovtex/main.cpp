@@ -5,6 +5,7 @@
 #include <new>
 
 #include "cli.h"
+#include "temp_files.h"
 
 namespace {
 
@@ -18,11 +19,12 @@ const char MAIN_HELP[] =
     "  decode   one level of one face of an image file as a PNG picture\n"
     "\n"
     "'tovtex COMMAND --help' describes a command. Exit codes: 0 success,\n"
-    "1 a file failed, 2 bad usage.\n";
+    "1 a file failed, 2 bad usage, 128 + N stopped by signal N (130 for Ctrl-C).\n";
 
 }  // namespace
 
 int main(int argc, char** argv) {
+    tovtex_tool::StopOnSignals();
     if (argc < 2) {
         std::fputs(MAIN_HELP, stderr);
         return tovtex_tool::EXIT_USAGE;

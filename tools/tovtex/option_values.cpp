@@ -9,8 +9,8 @@ namespace tovtex_tool {
 
 namespace {
 
-bool ParseDecimal(const std::string& text, uint64_t max, uint64_t* value) {
-    if (text.empty() || text.size() > 10) {
+bool ParseDecimal(const std::string& text, uint64_t max, uint64_t* value, size_t maxDigits = 10) {
+    if (text.empty() || text.size() > maxDigits) {
         return false;
     }
     uint64_t result = 0;
@@ -35,6 +35,16 @@ bool ParseCount(const std::string& text, UINT max, UINT* value) {
         return false;
     }
     *value = static_cast<UINT>(parsed);
+    return true;
+}
+
+bool ParsePixelLimit(const std::string& text, ULONGLONG* pixels) {
+    // 18 digits cannot overflow 64 bits and are far above any picture.
+    uint64_t parsed = 0;
+    if (!ParseDecimal(text, UINT64_MAX, &parsed, 18)) {
+        return false;
+    }
+    *pixels = parsed;
     return true;
 }
 

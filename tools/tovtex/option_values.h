@@ -12,6 +12,9 @@ namespace tovtex_tool {
 // A decimal count of at most max.
 bool ParseCount(const std::string& text, UINT max, UINT* value);
 
+// A decimal pixel count for the library's pixel limit (0: no limit).
+bool ParsePixelLimit(const std::string& text, ULONGLONG* pixels);
+
 // "WxH" (either may be 0: from the image); a single number N means NxN.
 bool ParseSize(const std::string& text, UINT* width, UINT* height);
 

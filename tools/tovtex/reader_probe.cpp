@@ -33,14 +33,17 @@ HRESULT DecodeNamingReader(Image* image, const BYTE* data, UINT size, const char
         return D3DERR_INVALIDCALL;
     }
     // The library's own order, so the tool names the reader the loaders use.
+    bool tooLarge = false;
     for (ImageReader reader : READER_ORDER) {
-        if (reader(image, data, size) >= 0) {
+        const HRESULT hr = reader(image, data, size);
+        if (hr >= 0) {
             *readerName = NameOf(reader);
             return S_OK;
         }
+        tooLarge = tooLarge || hr == ERR_IMAGETOOLARGE;
         image->Release();
     }
-    return ERR_INVALIDDATA;
+    return tooLarge ? ERR_IMAGETOOLARGE : ERR_INVALIDDATA;
 }
 
 UINT CountLevels(const Image& image) {

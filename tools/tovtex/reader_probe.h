@@ -10,7 +10,7 @@ namespace tovtex_tool {
 
 // Offers the bytes to the readers in the library's reader order. On success
 // *readerName is "BMP", "PPM", "DDS", "JPEG", "PNG", "TGA" or "DIB";
-// ERR_INVALIDDATA when no reader accepts the data (image left empty).
+// otherwise (image left empty) the result DecodeImageFile would give.
 HRESULT DecodeNamingReader(Image* image, const BYTE* data, UINT size, const char** readerName);
 
 // 1 plus the length of the nextLevel chain; the number of faces.

@@ -28,6 +28,7 @@ const KnownResult KNOWN_RESULTS[] = {
     {D3DERR_NOTAVAILABLE, "D3DERR_NOTAVAILABLE", "no pixel format fits the device"},
     {D3DERR_OUTOFVIDEOMEMORY, "D3DERR_OUTOFVIDEOMEMORY", "out of video memory"},
     {ERR_INVALIDDATA, "ERR_INVALIDDATA", "no reader accepts the data"},
+    {ERR_IMAGETOOLARGE, "ERR_IMAGETOOLARGE", "the picture is larger than the pixel limit (--max-pixels)"},
     {SystemError(ERROR_FILE_NOT_FOUND), nullptr, "file not found"},
     {SystemError(ERROR_PATH_NOT_FOUND), nullptr, "path not found"},
     {SystemError(ERROR_TOO_MANY_OPEN_FILES), nullptr, "too many open files"},
@@ -41,19 +42,24 @@ const KnownResult KNOWN_RESULTS[] = {
     {SystemError(ERROR_DISK_FULL), nullptr, "disk full"},
     {SystemError(ERROR_FILENAME_EXCED_RANGE), nullptr, "file name too long"},
     {SystemError(ERROR_FILE_INVALID), nullptr, "the file is empty or cannot be mapped"},
+    {SystemError(ERROR_FILE_TOO_LARGE), nullptr, "file too large"},
+    {SystemError(ERROR_HANDLE_EOF), nullptr, "the file ended early (it was shortened while being read)"},
+    {SystemError(ERROR_NOT_SUPPORTED), nullptr, "not supported"},
+    {SystemError(ERROR_CANT_RESOLVE_FILENAME), nullptr, "too many symbolic links"},
 };
 
 }  // namespace
 
-std::string DescribeResult(HRESULT result) {
+std::string DescribeResult(HRESULT result, const std::string& reason) {
     char number[16];
     std::snprintf(number, sizeof(number), "0x%08X", static_cast<unsigned>(result));
     for (const KnownResult& known : KNOWN_RESULTS) {
         if (known.code == result) {
-            return std::string(known.name != nullptr ? known.name : number) + ": " + known.message;
+            return std::string(known.name != nullptr ? known.name : number) + ": " +
+                   (reason.empty() ? known.message : reason);
         }
     }
-    return std::string(number) + ": unknown error";
+    return std::string(number) + ": " + (reason.empty() ? "unknown error" : reason);
 }
 
 HRESULT ResultFromErrno(int error) {
@@ -66,6 +72,8 @@ HRESULT ResultFromErrno(int error) {
     case ENOMEM: return E_OUTOFMEMORY;
     case EROFS: return SystemError(ERROR_WRITE_PROTECT);
     case ENOSPC: return SystemError(ERROR_DISK_FULL);
+    case EFBIG: return SystemError(ERROR_FILE_TOO_LARGE);
+    case ELOOP: return SystemError(ERROR_CANT_RESOLVE_FILENAME);
     case ENAMETOOLONG: return SystemError(ERROR_FILENAME_EXCED_RANGE);
     case EMFILE:
     case ENFILE: return SystemError(ERROR_TOO_MANY_OPEN_FILES);

@@ -8,7 +8,8 @@
 
 namespace tovtex_tool {
 
-std::string DescribeResult(HRESULT result);
+// A reason, where given, takes the place of the result's usual text.
+std::string DescribeResult(HRESULT result, const std::string& reason = "");
 
 // A system error number (errno) as the library reports file errors:
 // 0x8007xxxx with the platform's error number.

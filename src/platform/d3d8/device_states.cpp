@@ -19,8 +19,8 @@ D3DMATRIX Identity() {
 void Device::SetDefaultStates() {
     renderStates_.fill(0);
     renderStates_[D3DRS_ZENABLE] = depthBuffer_ != nullptr ? D3DZB_TRUE : D3DZB_FALSE;
-    renderStates_[D3DRS_FILLMODE] = 3;   // solid
-    renderStates_[D3DRS_SHADEMODE] = 2;  // Gouraud
+    renderStates_[D3DRS_FILLMODE] = D3DFILL_SOLID;
+    renderStates_[D3DRS_SHADEMODE] = D3DSHADE_GOURAUD;
     renderStates_[D3DRS_ZWRITEENABLE] = TRUE;
     renderStates_[D3DRS_LASTPIXEL] = TRUE;
     renderStates_[D3DRS_SRCBLEND] = D3DBLEND_ONE;

@@ -5,10 +5,11 @@
 #include <cstring>
 
 #include "device_profile.h"
+#include "sdl_init.h"
 
 namespace platform {
 
-bool AcquireSdlVideo() { return SDL_InitSubSystem(SDL_INIT_VIDEO) == 0; }
+bool AcquireSdlVideo() { return InitSdlSubsystem(SDL_INIT_VIDEO) == 0; }
 
 void ReleaseSdlVideo() { SDL_QuitSubSystem(SDL_INIT_VIDEO); }
 

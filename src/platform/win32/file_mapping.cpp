@@ -1,4 +1,8 @@
-// Read-only file mappings and their views over mmap.
+// Read-only file mappings and their views. A view is a private copy of the
+// file's bytes rather than a mapping of the file: the platform refuses to
+// shorten a file while it is mapped, but here any process may, and a mapped
+// page past the new end would kill the reader with SIGBUS. A copy cannot
+// change or vanish under the reader.
 
 #include <windows.h>
 
@@ -7,6 +11,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <map>
 #include <mutex>
 #include <new>
@@ -27,6 +32,39 @@ std::mutex viewsLock;
 std::map<const void*, size_t>& Views() {
     static std::map<const void*, size_t> views;
     return views;
+}
+
+// length bytes of the file from offset, in fresh read-only pages; null with
+// the last error set. A file that no longer holds them (it was shortened
+// since the mapping was made) fails with ERROR_HANDLE_EOF rather than
+// showing zeros in place of its lost end.
+void* CopyOfFile(int fd, uint64_t offset, size_t length) {
+    void* view = mmap(nullptr, length, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (view == MAP_FAILED) {
+        platform::SetLastErrorFromErrno();
+        return nullptr;
+    }
+    // Large pages where the system offers them halve the cost of the fresh
+    // pages; large reads keep the copy itself cheap.
+    madvise(view, length, MADV_HUGEPAGE);
+    constexpr size_t kLargestRead = size_t{1} << 30;
+    auto* bytes = static_cast<char*>(view);
+    for (size_t done = 0; done < length;) {
+        const size_t chunk = length - done < kLargestRead ? length - done : kLargestRead;
+        const ssize_t got = pread(fd, bytes + done, chunk, static_cast<off_t>(offset + done));
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got <= 0) {
+            const DWORD error = got == 0 ? ERROR_HANDLE_EOF : platform::Win32ErrorFromErrno(errno);
+            munmap(view, length);
+            SetLastError(error);
+            return nullptr;
+        }
+        done += static_cast<size_t>(got);
+    }
+    mprotect(view, length, PROT_READ);
+    return view;
 }
 
 }  // namespace
@@ -95,10 +133,8 @@ LPVOID WINAPI MapViewOfFile(HANDLE hFileMappingObject, DWORD dwDesiredAccess, DW
         return nullptr;
     }
     const uint64_t length = dwNumberOfBytesToMap == 0 ? mapping->size() - offset : dwNumberOfBytesToMap;
-    void* view = mmap(nullptr, static_cast<size_t>(length), PROT_READ, MAP_PRIVATE, mapping->fd(),
-                      static_cast<off_t>(offset));
-    if (view == MAP_FAILED) {
-        platform::SetLastErrorFromErrno();
+    void* view = CopyOfFile(mapping->fd(), offset, static_cast<size_t>(length));
+    if (view == nullptr) {
         return nullptr;
     }
     {

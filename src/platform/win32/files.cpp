@@ -39,6 +39,11 @@ HANDLE Fail(DWORD error) {
     return INVALID_HANDLE_VALUE;
 }
 
+// Files here are regular files. A folder is refused as on the platform
+// (CreateFile without backup semantics); FIFOs, sockets and devices, which
+// the platform names differently, are not supported.
+DWORD NotAFileError(mode_t mode) { return S_ISDIR(mode) ? ERROR_ACCESS_DENIED : ERROR_NOT_SUPPORTED; }
+
 // Names are passed to the file system as bytes: narrow names as they come,
 // wide names as UTF-8.
 HANDLE OpenFile(const std::string& name, DWORD access, DWORD disposition, DWORD flagsAndAttributes) {
@@ -50,7 +55,13 @@ HANDLE OpenFile(const std::string& name, DWORD access, DWORD disposition, DWORD 
     if (!AccessFlags(access, accessFlags) || !DispositionFlags(disposition, dispositionFlags)) {
         return Fail(ERROR_INVALID_PARAMETER);
     }
-    const int flags = accessFlags | dispositionFlags | O_CLOEXEC;
+    // Devices are not opened at all (opening one can have effects of its
+    // own); a FIFO swapped in after the check must not block the open.
+    struct stat info {};
+    if (stat(name.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
+        return Fail(NotAFileError(info.st_mode));
+    }
+    const int flags = accessFlags | dispositionFlags | O_CLOEXEC | O_NONBLOCK | O_NOCTTY;
     // The "always" dispositions report whether the file was already there.
     bool existed = false;
     int fd = -1;
@@ -66,12 +77,13 @@ HANDLE OpenFile(const std::string& name, DWORD access, DWORD disposition, DWORD 
     if (fd < 0) {
         return Fail(platform::Win32ErrorFromErrno(errno));
     }
-    struct stat info {};
-    if (fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
-        // A folder is not a file on the platform either.
+    const int statResult = fstat(fd, &info);
+    if (statResult != 0 || !S_ISREG(info.st_mode)) {
+        const DWORD error = statResult != 0 ? platform::Win32ErrorFromErrno(errno) : NotAFileError(info.st_mode);
         close(fd);
-        return Fail(ERROR_ACCESS_DENIED);
+        return Fail(error);
     }
+    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     if ((flagsAndAttributes & FILE_FLAG_RANDOM_ACCESS) != 0) {
         posix_fadvise(fd, 0, 0, POSIX_FADV_RANDOM);
     } else if ((flagsAndAttributes & FILE_FLAG_SEQUENTIAL_SCAN) != 0) {

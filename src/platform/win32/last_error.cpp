@@ -36,6 +36,7 @@ DWORD Win32ErrorFromErrno(int error) {
     case EEXIST: return ERROR_FILE_EXISTS;
     case EINVAL: return ERROR_INVALID_PARAMETER;
     case ENOSPC: return ERROR_DISK_FULL;
+    case EFBIG: return ERROR_FILE_TOO_LARGE;
     case ENAMETOOLONG: return ERROR_FILENAME_EXCED_RANGE;
     case ELOOP: return ERROR_CANT_RESOLVE_FILENAME;
     case ENOSYS:

@@ -10,10 +10,16 @@ bool EnsureSubsystem(Uint32 flag) {
     if (SDL_WasInit(flag) == flag) {
         return true;
     }
-    return SDL_InitSubSystem(flag) == 0;
+    return InitSdlSubsystem(flag) == 0;
 }
 
 }  // namespace
+
+int InitSdlSubsystem(unsigned int flags) {
+    // Read when the event loop starts; must be set before every start.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    return SDL_InitSubSystem(flags);
+}
 
 bool EnsureSdlVideo() { return EnsureSubsystem(SDL_INIT_VIDEO); }
 

@@ -11,4 +11,9 @@ bool EnsureSdlVideo();
 // Starts SDL's joystick subsystem once. False when it cannot start.
 bool EnsureSdlJoystick();
 
+// SDL_InitSubSystem without SDL's own SIGINT and SIGTERM handlers: the
+// platform runs inside tools too, and starting a subsystem must not take the
+// process's signals away from it. 0 on success, as SDL_InitSubSystem.
+int InitSdlSubsystem(unsigned int flags);
+
 }  // namespace platform

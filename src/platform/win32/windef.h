@@ -102,6 +102,18 @@ typedef struct tagPALETTEENTRY {
     BYTE peFlags;
 } PALETTEENTRY, *LPPALETTEENTRY;
 
+typedef union _LARGE_INTEGER {
+    struct {
+        DWORD LowPart;
+        LONG HighPart;
+    };
+    struct {
+        DWORD LowPart;
+        LONG HighPart;
+    } u;
+    LONGLONG QuadPart;
+} LARGE_INTEGER, *PLARGE_INTEGER;
+
 typedef struct _RGNDATA RGNDATA;
 
 #define MAKEINTRESOURCEA(i) (reinterpret_cast<LPSTR>(static_cast<ULONG_PTR>(static_cast<WORD>(i))))
