@@ -28,7 +28,7 @@
 #include "fuzz_input.h"
 #include "platform_testing.h"
 #include "texload/image_readers.h"
-#include "texload/image_testing.h"
+#include "texload/image_limit.h"
 #include "texload/texture_loader.h"
 
 namespace {
@@ -162,7 +162,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     // Large pictures would only slow the search here; the readers' own
     // targets look for files that take too much.
-    tovtex::SetImageAllocationLimit(uint64_t{1} << 20);
+    SetImagePixelLimit(512 * 512);
     IDirect3DDevice8* device = FuzzDevice();
 
     InputReader in(data, size);
@@ -200,17 +200,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     // The decoder's own view of the file, to judge the load by.
     ImageInfo expected{};
-    bool decodes = false;
+    HRESULT decoded;
     bool sixFaces = false;
     {
         Image image;
-        decodes = SUCCEEDED(DecodeImageFile(&image, file.data(), fileSize, &expected));
+        decoded = DecodeImageFile(&image, file.data(), fileSize, &expected);
         unsigned faces = 0;
-        for (const Image* face = decodes ? &image : nullptr; face != nullptr; face = face->nextFace) {
+        for (const Image* face = decoded == S_OK ? &image : nullptr; face != nullptr; face = face->nextFace) {
             ++faces;
         }
         sixFaces = faces == 6;
     }
+    const bool decodes = decoded == S_OK;
 
     platform_testing::SetDeviceProfile(profile);
     const int liveBefore = platform_testing::LiveObjectCount();
@@ -251,8 +252,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (platform_testing::LiveObjectCount() != liveBefore) {
         std::abort();  // a surface or texture left behind
     }
-    if (decodes != (hr != ERR_INVALIDDATA)) {
-        std::abort();  // ERR_INVALIDDATA exactly when no reader takes the file
+    if (decodes ? (hr == ERR_INVALIDDATA || hr == ERR_IMAGETOOLARGE) : hr != decoded) {
+        std::abort();  // the decoder's refusal, exactly when it refuses the file
     }
     if (r.wantInfo) {
         const bool filled = std::memcmp(&info, &untouched, sizeof(info)) != 0;
