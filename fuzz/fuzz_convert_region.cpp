@@ -21,32 +21,10 @@
 #include "codec/pixel_region.h"
 #include "codec/tovtex_defs.h"
 #include "convert/convert_region.h"
+#include "filter_choice.h"
+#include "fuzz_input.h"
 
 namespace {
-
-class InputReader {
-public:
-    InputReader(const uint8_t* data, size_t size) : data_(data), size_(size) {}
-
-    uint8_t Byte() { return pos_ < size_ ? data_[pos_++] : 0; }
-
-    uint32_t Word()
-    {
-        uint32_t v = 0;
-        for (int i = 0; i < 4; ++i) {
-            v |= static_cast<uint32_t>(Byte()) << (8 * i);
-        }
-        return v;
-    }
-
-    const uint8_t* Rest() const { return data_ + pos_; }
-    size_t RestSize() const { return size_ - pos_; }
-
-private:
-    const uint8_t* data_;
-    size_t size_;
-    size_t pos_ = 0;
-};
 
 // Small deterministic generator for bytes the input does not spell out.
 class Lcg {
@@ -262,22 +240,6 @@ std::vector<bool> WritableBytes(const Side& side)
         }
     }
     return mask;
-}
-
-bool FilterIsValid(DWORD filter)
-{
-    const DWORD type = filter & 0xFFFF;
-    return type >= FILTER_NONE && type <= FILTER_BOX && (filter & 0xFFF00000) == 0;
-}
-
-DWORD ChooseFilter(uint8_t mode, uint32_t raw)
-{
-    if (mode % 8 == 0) {
-        return raw;  // anything at all
-    }
-    const DWORD type = FILTER_NONE + (mode >> 3) % 5;
-    const DWORD flags = (raw & 0xF) << 16;  // mirror U, V, W and dither
-    return type | flags;
 }
 
 bool SameBoxSize(const PixelBox& a, const PixelBox& b)
