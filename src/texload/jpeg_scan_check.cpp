@@ -21,21 +21,29 @@ constexpr uint64_t MOST_BLOCKS_PER_DC_BYTE = 16;
 
 bool IsRestart(uint8_t code) { return code >= 0xD0 && code <= 0xD7; }
 
+// The position of the next marker's code from `at` on (the byte after an
+// 0xFF and any fill bytes 0xFF), and in *ff the position of its first 0xFF;
+// size when there is none.
+size_t NextMarkerCode(const uint8_t* data, size_t size, size_t at, size_t* ff) {
+    const void* found = at < size ? std::memchr(data + at, 0xFF, size - at) : nullptr;
+    if (found == nullptr) {
+        return size;
+    }
+    *ff = static_cast<size_t>(static_cast<const uint8_t*>(found) - data);
+    size_t code = *ff + 1;
+    while (code < size && data[code] == 0xFF) {
+        ++code;
+    }
+    return code;
+}
+
 // Where the entropy-coded data from `at` on ends: at the first marker that is
-// neither a stuffed 0xFF 0x00 nor a restart marker (fill bytes 0xFF before
-// either are part of it), as libjpeg's decoder reads it; else at the end of
-// the file.
+// neither a stuffed 0xFF 0x00 nor a restart marker, as libjpeg's decoder
+// reads it; else at the end of the file.
 size_t EndOfScanData(const uint8_t* data, size_t size, size_t at) {
     while (at < size) {
-        const void* found = std::memchr(data + at, 0xFF, size - at);
-        if (found == nullptr) {
-            return size;
-        }
-        const size_t ff = static_cast<size_t>(static_cast<const uint8_t*>(found) - data);
-        size_t code = ff + 1;
-        while (code < size && data[code] == 0xFF) {
-            ++code;
-        }
+        size_t ff = 0;
+        const size_t code = NextMarkerCode(data, size, at, &ff);
         if (code >= size) {
             return size;
         }
@@ -95,14 +103,8 @@ bool ScansCanHoldTheirBlocks(const jpeg_decompress_struct& cinfo, const uint8_t*
     // skipped, fill bytes too. A walk that loses its way stops and passes
     // the file: libjpeg judges the rest.
     while (at < size) {
-        const void* found = std::memchr(data + at, 0xFF, size - at);
-        if (found == nullptr) {
-            break;
-        }
-        size_t code = static_cast<size_t>(static_cast<const uint8_t*>(found) - data) + 1;
-        while (code < size && data[code] == 0xFF) {
-            ++code;
-        }
+        size_t ff = 0;
+        const size_t code = NextMarkerCode(data, size, at, &ff);
         if (code >= size) {
             break;
         }
