@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "codec/tovtex_defs.h"
+#include "base/tovtex_defs.h"
 #include "convert/convert_region.h"
 
 #ifdef HAVE_STB

@@ -25,7 +25,7 @@
 #include <d3d8.h>
 #include <d3d8_offscreen.h>
 
-#include "codec/tovtex_defs.h"
+#include "base/tovtex_defs.h"
 #include "texload/texture_loader.h"
 
 extern char** environ;

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "codec/tovtex_defs.h"
+#include "base/tovtex_defs.h"
 
 // Whether the conversion engine takes the filter argument.
 inline bool FilterIsValid(DWORD filter)

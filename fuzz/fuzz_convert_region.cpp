@@ -19,7 +19,7 @@
 
 #include "codec/pixel_format_table.h"
 #include "codec/pixel_region.h"
-#include "codec/tovtex_defs.h"
+#include "base/tovtex_defs.h"
 #include "convert/convert_region.h"
 #include "filter_choice.h"
 #include "fuzz_input.h"

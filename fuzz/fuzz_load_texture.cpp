@@ -21,7 +21,7 @@
 #include <vector>
 
 #include "codec/pixel_format_table.h"
-#include "codec/tovtex_defs.h"
+#include "base/tovtex_defs.h"
 #include "d3d8_testing.h"
 #include "filter_choice.h"
 #include "fuzz_device.h"

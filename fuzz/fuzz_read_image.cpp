@@ -15,7 +15,7 @@
 #include <cstring>
 #include <vector>
 
-#include "codec/tovtex_defs.h"
+#include "base/tovtex_defs.h"
 #include "image_checks.h"
 #include "texload/image_readers.h"
 

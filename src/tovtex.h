@@ -20,7 +20,7 @@
 
 // Shared values: DEFAULT_ARG, the FILTER_* arguments, ERR_INVALIDDATA,
 // ERR_IMAGETOOLARGE.
-#include "codec/tovtex_defs.h"
+#include "base/tovtex_defs.h"
 
 // The pixel format table (PixelFormatInfo, PixelFormatTable, PixelFormats,
 // FindPixelFormat), ColorF, PixelRegion, the codec base PixelCodec and its
@@ -39,10 +39,9 @@
 // and point, box, linear or triangle resampling.
 #include "convert/convert_region.h"
 
-// Copying pixels, image files, resources, surfaces and volumes into texture
-// levels: CopyPixelsToSurface, CopyPixelsToVolume, CopyImageFileToSurface,
-// CopySurfaceToSurface, CopyVolumeToVolume, CopyFileToSurfaceA/W,
-// CopyResourceToSurfaceA/W.
+// Copying pixels, surfaces and volumes into texture levels:
+// CopyPixelsToSurface, CopyPixelsToVolume, CopySurfaceToSurface,
+// CopyVolumeToVolume.
 #include "convert/surface_loading.h"
 
 // Filling the mip levels below a source level: BuildTextureMips,
@@ -52,6 +51,10 @@
 // The decoded image (Image, ImageInfo) and DecodeImageFile.
 #include "texload/image.h"
 #include "texload/image_readers.h"
+
+// Copying image files, files and resources into texture levels:
+// CopyImageFileToSurface, CopyFileToSurfaceA/W, CopyResourceToSurfaceA/W.
+#include "texload/image_file_to_surface.h"
 
 // The largest picture the readers decode: GetImagePixelLimit,
 // SetImagePixelLimit (default 16384 x 16384 pixels).

@@ -4,7 +4,7 @@
 #include <windows.h>
 
 #include "codec/pixel_region.h"
-#include "codec/tovtex_defs.h"
+#include "base/tovtex_defs.h"
 
 // Converts the source block into the destination block, resampling with
 // the filter (FILTER_NONE to FILTER_BOX, optionally with the mirror and

@@ -1,6 +1,6 @@
 #include "codec/convert_row_fast.h"
 #include "convert/conversion_ways.h"
-#include "convert/heap_array.h"
+#include "base/heap_array.h"
 
 HRESULT ConvertSameSize(ConversionJob& job)
 {

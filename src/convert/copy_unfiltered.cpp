@@ -1,8 +1,8 @@
 #include <algorithm>
 
-#include "codec/tovtex_defs.h"
+#include "base/tovtex_defs.h"
 #include "convert/conversion_ways.h"
-#include "convert/heap_array.h"
+#include "base/heap_array.h"
 
 // The corner of the source at the box origin, pixel for pixel; whatever of
 // the destination lies beyond the source becomes transparent black.

@@ -1,8 +1,8 @@
-#include "codec/tovtex_defs.h"
+#include "base/tovtex_defs.h"
 #include "convert/color_vec.h"
 #include "convert/conversion_ways.h"
 #include "convert/halve_kernels.h"
-#include "convert/heap_array.h"
+#include "base/heap_array.h"
 
 namespace {
 

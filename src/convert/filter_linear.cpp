@@ -1,9 +1,9 @@
 #include <utility>
 
-#include "codec/tovtex_defs.h"
+#include "base/tovtex_defs.h"
 #include "convert/color_vec.h"
 #include "convert/conversion_ways.h"
-#include "convert/heap_array.h"
+#include "base/heap_array.h"
 #include "convert/linear_taps.h"
 
 namespace {

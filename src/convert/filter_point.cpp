@@ -1,8 +1,8 @@
 #include <cstdint>
 
-#include "codec/tovtex_defs.h"
+#include "base/tovtex_defs.h"
 #include "convert/conversion_ways.h"
-#include "convert/heap_array.h"
+#include "base/heap_array.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
-#include "codec/tovtex_defs.h"
+#include "base/tovtex_defs.h"
 #include "convert/color_vec.h"
 #include "convert/conversion_ways.h"
-#include "convert/heap_array.h"
+#include "base/heap_array.h"
 #include "convert/triangle_accumulators.h"
 #include "convert/triangle_weights.h"
 

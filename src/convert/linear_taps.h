@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "convert/heap_array.h"
+#include "base/heap_array.h"
 
 struct LinearTap {
     INT index0;

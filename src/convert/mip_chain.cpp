@@ -1,8 +1,8 @@
 #include "convert/mip_chain.h"
 
 #include "codec/pixel_format_table.h"
-#include "codec/tovtex_defs.h"
-#include "convert/com_ref.h"
+#include "base/tovtex_defs.h"
+#include "base/com_ref.h"
 #include "convert/surface_loading.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include <windows.h>
 
 #include "codec/color_f.h"
-#include "convert/heap_array.h"
+#include "base/heap_array.h"
 #include "convert/triangle_weights.h"
 
 class TriangleAccumulators {

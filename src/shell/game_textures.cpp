@@ -1,6 +1,6 @@
 #include "shell/game_textures.h"
 
-#include "codec/tovtex_defs.h"
+#include "base/tovtex_defs.h"
 #include "shell/shell_state.h"
 #include "texload/texture_loader.h"
 

@@ -1,4 +1,4 @@
-#include "codec/tovtex_defs.h"
+#include "base/tovtex_defs.h"
 #include "texload/texture_fitting.h"
 
 HRESULT CreateFittedTexture(IDirect3DDevice8* device, UINT width, UINT height, UINT mipLevels, DWORD usage,

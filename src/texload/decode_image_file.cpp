@@ -1,6 +1,6 @@
 #include <cstring>
 
-#include "codec/tovtex_defs.h"
+#include "base/tovtex_defs.h"
 #include "texload/image_readers.h"
 
 HRESULT DecodeImageFile(Image* image, const BYTE* data, UINT size, ImageInfo* info) {

@@ -6,7 +6,7 @@
 #include <windows.h>
 #include <d3d8.h>
 
-#include "convert/com_ref.h"
+#include "base/com_ref.h"
 #include "convert/surface_loading.h"
 #include "texload/image.h"
 #include "texload/load_settings.h"

@@ -2,7 +2,7 @@
 
 #include <atomic>
 
-#include "texload/checked_size.h"
+#include "base/checked_size.h"
 
 namespace {
 std::atomic<uint64_t> g_pixelLimit{DEFAULT_IMAGE_PIXEL_LIMIT};

@@ -2,8 +2,8 @@
 #include <memory>
 #include <new>
 
-#include "codec/tovtex_defs.h"
-#include "convert/com_ref.h"
+#include "base/tovtex_defs.h"
+#include "base/com_ref.h"
 #include "convert/mip_chain.h"
 #include "texload/face_levels.h"
 #include "texload/image_readers.h"

@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "codec/pixel_format_table.h"
-#include "codec/tovtex_defs.h"
+#include "base/tovtex_defs.h"
 
 namespace tovtex {
 

@@ -1,4 +1,4 @@
-#include "codec/tovtex_defs.h"
+#include "base/tovtex_defs.h"
 #include "texload/texture_loader.h"
 
 // Every choice left to the library.

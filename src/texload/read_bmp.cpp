@@ -3,10 +3,10 @@
 
 #include <cstring>
 
-#include "codec/tovtex_defs.h"
+#include "base/tovtex_defs.h"
 #include "texload/bmp_rle.h"
 #include "texload/byte_order.h"
-#include "texload/checked_size.h"
+#include "base/checked_size.h"
 #include "texload/image_limit.h"
 #include "texload/image_readers.h"
 

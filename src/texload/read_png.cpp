@@ -8,8 +8,8 @@
 
 #include <png.h>
 
-#include "codec/tovtex_defs.h"
-#include "texload/checked_size.h"
+#include "base/tovtex_defs.h"
+#include "base/checked_size.h"
 #include "texload/image_limit.h"
 #include "texload/image_readers.h"
 

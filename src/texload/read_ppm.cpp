@@ -1,7 +1,7 @@
 // Portable pixmaps: "P3" (decimal samples) and "P6" (byte samples).
 
-#include "codec/tovtex_defs.h"
-#include "texload/checked_size.h"
+#include "base/tovtex_defs.h"
+#include "base/checked_size.h"
 #include "texload/image_limit.h"
 #include "texload/image_readers.h"
 

@@ -4,8 +4,8 @@
 #include <cstdint>
 
 #include "codec/dxt_blocks.h"
-#include "codec/tovtex_defs.h"
-#include "convert/com_ref.h"
+#include "base/tovtex_defs.h"
+#include "base/com_ref.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 
 #include <vector>
 
-#include "codec/tovtex_defs.h"
-#include "convert/com_ref.h"
+#include "base/tovtex_defs.h"
+#include "base/com_ref.h"
 #include "convert/mip_chain.h"
 #include "support/texture_device_fixture.h"
 

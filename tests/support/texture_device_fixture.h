@@ -65,6 +65,20 @@ protected:
         return texture;
     }
 
+    // The only level of a new managed texture; the surface keeps the texture
+    // alive.
+    IDirect3DSurface8* NewSurface(UINT width, UINT height, D3DFORMAT format)
+    {
+        IDirect3DTexture8* texture = NewTexture(width, height, 1, format);
+        if (texture == nullptr) {
+            return nullptr;
+        }
+        IDirect3DSurface8* surface = nullptr;
+        EXPECT_EQ(texture->GetSurfaceLevel(0, &surface), D3D_OK);
+        texture->Release();
+        return surface;
+    }
+
     // Every byte of a level, rows packed without pitch padding (DXT: rows
     // of blocks).
     static std::vector<uint8_t> ReadBytes(IDirect3DSurface8* surface, UINT bytesPerRow, UINT rows)

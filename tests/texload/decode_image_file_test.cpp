@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "allocation_limit.h"
-#include "codec/tovtex_defs.h"
+#include "base/tovtex_defs.h"
 #include "support/image_builders.h"
 #include "support/test_paths.h"
 #include "texload/image_readers.h"

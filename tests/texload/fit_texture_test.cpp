@@ -6,8 +6,8 @@
 #include <functional>
 #include <set>
 
-#include "codec/tovtex_defs.h"
-#include "convert/com_ref.h"
+#include "base/tovtex_defs.h"
+#include "base/com_ref.h"
 #include "support/texture_device_fixture.h"
 #include "texload/texture_fitting.h"
 

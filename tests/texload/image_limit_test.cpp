@@ -11,7 +11,7 @@
 #include <png.h>
 
 #include "allocation_limit.h"
-#include "codec/tovtex_defs.h"
+#include "base/tovtex_defs.h"
 #include "encoded_images.h"
 #include "support/image_builders.h"
 #include "texload/image_limit.h"

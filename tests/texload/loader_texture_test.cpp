@@ -13,9 +13,9 @@
 #include <vector>
 
 #include "allocation_limit.h"
-#include "codec/tovtex_defs.h"
-#include "convert/com_ref.h"
-#include "convert/surface_loading.h"
+#include "base/tovtex_defs.h"
+#include "base/com_ref.h"
+#include "texload/image_file_to_surface.h"
 #include "support/image_builders.h"
 #include "support/test_paths.h"
 #include "support/texture_device_fixture.h"

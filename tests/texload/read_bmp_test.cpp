@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "codec/tovtex_defs.h"
+#include "base/tovtex_defs.h"
 #include "support/image_builders.h"
 #include "texload/image_readers.h"
 #include "allocation_limit.h"

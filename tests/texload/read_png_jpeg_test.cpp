@@ -6,7 +6,7 @@
 
 #include <png.h>
 
-#include "codec/tovtex_defs.h"
+#include "base/tovtex_defs.h"
 #include "suite_test_util.h"
 
 using namespace texloadtest;

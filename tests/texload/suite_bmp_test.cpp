@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <map>
 
-#include "codec/tovtex_defs.h"
+#include "base/tovtex_defs.h"
 #include "suite_test_util.h"
 
 using namespace texloadtest;

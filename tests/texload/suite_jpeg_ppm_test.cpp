@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "codec/tovtex_defs.h"
+#include "base/tovtex_defs.h"
 #include "suite_test_util.h"
 
 using namespace texloadtest;

@@ -4,7 +4,7 @@
 
 #include "dds_writer.h"
 #include "tovtex.h"
-#include "convert/com_ref.h"
+#include "base/com_ref.h"
 
 namespace tovtex_tool {
 

@@ -3,7 +3,7 @@
 #include <cctype>
 #include <cstdint>
 
-#include "codec/tovtex_defs.h"
+#include "base/tovtex_defs.h"
 
 namespace tovtex_tool {
 

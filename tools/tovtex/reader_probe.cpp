@@ -1,6 +1,6 @@
 #include "reader_probe.h"
 
-#include "codec/tovtex_defs.h"
+#include "base/tovtex_defs.h"
 #include "texload/image_readers.h"
 
 namespace tovtex_tool {

@@ -5,7 +5,7 @@
 
 #include <d3d8.h>
 
-#include "codec/tovtex_defs.h"
+#include "base/tovtex_defs.h"
 
 namespace tovtex_tool {
 

@@ -1,4 +1,4 @@
-#include "convert/surface_loading.h"
+#include "texload/image_file_to_surface.h"
 #include "texload/mapped_file.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "convert/surface_loading.h"
+#include "texload/image_file_to_surface.h"
 #include "texload/image_readers.h"
 
 HRESULT CopyImageFileToSurface(IDirect3DSurface8* destination, const PALETTEENTRY* destinationPalette,
