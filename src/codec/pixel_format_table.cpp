@@ -2,6 +2,8 @@
 
 #include <iterator>
 
+#include "codec/format_facts.h"
+
 namespace {
 
 constexpr FormatKind RGB = FORMAT_KIND_RGB;
@@ -13,7 +15,7 @@ constexpr FormatKind SGN = FORMAT_KIND_SIGNED;
 
 // Palette formats sit between X1R5G5B5 and A1R5G5B5 on purpose: the search
 // order prefers them there.
-const PixelFormatInfo PixelFormatTable[PIXEL_FORMAT_COUNT] = {
+constexpr PixelFormatInfo PixelFormatTable[PIXEL_FORMAT_COUNT] = {
     //  format             kind bits  L  A/Q R/W G/V B/U  subst  listed
     {D3DFMT_R8G8B8,        RGB, 24,  0,  0,  8,  8,  8,  FALSE, TRUE},
     {D3DFMT_A8R8G8B8,      RGB, 32,  0,  8,  8,  8,  8,  TRUE,  TRUE},
@@ -47,8 +49,51 @@ const PixelFormatInfo PixelFormatTable[PIXEL_FORMAT_COUNT] = {
 };
 static_assert(std::size(PixelFormatTable) == PIXEL_FORMAT_COUNT);
 
-const PixelFormatInfo DefaultPixelFormat =
+constexpr PixelFormatInfo DefaultPixelFormat =
     {D3DFMT_UNKNOWN,       RGB, 32,  0,  8,  8,  8,  8,  FALSE, FALSE};
+
+namespace {
+
+// FORMAT_FACTS (the names, codec families and block sizes) describes the
+// same rows in the same order, and what both say of a row agrees.
+constexpr bool FactsFollowTheTable()
+{
+    for (std::size_t i = 0; i < PIXEL_FORMAT_COUNT; ++i) {
+        const PixelFormatInfo& info = PixelFormatTable[i];
+        const FormatFacts& facts = FORMAT_FACTS[i];
+        if (facts.format != info.format) {
+            return false;
+        }
+        if ((facts.family == FAMILY_PALETTE) != (info.kind == FORMAT_KIND_PALETTE)) {
+            return false;
+        }
+        if ((facts.family == FAMILY_DXT) != (facts.blockBytes != 0)) {
+            return false;
+        }
+        // Codecs of fixed-size pixels take bitsPerPixel / 8 bytes a pixel.
+        const bool fixedSize = facts.family == FAMILY_PACKED || facts.family == FAMILY_PALETTE;
+        if (fixedSize && info.bitsPerPixel % 8 != 0) {
+            return false;
+        }
+    }
+    return true;
+}
+static_assert(FactsFollowTheTable());
+
+// The device format search visits every row and skips none: only the
+// default row, which no scan reaches, is unlisted.
+constexpr bool EveryRowListed()
+{
+    for (const PixelFormatInfo& info : PixelFormatTable) {
+        if (!info.listed) {
+            return false;
+        }
+    }
+    return true;
+}
+static_assert(EveryRowListed() && !DefaultPixelFormat.listed);
+
+}  // namespace
 
 const PixelFormatInfo& FindPixelFormat(D3DFORMAT format)
 {

@@ -68,10 +68,8 @@ const PixelFormatInfo* SearchFormat(IDirect3D8* d3d, const D3DCAPS8& caps, D3DFO
     const PixelFormatInfo& requested = FindPixelFormat(requestedFormat);
     const PixelFormatInfo* best = nullptr;
     DWORD bestScore = DISTANCE_INCOMPATIBLE;
+    // Every row is listed (the table asserts it), so none is skipped here.
     for (const PixelFormatInfo& row : PixelFormats()) {
-        if (!row.listed) {
-            continue;
-        }
         if (FAILED(d3d->CheckDeviceFormat(caps.AdapterOrdinal, caps.DeviceType, adapterFormat, usage, resourceType,
                                           row.format))) {
             continue;
