@@ -13,20 +13,10 @@
 inline constexpr std::size_t COLOR_BLOCK_BYTES = 8;   // DXT1, and the colour half of the others
 inline constexpr std::size_t ALPHA_BLOCK_BYTES = 16;  // DXT2 to DXT5
 
-// Bytes of one 4 x 4 block of a DXT format; 0 for any other format.
-inline constexpr UINT DxtBlockBytes(D3DFORMAT format)
-{
-    switch (format) {
-    case D3DFMT_DXT1: return COLOR_BLOCK_BYTES;
-    case D3DFMT_DXT2:
-    case D3DFMT_DXT3:
-    case D3DFMT_DXT4:
-    case D3DFMT_DXT5: return ALPHA_BLOCK_BYTES;
-    default: return 0;
-    }
-}
-
-inline constexpr bool IsDxtFormat(D3DFORMAT format) { return DxtBlockBytes(format) != 0; }
+// Bytes of one 4 x 4 block of a DXT format (from the format table); 0 for
+// any other format.
+UINT DxtBlockBytes(D3DFORMAT format);
+bool IsDxtFormat(D3DFORMAT format);
 
 // Colours whose red, green and blue all lie inside [low, high], channel by
 // channel (bits 16-23, 8-15, 0-7; alpha ignored), are transparent for the

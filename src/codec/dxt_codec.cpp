@@ -129,7 +129,7 @@ DxtCodec::DxtCodec(const PixelRegion& region, UINT bitsPerPixel, CodecKind kind)
       xMask(SizeMask(region.surfaceBox.right - region.surfaceBox.left)),
       yMask(SizeMask(region.surfaceBox.bottom - region.surfaceBox.top)),
       blockRowsDecoded(0),
-      blockBytes(format == D3DFMT_DXT1 ? COLOR_BLOCK_BYTES : ALPHA_BLOCK_BYTES),
+      blockBytes(DxtBlockBytes(format)),
       premultiplied(IsPremultiplied(format)),
       surfaceBottom(region.surfaceBox.bottom)
 {

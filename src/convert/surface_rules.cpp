@@ -2,6 +2,7 @@
 
 #include <climits>
 
+#include "codec/format_facts.h"
 #include "codec/pixel_format_table.h"
 #include "base/tovtex_defs.h"
 
@@ -18,18 +19,8 @@ DWORD ResolveCopyFilter(DWORD filter, D3DFORMAT sourceFormat)
 
 bool LocksWholeLevel(D3DFORMAT format)
 {
-    switch (format) {
-    case D3DFMT_DXT1:
-    case D3DFMT_DXT2:
-    case D3DFMT_DXT3:
-    case D3DFMT_DXT4:
-    case D3DFMT_DXT5:
-    case D3DFMT_UYVY:
-    case D3DFMT_YUY2:
-        return true;
-    default:
-        return false;
-    }
+    const FormatFacts* facts = FindFormatFacts(format);
+    return facts != nullptr && (facts->family == FAMILY_DXT || facts->family == FAMILY_YUV);
 }
 
 bool RectFits(const RECT& rect, UINT width, UINT height)

@@ -2,6 +2,8 @@
 // from the file bytes.
 
 #include "base/tovtex_defs.h"
+#include "codec/dxt_blocks.h"
+#include "codec/pixel_format_table.h"
 #include "texload/byte_order.h"
 #include "base/checked_size.h"
 #include "texload/image_limit.h"
@@ -23,16 +25,8 @@ D3DFORMAT ChooseFormat(const BYTE* header) {
     const DWORD bitCount = LoadU32(header + 88);
     const DWORD greenMask = LoadU32(header + 96);
     const DWORD alphaMask = LoadU32(header + 104);
-    switch (fourCC) {
-    case D3DFMT_DXT1:
-    case D3DFMT_DXT2:
-    case D3DFMT_DXT3:
-    case D3DFMT_DXT4:
-    case D3DFMT_DXT5:
-        return static_cast<D3DFORMAT>(fourCC);
-    default:
-        break;
-    }
+    // A DXT FourCC is the format's own code; the flags are not consulted.
+    if (IsDxtFormat(static_cast<D3DFORMAT>(fourCC))) return static_cast<D3DFORMAT>(fourCC);
     if (flags == DDPF_RGB_ALPHA && bitCount == 32 && alphaMask == 0xFF000000) return D3DFMT_A8R8G8B8;
     if (flags == DDPF_RGB && bitCount == 32) return D3DFMT_X8R8G8B8;
     if (flags == DDPF_RGB && bitCount == 16 && greenMask == 0x7E0) return D3DFMT_R5G6B5;
@@ -51,27 +45,16 @@ uint64_t FullChainLevels(uint64_t w, uint64_t h) {
     return levels;
 }
 
-// Row pitch and size of a w x h level (sides below 2^31); false when the
-// size does not fit in 64 bits.
+// Row pitch and size of a w x h level (sides below 2^31) of a format the
+// header chose; false when the size does not fit in 64 bits.
 bool LevelLayout(D3DFORMAT format, uint64_t w, uint64_t h, uint64_t* pitch, uint64_t* levelSize) {
-    switch (format) {
-    case D3DFMT_DXT1:
-        *pitch = 8 * ((w + 3) / 4);
+    const UINT blockBytes = DxtBlockBytes(format);
+    if (blockBytes != 0) {
+        *pitch = blockBytes * ((w + 3) / 4);
         return tovtex::CheckedMul(*pitch, (h + 3) / 4, levelSize);
-    case D3DFMT_DXT2:
-    case D3DFMT_DXT3:
-    case D3DFMT_DXT4:
-    case D3DFMT_DXT5:
-        *pitch = 16 * ((w + 3) / 4);
-        return tovtex::CheckedMul(*pitch, (h + 3) / 4, levelSize);
-    case D3DFMT_A8R8G8B8:
-    case D3DFMT_X8R8G8B8:
-        *pitch = 4 * w;
-        return tovtex::CheckedMul(*pitch, h, levelSize);
-    default:
-        *pitch = 2 * w;
-        return tovtex::CheckedMul(*pitch, h, levelSize);
     }
+    *pitch = FindPixelFormat(format).bitsPerPixel / 8 * w;
+    return tovtex::CheckedMul(*pitch, h, levelSize);
 }
 
 }  // namespace
