@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <random>
+#include <set>
 #include <vector>
 
 #include "dds_writer.h"
@@ -118,6 +120,42 @@ TEST(DdsWriter, HeaderCarriesTheSizesOtherReadersLookFor) {
         EXPECT_EQ(at(76), 32u);
         EXPECT_EQ(at(108), c.caps1);
         EXPECT_EQ(at(112), c.caps2);
+    }
+}
+
+// Of the library's formats the writer takes exactly those the reader reads,
+// and writes the colour ones with the masks every DDS reader looks for.
+TEST(DdsWriter, WritesExactlyTheReadersFormatsWithTheirMasks) {
+    const std::set<D3DFORMAT> writable(std::begin(WRITABLE), std::end(WRITABLE));
+    for (const PixelFormatInfo& info : PixelFormats()) {
+        EXPECT_EQ(tovtex_tool::IsDdsWritable(info.format), writable.count(info.format) == 1) << info.format;
+    }
+    struct Case {
+        D3DFORMAT format;
+        DWORD flags, bits, red, green, blue, alpha;
+    };
+    const Case cases[] = {
+        {D3DFMT_A8R8G8B8, 0x41, 32, 0xFF0000, 0xFF00, 0xFF, 0xFF000000},
+        {D3DFMT_X8R8G8B8, 0x40, 32, 0xFF0000, 0xFF00, 0xFF, 0},
+        {D3DFMT_R5G6B5, 0x40, 16, 0xF800, 0x7E0, 0x1F, 0},
+        {D3DFMT_X1R5G5B5, 0x40, 16, 0x7C00, 0x3E0, 0x1F, 0},
+        {D3DFMT_A1R5G5B5, 0x41, 16, 0x7C00, 0x3E0, 0x1F, 0x8000},
+        {D3DFMT_A4R4G4B4, 0x41, 16, 0xF00, 0xF0, 0xF, 0xF000},
+    };
+    for (const Case& c : cases) {
+        const std::vector<BYTE> header = DdsHeader({c.format, 4, 4, 1, false});
+        auto at = [&](size_t offset) {
+            return DWORD{header[offset]} | DWORD{header[offset + 1]} << 8 | DWORD{header[offset + 2]} << 16 |
+                   DWORD{header[offset + 3]} << 24;
+        };
+        SCOPED_TRACE(testing::Message() << "format " << c.format);
+        EXPECT_EQ(at(80), c.flags);
+        EXPECT_EQ(at(84), 0u);
+        EXPECT_EQ(at(88), c.bits);
+        EXPECT_EQ(at(92), c.red);
+        EXPECT_EQ(at(96), c.green);
+        EXPECT_EQ(at(100), c.blue);
+        EXPECT_EQ(at(104), c.alpha);
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "codec/format_facts.h"
 #include "tovtex.h"
 
 namespace tovtex_tool {
@@ -14,28 +15,17 @@ constexpr DWORD DDPF_ALPHAPIXELS = 0x1, DDPF_FOURCC = 0x4, DDPF_RGB = 0x40;
 constexpr DWORD DDSCAPS_COMPLEX = 0x8, DDSCAPS_TEXTURE = 0x1000, DDSCAPS_MIPMAP = 0x400000;
 constexpr DWORD DDSCAPS2_CUBEMAP = 0x200, DDSCAPS2_ALL_FACES = 0xFC00;
 
-struct ColourLayout {
-    D3DFORMAT format;
-    DWORD bits;
+// The colour formats DDS files hold pack blue lowest, then green, red and
+// alpha; X bits lie between red and alpha and belong to no mask.
+struct ColourMasks {
     DWORD red, green, blue, alpha;  // alpha 0: no alpha channel
 };
 
-const ColourLayout COLOUR_LAYOUTS[] = {
-    {D3DFMT_A8R8G8B8, 32, 0xFF0000, 0xFF00, 0xFF, 0xFF000000},
-    {D3DFMT_X8R8G8B8, 32, 0xFF0000, 0xFF00, 0xFF, 0},
-    {D3DFMT_R5G6B5, 16, 0xF800, 0x7E0, 0x1F, 0},
-    {D3DFMT_X1R5G5B5, 16, 0x7C00, 0x3E0, 0x1F, 0},
-    {D3DFMT_A1R5G5B5, 16, 0x7C00, 0x3E0, 0x1F, 0x8000},
-    {D3DFMT_A4R4G4B4, 16, 0xF00, 0xF0, 0xF, 0xF000},
-};
-
-const ColourLayout* FindColourLayout(D3DFORMAT format) {
-    for (const ColourLayout& layout : COLOUR_LAYOUTS) {
-        if (layout.format == format) {
-            return &layout;
-        }
-    }
-    return nullptr;
+ColourMasks MasksOf(const PixelFormatInfo& info) {
+    const auto ones = [](UINT bits) { return (DWORD{1} << bits) - 1; };
+    const DWORD alpha = info.alphaBits != 0 ? ones(info.alphaBits) << (info.bitsPerPixel - info.alphaBits) : 0;
+    return {ones(info.redBits) << (info.greenBits + info.blueBits), ones(info.greenBits) << info.blueBits,
+            ones(info.blueBits), alpha};
 }
 
 void Put32(std::vector<BYTE>& bytes, size_t offset, DWORD value) {
@@ -82,14 +72,16 @@ uint64_t FaceBytes(UINT levels, GetDesc getDesc) {
 
 }  // namespace
 
-bool IsDdsWritable(D3DFORMAT format) { return IsDxtFormat(format) || FindColourLayout(format) != nullptr; }
+bool IsDdsWritable(D3DFORMAT format) {
+    const FormatFacts* facts = FindFormatFacts(format);
+    return facts != nullptr && facts->dds;
+}
 
 uint64_t DdsRowBytes(D3DFORMAT format, UINT width) {
     if (IsDxtFormat(format)) {
         return (uint64_t{width} + 3) / 4 * DxtBlockBytes(format);
     }
-    const ColourLayout* layout = FindColourLayout(format);
-    return uint64_t{width} * (layout != nullptr ? layout->bits / 8 : 4);
+    return uint64_t{width} * (FindPixelFormat(format).bitsPerPixel / 8);
 }
 
 uint64_t DdsRowCount(D3DFORMAT format, UINT height) {
@@ -114,13 +106,15 @@ std::vector<BYTE> DdsHeader(const DdsLayout& layout) {
     if (dxt) {
         Put32(header, 80, DDPF_FOURCC);
         Put32(header, 84, static_cast<DWORD>(layout.format));
-    } else if (const ColourLayout* colour = FindColourLayout(layout.format)) {
-        Put32(header, 80, DDPF_RGB | (colour->alpha != 0 ? DDPF_ALPHAPIXELS : 0));
-        Put32(header, 88, colour->bits);
-        Put32(header, 92, colour->red);
-        Put32(header, 96, colour->green);
-        Put32(header, 100, colour->blue);
-        Put32(header, 104, colour->alpha);
+    } else if (IsDdsWritable(layout.format)) {
+        const PixelFormatInfo& info = FindPixelFormat(layout.format);
+        const ColourMasks masks = MasksOf(info);
+        Put32(header, 80, DDPF_RGB | (masks.alpha != 0 ? DDPF_ALPHAPIXELS : 0));
+        Put32(header, 88, info.bitsPerPixel);
+        Put32(header, 92, masks.red);
+        Put32(header, 96, masks.green);
+        Put32(header, 100, masks.blue);
+        Put32(header, 104, masks.alpha);
     }
     Put32(header, 108, DDSCAPS_TEXTURE | (mips || layout.cube ? DDSCAPS_COMPLEX : 0) | (mips ? DDSCAPS_MIPMAP : 0));
     Put32(header, 112, layout.cube ? DDSCAPS2_CUBEMAP | DDSCAPS2_ALL_FACES : 0);

@@ -1,6 +1,7 @@
 #pragma once
 // Pixel format names as the tool prints and accepts them ("A8R8G8B8",
-// "DXT5"; an optional "D3DFMT_" prefix and any letter case are accepted).
+// "DXT5"; an optional "D3DFMT_" prefix and any letter case are accepted),
+// taken from the library's format table.
 
 #include <string>
 
