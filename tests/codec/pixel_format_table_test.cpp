@@ -3,7 +3,10 @@
 #include <bit>
 #include <set>
 
+#include "codec/dxt_blocks.h"
+#include "codec/format_facts.h"
 #include "codec_test_util.h"
+#include "format_layout.h"
 
 using namespace codec_test;
 
@@ -131,6 +134,36 @@ TEST(PixelFormatTable, EveryRowMatchesTheBitsItsCodecReads)
         ++checked;
     }
     EXPECT_EQ(checked, 20);
+}
+
+// The software device keeps its own table of stored formats (the platform
+// may not use library code). For every row both must agree on how the
+// pixels lie in memory, and the device must offer exactly the table's
+// formats for textures.
+TEST(PixelFormatTable, TheDeviceStoresEveryRowAsTheLibraryReadsIt)
+{
+    std::set<DWORD> rows;
+    for (const PixelFormatInfo& info : PixelFormats()) {
+        SCOPED_TRACE(info.format);
+        rows.insert(info.format);
+        const platform::FormatLayout* layout = platform::FindFormatLayout(info.format);
+        ASSERT_NE(layout, nullptr);
+        const FormatFacts* facts = FindFormatFacts(info.format);
+        ASSERT_NE(facts, nullptr);
+        EXPECT_FALSE(layout->depth);
+        EXPECT_EQ(layout->blockBytes, DxtBlockBytes(info.format));
+        EXPECT_EQ(layout->yuv, facts->family == FAMILY_YUV);
+        EXPECT_EQ(layout->bytesPerPixel, layout->blockBytes != 0 ? 0 : info.bitsPerPixel / 8);
+
+        Block probe(info.format, 1);
+        const auto codec = MakeCodec(probe.Region());
+        ASSERT_NE(codec, nullptr);
+        EXPECT_EQ(codec->addressable, layout->blockBytes == 0 && !layout->yuv);
+        EXPECT_EQ(codec->paletted, facts->family == FAMILY_PALETTE);
+    }
+    const auto offered = platform::TextureFormats();
+    EXPECT_EQ(std::set<DWORD>(offered.begin(), offered.end()), rows);
+    EXPECT_EQ(offered.size(), rows.size());
 }
 
 }  // namespace

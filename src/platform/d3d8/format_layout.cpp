@@ -7,6 +7,9 @@ namespace platform {
 
 namespace {
 
+// The colour rows repeat what the texture library's format table says of
+// the same formats (the platform cannot include library code); a test in
+// tests/codec keeps the two in step.
 // format, bytes per pixel, bytes per 4 x 4 block, YUV pair, depth
 constexpr std::array<FormatLayout, 36> kLayouts{{
     {D3DFMT_R8G8B8, 3, 0, false, false},
