@@ -10,13 +10,25 @@
 #include <windows.h>
 #include <d3d8.h>
 
+#include "codec/format_facts.h"
+
 inline constexpr std::size_t COLOR_BLOCK_BYTES = 8;   // DXT1, and the colour half of the others
 inline constexpr std::size_t ALPHA_BLOCK_BYTES = 16;  // DXT2 to DXT5
 
 // Bytes of one 4 x 4 block of a DXT format (from the format table); 0 for
 // any other format.
-UINT DxtBlockBytes(D3DFORMAT format);
-bool IsDxtFormat(D3DFORMAT format);
+inline constexpr UINT DxtBlockBytes(D3DFORMAT format)
+{
+    const FormatFacts* facts = FindFormatFacts(format);
+    return facts != nullptr ? facts->blockBytes : 0;
+}
+
+inline constexpr bool IsDxtFormat(D3DFORMAT format) { return DxtBlockBytes(format) != 0; }
+
+// The block encoders write blocks of the sizes the format table gives.
+static_assert(DxtBlockBytes(D3DFMT_DXT1) == COLOR_BLOCK_BYTES);
+static_assert(DxtBlockBytes(D3DFMT_DXT3) == ALPHA_BLOCK_BYTES);
+static_assert(DxtBlockBytes(D3DFMT_DXT5) == ALPHA_BLOCK_BYTES);
 
 // Colours whose red, green and blue all lie inside [low, high], channel by
 // channel (bits 16-23, 8-15, 0-7; alpha ignored), are transparent for the
