@@ -1,6 +1,6 @@
 // The colour encoder in its plain form, one block and one operation at a
 // time. It is the reference the vector form must match bit for bit, and the
-// encoder on machines without SSE2.
+// encoder when the SSE2 code is off (TOVTEX_SSE2).
 
 #include <cstdint>
 

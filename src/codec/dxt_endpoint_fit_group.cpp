@@ -10,7 +10,7 @@
 #include "codec/dxt_endpoint_fit_group.h"
 #include "codec/dxt_fit_shared.h"
 
-#if defined(__SSE2__)
+#if TOVTEX_SSE2
 #include <emmintrin.h>
 
 using namespace dxt_fit;
