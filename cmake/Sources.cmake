@@ -43,9 +43,10 @@ function(tovlen_add_tests name dir)
   target_link_libraries(${name} PRIVATE ${ARGN} test_support GTest::gtest GTest::gtest_main)
   # gtest_discover_tests passes only the first entry of a list property, so
   # the one variable tests need from outside is the SDL driver; the folders
-  # are compiled into test_support.
+  # are compiled into test_support. Each test is labelled with its binary,
+  # so a preset that builds some binaries runs just their tests.
   gtest_discover_tests(${name}
     WORKING_DIRECTORY ${CMAKE_SOURCE_DIR}
-    PROPERTIES ENVIRONMENT "SDL_VIDEODRIVER=dummy"
+    PROPERTIES ENVIRONMENT "SDL_VIDEODRIVER=dummy" LABELS ${name}
     DISCOVERY_TIMEOUT 60)
 endfunction()

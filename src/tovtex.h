@@ -48,7 +48,8 @@
 // BuildCubeTextureMips, BuildVolumeTextureMips.
 #include "convert/mip_chain.h"
 
-// The decoded image (Image, ImageInfo) and DecodeImageFile.
+// The decoded image (Image, ImageInfo), DecodeImageFile, and
+// DecodeImageFileNamingReader, which also names the reader that took the file.
 #include "texload/image.h"
 #include "texload/image_readers.h"
 

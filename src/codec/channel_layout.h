@@ -14,9 +14,8 @@
 
 #include "codec/color_f.h"
 
-#if defined(__SSE2__)
+#if TOVTEX_SSE2
 #include <emmintrin.h>
-#define TOVTEX_SSE2 1
 #endif
 
 static_assert(std::endian::native == std::endian::little, "pixels are read as little-endian words");

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "codec/dxt_endpoint_fit.h"
+#include "codec/dxt_endpoint_fit_group.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include "codec/channel_layout.h"
 #include "codec/dxt_blocks.h"
-#include "codec/dxt_endpoint_fit.h"
+#include "codec/dxt_endpoint_fit_group.h"
 #include "codec/row_cache.h"
 
 namespace {

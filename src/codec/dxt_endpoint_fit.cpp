@@ -1,6 +1,6 @@
 // The colour encoder in its plain form, one block and one operation at a
 // time. It is the reference the vector form must match bit for bit, and the
-// encoder on machines without SSE2.
+// encoder when the SSE2 code is off (TOVTEX_SSE2).
 
 #include <cstdint>
 
@@ -11,7 +11,8 @@ using namespace dxt_fit;
 
 void EncodeColorBlockPlain(const DWORD* pixels, ColorKeyRange key, BYTE* out)
 {
-    // Step 1: opaque pixels lie outside the key range.
+    // Opaque pixels lie outside the key range. No opaque pixel, or one
+    // colour throughout: the block needs no fit.
     std::uint32_t opaque = 0;
     int count = 0;
     bool sameColor = true;
@@ -31,8 +32,9 @@ void EncodeColorBlockPlain(const DWORD* pixels, ColorKeyRange key, BYTE* out)
         return;
     }
 
-    // Steps 4 and 5: mean of the opaque pixels, centred colours, and the
-    // covariance matrix as its six distinct entries 00 01 02 11 12 22.
+    // In the weighted space: the mean of the opaque pixels, every colour
+    // centred on it, and the covariance matrix of the opaque pixels as its
+    // six distinct entries 00 01 02 11 12 22.
     float p[3][16];
     float sum[3] = {0.0f, 0.0f, 0.0f};
     for (int i = 0; i < 16; ++i) {
@@ -64,8 +66,10 @@ void EncodeColorBlockPlain(const DWORD* pixels, ColorKeyRange key, BYTE* out)
         }
     }
 
-    // Step 6: squares formed entry by entry as the sum over k of
-    // M[i][k] x M[k][j], k ascending, so the matrix stays exactly symmetric.
+    // Nine rounds of two squarings, each round scaled back to trace 3, turn
+    // the matrix towards its principal axis. Squares are formed entry by
+    // entry as the sum over k of M[i][k] x M[k][j], k ascending, so the
+    // matrix stays exactly symmetric. A trace of 0 leaves no axis.
     for (int round = 0; round < 9; ++round) {
         for (int square = 0; square < 2; ++square) {
             const float a00 = m[0], a01 = m[1], a02 = m[2], a11 = m[3], a12 = m[4], a22 = m[5];
@@ -87,7 +91,8 @@ void EncodeColorBlockPlain(const DWORD* pixels, ColorKeyRange key, BYTE* out)
         }
     }
 
-    // Steps 7 and 8: the axis and the extreme projections on it.
+    // The axis, and the smallest and largest projections of the opaque
+    // pixels on it.
     float axis[3];
     const float s = ChooseAxis(m, axis);
     if (s == 0.0f) {
@@ -104,7 +109,8 @@ void EncodeColorBlockPlain(const DWORD* pixels, ColorKeyRange key, BYTE* out)
         }
     }
 
-    // Steps 9 to 11.
+    // The endpoints: clipped to the colour cube, quantised to 5:6:5 and
+    // ordered for four colours (all opaque) or three and transparency.
     const bool allOpaque = opaque == 0xFFFFu;
     Endpoints ends;
     if (!FitEndpoints(mean, axis, tMin, tMax, allOpaque, ends)) {
@@ -112,8 +118,9 @@ void EncodeColorBlockPlain(const DWORD* pixels, ColorKeyRange key, BYTE* out)
         return;
     }
 
-    // Step 12: the position along the segment, in quarters (four colours)
-    // or thirds (three colours).
+    // The indices: each opaque pixel's position along the segment, in
+    // quarters (four colours) or thirds (three colours); keyed pixels take
+    // the transparent index 3.
     static constexpr unsigned FOUR[4] = {0, 2, 3, 1};
     static constexpr unsigned THREE[3] = {0, 2, 1};
     std::uint32_t indices = 0;

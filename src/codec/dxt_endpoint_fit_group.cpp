@@ -7,9 +7,10 @@
 #include <cstdint>
 
 #include "codec/dxt_endpoint_fit.h"
+#include "codec/dxt_endpoint_fit_group.h"
 #include "codec/dxt_fit_shared.h"
 
-#if defined(__SSE2__)
+#if TOVTEX_SSE2
 #include <emmintrin.h>
 
 using namespace dxt_fit;
@@ -67,7 +68,9 @@ std::uint32_t OpaquePixels(const __m128i* px, const ColorKeyRange& key)
     return ~inside & 0xFFFFu;
 }
 
-// Steps up to the covariance; false when the block was already written.
+// The key test, the two cases that need no fit (no opaque pixel, one
+// colour), the weighted colours, their mean and the covariance matrix;
+// false when the block was already written.
 bool PrepareColorFit(const DWORD* pixels, const ColorKeyRange& key, BYTE* out, ColorFit& f)
 {
     __m128i px[4];

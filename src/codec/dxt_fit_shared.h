@@ -157,8 +157,9 @@ inline void WeightedEndpoint(unsigned c, float* e)
 }
 
 
-// Step 7: the axis is the column of the largest diagonal element (the first
-// on ties) over that element's square root; s is its squared length.
+// The principal axis from the squared matrix: the column of the largest
+// diagonal element (the first on ties) over that element's square root.
+// Returns the axis's squared length; 0 leaves no axis.
 inline float ChooseAxis(const float* m, float* axis)
 {
     const float diagonal[3] = {m[0], m[3], m[5]};

@@ -1,6 +1,6 @@
 #pragma once
-// Whole-row loops over a packed layout: four pixels at a time where SSE2 is
-// available, one at a time for the rest of the row.
+// Whole-row loops over a packed layout: four pixels at a time with the
+// SSE2 code on (TOVTEX_SSE2), one at a time for the rest of the row.
 
 #include "codec/channel_layout.h"
 

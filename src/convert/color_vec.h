@@ -5,7 +5,7 @@
 
 #include "codec/color_f.h"
 
-#if defined(__SSE2__)
+#if TOVTEX_SSE2
 #include <xmmintrin.h>
 
 struct ColorVec {

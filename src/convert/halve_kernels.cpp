@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <cstring>
 
-#if defined(__SSE2__)
+#if TOVTEX_SSE2
 #include <emmintrin.h>
 #endif
 
@@ -81,7 +81,7 @@ struct PackedHalving {
     }
 };
 
-#if defined(__SSE2__)
+#if TOVTEX_SSE2
 // Four destination pixels of a 32-bit format from eight source pixels of
 // each row, every byte averaged in a 16-bit lane.
 UINT HalveRow32Sse2(BYTE* out, const BYTE* top, const BYTE* bottom, UINT width, std::uint32_t keep)
@@ -122,7 +122,7 @@ void Halve(BYTE* dst, INT dstPitch, const BYTE* src, INT srcPitch, UINT width, U
         const BYTE* top = src + static_cast<std::ptrdiff_t>(2 * y) * srcPitch;
         const BYTE* bottom = top + srcPitch;
         UINT done = 0;
-#if defined(__SSE2__)
+#if TOVTEX_SSE2
         if constexpr (Keep32 != 0) {
             done = HalveRow32Sse2(out, top, bottom, width, Keep32);
         }

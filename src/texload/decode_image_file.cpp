@@ -4,18 +4,23 @@
 #include "texload/image_readers.h"
 
 HRESULT DecodeImageFile(Image* image, const BYTE* data, UINT size, ImageInfo* info) {
-    bool accepted = false;
+    return DecodeImageFileNamingReader(image, data, size, info, nullptr);
+}
+
+HRESULT DecodeImageFileNamingReader(Image* image, const BYTE* data, UINT size, ImageInfo* info,
+                                    const char** readerName) {
+    const NamedImageReader* accepted = nullptr;
     bool tooLarge = false;
-    for (ImageReader reader : READER_ORDER) {
-        const HRESULT hr = reader(image, data, size);
+    for (const NamedImageReader& reader : READER_ORDER) {
+        const HRESULT hr = reader.read(image, data, size);
         if (SUCCEEDED(hr)) {
-            accepted = true;
+            accepted = &reader;
             break;
         }
         tooLarge = tooLarge || hr == ERR_IMAGETOOLARGE;
         image->Release();
     }
-    if (!accepted) {
+    if (accepted == nullptr) {
         // A reader that recognised its format but refused the size says more
         // than "no reader accepts the data".
         return tooLarge ? ERR_IMAGETOOLARGE : ERR_INVALIDDATA;
@@ -25,12 +30,11 @@ HRESULT DecodeImageFile(Image* image, const BYTE* data, UINT size, ImageInfo* in
         info->width = static_cast<UINT>(image->rect.right);
         info->height = static_cast<UINT>(image->rect.bottom);
         info->depth = 1;
-        UINT levels = 1;
-        for (const Image* level = image->nextLevel; level != nullptr; level = level->nextLevel) {
-            ++levels;
-        }
-        info->mipLevels = levels;
+        info->mipLevels = image->LevelCount();
         info->format = image->format;
+    }
+    if (readerName != nullptr) {
+        *readerName = accepted->name;
     }
     return S_OK;
 }

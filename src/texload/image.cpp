@@ -81,3 +81,19 @@ void Image::Release() {
     ownsPixels = FALSE;
     ownsPalette = FALSE;
 }
+
+UINT Image::LevelCount() const {
+    UINT levels = 1;
+    for (const Image* level = nextLevel; level != nullptr; level = level->nextLevel) {
+        ++levels;
+    }
+    return levels;
+}
+
+UINT Image::FaceCount() const {
+    UINT faces = 1;
+    for (const Image* face = nextFace; face != nullptr; face = face->nextFace) {
+        ++faces;
+    }
+    return faces;
+}

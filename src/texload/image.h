@@ -26,6 +26,11 @@ struct Image {
     // Releases everything owned and the linked trees; back to the empty
     // state except format, rowPitch and rect.
     void Release();
+
+    // 1 + the length of the nextLevel chain: the levels of this face.
+    UINT LevelCount() const;
+    // 1 + the length of the nextFace chain: the faces from this one on.
+    UINT FaceCount() const;
 };
 
 struct ImageInfo {

@@ -18,11 +18,26 @@ HRESULT ReadDib(Image* image, const BYTE* data, UINT size);
 
 using ImageReader = HRESULT (*)(Image* image, const BYTE* data, UINT size);
 
+// A reader with the name it goes by.
+struct NamedImageReader {
+    const char* name;
+    ImageReader read;
+};
+
 // Strong signatures first; Targa (no signature) late; the headerless bitmap
 // last, since the Targa reader refuses a bitmap information header.
-inline constexpr ImageReader READER_ORDER[] = {ReadBmp, ReadPpm, ReadDds, ReadJpeg, ReadPng, ReadTga, ReadDib};
+inline constexpr NamedImageReader READER_ORDER[] = {
+    {"BMP", ReadBmp}, {"PPM", ReadPpm}, {"DDS", ReadDds}, {"JPEG", ReadJpeg},
+    {"PNG", ReadPng}, {"TGA", ReadTga}, {"DIB", ReadDib},
+};
 
 // Offers the bytes to each reader of READER_ORDER until one accepts them.
 // S_OK; when none does (info then untouched), ERR_IMAGETOOLARGE if a reader
 // refused the picture for the pixel limit, else ERR_INVALIDDATA.
 HRESULT DecodeImageFile(Image* image, const BYTE* data, UINT size, ImageInfo* info);
+
+// DecodeImageFile that also tells which reader accepted the data: on S_OK,
+// *readerName (when readerName is not null) is that reader's name in
+// READER_ORDER; otherwise it is left alone.
+HRESULT DecodeImageFileNamingReader(Image* image, const BYTE* data, UINT size, ImageInfo* info,
+                                    const char** readerName);

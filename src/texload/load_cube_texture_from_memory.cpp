@@ -15,15 +15,6 @@ namespace {
 
 constexpr UINT CUBE_FACES = 6;
 
-UINT CountFaces(const Image& image)
-{
-    UINT faces = 1;
-    for (const Image* face = image.nextFace; face != nullptr; face = face->nextFace) {
-        ++faces;
-    }
-    return faces;
-}
-
 }  // namespace
 
 HRESULT LoadCubeTextureFromMemory(IDirect3DDevice8* device, LPCVOID data, UINT dataSize, UINT size, UINT mipLevels,
@@ -39,10 +30,10 @@ HRESULT LoadCubeTextureFromMemory(IDirect3DDevice8* device, LPCVOID data, UINT d
     if (FAILED(hr)) {
         return hr;
     }
-    if (CountFaces(image) != CUBE_FACES) {
+    if (image.FaceCount() != CUBE_FACES) {
         return E_FAIL;
     }
-    const UINT imageLevels = tovtex::CountImageLevels(image);
+    const UINT imageLevels = image.LevelCount();
     if (size == 0 || size == DEFAULT_ARG) {
         size = static_cast<UINT>(std::max(image.rect.right, image.rect.bottom));
     }

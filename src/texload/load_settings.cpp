@@ -87,13 +87,4 @@ void SettleLoadSettings(const Image& image, D3DFORMAT format, DWORD filter, DWOR
     settings->colorKey = colorKey;
 }
 
-UINT CountImageLevels(const Image& image)
-{
-    UINT levels = 1;
-    for (const Image* level = image.nextLevel; level != nullptr; level = level->nextLevel) {
-        ++levels;
-    }
-    return levels;
-}
-
 }  // namespace tovtex

@@ -24,7 +24,4 @@ struct LoadSettings {
 void SettleLoadSettings(const Image& image, D3DFORMAT format, DWORD filter, DWORD mipFilter, D3DCOLOR colorKey,
                         PALETTEENTRY* paletteOut, LoadSettings* settings);
 
-// 1 + the length of the image's level chain.
-UINT CountImageLevels(const Image& image);
-
 }  // namespace tovtex

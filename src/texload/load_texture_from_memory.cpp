@@ -23,7 +23,7 @@ HRESULT LoadTextureFromMemory(IDirect3DDevice8* device, LPCVOID data, UINT dataS
     if (FAILED(hr)) {
         return hr;
     }
-    const UINT imageLevels = tovtex::CountImageLevels(image);
+    const UINT imageLevels = image.LevelCount();
     if (width == 0 || width == DEFAULT_ARG) {
         width = static_cast<UINT>(image.rect.right);
     }

@@ -1,7 +1,6 @@
 // Portable pixmaps: "P3" (decimal samples) and "P6" (byte samples).
 
 #include "base/tovtex_defs.h"
-#include "base/checked_size.h"
 #include "texload/image_limit.h"
 #include "texload/image_readers.h"
 

@@ -5,7 +5,6 @@
 
 #include "base/tovtex_defs.h"
 #include "texload/byte_order.h"
-#include "base/checked_size.h"
 #include "texload/image_limit.h"
 #include "texload/image_readers.h"
 

@@ -9,6 +9,7 @@
 
 #include "codec/dxt_blocks.h"
 #include "codec/dxt_endpoint_fit.h"
+#include "codec/dxt_endpoint_fit_group.h"
 
 namespace {
 

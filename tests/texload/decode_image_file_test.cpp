@@ -31,6 +31,7 @@ TEST(DecodeImageFile, RecognisesEachFormatByContent) {
     struct Case {
         const char* name;
         Bytes file;
+        const char* reader;
         D3DFORMAT format;
         UINT width, height;
     };
@@ -39,13 +40,13 @@ TEST(DecodeImageFile, RecognisesEachFormatByContent) {
     tga.height = 2;
     tga.pixels.assign(24, 0);
     const Case cases[] = {
-        {"bitmap file", BuildBmp(SmallBitmap()), D3DFMT_P8, 2, 1},
-        {"pixmap", TextBytes("P3 1 2 255 1 2 3 4 5 6"), D3DFMT_X8R8G8B8, 1, 2},
-        {"dds", BuildDds(DdsLayout{.width = 4, .height = 2, .dataBytes = 32}), D3DFMT_X8R8G8B8, 4, 2},
-        {"targa", BuildTga(tga), D3DFMT_A8R8G8B8, 3, 2},
-        {"headerless bitmap", BuildDib(SmallBitmap()), D3DFMT_P8, 2, 1},
-        {"png", ReadFileBytes(TestDataDir() + "/pngsuite/basn0g08.png"), D3DFMT_L8, 32, 32},
-        {"jpeg", ReadFileBytes(TestDataDir() + "/jpeg/pillow/hopper_gray.jpg"), D3DFMT_L8, 128, 128},
+        {"bitmap file", BuildBmp(SmallBitmap()), "BMP", D3DFMT_P8, 2, 1},
+        {"pixmap", TextBytes("P3 1 2 255 1 2 3 4 5 6"), "PPM", D3DFMT_X8R8G8B8, 1, 2},
+        {"dds", BuildDds(DdsLayout{.width = 4, .height = 2, .dataBytes = 32}), "DDS", D3DFMT_X8R8G8B8, 4, 2},
+        {"targa", BuildTga(tga), "TGA", D3DFMT_A8R8G8B8, 3, 2},
+        {"headerless bitmap", BuildDib(SmallBitmap()), "DIB", D3DFMT_P8, 2, 1},
+        {"png", ReadFileBytes(TestDataDir() + "/pngsuite/basn0g08.png"), "PNG", D3DFMT_L8, 32, 32},
+        {"jpeg", ReadFileBytes(TestDataDir() + "/jpeg/pillow/hopper_gray.jpg"), "JPEG", D3DFMT_L8, 128, 128},
     };
     for (const Case& c : cases) {
         Image image;
@@ -57,6 +58,21 @@ TEST(DecodeImageFile, RecognisesEachFormatByContent) {
         EXPECT_EQ(info.height, c.height) << c.name;
         EXPECT_EQ(info.depth, 1u) << c.name;
         EXPECT_EQ(info.mipLevels, 1u) << c.name;
+        EXPECT_EQ(image.LevelCount(), 1u) << c.name;
+        EXPECT_EQ(image.FaceCount(), 1u) << c.name;
+
+        // The same decode, naming the reader that took the file.
+        Image named;
+        ImageInfo namedInfo;
+        std::memset(&namedInfo, 0xCD, sizeof(namedInfo));
+        const char* reader = nullptr;
+        ASSERT_EQ(DecodeImageFileNamingReader(&named, c.file.data(), static_cast<UINT>(c.file.size()), &namedInfo,
+                                              &reader),
+                  S_OK)
+            << c.name;
+        ASSERT_NE(reader, nullptr) << c.name;
+        EXPECT_STREQ(reader, c.reader) << c.name;
+        EXPECT_EQ(std::memcmp(&namedInfo, &info, sizeof(info)), 0) << c.name;
     }
 }
 
@@ -76,6 +92,12 @@ TEST(DecodeImageFile, RefusesWhatNoReaderAccepts) {
         EXPECT_EQ(image.palette, nullptr) << name;
         EXPECT_EQ(image.nextLevel, nullptr) << name;
         EXPECT_FALSE(image.ownsPixels) << name;
+
+        const char* reader = "untouched";
+        EXPECT_EQ(DecodeImageFileNamingReader(&image, file.data(), static_cast<UINT>(file.size()), nullptr, &reader),
+                  ERR_INVALIDDATA)
+            << name;
+        EXPECT_STREQ(reader, "untouched") << name;
     }
 }
 
@@ -105,7 +127,18 @@ TEST(DecodeImageFile, CubeMapReportsLevelsOfTheFirstFace) {
     EXPECT_EQ(info.mipLevels, 5u);
     EXPECT_EQ(info.depth, 1u);
     EXPECT_EQ(info.format, D3DFMT_DXT1);
-    EXPECT_NE(image.nextFace, nullptr);
+    ASSERT_NE(image.nextFace, nullptr);
+
+    // The counts from wherever one stands in the tree: the faces from this
+    // one on, the levels from this one down.
+    EXPECT_EQ(image.FaceCount(), 6u);
+    EXPECT_EQ(image.LevelCount(), 5u);
+    const Image& second = *image.nextFace;
+    EXPECT_EQ(second.FaceCount(), 5u);
+    EXPECT_EQ(second.LevelCount(), 5u);
+    ASSERT_NE(second.nextLevel, nullptr);
+    EXPECT_EQ(second.nextLevel->LevelCount(), 4u);
+    EXPECT_EQ(second.nextLevel->FaceCount(), 1u);
 }
 
 TEST(DecodeImageFile, NullInfoWritesOnlyTheImage) {

@@ -12,7 +12,6 @@
 #include "file_bytes.h"
 #include "option_values.h"
 #include "png_writer.h"
-#include "reader_probe.h"
 #include "tovtex.h"
 
 namespace tovtex_tool {
@@ -69,8 +68,8 @@ FileOutcome DecodeOne(const std::string& input, const std::string& output, UINT 
     const Image* image = FindLevel(root, face, level);
     if (image == nullptr) {
         return fail(input, D3DERR_INVALIDCALL,
-                    " (the file has " + std::to_string(CountFaces(root)) + " face(s) of " +
-                        std::to_string(CountLevels(root)) + " level(s))");
+                    " (the file has " + std::to_string(root.FaceCount()) + " face(s) of " +
+                        std::to_string(root.LevelCount()) + " level(s))");
     }
     const UINT width = static_cast<UINT>(image->rect.right - image->rect.left);
     const UINT height = static_cast<UINT>(image->rect.bottom - image->rect.top);

@@ -12,9 +12,9 @@
 #include "format_names.h"
 #include "json_text.h"
 #include "option_values.h"
-#include "reader_probe.h"
 #include "result_text.h"
 #include "texload/image_limit.h"
+#include "texload/image_readers.h"
 
 namespace tovtex_tool {
 
@@ -44,15 +44,15 @@ HRESULT ReadInfo(const std::string& path, FileInfo* info, std::string* reason) {
         return hr;
     }
     Image image;
-    hr = DecodeNamingReader(&image, file.data.get(), file.size, &info->reader);
+    hr = DecodeImageFileNamingReader(&image, file.data.get(), file.size, nullptr, &info->reader);
     if (FAILED(hr)) {
         return hr;
     }
     info->format = image.format;
     info->width = static_cast<UINT>(image.rect.right);
     info->height = static_cast<UINT>(image.rect.bottom);
-    info->mipLevels = CountLevels(image);
-    info->faces = CountFaces(image);
+    info->mipLevels = image.LevelCount();
+    info->faces = image.FaceCount();
     return S_OK;
 }
 

@@ -6,7 +6,7 @@
 #include "pixel_ops.h"
 #include "span_sampler.h"
 
-#if defined(__SSE2__)
+#if TOVTEX_SSE2
 #include <emmintrin.h>
 #endif
 
@@ -104,7 +104,7 @@ template <bool kDepth, bool kBlend>
 void FastPixels(uint32_t* dst, uint16_t* depth, const uint32_t* texels, int n, DepthStep z, bool depthWrite,
                 bool modulate, uint32_t diffuse) {
     int i = 0;
-#if defined(__SSE2__)
+#if TOVTEX_SSE2
     // Eight pixels at a time while they all pass the depth test and are
     // opaque: no blending to do, whole vectors stored.
     const int64_t last = z.z + z.dz * (n - 1);

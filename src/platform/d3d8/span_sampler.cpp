@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#if defined(__SSE2__)
+#if TOVTEX_SSE2
 #include <emmintrin.h>
 #endif
 
@@ -44,7 +44,7 @@ Stepper MakeStepper(const LevelSampler& l, double u, double v, double du, double
     return st;
 }
 
-#if defined(__SSE2__)
+#if TOVTEX_SSE2
 
 // One bilinear sample as four 16-bit channels in the low half.
 inline __m128i Bilinear(Stepper& st) {
@@ -93,7 +93,7 @@ inline uint64_t Bilinear(Stepper& st) {
 
 #endif
 
-#if defined(__SSE2__)
+#if TOVTEX_SSE2
 
 // Spans whose texture row does not change along x (screen rectangles and
 // upright world quads): each texel column is blended vertically once into a
@@ -224,7 +224,7 @@ void SampleSpanLinear(const SamplePlan& plan, double u, double v, double du, dou
     // infinities, NaN) takes the per-pixel sampler, which saturates safely.
     constexpr double kLimit = 16384.0;
     const bool moderate = std::fabs(u) < kLimit && std::fabs(v) < kLimit && std::fabs(du) < 1.0 && std::fabs(dv) < 1.0;
-#if defined(__SSE2__)
+#if TOVTEX_SSE2
     if (moderate && dv == 0.0 && SampleRows(plan, u, v, du, n, out)) {
         return;
     }
@@ -236,7 +236,7 @@ void SampleSpanLinear(const SamplePlan& plan, double u, double v, double du, dou
         return;
     }
     Stepper a = MakeStepper(*plan.a, u, v, du, dv);
-#if defined(__SSE2__)
+#if TOVTEX_SSE2
     if (plan.b == nullptr) {
         for (int i = 0; i < n; ++i) {
             const __m128i c = Bilinear(a);
