@@ -6,7 +6,6 @@
 #include <limits>
 #include <vector>
 
-#include "block_surface.h"
 #include "codec/dxt_blocks.h"
 #include "codec/dxt_codec.h"
 #include "codec_test_util.h"

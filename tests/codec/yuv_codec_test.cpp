@@ -6,7 +6,6 @@
 #include <cstdlib>
 #include <vector>
 
-#include "block_surface.h"
 #include "codec/yuv_codec.h"
 #include "codec_test_util.h"
 
