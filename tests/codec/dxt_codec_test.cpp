@@ -9,6 +9,7 @@
 #include "codec/dxt_blocks.h"
 #include "codec/dxt_codec.h"
 #include "codec_test_util.h"
+#include "support/sanitizer_skip.h"
 
 using namespace codec_test;
 
@@ -325,13 +326,7 @@ TEST(DxtCodec, ColourKeyAppliesToDecodedPixels)
 
 TEST(DxtCodec, WithoutRowBuffersEveryRowFailsAndNothingIsWritten)
 {
-#if defined(__SANITIZE_ADDRESS__)
-    GTEST_SKIP() << "the sanitizer's allocator does not return null";
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-    GTEST_SKIP() << "the sanitizer's allocator does not return null";
-#endif
-#endif
+    SKIP_UNLESS_ALLOCATION_CAN_FAIL();
     std::vector<BYTE> memory(64, 0xAB);
     PixelRegion region{};
     region.pixels = memory.data();
