@@ -1,6 +1,7 @@
 #pragma once
 // A float test codec and the jobs over it, shared by the conversion tests.
 
+#include <cstdint>
 #include <cstring>
 #include <map>
 #include <utility>
@@ -74,5 +75,17 @@ struct FloatJob {
         job.filter = filter;
     }
 };
+
+// A float codec of w x h x d colours drawn from the generator seeded with
+// seed; the caller owns it.
+inline FloatCodec* RandomSource(UINT w, UINT h, UINT d, std::uint32_t seed)
+{
+    auto* codec = new FloatCodec(w, h, d);
+    Lcg rng{seed};
+    for (ColorF& c : codec->colors) {
+        c = ColorF{rng.Unit(), rng.Unit(), rng.Unit(), rng.Unit()};
+    }
+    return codec;
+}
 
 }  // namespace convert_test
