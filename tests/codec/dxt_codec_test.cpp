@@ -434,7 +434,7 @@ TEST(DxtCodec, RowsConvertLikeThePerPixelForms)
                     ASSERT_EQ(codec->EncodeRow(y, 0, &image[y * width]), S_OK);
                 }
             }
-            const std::size_t blockBytes = format == D3DFMT_DXT1 ? 8 : 16;
+            const std::size_t blockBytes = DxtBlockBytes(format);
             for (UINT by = 0; by < height / 4; ++by) {
                 for (UINT bx = 0; bx < width / 4; ++bx) {
                     DWORD argb[16];
