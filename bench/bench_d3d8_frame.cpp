@@ -1,7 +1,9 @@
-// The game's typical frame on the software device: a clear, the backdrop and
-// four blended billboards through the perspective camera, and a full-screen
-// textured quad, all with trilinear filtering, then Present. Reports the
-// milliseconds per frame and their share of the 30 ms frame step.
+// The game's own frames on the software device, drawn by the game's
+// RenderFrame with synthetic textures: a frame in flight (a clear, the
+// backdrop and four blended billboards through the perspective camera, the
+// boost counter, all with trilinear filtering, then Present) and the title
+// frame. Reports the milliseconds per frame and their share of the 30 ms
+// frame step.
 
 #include <benchmark/benchmark.h>
 
@@ -12,50 +14,12 @@
 #include <SDL.h>
 
 #include <chrono>
-#include <cmath>
+
+#include "game/game_state.h"
+#include "render/render_frame.h"
+#include "shell/shell_state.h"
 
 namespace {
-
-struct ScreenVertex {
-    float x, y, z, rhw;
-    D3DCOLOR diffuse;
-    float u, v;
-};
-
-struct WorldVertex {
-    float x, y, z;
-    D3DCOLOR diffuse;
-    float u, v;
-};
-
-D3DMATRIX Identity() {
-    D3DMATRIX m{};
-    m._11 = m._22 = m._33 = m._44 = 1.0f;
-    return m;
-}
-
-D3DMATRIX Translation(float x, float y, float z) {
-    D3DMATRIX m = Identity();
-    m._41 = x;
-    m._42 = y;
-    m._43 = z;
-    return m;
-}
-
-// Left-handed perspective: 60-degree vertical field of view, aspect 1.33,
-// depth 1 to 100, as the game's camera.
-D3DMATRIX Projection() {
-    const float half = 1.0471973f * 0.5f;
-    const float yScale = std::cos(half) / std::sin(half);
-    const float q = 100.0f / 99.0f;
-    D3DMATRIX m{};
-    m._11 = yScale / 1.33f;
-    m._22 = yScale;
-    m._33 = q;
-    m._34 = 1.0f;
-    m._43 = -q;
-    return m;
-}
 
 IDirect3DTexture8* MakeTexture(IDirect3DDevice8* device, UINT width, UINT height, bool soft) {
     IDirect3DTexture8* texture = nullptr;
@@ -79,154 +43,116 @@ IDirect3DTexture8* MakeTexture(IDirect3DDevice8* device, UINT width, UINT height
     return texture;
 }
 
-void DrawBillboard(IDirect3DDevice8* device, float x, float y, float z) {
-    const D3DMATRIX world = Translation(x, y, z);
-    device->SetTransform(D3DTS_WORLD, &world);
-    const WorldVertex quad[4] = {{-5, -5, 0, 0xFFFFFFFF, 0.5f, 0.75f},
-                                 {-5, 5, 0, 0xFFFFFFFF, 0.5f, 0.5f},
-                                 {5, 5, 0, 0xFFFFFFFF, 0.75f, 0.5f},
-                                 {5, -5, 0, 0xFFFFFFFF, 0.75f, 0.75f}};
-    device->DrawPrimitiveUP(D3DPT_TRIANGLEFAN, 2, quad, sizeof(WorldVertex));
-}
+// The game's records as start-up leaves them, with an offscreen device of
+// the game's back buffer and no window; every object is released and the
+// records cleared at the end.
+class GameDevice {
+public:
+    GameDevice() {
+        shellState = ShellState{};
+        D3DPRESENT_PARAMETERS& params = shellState.presentParams;
+        params.BackBufferWidth = 640;
+        params.BackBufferHeight = 480;
+        params.BackBufferFormat = D3DFMT_X8R8G8B8;
+        params.SwapEffect = D3DSWAPEFFECT_FLIP;
+        params.Windowed = TRUE;
+        params.EnableAutoDepthStencil = TRUE;
+        params.AutoDepthStencilFormat = D3DFMT_D16;
+        shellState.direct3d = Direct3DCreate8(D3D_SDK_VERSION);
+        if (shellState.direct3d != nullptr) {
+            shellState.direct3d->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, D3DCREATE_SOFTWARE_VERTEXPROCESSING,
+                                              &params, &shellState.device);
+        }
+    }
 
-void RenderFrame(IDirect3DDevice8* device, IDirect3DTexture8* picture, IDirect3DTexture8* atlas, float cameraX) {
-    device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF004040, 1.0f, 0);
-    device->BeginScene();
-    device->SetRenderState(D3DRS_ZENABLE, D3DZB_TRUE);
-    device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
-    device->SetTextureStageState(0, D3DTSS_MIPFILTER, D3DTEXF_LINEAR);
-    device->SetTextureStageState(0, D3DTSS_MAGFILTER, D3DTEXF_LINEAR);
-    device->SetTextureStageState(0, D3DTSS_MINFILTER, D3DTEXF_LINEAR);
-    device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
-    device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
-    device->SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
-    device->SetRenderState(D3DRS_LIGHTING, FALSE);
-    device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
-    device->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
-    device->SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE);
-    const D3DMATRIX view = Translation(-cameraX, 0, 0);
-    const D3DMATRIX projection = Projection();
-    device->SetTransform(D3DTS_VIEW, &view);
-    device->SetTransform(D3DTS_PROJECTION, &projection);
-    device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
-    device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
-    device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+    ~GameDevice() {
+        if (shellState.device != nullptr) {
+            shellState.device->SetTexture(0, nullptr);
+        }
+        for (IDirect3DTexture8*& texture : shellState.textures) {
+            if (texture != nullptr) {
+                texture->Release();
+            }
+        }
+        if (shellState.device != nullptr) {
+            shellState.device->Release();
+        }
+        if (shellState.direct3d != nullptr) {
+            shellState.direct3d->Release();
+        }
+        shellState = ShellState{};
+        gameState = GameState{};
+    }
 
-    // The world: the 192 x 48 backdrop at depth 50, then four billboards.
-    device->SetVertexShader(D3DFVF_XYZ | D3DFVF_DIFFUSE | D3DFVF_TEX1);
-    const D3DMATRIX backdropWorld = Translation(84, 0, 50);
-    device->SetTransform(D3DTS_WORLD, &backdropWorld);
-    const WorldVertex backdrop[4] = {{-96, -24, 0, 0xFFFFFFFF, 0, 1},
-                                     {-96, 24, 0, 0xFFFFFFFF, 0, 0},
-                                     {96, 24, 0, 0xFFFFFFFF, 1, 0},
-                                     {96, -24, 0, 0xFFFFFFFF, 1, 1}};
-    device->SetTexture(0, picture);
-    device->DrawPrimitiveUP(D3DPT_TRIANGLEFAN, 2, backdrop, sizeof(WorldVertex));
-    device->SetTexture(0, atlas);
-    DrawBillboard(device, cameraX + 30, 21, 47);
-    DrawBillboard(device, cameraX - 10, 5, 49);
-    DrawBillboard(device, cameraX - 9.9f, 5, 49);
-    DrawBillboard(device, cameraX - 20, 3, 48);
+    GameDevice(const GameDevice&) = delete;
+    GameDevice& operator=(const GameDevice&) = delete;
 
-    // The full-screen picture, as the title shows it.
-    device->SetVertexShader(D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX1);
-    const ScreenVertex screen[4] = {{0, 0, 0, 1, 0xFFFFFFFF, 0, 0},
-                                    {0, 480, 0, 1, 0xFFFFFFFF, 0, 1},
-                                    {640, 480, 0, 1, 0xFFFFFFFF, 1, 1},
-                                    {640, 0, 0, 1, 0xFFFFFFFF, 1, 0}};
-    device->SetTexture(0, picture);
-    device->DrawPrimitiveUP(D3DPT_TRIANGLEFAN, 2, screen, sizeof(ScreenVertex));
-    device->EndScene();
-    device->Present(nullptr, nullptr, nullptr, nullptr);
+    bool Ready() const { return shellState.device != nullptr; }
+
+    void Load(TextureSlot slot, UINT width, UINT height, bool soft) {
+        shellState.textures[slot] = MakeTexture(shellState.device, width, height, soft);
+    }
+};
+
+// A step of a flight with every world sprite showing: the aim arrow ahead
+// of the camera, the body (drawn twice) behind it, and a puff.
+GameState InFlight(float cameraX) {
+    GameState g;
+    g.phase = PHASE_FLIGHT;
+    g.posX = cameraX - 10;
+    g.posY = 5;
+    g.aimAngle = AIM_START;
+    g.boostsLeft = BOOST_COUNT - 1;
+    g.boostTimer = BOOST_COOLDOWN;
+    g.puffX = cameraX - 20;
+    g.puffY = 3;
+    g.puffAngle = AIM_START;
+    g.cameraX = cameraX;
+    g.resetPending = 0;
+    return g;
 }
 
 void BM_GameFrame(benchmark::State& state) {
-    IDirect3D8* d3d = Direct3DCreate8(D3D_SDK_VERSION);
-    D3DPRESENT_PARAMETERS params{};
-    params.BackBufferWidth = 640;
-    params.BackBufferHeight = 480;
-    params.BackBufferFormat = D3DFMT_X8R8G8B8;
-    params.SwapEffect = D3DSWAPEFFECT_FLIP;
-    params.Windowed = TRUE;
-    params.EnableAutoDepthStencil = TRUE;
-    params.AutoDepthStencilFormat = D3DFMT_D16;
-    IDirect3DDevice8* device = nullptr;
-    if (d3d == nullptr ||
-        d3d->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &params, &device) != D3D_OK) {
+    GameDevice game;
+    if (!game.Ready()) {
         state.SkipWithError("no device");
         return;
     }
-    IDirect3DTexture8* picture = MakeTexture(device, 1024, 512, false);
-    IDirect3DTexture8* atlas = MakeTexture(device, 256, 256, true);
-    float cameraX = 30.0f;
-    RenderFrame(device, picture, atlas, cameraX);  // warm the sampler's caches
+    game.Load(TEXTURE_BACKGROUND, 1024, 512, false);
+    game.Load(TEXTURE_ATLAS, 256, 256, true);
+    float cameraX = CAMERA_MIN_X;
+    gameState = InFlight(cameraX);
+    RenderFrame();  // warm the sampler's caches
     const auto start = std::chrono::steady_clock::now();
     for (auto _ : state) {
-        RenderFrame(device, picture, atlas, cameraX);
-        cameraX = cameraX < 141.0f ? cameraX + 0.5f : 30.0f;
+        gameState = InFlight(cameraX);
+        RenderFrame();
+        cameraX = cameraX < CAMERA_MAX_X ? cameraX + 0.5f : CAMERA_MIN_X;
     }
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     const double msPerFrame = seconds * 1000.0 / static_cast<double>(state.iterations());
     state.counters["ms_per_frame"] = msPerFrame;
     state.counters["share_of_30ms_step"] = msPerFrame / 30.0;
-    device->SetTexture(0, nullptr);
-    picture->Release();
-    atlas->Release();
-    device->Release();
-    d3d->Release();
 }
 BENCHMARK(BM_GameFrame)->Unit(benchmark::kMillisecond);
 
 // The title phase as the game loads it: a 640 x 480 picture (not a power of
 // two, so a single level) stretched over the screen with the linear filter.
 void BM_TitleFrame(benchmark::State& state) {
-    IDirect3D8* d3d = Direct3DCreate8(D3D_SDK_VERSION);
-    D3DPRESENT_PARAMETERS params{};
-    params.BackBufferWidth = 640;
-    params.BackBufferHeight = 480;
-    params.BackBufferFormat = D3DFMT_X8R8G8B8;
-    params.SwapEffect = D3DSWAPEFFECT_FLIP;
-    params.Windowed = TRUE;
-    params.EnableAutoDepthStencil = TRUE;
-    params.AutoDepthStencilFormat = D3DFMT_D16;
-    IDirect3DDevice8* device = nullptr;
-    if (d3d == nullptr ||
-        d3d->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &params, &device) != D3D_OK) {
+    GameDevice game;
+    if (!game.Ready()) {
         state.SkipWithError("no device");
         return;
     }
-    IDirect3DTexture8* title = MakeTexture(device, 640, 480, false);
-    const ScreenVertex screen[4] = {{0, 0, 0, 1, 0xFFFFFFFF, 0, 0},
-                                    {0, 480, 0, 1, 0xFFFFFFFF, 0, 1},
-                                    {640, 480, 0, 1, 0xFFFFFFFF, 1, 1},
-                                    {640, 0, 0, 1, 0xFFFFFFFF, 1, 0}};
-    device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
-    device->SetRenderState(D3DRS_LIGHTING, FALSE);
-    device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
-    device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
-    device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
-    for (D3DTEXTURESTAGESTATETYPE type : {D3DTSS_MAGFILTER, D3DTSS_MINFILTER, D3DTSS_MIPFILTER}) {
-        device->SetTextureStageState(0, type, D3DTEXF_LINEAR);
-    }
-    device->SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
-    device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
-    device->SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE);
-    device->SetVertexShader(D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX1);
-    device->SetTexture(0, title);
+    game.Load(TEXTURE_TITLE, 640, 480, false);
+    gameState = GameState{};
+    gameState.phase = PHASE_TITLE;
     const auto start = std::chrono::steady_clock::now();
     for (auto _ : state) {
-        device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF004040, 1.0f, 0);
-        device->BeginScene();
-        device->DrawPrimitiveUP(D3DPT_TRIANGLEFAN, 2, screen, sizeof(ScreenVertex));
-        device->EndScene();
-        device->Present(nullptr, nullptr, nullptr, nullptr);
+        RenderFrame();
     }
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     state.counters["ms_per_frame"] = seconds * 1000.0 / static_cast<double>(state.iterations());
-    device->SetTexture(0, nullptr);
-    title->Release();
-    device->Release();
-    d3d->Release();
 }
 BENCHMARK(BM_TitleFrame)->Unit(benchmark::kMillisecond);
 

@@ -6,10 +6,10 @@
 #include <limits>
 #include <vector>
 
-#include "block_surface.h"
 #include "codec/dxt_blocks.h"
 #include "codec/dxt_codec.h"
 #include "codec_test_util.h"
+#include "support/sanitizer_skip.h"
 
 using namespace codec_test;
 
@@ -326,13 +326,7 @@ TEST(DxtCodec, ColourKeyAppliesToDecodedPixels)
 
 TEST(DxtCodec, WithoutRowBuffersEveryRowFailsAndNothingIsWritten)
 {
-#if defined(__SANITIZE_ADDRESS__)
-    GTEST_SKIP() << "the sanitizer's allocator does not return null";
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-    GTEST_SKIP() << "the sanitizer's allocator does not return null";
-#endif
-#endif
+    SKIP_UNLESS_ALLOCATION_CAN_FAIL();
     std::vector<BYTE> memory(64, 0xAB);
     PixelRegion region{};
     region.pixels = memory.data();
@@ -440,7 +434,7 @@ TEST(DxtCodec, RowsConvertLikeThePerPixelForms)
                     ASSERT_EQ(codec->EncodeRow(y, 0, &image[y * width]), S_OK);
                 }
             }
-            const std::size_t blockBytes = format == D3DFMT_DXT1 ? 8 : 16;
+            const std::size_t blockBytes = DxtBlockBytes(format);
             for (UINT by = 0; by < height / 4; ++by) {
                 for (UINT bx = 0; bx < width / 4; ++bx) {
                     DWORD argb[16];

@@ -4,7 +4,6 @@
 #include <random>
 #include <vector>
 
-#include "block_surface.h"
 #include "codec_test_util.h"
 
 using namespace codec_test;

@@ -79,8 +79,8 @@ TEST(PaletteCodec, EveryIndexOfADistinctPaletteRoundTrips)
             in.SetWord(i, i);
         }
         std::vector<ColorF> row(count);
-        MakeCodec(in.Region(false, 0, palette.data()))->DecodeRow(0, 0, row.data());
-        MakeCodec(out.Region(false, 0, palette.data()))->EncodeRow(0, 0, row.data());
+        MakeCodec(in.Region(0, palette.data()))->DecodeRow(0, 0, row.data());
+        MakeCodec(out.Region(0, palette.data()))->EncodeRow(0, 0, row.data());
         int mismatches = 0;
         for (UINT i = 0; i < count; ++i) {
             mismatches += out.Word(i) != i;
@@ -113,7 +113,7 @@ TEST(PaletteCodec, A8P8WritesEachPixelsOwnIndexAndAlpha)
         const PALETTEENTRY& e = palette[indices[x]];
         row[x] = ColorF{e.peRed * K8, e.peGreen * K8, e.peBlue * K8, alphas[x] * K8};
     }
-    MakeCodec(block.Region(false, 0, palette.data()))->EncodeRow(0, 0, row.data());
+    MakeCodec(block.Region(0, palette.data()))->EncodeRow(0, 0, row.data());
     for (int x = 0; x < 6; ++x) {
         EXPECT_EQ(block.Word(x), static_cast<std::uint32_t>(alphas[x] << 8 | indices[x])) << x;
     }

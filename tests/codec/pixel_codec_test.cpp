@@ -123,7 +123,7 @@ TEST(PixelCodecColorKey, ExactMatchesBecomeTransparentBlack)
             for (UINT x = 0; x < width; ++x) {
                 block.SetWord(x, c.word);
             }
-            const auto codec = MakeCodec(block.Region(false, c.key));
+            const auto codec = MakeCodec(block.Region(c.key));
             EXPECT_EQ(codec->colorKeyEnabled, c.key != 0);
             std::vector<ColorF> row(width);
             codec->DecodeRow(0, 0, row.data());
@@ -143,7 +143,7 @@ TEST(PixelCodecDither, OrderedOffsetsByRowColumnAndSlice)
 {
     const int matrix[4][4] = {{15, 7, 13, 5}, {3, 11, 1, 9}, {12, 4, 14, 6}, {0, 8, 2, 10}};
     Block block(D3DFMT_A1R5G5B5, 8, 4, 4);
-    const auto codec = MakeCodec(block.Region(true));
+    const auto codec = MakeCodec(block.Region(0, nullptr, true));
     int ones[4][4][8] = {};
     for (int j = 0; j < 16; ++j) {
         const std::vector<ColorF> row(8, ColorF{0, 0, 0, static_cast<float>(j) / 16.0f});
@@ -170,8 +170,8 @@ TEST(PixelCodecDither, HalfAlphaIsSetAtHalfThePositions)
 {
     Block plain(D3DFMT_A1R5G5B5, 4, 4);
     Block dithered(D3DFMT_A1R5G5B5, 4, 4);
-    const auto p = MakeCodec(plain.Region(false));
-    const auto d = MakeCodec(dithered.Region(true));
+    const auto p = MakeCodec(plain.Region());
+    const auto d = MakeCodec(dithered.Region(0, nullptr, true));
     const std::vector<ColorF> row(4, ColorF{0, 0, 0, 0.5f});
     int set = 0;
     for (UINT y = 0; y < 4; ++y) {

@@ -24,7 +24,7 @@ void CheckRowsAgainstPixels(D3DFORMAT format, bool isSigned, std::mt19937& rng)
     for (UINT width = 1; width <= 13; ++width) {
         for (bool dither : {false, true}) {
             Block block(format, width, 4, 4);
-            const auto codec = MakeCodec(block.Region(dither));
+            const auto codec = MakeCodec(block.Region(0, nullptr, dither));
             const UINT row = rng() % 4;
             const UINT slice = rng() % 4;
             std::vector<ColorF> in(width);
@@ -108,9 +108,9 @@ TEST(RowPaths, DirectConverterMatchesDecodeThenEncodeForEveryChannelValue)
                     ASSERT_NE(convert, nullptr);
                     Block viaColors(format, width, 4, 4);
                     Block direct(format, width, 4, 4);
-                    const auto in = MakeCodec(source.Region(false, key));
-                    const auto out = MakeCodec(viaColors.Region(dither));
-                    const auto fast = MakeCodec(direct.Region(dither));
+                    const auto in = MakeCodec(source.Region(key));
+                    const auto out = MakeCodec(viaColors.Region(0, nullptr, dither));
+                    const auto fast = MakeCodec(direct.Region(0, nullptr, dither));
                     std::vector<ColorF> row(width);
                     for (UINT z = 0; z < 4; ++z) {
                         for (UINT y = 0; y < 4; ++y) {

@@ -6,9 +6,9 @@
 #include <cstdlib>
 #include <vector>
 
-#include "block_surface.h"
 #include "codec/yuv_codec.h"
 #include "codec_test_util.h"
+#include "support/sanitizer_skip.h"
 
 using namespace codec_test;
 
@@ -205,13 +205,7 @@ TEST(YuvCodec, WholeSurfaceRoundTripsThroughRows)
 
 TEST(YuvCodec, WithoutARowBufferEveryRowFailsAndNothingIsWritten)
 {
-#if defined(__SANITIZE_ADDRESS__)
-    GTEST_SKIP() << "the sanitizer's allocator does not return null";
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-    GTEST_SKIP() << "the sanitizer's allocator does not return null";
-#endif
-#endif
+    SKIP_UNLESS_ALLOCATION_CAN_FAIL();
     std::vector<BYTE> memory(16, 0xAB);
     PixelRegion region{};
     region.pixels = memory.data();

@@ -1,5 +1,5 @@
 #pragma once
-// Blocks of pixels and a float test codec shared by the conversion tests.
+// A float test codec and the jobs over it, shared by the conversion tests.
 
 #include <cstdint>
 #include <cstring>
@@ -8,64 +8,16 @@
 #include <vector>
 
 #include "codec/pixel_codec.h"
-#include "codec/pixel_format_table.h"
 #include "convert/conversion_job.h"
+#include "support/color_bits.h"
+#include "support/lcg.h"
+#include "support/pixel_block.h"
 
 namespace convert_test {
 
-inline UINT BytesPerPixel(D3DFORMAT format)
-{
-    return FindPixelFormat(format).bitsPerPixel / 8;
-}
-
-// A tightly packed block of width x height x depth pixels owning its bytes.
-struct Block {
-    D3DFORMAT format;
-    UINT width, height, depth;
-    std::vector<BYTE> bytes;
-
-    Block(D3DFORMAT f, UINT w, UINT h = 1, UINT d = 1)
-        : format(f), width(w), height(h), depth(d),
-          bytes(static_cast<std::size_t>(w) * h * d * BytesPerPixel(f), 0)
-    {
-    }
-
-    INT RowPitch() const { return static_cast<INT>(width * BytesPerPixel(format)); }
-    INT SlicePitch() const { return RowPitch() * static_cast<INT>(height); }
-
-    PixelRegion Region(D3DCOLOR colorKey = 0, const PALETTEENTRY* palette = nullptr)
-    {
-        PixelRegion r{};
-        r.pixels = bytes.data();
-        r.format = format;
-        r.rowPitch = RowPitch();
-        r.slicePitch = depth > 1 ? SlicePitch() : 0;
-        r.surfaceBox = SurfaceExtent{0, 0, width, height, 0, depth};
-        r.box = PixelBox{0, 0, static_cast<INT>(width), static_cast<INT>(height), 0, static_cast<INT>(depth)};
-        r.colorKey = colorKey;
-        r.palette = palette;
-        return r;
-    }
-
-    std::size_t Index(UINT x, UINT y, UINT z = 0) const
-    {
-        return (static_cast<std::size_t>(z) * height + y) * width + x;
-    }
-
-    std::uint32_t Word(UINT x, UINT y, UINT z = 0) const
-    {
-        const UINT n = BytesPerPixel(format);
-        std::uint32_t w = 0;
-        std::memcpy(&w, bytes.data() + Index(x, y, z) * n, n);
-        return w;
-    }
-
-    void SetWord(UINT x, UINT y, UINT z, std::uint32_t w)
-    {
-        const UINT n = BytesPerPixel(format);
-        std::memcpy(bytes.data() + Index(x, y, z) * n, &w, n);
-    }
-};
+using testsupport::Block;
+using testsupport::Lcg;
+using testsupport::SameBits;
 
 // A codec over plain ColorF storage that counts its row calls, so the tests
 // can see exact filter arithmetic and how often each row is read and written.
@@ -124,20 +76,16 @@ struct FloatJob {
     }
 };
 
-inline bool SameBits(const ColorF& x, const ColorF& y)
+// A float codec of w x h x d colours drawn from the generator seeded with
+// seed; the caller owns it.
+inline FloatCodec* RandomSource(UINT w, UINT h, UINT d, std::uint32_t seed)
 {
-    return std::memcmp(&x, &y, sizeof(ColorF)) == 0;
-}
-
-// A small deterministic generator for test data.
-struct Lcg {
-    std::uint32_t state;
-    std::uint32_t Next()
-    {
-        state = state * 1664525u + 1013904223u;
-        return state >> 8 ^ state << 24;
+    auto* codec = new FloatCodec(w, h, d);
+    Lcg rng{seed};
+    for (ColorF& c : codec->colors) {
+        c = ColorF{rng.Unit(), rng.Unit(), rng.Unit(), rng.Unit()};
     }
-    float Unit() { return static_cast<float>(Next() >> 8) / 16777216.0f; }
-};
+    return codec;
+}
 
 }  // namespace convert_test

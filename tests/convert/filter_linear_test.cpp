@@ -153,16 +153,6 @@ void ReferenceLinear2D(FloatCodec& src, std::vector<ColorF>& out, UINT dstW, UIN
     }
 }
 
-FloatCodec* RandomSource(UINT w, UINT h, UINT d, std::uint32_t seed)
-{
-    auto* codec = new FloatCodec(w, h, d);
-    Lcg rng{seed};
-    for (ColorF& c : codec->colors) {
-        c = ColorF{rng.Unit(), rng.Unit(), rng.Unit(), rng.Unit()};
-    }
-    return codec;
-}
-
 }  // namespace
 
 TEST(FilterLinear2D, EqualsThePlainFilterAndReadsEachRowOncePerUse)

@@ -145,16 +145,6 @@ void ReferenceTriangle2D(FloatCodec& src, std::vector<ColorF>& out, UINT dstW, U
     }
 }
 
-FloatCodec* RandomSource(UINT w, UINT h, UINT d, std::uint32_t seed)
-{
-    auto* codec = new FloatCodec(w, h, d);
-    Lcg rng{seed};
-    for (ColorF& c : codec->colors) {
-        c = ColorF{rng.Unit(), rng.Unit(), rng.Unit(), rng.Unit()};
-    }
-    return codec;
-}
-
 }  // namespace
 
 TEST(FilterTriangle2D, EqualsThePlainResamplerAndWritesEachRowOnce)

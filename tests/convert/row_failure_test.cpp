@@ -2,11 +2,11 @@
 
 #include <vector>
 
-#include "codec/block_surface.h"
 #include "codec/row_cache_testing.h"
 #include "convert/convert_region.h"
+#include "support/device_surface.h"
 
-using codec_test::Surface;
+using testsupport::Surface;
 
 namespace {
 

@@ -1,14 +1,13 @@
 #pragma once
-// Shared set-up of the device tests: a fresh default profile, a device with
-// a 640 x 480 back buffer, and a check that every object made is released.
+// Shared set-up of the device tests: a device with a 640 x 480 back buffer
+// and depth buffer, and helpers to draw and read back.
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <vector>
 
-#include "d3d8_offscreen.h"
-#include "platform_testing.h"
+#include "support/device_fixture.h"
 
 struct ScreenVertex {
     float x, y, z, rhw;
@@ -22,28 +21,8 @@ struct WorldVertex {
     float u, v;
 };
 
-class D3D8Test : public ::testing::Test {
+class D3D8Test : public DeviceTest {
 protected:
-    void SetUp() override {
-        // The tests read the back buffer; they need no display.
-        platform::AllowOffscreenDevices(true);
-        platform_testing::ResetDeviceProfile();
-        liveBefore_ = platform_testing::LiveObjectCount();
-        d3d_ = Direct3DCreate8(D3D_SDK_VERSION);
-        ASSERT_NE(d3d_, nullptr);
-    }
-
-    void TearDown() override {
-        if (device_ != nullptr) {
-            EXPECT_EQ(device_->Release(), 0u);
-        }
-        if (d3d_ != nullptr) {
-            EXPECT_EQ(d3d_->Release(), 0u);
-        }
-        EXPECT_EQ(platform_testing::LiveObjectCount(), liveBefore_);
-        platform_testing::ResetDeviceProfile();
-    }
-
     static D3DPRESENT_PARAMETERS Params(D3DFORMAT format = D3DFMT_X8R8G8B8, BOOL windowed = TRUE) {
         D3DPRESENT_PARAMETERS p{};
         p.BackBufferWidth = 640;
@@ -56,11 +35,7 @@ protected:
         return p;
     }
 
-    void MakeDevice(D3DFORMAT format = D3DFMT_X8R8G8B8) {
-        D3DPRESENT_PARAMETERS p = Params(format);
-        ASSERT_EQ(d3d_->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &p, &device_),
-                  D3D_OK);
-    }
+    void MakeDevice(D3DFORMAT format = D3DFMT_X8R8G8B8) { CreateDevice(Params(format)); }
 
     // The back buffer as A8R8G8B8 values (alpha as stored).
     std::vector<uint32_t> ReadBackBuffer() {
@@ -125,8 +100,4 @@ protected:
         device_->SetVertexShader(D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX1);
         ASSERT_EQ(device_->DrawPrimitiveUP(D3DPT_TRIANGLEFAN, 2, quad, sizeof(ScreenVertex)), D3D_OK);
     }
-
-    IDirect3D8* d3d_ = nullptr;
-    IDirect3DDevice8* device_ = nullptr;
-    int liveBefore_ = 0;
 };

@@ -64,11 +64,10 @@ std::vector<ShownBox> StopCapturingMessageBoxes() {
     return boxes;
 }
 
-bool FailDirect3DCreate() {
+void FailDirect3DCreate() {
     platform_testing::DeviceProfile profile = platform_testing::DefaultDeviceProfile();
     profile.failDirect3DCreate = true;
     platform_testing::SetDeviceProfile(profile);
-    return true;
 }
 
 void FailCreateDevice(D3DDEVTYPE type, DWORD behaviour) {

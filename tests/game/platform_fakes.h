@@ -38,8 +38,8 @@ void CaptureMessageBoxes(std::function<void()> whileOpen = {});
 // The boxes recorded so far; capturing stops.
 std::vector<ShownBox> StopCapturingMessageBoxes();
 
-// Makes Direct3DCreate8 return null; false when the platform cannot.
-bool FailDirect3DCreate();
+// Makes Direct3DCreate8 return null.
+void FailDirect3DCreate();
 // CreateDevice fails for this device type and behaviour.
 void FailCreateDevice(D3DDEVTYPE type, DWORD behaviour);
 // The CreateDevice calls made since UseDefaultDevice.

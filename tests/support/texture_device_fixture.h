@@ -1,7 +1,6 @@
 #pragma once
 // A software device for the texture library's tests, with helpers to read
-// and write levels, and a check that every platform object made during a
-// test is released by its end.
+// and write levels.
 
 #include <gtest/gtest.h>
 
@@ -13,48 +12,23 @@
 #include <windows.h>
 #include <d3d8.h>
 
-#include "d3d8_offscreen.h"
-#include "d3d8_testing.h"
-#include "platform_testing.h"
+#include "support/device_fixture.h"
 
-class TextureDeviceTest : public ::testing::Test {
+class TextureDeviceTest : public DeviceTest {
 protected:
     void SetUp() override
     {
-        platform::AllowOffscreenDevices(true);
-        platform_testing::ResetDeviceProfile();
-        liveBefore_ = platform_testing::LiveObjectCount();
-        d3d_ = Direct3DCreate8(D3D_SDK_VERSION);
-        ASSERT_NE(d3d_, nullptr);
+        DeviceTest::SetUp();
+        if (HasFatalFailure()) {
+            return;
+        }
         D3DPRESENT_PARAMETERS p{};
         p.BackBufferWidth = 64;
         p.BackBufferHeight = 64;
         p.BackBufferFormat = D3DFMT_X8R8G8B8;
         p.SwapEffect = D3DSWAPEFFECT_DISCARD;
         p.Windowed = TRUE;
-        ASSERT_EQ(d3d_->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &p, &device_),
-                  D3D_OK);
-    }
-
-    void TearDown() override
-    {
-        if (device_ != nullptr) {
-            EXPECT_EQ(device_->Release(), 0u);
-        }
-        if (d3d_ != nullptr) {
-            EXPECT_EQ(d3d_->Release(), 0u);
-        }
-        EXPECT_EQ(platform_testing::LiveObjectCount(), liveBefore_) << "a platform object was not released";
-        platform_testing::ResetDeviceProfile();
-    }
-
-    // The default profile with the given changes.
-    template <typename Change>
-    static void UseProfile(Change change)
-    {
-        platform_testing::DeviceProfile profile = platform_testing::DefaultDeviceProfile();
-        change(profile);
-        platform_testing::SetDeviceProfile(profile);
+        CreateDevice(p);
     }
 
     IDirect3DTexture8* NewTexture(UINT width, UINT height, UINT levels, D3DFORMAT format,
@@ -146,10 +120,6 @@ protected:
         WritePixels(surface, fill);
         surface->Release();
     }
-
-    IDirect3D8* d3d_ = nullptr;
-    IDirect3DDevice8* device_ = nullptr;
-    int liveBefore_ = 0;
 };
 
 // Channel c (0 blue, 1 green, 2 red, 3 alpha) of an A8R8G8B8 value.

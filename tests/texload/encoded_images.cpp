@@ -8,6 +8,8 @@
 #include <png.h>
 #include <zlib.h>
 
+#include "support/lcg.h"
+
 namespace texloadtest {
 
 using testsupport::Bytes;
@@ -141,12 +143,12 @@ Bytes EncodeJpeg(const JpegLayout& layout) {
         cinfo.arith_code = layout.arithmetic ? TRUE : FALSE;
         jpeg_start_compress(&cinfo, TRUE);
         Bytes row(size_t{layout.width} * layout.components);
-        uint32_t noise = 12345;
+        testsupport::Lcg noise{12345};
         while (cinfo.next_scanline < cinfo.image_height) {
             for (size_t i = 0; i < row.size(); ++i) {
-                noise = noise * 1103515245u + 12345u;
+                const uint32_t word = noise.Step();
                 row[i] = layout.picture == JpegPicture::FLAT    ? uint8_t{100}
-                         : layout.picture == JpegPicture::NOISE ? static_cast<uint8_t>(noise >> 24)
+                         : layout.picture == JpegPicture::NOISE ? static_cast<uint8_t>(word >> 24)
                                                                 : static_cast<uint8_t>(i * 3 + cinfo.next_scanline * 5);
             }
             JSAMPROW rows[1] = {row.data()};

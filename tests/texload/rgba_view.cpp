@@ -8,6 +8,8 @@
 #include <gtest/gtest.h>
 #include <png.h>
 
+#include "codec/dxt_blocks.h"
+
 namespace texloadtest {
 
 namespace {
@@ -70,10 +72,6 @@ void DecodeBlock(D3DFORMAT format, const uint8_t* block, uint8_t out[16][4]) {
     }
 }
 
-bool IsBlockFormat(D3DFORMAT f) {
-    return f == D3DFMT_DXT1 || f == D3DFMT_DXT2 || f == D3DFMT_DXT3 || f == D3DFMT_DXT4 || f == D3DFMT_DXT5;
-}
-
 }  // namespace
 
 Rgba8 ToRgba8(const Image& image) {
@@ -81,8 +79,8 @@ Rgba8 ToRgba8(const Image& image) {
     out.width = static_cast<uint32_t>(image.rect.right);
     out.height = static_cast<uint32_t>(image.rect.bottom);
     out.bytes.assign(size_t(out.width) * out.height * 4, 0);
-    if (IsBlockFormat(image.format)) {
-        size_t blockBytes = image.format == D3DFMT_DXT1 ? 8 : 16;
+    if (IsDxtFormat(image.format)) {
+        const size_t blockBytes = DxtBlockBytes(image.format);
         for (uint32_t by = 0; by < (out.height + 3) / 4; ++by) {
             for (uint32_t bx = 0; bx < (out.width + 3) / 4; ++bx) {
                 uint8_t texels[16][4];

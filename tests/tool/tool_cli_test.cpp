@@ -9,6 +9,7 @@
 #include <filesystem>
 
 #include "dds_writer.h"
+#include "support/lcg.h"
 #include "tool_runner.h"
 
 namespace {
@@ -296,10 +297,9 @@ TEST_F(ToolCli, DeviceProfilesAndSizesShapeTheTexture) {
 // show in its bytes; alpha stays below 255 so the picture stays A8R8G8B8.
 Picture Noise(unsigned width, unsigned height) {
     Picture picture{width, height, {}};
-    uint32_t state = 12345;
+    testsupport::Lcg random{12345};
     for (unsigned i = 0; i < width * height; ++i) {
-        state = state * 1664525u + 1013904223u;
-        picture.pixels.push_back((state | 0x01000000u) & 0xFEFFFFFFu);
+        picture.pixels.push_back((random.Step() | 0x01000000u) & 0xFEFFFFFFu);
     }
     return picture;
 }

@@ -12,6 +12,7 @@
 
 #include <filesystem>
 
+#include "support/lcg.h"
 #include "temp_files.h"
 #include "tool_runner.h"
 
@@ -23,9 +24,9 @@ namespace fs = std::filesystem;
 // Opaque noise: its PNG file is about as large as its pixels.
 Picture Noise(unsigned width, unsigned height, uint32_t seed) {
     Picture picture{width, height, {}};
+    testsupport::Lcg random{seed};
     for (unsigned i = 0; i < width * height; ++i) {
-        seed = seed * 1664525u + 1013904223u;
-        picture.pixels.push_back(0xFF000000u | seed >> 8);
+        picture.pixels.push_back(0xFF000000u | random.Step() >> 8);
     }
     return picture;
 }

@@ -1,27 +1,17 @@
 #pragma once
-// Surfaces of any table format for the tests of the block and YUV codecs:
-// pitches as the device lays them out (a DXT row pitch spans one row of
-// 4 x 4 blocks, a YUV row whole pixel pairs).
+// Surfaces of any table format for the tests of the codecs and the
+// conversion engine: pitches as the device lays them out (a DXT row pitch
+// spans one row of 4 x 4 blocks, a YUV row whole pixel pairs), all zero.
 
-#include <cstdint>
-#include <memory>
+#include <cstddef>
 #include <vector>
 
-#include "codec/create_pixel_codec.h"
 #include "codec/dxt_blocks.h"
 #include "codec/pixel_format_table.h"
+#include "codec/pixel_region.h"
+#include "format_layout.h"
 
-namespace codec_test {
-
-inline bool IsDxt(D3DFORMAT f)
-{
-    return f == D3DFMT_DXT1 || f == D3DFMT_DXT2 || f == D3DFMT_DXT3 || f == D3DFMT_DXT4 || f == D3DFMT_DXT5;
-}
-
-inline bool IsYuv(D3DFORMAT f)
-{
-    return f == D3DFMT_UYVY || f == D3DFMT_YUY2;
-}
+namespace testsupport {
 
 struct Surface {
     D3DFORMAT format;
@@ -32,10 +22,10 @@ struct Surface {
     Surface(D3DFORMAT f, UINT w, UINT h, UINT d = 1) : format(f), width(w), height(h), depth(d)
     {
         UINT rows = h;
-        if (IsDxt(f)) {
+        if (IsDxtFormat(f)) {
             rowPitch = static_cast<INT>((w + 3) / 4 * DxtBlockBytes(f));
             rows = (h + 3) / 4;
-        } else if (IsYuv(f)) {
+        } else if (platform::IsYuvFormat(f)) {
             rowPitch = static_cast<INT>((w + 1) / 2 * 4);
         } else {
             rowPitch = static_cast<INT>(w * (FindPixelFormat(f).bitsPerPixel / 8));
@@ -66,10 +56,4 @@ struct Surface {
     BYTE* Block(UINT bx, UINT by) { return bytes.data() + by * rowPitch + bx * DxtBlockBytes(format); }
 };
 
-template <class Codec = PixelCodec>
-std::unique_ptr<Codec> Open(const PixelRegion& region)
-{
-    return std::unique_ptr<Codec>(static_cast<Codec*>(CreatePixelCodec(region)));
-}
-
-}  // namespace codec_test
+}  // namespace testsupport
