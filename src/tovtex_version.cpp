@@ -1,3 +1,3 @@
 // The texture library's version, for programs that link it.
-extern const char* const kTovtexVersion;
-const char* const kTovtexVersion = "0.2";
+extern const char* const TOVTEX_VERSION;
+const char* const TOVTEX_VERSION = "0.2";

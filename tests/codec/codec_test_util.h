@@ -11,11 +11,11 @@
 
 namespace codec_test {
 
-using testsupport::Bits;
-using testsupport::Block;
-using testsupport::BytesPerPixel;
-using testsupport::SameBits;
-using testsupport::Surface;
+using test_support::Bits;
+using test_support::Block;
+using test_support::BytesPerPixel;
+using test_support::SameBits;
+using test_support::Surface;
 
 inline std::unique_ptr<PixelCodec> MakeCodec(const PixelRegion& region)
 {

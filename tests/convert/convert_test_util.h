@@ -15,9 +15,9 @@
 
 namespace convert_test {
 
-using testsupport::Block;
-using testsupport::Lcg;
-using testsupport::SameBits;
+using test_support::Block;
+using test_support::Lcg;
+using test_support::SameBits;
 
 // A codec over plain ColorF storage that counts its row calls, so the tests
 // can see exact filter arithmetic and how often each row is read and written.

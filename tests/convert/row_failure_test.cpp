@@ -6,7 +6,7 @@
 #include "convert/convert_region.h"
 #include "support/device_surface.h"
 
-using testsupport::Surface;
+using test_support::Surface;
 
 namespace {
 

@@ -18,7 +18,7 @@
 
 namespace {
 
-using testsupport::Bytes;
+using test_support::Bytes;
 
 class SurfaceCopyTest : public TextureDeviceTest {
 protected:

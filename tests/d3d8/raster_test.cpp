@@ -4,14 +4,14 @@
 
 namespace {
 
-constexpr float kFovY = 1.0471973f;
-constexpr float kAspect = 1.33f;
+constexpr float FOV_Y = 1.0471973f;
+constexpr float ASPECT = 1.33f;
 
 D3DMATRIX Perspective() {
-    const float yScale = std::cos(kFovY / 2) / std::sin(kFovY / 2);
+    const float yScale = std::cos(FOV_Y / 2) / std::sin(FOV_Y / 2);
     const float q = 100.0f / 99.0f;
     D3DMATRIX m{};
-    m._11 = yScale / kAspect;
+    m._11 = yScale / ASPECT;
     m._22 = yScale;
     m._33 = q;
     m._34 = 1;

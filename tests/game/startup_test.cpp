@@ -346,8 +346,8 @@ namespace {
 class StartupWithPictures : public Startup {
 protected:
     void EnterFolderWith(std::initializer_list<const char*> files) {
-        const std::filesystem::path data = std::filesystem::path(testsupport::SourceDir()) / "data";
-        folder_ = testsupport::MakeTempDir();
+        const std::filesystem::path data = std::filesystem::path(test_support::SourceDir()) / "data";
+        folder_ = test_support::MakeTempDir();
         for (const char* file : files) {
             std::filesystem::copy_file(data / file, std::filesystem::path(folder_) / file);
         }

@@ -19,7 +19,7 @@ protected:
         mine.sa_handler = RecordSignal;
         sigemptyset(&mine.sa_mask);
         for (int i = 0; i < 2; ++i) {
-            ASSERT_EQ(sigaction(kSignals[i], &mine, &saved_[i]), 0);
+            ASSERT_EQ(sigaction(SIGNALS[i], &mine, &saved_[i]), 0);
         }
         received = 0;
     }
@@ -27,7 +27,7 @@ protected:
     void TearDown() override {
         PlatformTest::TearDown();
         for (int i = 0; i < 2; ++i) {
-            sigaction(kSignals[i], &saved_[i], nullptr);
+            sigaction(SIGNALS[i], &saved_[i], nullptr);
         }
     }
 
@@ -40,12 +40,12 @@ protected:
         return taken;
     }
 
-    static constexpr int kSignals[2] = {SIGINT, SIGTERM};
+    static constexpr int SIGNALS[2] = {SIGINT, SIGTERM};
     struct sigaction saved_[2];
 };
 
 TEST_F(CloseSignalTest, WhileAWindowIsOpenASignalAsksTheMainWindowToClose) {
-    for (const int signal : kSignals) {
+    for (const int signal : SIGNALS) {
         const HWND main = OpenWindow();
         const HWND second = OpenWindow();
         ASSERT_NE(main, nullptr);

@@ -9,8 +9,8 @@ namespace {
 using CodePagesTest = PlatformTest;
 
 // "テスト.bin" in UTF-16 and in code page 932.
-const char16_t kWide[] = u"テスト.bin";
-const char kNarrow[] = "\x83\x65\x83\x58\x83\x67.bin";
+const char16_t WIDE[] = u"テスト.bin";
+const char NARROW[] = "\x83\x65\x83\x58\x83\x67.bin";
 
 TEST_F(CodePagesTest, WideToCodePage932FollowsThePlatformsSizeContract) {
     struct Case {
@@ -20,7 +20,7 @@ TEST_F(CodePagesTest, WideToCodePage932FollowsThePlatformsSizeContract) {
         int expected;
         DWORD error;
     };
-    const int full = static_cast<int>(sizeof(kNarrow));  // with the terminator
+    const int full = static_cast<int>(sizeof(NARROW));  // with the terminator
     const Case cases[] = {
         {"size query, terminated", -1, 0, full, 0},
         {"size query, counted", 3, 0, 6, 0},
@@ -32,12 +32,12 @@ TEST_F(CodePagesTest, WideToCodePage932FollowsThePlatformsSizeContract) {
     for (const Case& c : cases) {
         char buffer[64] = {};
         SetLastError(0);
-        const int result = WideCharToMultiByte(CP_ACP, 0, kWide, c.wideLength, c.bufferSize > 0 ? buffer : nullptr,
+        const int result = WideCharToMultiByte(CP_ACP, 0, WIDE, c.wideLength, c.bufferSize > 0 ? buffer : nullptr,
                                                c.bufferSize, nullptr, nullptr);
         EXPECT_EQ(result, c.expected) << c.name;
         EXPECT_EQ(GetLastError(), c.error) << c.name;
         if (c.expected > 0 && c.bufferSize > 0) {
-            EXPECT_EQ(std::string(buffer, result), std::string(kNarrow, sizeof(kNarrow))) << c.name;
+            EXPECT_EQ(std::string(buffer, result), std::string(NARROW, sizeof(NARROW))) << c.name;
         }
     }
 }
@@ -56,12 +56,12 @@ TEST_F(CodePagesTest, UnmappableCharactersUseTheDefault) {
 TEST_F(CodePagesTest, RoundTripsThroughBothCodePages) {
     for (UINT codePage : {static_cast<UINT>(CP_ACP), static_cast<UINT>(CP_UTF8)}) {
         char narrow[64] = {};
-        const int narrowLength = WideCharToMultiByte(codePage, 0, kWide, -1, narrow, sizeof(narrow), nullptr, nullptr);
+        const int narrowLength = WideCharToMultiByte(codePage, 0, WIDE, -1, narrow, sizeof(narrow), nullptr, nullptr);
         ASSERT_GT(narrowLength, 0) << codePage;
         char16_t wide[64] = {};
         const int wideLength = MultiByteToWideChar(codePage, 0, narrow, -1, wide, 64);
-        EXPECT_EQ(wideLength, static_cast<int>(std::char_traits<char16_t>::length(kWide)) + 1) << codePage;
-        EXPECT_EQ(std::u16string(wide), std::u16string(kWide)) << codePage;
+        EXPECT_EQ(wideLength, static_cast<int>(std::char_traits<char16_t>::length(WIDE)) + 1) << codePage;
+        EXPECT_EQ(std::u16string(wide), std::u16string(WIDE)) << codePage;
     }
     EXPECT_EQ(MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, "\xC0\xAF", 2, nullptr, 0), 0);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NO_UNICODE_TRANSLATION));

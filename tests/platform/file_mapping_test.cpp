@@ -17,7 +17,7 @@ class FileMappingTest : public PlatformTest {
 protected:
     void SetUp() override {
         PlatformTest::SetUp();
-        folder_ = testsupport::MakeTempDir();
+        folder_ = test_support::MakeTempDir();
     }
     void TearDown() override {
         std::filesystem::remove_all(folder_);

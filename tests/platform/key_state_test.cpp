@@ -6,7 +6,7 @@ namespace {
 
 using KeyStateTest = PlatformTest;
 
-constexpr SHORT kDown = static_cast<SHORT>(0xFF80);
+constexpr SHORT DOWN = static_cast<SHORT>(0xFF80);
 
 bool TakeOne(MSG& msg) { return PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE) != FALSE; }
 
@@ -24,14 +24,14 @@ TEST_F(KeyStateTest, FollowsTakenMessagesNotPostedOnes) {
     EXPECT_TRUE(TranslateMessage(&msg));
     // Down reads as the key-state byte sign-extended; the first press
     // toggles the low bit.
-    EXPECT_EQ(GetKeyState(VK_SPACE), static_cast<SHORT>(kDown | 1));
+    EXPECT_EQ(GetKeyState(VK_SPACE), static_cast<SHORT>(DOWN | 1));
     EXPECT_NE(GetKeyState(VK_SPACE) & 0x8000, 0);
     ASSERT_TRUE(TakeOne(msg));
     EXPECT_EQ(GetKeyState(VK_SPACE), 1);
 
     platform_testing::PostKeyMessage(VK_SPACE, true);
     ASSERT_TRUE(TakeOne(msg));
-    EXPECT_EQ(GetKeyState(VK_SPACE), kDown) << "second press toggles back";
+    EXPECT_EQ(GetKeyState(VK_SPACE), DOWN) << "second press toggles back";
     EXPECT_EQ(GetKeyState(VK_RETURN), 0);
 }
 

@@ -8,7 +8,7 @@ namespace {
 
 using MessageQueueTest = PlatformTest;
 
-constexpr UINT kUserMessage = 0x0400;
+constexpr UINT USER_MESSAGE = 0x0400;
 
 std::vector<UINT> TakeAll(HWND filter = nullptr) {
     std::vector<UINT> taken;
@@ -22,16 +22,16 @@ std::vector<UINT> TakeAll(HWND filter = nullptr) {
 TEST_F(MessageQueueTest, OneMessagePerPeekInPostingOrder) {
     const HWND window = OpenWindow();
     ASSERT_NE(window, nullptr);
-    ASSERT_TRUE(PostMessageA(window, kUserMessage, 1, 2));
+    ASSERT_TRUE(PostMessageA(window, USER_MESSAGE, 1, 2));
     platform_testing::PostKeyMessage(VK_SPACE, true);
     ASSERT_TRUE(PostMessageA(window, WM_CLOSE, 0, 0));
 
     MSG msg{};
     ASSERT_TRUE(PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE));
-    EXPECT_EQ(msg.message, static_cast<UINT>(kUserMessage));
+    EXPECT_EQ(msg.message, static_cast<UINT>(USER_MESSAGE));
     ASSERT_TRUE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
     EXPECT_EQ(msg.hwnd, window);
-    EXPECT_EQ(msg.message, static_cast<UINT>(kUserMessage));
+    EXPECT_EQ(msg.message, static_cast<UINT>(USER_MESSAGE));
     EXPECT_EQ(msg.wParam, 1u);
     EXPECT_EQ(msg.lParam, 2);
     EXPECT_EQ(TakeAll(), (std::vector<UINT>{WM_KEYDOWN, WM_CLOSE}));
@@ -41,13 +41,13 @@ TEST_F(MessageQueueTest, OneMessagePerPeekInPostingOrder) {
 TEST_F(MessageQueueTest, FiltersByWindowAndRange) {
     const HWND window = OpenWindow();
     ASSERT_NE(window, nullptr);
-    PostMessageA(nullptr, kUserMessage, 0, 0);
+    PostMessageA(nullptr, USER_MESSAGE, 0, 0);
     PostMessageA(window, WM_CLOSE, 0, 0);
     MSG msg{};
     ASSERT_TRUE(PeekMessageA(&msg, window, 0, 0, PM_NOREMOVE));
     EXPECT_EQ(msg.message, static_cast<UINT>(WM_CLOSE));
     EXPECT_FALSE(PeekMessageA(&msg, nullptr, WM_KEYDOWN, WM_KEYUP, PM_NOREMOVE));
-    EXPECT_EQ(TakeAll(), (std::vector<UINT>{kUserMessage, WM_CLOSE}));
+    EXPECT_EQ(TakeAll(), (std::vector<UINT>{USER_MESSAGE, WM_CLOSE}));
 }
 
 TEST_F(MessageQueueTest, PostingToADeadWindowFails) {
@@ -112,9 +112,9 @@ TEST_F(MessageQueueTest, SdlCloseRequestsBecomeOneCloseMessage) {
 TEST_F(MessageQueueTest, DestroyedWindowsTakeTheirMessagesAlong) {
     const HWND window = OpenWindow();
     PostMessageA(window, WM_CLOSE, 0, 0);
-    PostMessageA(nullptr, kUserMessage, 0, 0);
+    PostMessageA(nullptr, USER_MESSAGE, 0, 0);
     DestroyWindow(window);
-    EXPECT_EQ(TakeAll(), (std::vector<UINT>{kUserMessage}));
+    EXPECT_EQ(TakeAll(), (std::vector<UINT>{USER_MESSAGE}));
 }
 
 }  // namespace

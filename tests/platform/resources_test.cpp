@@ -8,7 +8,7 @@ namespace {
 
 using ResourcesTest = PlatformTest;
 
-const HMODULE kOtherModule = reinterpret_cast<HMODULE>(static_cast<ULONG_PTR>(0x10000));
+const HMODULE OTHER_MODULE = reinterpret_cast<HMODULE>(static_cast<ULONG_PTR>(0x10000));
 
 TEST_F(ResourcesTest, FindsBitmapsByNameOrId) {
     const BYTE named[] = {1, 2, 3};
@@ -52,7 +52,7 @@ TEST_F(ResourcesTest, MissingResourcesSayWhatWasMissing) {
         {"unknown name", nullptr, "Backdrop", RT_BITMAP, ERROR_RESOURCE_NAME_NOT_FOUND},
         {"unknown id", nullptr, MAKEINTRESOURCEA(7), RT_BITMAP, ERROR_RESOURCE_NAME_NOT_FOUND},
         {"unknown type", nullptr, "Title", MAKEINTRESOURCEA(3), ERROR_RESOURCE_TYPE_NOT_FOUND},
-        {"other module", kOtherModule, "Title", RT_BITMAP, ERROR_RESOURCE_TYPE_NOT_FOUND},
+        {"other module", OTHER_MODULE, "Title", RT_BITMAP, ERROR_RESOURCE_TYPE_NOT_FOUND},
     };
     for (const Case& c : cases) {
         SetLastError(0);

@@ -7,7 +7,7 @@
 
 #include "codec/color_f.h"
 
-namespace testsupport {
+namespace test_support {
 
 inline std::uint32_t Bits(float f)
 {
@@ -19,4 +19,4 @@ inline bool SameBits(const ColorF& x, const ColorF& y)
     return Bits(x.r) == Bits(y.r) && Bits(x.g) == Bits(y.g) && Bits(x.b) == Bits(y.b) && Bits(x.a) == Bits(y.a);
 }
 
-}  // namespace testsupport
+}  // namespace test_support

@@ -11,7 +11,7 @@
 #include "codec/pixel_region.h"
 #include "format_layout.h"
 
-namespace testsupport {
+namespace test_support {
 
 struct Surface {
     D3DFORMAT format;
@@ -56,4 +56,4 @@ struct Surface {
     BYTE* Block(UINT bx, UINT by) { return bytes.data() + by * rowPitch + bx * DxtBlockBytes(format); }
 };
 
-}  // namespace testsupport
+}  // namespace test_support

@@ -4,7 +4,7 @@
 #include <iterator>
 #include <stdexcept>
 
-namespace testsupport {
+namespace test_support {
 
 void PutU16(Bytes& out, uint16_t value) {
     out.push_back(static_cast<uint8_t>(value));
@@ -120,4 +120,4 @@ Bytes ReadFileBytes(const std::string& path) {
     return Bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
-}  // namespace testsupport
+}  // namespace test_support

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-namespace testsupport {
+namespace test_support {
 
 using Bytes = std::vector<uint8_t>;
 
@@ -76,4 +76,4 @@ constexpr uint32_t FourCC(char a, char b, char c, char d) {
 // Whole file from disk.
 Bytes ReadFileBytes(const std::string& path);
 
-}  // namespace testsupport
+}  // namespace test_support

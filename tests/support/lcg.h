@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-namespace testsupport {
+namespace test_support {
 
 struct Lcg {
     std::uint32_t state;
@@ -30,4 +30,4 @@ struct Lcg {
     float Unit() { return static_cast<float>(Next() >> 8) / 16777216.0f; }
 };
 
-}  // namespace testsupport
+}  // namespace test_support

@@ -9,7 +9,7 @@
 #include "codec/pixel_format_table.h"
 #include "codec/pixel_region.h"
 
-namespace testsupport {
+namespace test_support {
 
 inline UINT BytesPerPixel(D3DFORMAT format)
 {
@@ -72,4 +72,4 @@ struct Block {
     void SetWord(UINT x, UINT y, UINT z, std::uint32_t w) { SetWord(Index(x, y, z), w); }
 };
 
-}  // namespace testsupport
+}  // namespace test_support

@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-namespace testsupport {
+namespace test_support {
 
 #if defined(__SANITIZE_ADDRESS__)
 inline constexpr bool ALLOCATOR_RETURNS_NULL = false;
@@ -19,10 +19,10 @@ inline constexpr bool ALLOCATOR_RETURNS_NULL = true;
 inline constexpr bool ALLOCATOR_RETURNS_NULL = true;
 #endif
 
-}  // namespace testsupport
+}  // namespace test_support
 
 // First statement of a test that needs a failing allocation.
 #define SKIP_UNLESS_ALLOCATION_CAN_FAIL()                                    \
-    if (testsupport::ALLOCATOR_RETURNS_NULL) {                               \
+    if (test_support::ALLOCATOR_RETURNS_NULL) {                               \
     } else                                                                   \
         GTEST_SKIP() << "the sanitizer's allocator does not return null"

@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <stdexcept>
 
-namespace testsupport {
+namespace test_support {
 
 namespace {
 
@@ -27,4 +27,4 @@ std::string MakeTempDir() {
     return pattern;
 }
 
-}  // namespace testsupport
+}  // namespace test_support

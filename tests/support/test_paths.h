@@ -2,7 +2,7 @@
 
 #include <string>
 
-namespace testsupport {
+namespace test_support {
 
 // Folder of the public image suites (shared/testdata beside the checkout).
 std::string TestDataDir();
@@ -14,4 +14,4 @@ std::string SourceDir();
 // caller when done.
 std::string MakeTempDir();
 
-}  // namespace testsupport
+}  // namespace test_support

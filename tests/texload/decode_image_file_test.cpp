@@ -8,7 +8,7 @@
 #include "support/test_paths.h"
 #include "texload/image_readers.h"
 
-using namespace testsupport;
+using namespace test_support;
 
 namespace {
 

@@ -10,9 +10,9 @@
 
 #include "support/lcg.h"
 
-namespace texloadtest {
+namespace texload_test {
 
-using testsupport::Bytes;
+using test_support::Bytes;
 
 namespace {
 
@@ -38,7 +38,7 @@ Bytes WritePng(uint32_t width, uint32_t height, int bitDepth, int colourType, bo
         png_write_info(png, info);
         if (firstRowOnly) {
             Bytes raw = {0};  // filter type: none
-            testsupport::Append(raw, row(0));
+            test_support::Append(raw, row(0));
             Bytes packed(compressBound(raw.size()));
             uLongf packedSize = packed.size();
             compress2(packed.data(), &packedSize, raw.data(), raw.size(), 9);
@@ -143,7 +143,7 @@ Bytes EncodeJpeg(const JpegLayout& layout) {
         cinfo.arith_code = layout.arithmetic ? TRUE : FALSE;
         jpeg_start_compress(&cinfo, TRUE);
         Bytes row(size_t{layout.width} * layout.components);
-        testsupport::Lcg noise{12345};
+        test_support::Lcg noise{12345};
         while (cinfo.next_scanline < cinfo.image_height) {
             for (size_t i = 0; i < row.size(); ++i) {
                 const uint32_t word = noise.Step();
@@ -213,4 +213,4 @@ Bytes CutInScan(const Bytes& jpeg, int fromLast) {
     return Bytes(jpeg.begin(), jpeg.begin() + (data + s.end) / 2);
 }
 
-}  // namespace texloadtest
+}  // namespace texload_test

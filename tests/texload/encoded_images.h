@@ -11,17 +11,17 @@
 
 #include "support/image_builders.h"
 
-namespace texloadtest {
+namespace texload_test {
 
 // An 8-bit grey PNG with a diagonal ramp.
-testsupport::Bytes GreyPng(uint32_t width, uint32_t height);
+test_support::Bytes GreyPng(uint32_t width, uint32_t height);
 
 // A PNG that declares width x height but holds only its first row (zero
 // samples), then its end chunk.
-testsupport::Bytes PngFirstRow(uint32_t width, uint32_t height, int bitDepth, int colourType);
+test_support::Bytes PngFirstRow(uint32_t width, uint32_t height, int bitDepth, int colourType);
 
 // A 1-bit grey PNG of zeros, compressed as tightly as zlib can.
-testsupport::Bytes ZeroPng(uint32_t width, uint32_t height);
+test_support::Bytes ZeroPng(uint32_t width, uint32_t height);
 
 // The picture EncodeJpeg codes.
 enum class JpegPicture {
@@ -43,18 +43,18 @@ struct JpegLayout {
 };
 
 // The layout's picture; empty (with a test failure) if libjpeg refuses.
-testsupport::Bytes EncodeJpeg(const JpegLayout& layout);
+test_support::Bytes EncodeJpeg(const JpegLayout& layout);
 
 // The same file with the frame header's width and height changed.
-testsupport::Bytes WithFrameSize(testsupport::Bytes jpeg, uint16_t width, uint16_t height);
+test_support::Bytes WithFrameSize(test_support::Bytes jpeg, uint16_t width, uint16_t height);
 
 // The file up to and including its scan number `scan` (from 0), then that
 // scan `copies` more times (each cut to its first `keep` bytes, when not 0),
 // then the end-of-image marker.
-testsupport::Bytes RepeatScan(const testsupport::Bytes& jpeg, int scan, int copies, size_t keep = 0);
+test_support::Bytes RepeatScan(const test_support::Bytes& jpeg, int scan, int copies, size_t keep = 0);
 
 // The file cut in the middle of the entropy-coded data of its scan
 // `fromLast` counted from the end (0: the last scan), as a download stops.
-testsupport::Bytes CutInScan(const testsupport::Bytes& jpeg, int fromLast);
+test_support::Bytes CutInScan(const test_support::Bytes& jpeg, int fromLast);
 
-}  // namespace texloadtest
+}  // namespace texload_test

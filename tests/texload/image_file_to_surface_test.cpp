@@ -14,18 +14,18 @@
 
 namespace {
 
-using testsupport::Bytes;
+using test_support::Bytes;
 using ImageFileToSurfaceTest = TextureDeviceTest;
 
 TEST_F(ImageFileToSurfaceTest, ImageFilesResourcesAndFilesAsSources)
 {
-    testsupport::BmpLayout layout;
+    test_support::BmpLayout layout;
     layout.width = 2;
     layout.height = 2;
     layout.bitCount = 24;
     // Bottom-up rows of blue, green, red bytes, padded to 4 bytes.
     layout.pixels = {0x00, 0x00, 0xFF, 0x00, 0xFF, 0x00, 0, 0, 0xFF, 0x00, 0x00, 0xFF, 0xFF, 0xFF, 0, 0};
-    const Bytes file = testsupport::BuildBmp(layout);
+    const Bytes file = test_support::BuildBmp(layout);
 
     ComRef<IDirect3DSurface8> surface;
     *surface.Out() = NewSurface(2, 2, D3DFMT_A8R8G8B8);

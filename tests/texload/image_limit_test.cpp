@@ -17,9 +17,9 @@
 #include "texload/image_limit.h"
 #include "texload/image_readers.h"
 
-using namespace testsupport;
-using texloadtest::EncodeJpeg;
-using texloadtest::JpegLayout;
+using namespace test_support;
+using texload_test::EncodeJpeg;
+using texload_test::JpegLayout;
 
 namespace {
 
@@ -85,7 +85,7 @@ std::vector<ReaderCase> EveryReader() {
         {"PPM P3", ReadPpm, [=](uint32_t w, uint32_t h) { return pixmap(w, h, false); }},
         {"DDS", ReadDds,
          [](uint32_t w, uint32_t h) { return BuildDds(DdsLayout{.width = w, .height = h, .dataBytes = 4u * w * h}); }},
-        {"PNG", ReadPng, [](uint32_t w, uint32_t h) { return texloadtest::GreyPng(w, h); }},
+        {"PNG", ReadPng, [](uint32_t w, uint32_t h) { return texload_test::GreyPng(w, h); }},
         {"JPEG", ReadJpeg, [](uint32_t w, uint32_t h) { return EncodeJpeg(JpegLayout{.width = w, .height = h}); }},
         {"progressive JPEG", ReadJpeg,
          [](uint32_t w, uint32_t h) { return EncodeJpeg(JpegLayout{.width = w, .height = h, .progressive = true}); }},
@@ -95,7 +95,7 @@ std::vector<ReaderCase> EveryReader() {
 TEST(ImageLimit, DefaultIsSixteenThousandSquaredAndZeroMeansNone) {
     EXPECT_EQ(GetImagePixelLimit(), DEFAULT_IMAGE_PIXEL_LIMIT);
     EXPECT_EQ(DEFAULT_IMAGE_PIXEL_LIMIT, 16384ull * 16384);
-    const Bytes nineByEight = texloadtest::GreyPng(9, 8);
+    const Bytes nineByEight = texload_test::GreyPng(9, 8);
     {
         PixelLimit limit(64);
         EXPECT_EQ(GetImagePixelLimit(), 64u);
@@ -170,10 +170,10 @@ TEST(ImageLimit, SmallFilesDeclaringHugePicturesAreRefusedBeforeAllocating) {
         {"BMP RLE8 65536 x 65536 in 1 KB", BuildBmp(rle8)},
         {"BMP RLE4 2147483647 x 2", BuildBmp(rle4)},
         {"DIB RLE4 2147483647 x 3", BuildDib(rle4Taller)},
-        {"JPEG 65500 x 65500 with the scan of 16 x 16", texloadtest::WithFrameSize(smallJpeg, 65500, 65500)},
-        {"JPEG 20000 x 20000 with the scan of 16 x 16", texloadtest::WithFrameSize(smallJpeg, 20000, 20000)},
-        {"PNG 1-bit grey 60000 x 60000", texloadtest::PngFirstRow(60000, 60000, 1, PNG_COLOR_TYPE_GRAY)},
-        {"PNG RGBA 16384 x 16385", texloadtest::PngFirstRow(16384, 16385, 8, PNG_COLOR_TYPE_RGB_ALPHA)},
+        {"JPEG 65500 x 65500 with the scan of 16 x 16", texload_test::WithFrameSize(smallJpeg, 65500, 65500)},
+        {"JPEG 20000 x 20000 with the scan of 16 x 16", texload_test::WithFrameSize(smallJpeg, 20000, 20000)},
+        {"PNG 1-bit grey 60000 x 60000", texload_test::PngFirstRow(60000, 60000, 1, PNG_COLOR_TYPE_GRAY)},
+        {"PNG RGBA 16384 x 16385", texload_test::PngFirstRow(16384, 16385, 8, PNG_COLOR_TYPE_RGB_ALPHA)},
         {"TGA RLE 65535 x 65535", BuildTga(targa)},
         {"PPM 30000 x 30000", TextBytes("P6 30000 30000 255\n123")},
         {"DDS DXT1 65536 x 65536", BuildDds(DdsLayout{.width = 65536, .height = 65536, .pfFlags = 4,
@@ -192,8 +192,8 @@ TEST(ImageLimit, PngTooSmallToHoldItsRowsIsRefusedBeforeAllocating) {
     // bytes cannot hold the rows of these pictures; with image memory capped
     // at 1 MiB, allocating their pixels would fail instead.
     AllocationLimit memory(1 << 20);
-    EXPECT_EQ(ReadWith(ReadPng, texloadtest::PngFirstRow(4096, 4096, 8, PNG_COLOR_TYPE_RGB_ALPHA)), E_FAIL);
-    EXPECT_EQ(ReadWith(ReadPng, texloadtest::PngFirstRow(2048, 2048, 1, PNG_COLOR_TYPE_GRAY)), E_FAIL);
+    EXPECT_EQ(ReadWith(ReadPng, texload_test::PngFirstRow(4096, 4096, 8, PNG_COLOR_TYPE_RGB_ALPHA)), E_FAIL);
+    EXPECT_EQ(ReadWith(ReadPng, texload_test::PngFirstRow(2048, 2048, 1, PNG_COLOR_TYPE_GRAY)), E_FAIL);
 }
 
 TEST(ImageLimit, PngKeepsLibpngsMillionRows) {
@@ -203,7 +203,7 @@ TEST(ImageLimit, PngKeepsLibpngsMillionRows) {
     // header that libpng takes fails at the allocation instead.
     AllocationLimit memory(1 << 19);
     auto padded = [](uint32_t rows) {
-        Bytes file = texloadtest::PngFirstRow(1, rows, 8, PNG_COLOR_TYPE_GRAY);
+        Bytes file = texload_test::PngFirstRow(1, rows, 8, PNG_COLOR_TYPE_GRAY);
         file.resize(file.size() + 4096, 0);
         return file;
     };
@@ -213,7 +213,7 @@ TEST(ImageLimit, PngKeepsLibpngsMillionRows) {
 
 TEST(ImageLimit, PngOfZerosAtZlibsBestStillDecodes) {
     // Nearly 1000 to 1 in the data: close to deflate's bound, never beyond.
-    const Bytes file = texloadtest::ZeroPng(2048, 2048);
+    const Bytes file = texload_test::ZeroPng(2048, 2048);
     ASSERT_LT(file.size(), 2048u * 2048 / 8 / 800);
     Image image;
     EXPECT_EQ(Decode(file, &image), S_OK);
@@ -227,14 +227,14 @@ TEST(ReadJpeg, ManyTinyScansAreRefusedAfterAHundredPasses) {
     // The nature of a 66 KB bomb of 2,000 scans: each scan a few bytes that
     // end early, each still walking every block of the picture.
     const Bytes grey = EncodeJpeg(JpegLayout{.width = 512, .height = 512, .components = 1, .progressive = true});
-    const Bytes bomb = texloadtest::RepeatScan(grey, GREY_FIRST_AC_SCAN, 2000, 24);
+    const Bytes bomb = texload_test::RepeatScan(grey, GREY_FIRST_AC_SCAN, 2000, 24);
     EXPECT_EQ(ReadWith(ReadJpeg, bomb), E_FAIL);
     Image image;
     EXPECT_EQ(Decode(bomb, &image), ERR_INVALIDDATA);
 
     // The bound itself: 100 scans over every block decode, 101 do not.
-    EXPECT_EQ(ReadWith(ReadJpeg, texloadtest::RepeatScan(grey, GREY_FIRST_AC_SCAN, 98)), S_OK);
-    EXPECT_EQ(ReadWith(ReadJpeg, texloadtest::RepeatScan(grey, GREY_FIRST_AC_SCAN, 99)), E_FAIL);
+    EXPECT_EQ(ReadWith(ReadJpeg, texload_test::RepeatScan(grey, GREY_FIRST_AC_SCAN, 98)), S_OK);
+    EXPECT_EQ(ReadWith(ReadJpeg, texload_test::RepeatScan(grey, GREY_FIRST_AC_SCAN, 99)), E_FAIL);
 }
 
 TEST(ReadJpeg, ScansOverSmallComponentsStopAtAThousand) {
@@ -255,8 +255,8 @@ TEST(ReadJpeg, ScansOverSmallComponentsStopAtAThousand) {
     }
     const Bytes colour = EncodeJpeg(JpegLayout{.width = 32, .height = 32, .lumaSampling = 4, .script = script});
     const int crAc = 5;
-    EXPECT_EQ(ReadWith(ReadJpeg, texloadtest::RepeatScan(colour, crAc, 994)), S_OK);   // 1000 scans
-    EXPECT_EQ(ReadWith(ReadJpeg, texloadtest::RepeatScan(colour, crAc, 995)), E_FAIL);  // 1001
+    EXPECT_EQ(ReadWith(ReadJpeg, texload_test::RepeatScan(colour, crAc, 994)), S_OK);   // 1000 scans
+    EXPECT_EQ(ReadWith(ReadJpeg, texload_test::RepeatScan(colour, crAc, 995)), E_FAIL);  // 1001
 }
 
 TEST(ReadJpeg, ScanScriptsAsFineAsLibjpegWritesThemDecode) {
@@ -302,7 +302,7 @@ TEST(ReadJpeg, ProgressiveFilesOfEveryKindDecodeWholeAndCut) {
     // writes.
     // Sizes off the MCU grid give edge blocks; arithmetic coding goes below
     // a bit a block.
-    using texloadtest::JpegPicture;
+    using texload_test::JpegPicture;
     const JpegLayout layouts[] = {
         {.width = 250, .height = 190, .components = 1, .progressive = true, .picture = JpegPicture::FLAT},
         {.width = 250, .height = 190, .components = 1, .progressive = true, .picture = JpegPicture::NOISE},
@@ -334,15 +334,15 @@ TEST(ReadJpeg, ProgressiveFilesOfEveryKindDecodeWholeAndCut) {
         // missing.
         for (int fromLast = 0; fromLast < 3; ++fromLast) {
             Image cut;
-            EXPECT_EQ(Decode(texloadtest::CutInScan(file, fromLast), &cut), S_OK) << "cut in scan " << fromLast
+            EXPECT_EQ(Decode(texload_test::CutInScan(file, fromLast), &cut), S_OK) << "cut in scan " << fromLast
                                                                                    << " from the end";
         }
     }
 }
 
 TEST(ReadJpeg, ScansTooShortForTheirBlocksAreRefusedBeforeDecoding) {
-    using texloadtest::JpegPicture;
-    using texloadtest::RepeatScan;
+    using texload_test::JpegPicture;
+    using texload_test::RepeatScan;
     const size_t greyScanHeader = 10;    // marker, length, 1 component, band
     const size_t colourScanHeader = 14;  // 3 components
     const Bytes grey = EncodeJpeg(JpegLayout{.width = 64, .height = 48, .components = 1, .progressive = true,

@@ -24,17 +24,17 @@
 
 namespace {
 
-using testsupport::Bytes;
+using test_support::Bytes;
 
 constexpr DWORD MIPS = D3DPTEXTURECAPS_MIPMAP | D3DPTEXTURECAPS_MIPCUBEMAP;
 
 // A 24-bit bitmap with a smooth but uneven picture.
 Bytes Picture24(int width, int height)
 {
-    testsupport::BmpLayout layout;
+    test_support::BmpLayout layout;
     layout.width = width;
     layout.height = height;
-    const uint32_t stride = testsupport::BmpStride(width, 24);
+    const uint32_t stride = test_support::BmpStride(width, 24);
     layout.pixels.assign(size_t{stride} * height, 0);
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
@@ -44,13 +44,13 @@ Bytes Picture24(int width, int height)
             p[2] = static_cast<uint8_t>((x * y) % 251);
         }
     }
-    return testsupport::BuildBmp(layout);
+    return test_support::BuildBmp(layout);
 }
 
 // An 8-bit bitmap: index (x + y) % 4 over red, opaque green, blue, white.
 Bytes Picture8()
 {
-    testsupport::BmpLayout layout;
+    test_support::BmpLayout layout;
     layout.width = 8;
     layout.height = 4;
     layout.bitCount = 8;
@@ -61,7 +61,7 @@ Bytes Picture8()
             layout.pixels.push_back(static_cast<uint8_t>((x + y) % 4));
         }
     }
-    return testsupport::BuildBmp(layout);
+    return test_support::BuildBmp(layout);
 }
 
 class LoaderTest : public TextureDeviceTest {
@@ -77,7 +77,7 @@ protected:
     std::string WriteTemp(const std::string& name, const Bytes& bytes)
     {
         if (tempDir_.empty()) {
-            tempDir_ = testsupport::MakeTempDir();
+            tempDir_ = test_support::MakeTempDir();
         }
         const std::string path = tempDir_ + "/" + name;
         FILE* file = std::fopen(path.c_str(), "wb");
@@ -145,14 +145,14 @@ TEST_F(LoaderTest, GamePathResamplesEveryLevelFromThePicture)
 // 32 x 32 A8R8G8B8 with four stored levels, down to 4 x 4.
 Bytes DdsWithFourLevels()
 {
-    testsupport::DdsLayout layout;
+    test_support::DdsLayout layout;
     layout.width = 32;
     layout.height = 32;
     layout.mipCount = 4;
     layout.pfFlags = 0x41;
     layout.masks[3] = 0xFF000000u;
     layout.dataBytes = 4 * (32 * 32 + 16 * 16 + 8 * 8 + 4 * 4);
-    return testsupport::BuildDds(layout);
+    return test_support::BuildDds(layout);
 }
 
 TEST_F(LoaderTest, StoredLevelsFirstThenTheMipFilterFromTheDeepestOne)
@@ -312,7 +312,7 @@ TEST_F(LoaderTest, CubeLoads)
     EXPECT_EQ(info.height, 8u);
     EXPECT_EQ(info.format, D3DFMT_R8G8B8);
 
-    testsupport::DdsLayout layout;
+    test_support::DdsLayout layout;
     layout.width = 8;
     layout.height = 8;
     layout.mipCount = 1;
@@ -320,7 +320,7 @@ TEST_F(LoaderTest, CubeLoads)
     layout.masks[3] = 0xFF000000u;
     layout.caps2 = 0xFE00;
     layout.dataBytes = 6 * 8 * 8 * 4;
-    const Bytes file = testsupport::BuildDds(layout);
+    const Bytes file = test_support::BuildDds(layout);
     const std::string path = WriteTemp("cube.dds", file);
     ASSERT_EQ(LoadCubeTextureFromFileA(device_, path.c_str(), 0, 0, 0, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT,
                                        FILTER_DEFAULT, FILTER_LINEAR, 0, nullptr, nullptr, cube.Out()),
@@ -498,7 +498,7 @@ TEST_F(LoaderTest, GamePicturesLoad)
     const Case cases[] = {{"texture1.dds", 256, 256, 9}, {"title.qmd", 640, 480, 1}, {"bg.qmd", 1024, 256, 11}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.file);
-        const std::string path = testsupport::SourceDir() + "/data/" + c.file;
+        const std::string path = test_support::SourceDir() + "/data/" + c.file;
         ComRef<IDirect3DTexture8> texture;
         ASSERT_EQ(LoadTextureFromFileA(device_, path.c_str(), 0, 0, 0, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED,
                                        FILTER_LINEAR, FILTER_LINEAR, 0, nullptr, nullptr, texture.Out()),

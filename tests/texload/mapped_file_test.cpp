@@ -23,7 +23,7 @@ namespace {
 class MappedFileTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir_ = testsupport::MakeTempDir();
+        dir_ = test_support::MakeTempDir();
         liveAtStart_ = platform_testing::LiveObjectCount();
     }
     void TearDown() override {

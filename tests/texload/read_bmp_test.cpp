@@ -5,7 +5,7 @@
 #include "texload/image_readers.h"
 #include "allocation_limit.h"
 
-using namespace testsupport;
+using namespace test_support;
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include "support/image_builders.h"
 #include "texload/image_readers.h"
 
-using namespace testsupport;
+using namespace test_support;
 
 namespace {
 

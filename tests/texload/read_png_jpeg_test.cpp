@@ -9,8 +9,8 @@
 #include "base/tovtex_defs.h"
 #include "suite_test_util.h"
 
-using namespace texloadtest;
-using testsupport::Bytes;
+using namespace texload_test;
+using test_support::Bytes;
 
 namespace {
 
@@ -114,7 +114,7 @@ TEST(ReadPng, LayoutsOfTheSuiteImages) {
     };
     for (const Case& c : cases) {
         Decoded d;
-        d.file = WithoutChunk(testsupport::ReadFileBytes(Suite(std::string("pngsuite/") + c.file)), "gAMA");
+        d.file = WithoutChunk(test_support::ReadFileBytes(Suite(std::string("pngsuite/") + c.file)), "gAMA");
         d.hr = ReadPng(&d.image, d.file.data(), static_cast<UINT>(d.file.size()));
         ASSERT_EQ(d.hr, S_OK) << c.file;
         EXPECT_EQ(d.image.format, c.format) << c.file;
@@ -132,7 +132,7 @@ TEST(ReadPng, LayoutsOfTheSuiteImages) {
 }
 
 TEST(ReadPng, TruncatedFileFailsWithoutLeavingState) {
-    Bytes file = testsupport::ReadFileBytes(Suite("pngsuite/basn2c08.png"));
+    Bytes file = test_support::ReadFileBytes(Suite("pngsuite/basn2c08.png"));
     for (size_t keep : {size_t{8}, size_t{40}, file.size() / 2, file.size() * 3 / 4}) {
         Image image;
         EXPECT_EQ(ReadPng(&image, file.data(), static_cast<UINT>(keep)), E_FAIL) << keep;
@@ -142,7 +142,7 @@ TEST(ReadPng, TruncatedFileFailsWithoutLeavingState) {
 TEST(ReadJpeg, TruncatedFilesAreFinishedWithAnEndMarker) {
     // Cut anywhere past the header, a JPEG still decodes (the rest reads as
     // an early end); cut inside the header, it is refused. Never a hang.
-    Bytes file = testsupport::ReadFileBytes(Suite("jpeg/pillow/hopper.jpg"));
+    Bytes file = test_support::ReadFileBytes(Suite("jpeg/pillow/hopper.jpg"));
     for (size_t keep : {size_t{2}, size_t{100}, file.size() / 2, file.size() - 2}) {
         Image image;
         HRESULT hr = ReadJpeg(&image, file.data(), static_cast<UINT>(keep));

@@ -10,7 +10,7 @@
 
 #include "codec/dxt_blocks.h"
 
-namespace texloadtest {
+namespace texload_test {
 
 namespace {
 
@@ -200,4 +200,4 @@ int MaxChannelDifference(const Rgba8& a, const Rgba8& b) {
     return worst;
 }
 
-}  // namespace texloadtest
+}  // namespace texload_test

@@ -8,7 +8,7 @@
 
 #include "texload/image.h"
 
-namespace texloadtest {
+namespace texload_test {
 
 struct Rgba8 {
     uint32_t width = 0;
@@ -31,4 +31,4 @@ inline const uint8_t* PixelAt(const Rgba8& image, uint32_t x, uint32_t y) {
     return &image.bytes[(static_cast<size_t>(y) * image.width + x) * 4];
 }
 
-}  // namespace texloadtest
+}  // namespace texload_test

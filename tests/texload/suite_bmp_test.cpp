@@ -6,7 +6,7 @@
 #include "base/tovtex_defs.h"
 #include "suite_test_util.h"
 
-using namespace texloadtest;
+using namespace texload_test;
 
 namespace {
 
@@ -116,7 +116,7 @@ TEST(BmpSuite, EveryFileDecodesOrIsRefusedThroughTheDispatcher) {
     // sanitizer build proves nothing is read out of bounds).
     for (const char* folder : {"g", "q", "b", "x"}) {
         for (const std::string& path : FilesIn(Suite(std::string("bmpsuite/") + folder), ".bmp")) {
-            testsupport::Bytes file = testsupport::ReadFileBytes(path);
+            test_support::Bytes file = test_support::ReadFileBytes(path);
             Image image;
             ImageInfo info{};
             HRESULT hr = DecodeImageFile(&image, file.data(), static_cast<UINT>(file.size()), &info);

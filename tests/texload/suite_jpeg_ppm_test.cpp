@@ -3,7 +3,7 @@
 #include "base/tovtex_defs.h"
 #include "suite_test_util.h"
 
-using namespace texloadtest;
+using namespace texload_test;
 
 namespace {
 
@@ -83,7 +83,7 @@ TEST(JpegSuite, VariantsOfOnePictureAgree) {
 
 TEST(JpegSuite, CorruptAndCmykFilesReachNoOtherReader) {
     for (const char* file : {"jpeg/pillow/pil_sample_cmyk.jpg", "jpeg/image-rs/regression/oss-fuzz-36829.jpeg"}) {
-        testsupport::Bytes bytes = testsupport::ReadFileBytes(Suite(file));
+        test_support::Bytes bytes = test_support::ReadFileBytes(Suite(file));
         Image image;
         HRESULT hr = DecodeImageFile(&image, bytes.data(), static_cast<UINT>(bytes.size()), nullptr);
         if (std::string(file).find("cmyk") != std::string::npos) {

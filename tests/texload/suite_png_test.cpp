@@ -5,11 +5,11 @@
 #include "base/tovtex_defs.h"
 #include "suite_test_util.h"
 
-using namespace texloadtest;
+using namespace texload_test;
 
 namespace {
 
-bool HasChunk(const testsupport::Bytes& png, const char* type) {
+bool HasChunk(const test_support::Bytes& png, const char* type) {
     for (size_t at = 8; at + 8 <= png.size();) {
         uint32_t length = uint32_t(png[at]) << 24 | png[at + 1] << 16 | png[at + 2] << 8 | png[at + 3];
         if (std::equal(type, type + 4, png.begin() + at + 4)) return true;

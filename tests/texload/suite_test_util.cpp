@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-namespace texloadtest {
+namespace texload_test {
 
 std::vector<std::string> FilesIn(const std::string& folder, const std::string& extension) {
     std::vector<std::string> out;
@@ -20,11 +20,11 @@ std::vector<std::string> FilesIn(const std::string& folder, const std::string& e
 }
 
 void DecodeWith(ImageReader reader, const std::string& path, Decoded* out) {
-    out->file = testsupport::ReadFileBytes(path);
+    out->file = test_support::ReadFileBytes(path);
     out->hr = reader(&out->image, out->file.data(), static_cast<UINT>(out->file.size()));
 }
 
-Rgba8 ReferencePng(const std::string& path) { return DecodePngReference(testsupport::ReadFileBytes(path), false); }
+Rgba8 ReferencePng(const std::string& path) { return DecodePngReference(test_support::ReadFileBytes(path), false); }
 
 int MaxColourDifference(const Rgba8& a, const Rgba8& b) {
     if (a.width != b.width || a.height != b.height) {
@@ -40,4 +40,4 @@ int MaxColourDifference(const Rgba8& a, const Rgba8& b) {
     return worst;
 }
 
-}  // namespace texloadtest
+}  // namespace texload_test

@@ -9,9 +9,9 @@
 #include "support/test_paths.h"
 #include "texload/image_readers.h"
 
-namespace texloadtest {
+namespace texload_test {
 
-inline std::string Suite(const std::string& relative) { return testsupport::TestDataDir() + "/" + relative; }
+inline std::string Suite(const std::string& relative) { return test_support::TestDataDir() + "/" + relative; }
 
 // Sorted regular files of a folder with the given extension.
 std::vector<std::string> FilesIn(const std::string& folder, const std::string& extension);
@@ -19,7 +19,7 @@ std::vector<std::string> FilesIn(const std::string& folder, const std::string& e
 // Decodes a file with one reader.
 struct Decoded {
     HRESULT hr = E_FAIL;
-    testsupport::Bytes file;  // kept alive: pixels may be borrowed
+    test_support::Bytes file;  // kept alive: pixels may be borrowed
     Image image;
 };
 void DecodeWith(ImageReader reader, const std::string& path, Decoded* out);
@@ -29,4 +29,4 @@ Rgba8 ReferencePng(const std::string& path);
 // RGB only (alpha ignored) difference.
 int MaxColourDifference(const Rgba8& a, const Rgba8& b);
 
-}  // namespace texloadtest
+}  // namespace texload_test

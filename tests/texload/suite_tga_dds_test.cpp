@@ -5,7 +5,7 @@
 #include "base/tovtex_defs.h"
 #include "suite_test_util.h"
 
-using namespace texloadtest;
+using namespace texload_test;
 
 namespace {
 

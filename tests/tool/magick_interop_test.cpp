@@ -11,7 +11,7 @@
 
 namespace {
 
-using namespace tooltest;
+using namespace tool_test;
 
 std::string Magick() { return FindProgram({"magick", "convert"}); }
 

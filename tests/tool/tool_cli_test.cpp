@@ -14,7 +14,7 @@
 
 namespace {
 
-using namespace tooltest;
+using namespace tool_test;
 
 // Smooth gradients with a little structure, alpha optional.
 Picture Gradient(unsigned width, unsigned height, bool translucent) {
@@ -297,7 +297,7 @@ TEST_F(ToolCli, DeviceProfilesAndSizesShapeTheTexture) {
 // show in its bytes; alpha stays below 255 so the picture stays A8R8G8B8.
 Picture Noise(unsigned width, unsigned height) {
     Picture picture{width, height, {}};
-    testsupport::Lcg random{12345};
+    test_support::Lcg random{12345};
     for (unsigned i = 0; i < width * height; ++i) {
         picture.pixels.push_back((random.Step() | 0x01000000u) & 0xFEFFFFFFu);
     }

@@ -18,13 +18,13 @@
 
 namespace {
 
-using namespace tooltest;
+using namespace tool_test;
 namespace fs = std::filesystem;
 
 // Opaque noise: its PNG file is about as large as its pixels.
 Picture Noise(unsigned width, unsigned height, uint32_t seed) {
     Picture picture{width, height, {}};
-    testsupport::Lcg random{seed};
+    test_support::Lcg random{seed};
     for (unsigned i = 0; i < width * height; ++i) {
         picture.pixels.push_back(0xFF000000u | random.Step() >> 8);
     }

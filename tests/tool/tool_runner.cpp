@@ -14,7 +14,7 @@
 #include "png_writer.h"
 #include "tovtex.h"
 
-namespace tooltest {
+namespace tool_test {
 
 namespace {
 
@@ -143,4 +143,4 @@ std::vector<uint8_t> PngOf(const Picture& picture) {
     return png;
 }
 
-}  // namespace tooltest
+}  // namespace tool_test

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-namespace tooltest {
+namespace tool_test {
 
 struct RunResult {
     int exitCode = -1;
@@ -45,4 +45,4 @@ bool DecodeToPicture(const std::vector<uint8_t>& file, Picture* picture);
 // A PNG file of the picture.
 std::vector<uint8_t> PngOf(const Picture& picture);
 
-}  // namespace tooltest
+}  // namespace tool_test

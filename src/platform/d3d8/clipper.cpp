@@ -6,7 +6,7 @@ namespace platform {
 
 namespace {
 
-constexpr float kMinW = 1.0e-5f;
+constexpr float MIN_W = 1.0e-5f;
 
 ClipVertex Lerp(const ClipVertex& a, const ClipVertex& b, float t) {
     auto mix = [t](float p, float q) { return p + (q - p) * t; };
@@ -24,7 +24,7 @@ RasterVertex Lerp(const RasterVertex& a, const RasterVertex& b, float t) {
 template <typename Vertex, typename Distance>
 int ClipPlane(const Vertex* in, int count, Vertex* out, Distance distance) {
     int n = 0;
-    for (int i = 0; i < count && n < kMaxClipVertices - 1; ++i) {
+    for (int i = 0; i < count && n < MAX_CLIP_VERTICES - 1; ++i) {
         const Vertex& a = in[i];
         const Vertex& b = in[(i + 1) % count];
         const float da = distance(a), db = distance(b);
@@ -41,8 +41,8 @@ int ClipPlane(const Vertex* in, int count, Vertex* out, Distance distance) {
 }  // namespace
 
 int ClipToDepthRange(const ClipVertex* in, int count, ClipVertex* out) {
-    ClipVertex scratch[kMaxClipVertices];
-    count = ClipPlane(in, count, scratch, [](const ClipVertex& v) { return v.w - kMinW; });
+    ClipVertex scratch[MAX_CLIP_VERTICES];
+    count = ClipPlane(in, count, scratch, [](const ClipVertex& v) { return v.w - MIN_W; });
     count = ClipPlane(scratch, count, out, [](const ClipVertex& v) { return v.z; });
     count = ClipPlane(out, count, scratch, [](const ClipVertex& v) { return v.w - v.z; });
     for (int i = 0; i < count; ++i) {
@@ -52,7 +52,7 @@ int ClipToDepthRange(const ClipVertex* in, int count, ClipVertex* out) {
 }
 
 int ClipToGuardBand(const RasterVertex* in, int count, RasterVertex* out, float limit) {
-    RasterVertex scratch[kMaxClipVertices];
+    RasterVertex scratch[MAX_CLIP_VERTICES];
     count = ClipPlane(in, count, scratch, [limit](const RasterVertex& v) { return limit + v.x; });
     count = ClipPlane(scratch, count, out, [limit](const RasterVertex& v) { return limit - v.x; });
     count = ClipPlane(out, count, scratch, [limit](const RasterVertex& v) { return limit + v.y; });

@@ -13,7 +13,7 @@ struct ClipVertex {
 };
 
 // Room for a triangle clipped by every plane of both stages.
-constexpr int kMaxClipVertices = 16;
+constexpr int MAX_CLIP_VERTICES = 16;
 
 // 0 <= z <= w and w >= epsilon. Returns the vertex count of out (0: gone).
 int ClipToDepthRange(const ClipVertex* in, int count, ClipVertex* out);

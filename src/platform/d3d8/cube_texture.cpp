@@ -33,7 +33,7 @@ HRESULT CubeTexture::Create(DeviceLink* link, TextureRequest request, IDirect3DC
     }
     cube->levelCount_ = request.levels;
     const bool lockable = request.pool != D3DPOOL_DEFAULT || (request.usage & D3DUSAGE_RENDERTARGET) != 0;
-    for (UINT face = 0; face < kFaces; ++face) {
+    for (UINT face = 0; face < FACES; ++face) {
         for (UINT i = 0; i < request.levels; ++i) {
             auto* surface = new (std::nothrow) Surface(cube, request.usage, request.pool, lockable);
             if (surface == nullptr) {

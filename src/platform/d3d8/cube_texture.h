@@ -11,12 +11,12 @@ namespace platform {
 
 class CubeTexture final : public CountedObject<IDirect3DCubeTexture8> {
 public:
-    static constexpr UINT kFaces = 6;
+    static constexpr UINT FACES = 6;
 
     static HRESULT Create(DeviceLink* link, TextureRequest request, IDirect3DCubeTexture8** out);
 
     Surface* Level(UINT face, UINT level) {
-        return face < kFaces && level < levelCount_ ? levels_[face * 32 + level] : nullptr;
+        return face < FACES && level < levelCount_ ? levels_[face * 32 + level] : nullptr;
     }
     D3DPOOL Pool() const { return pool_; }
     D3DFORMAT Format() const { return format_; }
@@ -45,7 +45,7 @@ private:
     D3DPOOL pool_;
     D3DFORMAT format_;
     UINT levelCount_ = 0;
-    std::array<Surface*, kFaces * 32> levels_{};
+    std::array<Surface*, FACES * 32> levels_{};
 };
 
 }  // namespace platform

@@ -16,9 +16,9 @@ namespace platform {
 
 class Device final : public CountedObject<IDirect3DDevice8> {
 public:
-    static constexpr DWORD kStages = 8;
-    static constexpr DWORD kRenderStates = 256;
-    static constexpr DWORD kStageStates = 32;
+    static constexpr DWORD STAGES = 8;
+    static constexpr DWORD RENDER_STATES = 256;
+    static constexpr DWORD STAGE_STATES = 32;
 
     static HRESULT Create(IDirect3D8* direct3d, D3DDEVTYPE type, HWND focusWindow, DWORD behaviorFlags,
                           D3DPRESENT_PARAMETERS* params, IDirect3DDevice8** out);
@@ -90,11 +90,11 @@ private:
     Surface* backBuffer_ = nullptr;
     Surface* depthBuffer_ = nullptr;
 
-    std::array<DWORD, kRenderStates> renderStates_{};
-    std::array<std::array<DWORD, kStageStates>, kStages> stageStates_{};
-    std::array<IDirect3DBaseTexture8*, kStages> textures_{};
+    std::array<DWORD, RENDER_STATES> renderStates_{};
+    std::array<std::array<DWORD, STAGE_STATES>, STAGES> stageStates_{};
+    std::array<IDirect3DBaseTexture8*, STAGES> textures_{};
     D3DMATRIX world_{}, view_{}, projection_{};
-    std::array<D3DMATRIX, kStages> textureTransforms_{};
+    std::array<D3DMATRIX, STAGES> textureTransforms_{};
     D3DVIEWPORT8 viewport_{};
     DWORD vertexShader_ = 0;
     bool inScene_ = false;

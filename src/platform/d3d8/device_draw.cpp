@@ -16,7 +16,7 @@ namespace platform {
 namespace {
 
 // Screen positions stay within this many pixels of the origin.
-constexpr float kGuardBand = 16384.0f;
+constexpr float GUARD_BAND = 16384.0f;
 
 D3DMATRIX Multiply(const D3DMATRIX& a, const D3DMATRIX& b) {
     D3DMATRIX out;
@@ -120,16 +120,16 @@ RasterVertex Project(const ClipVertex& c, const D3DVIEWPORT8& vp) {
 
 bool InsideDepthRange(const ClipVertex& v) { return v.w >= 1.0e-5f && v.z >= 0.0f && v.z <= v.w; }
 
-bool InsideGuardBand(const RasterVertex& v) { return std::fabs(v.x) <= kGuardBand && std::fabs(v.y) <= kGuardBand; }
+bool InsideGuardBand(const RasterVertex& v) { return std::fabs(v.x) <= GUARD_BAND && std::fabs(v.y) <= GUARD_BAND; }
 
 void DrawPolygon(Rasterizer& rasterizer, const RasterVertex* polygon, int count) {
     bool inside = true;
     for (int i = 0; i < count; ++i) {
         inside = inside && InsideGuardBand(polygon[i]);
     }
-    RasterVertex clipped[kMaxClipVertices];
+    RasterVertex clipped[MAX_CLIP_VERTICES];
     if (!inside) {
-        count = ClipToGuardBand(polygon, count, clipped, kGuardBand);
+        count = ClipToGuardBand(polygon, count, clipped, GUARD_BAND);
         polygon = clipped;
     }
     for (int i = 1; i + 1 < count; ++i) {
@@ -139,7 +139,7 @@ void DrawPolygon(Rasterizer& rasterizer, const RasterVertex* polygon, int count)
 
 void DrawTriangle(Rasterizer& rasterizer, const VertexReader& reader, const D3DVIEWPORT8& vp, UINT i0, UINT i1,
                   UINT i2) {
-    RasterVertex polygon[kMaxClipVertices];
+    RasterVertex polygon[MAX_CLIP_VERTICES];
     if (reader.format.transformed) {
         if (reader.Transformed(i0, polygon[0]) && reader.Transformed(i1, polygon[1]) &&
             reader.Transformed(i2, polygon[2])) {
@@ -148,7 +148,7 @@ void DrawTriangle(Rasterizer& rasterizer, const VertexReader& reader, const D3DV
         return;
     }
     ClipVertex corners[3] = {reader.Clip(i0), reader.Clip(i1), reader.Clip(i2)};
-    ClipVertex clipped[kMaxClipVertices];
+    ClipVertex clipped[MAX_CLIP_VERTICES];
     const ClipVertex* source = corners;
     int count = 3;
     if (!InsideDepthRange(corners[0]) || !InsideDepthRange(corners[1]) || !InsideDepthRange(corners[2])) {
@@ -208,7 +208,7 @@ bool Device::BuildDrawContext(DrawContext& c) {
     // Only plain textures are sampled; other kinds read as opaque white.
     sampled_.levelCount = 0;
     if (auto* texture = dynamic_cast<Texture*>(textures_[0])) {
-        const int count = static_cast<int>(std::min<DWORD>(texture->GetLevelCount(), SampledTexture::kMaxLevels));
+        const int count = static_cast<int>(std::min<DWORD>(texture->GetLevelCount(), SampledTexture::MAX_LEVELS));
         for (int i = 0; i < count; ++i) {
             LevelData& level = texture->Level(static_cast<UINT>(i))->Data();
             sampled_.levels[i] = {level.Argb(), static_cast<int>(level.Width()), static_cast<int>(level.Height())};

@@ -64,7 +64,7 @@ HRESULT Device::UpdateTexture(IDirect3DBaseTexture8* pSourceTexture, IDirect3DBa
             return D3DERR_INVALIDCALL;
         }
         const UINT levels = std::min(from->GetLevelCount(), to->GetLevelCount());
-        for (UINT face = 0; face < CubeTexture::kFaces; ++face) {
+        for (UINT face = 0; face < CubeTexture::FACES; ++face) {
             for (UINT i = 0; i < levels; ++i) {
                 CopyLevel(from->Level(face, i)->Data(), to->Level(face, i)->Data());
             }
@@ -87,7 +87,7 @@ HRESULT Device::UpdateTexture(IDirect3DBaseTexture8* pSourceTexture, IDirect3DBa
 }
 
 HRESULT Device::GetTexture(DWORD Stage, IDirect3DBaseTexture8** ppTexture) {
-    if (Stage >= kStages || ppTexture == nullptr) {
+    if (Stage >= STAGES || ppTexture == nullptr) {
         return D3DERR_INVALIDCALL;
     }
     *ppTexture = textures_[Stage];
@@ -98,7 +98,7 @@ HRESULT Device::GetTexture(DWORD Stage, IDirect3DBaseTexture8** ppTexture) {
 }
 
 HRESULT Device::SetTexture(DWORD Stage, IDirect3DBaseTexture8* pTexture) {
-    if (Stage >= kStages) {
+    if (Stage >= STAGES) {
         return D3DERR_INVALIDCALL;
     }
     if (pTexture != nullptr) {

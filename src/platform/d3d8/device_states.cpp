@@ -30,7 +30,7 @@ void Device::SetDefaultStates() {
     renderStates_[D3DRS_ALPHAFUNC] = D3DCMP_ALWAYS;
     renderStates_[D3DRS_LIGHTING] = TRUE;
     renderStates_[D3DRS_COLORVERTEX] = TRUE;
-    for (DWORD stage = 0; stage < kStages; ++stage) {
+    for (DWORD stage = 0; stage < STAGES; ++stage) {
         auto& s = stageStates_[stage];
         s.fill(0);
         s[D3DTSS_COLOROP] = stage == 0 ? D3DTOP_MODULATE : D3DTOP_DISABLE;
@@ -55,7 +55,7 @@ void Device::SetDefaultStates() {
 }
 
 HRESULT Device::SetRenderState(D3DRENDERSTATETYPE State, DWORD Value) {
-    if (State >= kRenderStates) {
+    if (State >= RENDER_STATES) {
         return D3DERR_INVALIDCALL;
     }
     renderStates_[State] = Value;
@@ -63,7 +63,7 @@ HRESULT Device::SetRenderState(D3DRENDERSTATETYPE State, DWORD Value) {
 }
 
 HRESULT Device::GetRenderState(D3DRENDERSTATETYPE State, DWORD* pValue) {
-    if (State >= kRenderStates || pValue == nullptr) {
+    if (State >= RENDER_STATES || pValue == nullptr) {
         return D3DERR_INVALIDCALL;
     }
     *pValue = renderStates_[State];
@@ -71,7 +71,7 @@ HRESULT Device::GetRenderState(D3DRENDERSTATETYPE State, DWORD* pValue) {
 }
 
 HRESULT Device::SetTextureStageState(DWORD Stage, D3DTEXTURESTAGESTATETYPE Type, DWORD Value) {
-    if (Stage >= kStages || Type >= kStageStates) {
+    if (Stage >= STAGES || Type >= STAGE_STATES) {
         return D3DERR_INVALIDCALL;
     }
     stageStates_[Stage][Type] = Value;
@@ -79,7 +79,7 @@ HRESULT Device::SetTextureStageState(DWORD Stage, D3DTEXTURESTAGESTATETYPE Type,
 }
 
 HRESULT Device::GetTextureStageState(DWORD Stage, D3DTEXTURESTAGESTATETYPE Type, DWORD* pValue) {
-    if (Stage >= kStages || Type >= kStageStates || pValue == nullptr) {
+    if (Stage >= STAGES || Type >= STAGE_STATES || pValue == nullptr) {
         return D3DERR_INVALIDCALL;
     }
     *pValue = stageStates_[Stage][Type];
@@ -87,11 +87,11 @@ HRESULT Device::GetTextureStageState(DWORD Stage, D3DTEXTURESTAGESTATETYPE Type,
 }
 
 static D3DMATRIX* TransformSlot(D3DTRANSFORMSTATETYPE state, D3DMATRIX& world, D3DMATRIX& view,
-                                D3DMATRIX& projection, std::array<D3DMATRIX, Device::kStages>& texture) {
+                                D3DMATRIX& projection, std::array<D3DMATRIX, Device::STAGES>& texture) {
     if (state == D3DTS_WORLD) return &world;
     if (state == D3DTS_VIEW) return &view;
     if (state == D3DTS_PROJECTION) return &projection;
-    if (state >= D3DTS_TEXTURE0 && state < D3DTS_TEXTURE0 + Device::kStages) return &texture[state - D3DTS_TEXTURE0];
+    if (state >= D3DTS_TEXTURE0 && state < D3DTS_TEXTURE0 + Device::STAGES) return &texture[state - D3DTS_TEXTURE0];
     return nullptr;
 }
 

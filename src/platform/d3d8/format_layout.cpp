@@ -11,7 +11,7 @@ namespace {
 // the same formats (the platform cannot include library code); a test in
 // tests/codec keeps the two in step.
 // format, bytes per pixel, bytes per 4 x 4 block, YUV pair, depth
-constexpr std::array<FormatLayout, 36> kLayouts{{
+constexpr std::array<FormatLayout, 36> LAYOUTS{{
     {D3DFMT_R8G8B8, 3, 0, false, false},
     {D3DFMT_A8R8G8B8, 4, 0, false, false},
     {D3DFMT_X8R8G8B8, 4, 0, false, false},
@@ -49,21 +49,21 @@ constexpr std::array<FormatLayout, 36> kLayouts{{
     {D3DFMT_D24X8, 4, 0, false, true},
     {D3DFMT_D24X4S4, 4, 0, false, true},
 }};
-constexpr size_t kColourFormatCount = 29;
+constexpr size_t COLOUR_FORMAT_COUNT = 29;
 
-constexpr std::array<D3DFORMAT, kColourFormatCount> ColourFormats() {
-    std::array<D3DFORMAT, kColourFormatCount> formats{};
-    for (size_t i = 0; i < kColourFormatCount; ++i) {
-        formats[i] = kLayouts[i].format;
+constexpr std::array<D3DFORMAT, COLOUR_FORMAT_COUNT> ColourFormats() {
+    std::array<D3DFORMAT, COLOUR_FORMAT_COUNT> formats{};
+    for (size_t i = 0; i < COLOUR_FORMAT_COUNT; ++i) {
+        formats[i] = LAYOUTS[i].format;
     }
     return formats;
 }
-constexpr std::array<D3DFORMAT, kColourFormatCount> kColourFormats = ColourFormats();
+constexpr std::array<D3DFORMAT, COLOUR_FORMAT_COUNT> COLOUR_FORMATS = ColourFormats();
 
 }  // namespace
 
 const FormatLayout* FindFormatLayout(D3DFORMAT format) {
-    for (const FormatLayout& layout : kLayouts) {
+    for (const FormatLayout& layout : LAYOUTS) {
         if (layout.format == format) {
             return &layout;
         }
@@ -71,7 +71,7 @@ const FormatLayout* FindFormatLayout(D3DFORMAT format) {
     return nullptr;
 }
 
-std::span<const D3DFORMAT> TextureFormats() { return kColourFormats; }
+std::span<const D3DFORMAT> TextureFormats() { return COLOUR_FORMATS; }
 
 bool IsBlockFormat(D3DFORMAT format) {
     const FormatLayout* layout = FindFormatLayout(format);

@@ -13,11 +13,11 @@ bool LevelData::Describe(D3DFORMAT format, uint32_t width, uint32_t height, uint
     }
     const uint64_t rowPitch = platform::RowPitch(*layout_, width);
     const uint64_t slicePitch = rowPitch * RowCount(*layout_, height);  // both below 2^34
-    if (slicePitch > kMaxLevelBytes) {
+    if (slicePitch > MAX_LEVEL_BYTES) {
         return false;
     }
     const uint64_t size = slicePitch * depth;
-    if (size > kMaxLevelBytes) {
+    if (size > MAX_LEVEL_BYTES) {
         return false;
     }
     width_ = width;

@@ -12,7 +12,7 @@
 namespace platform {
 
 // Largest level the device stores; D3DSURFACE_DESC::Size is 32-bit.
-constexpr uint64_t kMaxLevelBytes = uint64_t{1} << 31;
+constexpr uint64_t MAX_LEVEL_BYTES = uint64_t{1} << 31;
 
 class LevelData {
 public:

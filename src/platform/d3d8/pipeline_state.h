@@ -23,8 +23,8 @@ struct TextureLevelView {
 };
 
 struct SampledTexture {
-    static constexpr int kMaxLevels = 32;
-    TextureLevelView levels[kMaxLevels];
+    static constexpr int MAX_LEVELS = 32;
+    TextureLevelView levels[MAX_LEVELS];
     int levelCount = 0;  // 0: nothing bound; samples opaque white
 };
 

@@ -14,8 +14,8 @@ namespace platform {
 
 namespace {
 
-constexpr int kSubpixelBits = 8;
-constexpr int kChunk = 128;
+constexpr int SUBPIXEL_BITS = 8;
+constexpr int CHUNK = 128;
 
 int64_t FloorDiv(int64_t a, int64_t b) {  // b > 0
     const int64_t q = a / b;
@@ -62,8 +62,8 @@ struct DepthStep {
 
 DepthStep MakeDepthStep(double z, double dz) {
     auto moderate = [](double v) { return v > -1.0e6 ? (v < 1.0e6 ? v : 1.0e6) : -1.0e6; };
-    constexpr double kScale = 65535.0 * 256.0;
-    return {std::llround(moderate(z) * kScale) + 128, std::llround(moderate(dz) * kScale)};
+    constexpr double SCALE = 65535.0 * 256.0;
+    return {std::llround(moderate(z) * SCALE) + 128, std::llround(moderate(dz) * SCALE)};
 }
 
 inline uint32_t DepthAt(int64_t z) {
@@ -73,11 +73,11 @@ inline uint32_t DepthAt(int64_t z) {
 
 // The common states in one tight loop: a flat colour, texture alone or
 // modulated, less-or-equal depth, no alpha test, no blend or the alpha blend.
-template <bool kDepth, bool kBlend>
+template <bool DepthTest, bool Blended>
 void FastPixelsScalar(uint32_t* dst, uint16_t* depth, const uint32_t* texels, int begin, int end, DepthStep z,
                       bool depthWrite, bool modulate, uint32_t diffuse) {
     for (int i = begin; i < end; ++i) {
-        if (kDepth) {
+        if (DepthTest) {
             const uint32_t q = DepthAt(z.z + z.dz * i);
             if (q > depth[i]) {
                 continue;
@@ -87,7 +87,7 @@ void FastPixelsScalar(uint32_t* dst, uint16_t* depth, const uint32_t* texels, in
             }
         }
         uint32_t c = modulate ? ModulateArgb(texels[i], diffuse) : texels[i];
-        if (kBlend) {
+        if (Blended) {
             const uint32_t a = c >> 24;
             if (a != 255) {
                 if (a == 0) {
@@ -100,7 +100,7 @@ void FastPixelsScalar(uint32_t* dst, uint16_t* depth, const uint32_t* texels, in
     }
 }
 
-template <bool kDepth, bool kBlend>
+template <bool DepthTest, bool Blended>
 void FastPixels(uint32_t* dst, uint16_t* depth, const uint32_t* texels, int n, DepthStep z, bool depthWrite,
                 bool modulate, uint32_t diffuse) {
     int i = 0;
@@ -123,23 +123,23 @@ void FastPixels(uint32_t* dst, uint16_t* depth, const uint32_t* texels, int n, D
             const __m128i t0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(texels + i));
             const __m128i t1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(texels + i + 4));
             bool simple = true;
-            if (kBlend) {
+            if (Blended) {
                 const __m128i opaque = _mm_and_si128(_mm_cmpeq_epi32(_mm_and_si128(t0, alpha), alpha),
                                                      _mm_cmpeq_epi32(_mm_and_si128(t1, alpha), alpha));
                 simple = _mm_movemask_epi8(opaque) == 0xFFFF;
             }
             __m128i q = _mm_setzero_si128();  // depths less 32768, as signed
-            if (kDepth && simple) {
+            if (DepthTest && simple) {
                 // Saturating to signed 16 bits after the shift by 32768 clamps to 0..65535.
                 q = _mm_packs_epi32(_mm_sub_epi32(_mm_srai_epi32(zA, 8), half), _mm_sub_epi32(_mm_srai_epi32(zB, 8), half));
                 const __m128i stored = _mm_xor_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(depth + i)), bias);
                 simple = _mm_movemask_epi8(_mm_cmpgt_epi16(q, stored)) == 0;
             }
             if (!simple) {
-                FastPixelsScalar<kDepth, kBlend>(dst, depth, texels, i, i + 8, z, depthWrite, false, diffuse);
+                FastPixelsScalar<DepthTest, Blended>(dst, depth, texels, i, i + 8, z, depthWrite, false, diffuse);
                 continue;
             }
-            if (kDepth && depthWrite) {
+            if (DepthTest && depthWrite) {
                 _mm_storeu_si128(reinterpret_cast<__m128i*>(depth + i), _mm_xor_si128(q, bias));
             }
             _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i), t0);
@@ -147,7 +147,7 @@ void FastPixels(uint32_t* dst, uint16_t* depth, const uint32_t* texels, int n, D
         }
     }
 #endif
-    FastPixelsScalar<kDepth, kBlend>(dst, depth, texels, i, n, z, depthWrite, modulate, diffuse);
+    FastPixelsScalar<DepthTest, Blended>(dst, depth, texels, i, n, z, depthWrite, modulate, diffuse);
 }
 
 }  // namespace
@@ -166,7 +166,7 @@ void Rasterizer::DrawTriangle(const RasterVertex& a, const RasterVertex& b, cons
     const RasterVertex* v[3] = {&a, &b, &c};
     int64_t X[3], Y[3];
     for (int i = 0; i < 3; ++i) {
-        const float fx = v[i]->x * (1 << kSubpixelBits), fy = v[i]->y * (1 << kSubpixelBits);
+        const float fx = v[i]->x * (1 << SUBPIXEL_BITS), fy = v[i]->y * (1 << SUBPIXEL_BITS);
         // The clipper keeps vertices inside the guard band; anything else is bad input.
         if (!(std::fabs(fx) < 1.0e9f) || !(std::fabs(fy) < 1.0e9f)) {
             return;
@@ -192,7 +192,7 @@ void Rasterizer::DrawTriangle(const RasterVertex& a, const RasterVertex& b, cons
 
     // Rows whose centres lie within the triangle's extent and the viewport.
     const ViewportRect& vp = context_.viewport;
-    const int64_t one = int64_t{1} << kSubpixelBits;
+    const int64_t one = int64_t{1} << SUBPIXEL_BITS;
     const int64_t minY = std::min({Y[0], Y[1], Y[2]}), maxY = std::max({Y[0], Y[1], Y[2]});
     const int yStart = static_cast<int>(std::max<int64_t>(CeilDiv(minY, one), vp.top));
     const int yEnd = static_cast<int>(std::min<int64_t>(FloorDiv(maxY, one), vp.bottom - 1));
@@ -240,13 +240,13 @@ void Rasterizer::DrawTriangle(const RasterVertex& a, const RasterVertex& b, cons
     }
 
     const CombineStates& cs = context_.combine;
-    t.shade = Shade::kGeneric;
+    t.shade = Shade::GENERIC;
     if (IsModulateOfTextureAndDiffuse(cs.colorOp, cs.colorArg1, cs.colorArg2) &&
         IsModulateOfTextureAndDiffuse(cs.alphaOp, cs.alphaArg1, cs.alphaArg2)) {
-        t.shade = t.flatDiffuse && t.diffuse == 0xFFFFFFFFu ? Shade::kTexture : Shade::kModulate;
+        t.shade = t.flatDiffuse && t.diffuse == 0xFFFFFFFFu ? Shade::TEXTURE : Shade::MODULATE;
     } else if (IsTextureOnly(cs.colorOp, cs.colorArg1, cs.colorArg2) &&
                IsTextureOnly(cs.alphaOp, cs.alphaArg1, cs.alphaArg2)) {
-        t.shade = Shade::kTexture;
+        t.shade = Shade::TEXTURE;
     }
     if (textured_ && !t.perspective) {
         t.plan = sampler_.Plan(sampler_.Lod(static_cast<float>(t.u.dx), static_cast<float>(t.v.dx),
@@ -254,7 +254,7 @@ void Rasterizer::DrawTriangle(const RasterVertex& a, const RasterVertex& b, cons
         t.spanLinear = CanSampleSpanLinear(t.plan);
     }
     const PixelStates& ps = context_.pixel;
-    t.fastPixels = t.flatDiffuse && t.shade != Shade::kGeneric && !ps.alphaTest &&
+    t.fastPixels = t.flatDiffuse && t.shade != Shade::GENERIC && !ps.alphaTest &&
                    (!ps.depthTest || ps.depthFunc == D3DCMP_LESSEQUAL) &&
                    (!ps.blend || (ps.srcBlend == D3DBLEND_SRCALPHA && ps.destBlend == D3DBLEND_INVSRCALPHA));
 
@@ -274,7 +274,7 @@ void Rasterizer::DrawTriangle(const RasterVertex& a, const RasterVertex& b, cons
         e.bias = topLeft ? 0 : 1;
     }
     for (int y = yStart; y <= yEnd; ++y) {
-        const int64_t rowY = int64_t{y} << kSubpixelBits;
+        const int64_t rowY = int64_t{y} << SUBPIXEL_BITS;
         int64_t xs = vp.left, xe = vp.right - 1;
         bool empty = false;
         for (const Edge& e : edges) {
@@ -302,7 +302,7 @@ void Rasterizer::Fill(const Triangle& t, int y, int xs, int xe) {
     }
 }
 
-template <typename Pixel, bool kPerspective>
+template <typename Pixel, bool Perspective>
 void Rasterizer::Span(const Triangle& t, int y, int xs, int xe) {
     const RenderTarget& target = context_.target;
     const PixelStates& ps = context_.pixel;
@@ -311,16 +311,16 @@ void Rasterizer::Span(const Triangle& t, int y, int xs, int xe) {
     const bool depthTest = ps.depthTest && depthRow != nullptr;
     const bool depthWrite = depthTest && ps.depthWrite;
 
-    uint32_t texels[kChunk];
-    for (int x0 = xs; x0 <= xe; x0 += kChunk) {
-        const int n = std::min(kChunk, xe - x0 + 1);
+    uint32_t texels[CHUNK];
+    for (int x0 = xs; x0 <= xe; x0 += CHUNK) {
+        const int n = std::min(CHUNK, xe - x0 + 1);
 
         // Texels of the chunk.
         if (!textured_) {
             std::fill_n(texels, n, 0xFFFFFFFFu);
-        } else if (!kPerspective && t.spanLinear) {
+        } else if (!Perspective && t.spanLinear) {
             SampleSpanLinear(t.plan, t.u.At(x0, y), t.v.At(x0, y), t.u.dx, t.v.dx, n, texels);
-        } else if (!kPerspective) {
+        } else if (!Perspective) {
             float u = static_cast<float>(t.u.At(x0, y)), v = static_cast<float>(t.v.At(x0, y));
             const float du = static_cast<float>(t.u.dx), dv = static_cast<float>(t.v.dx);
             for (int i = 0; i < n; ++i) {
@@ -346,11 +346,11 @@ void Rasterizer::Span(const Triangle& t, int y, int xs, int xe) {
         }
 
         const DepthStep z = MakeDepthStep(t.z.At(x0, y), t.z.dx);
-        if constexpr (sizeof(Pixel) == 4 && !kPerspective) {
+        if constexpr (sizeof(Pixel) == 4 && !Perspective) {
             if (t.fastPixels) {
                 uint32_t* dst = row + x0;
                 uint16_t* depth = depthTest ? depthRow + x0 : nullptr;
-                const bool modulate = t.shade == Shade::kModulate;
+                const bool modulate = t.shade == Shade::MODULATE;
                 if (depthTest) {
                     ps.blend ? FastPixels<true, true>(dst, depth, texels, n, z, depthWrite, modulate, t.diffuse)
                              : FastPixels<true, false>(dst, depth, texels, n, z, depthWrite, modulate, t.diffuse);
@@ -373,7 +373,7 @@ void Rasterizer::Span(const Triangle& t, int y, int xs, int xe) {
             uint32_t diffuse = t.diffuse;
             if (!t.flatDiffuse) {
                 double scale = 1.0;
-                if (kPerspective) {
+                if (Perspective) {
                     scale = 1.0 / t.w.At(x, y);
                 }
                 diffuse = (ToByte(static_cast<float>(t.a.At(x, y) * scale)) << 24) |
@@ -383,8 +383,8 @@ void Rasterizer::Span(const Triangle& t, int y, int xs, int xe) {
             }
             uint32_t colour;
             switch (t.shade) {
-            case Shade::kTexture: colour = texels[i]; break;
-            case Shade::kModulate: colour = ModulateArgb(texels[i], diffuse); break;
+            case Shade::TEXTURE: colour = texels[i]; break;
+            case Shade::MODULATE: colour = ModulateArgb(texels[i], diffuse); break;
             default: colour = CombineStage0(context_.combine, texels[i], diffuse); break;
             }
             if (ps.alphaTest && !Compare(ps.alphaFunc, colour >> 24, ps.alphaRef)) {

@@ -25,7 +25,7 @@ public:
         double c, dx, dy;  // value at pixel (0, 0) and steps per pixel
         double At(int x, int y) const { return c + dx * x + dy * y; }
     };
-    enum class Shade { kTexture, kModulate, kGeneric };
+    enum class Shade { TEXTURE, MODULATE, GENERIC };
     struct Triangle {
         Plane z, w, u, v, r, g, b, a;  // affine: u..a are the attributes themselves
         bool perspective;
@@ -38,7 +38,7 @@ public:
     };
 
 private:
-    template <typename Pixel, bool kPerspective>
+    template <typename Pixel, bool Perspective>
     void Span(const Triangle& t, int y, int xs, int xe);
     void Fill(const Triangle& t, int y, int xs, int xe);
 

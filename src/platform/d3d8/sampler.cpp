@@ -10,7 +10,7 @@ bool IsPowerOfTwo(int v) { return v > 0 && (v & (v - 1)) == 0; }
 
 bool TextureSampler::Prepare(const SampledTexture& texture, const SamplerStates& states) {
     count_ = 0;
-    for (int i = 0; i < texture.levelCount && i < SampledTexture::kMaxLevels; ++i) {
+    for (int i = 0; i < texture.levelCount && i < SampledTexture::MAX_LEVELS; ++i) {
         const TextureLevelView& view = texture.levels[i];
         if (view.texels == nullptr) {
             break;

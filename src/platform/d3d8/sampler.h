@@ -119,7 +119,7 @@ public:
     SamplePlan Plan(float lod) const;
 
 private:
-    LevelSampler levels_[SampledTexture::kMaxLevels];
+    LevelSampler levels_[SampledTexture::MAX_LEVELS];
     int count_ = 0;
     int base_ = 0;
     DWORD magFilter_ = D3DTEXF_POINT, minFilter_ = D3DTEXF_POINT, mipFilter_ = D3DTEXF_NONE;

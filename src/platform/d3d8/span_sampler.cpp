@@ -98,10 +98,10 @@ inline uint64_t Bilinear(Stepper& st) {
 // Spans whose texture row does not change along x (screen rectangles and
 // upright world quads): each texel column is blended vertically once into a
 // row of 16-bit channels, then every pixel needs only the horizontal step.
-constexpr int kMaxRowTexels = 1024;
+constexpr int MAX_ROW_TEXELS = 1024;
 
 struct RowLevel {
-    alignas(16) uint64_t row[kMaxRowTexels + 2];
+    alignas(16) uint64_t row[MAX_ROW_TEXELS + 2];
     int64_t s, ds;  // 16.16 texel position - 0.5, unwrapped
     int64_t first;  // texel index of row[0]
 };
@@ -112,7 +112,7 @@ bool PrepareRow(const LevelSampler& l, double u, double v, double du, int n, Row
     r.ds = static_cast<int64_t>(std::floor(du * l.width * 65536.0 + 0.5));
     const int64_t last = r.s + r.ds * (n - 1);
     const int64_t lo = (r.s < last ? r.s : last) >> 16, hi = ((r.s > last ? r.s : last) >> 16) + 1;
-    if (hi - lo + 1 > kMaxRowTexels) {
+    if (hi - lo + 1 > MAX_ROW_TEXELS) {
         return false;
     }
     r.first = lo;
@@ -222,8 +222,8 @@ bool CanSampleSpanLinear(const SamplePlan& plan) {
 void SampleSpanLinear(const SamplePlan& plan, double u, double v, double du, double dv, int n, uint32_t* out) {
     // Fixed point needs moderate coordinates; anything else (huge repeats,
     // infinities, NaN) takes the per-pixel sampler, which saturates safely.
-    constexpr double kLimit = 16384.0;
-    const bool moderate = std::fabs(u) < kLimit && std::fabs(v) < kLimit && std::fabs(du) < 1.0 && std::fabs(dv) < 1.0;
+    constexpr double LIMIT = 16384.0;
+    const bool moderate = std::fabs(u) < LIMIT && std::fabs(v) < LIMIT && std::fabs(du) < 1.0 && std::fabs(dv) < 1.0;
 #if TOVTEX_SSE2
     if (moderate && dv == 0.0 && SampleRows(plan, u, v, du, n, out)) {
         return;

@@ -20,11 +20,11 @@ namespace platform {
 
 namespace {
 
-constexpr DWORD kKnownEnumFlags = DIEDFL_ATTACHEDONLY | DIEDFL_FORCEFEEDBACK | DIEDFL_INCLUDEALIASES |
+constexpr DWORD KNOWN_ENUM_FLAGS = DIEDFL_ATTACHEDONLY | DIEDFL_FORCEFEEDBACK | DIEDFL_INCLUDEALIASES |
                                   DIEDFL_INCLUDEPHANTOMS | DIEDFL_INCLUDEHIDDEN;
-constexpr WORD kUsagePageGeneric = 0x01;
-constexpr WORD kUsageJoystick = 0x04;
-constexpr WORD kUsageGamepad = 0x05;
+constexpr WORD USAGE_PAGE_GENERIC = 0x01;
+constexpr WORD USAGE_JOYSTICK = 0x04;
+constexpr WORD USAGE_GAMEPAD = 0x05;
 
 // Which joysticks a device class or type asks for: false for a value the
 // platform does not know.
@@ -64,8 +64,8 @@ DIDEVICEINSTANCEA DescribeJoystick(int index) {
                                  : (DI8DEVTYPE_JOYSTICK | (DI8DEVTYPEJOYSTICK_STANDARD << 8));
     CopyName(SDL_JoystickNameForIndex(index), instance.tszInstanceName);
     CopyName(SDL_JoystickNameForIndex(index), instance.tszProductName);
-    instance.wUsagePage = kUsagePageGeneric;
-    instance.wUsage = gamepad ? kUsageGamepad : kUsageJoystick;
+    instance.wUsagePage = USAGE_PAGE_GENERIC;
+    instance.wUsage = gamepad ? USAGE_GAMEPAD : USAGE_JOYSTICK;
     return instance;
 }
 
@@ -101,7 +101,7 @@ public:
                                           DWORD dwFlags) override {
         bool all = false;
         bool gamepads = false;
-        if (lpCallback == nullptr || (dwFlags & ~kKnownEnumFlags) != 0 || !WantsJoysticks(dwDevType, all, gamepads)) {
+        if (lpCallback == nullptr || (dwFlags & ~KNOWN_ENUM_FLAGS) != 0 || !WantsJoysticks(dwDevType, all, gamepads)) {
             return DIERR_INVALIDPARAM;
         }
         // No joystick here offers force feedback.

@@ -7,8 +7,8 @@ namespace platform {
 namespace {
 
 // The platform's default axis range.
-constexpr LONG kDefaultRangeMin = 0;
-constexpr LONG kDefaultRangeMax = 65535;
+constexpr LONG DEFAULT_RANGE_MIN = 0;
+constexpr LONG DEFAULT_RANGE_MAX = 65535;
 
 bool IsAxis(DWORD type) { return (type & DIDFT_AXIS) != 0; }
 bool IsButton(DWORD type) { return !IsAxis(type) && (type & DIDFT_BUTTON) != 0; }
@@ -38,7 +38,7 @@ bool IsValidFormat(const DIDATAFORMAT& format) {
 JoystickDevice::JoystickDevice(SDL_Joystick* joystick)
     : joystick_(joystick),
       ranges_(static_cast<size_t>(std::max(0, SDL_JoystickNumAxes(joystick))),
-              Range{kDefaultRangeMin, kDefaultRangeMax}) {}
+              Range{DEFAULT_RANGE_MIN, DEFAULT_RANGE_MAX}) {}
 
 JoystickDevice::~JoystickDevice() { SDL_JoystickClose(joystick_); }
 

@@ -10,9 +10,9 @@
 
 namespace {
 
-constexpr int kAxes = 6;
-constexpr int kButtons = 12;
-constexpr int kHats = 1;
+constexpr int AXES = 6;
+constexpr int BUTTONS = 12;
+constexpr int HATS = 1;
 
 std::vector<SDL_JoystickID>& Attached() {
     static std::vector<SDL_JoystickID> attached;
@@ -40,9 +40,9 @@ int AttachVirtualJoystick(const char* name, SDL_JoystickType type) {
     SDL_VirtualJoystickDesc desc{};
     desc.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
     desc.type = static_cast<Uint16>(type);
-    desc.naxes = kAxes;
-    desc.nbuttons = kButtons;
-    desc.nhats = kHats;
+    desc.naxes = AXES;
+    desc.nbuttons = BUTTONS;
+    desc.nhats = HATS;
     desc.name = name;
     const int index = SDL_JoystickAttachVirtualEx(&desc);
     if (index < 0) {

@@ -10,9 +10,9 @@ namespace platform {
 
 namespace {
 
-constexpr int kPointSize = 15;
+constexpr int POINT_SIZE = 15;
 // Fonts looked up for characters the open ones lack, at most.
-constexpr size_t kMaxFonts = 8;
+constexpr size_t MAX_FONTS = 8;
 
 struct FontFile {
     std::string path;
@@ -100,7 +100,7 @@ public:
                 return font;
             }
         }
-        if (cp > 0x20 && fonts_.size() < kMaxFonts && notFound_.count(cp) == 0) {
+        if (cp > 0x20 && fonts_.size() < MAX_FONTS && notFound_.count(cp) == 0) {
             FontFile file;
             if (FontConfig().Match("sans-serif:lang=ja", cp, file) && Add(file) &&
                 TTF_GlyphIsProvided32(fonts_.back(), cp)) {
@@ -136,7 +136,7 @@ private:
                 return false;
             }
         }
-        TTF_Font* font = TTF_OpenFontIndex(file.path.c_str(), kPointSize, file.index);
+        TTF_Font* font = TTF_OpenFontIndex(file.path.c_str(), POINT_SIZE, file.index);
         if (font == nullptr) {
             return false;
         }

@@ -6,7 +6,7 @@ namespace platform {
 
 namespace {
 
-constexpr int kSignals[] = {SIGINT, SIGTERM};
+constexpr int SIGNALS[] = {SIGINT, SIGTERM};
 
 volatile std::sig_atomic_t pending = 0;
 bool installed = false;
@@ -37,8 +37,8 @@ void InstallCloseSignals() {
     for (int i = 0; i < 2; ++i) {
         // A signal the program was started to ignore (nohup, a background
         // job) stays ignored.
-        replaced[i] = sigaction(kSignals[i], nullptr, &previous[i]) == 0 && previous[i].sa_handler != SIG_IGN &&
-                      sigaction(kSignals[i], &action, nullptr) == 0;
+        replaced[i] = sigaction(SIGNALS[i], nullptr, &previous[i]) == 0 && previous[i].sa_handler != SIG_IGN &&
+                      sigaction(SIGNALS[i], &action, nullptr) == 0;
     }
     pending = 0;
     installed = true;
@@ -50,7 +50,7 @@ void RestoreCloseSignals() {
     }
     for (int i = 0; i < 2; ++i) {
         if (replaced[i]) {
-            sigaction(kSignals[i], &previous[i], nullptr);
+            sigaction(SIGNALS[i], &previous[i], nullptr);
             replaced[i] = false;
         }
     }

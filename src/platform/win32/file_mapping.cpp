@@ -23,7 +23,7 @@
 namespace {
 
 // The platform's allocation granularity: view offsets are multiples of it.
-constexpr uint64_t kAllocationGranularity = 65536;
+constexpr uint64_t ALLOCATION_GRANULARITY = 65536;
 
 // Mapped views by base address, with their lengths; each is a live object.
 // Threads map and unmap files side by side, as on the platform.
@@ -47,10 +47,10 @@ void* CopyOfFile(int fd, uint64_t offset, size_t length) {
     // Large pages where the system offers them halve the cost of the fresh
     // pages; large reads keep the copy itself cheap.
     madvise(view, length, MADV_HUGEPAGE);
-    constexpr size_t kLargestRead = size_t{1} << 30;
+    constexpr size_t LARGEST_READ = size_t{1} << 30;
     auto* bytes = static_cast<char*>(view);
     for (size_t done = 0; done < length;) {
-        const size_t chunk = length - done < kLargestRead ? length - done : kLargestRead;
+        const size_t chunk = length - done < LARGEST_READ ? length - done : LARGEST_READ;
         const ssize_t got = pread(fd, bytes + done, chunk, static_cast<off_t>(offset + done));
         if (got < 0 && errno == EINTR) {
             continue;
@@ -124,7 +124,7 @@ LPVOID WINAPI MapViewOfFile(HANDLE hFileMappingObject, DWORD dwDesiredAccess, DW
         return nullptr;
     }
     const uint64_t offset = (static_cast<uint64_t>(dwFileOffsetHigh) << 32) | dwFileOffsetLow;
-    if (offset % kAllocationGranularity != 0) {
+    if (offset % ALLOCATION_GRANULARITY != 0) {
         SetLastError(ERROR_MAPPED_ALIGNMENT);
         return nullptr;
     }

@@ -4,10 +4,10 @@
 
 namespace {
 
-constexpr int kStockObjectCount = 20;
+constexpr int STOCK_OBJECT_COUNT = 20;
 
 HICON__ systemCursor;
-HBRUSH__ stockObjects[kStockObjectCount];
+HBRUSH__ stockObjects[STOCK_OBJECT_COUNT];
 
 }  // namespace
 
@@ -21,7 +21,7 @@ HCURSOR WINAPI LoadCursorA(HINSTANCE hInstance, LPCSTR lpCursorName) {
 }
 
 HGDIOBJ WINAPI GetStockObject(int i) {
-    if (i < 0 || i >= kStockObjectCount) {
+    if (i < 0 || i >= STOCK_OBJECT_COUNT) {
         return nullptr;
     }
     return &stockObjects[i];

@@ -7,9 +7,9 @@
 namespace platform {
 
 #if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
-const char* const kIconvUtf16 = "UTF-16BE";
+const char* const ICONV_UTF16 = "UTF-16BE";
 #else
-const char* const kIconvUtf16 = "UTF-16LE";
+const char* const ICONV_UTF16 = "UTF-16LE";
 #endif
 
 namespace {

@@ -9,7 +9,7 @@
 namespace platform {
 
 // The native-order UTF-16 that char16_t strings hold, as iconv names it.
-extern const char* const kIconvUtf16;
+extern const char* const ICONV_UTF16;
 
 // What to do with input iconv cannot convert: skip that many input bytes and
 // append the replacement bytes; skip 0 stops the conversion as a failure.

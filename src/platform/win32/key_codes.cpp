@@ -15,7 +15,7 @@ struct KeyRow {
 
 // Main keyboard, navigation block and modifiers. Listed before the keypad so
 // that a virtual-key code maps back to the key that normally sends it.
-constexpr KeyRow kKeys[] = {
+constexpr KeyRow KEYS[] = {
     {SDL_SCANCODE_A, 'A', 0x1E, false}, {SDL_SCANCODE_B, 'B', 0x30, false}, {SDL_SCANCODE_C, 'C', 0x2E, false},
     {SDL_SCANCODE_D, 'D', 0x20, false}, {SDL_SCANCODE_E, 'E', 0x12, false}, {SDL_SCANCODE_F, 'F', 0x21, false},
     {SDL_SCANCODE_G, 'G', 0x22, false}, {SDL_SCANCODE_H, 'H', 0x23, false}, {SDL_SCANCODE_I, 'I', 0x17, false},
@@ -60,7 +60,7 @@ struct KeypadRow {
 };
 
 // Keypad keys whose code follows Num Lock.
-constexpr KeypadRow kKeypad[] = {
+constexpr KeypadRow KEYPAD[] = {
     {SDL_SCANCODE_KP_0, VK_NUMPAD0, VK_INSERT, 0x52}, {SDL_SCANCODE_KP_1, VK_NUMPAD1, VK_END, 0x4F},
     {SDL_SCANCODE_KP_2, VK_NUMPAD2, VK_DOWN, 0x50},   {SDL_SCANCODE_KP_3, VK_NUMPAD3, VK_NEXT, 0x51},
     {SDL_SCANCODE_KP_4, VK_NUMPAD4, VK_LEFT, 0x4B},   {SDL_SCANCODE_KP_5, VK_NUMPAD5, VK_CLEAR, 0x4C},
@@ -72,13 +72,13 @@ constexpr KeypadRow kKeypad[] = {
 }  // namespace
 
 bool KeyCodeFromSdl(SDL_Scancode scancode, SDL_Keycode sym, bool numLock, KeyCode& key) {
-    for (const auto& row : kKeypad) {
+    for (const auto& row : KEYPAD) {
         if (row.scancode == scancode) {
             key = {numLock ? row.vkNumLockOn : row.vkNumLockOff, row.scan, false};
             return true;
         }
     }
-    for (const auto& row : kKeys) {
+    for (const auto& row : KEYS) {
         if (row.scancode == scancode) {
             key = {row.vk, row.scan, row.extended};
             // Letters follow the keyboard layout, as the platform's do.
@@ -92,12 +92,12 @@ bool KeyCodeFromSdl(SDL_Scancode scancode, SDL_Keycode sym, bool numLock, KeyCod
 }
 
 KeyCode KeyCodeFromVirtualKey(BYTE vk) {
-    for (const auto& row : kKeys) {
+    for (const auto& row : KEYS) {
         if (row.vk == vk) {
             return {vk, row.scan, row.extended};
         }
     }
-    for (const auto& row : kKeypad) {
+    for (const auto& row : KEYPAD) {
         if (row.vkNumLockOn == vk) {
             return {vk, row.scan, false};
         }

@@ -8,8 +8,8 @@ namespace platform {
 
 namespace {
 
-constexpr BYTE kDown = 0x80;
-constexpr BYTE kToggled = 0x01;
+constexpr BYTE DOWN = 0x80;
+constexpr BYTE TOGGLED = 0x01;
 
 // The keyboard as the last generated message left it (for lParam's previous
 // key state) and as the last taken message left it (for GetKeyState).
@@ -43,12 +43,12 @@ void QueueKeyTransition(HWND window, const KeyCode& key, bool down, bool repeat)
 void ApplyTakenKeyMessage(const MSG& message) {
     BYTE& state = takenState[message.wParam & 0xFF];
     if (message.message == WM_KEYDOWN || message.message == WM_SYSKEYDOWN) {
-        if ((state & kDown) == 0) {
-            state ^= kToggled;
+        if ((state & DOWN) == 0) {
+            state ^= TOGGLED;
         }
-        state |= kDown;
+        state |= DOWN;
     } else if (message.message == WM_KEYUP || message.message == WM_SYSKEYUP) {
-        state &= static_cast<BYTE>(~kDown);
+        state &= static_cast<BYTE>(~DOWN);
     }
 }
 

@@ -11,27 +11,27 @@ namespace platform {
 
 namespace {
 
-constexpr int kPadding = 18;
-constexpr int kButtonGap = 10;
-constexpr int kMinButtonWidth = 88;
-constexpr int kMinWidth = 260;
-constexpr int kMaxTextWidth = 560;
+constexpr int PADDING = 18;
+constexpr int BUTTON_GAP = 10;
+constexpr int MIN_BUTTON_WIDTH = 88;
+constexpr int MIN_WIDTH = 260;
+constexpr int MAX_TEXT_WIDTH = 560;
 // How long the loop sleeps between looks at the message queue when no
 // event comes (a signal, for one, brings none).
-constexpr int kIdleMilliseconds = 50;
+constexpr int IDLE_MILLISECONDS = 50;
 
 struct Rgb {
     Uint8 r, g, b;
 };
-constexpr Rgb kFrame{0x5A, 0x5A, 0x5A};
-constexpr Rgb kBody{0xF0, 0xF0, 0xF0};
-constexpr Rgb kTitleBand{0x2B, 0x4F, 0x81};
-constexpr Rgb kButtonFace{0xE1, 0xE1, 0xE1};
-constexpr Rgb kButtonPressed{0xCC, 0xE4, 0xF7};
-constexpr Rgb kButtonEdge{0xAD, 0xAD, 0xAD};
-constexpr Rgb kFocusEdge{0x00, 0x78, 0xD7};
-constexpr SDL_Color kText{0x00, 0x00, 0x00, 0xFF};
-constexpr SDL_Color kTitleText{0xFF, 0xFF, 0xFF, 0xFF};
+constexpr Rgb FRAME{0x5A, 0x5A, 0x5A};
+constexpr Rgb BODY{0xF0, 0xF0, 0xF0};
+constexpr Rgb TITLE_BAND{0x2B, 0x4F, 0x81};
+constexpr Rgb BUTTON_FACE{0xE1, 0xE1, 0xE1};
+constexpr Rgb BUTTON_PRESSED{0xCC, 0xE4, 0xF7};
+constexpr Rgb BUTTON_EDGE{0xAD, 0xAD, 0xAD};
+constexpr Rgb FOCUS_EDGE{0x00, 0x78, 0xD7};
+constexpr SDL_Color TEXT{0x00, 0x00, 0x00, 0xFF};
+constexpr SDL_Color TITLE_TEXT{0xFF, 0xFF, 0xFF, 0xFF};
 
 void Fill(SDL_Surface* surface, const SDL_Rect& rect, Rgb colour) {
     SDL_FillRect(surface, &rect, SDL_MapRGB(surface->format, colour.r, colour.g, colour.b));
@@ -65,10 +65,10 @@ bool OwnMessageBox::Open(SDL_Window* owner, const std::string& caption, const st
         return false;
     }
     const int display = DisplayFor(owner);
-    int maxTextWidth = kMaxTextWidth;
+    int maxTextWidth = MAX_TEXT_WIDTH;
     SDL_Rect bounds;
     if (SDL_GetDisplayUsableBounds(display, &bounds) == 0) {
-        maxTextWidth = std::clamp(bounds.w - 4 * kPadding, kMinWidth, kMaxTextWidth);
+        maxTextWidth = std::clamp(bounds.w - 4 * PADDING, MIN_WIDTH, MAX_TEXT_WIDTH);
     }
     caption_ = caption;
     lines_ = WrapText(*fonts_, text, maxTextWidth);
@@ -84,20 +84,20 @@ bool OwnMessageBox::Open(SDL_Window* owner, const std::string& caption, const st
         buttons_.push_back({IDCANCEL, "Cancel", {}});
     }
     const int buttonHeight = lineHeight_ + 12;
-    int buttonWidth = kMinButtonWidth;
+    int buttonWidth = MIN_BUTTON_WIDTH;
     for (const Button& button : buttons_) {
         buttonWidth = std::max(buttonWidth, LineWidth(*fonts_, button.label) + 24);
     }
     const int count = static_cast<int>(buttons_.size());
-    const int buttonsWidth = count * buttonWidth + (count - 1) * kButtonGap;
+    const int buttonsWidth = count * buttonWidth + (count - 1) * BUTTON_GAP;
     const int textHeight = static_cast<int>(lines_.size()) * lineHeight_;
-    const int width = std::max({textWidth + 2 * kPadding, buttonsWidth + 2 * kPadding,
-                                std::min(LineWidth(*fonts_, caption) + 24, maxTextWidth + 2 * kPadding), kMinWidth});
-    const int height = titleHeight_ + kPadding + textHeight + kPadding + buttonHeight + kPadding;
-    textPlace_ = SDL_Rect{kPadding, titleHeight_ + kPadding, textWidth, textHeight};
+    const int width = std::max({textWidth + 2 * PADDING, buttonsWidth + 2 * PADDING,
+                                std::min(LineWidth(*fonts_, caption) + 24, maxTextWidth + 2 * PADDING), MIN_WIDTH});
+    const int height = titleHeight_ + PADDING + textHeight + PADDING + buttonHeight + PADDING;
+    textPlace_ = SDL_Rect{PADDING, titleHeight_ + PADDING, textWidth, textHeight};
     for (int i = 0; i < count; ++i) {
-        buttons_[i].place = SDL_Rect{(width - buttonsWidth) / 2 + i * (buttonWidth + kButtonGap),
-                                     height - kPadding - buttonHeight, buttonWidth, buttonHeight};
+        buttons_[i].place = SDL_Rect{(width - buttonsWidth) / 2 + i * (buttonWidth + BUTTON_GAP),
+                                     height - PADDING - buttonHeight, buttonWidth, buttonHeight};
     }
 
     int x = static_cast<int>(SDL_WINDOWPOS_CENTERED_DISPLAY(display));
@@ -143,7 +143,7 @@ int OwnMessageBox::Run() {
         // messages and go to their procedures.
         DispatchWaitingMessages();
         if (!Chosen()) {
-            SDL_WaitEventTimeout(nullptr, kIdleMilliseconds);
+            SDL_WaitEventTimeout(nullptr, IDLE_MILLISECONDS);
         }
     }
     Close();
@@ -239,26 +239,26 @@ void OwnMessageBox::Draw() {
         return;
     }
     const SDL_Rect whole{0, 0, surface->w, surface->h};
-    Fill(surface, whole, kFrame);
-    Fill(surface, Inset(whole, 1), kBody);
+    Fill(surface, whole, FRAME);
+    Fill(surface, Inset(whole, 1), BODY);
     // Nothing spills over the frame, whatever the text.
     const SDL_Rect band{1, 1, surface->w - 2, titleHeight_ - 1};
-    Fill(surface, band, kTitleBand);
+    Fill(surface, band, TITLE_BAND);
     SDL_SetClipRect(surface, &band);
-    DrawLine(*fonts_, surface, caption_, 12, (titleHeight_ - lineHeight_) / 2, kTitleText);
+    DrawLine(*fonts_, surface, caption_, 12, (titleHeight_ - lineHeight_) / 2, TITLE_TEXT);
     const SDL_Rect body = Inset(whole, 1);
     SDL_SetClipRect(surface, &body);
     for (size_t i = 0; i < lines_.size(); ++i) {
-        DrawLine(*fonts_, surface, lines_[i], textPlace_.x, textPlace_.y + static_cast<int>(i) * lineHeight_, kText);
+        DrawLine(*fonts_, surface, lines_[i], textPlace_.x, textPlace_.y + static_cast<int>(i) * lineHeight_, TEXT);
     }
     for (size_t i = 0; i < buttons_.size(); ++i) {
         const Button& button = buttons_[i];
         const bool focused = static_cast<int>(i) == focused_;
-        Fill(surface, button.place, focused ? kFocusEdge : kButtonEdge);
-        Fill(surface, Inset(button.place, focused ? 2 : 1), static_cast<int>(i) == pressed_ ? kButtonPressed : kButtonFace);
+        Fill(surface, button.place, focused ? FOCUS_EDGE : BUTTON_EDGE);
+        Fill(surface, Inset(button.place, focused ? 2 : 1), static_cast<int>(i) == pressed_ ? BUTTON_PRESSED : BUTTON_FACE);
         const int labelWidth = LineWidth(*fonts_, button.label);
         DrawLine(*fonts_, surface, button.label, button.place.x + (button.place.w - labelWidth) / 2,
-                 button.place.y + (button.place.h - lineHeight_) / 2, kText);
+                 button.place.y + (button.place.h - lineHeight_) / 2, TEXT);
     }
     SDL_SetClipRect(surface, nullptr);
     SDL_UpdateWindowSurface(window_);

@@ -10,8 +10,8 @@ namespace platform {
 
 namespace {
 
-constexpr const char* kCp932 = "CP932";
-constexpr char16_t kCp932DefaultWide = 0x30FB;
+constexpr const char* CP932 = "CP932";
+constexpr char16_t CP932_DEFAULT_WIDE = 0x30FB;
 
 std::string Utf16Bytes(std::u16string_view text) {
     std::string bytes(text.size() * sizeof(char16_t), '\0');
@@ -22,9 +22,9 @@ std::string Utf16Bytes(std::u16string_view text) {
 }  // namespace
 
 bool Cp932ToUtf16(std::string_view in, std::u16string& out, bool strict) {
-    const std::string replacement = Utf16Bytes(std::u16string_view(&kCp932DefaultWide, 1));
+    const std::string replacement = Utf16Bytes(std::u16string_view(&CP932_DEFAULT_WIDE, 1));
     std::string bytes;
-    const bool ok = IconvConvert(kIconvUtf16, kCp932, in, bytes, [&](std::string_view) {
+    const bool ok = IconvConvert(ICONV_UTF16, CP932, in, bytes, [&](std::string_view) {
         return strict ? BadInput{0, {}} : BadInput{1, replacement};
     });
     if (!ok) {
@@ -37,7 +37,7 @@ bool Cp932ToUtf16(std::string_view in, std::u16string& out, bool strict) {
 }
 
 bool Utf16ToCp932(std::u16string_view in, std::string& out, char defaultChar, bool* usedDefault, bool strict) {
-    return IconvConvert(kCp932, kIconvUtf16, Utf16Bytes(in), out, [&](std::string_view rest) {
+    return IconvConvert(CP932, ICONV_UTF16, Utf16Bytes(in), out, [&](std::string_view rest) {
         if (strict) {
             return BadInput{0, {}};
         }

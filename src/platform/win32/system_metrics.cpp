@@ -7,8 +7,8 @@
 namespace {
 
 // The frame of a window with a dialog frame and a caption, in pixels.
-constexpr int kCaptionHeight = 19;
-constexpr int kDialogFrame = 3;
+constexpr int CAPTION_HEIGHT = 19;
+constexpr int DIALOG_FRAME = 3;
 
 int DesktopSize(bool width) {
     SDL_DisplayMode mode{};
@@ -24,9 +24,9 @@ int WINAPI GetSystemMetrics(int nIndex) {
     switch (nIndex) {
     case SM_CXSCREEN: return DesktopSize(true);
     case SM_CYSCREEN: return DesktopSize(false);
-    case SM_CYCAPTION: return kCaptionHeight;
+    case SM_CYCAPTION: return CAPTION_HEIGHT;
     case SM_CXDLGFRAME:
-    case SM_CYDLGFRAME: return kDialogFrame;
+    case SM_CYDLGFRAME: return DIALOG_FRAME;
     default: return 0;
     }
 }

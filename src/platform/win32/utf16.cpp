@@ -4,7 +4,7 @@ namespace platform {
 
 namespace {
 
-constexpr char32_t kReplacement = 0xFFFD;
+constexpr char32_t REPLACEMENT = 0xFFFD;
 
 void AppendUtf8(char32_t c, std::string& out) {
     if (c < 0x80) {
@@ -83,7 +83,7 @@ bool Utf16ToUtf8(std::u16string_view in, std::string& out, bool strict) {
             if (strict) {
                 return false;
             }
-            c = kReplacement;
+            c = REPLACEMENT;
         }
         AppendUtf8(c, out);
     }
@@ -99,7 +99,7 @@ bool Utf8ToUtf16(std::string_view in, std::u16string& out, bool strict) {
             if (strict) {
                 return false;
             }
-            AppendUtf16(kReplacement, out);
+            AppendUtf16(REPLACEMENT, out);
             ++i;
             continue;
         }

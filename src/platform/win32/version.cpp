@@ -12,8 +12,8 @@ struct VersionInfoTail {
     BYTE wProductType;
     BYTE wReserved;
 };
-constexpr DWORD kVersionInfoExSize = sizeof(OSVERSIONINFOA) + sizeof(VersionInfoTail);
-constexpr BYTE kProductWorkstation = 1;
+constexpr DWORD VERSION_INFO_EX_SIZE = sizeof(OSVERSIONINFOA) + sizeof(VersionInfoTail);
+constexpr BYTE PRODUCT_WORKSTATION = 1;
 
 }  // namespace
 
@@ -25,7 +25,7 @@ BOOL WINAPI GetVersionExA(LPOSVERSIONINFOA lpVersionInformation) {
         return FALSE;
     }
     const DWORD size = lpVersionInformation->dwOSVersionInfoSize;
-    if (size != sizeof(OSVERSIONINFOA) && size != kVersionInfoExSize) {
+    if (size != sizeof(OSVERSIONINFOA) && size != VERSION_INFO_EX_SIZE) {
         SetLastError(ERROR_INSUFFICIENT_BUFFER);
         return FALSE;
     }
@@ -34,9 +34,9 @@ BOOL WINAPI GetVersionExA(LPOSVERSIONINFOA lpVersionInformation) {
     lpVersionInformation->dwBuildNumber = 2600;
     lpVersionInformation->dwPlatformId = VER_PLATFORM_WIN32_NT;
     std::memset(lpVersionInformation->szCSDVersion, 0, sizeof(lpVersionInformation->szCSDVersion));
-    if (size == kVersionInfoExSize) {
+    if (size == VERSION_INFO_EX_SIZE) {
         VersionInfoTail tail{};
-        tail.wProductType = kProductWorkstation;
+        tail.wProductType = PRODUCT_WORKSTATION;
         std::memcpy(reinterpret_cast<BYTE*>(lpVersionInformation) + sizeof(OSVERSIONINFOA), &tail, sizeof(tail));
     }
     return TRUE;

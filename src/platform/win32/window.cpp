@@ -22,8 +22,8 @@ namespace platform {
 namespace {
 
 // A window's client size when the caller leaves the size to the system.
-constexpr int kDefaultClientWidth = 640;
-constexpr int kDefaultClientHeight = 480;
+constexpr int DEFAULT_CLIENT_WIDTH = 640;
+constexpr int DEFAULT_CLIENT_HEIGHT = 480;
 
 struct Window {
     Window() { ObjectCreated(); }
@@ -99,8 +99,8 @@ HWND WINAPI CreateWindowExA(DWORD, LPCSTR lpClassName, LPCSTR lpWindowName, DWOR
     const bool framed = platform::HasFrame(dwStyle);
     const int frameWidth = framed ? 2 * GetSystemMetrics(SM_CXDLGFRAME) : 0;
     const int frameHeight = framed ? GetSystemMetrics(SM_CYCAPTION) + 2 * GetSystemMetrics(SM_CYDLGFRAME) : 0;
-    LONG clientWidth = platform::kDefaultClientWidth;
-    LONG clientHeight = platform::kDefaultClientHeight;
+    LONG clientWidth = platform::DEFAULT_CLIENT_WIDTH;
+    LONG clientHeight = platform::DEFAULT_CLIENT_HEIGHT;
     if (nWidth != CW_USEDEFAULT) {
         clientWidth = std::max(0, nWidth - frameWidth);
         clientHeight = std::max(0, nHeight - frameHeight);

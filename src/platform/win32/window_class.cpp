@@ -17,14 +17,14 @@ struct WindowClass {
 };
 
 // Atoms of registered classes start where the platform's string atoms do.
-constexpr ATOM kFirstClassAtom = 0xC000;
+constexpr ATOM FIRST_CLASS_ATOM = 0xC000;
 
 std::vector<WindowClass>& Classes() {
     static std::vector<WindowClass> classes;
     return classes;
 }
 
-ATOM nextAtom = kFirstClassAtom;
+ATOM nextAtom = FIRST_CLASS_ATOM;
 
 std::string UpperCase(LPCSTR text) {
     std::string name(text);
@@ -60,7 +60,7 @@ WNDPROC FindWindowClassProc(LPCSTR classNameOrAtom) {
 
 void ClearWindowClasses() {
     Classes().clear();
-    nextAtom = kFirstClassAtom;
+    nextAtom = FIRST_CLASS_ATOM;
 }
 
 }  // namespace platform
