@@ -22,8 +22,7 @@ namespace {
 
 constexpr UINT SIZE = 4096;
 
-const std::vector<std::uint32_t>& SourcePixels()
-{
+const std::vector<std::uint32_t>& SourcePixels() {
     static const std::vector<std::uint32_t> pixels = [] {
         std::vector<std::uint32_t> p(static_cast<std::size_t>(SIZE) * SIZE);
         std::mt19937 rng(7);
@@ -35,8 +34,7 @@ const std::vector<std::uint32_t>& SourcePixels()
     return pixels;
 }
 
-PixelRegion Region(void* pixels, D3DFORMAT format, UINT bytesPerPixel, bool dither, UINT height = SIZE)
-{
+PixelRegion Region(void* pixels, D3DFORMAT format, UINT bytesPerPixel, bool dither, UINT height = SIZE) {
     PixelRegion r{};
     r.pixels = static_cast<BYTE*>(pixels);
     r.format = format;
@@ -48,16 +46,13 @@ PixelRegion Region(void* pixels, D3DFORMAT format, UINT bytesPerPixel, bool dith
     return r;
 }
 
-void SetRate(benchmark::State& state, double pixelsPerIteration)
-{
-    state.counters["MPix/s"] =
-        benchmark::Counter(pixelsPerIteration * static_cast<double>(state.iterations()) / 1e6,
-                           benchmark::Counter::kIsRate);
+void SetRate(benchmark::State& state, double pixelsPerIteration) {
+    state.counters["MPix/s"] = benchmark::Counter(pixelsPerIteration * static_cast<double>(state.iterations()) / 1e6,
+                                                  benchmark::Counter::kIsRate);
 }
 
 // Decode a row of A8R8G8B8 into ColorF, encode it into the destination.
-void CodecRows(benchmark::State& state, D3DFORMAT format, bool dither, UINT rows)
-{
+void CodecRows(benchmark::State& state, D3DFORMAT format, bool dither, UINT rows) {
     const UINT bpp = FindPixelFormat(format).bitsPerPixel / 8;
     auto& src = const_cast<std::vector<std::uint32_t>&>(SourcePixels());
     std::vector<BYTE> dst(static_cast<std::size_t>(SIZE) * rows * bpp);
@@ -84,8 +79,7 @@ void CodecRows(benchmark::State& state, D3DFORMAT format, bool dither, UINT rows
     SetRate(state, static_cast<double>(SIZE) * rows);
 }
 
-void FastRows(benchmark::State& state, D3DFORMAT format, bool dither)
-{
+void FastRows(benchmark::State& state, D3DFORMAT format, bool dither) {
     const UINT bpp = FindPixelFormat(format).bitsPerPixel / 8;
     auto& src = const_cast<std::vector<std::uint32_t>&>(SourcePixels());
     std::vector<BYTE> dst(static_cast<std::size_t>(SIZE) * SIZE * bpp);
@@ -103,8 +97,7 @@ void FastRows(benchmark::State& state, D3DFORMAT format, bool dither)
 }
 
 #ifdef HAVE_PIXMAN
-void Pixman(benchmark::State& state, pixman_format_code_t format, bool dither)
-{
+void Pixman(benchmark::State& state, pixman_format_code_t format, bool dither) {
     auto& src = const_cast<std::vector<std::uint32_t>&>(SourcePixels());
     const int bpp = PIXMAN_FORMAT_BPP(format) / 8;
     const int stride = static_cast<int>(SIZE) * bpp;
@@ -125,8 +118,7 @@ void Pixman(benchmark::State& state, pixman_format_code_t format, bool dither)
 }
 #endif
 
-void Register()
-{
+void Register() {
     struct Case {
         const char* name;
         D3DFORMAT format;
@@ -134,10 +126,12 @@ void Register()
         bool fast;
     };
     const Case cases[] = {
+        // clang-format off
         {"X8R8G8B8", D3DFMT_X8R8G8B8, false, true},   {"R5G6B5", D3DFMT_R5G6B5, false, true},
         {"A4R4G4B4", D3DFMT_A4R4G4B4, false, true},   {"A1R5G5B5", D3DFMT_A1R5G5B5, false, true},
         {"A1R5G5B5/dither", D3DFMT_A1R5G5B5, true, true}, {"R5G6B5/dither", D3DFMT_R5G6B5, true, true},
         {"L8", D3DFMT_L8, false, true},               {"P8", D3DFMT_P8, false, false},
+        // clang-format on
     };
     for (const Case& c : cases) {
         // The palette search is slow by nature; a slice of rows is enough.
@@ -156,9 +150,11 @@ void Register()
         bool dither;
     };
     const PixmanCase pixmanCases[] = {
+        // clang-format off
         {"X8R8G8B8", PIXMAN_x8r8g8b8, false}, {"R5G6B5", PIXMAN_r5g6b5, false},
         {"A4R4G4B4", PIXMAN_a4r4g4b4, false}, {"A1R5G5B5", PIXMAN_a1r5g5b5, false},
         {"A1R5G5B5/dither", PIXMAN_a1r5g5b5, true}, {"R5G6B5/dither", PIXMAN_r5g6b5, true},
+        // clang-format on
     };
     for (const PixmanCase& c : pixmanCases) {
         benchmark::RegisterBenchmark((std::string("pixman/") + c.name).c_str(), Pixman, c.format, c.dither)
@@ -169,8 +165,7 @@ void Register()
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     Register();
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();

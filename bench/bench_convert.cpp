@@ -28,8 +28,7 @@ constexpr UINT RESAMPLE_WIDTH = 1000;
 constexpr UINT RESAMPLE_HEIGHT = 750;
 
 // A smooth picture with some noise, like a photograph rather than static.
-const std::vector<std::uint32_t>& SourcePixels()
-{
+const std::vector<std::uint32_t>& SourcePixels() {
     static const std::vector<std::uint32_t> pixels = [] {
         std::vector<std::uint32_t> p(static_cast<std::size_t>(SIZE) * SIZE);
         std::uint32_t state = 12345;
@@ -49,8 +48,7 @@ const std::vector<std::uint32_t>& SourcePixels()
     return pixels;
 }
 
-PixelRegion Region(const void* pixels, UINT width, UINT height)
-{
+PixelRegion Region(const void* pixels, UINT width, UINT height) {
     PixelRegion r{};
     r.pixels = static_cast<BYTE*>(const_cast<void*>(pixels));
     r.format = D3DFMT_A8R8G8B8;
@@ -60,14 +58,12 @@ PixelRegion Region(const void* pixels, UINT width, UINT height)
     return r;
 }
 
-void SetRate(benchmark::State& state, double pixelsPerIteration)
-{
-    state.counters["MPix/s"] = benchmark::Counter(
-        pixelsPerIteration * static_cast<double>(state.iterations()) / 1e6, benchmark::Counter::kIsRate);
+void SetRate(benchmark::State& state, double pixelsPerIteration) {
+    state.counters["MPix/s"] = benchmark::Counter(pixelsPerIteration * static_cast<double>(state.iterations()) / 1e6,
+                                                  benchmark::Counter::kIsRate);
 }
 
-void Resample(benchmark::State& state, UINT width, UINT height, DWORD filter)
-{
+void Resample(benchmark::State& state, UINT width, UINT height, DWORD filter) {
     const auto& src = SourcePixels();
     std::vector<std::uint32_t> dst(static_cast<std::size_t>(width) * height);
     const PixelRegion s = Region(src.data(), SIZE, SIZE);
@@ -83,8 +79,7 @@ void Resample(benchmark::State& state, UINT width, UINT height, DWORD filter)
 }
 
 // Every level below the top: box level by level, anything else from the top.
-void MipChain(benchmark::State& state, DWORD filter)
-{
+void MipChain(benchmark::State& state, DWORD filter) {
     const auto& top = SourcePixels();
     std::vector<std::vector<std::uint32_t>> levels;
     for (UINT size = SIZE / 2; size >= 1; size /= 2) {
@@ -111,36 +106,28 @@ void MipChain(benchmark::State& state, DWORD filter)
     SetRate(state, static_cast<double>(SIZE) * SIZE);
 }
 
-void BM_HalveBoxInteger(benchmark::State& state)
-{
+void BM_HalveBoxInteger(benchmark::State& state) {
     Resample(state, SIZE / 2, SIZE / 2, FILTER_BOX);
 }
-void BM_HalveBoxFloat(benchmark::State& state)
-{
+void BM_HalveBoxFloat(benchmark::State& state) {
     Resample(state, SIZE / 2, SIZE / 2, FILTER_BOX | FILTER_DITHER);
 }
-void BM_HalveLinear(benchmark::State& state)
-{
+void BM_HalveLinear(benchmark::State& state) {
     Resample(state, SIZE / 2, SIZE / 2, FILTER_LINEAR);
 }
-void BM_HalveTriangle(benchmark::State& state)
-{
+void BM_HalveTriangle(benchmark::State& state) {
     Resample(state, SIZE / 2, SIZE / 2, FILTER_TRIANGLE);
 }
-void BM_MipChainBox(benchmark::State& state)
-{
+void BM_MipChainBox(benchmark::State& state) {
     MipChain(state, FILTER_BOX);
 }
-void BM_MipChainLinearFromTop(benchmark::State& state)
-{
+void BM_MipChainLinearFromTop(benchmark::State& state) {
     MipChain(state, FILTER_LINEAR);
 }
-void BM_ResampleLinear(benchmark::State& state)
-{
+void BM_ResampleLinear(benchmark::State& state) {
     Resample(state, RESAMPLE_WIDTH, RESAMPLE_HEIGHT, FILTER_LINEAR);
 }
-void BM_ResampleTriangle(benchmark::State& state)
-{
+void BM_ResampleTriangle(benchmark::State& state) {
     Resample(state, RESAMPLE_WIDTH, RESAMPLE_HEIGHT, FILTER_TRIANGLE);
 }
 
@@ -155,17 +142,15 @@ BENCHMARK(BM_ResampleTriangle)->Unit(benchmark::kMillisecond);
 
 #ifdef HAVE_STB
 void StbResize(const std::uint32_t* src, UINT srcSize, std::uint32_t* dst, UINT width, UINT height,
-               stbir_filter filter)
-{
+               stbir_filter filter) {
     stbir_resize_uint8_generic(reinterpret_cast<const unsigned char*>(src), static_cast<int>(srcSize),
                                static_cast<int>(srcSize), static_cast<int>(srcSize * 4),
-                               reinterpret_cast<unsigned char*>(dst), static_cast<int>(width),
-                               static_cast<int>(height), static_cast<int>(width * 4), 4, 3, 0, STBIR_EDGE_WRAP,
-                               filter, STBIR_COLORSPACE_LINEAR, nullptr);
+                               reinterpret_cast<unsigned char*>(dst), static_cast<int>(width), static_cast<int>(height),
+                               static_cast<int>(width * 4), 4, 3, 0, STBIR_EDGE_WRAP, filter, STBIR_COLORSPACE_LINEAR,
+                               nullptr);
 }
 
-void StbResample(benchmark::State& state, UINT width, UINT height, stbir_filter filter)
-{
+void StbResample(benchmark::State& state, UINT width, UINT height, stbir_filter filter) {
     const auto& src = SourcePixels();
     std::vector<std::uint32_t> dst(static_cast<std::size_t>(width) * height);
     for (auto _ : state) {
@@ -175,24 +160,19 @@ void StbResample(benchmark::State& state, UINT width, UINT height, stbir_filter 
     SetRate(state, static_cast<double>(SIZE) * SIZE);
 }
 
-void BM_StbHalveBox(benchmark::State& state)
-{
+void BM_StbHalveBox(benchmark::State& state) {
     StbResample(state, SIZE / 2, SIZE / 2, STBIR_FILTER_BOX);
 }
-void BM_StbHalveTriangle(benchmark::State& state)
-{
+void BM_StbHalveTriangle(benchmark::State& state) {
     StbResample(state, SIZE / 2, SIZE / 2, STBIR_FILTER_TRIANGLE);
 }
-void BM_StbResampleBox(benchmark::State& state)
-{
+void BM_StbResampleBox(benchmark::State& state) {
     StbResample(state, RESAMPLE_WIDTH, RESAMPLE_HEIGHT, STBIR_FILTER_BOX);
 }
-void BM_StbResampleTriangle(benchmark::State& state)
-{
+void BM_StbResampleTriangle(benchmark::State& state) {
     StbResample(state, RESAMPLE_WIDTH, RESAMPLE_HEIGHT, STBIR_FILTER_TRIANGLE);
 }
-void BM_StbMipChainBox(benchmark::State& state)
-{
+void BM_StbMipChainBox(benchmark::State& state) {
     const auto& top = SourcePixels();
     std::vector<std::vector<std::uint32_t>> levels;
     for (UINT size = SIZE / 2; size >= 1; size /= 2) {
@@ -221,12 +201,11 @@ BENCHMARK(BM_StbResampleTriangle)->Unit(benchmark::kMillisecond);
 #ifdef HAVE_PIXMAN
 // At exactly 2:1 the bilinear sample falls midway between four source
 // pixels: the 2 x 2 box average.
-void BM_PixmanHalveBilinear(benchmark::State& state)
-{
+void BM_PixmanHalveBilinear(benchmark::State& state) {
     const auto& src = SourcePixels();
     std::vector<std::uint32_t> dst(static_cast<std::size_t>(SIZE / 2) * (SIZE / 2));
-    pixman_image_t* s = pixman_image_create_bits(PIXMAN_a8r8g8b8, SIZE, SIZE,
-                                                 const_cast<std::uint32_t*>(src.data()), SIZE * 4);
+    pixman_image_t* s =
+        pixman_image_create_bits(PIXMAN_a8r8g8b8, SIZE, SIZE, const_cast<std::uint32_t*>(src.data()), SIZE * 4);
     pixman_image_t* d = pixman_image_create_bits(PIXMAN_a8r8g8b8, SIZE / 2, SIZE / 2, dst.data(), SIZE / 2 * 4);
     pixman_transform_t scale;
     pixman_transform_init_scale(&scale, pixman_int_to_fixed(2), pixman_int_to_fixed(2));

@@ -7,9 +7,9 @@
 
 #include <benchmark/benchmark.h>
 
-#include <windows.h>
 #include <d3d8.h>
 #include <d3d8_offscreen.h>
+#include <windows.h>
 
 #include <SDL.h>
 
@@ -60,8 +60,8 @@ public:
         params.AutoDepthStencilFormat = D3DFMT_D16;
         shellState.direct3d = Direct3DCreate8(D3D_SDK_VERSION);
         if (shellState.direct3d != nullptr) {
-            shellState.direct3d->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, D3DCREATE_SOFTWARE_VERTEXPROCESSING,
-                                              &params, &shellState.device);
+            shellState.direct3d->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &params,
+                                              &shellState.device);
         }
     }
 

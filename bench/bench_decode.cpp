@@ -25,14 +25,26 @@ uint8_t Sample(uint32_t x, uint32_t y, int c) {
     return static_cast<uint8_t>((x * (c + 1) + y * (3 - c) + ((x ^ y) & 15) * 4) & 0xFF);
 }
 
-void Put16(Bytes& b, uint32_t v) { b.push_back(uint8_t(v)); b.push_back(uint8_t(v >> 8)); }
-void Put32(Bytes& b, uint32_t v) { Put16(b, uint16_t(v)); Put16(b, uint16_t(v >> 16)); }
+void Put16(Bytes& b, uint32_t v) {
+    b.push_back(uint8_t(v));
+    b.push_back(uint8_t(v >> 8));
+}
+void Put32(Bytes& b, uint32_t v) {
+    Put16(b, uint16_t(v));
+    Put16(b, uint16_t(v >> 16));
+}
 
 Bytes MakeBmp24() {
     Bytes b = {'B', 'M'};
     uint32_t stride = SIZE * 3;
-    Put32(b, 54 + stride * SIZE); Put32(b, 0); Put32(b, 54);
-    Put32(b, 40); Put32(b, SIZE); Put32(b, SIZE); Put16(b, 1); Put16(b, 24);
+    Put32(b, 54 + stride * SIZE);
+    Put32(b, 0);
+    Put32(b, 54);
+    Put32(b, 40);
+    Put32(b, SIZE);
+    Put32(b, SIZE);
+    Put16(b, 1);
+    Put16(b, 24);
     for (int i = 0; i < 6; ++i) Put32(b, 0);
     for (uint32_t y = 0; y < SIZE; ++y)
         for (uint32_t x = 0; x < SIZE; ++x)
@@ -42,7 +54,10 @@ Bytes MakeBmp24() {
 
 Bytes MakeTga32() {
     Bytes b = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0};
-    Put16(b, SIZE); Put16(b, SIZE); b.push_back(32); b.push_back(0x08);  // bottom row first
+    Put16(b, SIZE);
+    Put16(b, SIZE);
+    b.push_back(32);
+    b.push_back(0x08);  // bottom row first
     for (uint32_t y = 0; y < SIZE; ++y)
         for (uint32_t x = 0; x < SIZE; ++x)
             for (int c = 0; c < 4; ++c) b.push_back(Sample(x, y, c));
@@ -156,7 +171,8 @@ void PlainJpeg(benchmark::State& state, int bytesPerPixel) {
         jpeg_read_header(&cinfo, TRUE);
         if (bytesPerPixel == 4) cinfo.out_color_space = JCS_EXT_BGRX;
         jpeg_start_decompress(&cinfo);
-        std::unique_ptr<uint8_t[]> pixels(new uint8_t[size_t(cinfo.output_width) * cinfo.output_height * bytesPerPixel]);
+        std::unique_ptr<uint8_t[]> pixels(
+            new uint8_t[size_t(cinfo.output_width) * cinfo.output_height * bytesPerPixel]);
         while (cinfo.output_scanline < cinfo.output_height) {
             JSAMPROW row = &pixels[size_t(cinfo.output_scanline) * cinfo.output_width * bytesPerPixel];
             jpeg_read_scanlines(&cinfo, &row, 1);
@@ -182,9 +198,13 @@ void DecodeDds(benchmark::State& state) {
     static const Bytes file = [] {
         Bytes b(128, 0);
         std::memcpy(b.data(), "DDS ", 4);
-        b[12] = 0; b[13] = 0x10;  // height 4096
-        b[16] = 0; b[17] = 0x10;  // width 4096
-        b[80] = 0x41; b[88] = 32; b[107] = 0xFF;
+        b[12] = 0;
+        b[13] = 0x10;  // height 4096
+        b[16] = 0;
+        b[17] = 0x10;  // width 4096
+        b[80] = 0x41;
+        b[88] = 32;
+        b[107] = 0xFF;
         b.resize(128 + size_t(SIZE) * SIZE * 4, 0x5A);
         return b;
     }();

@@ -31,14 +31,12 @@ namespace {
 constexpr int SIZE = 2048;
 constexpr std::size_t BLOCKS = static_cast<std::size_t>(SIZE / 4) * (SIZE / 4);
 
-inline std::uint8_t Byte(double v)
-{
+inline std::uint8_t Byte(double v) {
     return static_cast<std::uint8_t>(v < 0 ? 0 : v > 255 ? 255 : std::lround(v));
 }
 
 // ARGB pixels, row by row.
-std::vector<std::uint32_t> MakeImage()
-{
+std::vector<std::uint32_t> MakeImage() {
     std::vector<std::uint32_t> image(static_cast<std::size_t>(SIZE) * SIZE);
     std::mt19937 rng(20240607);
     std::normal_distribution<double> noise(0.0, 5.0);
@@ -97,11 +95,10 @@ std::vector<std::uint32_t> MakeImage()
 struct TestBlocks {
     std::vector<std::uint32_t> argb;
     std::vector<std::uint32_t> opaque;
-    std::vector<std::uint8_t> rgba;         // R, G, B, A bytes, for stb and squish
+    std::vector<std::uint8_t> rgba;  // R, G, B, A bytes, for stb and squish
     std::vector<std::uint8_t> opaqueRgba;
 
-    TestBlocks()
-    {
+    TestBlocks() {
         const std::vector<std::uint32_t> image = MakeImage();
         argb.resize(BLOCKS * 16);
         std::size_t k = 0;
@@ -120,8 +117,7 @@ struct TestBlocks {
         opaqueRgba = ToRgba(opaque);
     }
 
-    static std::vector<std::uint8_t> ToRgba(const std::vector<std::uint32_t>& pixels)
-    {
+    static std::vector<std::uint8_t> ToRgba(const std::vector<std::uint32_t>& pixels) {
         std::vector<std::uint8_t> out(pixels.size() * 4);
         for (std::size_t i = 0; i < pixels.size(); ++i) {
             const std::uint32_t p = pixels[i];
@@ -134,15 +130,13 @@ struct TestBlocks {
     }
 };
 
-const TestBlocks& Blocks()
-{
+const TestBlocks& Blocks() {
     static const TestBlocks blocks;
     return blocks;
 }
 
 // RMSE of the decoded blocks against the source, on the 0..255 scale.
-void ReportQuality(benchmark::State& state, const std::vector<std::uint8_t>& encoded, bool dxt5)
-{
+void ReportQuality(benchmark::State& state, const std::vector<std::uint8_t>& encoded, bool dxt5) {
     const std::vector<std::uint32_t>& source = dxt5 ? Blocks().argb : Blocks().opaque;
     const std::size_t blockBytes = dxt5 ? ALPHA_BLOCK_BYTES : COLOR_BLOCK_BYTES;
     double colorError = 0, alphaError = 0;
@@ -173,8 +167,7 @@ void ReportQuality(benchmark::State& state, const std::vector<std::uint8_t>& enc
 }
 
 template <class Encode>
-void Run(benchmark::State& state, bool dxt5, Encode encode)
-{
+void Run(benchmark::State& state, bool dxt5, Encode encode) {
     const std::size_t blockBytes = dxt5 ? ALPHA_BLOCK_BYTES : COLOR_BLOCK_BYTES;
     std::vector<std::uint8_t> encoded(BLOCKS * blockBytes);
     Blocks();
@@ -186,8 +179,7 @@ void Run(benchmark::State& state, bool dxt5, Encode encode)
     ReportQuality(state, encoded, dxt5);
 }
 
-void Ours_Dxt1_Block(benchmark::State& state)
-{
+void Ours_Dxt1_Block(benchmark::State& state) {
     Run(state, false, [](std::uint8_t* out) {
         const DWORD* src = Blocks().opaque.data();
         for (std::size_t b = 0; b < BLOCKS; ++b) {
@@ -196,8 +188,7 @@ void Ours_Dxt1_Block(benchmark::State& state)
     });
 }
 
-void Ours_Dxt1_Run(benchmark::State& state)
-{
+void Ours_Dxt1_Run(benchmark::State& state) {
     Run(state, false, [](std::uint8_t* out) {
         const DWORD* src = Blocks().opaque.data();
         constexpr std::size_t perRow = SIZE / 4;
@@ -207,8 +198,7 @@ void Ours_Dxt1_Run(benchmark::State& state)
     });
 }
 
-void Ours_Dxt5_Block(benchmark::State& state)
-{
+void Ours_Dxt5_Block(benchmark::State& state) {
     Run(state, true, [](std::uint8_t* out) {
         const DWORD* src = Blocks().argb.data();
         for (std::size_t b = 0; b < BLOCKS; ++b) {
@@ -217,8 +207,7 @@ void Ours_Dxt5_Block(benchmark::State& state)
     });
 }
 
-void Ours_Dxt5_Run(benchmark::State& state)
-{
+void Ours_Dxt5_Run(benchmark::State& state) {
     Run(state, true, [](std::uint8_t* out) {
         const DWORD* src = Blocks().argb.data();
         constexpr std::size_t perRow = SIZE / 4;
@@ -234,8 +223,7 @@ BENCHMARK(Ours_Dxt5_Block)->Unit(benchmark::kMillisecond);
 BENCHMARK(Ours_Dxt5_Run)->Unit(benchmark::kMillisecond);
 
 #ifdef HAVE_STB
-void Stb(benchmark::State& state, bool dxt5, int mode)
-{
+void Stb(benchmark::State& state, bool dxt5, int mode) {
     Run(state, dxt5, [dxt5, mode](std::uint8_t* out) {
         const std::uint8_t* src = dxt5 ? Blocks().rgba.data() : Blocks().opaqueRgba.data();
         const std::size_t blockBytes = dxt5 ? ALPHA_BLOCK_BYTES : COLOR_BLOCK_BYTES;
@@ -245,10 +233,18 @@ void Stb(benchmark::State& state, bool dxt5, int mode)
     });
 }
 
-void Stb_Dxt1_Normal(benchmark::State& state) { Stb(state, false, STB_DXT_NORMAL); }
-void Stb_Dxt1_HighQual(benchmark::State& state) { Stb(state, false, STB_DXT_HIGHQUAL); }
-void Stb_Dxt5_Normal(benchmark::State& state) { Stb(state, true, STB_DXT_NORMAL); }
-void Stb_Dxt5_HighQual(benchmark::State& state) { Stb(state, true, STB_DXT_HIGHQUAL); }
+void Stb_Dxt1_Normal(benchmark::State& state) {
+    Stb(state, false, STB_DXT_NORMAL);
+}
+void Stb_Dxt1_HighQual(benchmark::State& state) {
+    Stb(state, false, STB_DXT_HIGHQUAL);
+}
+void Stb_Dxt5_Normal(benchmark::State& state) {
+    Stb(state, true, STB_DXT_NORMAL);
+}
+void Stb_Dxt5_HighQual(benchmark::State& state) {
+    Stb(state, true, STB_DXT_HIGHQUAL);
+}
 BENCHMARK(Stb_Dxt1_Normal)->Unit(benchmark::kMillisecond);
 BENCHMARK(Stb_Dxt1_HighQual)->Unit(benchmark::kMillisecond);
 BENCHMARK(Stb_Dxt5_Normal)->Unit(benchmark::kMillisecond);
@@ -256,8 +252,7 @@ BENCHMARK(Stb_Dxt5_HighQual)->Unit(benchmark::kMillisecond);
 #endif
 
 #ifdef HAVE_SQUISH
-void Squish(benchmark::State& state, bool dxt5, int fit)
-{
+void Squish(benchmark::State& state, bool dxt5, int fit) {
     Run(state, dxt5, [dxt5, fit](std::uint8_t* out) {
         const std::uint8_t* src = dxt5 ? Blocks().rgba.data() : Blocks().opaqueRgba.data();
         const std::size_t blockBytes = dxt5 ? ALPHA_BLOCK_BYTES : COLOR_BLOCK_BYTES;
@@ -268,10 +263,18 @@ void Squish(benchmark::State& state, bool dxt5, int fit)
     });
 }
 
-void Squish_Dxt1_RangeFit(benchmark::State& state) { Squish(state, false, squish::kColourRangeFit); }
-void Squish_Dxt1_ClusterFit(benchmark::State& state) { Squish(state, false, squish::kColourClusterFit); }
-void Squish_Dxt5_RangeFit(benchmark::State& state) { Squish(state, true, squish::kColourRangeFit); }
-void Squish_Dxt5_ClusterFit(benchmark::State& state) { Squish(state, true, squish::kColourClusterFit); }
+void Squish_Dxt1_RangeFit(benchmark::State& state) {
+    Squish(state, false, squish::kColourRangeFit);
+}
+void Squish_Dxt1_ClusterFit(benchmark::State& state) {
+    Squish(state, false, squish::kColourClusterFit);
+}
+void Squish_Dxt5_RangeFit(benchmark::State& state) {
+    Squish(state, true, squish::kColourRangeFit);
+}
+void Squish_Dxt5_ClusterFit(benchmark::State& state) {
+    Squish(state, true, squish::kColourClusterFit);
+}
 BENCHMARK(Squish_Dxt1_RangeFit)->Unit(benchmark::kMillisecond);
 BENCHMARK(Squish_Dxt1_ClusterFit)->Unit(benchmark::kMillisecond);
 BENCHMARK(Squish_Dxt5_RangeFit)->Unit(benchmark::kMillisecond);

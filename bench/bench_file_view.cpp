@@ -83,8 +83,8 @@ uint64_t Sum(const BYTE* bytes, size_t size) {
 }
 
 void SetRate(benchmark::State& state) {
-    state.counters["MB/s"] = benchmark::Counter(static_cast<double>(FILE_BYTES) * state.iterations() / 1e6,
-                                                benchmark::Counter::kIsRate);
+    state.counters["MB/s"] =
+        benchmark::Counter(static_cast<double>(FILE_BYTES) * state.iterations() / 1e6, benchmark::Counter::kIsRate);
 }
 
 void MappedFileView(benchmark::State& state) {
@@ -163,9 +163,9 @@ void LoadBenchmark(benchmark::State& state, Load load) {
 void LoadFromMemoryBaseline(benchmark::State& state) {
     const std::vector<char>& bytes = FileContent();
     LoadBenchmark(state, [&](IDirect3DDevice8* device, IDirect3DTexture8** texture) {
-        return LoadTextureFromMemory(device, bytes.data(), static_cast<UINT>(bytes.size()), DEFAULT_ARG,
-                                     DEFAULT_ARG, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, FILTER_NONE, FILTER_NONE,
-                                     0, nullptr, nullptr, texture);
+        return LoadTextureFromMemory(device, bytes.data(), static_cast<UINT>(bytes.size()), DEFAULT_ARG, DEFAULT_ARG, 1,
+                                     0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, FILTER_NONE, FILTER_NONE, 0, nullptr, nullptr,
+                                     texture);
     });
 }
 

@@ -3,9 +3,9 @@
 
 #include <benchmark/benchmark.h>
 
-#include <windows.h>
 #include <d3d8.h>
 #include <d3d8_offscreen.h>
+#include <windows.h>
 
 #include <cstdlib>
 

@@ -39,8 +39,7 @@ std::map<std::string, double> g_peakMegabytes;
 
 // A picture with smooth areas and detail, so the PNG is neither trivial nor
 // incompressible.
-void WritePng(const std::string& path)
-{
+void WritePng(const std::string& path) {
     std::vector<png_byte> rgba(size_t{SIZE} * SIZE * 4);
     uint32_t seed = 12345;
     for (int y = 0; y < SIZE; ++y) {
@@ -61,8 +60,7 @@ void WritePng(const std::string& path)
     png_image_write_to_file(&image, path.c_str(), 0, rgba.data(), 0, nullptr);
 }
 
-bool DecodeWithLibpng()
-{
+bool DecodeWithLibpng() {
     png_image image{};
     image.version = PNG_IMAGE_VERSION;
     if (!png_image_begin_read_from_file(&image, g_png.c_str())) {
@@ -79,8 +77,7 @@ struct Device {
     IDirect3D8* d3d = nullptr;
     IDirect3DDevice8* device = nullptr;
 
-    Device()
-    {
+    Device() {
         platform::AllowOffscreenDevices(true);
         d3d = Direct3DCreate8(D3D_SDK_VERSION);
         D3DPRESENT_PARAMETERS p{};
@@ -93,8 +90,7 @@ struct Device {
             d3d->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &p, &device);
         }
     }
-    ~Device()
-    {
+    ~Device() {
         if (device != nullptr) {
             device->Release();
         }
@@ -104,11 +100,10 @@ struct Device {
     }
 };
 
-bool LoadTexture(IDirect3DDevice8* device, DWORD filter, DWORD mipFilter)
-{
+bool LoadTexture(IDirect3DDevice8* device, DWORD filter, DWORD mipFilter) {
     IDirect3DTexture8* texture = nullptr;
-    const HRESULT hr = LoadTextureFromFileA(device, g_png.c_str(), 0, 0, 0, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED,
-                                            filter, mipFilter, 0, nullptr, nullptr, &texture);
+    const HRESULT hr = LoadTextureFromFileA(device, g_png.c_str(), 0, 0, 0, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, filter,
+                                            mipFilter, 0, nullptr, nullptr, &texture);
     if (texture != nullptr) {
         texture->Release();
     }
@@ -116,8 +111,7 @@ bool LoadTexture(IDirect3DDevice8* device, DWORD filter, DWORD mipFilter)
 }
 
 // Runs a program to its end; its exit status, and its peak memory in MB.
-int RunProcess(std::vector<std::string> args, bool oneThread, double* peakMegabytes)
-{
+int RunProcess(std::vector<std::string> args, bool oneThread, double* peakMegabytes) {
     std::vector<char*> argv;
     for (std::string& a : args) {
         argv.push_back(a.data());
@@ -156,20 +150,17 @@ int RunProcess(std::vector<std::string> args, bool oneThread, double* peakMegaby
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-std::vector<std::string> MagickCommand()
-{
+std::vector<std::string> MagickCommand() {
     return {"convert", g_png, "-define", "dds:compression=none", "-define", "dds:mipmaps=13", g_dir + "/magick.dds"};
 }
 
-std::vector<std::string> NvcompressCommand()
-{
+std::vector<std::string> NvcompressCommand() {
     return {"nvcompress", "-rgb", g_png, g_dir + "/nvtt.dds"};
 }
 
 // Peak memory of an in-process job, measured in a child of its own.
 template <typename Job>
-double ChildPeak(Job job)
-{
+double ChildPeak(Job job) {
     const pid_t pid = fork();
     if (pid == 0) {
         _exit(job() ? 0 : 1);
@@ -180,8 +171,7 @@ double ChildPeak(Job job)
     return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? usage.ru_maxrss / 1024.0 : -1.0;
 }
 
-void BM_LibpngDecode(benchmark::State& state)
-{
+void BM_LibpngDecode(benchmark::State& state) {
     for (auto _ : state) {
         if (!DecodeWithLibpng()) {
             state.SkipWithError("libpng failed");
@@ -191,8 +181,7 @@ void BM_LibpngDecode(benchmark::State& state)
     state.counters["peak_MB"] = g_peakMegabytes["libpng"];
 }
 
-void LoadBenchmark(benchmark::State& state, DWORD filter, DWORD mipFilter, const char* key)
-{
+void LoadBenchmark(benchmark::State& state, DWORD filter, DWORD mipFilter, const char* key) {
     Device device;
     if (device.device == nullptr) {
         state.SkipWithError("no device");
@@ -207,18 +196,15 @@ void LoadBenchmark(benchmark::State& state, DWORD filter, DWORD mipFilter, const
     state.counters["peak_MB"] = g_peakMegabytes[key];
 }
 
-void BM_LoadGameFilters(benchmark::State& state)
-{
+void BM_LoadGameFilters(benchmark::State& state) {
     LoadBenchmark(state, FILTER_LINEAR, FILTER_LINEAR, "game");
 }
 
-void BM_LoadDefaultFilters(benchmark::State& state)
-{
+void BM_LoadDefaultFilters(benchmark::State& state) {
     LoadBenchmark(state, FILTER_DEFAULT, FILTER_DEFAULT, "default");
 }
 
-void ProcessBenchmark(benchmark::State& state, std::vector<std::string> command, bool oneThread, const char* key)
-{
+void ProcessBenchmark(benchmark::State& state, std::vector<std::string> command, bool oneThread, const char* key) {
     for (auto _ : state) {
         const auto start = std::chrono::steady_clock::now();
         if (RunProcess(command, oneThread, nullptr) != 0) {
@@ -230,13 +216,11 @@ void ProcessBenchmark(benchmark::State& state, std::vector<std::string> command,
     state.counters["peak_MB"] = g_peakMegabytes[key];
 }
 
-void BM_ImageMagick(benchmark::State& state)
-{
+void BM_ImageMagick(benchmark::State& state) {
     ProcessBenchmark(state, MagickCommand(), true, "magick");
 }
 
-void BM_Nvcompress(benchmark::State& state)
-{
+void BM_Nvcompress(benchmark::State& state) {
     ProcessBenchmark(state, NvcompressCommand(), true, "nvcompress");
 }
 
@@ -248,8 +232,7 @@ BENCHMARK(BM_Nvcompress)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterat
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     setenv("SDL_VIDEODRIVER", "dummy", 0);
     char pattern[] = "/tmp/bench_texture_build.XXXXXX";
     if (mkdtemp(pattern) == nullptr) {

@@ -17,9 +17,9 @@
 #include <cstring>
 #include <vector>
 
+#include "base/tovtex_defs.h"
 #include "codec/pixel_format_table.h"
 #include "codec/pixel_region.h"
-#include "base/tovtex_defs.h"
 #include "convert/convert_region.h"
 #include "filter_choice.h"
 #include "fuzz_input.h"
@@ -31,8 +31,7 @@ class Lcg {
 public:
     explicit Lcg(uint32_t seed) : state_(seed * 2654435761u + 1u) {}
 
-    uint8_t Next()
-    {
+    uint8_t Next() {
         state_ = state_ * 1664525u + 1013904223u;
         return static_cast<uint8_t>(state_ >> 24);
     }
@@ -44,7 +43,7 @@ private:
 // Format codes no codec handles.
 constexpr D3DFORMAT INVALID_FORMATS[] = {
     D3DFMT_UNKNOWN,
-    static_cast<D3DFORMAT>(80),  // a depth format
+    static_cast<D3DFORMAT>(80),          // a depth format
     static_cast<D3DFORMAT>(0x32495441),  // an unknown four-character code
 };
 
@@ -58,8 +57,7 @@ struct FormatChoice {
     uint32_t unitBytes;  // bytes per pixel, per pair (YUV) or per block (DXT)
 };
 
-FormatChoice ChooseFormat(uint8_t selector)
-{
+FormatChoice ChooseFormat(uint8_t selector) {
     const auto table = PixelFormats();
     if (selector % 32 >= table.size()) {
         const D3DFORMAT format = INVALID_FORMATS[selector % std::size(INVALID_FORMATS)];
@@ -84,17 +82,22 @@ FormatChoice ChooseFormat(uint8_t selector)
         choice.layout = Layout::Dxt;
         choice.unitBytes = 16;
         break;
-    default:
-        break;
+    default: break;
     }
     return choice;
 }
 
 // Pixels per unit across and down: 1 x 1, 2 x 1 (pair) or 4 x 4 (block).
-uint32_t UnitWidth(Layout layout) { return layout == Layout::Plain ? 1 : layout == Layout::Yuv ? 2 : 4; }
-uint32_t UnitHeight(Layout layout) { return layout == Layout::Dxt ? 4 : 1; }
+uint32_t UnitWidth(Layout layout) {
+    return layout == Layout::Plain ? 1 : layout == Layout::Yuv ? 2 : 4;
+}
+uint32_t UnitHeight(Layout layout) {
+    return layout == Layout::Dxt ? 4 : 1;
+}
 
-uint32_t CeilDiv(uint32_t a, uint32_t b) { return (a + b - 1) / b; }
+uint32_t CeilDiv(uint32_t a, uint32_t b) {
+    return (a + b - 1) / b;
+}
 
 // One side of the job: its memory, its region, and which bytes a
 // conversion into it may change.
@@ -107,8 +110,7 @@ struct Side {
     PixelRegion region{};
 };
 
-void ChooseSpan(uint32_t size, uint8_t mode, uint8_t a, uint8_t b, INT& first, INT& end)
-{
+void ChooseSpan(uint32_t size, uint8_t mode, uint8_t a, uint8_t b, INT& first, INT& end) {
     switch (mode) {
     case 0:  // whole
         first = 0;
@@ -136,13 +138,11 @@ void ChooseSpan(uint32_t size, uint8_t mode, uint8_t a, uint8_t b, INT& first, I
 // Bytes from the first byte of a unit row to the last byte of the unit
 // row `rows` further on in slice `slices` - 1 further on, `units` wide.
 uint64_t Span(uint64_t slices, uint64_t rows, uint64_t units, uint64_t unitBytes, uint64_t rowPitch,
-              uint64_t slicePitch)
-{
+              uint64_t slicePitch) {
     return (slices - 1) * slicePitch + (rows - 1) * rowPitch + units * unitBytes;
 }
 
-void BuildSide(Side& side, InputReader& in, uint8_t formatSelector)
-{
+void BuildSide(Side& side, InputReader& in, uint8_t formatSelector) {
     side.format = ChooseFormat(formatSelector);
     const uint8_t w = in.Byte(), h = in.Byte(), d = in.Byte(), boxMode = in.Byte();
     const uint8_t l = in.Byte(), r = in.Byte(), t = in.Byte(), b = in.Byte(), f = in.Byte(), k = in.Byte();
@@ -158,8 +158,7 @@ void BuildSide(Side& side, InputReader& in, uint8_t formatSelector)
     const uint32_t surfaceUnits = CeilDiv(side.width, unitW);
     const uint32_t surfaceRows = CeilDiv(side.height, unitH);
     const uint32_t rowPitch = surfaceUnits * unitBytes + (rowPad % 4 == 0 ? 0 : rowPad % 17);
-    const uint32_t slicePitch =
-        side.depth > 1 ? surfaceRows * rowPitch + (slicePad % 4 == 0 ? 0 : slicePad % 33) : 0;
+    const uint32_t slicePitch = side.depth > 1 ? surfaceRows * rowPitch + (slicePad % 4 == 0 ? 0 : slicePad % 33) : 0;
 
     PixelBox box{};
     // Bits 0-1, 2-3 and 4-5 choose the span across, down and deep.
@@ -197,8 +196,7 @@ void BuildSide(Side& side, InputReader& in, uint8_t formatSelector)
     side.region.dither = (boxMode & 0x80) != 0 ? 1 : 0;  // must be overwritten from the filter
 }
 
-std::vector<PALETTEENTRY> MakePalette(uint8_t seed)
-{
+std::vector<PALETTEENTRY> MakePalette(uint8_t seed) {
     Lcg lcg(seed);
     std::vector<PALETTEENTRY> palette(256);
     for (PALETTEENTRY& e : palette) {
@@ -212,8 +210,7 @@ std::vector<PALETTEENTRY> MakePalette(uint8_t seed)
 
 // Marks the bytes of the box (rounded out to whole pairs or blocks) that a
 // conversion may write.
-std::vector<bool> WritableBytes(const Side& side)
-{
+std::vector<bool> WritableBytes(const Side& side) {
     std::vector<bool> mask(side.memory.size(), false);
     const PixelBox& box = side.region.box;
     if (box.left == box.right || box.top == box.bottom || box.front == box.back) {
@@ -242,16 +239,14 @@ std::vector<bool> WritableBytes(const Side& side)
     return mask;
 }
 
-bool SameBoxSize(const PixelBox& a, const PixelBox& b)
-{
+bool SameBoxSize(const PixelBox& a, const PixelBox& b) {
     return a.right - a.left == b.right - b.left && a.bottom - a.top == b.bottom - b.top &&
            a.back - a.front == b.back - b.front;
 }
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
-{
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     InputReader in(data, size);
     const uint8_t dstFormat = in.Byte();
     const uint8_t srcFormat = in.Byte();
@@ -272,9 +267,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         dst.palette = MakePalette(dstPalette);
     }
     switch (srcPalette % 4) {
-    case 1:
-        src.palette = MakePalette(srcPalette);
-        break;
+    case 1: src.palette = MakePalette(srcPalette); break;
     case 2:  // the same palette
     case 3:  // the same palette but for one entry
         src.palette = dst.palette.empty() ? MakePalette(dstPalette) : dst.palette;
@@ -282,8 +275,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             src.palette[srcPalette].peGreen ^= 1;
         }
         break;
-    default:
-        break;
+    default: break;
     }
     dst.region.palette = dst.palette.empty() ? nullptr : dst.palette.data();
     src.region.palette = src.palette.empty() ? nullptr : src.palette.data();

@@ -26,8 +26,8 @@
 namespace {
 
 constexpr D3DFORMAT WRITABLE[] = {
-    D3DFMT_DXT1,     D3DFMT_DXT2,     D3DFMT_DXT3,     D3DFMT_DXT4,     D3DFMT_DXT5,     D3DFMT_A8R8G8B8,
-    D3DFMT_X8R8G8B8, D3DFMT_R5G6B5,   D3DFMT_X1R5G5B5, D3DFMT_A1R5G5B5, D3DFMT_A4R4G4B4,
+    D3DFMT_DXT1,     D3DFMT_DXT2,   D3DFMT_DXT3,     D3DFMT_DXT4,     D3DFMT_DXT5,     D3DFMT_A8R8G8B8,
+    D3DFMT_X8R8G8B8, D3DFMT_R5G6B5, D3DFMT_X1R5G5B5, D3DFMT_A1R5G5B5, D3DFMT_A4R4G4B4,
 };
 // Formats the device has but the writer does not.
 constexpr D3DFORMAT NOT_WRITABLE[] = {D3DFMT_L8, D3DFMT_A8L8, D3DFMT_P8, D3DFMT_R8G8B8, D3DFMT_V8U8};
@@ -37,8 +37,7 @@ using Level = std::vector<BYTE>;
 
 // Fills a level's stored rows from the input bytes (cycled) and returns
 // them packed. A format the writer does not take is left as it is.
-Level FillSurface(IDirect3DSurface8* surface, const uint8_t* bytes, size_t count, size_t* next)
-{
+Level FillSurface(IDirect3DSurface8* surface, const uint8_t* bytes, size_t count, size_t* next) {
     D3DSURFACE_DESC desc{};
     D3DLOCKED_RECT locked{};
     if (surface->GetDesc(&desc) != D3D_OK) {
@@ -65,8 +64,7 @@ Level FillSurface(IDirect3DSurface8* surface, const uint8_t* bytes, size_t count
     return packed;
 }
 
-void CheckLevel(const Image& image, D3DFORMAT format, UINT width, UINT height, const Level& expected)
-{
+void CheckLevel(const Image& image, D3DFORMAT format, UINT width, UINT height, const Level& expected) {
     const uint64_t rowBytes = tovtex_tool::DdsRowBytes(format, width);
     const uint64_t rows = tovtex_tool::DdsRowCount(format, height);
     if (image.format != format || image.rect.right != static_cast<LONG>(width) ||
@@ -82,8 +80,7 @@ void CheckLevel(const Image& image, D3DFORMAT format, UINT width, UINT height, c
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
-{
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     IDirect3DDevice8* device = FuzzDevice();
     InputReader in(data, size);
     const uint8_t formatChoice = in.Byte();

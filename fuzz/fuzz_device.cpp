@@ -6,8 +6,7 @@
 
 #include "software_devices.h"
 
-IDirect3DDevice8* FuzzDevice()
-{
+IDirect3DDevice8* FuzzDevice() {
     // Never destroyed: the platform's own process-wide state may already be
     // gone when static destructors run.
     static tovtex_tool::SoftwareDevices* devices = [] {

@@ -13,8 +13,7 @@ public:
 
     uint16_t Half() { return static_cast<uint16_t>(Byte() | Byte() << 8); }
 
-    uint32_t Word()
-    {
+    uint32_t Word() {
         uint32_t v = 0;
         for (int i = 0; i < 4; ++i) {
             v |= static_cast<uint32_t>(Byte()) << (8 * i);

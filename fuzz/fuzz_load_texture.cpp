@@ -20,15 +20,15 @@
 #include <type_traits>
 #include <vector>
 
-#include "codec/pixel_format_table.h"
 #include "base/tovtex_defs.h"
+#include "codec/pixel_format_table.h"
 #include "d3d8_testing.h"
 #include "filter_choice.h"
 #include "fuzz_device.h"
 #include "fuzz_input.h"
 #include "platform_testing.h"
-#include "texload/image_readers.h"
 #include "texload/image_limit.h"
+#include "texload/image_readers.h"
 #include "texload/texture_loader.h"
 
 namespace {
@@ -49,20 +49,15 @@ struct Request {
 };
 
 // 0, DEFAULT_ARG, or a size up to 512 (more than any size limit).
-UINT ChooseSize(uint16_t v)
-{
+UINT ChooseSize(uint16_t v) {
     switch (v % 4) {
-    case 0:
-        return 0;
-    case 1:
-        return DEFAULT_ARG;
-    default:
-        return 1u + (v >> 2) % 512;
+    case 0: return 0;
+    case 1: return DEFAULT_ARG;
+    default: return 1u + (v >> 2) % 512;
     }
 }
 
-D3DFORMAT ChooseFormat(uint8_t v)
-{
+D3DFORMAT ChooseFormat(uint8_t v) {
     if (v == 0) {
         return D3DFMT_UNKNOWN;
     }
@@ -73,22 +68,18 @@ D3DFORMAT ChooseFormat(uint8_t v)
     return v % 2 == 0 ? static_cast<D3DFORMAT>(0x32495441) : static_cast<D3DFORMAT>(80);  // unknown, depth
 }
 
-DWORD ChooseLoadFilter(uint8_t mode, uint32_t raw) { return mode % 16 == 15 ? DEFAULT_ARG : ChooseFilter(mode, raw); }
+DWORD ChooseLoadFilter(uint8_t mode, uint32_t raw) {
+    return mode % 16 == 15 ? DEFAULT_ARG : ChooseFilter(mode, raw);
+}
 
 // Profile from the kind byte and the mask; the device reads it at every call.
-platform_testing::DeviceProfile ChooseProfile(uint8_t kind, uint32_t mask, bool* full)
-{
+platform_testing::DeviceProfile ChooseProfile(uint8_t kind, uint32_t mask, bool* full) {
     platform_testing::DeviceProfile profile = platform_testing::DefaultDeviceProfile();
     const DWORD pow2 = D3DPTEXTURECAPS_POW2 | D3DPTEXTURECAPS_CUBEMAP_POW2 | D3DPTEXTURECAPS_VOLUMEMAP_POW2;
     switch ((kind >> 1) % 4) {
-    case 1:
-        profile.textureCaps |= pow2;
-        break;
-    case 2:
-        profile.textureCaps |= pow2 | D3DPTEXTURECAPS_SQUAREONLY;
-        break;
-    default:
-        break;
+    case 1: profile.textureCaps |= pow2; break;
+    case 2: profile.textureCaps |= pow2 | D3DPTEXTURECAPS_SQUAREONLY; break;
+    default: break;
     }
     const UINT limit = SIZE_LIMITS[(kind >> 3) % 4];
     profile.maxTextureWidth = profile.maxTextureHeight = limit;
@@ -108,19 +99,20 @@ platform_testing::DeviceProfile ChooseProfile(uint8_t kind, uint32_t mask, bool*
     return profile;
 }
 
-bool IsPowerOfTwo(UINT v) { return v != 0 && (v & (v - 1)) == 0; }
+bool IsPowerOfTwo(UINT v) {
+    return v != 0 && (v & (v - 1)) == 0;
+}
 
 // The top level fits the profile; every level locks and unlocks.
 template <typename Texture>
 void CheckTexture(Texture* texture, const platform_testing::DeviceProfile& profile, D3DRESOURCETYPE type,
-                  D3DPOOL pool)
-{
+                  D3DPOOL pool) {
     D3DSURFACE_DESC desc{};
     if (texture->GetLevelDesc(0, &desc) != D3D_OK) {
         std::abort();
     }
-    const bool pow2 = (profile.textureCaps & (type == D3DRTYPE_CUBETEXTURE ? D3DPTEXTURECAPS_CUBEMAP_POW2
-                                                                           : D3DPTEXTURECAPS_POW2)) != 0;
+    const bool pow2 = (profile.textureCaps &
+                       (type == D3DRTYPE_CUBETEXTURE ? D3DPTEXTURECAPS_CUBEMAP_POW2 : D3DPTEXTURECAPS_POW2)) != 0;
     const bool square = type == D3DRTYPE_CUBETEXTURE || (profile.textureCaps & D3DPTEXTURECAPS_SQUAREONLY) != 0;
     if (desc.Width == 0 || desc.Height == 0 || desc.Width > profile.maxTextureWidth ||
         desc.Height > profile.maxTextureHeight || (pow2 && (!IsPowerOfTwo(desc.Width) || !IsPowerOfTwo(desc.Height))) ||
@@ -154,12 +146,13 @@ void CheckTexture(Texture* texture, const platform_testing::DeviceProfile& profi
     }
 }
 
-bool IsEasyFilter(DWORD filter) { return filter == DEFAULT_ARG || FilterIsValid(filter); }
+bool IsEasyFilter(DWORD filter) {
+    return filter == DEFAULT_ARG || FilterIsValid(filter);
+}
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
-{
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // Large pictures would only slow the search here; the readers' own
     // targets look for files that take too much.
     SetImagePixelLimit(512 * 512);
@@ -264,8 +257,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     // A request any device of the profile meets must succeed: the file
     // decodes (six faces for a cube), the device takes every format, and
     // usage, pool, format and filters are ordinary ones.
-    const bool plainFormat =
-        r.format == D3DFMT_UNKNOWN || r.format == D3DFMT_A8R8G8B8 || r.format == D3DFMT_X8R8G8B8;
+    const bool plainFormat = r.format == D3DFMT_UNKNOWN || r.format == D3DFMT_A8R8G8B8 || r.format == D3DFMT_X8R8G8B8;
     const bool easy = decodes && (!r.cube || sixFaces) && r.fullProfile && (r.usage == 0 || r.usage == DEFAULT_ARG) &&
                       r.pool != static_cast<D3DPOOL>(7) && plainFormat && IsEasyFilter(r.filter) &&
                       IsEasyFilter(r.mipFilter);

@@ -33,26 +33,37 @@ struct ReaderRules {
 };
 
 const std::vector<D3DFORMAT> BITMAP_FORMATS = {
-    D3DFMT_P8,       D3DFMT_R8G8B8,   D3DFMT_X8R8G8B8, D3DFMT_A8R8G8B8, D3DFMT_X1R5G5B5,
-    D3DFMT_R5G6B5,   D3DFMT_A1R5G5B5, D3DFMT_A4R4G4B4, D3DFMT_A8R3G3B2, D3DFMT_A8L8,
+    D3DFMT_P8,     D3DFMT_R8G8B8,   D3DFMT_X8R8G8B8, D3DFMT_A8R8G8B8, D3DFMT_X1R5G5B5,
+    D3DFMT_R5G6B5, D3DFMT_A1R5G5B5, D3DFMT_A4R4G4B4, D3DFMT_A8R3G3B2, D3DFMT_A8L8,
 };
 
-const ReaderRules& Rules()
-{
+const ReaderRules& Rules() {
     static const ReaderRules rules[] = {
+        // clang-format off
         {"bmp", ReadBmp, BITMAP_FORMATS, Pixels::Either, false, true},
         {"dib", ReadDib, BITMAP_FORMATS, Pixels::Either, false, true},
         {"ppm", ReadPpm, {D3DFMT_X8R8G8B8}, Pixels::Owned, false, false},
-        {"dds", ReadDds,
+        // clang-format on
+        {"dds",
+         ReadDds,
          {D3DFMT_DXT1, D3DFMT_DXT2, D3DFMT_DXT3, D3DFMT_DXT4, D3DFMT_DXT5, D3DFMT_A8R8G8B8, D3DFMT_X8R8G8B8,
           D3DFMT_R5G6B5, D3DFMT_X1R5G5B5, D3DFMT_A1R5G5B5, D3DFMT_A4R4G4B4},
-         Pixels::Borrowed, true, false},
-        {"jpeg", ReadJpeg, {D3DFMT_L8, D3DFMT_X8R8G8B8}, Pixels::Owned, false, false},
-        {"png", ReadPng, {D3DFMT_L8, D3DFMT_A8L8, D3DFMT_P8, D3DFMT_X8R8G8B8, D3DFMT_A8R8G8B8}, Pixels::Owned, false,
+         Pixels::Borrowed,
+         true,
          false},
-        {"tga", ReadTga,
-         {D3DFMT_P8, D3DFMT_L8, D3DFMT_X1R5G5B5, D3DFMT_A1R5G5B5, D3DFMT_R8G8B8, D3DFMT_A8R8G8B8}, Pixels::Either,
-         false, false},
+        {"jpeg", ReadJpeg, {D3DFMT_L8, D3DFMT_X8R8G8B8}, Pixels::Owned, false, false},
+        {"png",
+         ReadPng,
+         {D3DFMT_L8, D3DFMT_A8L8, D3DFMT_P8, D3DFMT_X8R8G8B8, D3DFMT_A8R8G8B8},
+         Pixels::Owned,
+         false,
+         false},
+        {"tga",
+         ReadTga,
+         {D3DFMT_P8, D3DFMT_L8, D3DFMT_X1R5G5B5, D3DFMT_A1R5G5B5, D3DFMT_R8G8B8, D3DFMT_A8R8G8B8},
+         Pixels::Either,
+         false,
+         false},
     };
     for (const ReaderRules& r : rules) {
         if (std::strcmp(r.name, FUZZ_READER_NAME) == 0) {
@@ -62,8 +73,7 @@ const ReaderRules& Rules()
     std::abort();  // built for a reader this table does not know
 }
 
-bool Known(const std::vector<D3DFORMAT>& formats, D3DFORMAT format)
-{
+bool Known(const std::vector<D3DFORMAT>& formats, D3DFORMAT format) {
     for (D3DFORMAT f : formats) {
         if (f == format) {
             return true;
@@ -74,8 +84,7 @@ bool Known(const std::vector<D3DFORMAT>& formats, D3DFORMAT format)
 
 // Every level of every face: the reader's format, its way with the pixels,
 // and borrowed pixels inside the file bytes.
-void CheckLevels(const ReaderRules& rules, const Image& root, const BYTE* data, size_t size)
-{
+void CheckLevels(const ReaderRules& rules, const Image& root, const BYTE* data, size_t size) {
     for (const Image* face = &root; face != nullptr; face = face->nextFace) {
         for (const Image* level = face; level != nullptr; level = level->nextLevel) {
             if (!Known(rules.formats, level->format)) {
@@ -97,8 +106,7 @@ void CheckLevels(const ReaderRules& rules, const Image& root, const BYTE* data, 
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
-{
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const ReaderRules& rules = Rules();
     if (size == 0 || size > UINT32_MAX) {
         return 0;  // callers refuse empty buffers before decoding

@@ -6,46 +6,35 @@
 namespace {
 
 // Bytes a row of the picture really uses; 0 for a block or unknown format.
-uint64_t PixelBytes(D3DFORMAT format)
-{
+uint64_t PixelBytes(D3DFORMAT format) {
     switch (format) {
     case D3DFMT_P8:
-    case D3DFMT_L8:
-        return 1;
+    case D3DFMT_L8: return 1;
     case D3DFMT_A8L8:
     case D3DFMT_R5G6B5:
     case D3DFMT_X1R5G5B5:
     case D3DFMT_A1R5G5B5:
     case D3DFMT_A4R4G4B4:
-    case D3DFMT_A8R3G3B2:
-        return 2;
-    case D3DFMT_R8G8B8:
-        return 3;
+    case D3DFMT_A8R3G3B2: return 2;
+    case D3DFMT_R8G8B8: return 3;
     case D3DFMT_A8R8G8B8:
-    case D3DFMT_X8R8G8B8:
-        return 4;
-    default:
-        return 0;
+    case D3DFMT_X8R8G8B8: return 4;
+    default: return 0;
     }
 }
 
-uint64_t BlockBytes(D3DFORMAT format)
-{
+uint64_t BlockBytes(D3DFORMAT format) {
     switch (format) {
-    case D3DFMT_DXT1:
-        return 8;
+    case D3DFMT_DXT1: return 8;
     case D3DFMT_DXT2:
     case D3DFMT_DXT3:
     case D3DFMT_DXT4:
-    case D3DFMT_DXT5:
-        return 16;
-    default:
-        return 0;
+    case D3DFMT_DXT5: return 16;
+    default: return 0;
     }
 }
 
-unsigned Touch(const BYTE* p, uint64_t n)
-{
+unsigned Touch(const BYTE* p, uint64_t n) {
     unsigned sum = 0;
     for (uint64_t i = 0; i < n; ++i) {
         sum += p[i];
@@ -53,8 +42,7 @@ unsigned Touch(const BYTE* p, uint64_t n)
     return sum;
 }
 
-unsigned WalkLevel(const Image& image)
-{
+unsigned WalkLevel(const Image& image) {
     if (image.pixels == nullptr || image.rect.left != 0 || image.rect.top != 0 || image.rect.right <= 0 ||
         image.rect.bottom <= 0) {
         std::abort();  // a filled image always has pixels and a picture
@@ -86,12 +74,13 @@ unsigned WalkLevel(const Image& image)
     return sum;
 }
 
-LONG Half(LONG side) { return side > 1 ? side / 2 : 1; }
+LONG Half(LONG side) {
+    return side > 1 ? side / 2 : 1;
+}
 
 }  // namespace
 
-unsigned WalkImageTree(const Image& root)
-{
+unsigned WalkImageTree(const Image& root) {
     unsigned sum = 0;
     unsigned faces = 0;
     for (const Image* face = &root; face != nullptr; face = face->nextFace) {

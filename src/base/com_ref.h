@@ -17,30 +17,26 @@ public:
     explicit operator bool() const { return object_ != nullptr; }
 
     // For calls that hand out a new reference through an out pointer.
-    Interface** Out()
-    {
+    Interface** Out() {
         Reset();
         return &object_;
     }
 
     // Gives up ownership without releasing.
-    Interface* Detach()
-    {
+    Interface* Detach() {
         Interface* object = object_;
         object_ = nullptr;
         return object;
     }
 
-    void Reset()
-    {
+    void Reset() {
         if (object_ != nullptr) {
             object_->Release();
             object_ = nullptr;
         }
     }
 
-    void Swap(ComRef& other)
-    {
+    void Swap(ComRef& other) {
         Interface* object = object_;
         object_ = other.object_;
         other.object_ = object;

@@ -13,12 +13,9 @@ public:
     ~HeapArray() { delete[] data_; }
 
     HeapArray(HeapArray&& other) noexcept
-        : data_(std::exchange(other.data_, nullptr)), size_(std::exchange(other.size_, 0))
-    {
-    }
+        : data_(std::exchange(other.data_, nullptr)), size_(std::exchange(other.size_, 0)) {}
 
-    HeapArray& operator=(HeapArray&& other) noexcept
-    {
+    HeapArray& operator=(HeapArray&& other) noexcept {
         if (this != &other) {
             delete[] data_;
             data_ = std::exchange(other.data_, nullptr);
@@ -32,8 +29,7 @@ public:
 
     // Elements are value-initialised (zero for plain records). False when
     // memory runs out; the array is then empty.
-    bool Allocate(std::size_t count)
-    {
+    bool Allocate(std::size_t count) {
         delete[] data_;
         data_ = new (std::nothrow) T[count]();
         size_ = data_ != nullptr ? count : 0;
@@ -45,8 +41,7 @@ public:
     std::size_t size() const { return size_; }
     T& operator[](std::size_t i) const { return data_[i]; }
 
-    void swap(HeapArray& other) noexcept
-    {
+    void swap(HeapArray& other) noexcept {
         std::swap(data_, other.data_);
         std::swap(size_, other.size_);
     }

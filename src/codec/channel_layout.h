@@ -27,8 +27,7 @@ enum class Channel { R, G, B, A, L };
 
 // The single-precision constants nearest 1/(2^n - 1); 1-bit fields decode
 // to 0 or 1.
-constexpr float UnsignedDecodeScale(unsigned bits)
-{
+constexpr float UnsignedDecodeScale(unsigned bits) {
     switch (bits) {
     case 1: return 1.0f;
     case 2: return std::bit_cast<float>(0x3EAAAAABu);
@@ -37,7 +36,7 @@ constexpr float UnsignedDecodeScale(unsigned bits)
     case 5: return std::bit_cast<float>(0x3D042108u);
     case 6: return std::bit_cast<float>(0x3C820821u);
     case 8: return std::bit_cast<float>(0x3B808081u);
-    default: return 0.0f;   // no format has such a field
+    default: return 0.0f;  // no format has such a field
     }
 }
 
@@ -61,16 +60,14 @@ inline constexpr float LUMINANCE_RED = 0.2125f;
 inline constexpr float LUMINANCE_GREEN = 0.7154f;
 inline constexpr float LUMINANCE_BLUE = 0.0721f;
 
-inline float Luminance(const ColorF& c)
-{
+inline float Luminance(const ColorF& c) {
     return LUMINANCE_RED * c.r + LUMINANCE_GREEN * c.g + LUMINANCE_BLUE * c.b;
 }
 
 // ---- one pixel ----
 
 template <unsigned Bytes>
-inline std::uint32_t LoadWord(const BYTE* p)
-{
+inline std::uint32_t LoadWord(const BYTE* p) {
     if constexpr (Bytes == 1) {
         return p[0];
     } else if constexpr (Bytes == 2) {
@@ -89,8 +86,7 @@ inline std::uint32_t LoadWord(const BYTE* p)
 }
 
 template <unsigned Bytes>
-inline void StoreWord(BYTE* p, std::uint32_t w)
-{
+inline void StoreWord(BYTE* p, std::uint32_t w) {
     if constexpr (Bytes == 1) {
         p[0] = static_cast<BYTE>(w);
     } else if constexpr (Bytes == 2) {
@@ -106,8 +102,7 @@ inline void StoreWord(BYTE* p, std::uint32_t w)
 }
 
 template <class F>
-inline void DecodeField(std::uint32_t w, ColorF& c)
-{
+inline void DecodeField(std::uint32_t w, ColorF& c) {
     float v;
     if constexpr (F::isSigned) {
         // Move the field's top bit to bit 31, then shift back arithmetically.
@@ -124,8 +119,7 @@ inline void DecodeField(std::uint32_t w, ColorF& c)
 }
 
 template <class F>
-inline std::uint32_t EncodeField(const ColorF& c, float luminance, float d)
-{
+inline std::uint32_t EncodeField(const ColorF& c, float luminance, float d) {
     float v;
     if constexpr (F::channel == Channel::R) v = c.r;
     if constexpr (F::channel == Channel::G) v = c.g;
@@ -148,15 +142,13 @@ struct PackedLayout {
     static constexpr unsigned bytes = Bytes;
     static constexpr bool hasLuminance = (IsLuminance<Fields> || ...);
 
-    static ColorF DecodePixel(std::uint32_t w, const ColorF& defaults)
-    {
+    static ColorF DecodePixel(std::uint32_t w, const ColorF& defaults) {
         ColorF c = defaults;
         (DecodeField<Fields>(w, c), ...);
         return c;
     }
 
-    static std::uint32_t EncodePixel(const ColorF& c, float d)
-    {
+    static std::uint32_t EncodePixel(const ColorF& c, float d) {
         const float luminance = hasLuminance ? Luminance(c) : 0.0f;
         return (EncodeField<Fields>(c, luminance, d) | ...);
     }
@@ -167,8 +159,7 @@ struct PackedLayout {
     };
 
     template <class F>
-    static void DecodeField4(__m128i w, Quad& q)
-    {
+    static void DecodeField4(__m128i w, Quad& q) {
         __m128i v;
         if constexpr (F::isSigned) {
             v = _mm_srai_epi32(_mm_slli_epi32(w, 32 - F::shift - F::bits), 32 - F::bits);
@@ -188,8 +179,7 @@ struct PackedLayout {
     // InRange: the caller guarantees unsigned values within 0 to 1, where the
     // mask changes nothing and can be left out.
     template <class F, bool InRange>
-    static __m128i EncodeField4(const Quad& q, __m128 luminance, __m128 d)
-    {
+    static __m128i EncodeField4(const Quad& q, __m128 luminance, __m128 d) {
         __m128 v;
         if constexpr (F::channel == Channel::R) v = q.r;
         if constexpr (F::channel == Channel::G) v = q.g;
@@ -205,8 +195,7 @@ struct PackedLayout {
     }
 
     // Four pixel words, one per 32-bit lane.
-    static __m128i Load4(const BYTE* p)
-    {
+    static __m128i Load4(const BYTE* p) {
         const __m128i zero = _mm_setzero_si128();
         if constexpr (Bytes == 1) {
             std::uint32_t w;
@@ -223,8 +212,7 @@ struct PackedLayout {
         }
     }
 
-    static void Store4(BYTE* p, __m128i w)
-    {
+    static void Store4(BYTE* p, __m128i w) {
         if constexpr (Bytes == 4) {
             _mm_storeu_si128(reinterpret_cast<__m128i*>(p), w);
         } else if constexpr (Bytes == 3) {
@@ -246,22 +234,19 @@ struct PackedLayout {
         }
     }
 
-    static Quad Decode4(__m128i w, const ColorF& defaults)
-    {
-        Quad q{_mm_set1_ps(defaults.r), _mm_set1_ps(defaults.g), _mm_set1_ps(defaults.b),
-               _mm_set1_ps(defaults.a)};
+    static Quad Decode4(__m128i w, const ColorF& defaults) {
+        Quad q{_mm_set1_ps(defaults.r), _mm_set1_ps(defaults.g), _mm_set1_ps(defaults.b), _mm_set1_ps(defaults.a)};
         (DecodeField4<Fields>(w, q), ...);
         return q;
     }
 
     template <bool InRange = false>
-    static __m128i Encode4(const Quad& q, __m128 d)
-    {
+    static __m128i Encode4(const Quad& q, __m128 d) {
         __m128 luminance = _mm_setzero_ps();
         if constexpr (hasLuminance) {
-            luminance = _mm_add_ps(_mm_add_ps(_mm_mul_ps(_mm_set1_ps(LUMINANCE_RED), q.r),
-                                              _mm_mul_ps(_mm_set1_ps(LUMINANCE_GREEN), q.g)),
-                                   _mm_mul_ps(_mm_set1_ps(LUMINANCE_BLUE), q.b));
+            luminance = _mm_add_ps(
+                _mm_add_ps(_mm_mul_ps(_mm_set1_ps(LUMINANCE_RED), q.r), _mm_mul_ps(_mm_set1_ps(LUMINANCE_GREEN), q.g)),
+                _mm_mul_ps(_mm_set1_ps(LUMINANCE_BLUE), q.b));
         }
         return (EncodeField4<Fields, InRange>(q, luminance, d) | ...);
     }
@@ -270,8 +255,7 @@ struct PackedLayout {
 
 #if TOVTEX_SSE2
 // Between four ColorF in memory and one register per channel.
-inline void StoreQuad(ColorF* out, __m128 r, __m128 g, __m128 b, __m128 a)
-{
+inline void StoreQuad(ColorF* out, __m128 r, __m128 g, __m128 b, __m128 a) {
     _MM_TRANSPOSE4_PS(r, g, b, a);
     float* f = &out->r;
     _mm_storeu_ps(f, r);
@@ -280,8 +264,7 @@ inline void StoreQuad(ColorF* out, __m128 r, __m128 g, __m128 b, __m128 a)
     _mm_storeu_ps(f + 12, a);
 }
 
-inline void LoadQuad(const ColorF* in, __m128& r, __m128& g, __m128& b, __m128& a)
-{
+inline void LoadQuad(const ColorF* in, __m128& r, __m128& g, __m128& b, __m128& a) {
     const float* f = &in->r;
     r = _mm_loadu_ps(f);
     g = _mm_loadu_ps(f + 4);
@@ -291,8 +274,7 @@ inline void LoadQuad(const ColorF* in, __m128& r, __m128& g, __m128& b, __m128& 
 }
 
 // Lanes whose four channels all equal the key become transparent black.
-inline void ApplyColorKey4(__m128& r, __m128& g, __m128& b, __m128& a, const ColorF& key)
-{
+inline void ApplyColorKey4(__m128& r, __m128& g, __m128& b, __m128& a, const ColorF& key) {
     const __m128 hit = _mm_and_ps(_mm_and_ps(_mm_cmpeq_ps(r, _mm_set1_ps(key.r)), _mm_cmpeq_ps(g, _mm_set1_ps(key.g))),
                                   _mm_and_ps(_mm_cmpeq_ps(b, _mm_set1_ps(key.b)), _mm_cmpeq_ps(a, _mm_set1_ps(key.a))));
     r = _mm_andnot_ps(hit, r);

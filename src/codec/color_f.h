@@ -17,10 +17,7 @@ struct ColorF {
 inline constexpr float UNIT_SCALE_8 = std::bit_cast<float>(0x3B808081u);
 
 // ARGB (alpha in the top byte) to ColorF; each channel is n times 1/255.
-constexpr ColorF ColorFromArgb(DWORD c)
-{
-    return ColorF{static_cast<float>((c >> 16) & 255) * UNIT_SCALE_8,
-                  static_cast<float>((c >> 8) & 255) * UNIT_SCALE_8,
-                  static_cast<float>(c & 255) * UNIT_SCALE_8,
-                  static_cast<float>(c >> 24) * UNIT_SCALE_8};
+constexpr ColorF ColorFromArgb(DWORD c) {
+    return ColorF{static_cast<float>((c >> 16) & 255) * UNIT_SCALE_8, static_cast<float>((c >> 8) & 255) * UNIT_SCALE_8,
+                  static_cast<float>(c & 255) * UNIT_SCALE_8, static_cast<float>(c >> 24) * UNIT_SCALE_8};
 }

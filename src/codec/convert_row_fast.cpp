@@ -10,8 +10,7 @@ namespace {
 using namespace codec_layout;
 
 template <class Src, class Dst, bool Keyed>
-void ConvertRows(const BYTE* src, BYTE* dst, UINT width, const float* dither, const ColorF* key)
-{
+void ConvertRows(const BYTE* src, BYTE* dst, UINT width, const float* dither, const ColorF* key) {
     UINT x = 0;
 #if TOVTEX_SSE2
     const __m128 d = _mm_loadu_ps(dither);
@@ -43,8 +42,7 @@ constexpr bool IsEightBitRgb = std::is_same_v<Layout, A8R8G8B8Layout> || std::is
 // 8-bit channel back unchanged (n / 255 * 255 + 0.5 truncates to n), so the
 // row is a masked copy.
 template <class Src, class Dst>
-void CopyEightBitRow(const BYTE* src, BYTE* dst, UINT width)
-{
+void CopyEightBitRow(const BYTE* src, BYTE* dst, UINT width) {
     constexpr bool srcAlpha = std::is_same_v<Src, A8R8G8B8Layout>;
     constexpr bool dstAlpha = std::is_same_v<Dst, A8R8G8B8Layout>;
     constexpr std::uint32_t keep = srcAlpha && dstAlpha ? 0xFFFFFFFFu : 0x00FFFFFFu;
@@ -64,8 +62,7 @@ void CopyEightBitRow(const BYTE* src, BYTE* dst, UINT width)
 }
 
 template <class Src, class Dst>
-void ConvertRow(const BYTE* src, BYTE* dst, UINT width, const float* dither, const ColorF* key)
-{
+void ConvertRow(const BYTE* src, BYTE* dst, UINT width, const float* dither, const ColorF* key) {
     if constexpr (IsEightBitRgb<Src> && IsEightBitRgb<Dst>) {
         if (key == nullptr && dither[0] == 0.5f && dither[1] == 0.5f && dither[2] == 0.5f && dither[3] == 0.5f) {
             CopyEightBitRow<Src, Dst>(src, dst, width);
@@ -80,8 +77,7 @@ void ConvertRow(const BYTE* src, BYTE* dst, UINT width, const float* dither, con
 }
 
 template <class Src>
-FastRowConverter FindForSource(D3DFORMAT destination)
-{
+FastRowConverter FindForSource(D3DFORMAT destination) {
     switch (destination) {
     case D3DFMT_R8G8B8: return ConvertRow<Src, R8G8B8Layout>;
     case D3DFMT_A8R8G8B8: return ConvertRow<Src, A8R8G8B8Layout>;
@@ -103,8 +99,7 @@ FastRowConverter FindForSource(D3DFORMAT destination)
 
 }  // namespace
 
-FastRowConverter FindFastRowConverter(D3DFORMAT destination, D3DFORMAT source)
-{
+FastRowConverter FindFastRowConverter(D3DFORMAT destination, D3DFORMAT source) {
     switch (source) {
     case D3DFMT_A8R8G8B8: return FindForSource<A8R8G8B8Layout>(destination);
     case D3DFMT_X8R8G8B8: return FindForSource<X8R8G8B8Layout>(destination);

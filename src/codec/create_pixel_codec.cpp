@@ -54,8 +54,7 @@ constexpr CodecEntry CODECS[] = {
 };
 static_assert(std::size(CODECS) == PIXEL_FORMAT_COUNT);
 
-constexpr bool CodecsFollowTheTable()
-{
+constexpr bool CodecsFollowTheTable() {
     for (std::size_t i = 0; i < PIXEL_FORMAT_COUNT; ++i) {
         if (CODECS[i].format != FORMAT_FACTS[i].format) {
             return false;
@@ -67,8 +66,7 @@ static_assert(CodecsFollowTheTable());
 
 }  // namespace
 
-PixelCodec* CreatePixelCodec(const PixelRegion& region)
-{
+PixelCodec* CreatePixelCodec(const PixelRegion& region) {
     const FormatFacts* facts = FindFormatFacts(region.format);
     if (facts == nullptr) {
         return nullptr;

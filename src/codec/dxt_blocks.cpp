@@ -7,25 +7,21 @@
 
 namespace {
 
-inline unsigned ReadWord16(const BYTE* p)
-{
+inline unsigned ReadWord16(const BYTE* p) {
     return static_cast<unsigned>(p[0]) | static_cast<unsigned>(p[1]) << 8;
 }
 
-inline DWORD Argb(unsigned a, unsigned r, unsigned g, unsigned b)
-{
+inline DWORD Argb(unsigned a, unsigned r, unsigned g, unsigned b) {
     return static_cast<DWORD>(a << 24 | r << 16 | g << 8 | b);
 }
 
-inline bool Transparent(DWORD p)
-{
+inline bool Transparent(DWORD p) {
     return (p >> 24) < 128;
 }
 
 // The alpha half of a DXT4/DXT5 block: two reference values and a 3-bit
 // index per pixel.
-void EncodeInterpolatedAlpha(const DWORD* pixels, BYTE* out)
-{
+void EncodeInterpolatedAlpha(const DWORD* pixels, BYTE* out) {
     unsigned alpha[16];
     unsigned largest = 0, smallest = 255;
     for (int i = 0; i < 16; ++i) {
@@ -72,8 +68,7 @@ void EncodeInterpolatedAlpha(const DWORD* pixels, BYTE* out)
                 // whole lies at least 1/255 from the next whole number, far
                 // beyond the float division's error, so truncating it gives
                 // the integer quotient, only faster.
-                const int b = static_cast<int>(static_cast<float>((f >> 1) + (a0 - a) * steps) /
-                                               static_cast<float>(f));
+                const int b = static_cast<int>(static_cast<float>((f >> 1) + (a0 - a) * steps) / static_cast<float>(f));
                 index = b >= steps ? 1u : b > 0 ? static_cast<unsigned>(b + 1) : 0u;
             }
             indices |= static_cast<std::uint64_t>(index) << (3 * i);
@@ -84,8 +79,7 @@ void EncodeInterpolatedAlpha(const DWORD* pixels, BYTE* out)
     }
 }
 
-void EncodeExplicitAlpha(const DWORD* pixels, BYTE* out)
-{
+void EncodeExplicitAlpha(const DWORD* pixels, BYTE* out) {
     for (int row = 0; row < 4; ++row) {
         unsigned word = 0;
         for (int col = 0; col < 4; ++col) {
@@ -100,8 +94,7 @@ void EncodeExplicitAlpha(const DWORD* pixels, BYTE* out)
 // such RGB value stands for every transparent pixel, and a key range of
 // just that value tells the colour encoder which pixels are transparent.
 // Returns false when every pixel is opaque.
-bool KeyTransparentPixels(const DWORD* pixels, DWORD* keyed, ColorKeyRange& key)
-{
+bool KeyTransparentPixels(const DWORD* pixels, DWORD* keyed, ColorKeyRange& key) {
     bool anyTransparent = false;
     for (int i = 0; i < 16; ++i) {
         anyTransparent = anyTransparent || Transparent(pixels[i]);
@@ -131,9 +124,7 @@ bool KeyTransparentPixels(const DWORD* pixels, DWORD* keyed, ColorKeyRange& key)
 
 // Runs the colour encoder over up to COLOR_FIT_LANES blocks at a time.
 template <class PerBlock>
-void EncodeBlockRun(const DWORD* pixels, std::size_t count, BYTE* blocks, std::size_t blockBytes,
-                    PerBlock perBlock)
-{
+void EncodeBlockRun(const DWORD* pixels, std::size_t count, BYTE* blocks, std::size_t blockBytes, PerBlock perBlock) {
     DWORD keyed[COLOR_FIT_LANES][16];
     const DWORD* sources[COLOR_FIT_LANES];
     ColorKeyRange keys[COLOR_FIT_LANES];
@@ -152,27 +143,23 @@ void EncodeBlockRun(const DWORD* pixels, std::size_t count, BYTE* blocks, std::s
     }
 }
 
-void PrepareDxt1(const DWORD* block, BYTE*, DWORD* keyed, const DWORD*& source, ColorKeyRange& key)
-{
+void PrepareDxt1(const DWORD* block, BYTE*, DWORD* keyed, const DWORD*& source, ColorKeyRange& key) {
     if (KeyTransparentPixels(block, keyed, key)) {
         source = keyed;
     }
 }
 
-void PrepareDxt3(const DWORD* block, BYTE* out, DWORD*, const DWORD*&, ColorKeyRange&)
-{
+void PrepareDxt3(const DWORD* block, BYTE* out, DWORD*, const DWORD*&, ColorKeyRange&) {
     EncodeExplicitAlpha(block, out);
 }
 
-void PrepareDxt5(const DWORD* block, BYTE* out, DWORD*, const DWORD*&, ColorKeyRange&)
-{
+void PrepareDxt5(const DWORD* block, BYTE* out, DWORD*, const DWORD*&, ColorKeyRange&) {
     EncodeInterpolatedAlpha(block, out);
 }
 
 }  // namespace
 
-void DecodeColorBlock(const BYTE* block, DWORD* pixels)
-{
+void DecodeColorBlock(const BYTE* block, DWORD* pixels) {
     if (block == nullptr) {
         std::memset(pixels, 0, 16 * sizeof(DWORD));
         return;
@@ -205,8 +192,7 @@ void DecodeColorBlock(const BYTE* block, DWORD* pixels)
     }
 }
 
-void DecodeDxt1Block(const BYTE* block, DWORD* pixels)
-{
+void DecodeDxt1Block(const BYTE* block, DWORD* pixels) {
     DecodeColorBlock(block, pixels);
     for (int i = 0; i < 16; ++i) {
         if ((pixels[i] >> 24) == 0) {
@@ -215,8 +201,7 @@ void DecodeDxt1Block(const BYTE* block, DWORD* pixels)
     }
 }
 
-void DecodeDxt3Block(const BYTE* block, DWORD* pixels)
-{
+void DecodeDxt3Block(const BYTE* block, DWORD* pixels) {
     if (block == nullptr) {
         DecodeColorBlock(nullptr, pixels);
         return;
@@ -232,8 +217,7 @@ void DecodeDxt3Block(const BYTE* block, DWORD* pixels)
     }
 }
 
-void DecodeDxt5Block(const BYTE* block, DWORD* pixels)
-{
+void DecodeDxt5Block(const BYTE* block, DWORD* pixels) {
     if (block == nullptr) {
         DecodeColorBlock(nullptr, pixels);
         return;
@@ -262,32 +246,26 @@ void DecodeDxt5Block(const BYTE* block, DWORD* pixels)
     }
 }
 
-void EncodeDxt1Block(const DWORD* pixels, BYTE* block)
-{
+void EncodeDxt1Block(const DWORD* pixels, BYTE* block) {
     EncodeDxt1Blocks(pixels, 1, block);
 }
 
-void EncodeDxt3Block(const DWORD* pixels, BYTE* block)
-{
+void EncodeDxt3Block(const DWORD* pixels, BYTE* block) {
     EncodeDxt3Blocks(pixels, 1, block);
 }
 
-void EncodeDxt5Block(const DWORD* pixels, BYTE* block)
-{
+void EncodeDxt5Block(const DWORD* pixels, BYTE* block) {
     EncodeDxt5Blocks(pixels, 1, block);
 }
 
-void EncodeDxt1Blocks(const DWORD* pixels, std::size_t count, BYTE* blocks)
-{
+void EncodeDxt1Blocks(const DWORD* pixels, std::size_t count, BYTE* blocks) {
     EncodeBlockRun(pixels, count, blocks, COLOR_BLOCK_BYTES, PrepareDxt1);
 }
 
-void EncodeDxt3Blocks(const DWORD* pixels, std::size_t count, BYTE* blocks)
-{
+void EncodeDxt3Blocks(const DWORD* pixels, std::size_t count, BYTE* blocks) {
     EncodeBlockRun(pixels, count, blocks, ALPHA_BLOCK_BYTES, PrepareDxt3);
 }
 
-void EncodeDxt5Blocks(const DWORD* pixels, std::size_t count, BYTE* blocks)
-{
+void EncodeDxt5Blocks(const DWORD* pixels, std::size_t count, BYTE* blocks) {
     EncodeBlockRun(pixels, count, blocks, ALPHA_BLOCK_BYTES, PrepareDxt5);
 }

@@ -7,8 +7,8 @@
 
 #include <cstddef>
 
-#include <windows.h>
 #include <d3d8.h>
+#include <windows.h>
 
 #include "codec/format_facts.h"
 
@@ -17,13 +17,14 @@ inline constexpr std::size_t ALPHA_BLOCK_BYTES = 16;  // DXT2 to DXT5
 
 // Bytes of one 4 x 4 block of a DXT format (from the format table); 0 for
 // any other format.
-inline constexpr UINT DxtBlockBytes(D3DFORMAT format)
-{
+inline constexpr UINT DxtBlockBytes(D3DFORMAT format) {
     const FormatFacts* facts = FindFormatFacts(format);
     return facts != nullptr ? facts->blockBytes : 0;
 }
 
-inline constexpr bool IsDxtFormat(D3DFORMAT format) { return DxtBlockBytes(format) != 0; }
+inline constexpr bool IsDxtFormat(D3DFORMAT format) {
+    return DxtBlockBytes(format) != 0;
+}
 
 // The block encoders write blocks of the sizes the format table gives.
 static_assert(DxtBlockBytes(D3DFMT_DXT1) == COLOR_BLOCK_BYTES);

@@ -10,20 +10,17 @@
 namespace {
 
 // A surface side of 1 or 2 pixels repeats its real pixels across the block.
-UINT SizeMask(UINT size)
-{
+UINT SizeMask(UINT size) {
     return size == 1 ? 0u : size == 2 ? 1u : 3u;
 }
 
-bool IsPremultiplied(D3DFORMAT format)
-{
+bool IsPremultiplied(D3DFORMAT format) {
     return format == D3DFMT_DXT2 || format == D3DFMT_DXT4;
 }
 
 // trunc(v + 0.5) for v = c x 255 formed in single precision, kept to a
 // byte so that values outside 0..1 cannot spill into another channel.
-inline unsigned ToByte(float scaled)
-{
+inline unsigned ToByte(float scaled) {
     const float v = scaled + 0.5f;
     if (!(v > 0.0f)) {
         return 0;
@@ -31,8 +28,7 @@ inline unsigned ToByte(float scaled)
     return v >= 255.0f ? 255u : static_cast<unsigned>(v);
 }
 
-[[maybe_unused]] DWORD ToArgb(const ColorF& c, bool premultiply)
-{
+[[maybe_unused]] DWORD ToArgb(const ColorF& c, bool premultiply) {
     unsigned r, g, b;
     if (premultiply) {
         r = ToByte(c.r * c.a * 255.0f);
@@ -47,8 +43,7 @@ inline unsigned ToByte(float scaled)
     return static_cast<DWORD>(a << 24 | r << 16 | g << 8 | b);
 }
 
-ColorF FromArgb(DWORD p, bool unpremultiply)
-{
+ColorF FromArgb(DWORD p, bool unpremultiply) {
     ColorF c = ColorFromArgb(p);
     if (unpremultiply) {
         if (c.a == 0.0f) {
@@ -65,8 +60,7 @@ ColorF FromArgb(DWORD p, bool unpremultiply)
 // Four pixels of one block row at a time, with the very operations of
 // ToArgb and FromArgb lane by lane: max(v, 0) turns NaN into 0 as
 // !(v > 0) does, and min(v, 255) then truncation gives 255 from 255 up.
-void ToArgb4(const ColorF* in, bool premultiply, DWORD* out)
-{
+void ToArgb4(const ColorF* in, bool premultiply, DWORD* out) {
 #if TOVTEX_SSE2
     __m128 r, g, b, a;
     codec_layout::LoadQuad(in, r, g, b, a);
@@ -91,8 +85,7 @@ void ToArgb4(const ColorF* in, bool premultiply, DWORD* out)
 #endif
 }
 
-void FromArgb4(const DWORD* in, bool unpremultiply, ColorF* out)
-{
+void FromArgb4(const DWORD* in, bool unpremultiply, ColorF* out) {
 #if TOVTEX_SSE2
     if (!unpremultiply) {
         const __m128i p = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in));
@@ -131,8 +124,7 @@ DxtCodec::DxtCodec(const PixelRegion& region, UINT bitsPerPixel, CodecKind kind)
       blockRowsDecoded(0),
       blockBytes(DxtBlockBytes(format)),
       premultiplied(IsPremultiplied(format)),
-      surfaceBottom(region.surfaceBox.bottom)
-{
+      surfaceBottom(region.surfaceBox.bottom) {
     smallSurface = xMask != 3 || yMask != 3;
     // Zero-filled, so rows of a block row that is never decoded nor written
     // are black rather than stale.
@@ -145,13 +137,11 @@ DxtCodec::DxtCodec(const PixelRegion& region, UINT bitsPerPixel, CodecKind kind)
     }
 }
 
-DxtCodec::~DxtCodec()
-{
+DxtCodec::~DxtCodec() {
     Flush();
 }
 
-HRESULT DxtCodec::DecodeRow(UINT row, UINT slice, ColorF* out)
-{
+HRESULT DxtCodec::DecodeRow(UINT row, UINT slice, ColorF* out) {
     const UINT y = row + static_cast<UINT>(box.top);
     const HRESULT hr = SelectRow(y, slice + static_cast<UINT>(box.front), true);
     if (FAILED(hr)) {
@@ -164,8 +154,7 @@ HRESULT DxtCodec::DecodeRow(UINT row, UINT slice, ColorF* out)
     return S_OK;
 }
 
-HRESULT DxtCodec::EncodeRow(UINT row, UINT slice, const ColorF* in)
-{
+HRESULT DxtCodec::EncodeRow(UINT row, UINT slice, const ColorF* in) {
     const UINT y = row + static_cast<UINT>(box.top);
     // Partly covered blocks keep their other pixels: read them first. That
     // holds for the rows of a block row the box leaves out as much as for
@@ -180,15 +169,13 @@ HRESULT DxtCodec::EncodeRow(UINT row, UINT slice, const ColorF* in)
     return S_OK;
 }
 
-bool DxtCodec::CoversBlockRow(UINT first) const
-{
+bool DxtCodec::CoversBlockRow(UINT first) const {
     // Rows below the surface's last row do not exist and need no keeping.
     const UINT end = first + 4 < surfaceBottom ? first + 4 : surfaceBottom;
     return first >= static_cast<UINT>(box.top) && end <= static_cast<UINT>(box.bottom);
 }
 
-HRESULT DxtCodec::SelectRow(UINT row, UINT slice, bool contentNeeded)
-{
+HRESULT DxtCodec::SelectRow(UINT row, UINT slice, bool contentNeeded) {
     if (!buffersValid) {
         return E_OUTOFMEMORY;
     }
@@ -212,15 +199,13 @@ HRESULT DxtCodec::SelectRow(UINT row, UINT slice, bool contentNeeded)
     return S_OK;
 }
 
-BYTE* DxtCodec::BlockAddress(UINT blockRowFirst, UINT slice, INT column) const
-{
+BYTE* DxtCodec::BlockAddress(UINT blockRowFirst, UINT slice, INT column) const {
     return pixels + static_cast<std::ptrdiff_t>(slice) * slicePitch +
            static_cast<std::ptrdiff_t>(blockRowFirst / 4) * rowPitch +
            static_cast<std::ptrdiff_t>(column / 4) * static_cast<std::ptrdiff_t>(blockBytes);
 }
 
-void DxtCodec::DecodeBlockRow()
-{
+void DxtCodec::DecodeBlockRow() {
     ++blockRowsDecoded;
     DWORD argb[16];
     for (INT x = alignedLeft; x < alignedRight; x += 4) {
@@ -238,8 +223,7 @@ void DxtCodec::DecodeBlockRow()
     }
 }
 
-void DxtCodec::Flush()
-{
+void DxtCodec::Flush() {
     if (!dirty || !buffersValid) {
         return;
     }

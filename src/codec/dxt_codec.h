@@ -47,7 +47,7 @@ private:
 
     std::unique_ptr<ColorF[]> storage;
     std::size_t blockBytes;
-    bool premultiplied;     // DXT2, DXT4
+    bool premultiplied;  // DXT2, DXT4
     UINT surfaceBottom;
 };
 

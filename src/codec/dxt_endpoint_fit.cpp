@@ -9,8 +9,7 @@
 
 using namespace dxt_fit;
 
-void EncodeColorBlockPlain(const DWORD* pixels, ColorKeyRange key, BYTE* out)
-{
+void EncodeColorBlockPlain(const DWORD* pixels, ColorKeyRange key, BYTE* out) {
     // Opaque pixels lie outside the key range. No opaque pixel, or one
     // colour throughout: the block needs no fit.
     std::uint32_t opaque = 0;

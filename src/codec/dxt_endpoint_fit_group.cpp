@@ -21,36 +21,32 @@ namespace {
 struct ColorFit {
     const DWORD* pixels;
     BYTE* out;
-    std::uint32_t opaque;       // bit i: pixel i is opaque
-    __m128 mean;                // blue, green, red, 0
-    __m128 p[3][4];             // centred colours by channel, four pixels a register
-    float m[6];                 // 00 01 02 11 12 22
+    std::uint32_t opaque;  // bit i: pixel i is opaque
+    __m128 mean;           // blue, green, red, 0
+    __m128 p[3][4];        // centred colours by channel, four pixels a register
+    float m[6];            // 00 01 02 11 12 22
     bool traceZero;
 };
 
-inline __m128 Select(__m128 mask, __m128 a, __m128 b)
-{
+inline __m128 Select(__m128 mask, __m128 a, __m128 b) {
     return _mm_or_ps(_mm_and_ps(mask, a), _mm_andnot_ps(mask, b));
 }
 
 // All-ones lanes for the opaque pixels among pixels 4g to 4g + 3.
-inline __m128 OpaqueLanes(std::uint32_t opaque, int g)
-{
+inline __m128 OpaqueLanes(std::uint32_t opaque, int g) {
     const __m128i bits = _mm_setr_epi32(1, 2, 4, 8);
     const __m128i v = _mm_and_si128(_mm_set1_epi32(static_cast<int>(opaque >> (4 * g))), bits);
     return _mm_castsi128_ps(_mm_cmpeq_epi32(v, bits));
 }
 
-inline __m128 PixelLanes(std::uint32_t opaque, int i)
-{
+inline __m128 PixelLanes(std::uint32_t opaque, int i) {
     return _mm_castsi128_ps(_mm_set1_epi32(-static_cast<int>(opaque >> i & 1u)));
 }
 
-std::uint32_t OpaquePixels(const __m128i* px, const ColorKeyRange& key)
-{
+std::uint32_t OpaquePixels(const __m128i* px, const ColorKeyRange& key) {
     for (int c = 0; c < 3; ++c) {
         if (Channel(key.low, c) > Channel(key.high, c)) {
-            return 0xFFFFu;     // an empty range keys nothing
+            return 0xFFFFu;  // an empty range keys nothing
         }
     }
     // Alpha is outside the test: its bounds 0 and 255 take every value.
@@ -60,8 +56,8 @@ std::uint32_t OpaquePixels(const __m128i* px, const ColorKeyRange& key)
     std::uint32_t inside = 0;
     for (int g = 0; g < 4; ++g) {
         const __m128i v = px[g];
-        const __m128i bytesInside = _mm_and_si128(_mm_cmpeq_epi8(_mm_max_epu8(v, low), v),
-                                                  _mm_cmpeq_epi8(_mm_min_epu8(v, high), v));
+        const __m128i bytesInside =
+            _mm_and_si128(_mm_cmpeq_epi8(_mm_max_epu8(v, low), v), _mm_cmpeq_epi8(_mm_min_epu8(v, high), v));
         const __m128i pixelInside = _mm_cmpeq_epi32(bytesInside, ones);
         inside |= static_cast<std::uint32_t>(_mm_movemask_ps(_mm_castsi128_ps(pixelInside))) << (4 * g);
     }
@@ -71,8 +67,7 @@ std::uint32_t OpaquePixels(const __m128i* px, const ColorKeyRange& key)
 // The key test, the two cases that need no fit (no opaque pixel, one
 // colour), the weighted colours, their mean and the covariance matrix;
 // false when the block was already written.
-bool PrepareColorFit(const DWORD* pixels, const ColorKeyRange& key, BYTE* out, ColorFit& f)
-{
+bool PrepareColorFit(const DWORD* pixels, const ColorKeyRange& key, BYTE* out, ColorFit& f) {
     __m128i px[4];
     for (int g = 0; g < 4; ++g) {
         px[g] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pixels + 4 * g));
@@ -129,14 +124,14 @@ bool PrepareColorFit(const DWORD* pixels, const ColorKeyRange& key, BYTE* out, C
     const int count = __builtin_popcount(opaque);
     f.mean = _mm_mul_ps(sum, _mm_set1_ps(1.0f / static_cast<float>(count)));
 
-    __m128 m012 = _mm_setzero_ps();     // 00 01 02 11
-    __m128 m45 = _mm_setzero_ps();      // 12 22
+    __m128 m012 = _mm_setzero_ps();  // 00 01 02 11
+    __m128 m45 = _mm_setzero_ps();   // 12 22
     for (int i = 0; i < 16; ++i) {
         const __m128 p = _mm_sub_ps(pixel[i], f.mean);
-        __m128 a = _mm_mul_ps(_mm_shuffle_ps(p, p, _MM_SHUFFLE(1, 0, 0, 0)),
-                              _mm_shuffle_ps(p, p, _MM_SHUFFLE(1, 2, 1, 0)));
-        __m128 b = _mm_mul_ps(_mm_shuffle_ps(p, p, _MM_SHUFFLE(3, 3, 2, 1)),
-                              _mm_shuffle_ps(p, p, _MM_SHUFFLE(3, 3, 2, 2)));
+        __m128 a =
+            _mm_mul_ps(_mm_shuffle_ps(p, p, _MM_SHUFFLE(1, 0, 0, 0)), _mm_shuffle_ps(p, p, _MM_SHUFFLE(1, 2, 1, 0)));
+        __m128 b =
+            _mm_mul_ps(_mm_shuffle_ps(p, p, _MM_SHUFFLE(3, 3, 2, 1)), _mm_shuffle_ps(p, p, _MM_SHUFFLE(3, 3, 2, 2)));
         if (!allOpaque) {
             const __m128 lanes = PixelLanes(opaque, i);
             a = _mm_and_ps(lanes, a);
@@ -164,8 +159,7 @@ bool PrepareColorFit(const DWORD* pixels, const ColorKeyRange& key, BYTE* out, C
 }
 
 // Nine rounds of two squarings and a rescale to trace 3, one block a lane.
-void IterateColorFits(ColorFit* const* fits, std::size_t count)
-{
+void IterateColorFits(ColorFit* const* fits, std::size_t count) {
     // Unused lanes repeat the first block. The lanes are set from
     // registers: four narrow stores read back as one vector would stall.
     const ColorFit* lane[4];
@@ -221,23 +215,20 @@ void IterateColorFits(ColorFit* const* fits, std::size_t count)
     }
 }
 
-inline float LaneMin(__m128 v)
-{
+inline float LaneMin(__m128 v) {
     v = _mm_min_ps(v, _mm_shuffle_ps(v, v, _MM_SHUFFLE(1, 0, 3, 2)));
     v = _mm_min_ps(v, _mm_shuffle_ps(v, v, _MM_SHUFFLE(2, 3, 0, 1)));
     return _mm_cvtss_f32(v);
 }
 
-inline float LaneMax(__m128 v)
-{
+inline float LaneMax(__m128 v) {
     v = _mm_max_ps(v, _mm_shuffle_ps(v, v, _MM_SHUFFLE(1, 0, 3, 2)));
     v = _mm_max_ps(v, _mm_shuffle_ps(v, v, _MM_SHUFFLE(2, 3, 0, 1)));
     return _mm_cvtss_f32(v);
 }
 
 // Bit i of x to bit 2i.
-inline std::uint32_t SpreadBits(std::uint32_t x)
-{
+inline std::uint32_t SpreadBits(std::uint32_t x) {
     x = (x | x << 8) & 0x00FF00FFu;
     x = (x | x << 4) & 0x0F0F0F0Fu;
     x = (x | x << 2) & 0x33333333u;
@@ -245,8 +236,7 @@ inline std::uint32_t SpreadBits(std::uint32_t x)
     return x;
 }
 
-void FinishColorFit(const ColorFit& f)
-{
+void FinishColorFit(const ColorFit& f) {
     if (f.traceZero) {
         EncodeSingleColor(f.pixels, f.opaque, f.out);
         return;
@@ -267,8 +257,8 @@ void FinishColorFit(const ColorFit& f)
     __m128 opaqueLanes[4];
     for (int g = 0; g < 4; ++g) {
         opaqueLanes[g] = OpaqueLanes(f.opaque, g);
-        const __m128 dot = _mm_add_ps(_mm_add_ps(_mm_mul_ps(a0, f.p[0][g]), _mm_mul_ps(a1, f.p[1][g])),
-                                      _mm_mul_ps(a2, f.p[2][g]));
+        const __m128 dot =
+            _mm_add_ps(_mm_add_ps(_mm_mul_ps(a0, f.p[0][g]), _mm_mul_ps(a1, f.p[1][g])), _mm_mul_ps(a2, f.p[2][g]));
         const __m128 t = _mm_div_ps(dot, sv);
         low = _mm_min_ps(low, Select(opaqueLanes[g], t, low));
         high = _mm_max_ps(high, Select(opaqueLanes[g], t, high));
@@ -317,8 +307,7 @@ void FinishColorFit(const ColorFit& f)
 }  // namespace
 
 void EncodeColorBlockGroup(const DWORD* const* pixels, const ColorKeyRange* keys, BYTE* const* blocks,
-                           std::size_t count)
-{
+                           std::size_t count) {
     ColorFit fits[COLOR_FIT_LANES];
     ColorFit* pending[COLOR_FIT_LANES];
     std::size_t n = 0;
@@ -340,8 +329,7 @@ void EncodeColorBlockGroup(const DWORD* const* pixels, const ColorKeyRange* keys
 #else
 
 void EncodeColorBlockGroup(const DWORD* const* pixels, const ColorKeyRange* keys, BYTE* const* blocks,
-                           std::size_t count)
-{
+                           std::size_t count) {
     for (std::size_t g = 0; g < count && g < COLOR_FIT_LANES; ++g) {
         EncodeColorBlockPlain(pixels[g], keys[g], blocks[g]);
     }
@@ -349,7 +337,6 @@ void EncodeColorBlockGroup(const DWORD* const* pixels, const ColorKeyRange* keys
 
 #endif
 
-void EncodeColorBlock(const DWORD* pixels, ColorKeyRange key, BYTE* block)
-{
+void EncodeColorBlock(const DWORD* pixels, ColorKeyRange key, BYTE* block) {
     EncodeColorBlockGroup(&pixels, &key, &block, 1);
 }

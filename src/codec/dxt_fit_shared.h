@@ -26,8 +26,7 @@ struct WeightTable {
 };
 
 // n x weight x 1/255 per channel, each product rounded to single precision.
-constexpr WeightTable MakeWeightTable()
-{
+constexpr WeightTable MakeWeightTable() {
     WeightTable t{};
     for (int c = 0; c < 3; ++c) {
         for (int n = 0; n < 256; ++n) {
@@ -39,27 +38,23 @@ constexpr WeightTable MakeWeightTable()
 
 inline constexpr WeightTable WEIGHTED = MakeWeightTable();
 
-inline unsigned Channel(DWORD p, int c)
-{
-    return (p >> (8 * c)) & 255u;   // c: 0 blue, 1 green, 2 red
+inline unsigned Channel(DWORD p, int c) {
+    return (p >> (8 * c)) & 255u;  // c: 0 blue, 1 green, 2 red
 }
 
-inline std::uint16_t Pack565(DWORD p)
-{
+inline std::uint16_t Pack565(DWORD p) {
     return static_cast<std::uint16_t>(((p >> 8) & 0xF800u) | ((p >> 5) & 0x07E0u) | ((p >> 3) & 0x001Fu));
 }
 
 // 5:6:5 to 8 bits per channel by replicating the top bits, as blue, green, red.
-inline void Expand565(unsigned c, unsigned out[3])
-{
+inline void Expand565(unsigned c, unsigned out[3]) {
     const unsigned r = c >> 11, g = (c >> 5) & 63u, b = c & 31u;
     out[0] = b << 3 | b >> 2;
     out[1] = g << 2 | g >> 4;
     out[2] = r << 3 | r >> 2;
 }
 
-inline void WriteColorBlock(BYTE* out, unsigned c0, unsigned c1, std::uint32_t indices)
-{
+inline void WriteColorBlock(BYTE* out, unsigned c0, unsigned c1, std::uint32_t indices) {
     out[0] = static_cast<BYTE>(c0);
     out[1] = static_cast<BYTE>(c0 >> 8);
     out[2] = static_cast<BYTE>(c1);
@@ -70,8 +65,7 @@ inline void WriteColorBlock(BYTE* out, unsigned c0, unsigned c1, std::uint32_t i
     out[7] = static_cast<BYTE>(indices >> 24);
 }
 
-inline bool InKeyRange(DWORD p, const ColorKeyRange& key)
-{
+inline bool InKeyRange(DWORD p, const ColorKeyRange& key) {
     for (int c = 0; c < 3; ++c) {
         const unsigned v = Channel(p, c);
         if (v < Channel(key.low, c) || v > Channel(key.high, c)) {
@@ -83,8 +77,7 @@ inline bool InKeyRange(DWORD p, const ColorKeyRange& key)
 
 // Every opaque pixel takes one colour; equal endpoints decode in
 // three-colour mode, so keyed pixels can still take index 3.
-inline void EncodeSingleColor(const DWORD* pixels, std::uint32_t opaque, BYTE* out)
-{
+inline void EncodeSingleColor(const DWORD* pixels, std::uint32_t opaque, BYTE* out) {
     if (opaque == 0xFFFFu) {
         const unsigned c = Pack565(pixels[0]);
         WriteColorBlock(out, c, c, 0);
@@ -104,8 +97,7 @@ inline void EncodeSingleColor(const DWORD* pixels, std::uint32_t opaque, BYTE* o
 }
 
 // a moves along the line towards b until channel c equals bound.
-inline void MoveAlongSegment(float* a, const float* b, int c, float bound)
-{
+inline void MoveAlongSegment(float* a, const float* b, int c, float bound) {
     const float f = (bound - a[c]) / (b[c] - a[c]);
     for (int k = 0; k < 3; ++k) {
         a[k] = a[k] + f * (b[k] - a[k]);
@@ -113,8 +105,7 @@ inline void MoveAlongSegment(float* a, const float* b, int c, float bound)
     a[c] = bound;
 }
 
-inline void ClipSegment(float* e0, float* e1)
-{
+inline void ClipSegment(float* e0, float* e1) {
     for (int c = 0; c < 3; ++c) {
         if (e0[c] < 0.0f && !(e1[c] < 0.0f)) {
             MoveAlongSegment(e0, e1, c, 0.0f);
@@ -132,8 +123,7 @@ inline void ClipSegment(float* e0, float* e1)
 
 // trunc(v / w x 255), kept to 0..255 so that an endpoint left outside the
 // cube by rounding cannot spill into a neighbouring field.
-inline unsigned BackToByte(float v, int c)
-{
+inline unsigned BackToByte(float v, int c) {
     const float n = v / WEIGHTS[c] * 255.0f;
     if (!(n > 0.0f)) {
         return 0;
@@ -141,14 +131,12 @@ inline unsigned BackToByte(float v, int c)
     return n >= 255.0f ? 255u : static_cast<unsigned>(n);
 }
 
-inline unsigned QuantizeEndpoint(const float* e)
-{
+inline unsigned QuantizeEndpoint(const float* e) {
     const unsigned b = BackToByte(e[0], 0), g = BackToByte(e[1], 1), r = BackToByte(e[2], 2);
     return (r >> 3) << 11 | (g >> 2) << 5 | (b >> 3);
 }
 
-inline void WeightedEndpoint(unsigned c, float* e)
-{
+inline void WeightedEndpoint(unsigned c, float* e) {
     unsigned n[3];
     Expand565(c, n);
     for (int k = 0; k < 3; ++k) {
@@ -156,12 +144,10 @@ inline void WeightedEndpoint(unsigned c, float* e)
     }
 }
 
-
 // The principal axis from the squared matrix: the column of the largest
 // diagonal element (the first on ties) over that element's square root.
 // Returns the axis's squared length; 0 leaves no axis.
-inline float ChooseAxis(const float* m, float* axis)
-{
+inline float ChooseAxis(const float* m, float* axis) {
     const float diagonal[3] = {m[0], m[3], m[5]};
     int j = 0;
     if (diagonal[1] > diagonal[j]) {
@@ -185,14 +171,12 @@ struct Endpoints {
     unsigned c1;
     float e0[3];
     float dir[3];
-    float d;        // squared length of dir
+    float d;  // squared length of dir
 };
 
 // From the extreme projections to the stored endpoints. False when the
 // block is opaque and both endpoints came out equal: a single colour then.
-inline bool FitEndpoints(const float* mean, const float* axis, float tMin, float tMax, bool allOpaque,
-                         Endpoints& out)
-{
+inline bool FitEndpoints(const float* mean, const float* axis, float tMin, float tMax, bool allOpaque, Endpoints& out) {
     float e0[3], e1[3];
     for (int c = 0; c < 3; ++c) {
         e0[c] = mean[c] + tMin * axis[c];

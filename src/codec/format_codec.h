@@ -12,8 +12,7 @@ class FormatCodec final : public PixelCodec {
 public:
     using PixelCodec::PixelCodec;
 
-    HRESULT DecodeRow(UINT row, UINT slice, ColorF* out) override
-    {
+    HRESULT DecodeRow(UINT row, UINT slice, ColorF* out) override {
         codec_layout::DecodePackedRow<Layout>(RowAddress(row, slice), out, width);
         if (colorKeyEnabled) {
             ApplyColorKey(out, width);
@@ -21,15 +20,13 @@ public:
         return S_OK;
     }
 
-    HRESULT EncodeRow(UINT row, UINT slice, const ColorF* in) override
-    {
+    HRESULT EncodeRow(UINT row, UINT slice, const ColorF* in) override {
         codec_layout::EncodePackedRow<Layout>(in, RowAddress(row, slice), width, DitherRow(row, slice));
         return S_OK;
     }
 };
 
 template <class Codec>
-PixelCodec* MakeCodec(const PixelRegion& region, UINT bitsPerPixel, CodecKind kind)
-{
+PixelCodec* MakeCodec(const PixelRegion& region, UINT bitsPerPixel, CodecKind kind) {
     return new (std::nothrow) Codec(region, bitsPerPixel, kind);
 }

@@ -7,28 +7,29 @@
 #include <cstddef>
 #include <iterator>
 
-#include <windows.h>
 #include <d3d8.h>
+#include <windows.h>
 
 #include "codec/pixel_format_table.h"
 
 enum CodecFamily {
-    FAMILY_PACKED,      // fixed-size pixels, one codec per bit layout
-    FAMILY_PALETTE,     // P8, A8P8
-    FAMILY_YUV,         // two pixels share their chroma: no fixed pixel size
-    FAMILY_DXT,         // 4 x 4 blocks: no fixed pixel size
+    FAMILY_PACKED,   // fixed-size pixels, one codec per bit layout
+    FAMILY_PALETTE,  // P8, A8P8
+    FAMILY_YUV,      // two pixels share their chroma: no fixed pixel size
+    FAMILY_DXT,      // 4 x 4 blocks: no fixed pixel size
 };
 
 struct FormatFacts {
     D3DFORMAT format;
-    const char* name;       // the D3DFMT_ name without its prefix
+    const char* name;  // the D3DFMT_ name without its prefix
     CodecFamily family;
-    UINT blockBytes;        // one 4 x 4 block; 0 unless DXT
-    bool dds;               // DDS files hold it: by FourCC (DXT) or by RGB masks
+    UINT blockBytes;  // one 4 x 4 block; 0 unless DXT
+    bool dds;         // DDS files hold it: by FourCC (DXT) or by RGB masks
 };
 
 inline constexpr FormatFacts FORMAT_FACTS[] = {
     //  format             name          family         block  dds
+    // clang-format off
     {D3DFMT_R8G8B8,        "R8G8B8",     FAMILY_PACKED,   0,   false},
     {D3DFMT_A8R8G8B8,      "A8R8G8B8",   FAMILY_PACKED,   0,   true},
     {D3DFMT_X8R8G8B8,      "X8R8G8B8",   FAMILY_PACKED,   0,   true},
@@ -58,12 +59,12 @@ inline constexpr FormatFacts FORMAT_FACTS[] = {
     {D3DFMT_DXT3,          "DXT3",       FAMILY_DXT,     16,   true},
     {D3DFMT_DXT4,          "DXT4",       FAMILY_DXT,     16,   true},
     {D3DFMT_DXT5,          "DXT5",       FAMILY_DXT,     16,   true},
+    // clang-format on
 };
 static_assert(std::size(FORMAT_FACTS) == PIXEL_FORMAT_COUNT);
 
 // The row of a table format; null for any other.
-constexpr const FormatFacts* FindFormatFacts(D3DFORMAT format)
-{
+constexpr const FormatFacts* FindFormatFacts(D3DFORMAT format) {
     for (const FormatFacts& facts : FORMAT_FACTS) {
         if (facts.format == format) {
             return &facts;

@@ -13,8 +13,7 @@ using C = Channel;
 struct R8G8B8Layout : PackedLayout<3, Field<C::R, 16, 8>, Field<C::G, 8, 8>, Field<C::B, 0, 8>> {
     static constexpr ColorF defaults{0.0f, 0.0f, 0.0f, 1.0f};
 };
-struct A8R8G8B8Layout
-    : PackedLayout<4, Field<C::A, 24, 8>, Field<C::R, 16, 8>, Field<C::G, 8, 8>, Field<C::B, 0, 8>> {
+struct A8R8G8B8Layout : PackedLayout<4, Field<C::A, 24, 8>, Field<C::R, 16, 8>, Field<C::G, 8, 8>, Field<C::B, 0, 8>> {
     static constexpr ColorF defaults{0.0f, 0.0f, 0.0f, 1.0f};
 };
 struct X8R8G8B8Layout : PackedLayout<4, Field<C::R, 16, 8>, Field<C::G, 8, 8>, Field<C::B, 0, 8>> {
@@ -26,12 +25,10 @@ struct R5G6B5Layout : PackedLayout<2, Field<C::R, 11, 5>, Field<C::G, 5, 6>, Fie
 struct X1R5G5B5Layout : PackedLayout<2, Field<C::R, 10, 5>, Field<C::G, 5, 5>, Field<C::B, 0, 5>> {
     static constexpr ColorF defaults{0.0f, 0.0f, 0.0f, 1.0f};
 };
-struct A1R5G5B5Layout
-    : PackedLayout<2, Field<C::A, 15, 1>, Field<C::R, 10, 5>, Field<C::G, 5, 5>, Field<C::B, 0, 5>> {
+struct A1R5G5B5Layout : PackedLayout<2, Field<C::A, 15, 1>, Field<C::R, 10, 5>, Field<C::G, 5, 5>, Field<C::B, 0, 5>> {
     static constexpr ColorF defaults{0.0f, 0.0f, 0.0f, 1.0f};
 };
-struct A4R4G4B4Layout
-    : PackedLayout<2, Field<C::A, 12, 4>, Field<C::R, 8, 4>, Field<C::G, 4, 4>, Field<C::B, 0, 4>> {
+struct A4R4G4B4Layout : PackedLayout<2, Field<C::A, 12, 4>, Field<C::R, 8, 4>, Field<C::G, 4, 4>, Field<C::B, 0, 4>> {
     static constexpr ColorF defaults{0.0f, 0.0f, 0.0f, 1.0f};
 };
 struct R3G3B2Layout : PackedLayout<1, Field<C::R, 5, 3>, Field<C::G, 2, 3>, Field<C::B, 0, 2>> {
@@ -40,8 +37,7 @@ struct R3G3B2Layout : PackedLayout<1, Field<C::R, 5, 3>, Field<C::G, 2, 3>, Fiel
 struct A8Layout : PackedLayout<1, Field<C::A, 0, 8>> {
     static constexpr ColorF defaults{1.0f, 1.0f, 1.0f, 1.0f};
 };
-struct A8R3G3B2Layout
-    : PackedLayout<2, Field<C::A, 8, 8>, Field<C::R, 5, 3>, Field<C::G, 2, 3>, Field<C::B, 0, 2>> {
+struct A8R3G3B2Layout : PackedLayout<2, Field<C::A, 8, 8>, Field<C::R, 5, 3>, Field<C::G, 2, 3>, Field<C::B, 0, 2>> {
     static constexpr ColorF defaults{0.0f, 0.0f, 0.0f, 1.0f};
 };
 struct X4R4G4B4Layout : PackedLayout<2, Field<C::R, 8, 4>, Field<C::G, 4, 4>, Field<C::B, 0, 4>> {
@@ -62,16 +58,14 @@ struct A4L4Layout : PackedLayout<1, Field<C::A, 4, 4>, Field<C::L, 0, 4>> {
 struct V8U8Layout : PackedLayout<2, Field<C::G, 8, 8, true>, Field<C::R, 0, 8, true>> {
     static constexpr ColorF defaults{0.0f, 0.0f, 0.0f, 1.0f};
 };
-struct L6V5U5Layout
-    : PackedLayout<2, Field<C::A, 10, 6>, Field<C::G, 5, 5, true>, Field<C::R, 0, 5, true>> {
+struct L6V5U5Layout : PackedLayout<2, Field<C::A, 10, 6>, Field<C::G, 5, 5, true>, Field<C::R, 0, 5, true>> {
     static constexpr ColorF defaults{0.0f, 0.0f, 0.0f, 1.0f};
 };
-struct X8L8V8U8Layout
-    : PackedLayout<4, Field<C::A, 16, 8>, Field<C::G, 8, 8, true>, Field<C::R, 0, 8, true>> {
+struct X8L8V8U8Layout : PackedLayout<4, Field<C::A, 16, 8>, Field<C::G, 8, 8, true>, Field<C::R, 0, 8, true>> {
     static constexpr ColorF defaults{0.0f, 0.0f, 0.0f, 1.0f};
 };
-struct Q8W8V8U8Layout : PackedLayout<4, Field<C::A, 24, 8, true>, Field<C::B, 16, 8, true>,
-                                     Field<C::G, 8, 8, true>, Field<C::R, 0, 8, true>> {
+struct Q8W8V8U8Layout : PackedLayout<4, Field<C::A, 24, 8, true>, Field<C::B, 16, 8, true>, Field<C::G, 8, 8, true>,
+                                     Field<C::R, 0, 8, true>> {
     static constexpr ColorF defaults{0.0f, 0.0f, 0.0f, 1.0f};
 };
 struct V16U16Layout : PackedLayout<4, Field<C::G, 16, 16, true>, Field<C::R, 0, 16, true>> {

@@ -7,8 +7,7 @@
 namespace codec_layout {
 
 template <class Layout>
-void DecodePackedRow(const BYTE* src, ColorF* out, UINT width)
-{
+void DecodePackedRow(const BYTE* src, ColorF* out, UINT width) {
     UINT x = 0;
 #if TOVTEX_SSE2
     for (; x + 4 <= width; x += 4) {
@@ -23,8 +22,7 @@ void DecodePackedRow(const BYTE* src, ColorF* out, UINT width)
 
 // dither holds the row's four offsets; pixel x takes dither[x & 3].
 template <class Layout>
-void EncodePackedRow(const ColorF* in, BYTE* dst, UINT width, const float* dither)
-{
+void EncodePackedRow(const ColorF* in, BYTE* dst, UINT width, const float* dither) {
     UINT x = 0;
 #if TOVTEX_SSE2
     const __m128 d = _mm_loadu_ps(dither);

@@ -5,8 +5,7 @@
 
 #include "codec/channel_layout.h"
 
-PaletteChannels::PaletteChannels(const ColorF* palette)
-{
+PaletteChannels::PaletteChannels(const ColorF* palette) {
     for (int i = 0; i < 256; ++i) {
         r[i] = palette[i].r;
         g[i] = palette[i].g;
@@ -16,8 +15,7 @@ PaletteChannels::PaletteChannels(const ColorF* palette)
 }
 
 template <bool WithAlpha>
-std::uint8_t FindNearestEntry(const PaletteChannels& palette, const ColorF& c)
-{
+std::uint8_t FindNearestEntry(const PaletteChannels& palette, const ColorF& c) {
 #if TOVTEX_SSE2
     // Lane j measures entries j, j + 4, ...; each lane keeps its own first
     // minimum, and the lanes are merged below by distance, then by index,
@@ -40,7 +38,7 @@ std::uint8_t FindNearestEntry(const PaletteChannels& palette, const ColorF& c)
             d = _mm_add_ps(d, _mm_mul_ps(da, da));
         }
         const __m128i closer = _mm_castps_si128(_mm_cmplt_ps(d, best));
-        best = _mm_min_ps(d, best);     // d where d < best, else best
+        best = _mm_min_ps(d, best);  // d where d < best, else best
         bestIndex = _mm_or_si128(_mm_and_si128(closer, index), _mm_andnot_si128(closer, bestIndex));
         index = _mm_add_epi32(index, step);
     }
@@ -82,12 +80,9 @@ template std::uint8_t FindNearestEntry<true>(const PaletteChannels&, const Color
 template std::uint8_t FindNearestEntry<false>(const PaletteChannels&, const ColorF&);
 
 P8Codec::P8Codec(const PixelRegion& region, UINT bitsPerPixel, CodecKind kind)
-    : PixelCodec(region, bitsPerPixel, kind), channels(palette)
-{
-}
+    : PixelCodec(region, bitsPerPixel, kind), channels(palette) {}
 
-HRESULT P8Codec::DecodeRow(UINT row, UINT slice, ColorF* out)
-{
+HRESULT P8Codec::DecodeRow(UINT row, UINT slice, ColorF* out) {
     const BYTE* src = RowAddress(row, slice);
     for (UINT x = 0; x < width; ++x) {
         out[x] = palette[src[x]];
@@ -98,8 +93,7 @@ HRESULT P8Codec::DecodeRow(UINT row, UINT slice, ColorF* out)
     return S_OK;
 }
 
-HRESULT P8Codec::EncodeRow(UINT row, UINT slice, const ColorF* in)
-{
+HRESULT P8Codec::EncodeRow(UINT row, UINT slice, const ColorF* in) {
     // No offset: the index is the nearest entry by all four channels.
     BYTE* dst = RowAddress(row, slice);
     for (UINT x = 0; x < width; ++x) {
@@ -109,12 +103,9 @@ HRESULT P8Codec::EncodeRow(UINT row, UINT slice, const ColorF* in)
 }
 
 A8P8Codec::A8P8Codec(const PixelRegion& region, UINT bitsPerPixel, CodecKind kind)
-    : PixelCodec(region, bitsPerPixel, kind), channels(palette)
-{
-}
+    : PixelCodec(region, bitsPerPixel, kind), channels(palette) {}
 
-HRESULT A8P8Codec::DecodeRow(UINT row, UINT slice, ColorF* out)
-{
+HRESULT A8P8Codec::DecodeRow(UINT row, UINT slice, ColorF* out) {
     const BYTE* src = RowAddress(row, slice);
     for (UINT x = 0; x < width; ++x) {
         const std::uint32_t w = codec_layout::LoadWord<2>(src + 2 * x);
@@ -128,8 +119,7 @@ HRESULT A8P8Codec::DecodeRow(UINT row, UINT slice, ColorF* out)
     return S_OK;
 }
 
-HRESULT A8P8Codec::EncodeRow(UINT row, UINT slice, const ColorF* in)
-{
+HRESULT A8P8Codec::EncodeRow(UINT row, UINT slice, const ColorF* in) {
     BYTE* dst = RowAddress(row, slice);
     const float* dither = DitherRow(row, slice);
     for (UINT x = 0; x < width; ++x) {

@@ -34,8 +34,7 @@ PixelCodec::PixelCodec(const PixelRegion& region, UINT bitsPerPixel, CodecKind c
       height(static_cast<UINT>(region.box.bottom - region.box.top)),
       depth(static_cast<UINT>(region.box.back - region.box.front)),
       rowBytes(0),
-      bytesPerPixel(static_cast<INT>(bitsPerPixel / 8))
-{
+      bytesPerPixel(static_cast<INT>(bitsPerPixel / 8)) {
     if (paletted) {
         constexpr float k = UNIT_SCALE_8;
         for (int i = 0; i < 256; ++i) {
@@ -60,18 +59,15 @@ PixelCodec::PixelCodec(const PixelRegion& region, UINT bitsPerPixel, CodecKind c
 
 PixelCodec::~PixelCodec() = default;
 
-HRESULT PixelCodec::DecodeRow(UINT, UINT, ColorF*)
-{
+HRESULT PixelCodec::DecodeRow(UINT, UINT, ColorF*) {
     return S_OK;
 }
 
-HRESULT PixelCodec::EncodeRow(UINT, UINT, const ColorF*)
-{
+HRESULT PixelCodec::EncodeRow(UINT, UINT, const ColorF*) {
     return S_OK;
 }
 
-void PixelCodec::ApplyColorKey(ColorF* row, UINT count) const
-{
+void PixelCodec::ApplyColorKey(ColorF* row, UINT count) const {
     const ColorF key = colorKey;
     for (UINT i = 0; i < count; ++i) {
         ColorF& c = row[i];

@@ -4,15 +4,15 @@
 
 #include <cstddef>
 
-#include <windows.h>
 #include <d3d8.h>
+#include <windows.h>
 
 #include "codec/color_f.h"
 #include "codec/pixel_region.h"
 
 enum SampleClass : DWORD {
-    SAMPLE_UNSIGNED = 1,    // channels in 0 to 1
-    SAMPLE_SIGNED = 3,      // channels in -1 to just under 1
+    SAMPLE_UNSIGNED = 1,  // channels in 0 to 1
+    SAMPLE_SIGNED = 3,    // channels in -1 to just under 1
 };
 
 enum CodecKind : DWORD {
@@ -47,17 +47,12 @@ public:
     void ApplyColorKey(ColorF* row, UINT count) const;
 
     // First byte of a row of an addressable codec.
-    BYTE* RowAddress(UINT row, UINT slice) const
-    {
-        return pixels + static_cast<std::ptrdiff_t>(row) * rowPitch +
-               static_cast<std::ptrdiff_t>(slice) * slicePitch;
+    BYTE* RowAddress(UINT row, UINT slice) const {
+        return pixels + static_cast<std::ptrdiff_t>(row) * rowPitch + static_cast<std::ptrdiff_t>(slice) * slicePitch;
     }
 
     // The four offsets of a row: pixel x takes entry (x & 3).
-    const float* DitherRow(UINT row, UINT slice) const
-    {
-        return ditherTable[row & 3] + (slice & 3);
-    }
+    const float* DitherRow(UINT row, UINT slice) const { return ditherTable[row & 3] + (slice & 3); }
 
     D3DFORMAT format;
     SampleClass sampleClass;

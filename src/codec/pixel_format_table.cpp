@@ -17,6 +17,7 @@ constexpr FormatKind SGN = FORMAT_KIND_SIGNED;
 // order prefers them there.
 constexpr PixelFormatInfo PixelFormatTable[PIXEL_FORMAT_COUNT] = {
     //  format             kind bits  L  A/Q R/W G/V B/U  subst  listed
+    // clang-format off
     {D3DFMT_R8G8B8,        RGB, 24,  0,  0,  8,  8,  8,  FALSE, TRUE},
     {D3DFMT_A8R8G8B8,      RGB, 32,  0,  8,  8,  8,  8,  TRUE,  TRUE},
     {D3DFMT_X8R8G8B8,      RGB, 32,  0,  0,  8,  8,  8,  TRUE,  TRUE},
@@ -46,18 +47,17 @@ constexpr PixelFormatInfo PixelFormatTable[PIXEL_FORMAT_COUNT] = {
     {D3DFMT_DXT3,          RGB, 16,  0,  4,  5,  6,  5,  FALSE, TRUE},
     {D3DFMT_DXT4,          RGB, 16,  0,  3,  5,  6,  5,  FALSE, TRUE},
     {D3DFMT_DXT5,          RGB, 16,  0,  3,  5,  6,  5,  FALSE, TRUE},
+    // clang-format on
 };
 static_assert(std::size(PixelFormatTable) == PIXEL_FORMAT_COUNT);
 
-constexpr PixelFormatInfo DefaultPixelFormat =
-    {D3DFMT_UNKNOWN,       RGB, 32,  0,  8,  8,  8,  8,  FALSE, FALSE};
+constexpr PixelFormatInfo DefaultPixelFormat = {D3DFMT_UNKNOWN, RGB, 32, 0, 8, 8, 8, 8, FALSE, FALSE};
 
 namespace {
 
 // FORMAT_FACTS (the names, codec families and block sizes) describes the
 // same rows in the same order, and what both say of a row agrees.
-constexpr bool FactsFollowTheTable()
-{
+constexpr bool FactsFollowTheTable() {
     for (std::size_t i = 0; i < PIXEL_FORMAT_COUNT; ++i) {
         const PixelFormatInfo& info = PixelFormatTable[i];
         const FormatFacts& facts = FORMAT_FACTS[i];
@@ -82,8 +82,7 @@ static_assert(FactsFollowTheTable());
 
 // The device format search visits every row and skips none: only the
 // default row, which no scan reaches, is unlisted.
-constexpr bool EveryRowListed()
-{
+constexpr bool EveryRowListed() {
     for (const PixelFormatInfo& info : PixelFormatTable) {
         if (!info.listed) {
             return false;
@@ -95,8 +94,7 @@ static_assert(EveryRowListed() && !DefaultPixelFormat.listed);
 
 }  // namespace
 
-const PixelFormatInfo& FindPixelFormat(D3DFORMAT format)
-{
+const PixelFormatInfo& FindPixelFormat(D3DFORMAT format) {
     for (const PixelFormatInfo& info : PixelFormatTable) {
         if (info.format == format) {
             return info;

@@ -5,14 +5,14 @@
 #include <cstddef>
 #include <span>
 
-#include <windows.h>
 #include <d3d8.h>
+#include <windows.h>
 
 enum FormatKind : DWORD {
-    FORMAT_KIND_RGB = 0,        // colour, alpha-only, YUV and DXT formats
+    FORMAT_KIND_RGB = 0,  // colour, alpha-only, YUV and DXT formats
     FORMAT_KIND_PALETTE = 1,
     FORMAT_KIND_LUMINANCE = 2,
-    FORMAT_KIND_SIGNED = 3,     // bump maps
+    FORMAT_KIND_SIGNED = 3,  // bump maps
 };
 
 // Signed formats keep U in blueBits, V in greenBits, W in redBits and Q in
@@ -26,8 +26,8 @@ struct PixelFormatInfo {
     UINT redBits;
     UINT greenBits;
     UINT blueBits;
-    BOOL substitutable;     // may stand in for a different requested format
-    BOOL listed;            // takes part in the device format search
+    BOOL substitutable;  // may stand in for a different requested format
+    BOOL listed;         // takes part in the device format search
 };
 
 inline constexpr std::size_t PIXEL_FORMAT_COUNT = 29;
@@ -42,7 +42,6 @@ extern const PixelFormatInfo DefaultPixelFormat;
 const PixelFormatInfo& FindPixelFormat(D3DFORMAT format);
 
 // The 29 searched rows in table order.
-inline std::span<const PixelFormatInfo, PIXEL_FORMAT_COUNT> PixelFormats()
-{
+inline std::span<const PixelFormatInfo, PIXEL_FORMAT_COUNT> PixelFormats() {
     return std::span<const PixelFormatInfo, PIXEL_FORMAT_COUNT>(PixelFormatTable);
 }

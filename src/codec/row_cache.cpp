@@ -11,12 +11,13 @@ namespace {
 std::atomic<bool> g_rowCacheFails{false};
 }
 
-void SetRowCacheAllocationFails(bool fail) { g_rowCacheFails.store(fail, std::memory_order_relaxed); }
+void SetRowCacheAllocationFails(bool fail) {
+    g_rowCacheFails.store(fail, std::memory_order_relaxed);
+}
 
 }  // namespace tovtex
 
-std::unique_ptr<ColorF[]> AllocateRowCache(std::size_t count)
-{
+std::unique_ptr<ColorF[]> AllocateRowCache(std::size_t count) {
     if (tovtex::g_rowCacheFails.load(std::memory_order_relaxed)) {
         return nullptr;
     }

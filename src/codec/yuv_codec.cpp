@@ -8,21 +8,19 @@
 
 namespace {
 
-constexpr float LUMA_SCALE = 0.0045662099f;     // 1 / 219
-constexpr float V_TO_RED = 0.0062589301f;       // 1.596027 / 255
-constexpr float U_TO_GREEN = 0.00153632f;       // 0.391762 / 255
-constexpr float V_TO_GREEN = 0.00318811f;       // 0.812968 / 255
-constexpr float U_TO_BLUE = 0.0079107098f;      // 2.017231 / 255
+constexpr float LUMA_SCALE = 0.0045662099f;  // 1 / 219
+constexpr float V_TO_RED = 0.0062589301f;    // 1.596027 / 255
+constexpr float U_TO_GREEN = 0.00153632f;    // 0.391762 / 255
+constexpr float V_TO_GREEN = 0.00318811f;    // 0.812968 / 255
+constexpr float U_TO_BLUE = 0.0079107098f;   // 2.017231 / 255
 
-inline float Clamp01(float v)
-{
+inline float Clamp01(float v) {
     return v < 0.0f ? 0.0f : v > 1.0f ? 1.0f : v;
 }
 
 // trunc(v + 0.5) plus the offset, kept to 0..255. The sum is held well
 // inside int range before the conversion; NaN counts as 0.
-inline unsigned ToSample(float v, int offset)
-{
+inline unsigned ToSample(float v, int offset) {
     float t = v + 0.5f;
     t = t > 1024.0f ? 1024.0f : t;
     t = t < -1024.0f ? -1024.0f : t;
@@ -30,8 +28,7 @@ inline unsigned ToSample(float v, int offset)
     return n < 0 ? 0u : n > 255 ? 255u : static_cast<unsigned>(n);
 }
 
-inline unsigned Luma(const ColorF& c)
-{
+inline unsigned Luma(const ColorF& c) {
     return ToSample(65.481f * c.r + 128.553f * c.g + 24.966f * c.b, 16);
 }
 
@@ -51,8 +48,7 @@ YuvCodec::YuvCodec(const PixelRegion& region, UINT bitsPerPixel, CodecKind kind)
       buffersValid(false),
       lumaShift(format == D3DFMT_YUY2 ? 0u : 8u),
       chromaShift(format == D3DFMT_YUY2 ? 8u : 0u),
-      rowsDecoded(0)
-{
+      rowsDecoded(0) {
     storage = AllocateRowCache(alignedWidth);
     if (storage != nullptr) {
         rowBuffer = storage.get();
@@ -60,13 +56,11 @@ YuvCodec::YuvCodec(const PixelRegion& region, UINT bitsPerPixel, CodecKind kind)
     }
 }
 
-YuvCodec::~YuvCodec()
-{
+YuvCodec::~YuvCodec() {
     WriteBack();
 }
 
-HRESULT YuvCodec::DecodeRow(UINT row, UINT slice, ColorF* out)
-{
+HRESULT YuvCodec::DecodeRow(UINT row, UINT slice, ColorF* out) {
     const HRESULT hr = SelectRow(row + static_cast<UINT>(box.top), slice + static_cast<UINT>(box.front), true);
     if (FAILED(hr)) {
         return hr;
@@ -78,11 +72,10 @@ HRESULT YuvCodec::DecodeRow(UINT row, UINT slice, ColorF* out)
     return S_OK;
 }
 
-HRESULT YuvCodec::EncodeRow(UINT row, UINT slice, const ColorF* in)
-{
+HRESULT YuvCodec::EncodeRow(UINT row, UINT slice, const ColorF* in) {
     // A half-covered pair keeps its other pixel, so it must be read first.
-    const HRESULT hr = SelectRow(row + static_cast<UINT>(box.top), slice + static_cast<UINT>(box.front),
-                                 alignedWidth != width);
+    const HRESULT hr =
+        SelectRow(row + static_cast<UINT>(box.top), slice + static_cast<UINT>(box.front), alignedWidth != width);
     if (FAILED(hr)) {
         return hr;
     }
@@ -91,14 +84,12 @@ HRESULT YuvCodec::EncodeRow(UINT row, UINT slice, const ColorF* in)
     return S_OK;
 }
 
-BYTE* YuvCodec::PairAddress(UINT row, UINT slice, INT column) const
-{
+BYTE* YuvCodec::PairAddress(UINT row, UINT slice, INT column) const {
     return pixels + static_cast<std::ptrdiff_t>(slice) * slicePitch + static_cast<std::ptrdiff_t>(row) * rowPitch +
            2 * static_cast<std::ptrdiff_t>(column & ~1);
 }
 
-HRESULT YuvCodec::SelectRow(UINT row, UINT slice, bool contentNeeded)
-{
+HRESULT YuvCodec::SelectRow(UINT row, UINT slice, bool contentNeeded) {
     if (!buffersValid) {
         return E_OUTOFMEMORY;
     }
@@ -135,8 +126,7 @@ HRESULT YuvCodec::SelectRow(UINT row, UINT slice, bool contentNeeded)
     return S_OK;
 }
 
-void YuvCodec::WriteBack()
-{
+void YuvCodec::WriteBack() {
     if (!dirty || !buffersValid) {
         return;
     }

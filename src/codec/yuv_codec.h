@@ -26,8 +26,8 @@ public:
     UINT cachedSliceEnd;
     bool dirty;
     bool buffersValid;
-    UINT lumaShift;     // bit of the luma byte in each 16-bit word
-    UINT chromaShift;   // bit of the chroma byte
+    UINT lumaShift;    // bit of the luma byte in each 16-bit word
+    UINT chromaShift;  // bit of the chroma byte
 
     // How many rows were read back from memory.
     UINT rowsDecoded;

@@ -12,28 +12,23 @@ struct ColorVec {
     __m128 v;
 };
 
-inline ColorVec LoadColor(const ColorF& c)
-{
+inline ColorVec LoadColor(const ColorF& c) {
     return ColorVec{_mm_loadu_ps(&c.r)};
 }
 
-inline void StoreColor(ColorF& c, ColorVec x)
-{
+inline void StoreColor(ColorF& c, ColorVec x) {
     _mm_storeu_ps(&c.r, x.v);
 }
 
-inline ColorVec Splat(float w)
-{
+inline ColorVec Splat(float w) {
     return ColorVec{_mm_set1_ps(w)};
 }
 
-inline ColorVec operator+(ColorVec a, ColorVec b)
-{
+inline ColorVec operator+(ColorVec a, ColorVec b) {
     return ColorVec{_mm_add_ps(a.v, b.v)};
 }
 
-inline ColorVec operator*(ColorVec a, ColorVec b)
-{
+inline ColorVec operator*(ColorVec a, ColorVec b) {
     return ColorVec{_mm_mul_ps(a.v, b.v)};
 }
 
@@ -43,28 +38,23 @@ struct ColorVec {
     float r, g, b, a;
 };
 
-inline ColorVec LoadColor(const ColorF& c)
-{
+inline ColorVec LoadColor(const ColorF& c) {
     return ColorVec{c.r, c.g, c.b, c.a};
 }
 
-inline void StoreColor(ColorF& c, ColorVec x)
-{
+inline void StoreColor(ColorF& c, ColorVec x) {
     c = ColorF{x.r, x.g, x.b, x.a};
 }
 
-inline ColorVec Splat(float w)
-{
+inline ColorVec Splat(float w) {
     return ColorVec{w, w, w, w};
 }
 
-inline ColorVec operator+(ColorVec a, ColorVec b)
-{
+inline ColorVec operator+(ColorVec a, ColorVec b) {
     return ColorVec{a.r + b.r, a.g + b.g, a.b + b.b, a.a + b.a};
 }
 
-inline ColorVec operator*(ColorVec a, ColorVec b)
-{
+inline ColorVec operator*(ColorVec a, ColorVec b) {
     return ColorVec{a.r * b.r, a.g * b.g, a.b * b.b, a.a * b.a};
 }
 

@@ -18,8 +18,7 @@ struct ConversionJob {
 
     // The destination goes first: destroying a block codec writes its
     // pending rows back.
-    ~ConversionJob()
-    {
+    ~ConversionJob() {
         delete destination;
         destination = nullptr;
         delete source;
@@ -28,20 +27,17 @@ struct ConversionJob {
 
     DWORD FilterType() const { return filter & 0xFFFF; }
 
-    bool SameSize() const
-    {
+    bool SameSize() const {
         return source->width == destination->width && source->height == destination->height &&
                source->depth == destination->depth;
     }
 
-    bool BothUnsigned() const
-    {
+    bool BothUnsigned() const {
         return source->sampleClass == SAMPLE_UNSIGNED && destination->sampleClass == SAMPLE_UNSIGNED;
     }
 
     // A resampler needs at least one pixel on each side along every axis.
-    bool BothNonEmpty() const
-    {
+    bool BothNonEmpty() const {
         return source->width != 0 && source->height != 0 && source->depth != 0 && destination->width != 0 &&
                destination->height != 0 && destination->depth != 0;
     }

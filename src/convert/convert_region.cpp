@@ -12,30 +12,20 @@ using ConversionWay = HRESULT (*)(ConversionJob& job);
 // triangle resamplers accept every job of unsigned samples, so they close
 // the list.
 constexpr ConversionWay CONVERSION_WAYS[] = {
-    CopySameFormat,
-    ConvertSameSize,
-    CopyUnfiltered,
-    FilterPoint,
-    FilterBoxHalf2D,
-    FilterBoxHalf3D,
-    FilterLinear2D,
-    FilterLinear3D,
-    FilterTriangle2D,
-    FilterTriangle3D,
+    CopySameFormat,  ConvertSameSize, CopyUnfiltered, FilterPoint,      FilterBoxHalf2D,
+    FilterBoxHalf3D, FilterLinear2D,  FilterLinear3D, FilterTriangle2D, FilterTriangle3D,
 };
 
 constexpr DWORD FILTER_RESERVED_BITS = 0xFFF00000;
 
 }  // namespace
 
-bool IsValidFilter(DWORD filter)
-{
+bool IsValidFilter(DWORD filter) {
     const DWORD type = filter & 0xFFFF;
     return type >= FILTER_NONE && type <= FILTER_BOX && (filter & FILTER_RESERVED_BITS) == 0;
 }
 
-HRESULT ConvertRegion(PixelRegion* destination, const PixelRegion* source, DWORD filter)
-{
+HRESULT ConvertRegion(PixelRegion* destination, const PixelRegion* source, DWORD filter) {
     if (destination == nullptr || source == nullptr || !IsValidFilter(filter)) {
         return D3DERR_INVALIDCALL;
     }

@@ -3,8 +3,8 @@
 
 #include <windows.h>
 
-#include "codec/pixel_region.h"
 #include "base/tovtex_defs.h"
+#include "codec/pixel_region.h"
 
 // Converts the source block into the destination block, resampling with
 // the filter (FILTER_NONE to FILTER_BOX, optionally with the mirror and

@@ -1,9 +1,8 @@
+#include "base/heap_array.h"
 #include "codec/convert_row_fast.h"
 #include "convert/conversion_ways.h"
-#include "base/heap_array.h"
 
-HRESULT ConvertSameSize(ConversionJob& job)
-{
+HRESULT ConvertSameSize(ConversionJob& job) {
     if (!job.SameSize()) {
         return E_FAIL;
     }

@@ -5,8 +5,7 @@
 HRESULT CopyPixelsToSurface(IDirect3DSurface8* destination, const PALETTEENTRY* destinationPalette,
                             const RECT* destinationRect, const void* sourcePixels, D3DFORMAT sourceFormat,
                             UINT sourceRowPitch, const PALETTEENTRY* sourcePalette, const RECT* sourceRect,
-                            DWORD filter, D3DCOLOR colorKey)
-{
+                            DWORD filter, D3DCOLOR colorKey) {
     if (destination == nullptr || sourcePixels == nullptr || sourceRect == nullptr) {
         return D3DERR_INVALIDCALL;
     }

@@ -5,8 +5,7 @@
 HRESULT CopyPixelsToVolume(IDirect3DVolume8* destination, const PALETTEENTRY* destinationPalette,
                            const D3DBOX* destinationBox, const void* sourcePixels, D3DFORMAT sourceFormat,
                            UINT sourceRowPitch, UINT sourceSlicePitch, const PALETTEENTRY* sourcePalette,
-                           const D3DBOX* sourceBox, DWORD filter, D3DCOLOR colorKey)
-{
+                           const D3DBOX* sourceBox, DWORD filter, D3DCOLOR colorKey) {
     if (destination == nullptr || sourcePixels == nullptr || sourceBox == nullptr) {
         return D3DERR_INVALIDCALL;
     }

@@ -6,8 +6,7 @@
 
 namespace {
 
-bool SamePalette(const PixelCodec& a, const PixelCodec& b)
-{
+bool SamePalette(const PixelCodec& a, const PixelCodec& b) {
     for (int i = 0; i < 256; ++i) {
         const ColorF& x = a.palette[i];
         const ColorF& y = b.palette[i];
@@ -18,15 +17,13 @@ bool SamePalette(const PixelCodec& a, const PixelCodec& b)
     return true;
 }
 
-bool FourAligned(const PixelBox& box)
-{
+bool FourAligned(const PixelBox& box) {
     return ((box.left | box.top | box.right | box.bottom) & 3) == 0;
 }
 
 // First block of a block codec's box; these codecs keep the surface's first
 // byte and the unrebased box.
-const BYTE* FirstBlock(const PixelCodec& codec, UINT blockBytes)
-{
+const BYTE* FirstBlock(const PixelCodec& codec, UINT blockBytes) {
     return codec.pixels + static_cast<std::ptrdiff_t>(codec.box.top / 4) * codec.rowPitch +
            static_cast<std::ptrdiff_t>(codec.box.front) * codec.slicePitch +
            static_cast<std::ptrdiff_t>(codec.box.left / 4) * blockBytes;
@@ -34,8 +31,7 @@ const BYTE* FirstBlock(const PixelCodec& codec, UINT blockBytes)
 
 }  // namespace
 
-HRESULT CopySameFormat(ConversionJob& job)
-{
+HRESULT CopySameFormat(ConversionJob& job) {
     const PixelCodec& dst = *job.destination;
     const PixelCodec& src = *job.source;
     if (dst.format != src.format || src.colorKeyEnabled || !job.SameSize()) {
@@ -57,8 +53,7 @@ HRESULT CopySameFormat(ConversionJob& job)
     return S_OK;
 }
 
-HRESULT CopyDxtBlocks(ConversionJob& job)
-{
+HRESULT CopyDxtBlocks(ConversionJob& job) {
     const PixelCodec& dst = *job.destination;
     const PixelCodec& src = *job.source;
     if (!FourAligned(src.box) || !FourAligned(dst.box)) {

@@ -2,10 +2,8 @@
 #include "convert/surface_rules.h"
 
 HRESULT CopySurfaceToSurface(IDirect3DSurface8* destination, const PALETTEENTRY* destinationPalette,
-                             const RECT* destinationRect, IDirect3DSurface8* source,
-                             const PALETTEENTRY* sourcePalette, const RECT* sourceRect, DWORD filter,
-                             D3DCOLOR colorKey)
-{
+                             const RECT* destinationRect, IDirect3DSurface8* source, const PALETTEENTRY* sourcePalette,
+                             const RECT* sourceRect, DWORD filter, D3DCOLOR colorKey) {
     if (destination == nullptr || source == nullptr) {
         return D3DERR_INVALIDCALL;
     }

@@ -1,13 +1,12 @@
 #include <algorithm>
 
+#include "base/heap_array.h"
 #include "base/tovtex_defs.h"
 #include "convert/conversion_ways.h"
-#include "base/heap_array.h"
 
 // The corner of the source at the box origin, pixel for pixel; whatever of
 // the destination lies beyond the source becomes transparent black.
-HRESULT CopyUnfiltered(ConversionJob& job)
-{
+HRESULT CopyUnfiltered(ConversionJob& job) {
     if (job.FilterType() != FILTER_NONE) {
         return E_FAIL;
     }

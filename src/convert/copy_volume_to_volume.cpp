@@ -3,8 +3,7 @@
 
 HRESULT CopyVolumeToVolume(IDirect3DVolume8* destination, const PALETTEENTRY* destinationPalette,
                            const D3DBOX* destinationBox, IDirect3DVolume8* source, const PALETTEENTRY* sourcePalette,
-                           const D3DBOX* sourceBox, DWORD filter, D3DCOLOR colorKey)
-{
+                           const D3DBOX* sourceBox, DWORD filter, D3DCOLOR colorKey) {
     if (destination == nullptr || source == nullptr) {
         return D3DERR_INVALIDCALL;
     }

@@ -1,19 +1,17 @@
+#include "base/heap_array.h"
 #include "base/tovtex_defs.h"
 #include "convert/color_vec.h"
 #include "convert/conversion_ways.h"
 #include "convert/halve_kernels.h"
-#include "base/heap_array.h"
 
 namespace {
 
 // The destination count of an exact halving; a single pixel stays single.
-bool Halves(UINT sourceCount, UINT destinationCount)
-{
+bool Halves(UINT sourceCount, UINT destinationCount) {
     return destinationCount == (sourceCount >> 1) || (sourceCount == 1 && destinationCount == 1);
 }
 
-bool IsBoxHalving2D(const ConversionJob& job)
-{
+bool IsBoxHalving2D(const ConversionJob& job) {
     const PixelCodec& dst = *job.destination;
     const PixelCodec& src = *job.source;
     return job.FilterType() == FILTER_BOX && job.BothUnsigned() && Halves(src.width, dst.width) &&
@@ -22,8 +20,7 @@ bool IsBoxHalving2D(const ConversionJob& job)
 
 // Without dithering or keying, an exact halving within one format whose
 // fields all average as integers never needs to decode.
-HalveKernel IntegerKernel(const ConversionJob& job)
-{
+HalveKernel IntegerKernel(const ConversionJob& job) {
     const PixelCodec& dst = *job.destination;
     const PixelCodec& src = *job.source;
     if ((job.filter & FILTER_DITHER) != 0 || src.colorKeyEnabled || src.format != dst.format || src.width < 2 ||
@@ -35,8 +32,7 @@ HalveKernel IntegerKernel(const ConversionJob& job)
 
 }  // namespace
 
-HRESULT FilterBoxHalf2D(ConversionJob& job)
-{
+HRESULT FilterBoxHalf2D(ConversionJob& job) {
     if (!IsBoxHalving2D(job) || job.source->depth != 1 || job.destination->depth != 1) {
         return E_FAIL;
     }
@@ -79,8 +75,7 @@ HRESULT FilterBoxHalf2D(ConversionJob& job)
     return S_OK;
 }
 
-HRESULT FilterBoxHalf3D(ConversionJob& job)
-{
+HRESULT FilterBoxHalf3D(ConversionJob& job) {
     if (!IsBoxHalving2D(job) || job.destination->depth != (job.source->depth >> 1)) {
         return E_FAIL;
     }

@@ -1,38 +1,34 @@
 #include <utility>
 
+#include "base/heap_array.h"
 #include "base/tovtex_defs.h"
 #include "convert/color_vec.h"
 #include "convert/conversion_ways.h"
-#include "base/heap_array.h"
 #include "convert/linear_taps.h"
 
 namespace {
 
 constexpr INT NO_ROW = -1;
 
-bool IsLinearJob(const ConversionJob& job)
-{
+bool IsLinearJob(const ConversionJob& job) {
     return job.FilterType() == FILTER_LINEAR && job.BothUnsigned() && job.BothNonEmpty();
 }
 
 // H(P) = wx0 x P[x0] + wx1 x P[x1].
-inline ColorVec Horizontal(const ColorF* row, const LinearTap& tap)
-{
+inline ColorVec Horizontal(const ColorF* row, const LinearTap& tap) {
     return Splat(tap.weight0) * LoadColor(row[tap.index0]) + Splat(tap.weight1) * LoadColor(row[tap.index1]);
 }
 
 // Row `row` of slices z0 and z1, into the two buffers.
 HRESULT DecodeSlicePair(PixelCodec& src, INT row, UINT z0, UINT z1, HeapArray<ColorF>& first,
-                        HeapArray<ColorF>& second)
-{
+                        HeapArray<ColorF>& second) {
     const HRESULT hr = src.DecodeRow(static_cast<UINT>(row), z0, first.get());
     return FAILED(hr) ? hr : src.DecodeRow(static_cast<UINT>(row), z1, second.get());
 }
 
 }  // namespace
 
-HRESULT FilterLinear2D(ConversionJob& job)
-{
+HRESULT FilterLinear2D(ConversionJob& job) {
     if (!IsLinearJob(job) || job.source->depth != 1 || job.destination->depth != 1) {
         return E_FAIL;
     }
@@ -89,8 +85,7 @@ HRESULT FilterLinear2D(ConversionJob& job)
     return S_OK;
 }
 
-HRESULT FilterLinear3D(ConversionJob& job)
-{
+HRESULT FilterLinear3D(ConversionJob& job) {
     if (!IsLinearJob(job)) {
         return E_FAIL;
     }

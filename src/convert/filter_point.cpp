@@ -1,15 +1,14 @@
 #include <cstdint>
 
+#include "base/heap_array.h"
 #include "base/tovtex_defs.h"
 #include "convert/conversion_ways.h"
-#include "base/heap_array.h"
 
 namespace {
 
 // 16.16 fixed-point step, held in 64 bits so that sources of 65536 pixels
 // and more do not wrap.
-std::uint64_t PointStep(UINT sourceCount, UINT destinationCount)
-{
+std::uint64_t PointStep(UINT sourceCount, UINT destinationCount) {
     return (static_cast<std::uint64_t>(sourceCount) << 16) / destinationCount;
 }
 
@@ -17,8 +16,7 @@ std::uint64_t PointStep(UINT sourceCount, UINT destinationCount)
 
 // Destination pixel i takes source pixel floor(i x step / 65536) on each
 // axis; the last decoded source row is kept and reused.
-HRESULT FilterPoint(ConversionJob& job)
-{
+HRESULT FilterPoint(ConversionJob& job) {
     if (job.FilterType() != FILTER_POINT || !job.BothNonEmpty()) {
         return E_FAIL;
     }

@@ -1,7 +1,7 @@
+#include "base/heap_array.h"
 #include "base/tovtex_defs.h"
 #include "convert/color_vec.h"
 #include "convert/conversion_ways.h"
-#include "base/heap_array.h"
 #include "convert/triangle_accumulators.h"
 #include "convert/triangle_weights.h"
 
@@ -16,8 +16,7 @@ namespace {
 // every source pixel x; scale is wy, or wz then wy. The sums of one
 // destination pixel are taken in increasing x.
 void SpreadRow(ColorF* accumulator, const ColorF* source, UINT width, const TriangleWeights& weightsX, float wz,
-               float wy, bool volume)
-{
+               float wy, bool volume) {
     const TriangleWeight* pair = weightsX.pairs.get();
     for (UINT x = 0; x < width; ++x) {
         const TriangleWeight* end = weightsX.end(x);
@@ -30,15 +29,13 @@ void SpreadRow(ColorF* accumulator, const ColorF* source, UINT width, const Tria
     }
 }
 
-bool BuildAxis(UINT sourceCount, UINT destinationCount, DWORD filter, DWORD mirrorFlag, TriangleWeights& weights)
-{
+bool BuildAxis(UINT sourceCount, UINT destinationCount, DWORD filter, DWORD mirrorFlag, TriangleWeights& weights) {
     return BuildTriangleWeights(sourceCount, destinationCount, (filter & mirrorFlag) == 0, weights);
 }
 
 }  // namespace
 
-HRESULT FilterTriangle2D(ConversionJob& job)
-{
+HRESULT FilterTriangle2D(ConversionJob& job) {
     if (!job.BothUnsigned() || job.source->depth != 1 || job.destination->depth != 1) {
         return E_FAIL;
     }
@@ -95,8 +92,7 @@ HRESULT FilterTriangle2D(ConversionJob& job)
     return S_OK;
 }
 
-HRESULT FilterTriangle3D(ConversionJob& job)
-{
+HRESULT FilterTriangle3D(ConversionJob& job) {
     if (!job.BothUnsigned()) {
         return E_FAIL;
     }

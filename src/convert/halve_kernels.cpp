@@ -17,8 +17,7 @@ namespace {
 // neither mask are written as 0.
 template <unsigned Bytes, std::uint32_t Low, std::uint32_t High, unsigned HighShift>
 struct PackedHalving {
-    static constexpr bool HasRoom(std::uint32_t mask)
-    {
+    static constexpr bool HasRoom(std::uint32_t mask) {
         const std::uint32_t topBits = mask & ~(mask >> 1);
         return ((topBits << 1 | topBits << 2) & mask) == 0 && (topBits >> 30) == 0;
     }
@@ -29,8 +28,7 @@ struct PackedHalving {
     static constexpr std::uint32_t RoundLow = (Low & ~(Low << 1)) << 1;
     static constexpr std::uint32_t RoundHigh = (High & ~(High << 1)) << 1;
 
-    static std::uint32_t Load(const BYTE* p)
-    {
+    static std::uint32_t Load(const BYTE* p) {
         if constexpr (Bytes == 1) {
             return p[0];
         } else if constexpr (Bytes == 2) {
@@ -45,8 +43,7 @@ struct PackedHalving {
         }
     }
 
-    static void Store(BYTE* p, std::uint32_t w)
-    {
+    static void Store(BYTE* p, std::uint32_t w) {
         if constexpr (Bytes == 1) {
             p[0] = static_cast<BYTE>(w);
         } else if constexpr (Bytes == 2) {
@@ -57,22 +54,20 @@ struct PackedHalving {
         }
     }
 
-    static std::uint32_t Average(std::uint32_t a, std::uint32_t b, std::uint32_t c, std::uint32_t d)
-    {
+    static std::uint32_t Average(std::uint32_t a, std::uint32_t b, std::uint32_t c, std::uint32_t d) {
         const std::uint32_t low = (((a & Low) + (b & Low) + (c & Low) + (d & Low) + RoundLow) >> 2) & Low;
         if constexpr (High == 0) {
             return low;
         } else {
-            const std::uint32_t high = (((a >> HighShift & High) + (b >> HighShift & High) +
-                                         (c >> HighShift & High) + (d >> HighShift & High) + RoundHigh) >>
+            const std::uint32_t high = (((a >> HighShift & High) + (b >> HighShift & High) + (c >> HighShift & High) +
+                                         (d >> HighShift & High) + RoundHigh) >>
                                         2) &
                                        High;
             return low | high << HighShift;
         }
     }
 
-    static void HalveRow(BYTE* out, const BYTE* top, const BYTE* bottom, UINT from, UINT width)
-    {
+    static void HalveRow(BYTE* out, const BYTE* top, const BYTE* bottom, UINT from, UINT width) {
         for (UINT x = from; x < width; ++x) {
             const std::size_t s = static_cast<std::size_t>(2 * x) * Bytes;
             Store(out + static_cast<std::size_t>(x) * Bytes,
@@ -84,8 +79,7 @@ struct PackedHalving {
 #if TOVTEX_SSE2
 // Four destination pixels of a 32-bit format from eight source pixels of
 // each row, every byte averaged in a 16-bit lane.
-UINT HalveRow32Sse2(BYTE* out, const BYTE* top, const BYTE* bottom, UINT width, std::uint32_t keep)
-{
+UINT HalveRow32Sse2(BYTE* out, const BYTE* top, const BYTE* bottom, UINT width, std::uint32_t keep) {
     const __m128i zero = _mm_setzero_si128();
     const __m128i two = _mm_set1_epi16(2);
     const __m128i keep4 = _mm_set1_epi32(static_cast<int>(keep));
@@ -115,8 +109,7 @@ UINT HalveRow32Sse2(BYTE* out, const BYTE* top, const BYTE* bottom, UINT width, 
 #endif
 
 template <class Halving, std::uint32_t Keep32 = 0>
-void Halve(BYTE* dst, INT dstPitch, const BYTE* src, INT srcPitch, UINT width, UINT height)
-{
+void Halve(BYTE* dst, INT dstPitch, const BYTE* src, INT srcPitch, UINT width, UINT height) {
     for (UINT y = 0; y < height; ++y) {
         BYTE* out = dst + static_cast<std::ptrdiff_t>(y) * dstPitch;
         const BYTE* top = src + static_cast<std::ptrdiff_t>(2 * y) * srcPitch;
@@ -147,8 +140,7 @@ using HalveA4L4 = PackedHalving<1, 0x0F, 0xF0, 0>;
 
 }  // namespace
 
-HalveKernel FindHalveKernel(D3DFORMAT format)
-{
+HalveKernel FindHalveKernel(D3DFORMAT format) {
     switch (format) {
     case D3DFMT_A8R8G8B8: return Halve<HalveA8R8G8B8, 0xFFFFFFFF>;
     case D3DFMT_X8R8G8B8: return Halve<HalveX8R8G8B8, 0x00FFFFFF>;

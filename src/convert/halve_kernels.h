@@ -4,8 +4,8 @@
 // destination pixel is (a + b + c + d + 2) >> 2 of the 2 x 2 source pixels
 // under it.
 
-#include <windows.h>
 #include <d3d8.h>
+#include <windows.h>
 
 // dst and src point at the first pixel of each block; width and height are
 // the destination's. Source row 2y and 2y + 1, columns 2x and 2x + 1, feed

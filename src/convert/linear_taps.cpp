@@ -6,8 +6,7 @@ namespace {
 
 // The exact value of one operation, rounded to single precision toward
 // zero: the nearest float, stepped back when it landed farther from zero.
-float TowardZero(double exact)
-{
+float TowardZero(double exact) {
     float f = static_cast<float>(exact);
     if (std::fabs(static_cast<double>(f)) > std::fabs(exact)) {
         f = std::nextafterf(f, 0.0f);
@@ -17,8 +16,7 @@ float TowardZero(double exact)
 
 }  // namespace
 
-HeapArray<LinearTap> BuildLinearTaps(UINT sourceCount, UINT destinationCount, bool wrap)
-{
+HeapArray<LinearTap> BuildLinearTaps(UINT sourceCount, UINT destinationCount, bool wrap) {
     HeapArray<LinearTap> taps;
     if (!taps.Allocate(destinationCount)) {
         return taps;

@@ -1,23 +1,21 @@
 #include "convert/mip_chain.h"
 
-#include "codec/pixel_format_table.h"
-#include "base/tovtex_defs.h"
 #include "base/com_ref.h"
+#include "base/tovtex_defs.h"
+#include "codec/pixel_format_table.h"
 #include "convert/surface_loading.h"
 
 namespace {
 
 constexpr UINT WHOLE_CHAIN_SOURCE = 0xFFFFFFFF;
 
-DWORD DefaultMipFilter(D3DFORMAT format)
-{
+DWORD DefaultMipFilter(D3DFORMAT format) {
     return FindPixelFormat(format).kind == FORMAT_KIND_SIGNED ? FILTER_POINT : FILTER_BOX;
 }
 
 // Point and box halve the level above; the others would lose detail going
 // through every intermediate level, so they resample the source each time.
-bool ChainsFromLevelAbove(DWORD filter)
-{
+bool ChainsFromLevelAbove(DWORD filter) {
     const DWORD type = filter & 0xFF;
     return type == FILTER_POINT || type == FILTER_BOX;
 }
@@ -25,8 +23,7 @@ bool ChainsFromLevelAbove(DWORD filter)
 // Walks one chain of levels: getLevel(level, out) hands out a referenced
 // level, copy(destination, source) fills one level from another.
 template <typename Level, typename GetLevel, typename Copy>
-HRESULT FillChain(UINT sourceLevel, UINT levelCount, DWORD filter, GetLevel getLevel, Copy copy)
-{
+HRESULT FillChain(UINT sourceLevel, UINT levelCount, DWORD filter, GetLevel getLevel, Copy copy) {
     ComRef<Level> source;
     HRESULT hr = getLevel(sourceLevel, source.Out());
     if (FAILED(hr)) {
@@ -51,8 +48,7 @@ HRESULT FillChain(UINT sourceLevel, UINT levelCount, DWORD filter, GetLevel getL
 }
 
 // The source level after the 0xFFFFFFFF rule; false when out of range.
-bool SettleSourceLevel(UINT* sourceLevel, UINT levelCount)
-{
+bool SettleSourceLevel(UINT* sourceLevel, UINT levelCount) {
     if (*sourceLevel == WHOLE_CHAIN_SOURCE) {
         *sourceLevel = 0;
     }
@@ -61,8 +57,7 @@ bool SettleSourceLevel(UINT* sourceLevel, UINT levelCount)
 
 }  // namespace
 
-HRESULT BuildTextureMips(IDirect3DTexture8* texture, const PALETTEENTRY* palette, UINT sourceLevel, DWORD filter)
-{
+HRESULT BuildTextureMips(IDirect3DTexture8* texture, const PALETTEENTRY* palette, UINT sourceLevel, DWORD filter) {
     if (texture == nullptr) {
         return D3DERR_INVALIDCALL;
     }
@@ -87,8 +82,7 @@ HRESULT BuildTextureMips(IDirect3DTexture8* texture, const PALETTEENTRY* palette
 }
 
 HRESULT BuildCubeTextureMips(IDirect3DCubeTexture8* cubeTexture, const PALETTEENTRY* palette, UINT sourceLevel,
-                             DWORD filter)
-{
+                             DWORD filter) {
     if (cubeTexture == nullptr) {
         return D3DERR_INVALIDCALL;
     }
@@ -120,9 +114,8 @@ HRESULT BuildCubeTextureMips(IDirect3DCubeTexture8* cubeTexture, const PALETTEEN
     return S_OK;
 }
 
-HRESULT BuildVolumeTextureMips(IDirect3DVolumeTexture8* volumeTexture, const PALETTEENTRY* palette,
-                               UINT sourceLevel, DWORD filter)
-{
+HRESULT BuildVolumeTextureMips(IDirect3DVolumeTexture8* volumeTexture, const PALETTEENTRY* palette, UINT sourceLevel,
+                               DWORD filter) {
     if (volumeTexture == nullptr) {
         return D3DERR_INVALIDCALL;
     }

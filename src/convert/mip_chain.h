@@ -9,8 +9,8 @@
 // not below the level count; otherwise the first failing call's result, with
 // the levels written before it kept.
 
-#include <windows.h>
 #include <d3d8.h>
+#include <windows.h>
 
 // The palette serves as source and destination palette of every level.
 HRESULT BuildTextureMips(IDirect3DTexture8* texture, const PALETTEENTRY* palette, UINT sourceLevel, DWORD filter);
@@ -20,5 +20,5 @@ HRESULT BuildTextureMips(IDirect3DTexture8* texture, const PALETTEENTRY* palette
 HRESULT BuildCubeTextureMips(IDirect3DCubeTexture8* cubeTexture, const PALETTEENTRY* palette, UINT sourceLevel,
                              DWORD filter);
 
-HRESULT BuildVolumeTextureMips(IDirect3DVolumeTexture8* volumeTexture, const PALETTEENTRY* palette,
-                               UINT sourceLevel, DWORD filter);
+HRESULT BuildVolumeTextureMips(IDirect3DVolumeTexture8* volumeTexture, const PALETTEENTRY* palette, UINT sourceLevel,
+                               DWORD filter);

@@ -11,8 +11,8 @@
 // The colour key (0: none) applies to the source only; pixels equal to it
 // become transparent black.
 
-#include <windows.h>
 #include <d3d8.h>
+#include <windows.h>
 
 HRESULT CopyPixelsToSurface(IDirect3DSurface8* destination, const PALETTEENTRY* destinationPalette,
                             const RECT* destinationRect, const void* sourcePixels, D3DFORMAT sourceFormat,
@@ -25,9 +25,8 @@ HRESULT CopyPixelsToVolume(IDirect3DVolume8* destination, const PALETTEENTRY* de
                            const D3DBOX* sourceBox, DWORD filter, D3DCOLOR colorKey);
 
 HRESULT CopySurfaceToSurface(IDirect3DSurface8* destination, const PALETTEENTRY* destinationPalette,
-                             const RECT* destinationRect, IDirect3DSurface8* source,
-                             const PALETTEENTRY* sourcePalette, const RECT* sourceRect, DWORD filter,
-                             D3DCOLOR colorKey);
+                             const RECT* destinationRect, IDirect3DSurface8* source, const PALETTEENTRY* sourcePalette,
+                             const RECT* sourceRect, DWORD filter, D3DCOLOR colorKey);
 
 HRESULT CopyVolumeToVolume(IDirect3DVolume8* destination, const PALETTEENTRY* destinationPalette,
                            const D3DBOX* destinationBox, IDirect3DVolume8* source, const PALETTEENTRY* sourcePalette,

@@ -2,8 +2,8 @@
 // Rules the surface loaders share: the default filter, which formats are
 // locked whole, and the range checks of rectangles and boxes.
 
-#include <windows.h>
 #include <d3d8.h>
+#include <windows.h>
 
 #include "codec/pixel_region.h"
 
@@ -28,14 +28,12 @@ bool BoxFits(const D3DBOX& box, UINT width, UINT height, UINT depth);
 bool SourceRectUsable(const RECT& rect);
 bool SourceBoxUsable(const D3DBOX& box);
 
-inline PixelBox BoxFromRect(const RECT& rect)
-{
+inline PixelBox BoxFromRect(const RECT& rect) {
     return PixelBox{rect.left, rect.top, rect.right, rect.bottom, 0, 1};
 }
 
-inline PixelBox BoxFromD3DBox(const D3DBOX& box)
-{
-    return PixelBox{static_cast<INT>(box.Left), static_cast<INT>(box.Top),   static_cast<INT>(box.Right),
+inline PixelBox BoxFromD3DBox(const D3DBOX& box) {
+    return PixelBox{static_cast<INT>(box.Left),   static_cast<INT>(box.Top),   static_cast<INT>(box.Right),
                     static_cast<INT>(box.Bottom), static_cast<INT>(box.Front), static_cast<INT>(box.Back)};
 }
 

@@ -3,11 +3,9 @@
 #include <algorithm>
 #include <cstring>
 
-bool TriangleAccumulators::Prepare(const TriangleWeights& weights, UINT destinationCount, std::size_t length)
-{
+bool TriangleAccumulators::Prepare(const TriangleWeights& weights, UINT destinationCount, std::size_t length) {
     const UINT sources = weights.sourceCount;
-    if (!first_.Allocate(destinationCount) || !last_.Allocate(destinationCount) ||
-        !slots_.Allocate(destinationCount)) {
+    if (!first_.Allocate(destinationCount) || !last_.Allocate(destinationCount) || !slots_.Allocate(destinationCount)) {
         return false;
     }
     std::fill(first_.get(), first_.get() + destinationCount, NO_SOURCE);
@@ -54,8 +52,7 @@ bool TriangleAccumulators::Prepare(const TriangleWeights& weights, UINT destinat
     return true;
 }
 
-ColorF* TriangleAccumulators::Acquire(UINT d)
-{
+ColorF* TriangleAccumulators::Acquire(UINT d) {
     if (slots_[d] == nullptr && freeCount_ != 0) {
         ColorF* accumulator = free_[--freeCount_];
         std::memset(static_cast<void*>(accumulator), 0, length_ * sizeof(ColorF));
@@ -64,8 +61,7 @@ ColorF* TriangleAccumulators::Acquire(UINT d)
     return slots_[d];
 }
 
-void TriangleAccumulators::Release(UINT d)
-{
+void TriangleAccumulators::Release(UINT d) {
     if (slots_[d] != nullptr) {
         free_[freeCount_++] = slots_[d];
         slots_[d] = nullptr;

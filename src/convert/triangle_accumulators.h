@@ -8,8 +8,8 @@
 
 #include <windows.h>
 
-#include "codec/color_f.h"
 #include "base/heap_array.h"
+#include "codec/color_f.h"
 #include "convert/triangle_weights.h"
 
 class TriangleAccumulators {

@@ -10,10 +10,9 @@ constexpr float SMALLEST_WEIGHT = 0.00001f;
 
 // Calls emit(index, weight) for each pair source j keeps, in axis order.
 template <class Emit>
-void ForEachWeight(UINT j, UINT sourceCount, UINT destinationCount, bool wrap, Emit emit)
-{
+void ForEachWeight(UINT j, UINT sourceCount, UINT destinationCount, bool wrap, Emit emit) {
     const auto count = static_cast<float>(destinationCount);
-    const float b = count / static_cast<float>(sourceCount);   // one source pixel, in destination pixels
+    const float b = count / static_cast<float>(sourceCount);  // one source pixel, in destination pixels
     const float k = 0.5f / b;
     const auto d = static_cast<std::int64_t>(destinationCount);
 
@@ -62,8 +61,7 @@ void ForEachWeight(UINT j, UINT sourceCount, UINT destinationCount, bool wrap, E
 
 }  // namespace
 
-bool BuildTriangleWeights(UINT sourceCount, UINT destinationCount, bool wrap, TriangleWeights& weights)
-{
+bool BuildTriangleWeights(UINT sourceCount, UINT destinationCount, bool wrap, TriangleWeights& weights) {
     if (sourceCount == 0 || destinationCount == 0) {
         return false;
     }
@@ -79,8 +77,9 @@ bool BuildTriangleWeights(UINT sourceCount, UINT destinationCount, bool wrap, Tr
     UINT n = 0;
     for (UINT j = 0; j < sourceCount; ++j) {
         weights.start[j] = n;
-        ForEachWeight(j, sourceCount, destinationCount, wrap,
-                      [&](UINT index, float weight) { weights.pairs[n++] = TriangleWeight{index, weight}; });
+        ForEachWeight(j, sourceCount, destinationCount, wrap, [&](UINT index, float weight) {
+            weights.pairs[n++] = TriangleWeight{index, weight};
+        });
     }
     weights.start[sourceCount] = n;
     weights.sourceCount = sourceCount;

@@ -7,14 +7,14 @@
 #include "base/heap_array.h"
 
 struct TriangleWeight {
-    UINT index;     // destination index
+    UINT index;  // destination index
     float weight;
 };
 
 struct TriangleWeights {
     UINT sourceCount = 0;
-    HeapArray<UINT> start;              // sourceCount + 1 offsets into pairs
-    HeapArray<TriangleWeight> pairs;    // each source's pairs, in axis order
+    HeapArray<UINT> start;            // sourceCount + 1 offsets into pairs
+    HeapArray<TriangleWeight> pairs;  // each source's pairs, in axis order
 
     const TriangleWeight* begin(UINT source) const { return pairs.get() + start[source]; }
     const TriangleWeight* end(UINT source) const { return pairs.get() + start[source + 1]; }

@@ -34,7 +34,7 @@ struct GameState {
     float posY = 0;
     float velX = 0;  // change per step
     float velY = 0;
-    float aimAngle = 0;     // radians, within AIM_MIN..AIM_MAX
+    float aimAngle = 0;  // radians, within AIM_MIN..AIM_MAX
     int8_t boostsLeft = 0;
     int8_t boostTimer = 0;  // steps until the next boost; the puff shows while positive
     float puffX = 0;

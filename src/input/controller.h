@@ -2,8 +2,8 @@
 // The game controller: opened, configured and acquired at start-up, held
 // until shutdown, never read (play uses the keyboard).
 
-#include <windows.h>
 #include <dinput.h>
+#include <windows.h>
 
 constexpr LONG CONTROLLER_RANGE_MIN = -1000;
 constexpr LONG CONTROLLER_RANGE_MAX = 1000;

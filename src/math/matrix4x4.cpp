@@ -78,9 +78,7 @@ Matrix4x4* LookAtLeftHanded(Matrix4x4* out, const Vector3* eye, const Vector3* t
     Vector3 yAxis;
     CrossProduct(&yAxis, &zAxis, &xAxis);
 
-    const auto offset = [eye](const Vector3& axis) {
-        return (axis.y * eye->y + axis.x * eye->x) + axis.z * eye->z;
-    };
+    const auto offset = [eye](const Vector3& axis) { return (axis.y * eye->y + axis.x * eye->x) + axis.z * eye->z; };
     SetRows(out, {xAxis.x, yAxis.x, zAxis.x, 0,  //
                   xAxis.y, yAxis.y, zAxis.y, 0,  //
                   xAxis.z, yAxis.z, zAxis.z, 0,  //

@@ -28,7 +28,9 @@ ScreenVertex Corner(float x, float y, DWORD diffuse, float u, float v) {
     return ScreenVertex{x, y, 0.0f, 1.0f, diffuse, u, v};
 }
 
-DWORD ScreenDiffuse(uint8_t alpha) { return (static_cast<DWORD>(alpha) << 24) | 0x00FFFFFF; }
+DWORD ScreenDiffuse(uint8_t alpha) {
+    return (static_cast<DWORD>(alpha) << 24) | 0x00FFFFFF;
+}
 
 }  // namespace
 
@@ -59,8 +61,8 @@ void DrawScreenCell(float x, float y, uint8_t alpha, float size, int8_t slot, in
 void DrawNumber(int16_t x, int16_t y, int8_t slot, uint8_t alpha, uint8_t count, int8_t size, int32_t value) {
     for (int i = count - 1; i >= 0; --i) {
         const int digit = static_cast<int>(value / std::pow(10.0, i)) % 10;
-        DrawScreenCell(static_cast<float>(x - i * size), static_cast<float>(y), alpha, static_cast<float>(size),
-                       slot, static_cast<int8_t>(digit));
+        DrawScreenCell(static_cast<float>(x - i * size), static_cast<float>(y), alpha, static_cast<float>(size), slot,
+                       static_cast<int8_t>(digit));
     }
 }
 

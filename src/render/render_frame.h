@@ -8,7 +8,7 @@
 
 #include "game/game_state.h"
 
-constexpr DWORD CLEAR_COLOR = 0xFF004040;  // dark teal behind everything
+constexpr DWORD CLEAR_COLOR = 0xFF004040;                                   // dark teal behind everything
 constexpr float FOV_Y = std::bit_cast<float>(uint32_t{0x3F860A90});         // 1.0471973, about pi/3
 constexpr float ASPECT_RATIO = std::bit_cast<float>(uint32_t{0x3FAA3D71});  // 1.33
 constexpr float Z_NEAR = 1.0f;

@@ -1,7 +1,7 @@
 #include "shell/frame_clock.h"
 
-#include <windows.h>
 #include <mmsystem.h>
+#include <windows.h>
 
 #include <crt_time.h>
 
@@ -14,8 +14,8 @@ void WaitForNextFrame() {
         now = static_cast<int32_t>(timeGetTime());
         // Signed comparisons with a wrapping sum: a wrapped (or negative)
         // clock ends the wait at once and re-bases the period.
-        const int32_t due = static_cast<int32_t>(static_cast<uint32_t>(frameClock.lastTick) +
-                                                 static_cast<uint32_t>(FRAME_PERIOD_MS));
+        const int32_t due =
+            static_cast<int32_t>(static_cast<uint32_t>(frameClock.lastTick) + static_cast<uint32_t>(FRAME_PERIOD_MS));
         if (now >= due || now < frameClock.lastTick) {
             break;
         }

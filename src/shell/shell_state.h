@@ -2,9 +2,9 @@
 // The shell's process-wide record: the window and every platform object the
 // program owns. Each pointer is released exactly once and then set to null.
 
-#include <windows.h>
 #include <d3d8.h>
 #include <dinput.h>
+#include <windows.h>
 
 #include <cstdint>
 

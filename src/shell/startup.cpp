@@ -34,9 +34,9 @@ void OpenWindow(HINSTANCE instance) {
         width += 2 * GetSystemMetrics(SM_CXDLGFRAME);
         height += GetSystemMetrics(SM_CYCAPTION) + 2 * GetSystemMetrics(SM_CYDLGFRAME);
     }
-    shellState.window = CreateWindowExA(0, WINDOW_CLASS, WINDOW_TITLE, WS_VISIBLE | WS_SYSMENU | WS_MINIMIZEBOX,
-                                        CW_USEDEFAULT, CW_USEDEFAULT, width, height, nullptr, nullptr, instance,
-                                        nullptr);
+    shellState.window =
+        CreateWindowExA(0, WINDOW_CLASS, WINDOW_TITLE, WS_VISIBLE | WS_SYSMENU | WS_MINIMIZEBOX, CW_USEDEFAULT,
+                        CW_USEDEFAULT, width, height, nullptr, nullptr, instance, nullptr);
 }
 
 D3DPRESENT_PARAMETERS FillPresentParams() {
@@ -74,8 +74,7 @@ bool CreateDeviceWithFallback(D3DPRESENT_PARAMETERS& params) {
     };
     for (const Attempt& attempt : attempts) {
         if (SUCCEEDED(shellState.direct3d->CreateDevice(shellState.adapter, attempt.type, shellState.window,
-                                                        attempt.behaviour, &params,
-                                                        &shellState.device))) {
+                                                        attempt.behaviour, &params, &shellState.device))) {
             return true;
         }
     }

@@ -9,10 +9,10 @@
 namespace tovtex {
 
 struct RleTarget {
-    BYTE* pixels;      // top row of the picture
+    BYTE* pixels;  // top row of the picture
     uint64_t rowPitch;
     uint64_t width;
-    uint64_t height;   // rows; the stream starts on the bottom one
+    uint64_t height;  // rows; the stream starts on the bottom one
 };
 
 // Decodes the stream into the target. Pixels that would fall right of their

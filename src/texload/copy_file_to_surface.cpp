@@ -5,8 +5,7 @@ namespace {
 
 HRESULT CopyMappedFileToSurface(IDirect3DSurface8* destination, const PALETTEENTRY* destinationPalette,
                                 const RECT* destinationRect, const void* fileName, bool wide, const RECT* sourceRect,
-                                DWORD filter, D3DCOLOR colorKey, ImageInfo* info)
-{
+                                DWORD filter, D3DCOLOR colorKey, ImageInfo* info) {
     MappedFile file;
     const HRESULT hr = file.Open(fileName, wide);
     if (FAILED(hr)) {
@@ -21,16 +20,14 @@ HRESULT CopyMappedFileToSurface(IDirect3DSurface8* destination, const PALETTEENT
 
 HRESULT CopyFileToSurfaceA(IDirect3DSurface8* destination, const PALETTEENTRY* destinationPalette,
                            const RECT* destinationRect, LPCSTR fileName, const RECT* sourceRect, DWORD filter,
-                           D3DCOLOR colorKey, ImageInfo* info)
-{
+                           D3DCOLOR colorKey, ImageInfo* info) {
     return CopyMappedFileToSurface(destination, destinationPalette, destinationRect, fileName, false, sourceRect,
                                    filter, colorKey, info);
 }
 
 HRESULT CopyFileToSurfaceW(IDirect3DSurface8* destination, const PALETTEENTRY* destinationPalette,
                            const RECT* destinationRect, LPCWSTR fileName, const RECT* sourceRect, DWORD filter,
-                           D3DCOLOR colorKey, ImageInfo* info)
-{
-    return CopyMappedFileToSurface(destination, destinationPalette, destinationRect, fileName, true, sourceRect,
-                                   filter, colorKey, info);
+                           D3DCOLOR colorKey, ImageInfo* info) {
+    return CopyMappedFileToSurface(destination, destinationPalette, destinationRect, fileName, true, sourceRect, filter,
+                                   colorKey, info);
 }

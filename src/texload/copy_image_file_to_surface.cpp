@@ -2,9 +2,8 @@
 #include "texload/image_readers.h"
 
 HRESULT CopyImageFileToSurface(IDirect3DSurface8* destination, const PALETTEENTRY* destinationPalette,
-                               const RECT* destinationRect, const void* fileData, UINT fileSize,
-                               const RECT* sourceRect, DWORD filter, D3DCOLOR colorKey, ImageInfo* info)
-{
+                               const RECT* destinationRect, const void* fileData, UINT fileSize, const RECT* sourceRect,
+                               DWORD filter, D3DCOLOR colorKey, ImageInfo* info) {
     if (destination == nullptr || fileData == nullptr || fileSize == 0) {
         return D3DERR_INVALIDCALL;
     }

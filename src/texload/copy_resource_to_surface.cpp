@@ -5,8 +5,7 @@ namespace {
 
 HRESULT CopyBitmapResourceToSurface(IDirect3DSurface8* destination, const PALETTEENTRY* destinationPalette,
                                     const RECT* destinationRect, HMODULE module, const void* name, bool wide,
-                                    const RECT* sourceRect, DWORD filter, D3DCOLOR colorKey, ImageInfo* info)
-{
+                                    const RECT* sourceRect, DWORD filter, D3DCOLOR colorKey, ImageInfo* info) {
     ResourceData resource;
     const HRESULT hr = resource.Locate(module, name, wide);
     if (FAILED(hr)) {
@@ -19,17 +18,15 @@ HRESULT CopyBitmapResourceToSurface(IDirect3DSurface8* destination, const PALETT
 }  // namespace
 
 HRESULT CopyResourceToSurfaceA(IDirect3DSurface8* destination, const PALETTEENTRY* destinationPalette,
-                               const RECT* destinationRect, HMODULE module, LPCSTR resourceName,
-                               const RECT* sourceRect, DWORD filter, D3DCOLOR colorKey, ImageInfo* info)
-{
+                               const RECT* destinationRect, HMODULE module, LPCSTR resourceName, const RECT* sourceRect,
+                               DWORD filter, D3DCOLOR colorKey, ImageInfo* info) {
     return CopyBitmapResourceToSurface(destination, destinationPalette, destinationRect, module, resourceName, false,
                                        sourceRect, filter, colorKey, info);
 }
 
 HRESULT CopyResourceToSurfaceW(IDirect3DSurface8* destination, const PALETTEENTRY* destinationPalette,
                                const RECT* destinationRect, HMODULE module, LPCWSTR resourceName,
-                               const RECT* sourceRect, DWORD filter, D3DCOLOR colorKey, ImageInfo* info)
-{
+                               const RECT* sourceRect, DWORD filter, D3DCOLOR colorKey, ImageInfo* info) {
     return CopyBitmapResourceToSurface(destination, destinationPalette, destinationRect, module, resourceName, true,
                                        sourceRect, filter, colorKey, info);
 }

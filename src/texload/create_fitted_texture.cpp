@@ -2,8 +2,7 @@
 #include "texload/texture_fitting.h"
 
 HRESULT CreateFittedTexture(IDirect3DDevice8* device, UINT width, UINT height, UINT mipLevels, DWORD usage,
-                            D3DFORMAT format, D3DPOOL pool, IDirect3DTexture8** texture)
-{
+                            D3DFORMAT format, D3DPOOL pool, IDirect3DTexture8** texture) {
     if (device == nullptr || texture == nullptr) {
         return D3DERR_INVALIDCALL;
     }
@@ -18,8 +17,7 @@ HRESULT CreateFittedTexture(IDirect3DDevice8* device, UINT width, UINT height, U
 }
 
 HRESULT CreateFittedCubeTexture(IDirect3DDevice8* device, UINT size, UINT mipLevels, DWORD usage, D3DFORMAT format,
-                                D3DPOOL pool, IDirect3DCubeTexture8** cubeTexture)
-{
+                                D3DPOOL pool, IDirect3DCubeTexture8** cubeTexture) {
     if (device == nullptr || cubeTexture == nullptr) {
         return D3DERR_INVALIDCALL;
     }
@@ -35,8 +33,7 @@ HRESULT CreateFittedCubeTexture(IDirect3DDevice8* device, UINT size, UINT mipLev
 
 HRESULT CreateFittedVolumeTexture(IDirect3DDevice8* device, UINT width, UINT height, UINT depth, UINT mipLevels,
                                   DWORD usage, D3DFORMAT format, D3DPOOL pool,
-                                  IDirect3DVolumeTexture8** volumeTexture)
-{
+                                  IDirect3DVolumeTexture8** volumeTexture) {
     if (device == nullptr || volumeTexture == nullptr) {
         return D3DERR_INVALIDCALL;
     }

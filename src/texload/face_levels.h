@@ -3,8 +3,8 @@
 // mip builder does it) resampling the image's deepest level into each level
 // below.
 
-#include <windows.h>
 #include <d3d8.h>
+#include <windows.h>
 
 #include "base/com_ref.h"
 #include "convert/surface_loading.h"
@@ -16,20 +16,17 @@ namespace tovtex {
 // getSurface(level, out) hands out a referenced surface of the target.
 template <typename GetSurface>
 HRESULT FillFaceLevels(const Image& face, UINT textureLevels, const LoadSettings& settings,
-                       const PALETTEENTRY* destinationPalette, GetSurface getSurface)
-{
+                       const PALETTEENTRY* destinationPalette, GetSurface getSurface) {
     const Image* deepest = &face;
     UINT level = 0;
-    for (const Image* source = &face; source != nullptr && level < textureLevels;
-         source = source->nextLevel, ++level) {
+    for (const Image* source = &face; source != nullptr && level < textureLevels; source = source->nextLevel, ++level) {
         ComRef<IDirect3DSurface8> surface;
         HRESULT hr = getSurface(level, surface.Out());
         if (FAILED(hr)) {
             return hr;
         }
         hr = CopyPixelsToSurface(surface.Get(), destinationPalette, nullptr, source->pixels, source->format,
-                                 source->rowPitch, settings.palette, &source->rect, settings.filter,
-                                 settings.colorKey);
+                                 source->rowPitch, settings.palette, &source->rect, settings.filter, settings.colorKey);
         if (FAILED(hr)) {
             return hr;
         }

@@ -6,8 +6,7 @@ constexpr DWORD ADDED_CHANNEL = 256;
 constexpr DWORD LOST_CHANNEL = 0x1000000;
 constexpr DWORD LOST_BIT = 65536;
 
-DWORD ChannelPenalty(UINT requested, UINT candidate)
-{
+DWORD ChannelPenalty(UINT requested, UINT candidate) {
     if (requested == candidate) {
         return 0;
     }
@@ -19,8 +18,7 @@ DWORD ChannelPenalty(UINT requested, UINT candidate)
 
 }  // namespace
 
-DWORD FormatDistance(const PixelFormatInfo& requested, const PixelFormatInfo& candidate)
-{
+DWORD FormatDistance(const PixelFormatInfo& requested, const PixelFormatInfo& candidate) {
     if (!candidate.substitutable) {
         return DISTANCE_INCOMPATIBLE;
     }

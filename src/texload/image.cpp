@@ -13,9 +13,13 @@ namespace {
 std::atomic<uint64_t> g_allocationLimit{0};
 }
 
-void SetImageAllocationLimit(uint64_t maxBytes) { g_allocationLimit.store(maxBytes, std::memory_order_relaxed); }
+void SetImageAllocationLimit(uint64_t maxBytes) {
+    g_allocationLimit.store(maxBytes, std::memory_order_relaxed);
+}
 
-uint64_t GetImageAllocationLimit() { return g_allocationLimit.load(std::memory_order_relaxed); }
+uint64_t GetImageAllocationLimit() {
+    return g_allocationLimit.load(std::memory_order_relaxed);
+}
 
 BYTE* AllocateImageBytes(uint64_t size) {
     uint64_t limit = GetImageAllocationLimit();
@@ -26,7 +30,9 @@ BYTE* AllocateImageBytes(uint64_t size) {
     return static_cast<BYTE*>(std::malloc(size == 0 ? 1 : static_cast<size_t>(size)));
 }
 
-void FreeImageBytes(void* memory) { std::free(memory); }
+void FreeImageBytes(void* memory) {
+    std::free(memory);
+}
 
 HRESULT AttachWhitePalette(Image* image) {
     auto* palette = reinterpret_cast<PALETTEENTRY*>(AllocateImageBytes(PALETTE_ENTRIES * sizeof(PALETTEENTRY)));
@@ -49,11 +55,15 @@ HRESULT AttachOwnedPixels(Image* image, uint64_t size) {
     return S_OK;
 }
 
-Image* NewLinkedImage() { return new (std::nothrow) Image(); }
+Image* NewLinkedImage() {
+    return new (std::nothrow) Image();
+}
 
 }  // namespace tovtex
 
-Image::~Image() { Release(); }
+Image::~Image() {
+    Release();
+}
 
 void Image::Release() {
     if (ownsPixels) {

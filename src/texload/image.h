@@ -9,9 +9,9 @@
 
 struct Image {
     D3DFORMAT format = D3DFMT_UNKNOWN;
-    BYTE* pixels = nullptr;   // first byte of the top row
-    UINT rowPitch = 0;        // bytes between rows (DXT: between rows of 4 x 4 blocks)
-    RECT rect = {0, 0, 0, 0}; // (0, 0, width, height)
+    BYTE* pixels = nullptr;           // first byte of the top row
+    UINT rowPitch = 0;                // bytes between rows (DXT: between rows of 4 x 4 blocks)
+    RECT rect = {0, 0, 0, 0};         // (0, 0, width, height)
     PALETTEENTRY* palette = nullptr;  // 256 entries, D3DFMT_P8 only
     BOOL ownsPixels = FALSE;
     BOOL ownsPalette = FALSE;

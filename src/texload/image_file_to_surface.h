@@ -6,15 +6,15 @@
 // as there, and info, when given, is filled as soon as the file has been
 // decoded.
 
-#include <windows.h>
 #include <d3d8.h>
+#include <windows.h>
 
 #include "convert/surface_loading.h"
 #include "texload/image.h"
 
 HRESULT CopyImageFileToSurface(IDirect3DSurface8* destination, const PALETTEENTRY* destinationPalette,
-                               const RECT* destinationRect, const void* fileData, UINT fileSize,
-                               const RECT* sourceRect, DWORD filter, D3DCOLOR colorKey, ImageInfo* info);
+                               const RECT* destinationRect, const void* fileData, UINT fileSize, const RECT* sourceRect,
+                               DWORD filter, D3DCOLOR colorKey, ImageInfo* info);
 
 HRESULT CopyFileToSurfaceA(IDirect3DSurface8* destination, const PALETTEENTRY* destinationPalette,
                            const RECT* destinationRect, LPCSTR fileName, const RECT* sourceRect, DWORD filter,
@@ -25,8 +25,8 @@ HRESULT CopyFileToSurfaceW(IDirect3DSurface8* destination, const PALETTEENTRY* d
 
 // The resource is a bitmap resource (RT_BITMAP) of the module.
 HRESULT CopyResourceToSurfaceA(IDirect3DSurface8* destination, const PALETTEENTRY* destinationPalette,
-                               const RECT* destinationRect, HMODULE module, LPCSTR resourceName,
-                               const RECT* sourceRect, DWORD filter, D3DCOLOR colorKey, ImageInfo* info);
+                               const RECT* destinationRect, HMODULE module, LPCSTR resourceName, const RECT* sourceRect,
+                               DWORD filter, D3DCOLOR colorKey, ImageInfo* info);
 HRESULT CopyResourceToSurfaceW(IDirect3DSurface8* destination, const PALETTEENTRY* destinationPalette,
                                const RECT* destinationRect, HMODULE module, LPCWSTR resourceName,
                                const RECT* sourceRect, DWORD filter, D3DCOLOR colorKey, ImageInfo* info);

@@ -8,9 +8,13 @@ namespace {
 std::atomic<uint64_t> g_pixelLimit{DEFAULT_IMAGE_PIXEL_LIMIT};
 }
 
-ULONGLONG GetImagePixelLimit() { return g_pixelLimit.load(std::memory_order_relaxed); }
+ULONGLONG GetImagePixelLimit() {
+    return g_pixelLimit.load(std::memory_order_relaxed);
+}
 
-void SetImagePixelLimit(ULONGLONG pixels) { g_pixelLimit.store(pixels, std::memory_order_relaxed); }
+void SetImagePixelLimit(ULONGLONG pixels) {
+    g_pixelLimit.store(pixels, std::memory_order_relaxed);
+}
 
 namespace tovtex {
 

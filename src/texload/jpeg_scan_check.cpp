@@ -19,7 +19,9 @@ constexpr uint8_t MARKER_TEM = 0x01;
 constexpr uint64_t MOST_BLOCKS_PER_AC_BYTE = 32767;
 constexpr uint64_t MOST_BLOCKS_PER_DC_BYTE = 16;
 
-bool IsRestart(uint8_t code) { return code >= 0xD0 && code <= 0xD7; }
+bool IsRestart(uint8_t code) {
+    return code >= 0xD0 && code <= 0xD7;
+}
 
 // The position of the next marker's code from `at` on (the byte after an
 // 0xFF and any fill bytes 0xFF), and in *ff the position of its first 0xFF;

@@ -2,8 +2,8 @@
 #include <memory>
 #include <new>
 
-#include "base/tovtex_defs.h"
 #include "base/com_ref.h"
+#include "base/tovtex_defs.h"
 #include "convert/mip_chain.h"
 #include "texload/face_levels.h"
 #include "texload/image_readers.h"
@@ -20,8 +20,7 @@ constexpr UINT CUBE_FACES = 6;
 HRESULT LoadCubeTextureFromMemory(IDirect3DDevice8* device, LPCVOID data, UINT dataSize, UINT size, UINT mipLevels,
                                   DWORD usage, D3DFORMAT format, D3DPOOL pool, DWORD filter, DWORD mipFilter,
                                   D3DCOLOR colorKey, ImageInfo* info, PALETTEENTRY* palette,
-                                  IDirect3DCubeTexture8** cubeTexture)
-{
+                                  IDirect3DCubeTexture8** cubeTexture) {
     Image image;
     if (device == nullptr || data == nullptr || cubeTexture == nullptr || dataSize == 0) {
         return D3DERR_INVALIDCALL;
@@ -76,10 +75,9 @@ HRESULT LoadCubeTextureFromMemory(IDirect3DDevice8* device, LPCVOID data, UINT d
     const Image* face = &image;
     for (UINT index = 0; index < CUBE_FACES; ++index, face = face->nextFace) {
         const auto faceType = static_cast<D3DCUBEMAP_FACES>(index);
-        hr = tovtex::FillFaceLevels(*face, textureLevels, *settings, palette,
-                                    [&](UINT level, IDirect3DSurface8** out) {
-                                        return target->GetCubeMapSurface(faceType, level, out);
-                                    });
+        hr = tovtex::FillFaceLevels(*face, textureLevels, *settings, palette, [&](UINT level, IDirect3DSurface8** out) {
+            return target->GetCubeMapSurface(faceType, level, out);
+        });
         if (FAILED(hr)) {
             return hr;
         }

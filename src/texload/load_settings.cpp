@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-#include "codec/pixel_format_table.h"
 #include "base/tovtex_defs.h"
+#include "codec/pixel_format_table.h"
 
 namespace tovtex {
 
@@ -11,27 +11,20 @@ namespace {
 
 // A colour key asks for an alpha channel the image's format may lack; with
 // no key, a 24-bit image is widened to its 32-bit layout.
-D3DFORMAT FormatForImage(D3DFORMAT imageFormat, D3DCOLOR colorKey)
-{
+D3DFORMAT FormatForImage(D3DFORMAT imageFormat, D3DCOLOR colorKey) {
     switch (imageFormat) {
-    case D3DFMT_R8G8B8:
-        return colorKey != 0 ? D3DFMT_A8R8G8B8 : D3DFMT_X8R8G8B8;
+    case D3DFMT_R8G8B8: return colorKey != 0 ? D3DFMT_A8R8G8B8 : D3DFMT_X8R8G8B8;
     case D3DFMT_X8R8G8B8:
-    case D3DFMT_R5G6B5:
-        return colorKey != 0 ? D3DFMT_A8R8G8B8 : imageFormat;
+    case D3DFMT_R5G6B5: return colorKey != 0 ? D3DFMT_A8R8G8B8 : imageFormat;
     case D3DFMT_X1R5G5B5:
     case D3DFMT_R3G3B2:
-    case D3DFMT_X4R4G4B4:
-        return colorKey != 0 ? D3DFMT_A1R5G5B5 : imageFormat;
-    case D3DFMT_L8:
-        return colorKey != 0 ? D3DFMT_A8L8 : imageFormat;
-    default:
-        return imageFormat;
+    case D3DFMT_X4R4G4B4: return colorKey != 0 ? D3DFMT_A1R5G5B5 : imageFormat;
+    case D3DFMT_L8: return colorKey != 0 ? D3DFMT_A8L8 : imageFormat;
+    default: return imageFormat;
     }
 }
 
-bool EntryMatchesKey(const PALETTEENTRY& entry, D3DCOLOR key)
-{
+bool EntryMatchesKey(const PALETTEENTRY& entry, D3DCOLOR key) {
     return entry.peRed == ((key >> 16) & 0xFF) && entry.peGreen == ((key >> 8) & 0xFF) &&
            entry.peBlue == (key & 0xFF) && entry.peFlags == (key >> 24);
 }
@@ -39,8 +32,7 @@ bool EntryMatchesKey(const PALETTEENTRY& entry, D3DCOLOR key)
 }  // namespace
 
 void SettleLoadSettings(const Image& image, D3DFORMAT format, DWORD filter, DWORD mipFilter, D3DCOLOR colorKey,
-                        PALETTEENTRY* paletteOut, LoadSettings* settings)
-{
+                        PALETTEENTRY* paletteOut, LoadSettings* settings) {
     if (format == D3DFMT_UNKNOWN) {
         format = FormatForImage(image.format, colorKey);
     }
@@ -51,8 +43,8 @@ void SettleLoadSettings(const Image& image, D3DFORMAT format, DWORD filter, DWOR
     if (mipFilter == FILTER_DEFAULT) {
         mipFilter = signedImage ? FILTER_POINT : FILTER_BOX;
     }
-    settings->useMipBuilder = (filter & 0xFF) == FILTER_NONE || (mipFilter & 0xFF) == FILTER_POINT ||
-                              (mipFilter & 0xFF) == FILTER_BOX;
+    settings->useMipBuilder =
+        (filter & 0xFF) == FILTER_NONE || (mipFilter & 0xFF) == FILTER_POINT || (mipFilter & 0xFF) == FILTER_BOX;
 
     if (image.palette != nullptr) {
         std::memcpy(settings->palette, image.palette, sizeof(settings->palette));

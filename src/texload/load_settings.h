@@ -2,8 +2,8 @@
 // The choices a texture load settles from the decoded image before fitting:
 // format, filters, colour key and the working palette.
 
-#include <windows.h>
 #include <d3d8.h>
+#include <windows.h>
 
 #include "texload/image.h"
 
@@ -13,8 +13,8 @@ struct LoadSettings {
     D3DFORMAT format;
     DWORD filter;
     DWORD mipFilter;
-    D3DCOLOR colorKey;        // 0 once the key has been applied through the palette
-    bool useMipBuilder;       // lower levels by the mip builder, not resampled from the image
+    D3DCOLOR colorKey;          // 0 once the key has been applied through the palette
+    bool useMipBuilder;         // lower levels by the mip builder, not resampled from the image
     PALETTEENTRY palette[256];  // the working palette, the source palette of every copy
 };
 

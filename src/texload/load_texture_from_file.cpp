@@ -6,8 +6,7 @@
 
 HRESULT LoadTextureFromFileA(IDirect3DDevice8* device, LPCSTR fileName, UINT width, UINT height, UINT mipLevels,
                              DWORD usage, D3DFORMAT format, D3DPOOL pool, DWORD filter, DWORD mipFilter,
-                             D3DCOLOR colorKey, ImageInfo* info, PALETTEENTRY* palette, IDirect3DTexture8** texture)
-{
+                             D3DCOLOR colorKey, ImageInfo* info, PALETTEENTRY* palette, IDirect3DTexture8** texture) {
     MappedFile file;
     const HRESULT hr = file.Open(fileName, false);
     if (FAILED(hr)) {
@@ -19,8 +18,7 @@ HRESULT LoadTextureFromFileA(IDirect3DDevice8* device, LPCSTR fileName, UINT wid
 
 HRESULT LoadTextureFromFileW(IDirect3DDevice8* device, LPCWSTR fileName, UINT width, UINT height, UINT mipLevels,
                              DWORD usage, D3DFORMAT format, D3DPOOL pool, DWORD filter, DWORD mipFilter,
-                             D3DCOLOR colorKey, ImageInfo* info, PALETTEENTRY* palette, IDirect3DTexture8** texture)
-{
+                             D3DCOLOR colorKey, ImageInfo* info, PALETTEENTRY* palette, IDirect3DTexture8** texture) {
     MappedFile file;
     const HRESULT hr = file.Open(fileName, true);
     if (FAILED(hr)) {
@@ -32,8 +30,7 @@ HRESULT LoadTextureFromFileW(IDirect3DDevice8* device, LPCWSTR fileName, UINT wi
 
 HRESULT LoadCubeTextureFromFileA(IDirect3DDevice8* device, LPCSTR fileName, UINT size, UINT mipLevels, DWORD usage,
                                  D3DFORMAT format, D3DPOOL pool, DWORD filter, DWORD mipFilter, D3DCOLOR colorKey,
-                                 ImageInfo* info, PALETTEENTRY* palette, IDirect3DCubeTexture8** cubeTexture)
-{
+                                 ImageInfo* info, PALETTEENTRY* palette, IDirect3DCubeTexture8** cubeTexture) {
     MappedFile file;
     const HRESULT hr = file.Open(fileName, false);
     if (FAILED(hr)) {
@@ -45,8 +42,7 @@ HRESULT LoadCubeTextureFromFileA(IDirect3DDevice8* device, LPCSTR fileName, UINT
 
 HRESULT LoadCubeTextureFromFileW(IDirect3DDevice8* device, LPCWSTR fileName, UINT size, UINT mipLevels, DWORD usage,
                                  D3DFORMAT format, D3DPOOL pool, DWORD filter, DWORD mipFilter, D3DCOLOR colorKey,
-                                 ImageInfo* info, PALETTEENTRY* palette, IDirect3DCubeTexture8** cubeTexture)
-{
+                                 ImageInfo* info, PALETTEENTRY* palette, IDirect3DCubeTexture8** cubeTexture) {
     MappedFile file;
     const HRESULT hr = file.Open(fileName, true);
     if (FAILED(hr)) {

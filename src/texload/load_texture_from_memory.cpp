@@ -1,8 +1,8 @@
 #include <memory>
 #include <new>
 
-#include "base/tovtex_defs.h"
 #include "base/com_ref.h"
+#include "base/tovtex_defs.h"
 #include "convert/mip_chain.h"
 #include "texload/face_levels.h"
 #include "texload/image_readers.h"
@@ -13,8 +13,7 @@
 HRESULT LoadTextureFromMemory(IDirect3DDevice8* device, LPCVOID data, UINT dataSize, UINT width, UINT height,
                               UINT mipLevels, DWORD usage, D3DFORMAT format, D3DPOOL pool, DWORD filter,
                               DWORD mipFilter, D3DCOLOR colorKey, ImageInfo* info, PALETTEENTRY* palette,
-                              IDirect3DTexture8** texture)
-{
+                              IDirect3DTexture8** texture) {
     Image image;
     if (device == nullptr || data == nullptr || texture == nullptr || dataSize == 0) {
         return D3DERR_INVALIDCALL;

@@ -1,11 +1,10 @@
 #include "texload/resource_data.h"
 #include "texload/texture_loader.h"
 
-HRESULT LoadTextureFromResourceA(IDirect3DDevice8* device, HMODULE module, LPCSTR resourceName, UINT width,
-                                 UINT height, UINT mipLevels, DWORD usage, D3DFORMAT format, D3DPOOL pool,
-                                 DWORD filter, DWORD mipFilter, D3DCOLOR colorKey, ImageInfo* info,
-                                 PALETTEENTRY* palette, IDirect3DTexture8** texture)
-{
+HRESULT LoadTextureFromResourceA(IDirect3DDevice8* device, HMODULE module, LPCSTR resourceName, UINT width, UINT height,
+                                 UINT mipLevels, DWORD usage, D3DFORMAT format, D3DPOOL pool, DWORD filter,
+                                 DWORD mipFilter, D3DCOLOR colorKey, ImageInfo* info, PALETTEENTRY* palette,
+                                 IDirect3DTexture8** texture) {
     ResourceData resource;
     const HRESULT hr = resource.Locate(module, resourceName, false);
     if (FAILED(hr)) {
@@ -16,10 +15,9 @@ HRESULT LoadTextureFromResourceA(IDirect3DDevice8* device, HMODULE module, LPCST
 }
 
 HRESULT LoadTextureFromResourceW(IDirect3DDevice8* device, HMODULE module, LPCWSTR resourceName, UINT width,
-                                 UINT height, UINT mipLevels, DWORD usage, D3DFORMAT format, D3DPOOL pool,
-                                 DWORD filter, DWORD mipFilter, D3DCOLOR colorKey, ImageInfo* info,
-                                 PALETTEENTRY* palette, IDirect3DTexture8** texture)
-{
+                                 UINT height, UINT mipLevels, DWORD usage, D3DFORMAT format, D3DPOOL pool, DWORD filter,
+                                 DWORD mipFilter, D3DCOLOR colorKey, ImageInfo* info, PALETTEENTRY* palette,
+                                 IDirect3DTexture8** texture) {
     ResourceData resource;
     const HRESULT hr = resource.Locate(module, resourceName, true);
     if (FAILED(hr)) {

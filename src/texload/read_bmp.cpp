@@ -3,10 +3,10 @@
 
 #include <cstring>
 
+#include "base/checked_size.h"
 #include "base/tovtex_defs.h"
 #include "texload/bmp_rle.h"
 #include "texload/byte_order.h"
-#include "base/checked_size.h"
 #include "texload/image_limit.h"
 #include "texload/image_readers.h"
 
@@ -34,14 +34,10 @@ struct MaskFormat {
 
 // bit count | red | green | blue | alpha masks -> format; nothing else is read.
 constexpr MaskFormat MASK_FORMATS[] = {
-    {32, 0xFF0000, 0xFF00, 0xFF, 0, D3DFMT_X8R8G8B8},
-    {32, 0xFF0000, 0xFF00, 0xFF, 0xFF000000, D3DFMT_A8R8G8B8},
-    {24, 0xFF0000, 0xFF00, 0xFF, 0, D3DFMT_R8G8B8},
-    {16, 0xFF, 0xFF, 0xFF, 0xFF00, D3DFMT_A8L8},
-    {16, 0xF800, 0x7E0, 0x1F, 0, D3DFMT_R5G6B5},
-    {16, 0x7C00, 0x3E0, 0x1F, 0, D3DFMT_X1R5G5B5},
-    {16, 0x7C00, 0x3E0, 0x1F, 0x8000, D3DFMT_A1R5G5B5},
-    {16, 0xF00, 0xF0, 0xF, 0xF000, D3DFMT_A4R4G4B4},
+    {32, 0xFF0000, 0xFF00, 0xFF, 0, D3DFMT_X8R8G8B8},   {32, 0xFF0000, 0xFF00, 0xFF, 0xFF000000, D3DFMT_A8R8G8B8},
+    {24, 0xFF0000, 0xFF00, 0xFF, 0, D3DFMT_R8G8B8},     {16, 0xFF, 0xFF, 0xFF, 0xFF00, D3DFMT_A8L8},
+    {16, 0xF800, 0x7E0, 0x1F, 0, D3DFMT_R5G6B5},        {16, 0x7C00, 0x3E0, 0x1F, 0, D3DFMT_X1R5G5B5},
+    {16, 0x7C00, 0x3E0, 0x1F, 0x8000, D3DFMT_A1R5G5B5}, {16, 0xF00, 0xF0, 0xF, 0xF000, D3DFMT_A4R4G4B4},
     {16, 0xE0, 0x1C, 0x3, 0xFF00, D3DFMT_A8R3G3B2},
 };
 
@@ -49,16 +45,11 @@ D3DFORMAT FormatForBitCount(WORD bitCount) {
     switch (bitCount) {
     case 1:
     case 4:
-    case 8:
-        return D3DFMT_P8;
-    case 16:
-        return D3DFMT_X1R5G5B5;
-    case 24:
-        return D3DFMT_R8G8B8;
-    case 32:
-        return D3DFMT_X8R8G8B8;
-    default:
-        return D3DFMT_UNKNOWN;
+    case 8: return D3DFMT_P8;
+    case 16: return D3DFMT_X1R5G5B5;
+    case 24: return D3DFMT_R8G8B8;
+    case 32: return D3DFMT_X8R8G8B8;
+    default: return D3DFMT_UNKNOWN;
     }
 }
 
@@ -183,8 +174,8 @@ HRESULT ReadDib(Image* image, const BYTE* data, UINT size) {
 
     const bool rle = compression == BI_RLE8 || compression == BI_RLE4;
     uint64_t rowsEnd = 0;
-    if (!rle && (!CheckedMul(stride, height, &rowsEnd) || !CheckedAdd(rowsEnd, pixelOffset, &rowsEnd) ||
-                 rowsEnd > size)) {
+    if (!rle &&
+        (!CheckedMul(stride, height, &rowsEnd) || !CheckedAdd(rowsEnd, pixelOffset, &rowsEnd) || rowsEnd > size)) {
         return E_FAIL;  // the rows the header promises are not all there
     }
 

@@ -1,11 +1,11 @@
 // DDS files: plain textures and complete cube maps, every level borrowed
 // from the file bytes.
 
+#include "base/checked_size.h"
 #include "base/tovtex_defs.h"
 #include "codec/dxt_blocks.h"
 #include "codec/pixel_format_table.h"
 #include "texload/byte_order.h"
-#include "base/checked_size.h"
 #include "texload/image_limit.h"
 #include "texload/image_readers.h"
 

@@ -5,11 +5,11 @@
 #include <cstdio>
 #include <cstring>
 
-#include <jpeglib.h>
 #include <jerror.h>
+#include <jpeglib.h>
 
-#include "base/tovtex_defs.h"
 #include "base/checked_size.h"
+#include "base/tovtex_defs.h"
 #include "texload/image_limit.h"
 #include "texload/image_readers.h"
 #include "texload/image_testing.h"
@@ -76,14 +76,16 @@ void SkipInputData(j_decompress_ptr cinfo, long count) {
     src->bytes_in_buffer -= skip;
 }
 
-[[noreturn]] void ErrorExit(j_common_ptr cinfo) { std::longjmp(reinterpret_cast<ErrorTrap*>(cinfo->err)->jump, 1); }
+[[noreturn]] void ErrorExit(j_common_ptr cinfo) {
+    std::longjmp(reinterpret_cast<ErrorTrap*>(cinfo->err)->jump, 1);
+}
 
 void IgnoreMessage(j_common_ptr) {}
 
 struct ScanBudget {
     jpeg_progress_mgr pub;
-    int scan;              // the scan counted last
-    uint64_t blocksLeft;   // block visits the remaining scans may make
+    int scan;             // the scan counted last
+    uint64_t blocksLeft;  // block visits the remaining scans may make
 };
 
 // Called before each step of input; charges each new scan for its blocks.
@@ -153,8 +155,8 @@ HRESULT Decode(jpeg_decompress_struct* cinfo, ErrorTrap* trap, ScanBudget* budge
     }
     jpeg_create_decompress(cinfo);
     cinfo->mem->max_memory_to_use = WorkingMemoryCap();
-    auto* src = static_cast<MemorySource*>((*cinfo->mem->alloc_small)(reinterpret_cast<j_common_ptr>(cinfo), JPOOL_PERMANENT,
-                                                                      sizeof(MemorySource)));
+    auto* src = static_cast<MemorySource*>(
+        (*cinfo->mem->alloc_small)(reinterpret_cast<j_common_ptr>(cinfo), JPOOL_PERMANENT, sizeof(MemorySource)));
     src->pub.next_input_byte = nullptr;
     src->pub.bytes_in_buffer = 0;
     src->pub.init_source = InitSource;

@@ -8,8 +8,8 @@
 
 #include <png.h>
 
-#include "base/tovtex_defs.h"
 #include "base/checked_size.h"
+#include "base/tovtex_defs.h"
 #include "texload/image_limit.h"
 #include "texload/image_readers.h"
 
@@ -57,7 +57,9 @@ void ReadData(png_structp png, png_bytep out, png_size_t count) {
     input->left -= static_cast<UINT>(count);
 }
 
-[[noreturn]] void OnError(png_structp png, png_const_charp) { std::longjmp(png_jmpbuf(png), 1); }
+[[noreturn]] void OnError(png_structp png, png_const_charp) {
+    std::longjmp(png_jmpbuf(png), 1);
+}
 void OnWarning(png_structp, png_const_charp) {}
 
 void BuildPalette(const PngDecode& d, PALETTEENTRY* palette) {
@@ -74,8 +76,8 @@ void BuildPalette(const PngDecode& d, PALETTEENTRY* palette) {
     }
     png_bytep alphas = nullptr;
     int m = 0;
-    if (png_get_valid(d.png, d.info, PNG_INFO_tRNS) == 0 ||
-        png_get_tRNS(d.png, d.info, &alphas, &m, nullptr) == 0 || alphas == nullptr) {
+    if (png_get_valid(d.png, d.info, PNG_INFO_tRNS) == 0 || png_get_tRNS(d.png, d.info, &alphas, &m, nullptr) == 0 ||
+        alphas == nullptr) {
         m = 0;
     }
     // libpng keeps both counts within 256 and the alphas within the palette;

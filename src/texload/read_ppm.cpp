@@ -6,8 +6,12 @@
 
 namespace {
 
-bool IsSpace(BYTE c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
-bool IsDigit(BYTE c) { return c >= '0' && c <= '9'; }
+bool IsSpace(BYTE c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+bool IsDigit(BYTE c) {
+    return c >= '0' && c <= '9';
+}
 
 // s * 255 / maximum; a sample above the maximum (a malformed file) reads as
 // full intensity rather than spilling into the neighbouring channel.
@@ -93,9 +97,7 @@ private:
             if (written_ >= pixelCount_) return E_FAIL;
             pixel_ = 0xFF000000u | Scale(value, maximum_) << 16;
             break;
-        case 4:
-            pixel_ |= Scale(value, maximum_) << 8;
-            break;
+        case 4: pixel_ |= Scale(value, maximum_) << 8; break;
         default:
             pixel_ |= Scale(value, maximum_);
             Store(pixel_);
@@ -177,4 +179,6 @@ private:
 
 }  // namespace
 
-HRESULT ReadPpm(Image* image, const BYTE* data, UINT size) { return PixmapReader(image, data, size).Read(); }
+HRESULT ReadPpm(Image* image, const BYTE* data, UINT size) {
+    return PixmapReader(image, data, size).Read();
+}

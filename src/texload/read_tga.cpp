@@ -26,13 +26,13 @@ struct Header {
 };
 
 Header ParseHeader(const BYTE* d) {
-    return Header{d[0], d[1], d[2], LoadU16(d + 3), LoadU16(d + 5), d[7], LoadU16(d + 12), LoadU16(d + 14), d[16], d[17]};
+    return Header{d[0],  d[1], d[2], LoadU16(d + 3), LoadU16(d + 5), d[7], LoadU16(d + 12), LoadU16(d + 14),
+                  d[16], d[17]};
 }
 
 D3DFORMAT ChooseFormat(const Header& h) {
     switch (h.imageType & 3) {
-    case 1:
-        return h.colourMapType == 1 && h.pixelDepth == 8 ? D3DFMT_P8 : D3DFMT_UNKNOWN;
+    case 1: return h.colourMapType == 1 && h.pixelDepth == 8 ? D3DFMT_P8 : D3DFMT_UNKNOWN;
     case 2:
         switch (h.pixelDepth) {
         case 15: return D3DFMT_X1R5G5B5;
@@ -41,21 +41,19 @@ D3DFORMAT ChooseFormat(const Header& h) {
         case 32: return D3DFMT_A8R8G8B8;
         default: return D3DFMT_UNKNOWN;
         }
-    case 3:
-        return h.pixelDepth == 8 ? D3DFMT_L8 : D3DFMT_UNKNOWN;
-    default:
-        return D3DFMT_UNKNOWN;
+    case 3: return h.pixelDepth == 8 ? D3DFMT_L8 : D3DFMT_UNKNOWN;
+    default: return D3DFMT_UNKNOWN;
     }
 }
 
-BYTE Widen5(unsigned c) { return static_cast<BYTE>((c << 3) | (c >> 2)); }
+BYTE Widen5(unsigned c) {
+    return static_cast<BYTE>((c << 3) | (c >> 2));
+}
 
 PALETTEENTRY MapEntry(const BYTE* e, BYTE entrySize) {
     switch (entrySize) {
-    case 24:
-        return PALETTEENTRY{e[2], e[1], e[0], 0xFF};
-    case 32:
-        return PALETTEENTRY{e[2], e[1], e[0], e[3]};
+    case 24: return PALETTEENTRY{e[2], e[1], e[0], 0xFF};
+    case 32: return PALETTEENTRY{e[2], e[1], e[0], e[3]};
     default: {
         unsigned v = LoadU16(e);
         BYTE alpha = entrySize == 15 || (v & 0x8000) != 0 ? 0xFF : 0;
@@ -70,8 +68,12 @@ PALETTEENTRY MapEntry(const BYTE* e, BYTE entrySize) {
 class PixelPlacer {
 public:
     PixelPlacer(Image* image, uint64_t bpp, const Header& h)
-        : image_(image), bpp_(bpp), width_(h.width), height_(h.height),
-          topFirst_((h.descriptor & DESC_TOP_FIRST) != 0), rightToLeft_((h.descriptor & DESC_RIGHT_TO_LEFT) != 0) {
+        : image_(image),
+          bpp_(bpp),
+          width_(h.width),
+          height_(h.height),
+          topFirst_((h.descriptor & DESC_TOP_FIRST) != 0),
+          rightToLeft_((h.descriptor & DESC_RIGHT_TO_LEFT) != 0) {
         StartRow();
     }
 

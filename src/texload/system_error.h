@@ -10,6 +10,8 @@ inline HRESULT ResultFromSystemError(DWORD error) {
     return value <= 0 ? value : static_cast<HRESULT>((error & 0xFFFF) | 0x80070000u);
 }
 
-inline HRESULT LastSystemErrorResult() { return ResultFromSystemError(GetLastError()); }
+inline HRESULT LastSystemErrorResult() {
+    return ResultFromSystemError(GetLastError());
+}
 
 }  // namespace tovtex

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "codec/dxt_blocks.h"
-#include "base/tovtex_defs.h"
 #include "base/com_ref.h"
+#include "base/tovtex_defs.h"
+#include "codec/dxt_blocks.h"
 
 namespace {
 
@@ -15,27 +15,22 @@ struct KindFacts {
     D3DRESOURCETYPE resourceType;
 };
 
-KindFacts FactsFor(ResourceKind kind)
-{
+KindFacts FactsFor(ResourceKind kind) {
     switch (kind) {
-    case RESOURCE_CUBE_TEXTURE:
-        return {D3DPTEXTURECAPS_CUBEMAP_POW2, D3DPTEXTURECAPS_MIPCUBEMAP, D3DRTYPE_CUBETEXTURE};
+    case RESOURCE_CUBE_TEXTURE: return {D3DPTEXTURECAPS_CUBEMAP_POW2, D3DPTEXTURECAPS_MIPCUBEMAP, D3DRTYPE_CUBETEXTURE};
     case RESOURCE_VOLUME_TEXTURE:
         return {D3DPTEXTURECAPS_VOLUMEMAP_POW2, D3DPTEXTURECAPS_MIPVOLUMEMAP, D3DRTYPE_VOLUMETEXTURE};
-    default:
-        return {D3DPTEXTURECAPS_POW2, D3DPTEXTURECAPS_MIPMAP, D3DRTYPE_TEXTURE};
+    default: return {D3DPTEXTURECAPS_POW2, D3DPTEXTURECAPS_MIPMAP, D3DRTYPE_TEXTURE};
     }
 }
 
-bool IsPowerOfTwo(UINT value)
-{
+bool IsPowerOfTwo(UINT value) {
     return value != 0 && (value & (value - 1)) == 0;
 }
 
 // 1 stays 1, a power of two stays; sizes past 2^31 (no device has them)
 // stop at 2^31 instead of wrapping to 0.
-UINT RoundUpToPowerOfTwo(UINT value)
-{
+UINT RoundUpToPowerOfTwo(UINT value) {
     if (value > 0x80000000u) {
         return 0x80000000u;
     }
@@ -46,13 +41,11 @@ UINT RoundUpToPowerOfTwo(UINT value)
     return result;
 }
 
-UINT RoundUpToMultipleOf4(UINT value)
-{
+UINT RoundUpToMultipleOf4(UINT value) {
     return value > 0xFFFFFFFCu ? 0xFFFFFFFCu : (value + 3) & ~3u;
 }
 
-UINT Log2(UINT value)
-{
+UINT Log2(UINT value) {
     UINT result = 0;
     while (value > 1) {
         value >>= 1;
@@ -63,8 +56,7 @@ UINT Log2(UINT value)
 
 // The table row chosen for the request, or null when none fits.
 const PixelFormatInfo* SearchFormat(IDirect3D8* d3d, const D3DCAPS8& caps, D3DFORMAT adapterFormat, DWORD usage,
-                                    D3DRESOURCETYPE resourceType, D3DFORMAT requestedFormat)
-{
+                                    D3DRESOURCETYPE resourceType, D3DFORMAT requestedFormat) {
     const PixelFormatInfo& requested = FindPixelFormat(requestedFormat);
     const PixelFormatInfo* best = nullptr;
     DWORD bestScore = DISTANCE_INCOMPATIBLE;
@@ -95,8 +87,7 @@ const PixelFormatInfo* SearchFormat(IDirect3D8* d3d, const D3DCAPS8& caps, D3DFO
 }  // namespace
 
 HRESULT FitTextureRequest(IDirect3DDevice8* device, UINT* width, UINT* height, UINT* depth, UINT* mipLevels,
-                          DWORD usage, D3DFORMAT* format, D3DPOOL pool, ResourceKind kind)
-{
+                          DWORD usage, D3DFORMAT* format, D3DPOOL pool, ResourceKind kind) {
     if (device == nullptr) {
         return D3DERR_INVALIDCALL;
     }
@@ -217,20 +208,17 @@ HRESULT FitTextureRequest(IDirect3DDevice8* device, UINT* width, UINT* height, U
     return S_OK;
 }
 
-HRESULT FitTexture(IDirect3DDevice8* device, UINT* width, UINT* height, UINT* mipLevels, DWORD usage,
-                   D3DFORMAT* format, D3DPOOL pool)
-{
+HRESULT FitTexture(IDirect3DDevice8* device, UINT* width, UINT* height, UINT* mipLevels, DWORD usage, D3DFORMAT* format,
+                   D3DPOOL pool) {
     return FitTextureRequest(device, width, height, nullptr, mipLevels, usage, format, pool, RESOURCE_TEXTURE);
 }
 
 HRESULT FitCubeTexture(IDirect3DDevice8* device, UINT* size, UINT* mipLevels, DWORD usage, D3DFORMAT* format,
-                       D3DPOOL pool)
-{
+                       D3DPOOL pool) {
     return FitTextureRequest(device, size, size, nullptr, mipLevels, usage, format, pool, RESOURCE_CUBE_TEXTURE);
 }
 
-HRESULT FitVolumeTexture(IDirect3DDevice8* device, UINT* width, UINT* height, UINT* depth, UINT* mipLevels,
-                         DWORD usage, D3DFORMAT* format, D3DPOOL pool)
-{
+HRESULT FitVolumeTexture(IDirect3DDevice8* device, UINT* width, UINT* height, UINT* depth, UINT* mipLevels, DWORD usage,
+                         D3DFORMAT* format, D3DPOOL pool) {
     return FitTextureRequest(device, width, height, depth, mipLevels, usage, format, pool, RESOURCE_VOLUME_TEXTURE);
 }

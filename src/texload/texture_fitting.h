@@ -5,8 +5,8 @@
 // count capped at a full chain, and the format replaced by the nearest
 // format the device takes when it lacks the requested one.
 
-#include <windows.h>
 #include <d3d8.h>
+#include <windows.h>
 
 #include "codec/pixel_format_table.h"
 
@@ -31,15 +31,15 @@ DWORD FormatDistance(const PixelFormatInfo& requested, const PixelFormatInfo& ca
 HRESULT FitTextureRequest(IDirect3DDevice8* device, UINT* width, UINT* height, UINT* depth, UINT* mipLevels,
                           DWORD usage, D3DFORMAT* format, D3DPOOL pool, ResourceKind kind);
 
-HRESULT FitTexture(IDirect3DDevice8* device, UINT* width, UINT* height, UINT* mipLevels, DWORD usage,
-                   D3DFORMAT* format, D3DPOOL pool);
+HRESULT FitTexture(IDirect3DDevice8* device, UINT* width, UINT* height, UINT* mipLevels, DWORD usage, D3DFORMAT* format,
+                   D3DPOOL pool);
 
 // One edge length for all six faces.
 HRESULT FitCubeTexture(IDirect3DDevice8* device, UINT* size, UINT* mipLevels, DWORD usage, D3DFORMAT* format,
                        D3DPOOL pool);
 
-HRESULT FitVolumeTexture(IDirect3DDevice8* device, UINT* width, UINT* height, UINT* depth, UINT* mipLevels,
-                         DWORD usage, D3DFORMAT* format, D3DPOOL pool);
+HRESULT FitVolumeTexture(IDirect3DDevice8* device, UINT* width, UINT* height, UINT* depth, UINT* mipLevels, DWORD usage,
+                         D3DFORMAT* format, D3DPOOL pool);
 
 // Fit, then create with the fitted values. Creation failures are passed
 // through unchanged.
@@ -50,5 +50,4 @@ HRESULT CreateFittedCubeTexture(IDirect3DDevice8* device, UINT size, UINT mipLev
                                 D3DPOOL pool, IDirect3DCubeTexture8** cubeTexture);
 
 HRESULT CreateFittedVolumeTexture(IDirect3DDevice8* device, UINT width, UINT height, UINT depth, UINT mipLevels,
-                                  DWORD usage, D3DFORMAT format, D3DPOOL pool,
-                                  IDirect3DVolumeTexture8** volumeTexture);
+                                  DWORD usage, D3DFORMAT format, D3DPOOL pool, IDirect3DVolumeTexture8** volumeTexture);

@@ -22,8 +22,8 @@
 // device takes no fitting format; a file or resource that cannot be had gives its
 // system error as 0x8007xxxx; other failures are passed through.
 
-#include <windows.h>
 #include <d3d8.h>
+#include <windows.h>
 
 #include "texload/image.h"
 
@@ -40,15 +40,15 @@ HRESULT LoadTextureFromFileW(IDirect3DDevice8* device, LPCWSTR fileName, UINT wi
                              DWORD usage, D3DFORMAT format, D3DPOOL pool, DWORD filter, DWORD mipFilter,
                              D3DCOLOR colorKey, ImageInfo* info, PALETTEENTRY* palette, IDirect3DTexture8** texture);
 
-HRESULT LoadTextureFromResourceA(IDirect3DDevice8* device, HMODULE module, LPCSTR resourceName, UINT width,
-                                 UINT height, UINT mipLevels, DWORD usage, D3DFORMAT format, D3DPOOL pool,
-                                 DWORD filter, DWORD mipFilter, D3DCOLOR colorKey, ImageInfo* info,
-                                 PALETTEENTRY* palette, IDirect3DTexture8** texture);
+HRESULT LoadTextureFromResourceA(IDirect3DDevice8* device, HMODULE module, LPCSTR resourceName, UINT width, UINT height,
+                                 UINT mipLevels, DWORD usage, D3DFORMAT format, D3DPOOL pool, DWORD filter,
+                                 DWORD mipFilter, D3DCOLOR colorKey, ImageInfo* info, PALETTEENTRY* palette,
+                                 IDirect3DTexture8** texture);
 
 HRESULT LoadTextureFromResourceW(IDirect3DDevice8* device, HMODULE module, LPCWSTR resourceName, UINT width,
-                                 UINT height, UINT mipLevels, DWORD usage, D3DFORMAT format, D3DPOOL pool,
-                                 DWORD filter, DWORD mipFilter, D3DCOLOR colorKey, ImageInfo* info,
-                                 PALETTEENTRY* palette, IDirect3DTexture8** texture);
+                                 UINT height, UINT mipLevels, DWORD usage, D3DFORMAT format, D3DPOOL pool, DWORD filter,
+                                 DWORD mipFilter, D3DCOLOR colorKey, ImageInfo* info, PALETTEENTRY* palette,
+                                 IDirect3DTexture8** texture);
 
 // The image must hold six faces, in the order +X, -X, +Y, -Y, +Z, -Z. Edges
 // of a face are never filtered against the opposite edge.
@@ -78,7 +78,6 @@ HRESULT LoadTextureFromResourceDefaultW(IDirect3DDevice8* device, HMODULE module
                                         IDirect3DTexture8** texture);
 HRESULT LoadCubeTextureFromMemoryDefault(IDirect3DDevice8* device, LPCVOID data, UINT dataSize,
                                          IDirect3DCubeTexture8** cubeTexture);
-HRESULT LoadCubeTextureFromFileDefaultA(IDirect3DDevice8* device, LPCSTR fileName,
-                                        IDirect3DCubeTexture8** cubeTexture);
+HRESULT LoadCubeTextureFromFileDefaultA(IDirect3DDevice8* device, LPCSTR fileName, IDirect3DCubeTexture8** cubeTexture);
 HRESULT LoadCubeTextureFromFileDefaultW(IDirect3DDevice8* device, LPCWSTR fileName,
                                         IDirect3DCubeTexture8** cubeTexture);

@@ -15,8 +15,7 @@ namespace {
 
 using Pixels = std::array<DWORD, 16>;
 
-Pixels Fill(std::initializer_list<DWORD> pattern)
-{
+Pixels Fill(std::initializer_list<DWORD> pattern) {
     Pixels p{};
     for (std::size_t i = 0; i < 16; ++i) {
         p[i] = pattern.begin()[i % pattern.size()];
@@ -24,29 +23,24 @@ Pixels Fill(std::initializer_list<DWORD> pattern)
     return p;
 }
 
-Pixels With(Pixels p, std::size_t i, DWORD v)
-{
+Pixels With(Pixels p, std::size_t i, DWORD v) {
     p[i] = v;
     return p;
 }
 
-unsigned Word16(const BYTE* b)
-{
+unsigned Word16(const BYTE* b) {
     return b[0] | b[1] << 8;
 }
 
-std::uint32_t Word32(const BYTE* b)
-{
+std::uint32_t Word32(const BYTE* b) {
     return static_cast<std::uint32_t>(b[0]) | b[1] << 8 | b[2] << 16 | static_cast<std::uint32_t>(b[3]) << 24;
 }
 
-unsigned ColorIndex(const BYTE* colorBlock, int i)
-{
+unsigned ColorIndex(const BYTE* colorBlock, int i) {
     return (Word32(colorBlock + 4) >> (2 * i)) & 3u;
 }
 
-unsigned AlphaIndex(const BYTE* block, int i)
-{
+unsigned AlphaIndex(const BYTE* block, int i) {
     std::uint64_t bits = 0;
     for (int k = 0; k < 6; ++k) {
         bits |= static_cast<std::uint64_t>(block[2 + k]) << (8 * k);
@@ -54,8 +48,7 @@ unsigned AlphaIndex(const BYTE* block, int i)
     return static_cast<unsigned>(bits >> (3 * i)) & 7u;
 }
 
-void SetColorBlock(BYTE* b, unsigned c0, unsigned c1, std::uint32_t indices)
-{
+void SetColorBlock(BYTE* b, unsigned c0, unsigned c1, std::uint32_t indices) {
     b[0] = static_cast<BYTE>(c0);
     b[1] = static_cast<BYTE>(c0 >> 8);
     b[2] = static_cast<BYTE>(c1);
@@ -67,8 +60,7 @@ void SetColorBlock(BYTE* b, unsigned c0, unsigned c1, std::uint32_t indices)
 
 // ---- decoding ----
 
-TEST(DxtDecode, ColorBlockModesFollowTheEndpointOrder)
-{
+TEST(DxtDecode, ColorBlockModesFollowTheEndpointOrder) {
     struct Case {
         const char* what;
         unsigned c0, c1;
@@ -81,7 +73,7 @@ TEST(DxtDecode, ColorBlockModesFollowTheEndpointOrder)
     };
     for (const Case& c : cases) {
         BYTE block[8];
-        SetColorBlock(block, c.c0, c.c1, 0xE4E4E4E4u);   // indices 0 1 2 3 in every row
+        SetColorBlock(block, c.c0, c.c1, 0xE4E4E4E4u);  // indices 0 1 2 3 in every row
         Pixels out{};
         DecodeColorBlock(block, out.data());
         for (int i = 0; i < 16; ++i) {
@@ -90,8 +82,7 @@ TEST(DxtDecode, ColorBlockModesFollowTheEndpointOrder)
     }
 }
 
-TEST(DxtDecode, MissingBlocksDecodeToZero)
-{
+TEST(DxtDecode, MissingBlocksDecodeToZero) {
     for (auto decode : {DecodeColorBlock, DecodeDxt1Block, DecodeDxt3Block, DecodeDxt5Block}) {
         Pixels out;
         out.fill(0x12345678);
@@ -100,8 +91,7 @@ TEST(DxtDecode, MissingBlocksDecodeToZero)
     }
 }
 
-TEST(DxtDecode, ExplicitAlphaNibblesScaleBy17ColumnZeroLow)
-{
+TEST(DxtDecode, ExplicitAlphaNibblesScaleBy17ColumnZeroLow) {
     BYTE block[16] = {};
     // Row 0: 0, 1, 8, 15; row 3: 15, 0, 0, 0.
     block[0] = 0x10;
@@ -117,14 +107,13 @@ TEST(DxtDecode, ExplicitAlphaNibblesScaleBy17ColumnZeroLow)
     }
 }
 
-TEST(DxtDecode, InterpolatedAlphaTables)
-{
+TEST(DxtDecode, InterpolatedAlphaTables) {
     struct Case {
         BYTE a0, a1;
         unsigned values[8];
     } cases[] = {
-        {200, 100, {200, 100, 185, 171, 157, 142, 128, 114}},   // sevenths, truncated
-        {100, 200, {100, 200, 120, 140, 160, 180, 0, 255}},     // fifths, then 0 and 255
+        {200, 100, {200, 100, 185, 171, 157, 142, 128, 114}},  // sevenths, truncated
+        {100, 200, {100, 200, 120, 140, 160, 180, 0, 255}},    // fifths, then 0 and 255
         {77, 77, {77, 77, 77, 77, 77, 77, 0, 255}},
     };
     for (const Case& c : cases) {
@@ -148,8 +137,7 @@ TEST(DxtDecode, InterpolatedAlphaTables)
 
 // ---- DXT1 encoding ----
 
-TEST(Dxt1Encode, AllTransparentBlock)
-{
+TEST(Dxt1Encode, AllTransparentBlock) {
     for (DWORD transparent : {0x00000000u, 0x7FFFFFFFu, 0x40123456u}) {
         const Pixels in = Fill({transparent, 0x00FF0000});
         BYTE block[8];
@@ -163,12 +151,11 @@ TEST(Dxt1Encode, AllTransparentBlock)
     }
 }
 
-TEST(Dxt1Encode, SingleColourUsesEqualEndpointsAndIndexZero)
-{
+TEST(Dxt1Encode, SingleColourUsesEqualEndpointsAndIndexZero) {
     const Pixels in = Fill({0xFF336699});
     BYTE block[8];
     EncodeDxt1Block(in.data(), block);
-    EXPECT_EQ(Word16(block), 0x3333u);      // 6:25:19
+    EXPECT_EQ(Word16(block), 0x3333u);  // 6:25:19
     EXPECT_EQ(Word16(block + 2), 0x3333u);
     EXPECT_EQ(Word32(block + 4), 0u);
     Pixels out;
@@ -179,8 +166,7 @@ TEST(Dxt1Encode, SingleColourUsesEqualEndpointsAndIndexZero)
 // Transparent pixels force three-colour mode (c0 <= c1) and index 3. The
 // stand-in colour for them must differ from every opaque colour, black
 // included.
-TEST(Dxt1Encode, TransparentPixelsTakeIndexThreeInThreeColourMode)
-{
+TEST(Dxt1Encode, TransparentPixelsTakeIndexThreeInThreeColourMode) {
     struct Case {
         const char* what;
         Pixels in;
@@ -218,8 +204,7 @@ TEST(Dxt1Encode, TransparentPixelsTakeIndexThreeInThreeColourMode)
 // t = (255 - g) / 255 from c0. Indices change at quarters, not at the sixths
 // a nearest-colour choice would use (t = 0.196 would be nearer the colour
 // at a third).
-TEST(Dxt1Encode, FourColourIndicesChangeAtQuarters)
-{
+TEST(Dxt1Encode, FourColourIndicesChangeAtQuarters) {
     struct Case {
         unsigned green;
         unsigned index;
@@ -241,8 +226,7 @@ TEST(Dxt1Encode, FourColourIndicesChangeAtQuarters)
 
 // ---- DXT3 and DXT5 alpha ----
 
-TEST(Dxt3Encode, AlphaKeepsTheTopFourBits)
-{
+TEST(Dxt3Encode, AlphaKeepsTheTopFourBits) {
     struct Case {
         unsigned alpha, nibble, decoded;
     } cases[] = {{255, 15, 255}, {128, 8, 136}, {0, 0, 0}, {15, 0, 0}, {16, 1, 17}, {240, 15, 255}, {239, 14, 238}};
@@ -259,20 +243,21 @@ TEST(Dxt3Encode, AlphaKeepsTheTopFourBits)
     }
 }
 
-TEST(Dxt5Encode, AlphaModesAndIndices)
-{
+TEST(Dxt5Encode, AlphaModesAndIndices) {
     struct Case {
         const char* what;
-        std::vector<unsigned> alphas;     // repeated over the block
+        std::vector<unsigned> alphas;  // repeated over the block
         unsigned a0, a1;
-        std::vector<unsigned> indices;    // for each alpha above
+        std::vector<unsigned> indices;  // for each alpha above
     } cases[] = {
+        // clang-format off
         {"0 and 255 with two between: six values", {0, 255, 100, 200}, 100, 200, {6, 7, 0, 1}},
         {"six values, inner points", {0, 255, 100, 150, 120, 200}, 100, 200, {6, 7, 0, 4, 2, 1}},
         {"0 and 255 with one between: eight values", {0, 255, 100}, 255, 0, {1, 0, 5}},
         {"only 0 and 255", {0, 255}, 255, 0, {1, 0}},
         {"one value", {77}, 77, 77, {0}},
         {"eight values between extremes", {20, 10, 15, 11}, 20, 10, {0, 1, 5, 7}},
+        // clang-format on
     };
     for (const Case& c : cases) {
         Pixels in{};
@@ -304,8 +289,7 @@ TEST(Dxt5Encode, AlphaModesAndIndices)
 // Blocks of the kinds that exercise every path of the fit: noise, two
 // colours, gradients, one channel only, near-equal colours, and keyed
 // pixels of the DXT1 kind.
-Pixels RandomBlock(std::mt19937& rng, int kind)
-{
+Pixels RandomBlock(std::mt19937& rng, int kind) {
     Pixels p{};
     auto u = [&rng](unsigned n) { return static_cast<unsigned>(rng() % n); };
     const DWORD c0 = rng() | 0xFF000000u, c1 = rng() | 0xFF000000u;
@@ -331,8 +315,7 @@ Pixels RandomBlock(std::mt19937& rng, int kind)
     return p;
 }
 
-TEST(DxtColorFit, VectorFormMatchesThePlainReferenceBitForBit)
-{
+TEST(DxtColorFit, VectorFormMatchesThePlainReferenceBitForBit) {
     std::mt19937 rng(11);
     constexpr int COUNT = 24000;
     std::vector<Pixels> blocks;
@@ -374,16 +357,15 @@ TEST(DxtColorFit, VectorFormMatchesThePlainReferenceBitForBit)
     }
 }
 
-TEST(DxtColorFit, RunsOfBlocksMatchSingleBlocks)
-{
+TEST(DxtColorFit, RunsOfBlocksMatchSingleBlocks) {
     std::mt19937 rng(5);
-    constexpr std::size_t COUNT = 203;    // not a multiple of the group size
+    constexpr std::size_t COUNT = 203;  // not a multiple of the group size
     std::vector<DWORD> pixels;
     for (std::size_t n = 0; n < COUNT; ++n) {
         Pixels p = RandomBlock(rng, static_cast<int>(n % 6));
         for (DWORD& v : p) {
             if (n % 3 == 0 && rng() % 4 == 0) {
-                v &= 0x7FFFFFFFu;   // some transparency for DXT1
+                v &= 0x7FFFFFFFu;  // some transparency for DXT1
             }
         }
         pixels.insert(pixels.end(), p.begin(), p.end());
@@ -409,8 +391,7 @@ TEST(DxtColorFit, RunsOfBlocksMatchSingleBlocks)
 // the fit must find the blend's direction. Indices change at quarters of
 // the segment, so a pixel may land up to a quarter of the block's range
 // away, plus what 5:6:5 endpoints lose.
-TEST(DxtColorFit, SmoothBlocksComeBackWithinAQuarterOfTheirRange)
-{
+TEST(DxtColorFit, SmoothBlocksComeBackWithinAQuarterOfTheirRange) {
     std::mt19937 rng(3);
     for (int n = 0; n < 2000; ++n) {
         const Pixels in = RandomBlock(rng, 2);
@@ -425,7 +406,8 @@ TEST(DxtColorFit, SmoothBlocksComeBackWithinAQuarterOfTheirRange)
                 high = std::max(high, static_cast<int>((p >> s) & 255));
             }
             for (int i = 0; i < 16; ++i) {
-                const int error = std::abs(static_cast<int>((in[i] >> s) & 255) - static_cast<int>((out[i] >> s) & 255));
+                const int error =
+                    std::abs(static_cast<int>((in[i] >> s) & 255) - static_cast<int>((out[i] >> s) & 255));
                 ASSERT_LE(error, (high - low) / 4 + 16) << "block " << n << " pixel " << i << " shift " << s;
             }
         }
@@ -436,8 +418,7 @@ TEST(DxtColorFit, SmoothBlocksComeBackWithinAQuarterOfTheirRange)
 
 // Every pair of reference values, every value between them, in both modes:
 // the alpha indices are those of the plain integer formula.
-TEST(Dxt5Encode, AlphaIndicesMatchTheIntegerFormulaEverywhere)
-{
+TEST(Dxt5Encode, AlphaIndicesMatchTheIntegerFormulaEverywhere) {
     const auto expectedIndex = [](int a0, int a1, int a, bool six) {
         const int steps = six ? 5 : 7;
         if (six && a == 0) return 6u;

@@ -17,19 +17,19 @@ namespace {
 
 constexpr D3DFORMAT DXT_FORMATS[] = {D3DFMT_DXT1, D3DFMT_DXT2, D3DFMT_DXT3, D3DFMT_DXT4, D3DFMT_DXT5};
 
-using Image = std::vector<ColorF>;   // row by row, slice by slice
+using Image = std::vector<ColorF>;  // row by row, slice by slice
 
 // A smooth picture with an alpha ramp from 0.5 to 1 (1 everywhere for DXT1,
 // whose alpha is one bit).
-Image SmoothImage(UINT w, UINT h, UINT d, bool opaque)
-{
+Image SmoothImage(UINT w, UINT h, UINT d, bool opaque) {
     Image image;
     for (UINT z = 0; z < d; ++z) {
         for (UINT y = 0; y < h; ++y) {
             for (UINT x = 0; x < w; ++x) {
                 const float fx = static_cast<float>(x) / static_cast<float>(w);
                 const float fy = static_cast<float>(y) / static_cast<float>(h);
-                image.push_back(ColorF{fx, fy, 0.5f * (fx + fy) * (z % 2 ? 0.5f : 1.0f), opaque ? 1.0f : 0.5f + 0.5f * fx});
+                image.push_back(
+                    ColorF{fx, fy, 0.5f * (fx + fy) * (z % 2 ? 0.5f : 1.0f), opaque ? 1.0f : 0.5f + 0.5f * fx});
             }
         }
     }
@@ -38,8 +38,7 @@ Image SmoothImage(UINT w, UINT h, UINT d, bool opaque)
 
 // Goes the way the converter goes: rows of A8R8G8B8 decoded, then encoded
 // into the destination codec row by row; destroying the codec writes back.
-void WriteThroughArgb(Surface& surface, const Image& image)
-{
+void WriteThroughArgb(Surface& surface, const Image& image) {
     Block argb(D3DFMT_A8R8G8B8, surface.width, surface.height, surface.depth);
     {
         auto codec = Open(argb.Region());
@@ -61,8 +60,7 @@ void WriteThroughArgb(Surface& surface, const Image& image)
     }
 }
 
-Image ReadAll(Surface& surface, PixelBox box)
-{
+Image ReadAll(Surface& surface, PixelBox box) {
     auto codec = Open(surface.Region(box));
     const UINT w = static_cast<UINT>(box.right - box.left);
     Image image;
@@ -76,14 +74,12 @@ Image ReadAll(Surface& surface, PixelBox box)
     return image;
 }
 
-Image ReadAll(Surface& surface)
-{
+Image ReadAll(Surface& surface) {
     return ReadAll(surface, PixelBox{0, 0, static_cast<INT>(surface.width), static_cast<INT>(surface.height), 0,
                                      static_cast<INT>(surface.depth)});
 }
 
-TEST(DxtCodec, FactoryBuildsEveryFormatUnrebased)
-{
+TEST(DxtCodec, FactoryBuildsEveryFormatUnrebased) {
     for (D3DFORMAT format : DXT_FORMATS) {
         Surface surface(format, 16, 16);
         auto codec = Open<DxtCodec>(surface.Region(PixelBox{5, 4, 11, 12, 0, 1}));
@@ -92,7 +88,7 @@ TEST(DxtCodec, FactoryBuildsEveryFormatUnrebased)
         EXPECT_EQ(codec->sampleClass, SAMPLE_UNSIGNED);
         EXPECT_EQ(codec->bytesPerPixel, 0);
         EXPECT_EQ(codec->rowBytes, 0u);
-        EXPECT_EQ(codec->box.left, 5);      // surface coordinates stay
+        EXPECT_EQ(codec->box.left, 5);  // surface coordinates stay
         EXPECT_EQ(codec->box.top, 4);
         EXPECT_EQ(codec->pixels, surface.bytes.data());
         EXPECT_EQ(codec->width, 6u);
@@ -107,16 +103,13 @@ TEST(DxtCodec, FactoryBuildsEveryFormatUnrebased)
 // error stays within what the fit allows (indices change at quarters of a
 // block's colour segment, 5:6:5 endpoints), the alpha encodings' steps,
 // and for DXT2 and DXT4 the division by alpha.
-TEST(DxtCodec, WholeSurfaceRoundTripsThroughRows)
-{
+TEST(DxtCodec, WholeSurfaceRoundTripsThroughRows) {
     struct Case {
         D3DFORMAT format;
         float rgbRmse, rgbMax, alphaMax;
     } cases[] = {
-        {D3DFMT_DXT1, 0.05f, 0.13f, 0.0f},
-        {D3DFMT_DXT2, 0.07f, 0.22f, 15.5f / 255},
-        {D3DFMT_DXT3, 0.05f, 0.13f, 15.5f / 255},
-        {D3DFMT_DXT4, 0.07f, 0.22f, 4.5f / 255},
+        {D3DFMT_DXT1, 0.05f, 0.13f, 0.0f},        {D3DFMT_DXT2, 0.07f, 0.22f, 15.5f / 255},
+        {D3DFMT_DXT3, 0.05f, 0.13f, 15.5f / 255}, {D3DFMT_DXT4, 0.07f, 0.22f, 4.5f / 255},
         {D3DFMT_DXT5, 0.05f, 0.13f, 4.5f / 255},
     };
     for (const Case& c : cases) {
@@ -143,20 +136,21 @@ TEST(DxtCodec, WholeSurfaceRoundTripsThroughRows)
 
 // Block rows are decoded only where their old content matters: never for
 // a writer filling whole block rows front to back.
-TEST(DxtCodec, BlockRowsAreDecodedOnlyWhenTheirContentIsNeeded)
-{
+TEST(DxtCodec, BlockRowsAreDecodedOnlyWhenTheirContentIsNeeded) {
     struct Case {
         const char* what;
         UINT surfaceHeight;
         PixelBox box;
-        std::vector<UINT> rows;     // written in this order
+        std::vector<UINT> rows;  // written in this order
         UINT decodes;
     } cases[] = {
+        // clang-format off
         {"whole block rows in order", 8, {0, 0, 16, 8, 0, 1}, {0, 1, 2, 3, 4, 5, 6, 7}, 0},
         {"surface of 6 rows, all of them", 6, {0, 0, 16, 6, 0, 1}, {0, 1, 2, 3, 4, 5}, 0},
         {"a block row revisited", 8, {0, 0, 16, 8, 0, 1}, {4, 5, 6, 7, 0, 1, 2, 3}, 1},
         {"columns 2 to 14", 8, {2, 0, 14, 8, 0, 1}, {0, 1, 2, 3, 4, 5, 6, 7}, 2},
         {"rows 2 to 6 keep the rows around them", 8, {0, 2, 16, 6, 0, 1}, {0, 1, 2, 3}, 2},
+        // clang-format on
     };
     for (const Case& c : cases) {
         Surface surface(D3DFMT_DXT5, 16, c.surfaceHeight);
@@ -169,8 +163,7 @@ TEST(DxtCodec, BlockRowsAreDecodedOnlyWhenTheirContentIsNeeded)
     }
 }
 
-TEST(DxtCodec, ARowReadWhileCachedComesBackAsWritten)
-{
+TEST(DxtCodec, ARowReadWhileCachedComesBackAsWritten) {
     Surface surface(D3DFMT_DXT1, 8, 4);
     auto codec = Open(surface.Region());
     std::vector<ColorF> row(8), back(8);
@@ -188,8 +181,7 @@ TEST(DxtCodec, ARowReadWhileCachedComesBackAsWritten)
 // they were, whether it cuts them across rows or columns. Black and white
 // columns stay exact as long as the grey written between them keeps them
 // the block's endpoints.
-TEST(DxtCodec, PartlyCoveredBlocksKeepTheirOtherPixels)
-{
+TEST(DxtCodec, PartlyCoveredBlocksKeepTheirOtherPixels) {
     const ColorF black{0, 0, 0, 1}, white{1, 1, 1, 1}, grey{0.5f, 0.5f, 0.5f, 1};
     for (const PixelBox& box : {PixelBox{0, 2, 8, 6, 0, 1}, PixelBox{2, 0, 7, 8, 0, 1}, PixelBox{1, 3, 3, 5, 0, 1}}) {
         Surface surface(D3DFMT_DXT1, 8, 8);
@@ -220,8 +212,7 @@ TEST(DxtCodec, PartlyCoveredBlocksKeepTheirOtherPixels)
 
 // Surfaces of one or two pixels a side repeat their real pixels across the
 // block, so that a smaller mip level reads as its own colours.
-TEST(DxtCodec, SmallSurfacesRepeatTheirPixelsAcrossTheBlock)
-{
+TEST(DxtCodec, SmallSurfacesRepeatTheirPixelsAcrossTheBlock) {
     const ColorF red{1, 0, 0, 1}, blue{0, 0, 1, 1};
     struct Case {
         UINT w, h;
@@ -248,8 +239,7 @@ TEST(DxtCodec, SmallSurfacesRepeatTheirPixelsAcrossTheBlock)
 }
 
 // DXT2 and DXT4 store colour times alpha; reading divides it out again.
-TEST(DxtCodec, PremultipliedFormatsScaleColourByAlpha)
-{
+TEST(DxtCodec, PremultipliedFormatsScaleColourByAlpha) {
     const ColorF c{1.0f, 0.5f, 0.0f, 0.5f};
     for (D3DFORMAT format : {D3DFMT_DXT2, D3DFMT_DXT4}) {
         Surface surface(format, 1, 1);
@@ -262,7 +252,7 @@ TEST(DxtCodec, PremultipliedFormatsScaleColourByAlpha)
         EXPECT_EQ(block[8] | block[9] << 8, 0x8200) << format;
         EXPECT_EQ(block[10] | block[11] << 8, 0x8200) << format;
         if (format == D3DFMT_DXT2) {
-            EXPECT_EQ(block[0], 0x88);      // alpha 128 keeps the nibble 8
+            EXPECT_EQ(block[0], 0x88);  // alpha 128 keeps the nibble 8
         } else {
             EXPECT_EQ(block[0], 128);
             EXPECT_EQ(block[1], 128);
@@ -270,13 +260,12 @@ TEST(DxtCodec, PremultipliedFormatsScaleColourByAlpha)
     }
 }
 
-TEST(DxtCodec, PremultipliedFormatsDivideAlphaOutOnReading)
-{
+TEST(DxtCodec, PremultipliedFormatsDivideAlphaOutOnReading) {
     const float k = UNIT_SCALE_8;
     struct Case {
         const char* what;
         D3DFORMAT format;
-        BYTE alpha0, alpha1;      // DXT4: a0 and a1; DXT2: every nibble pair
+        BYTE alpha0, alpha1;  // DXT4: a0 and a1; DXT2: every nibble pair
         ColorF expected;
     } cases[] = {
         // Colour (66, 255, 0): red below alpha is divided, green at or
@@ -296,7 +285,7 @@ TEST(DxtCodec, PremultipliedFormatsDivideAlphaOutOnReading)
             block[0] = c.alpha0;
             block[1] = c.alpha1;
         }
-        const unsigned color = 8u << 11 | 63u << 5;     // red 66, green 255
+        const unsigned color = 8u << 11 | 63u << 5;  // red 66, green 255
         block[8] = block[10] = static_cast<BYTE>(color);
         block[9] = block[11] = static_cast<BYTE>(color >> 8);
         const Image back = ReadAll(surface);
@@ -306,8 +295,7 @@ TEST(DxtCodec, PremultipliedFormatsDivideAlphaOutOnReading)
     EXPECT_EQ(Bits(128 * k), Bits(0.5019608f));
 }
 
-TEST(DxtCodec, ColourKeyAppliesToDecodedPixels)
-{
+TEST(DxtCodec, ColourKeyAppliesToDecodedPixels) {
     struct Case {
         unsigned color565;
         D3DCOLOR key;
@@ -324,14 +312,13 @@ TEST(DxtCodec, ColourKeyAppliesToDecodedPixels)
     }
 }
 
-TEST(DxtCodec, WithoutRowBuffersEveryRowFailsAndNothingIsWritten)
-{
+TEST(DxtCodec, WithoutRowBuffersEveryRowFailsAndNothingIsWritten) {
     SKIP_UNLESS_ALLOCATION_CAN_FAIL();
     std::vector<BYTE> memory(64, 0xAB);
     PixelRegion region{};
     region.pixels = memory.data();
     region.format = D3DFMT_DXT5;
-    region.box = PixelBox{0, 0, 0x40000000, 4, 0, 1};   // four rows of 2^30 pixels
+    region.box = PixelBox{0, 0, 0x40000000, 4, 0, 1};  // four rows of 2^30 pixels
     region.surfaceBox = SurfaceExtent{0, 0, 0x40000000, 4, 0, 1};
     {
         auto codec = Open<DxtCodec>(region);
@@ -352,22 +339,19 @@ namespace {
 // trunc(c x 255 + 0.5) kept to 0..255 (NaN gives 0), colour times alpha
 // first for the premultiplied formats; bytes back as byte x UNIT_SCALE_8,
 // divided by alpha for those formats.
-unsigned ReferenceByte(float scaled)
-{
+unsigned ReferenceByte(float scaled) {
     const float v = scaled + 0.5f;
     return !(v > 0.0f) ? 0u : v >= 255.0f ? 255u : static_cast<unsigned>(v);
 }
 
-DWORD ReferenceArgb(const ColorF& c, bool premultiplied)
-{
+DWORD ReferenceArgb(const ColorF& c, bool premultiplied) {
     const float k = premultiplied ? c.a : 1.0f;
     const auto channel = [&](float v) { return ReferenceByte((premultiplied ? v * k : v) * 255.0f); };
     return static_cast<DWORD>(ReferenceByte(c.a * 255.0f) << 24 | channel(c.r) << 16 | channel(c.g) << 8 |
                               channel(c.b));
 }
 
-ColorF ReferenceColor(DWORD p, bool premultiplied)
-{
+ColorF ReferenceColor(DWORD p, bool premultiplied) {
     ColorF c = ColorFromArgb(p);
     if (premultiplied && c.a == 0.0f) {
         c.r = c.g = c.b = 0.0f;
@@ -379,8 +363,7 @@ ColorF ReferenceColor(DWORD p, bool premultiplied)
     return c;
 }
 
-void EncodeReferenceBlock(D3DFORMAT format, const DWORD* argb, BYTE* block)
-{
+void EncodeReferenceBlock(D3DFORMAT format, const DWORD* argb, BYTE* block) {
     switch (format) {
     case D3DFMT_DXT1: EncodeDxt1Block(argb, block); break;
     case D3DFMT_DXT2:
@@ -389,8 +372,7 @@ void EncodeReferenceBlock(D3DFORMAT format, const DWORD* argb, BYTE* block)
     }
 }
 
-void DecodeReferenceBlock(D3DFORMAT format, const BYTE* block, DWORD* argb)
-{
+void DecodeReferenceBlock(D3DFORMAT format, const BYTE* block, DWORD* argb) {
     switch (format) {
     case D3DFMT_DXT1: DecodeDxt1Block(block, argb); break;
     case D3DFMT_DXT2:
@@ -405,8 +387,7 @@ void DecodeReferenceBlock(D3DFORMAT format, const BYTE* block, DWORD* argb)
 // numbers at all, written through the rows: each block must come out as
 // the block encoder makes it from the per-pixel conversion, and reading
 // the blocks back must give the per-pixel decoding of their pixels.
-TEST(DxtCodec, RowsConvertLikeThePerPixelForms)
-{
+TEST(DxtCodec, RowsConvertLikeThePerPixelForms) {
     const float nan = std::numeric_limits<float>::quiet_NaN();
     const float inf = std::numeric_limits<float>::infinity();
     std::vector<float> values = {nan, -inf, -1.0f, -0.0f, 0.0f, 1.0f, 1.5f, inf, 0.5f};
@@ -448,8 +429,8 @@ TEST(DxtCodec, RowsConvertLikeThePerPixelForms)
 
                     DWORD decoded[16];
                     DecodeReferenceBlock(format, actual, decoded);
-                    const Image back = ReadAll(surface, PixelBox{INT(4 * bx), INT(4 * by), INT(4 * bx + 4),
-                                                                 INT(4 * by + 4), 0, 1});
+                    const Image back =
+                        ReadAll(surface, PixelBox{INT(4 * bx), INT(4 * by), INT(4 * bx + 4), INT(4 * by + 4), 0, 1});
                     for (UINT i = 0; i < 16; ++i) {
                         ASSERT_TRUE(SameBits(back[i], ReferenceColor(decoded[i], premultiplied)))
                             << format << " block " << bx << "," << by << " pixel " << i;

@@ -14,8 +14,7 @@ namespace {
 // its sample class through the row interface, the block and YUV codecs
 // included, for a whole surface and for a box that cuts pairs and blocks;
 // what comes back out of the destination is in range.
-TEST(FormatWalk, EveryFormatConvertsToEveryFormatOfItsClass)
-{
+TEST(FormatWalk, EveryFormatConvertsToEveryFormatOfItsClass) {
     const PixelBox boxes[] = {{0, 0, 8, 8, 0, 1}, {1, 2, 7, 7, 0, 1}};
     std::mt19937 rng(9);
     int conversions = 0;
@@ -40,7 +39,7 @@ TEST(FormatWalk, EveryFormatConvertsToEveryFormatOfItsClass)
                     ASSERT_EQ(reader->DecodeRow(y, 0, row.data()), S_OK);
                     ASSERT_EQ(writer->EncodeRow(y, 0, row.data()), S_OK);
                 }
-                writer.reset();     // writes back what the codec caches
+                writer.reset();  // writes back what the codec caches
                 const float low = reader->sampleClass == SAMPLE_SIGNED ? -1.0f : 0.0f;
                 auto check = Open(destination.Region(box));
                 for (UINT y = 0; y < check->height; ++y) {

@@ -17,8 +17,7 @@ struct DecodeCase {
     ColorF expected;
 };
 
-TEST(FormatCodecDecode, KnownPixels)
-{
+TEST(FormatCodecDecode, KnownPixels) {
     const DecodeCase cases[] = {
         {D3DFMT_R5G6B5, 0xFFFF, {1.0f, 1.0f, 1.0f, 1.0f}},
         {D3DFMT_R5G6B5, 0x07E0, {0.0f, 1.0f, 0.0f, 1.0f}},
@@ -52,26 +51,26 @@ TEST(FormatCodecDecode, KnownPixels)
     };
     for (const DecodeCase& c : cases) {
         const ColorF got = DecodeOne(c.format, c.word);
-        EXPECT_TRUE(SameBits(got, c.expected))
-            << c.format << " word " << std::hex << c.word << std::dec << ": got " << got.r << ' ' << got.g << ' '
-            << got.b << ' ' << got.a;
+        EXPECT_TRUE(SameBits(got, c.expected)) << c.format << " word " << std::hex << c.word << std::dec << ": got "
+                                               << got.r << ' ' << got.g << ' ' << got.b << ' ' << got.a;
     }
 }
 
 // Value 1 in a field of n bits decodes to the scale constant itself, and
 // the multiplication (not a division) shows at 17 / 31.
-TEST(FormatCodecDecode, ScaleConstantsHaveTheirBitPatterns)
-{
+TEST(FormatCodecDecode, ScaleConstantsHaveTheirBitPatterns) {
     struct Case {
         D3DFORMAT format;
         std::uint32_t word;
         int channel;
         std::uint32_t bits;
     } cases[] = {
+        // clang-format off
         {D3DFMT_L8, 1, 0, 0x3B808081},       {D3DFMT_R5G6B5, 1u << 5, 1, 0x3C820821},
         {D3DFMT_R5G6B5, 1u << 11, 0, 0x3D042108}, {D3DFMT_A4R4G4B4, 1u << 8, 0, 0x3D888889},
         {D3DFMT_R3G3B2, 1u << 5, 0, 0x3E124925}, {D3DFMT_R3G3B2, 1, 2, 0x3EAAAAAB},
         {D3DFMT_L6V5U5, 1u << 10, 3, 0x3C820821}, {D3DFMT_A4L4, 1, 1, 0x3D888889},
+        // clang-format on
     };
     for (const Case& c : cases) {
         const ColorF got = DecodeOne(c.format, c.word);
@@ -87,9 +86,9 @@ struct EncodeCase {
     std::uint32_t expected;
 };
 
-TEST(FormatCodecEncode, KnownColorsWithoutDithering)
-{
+TEST(FormatCodecEncode, KnownColorsWithoutDithering) {
     const EncodeCase cases[] = {
+        // clang-format off
         {D3DFMT_A4R4G4B4, {0.53333336f, 0.0f, 0.0f, 1.0f}, 0xF800},
         {D3DFMT_L8, {1.0f, 0.0f, 0.0f, 1.0f}, 54},
         {D3DFMT_L8, {1.0f, 1.0f, 1.0f, 1.0f}, 255},
@@ -113,6 +112,7 @@ TEST(FormatCodecEncode, KnownColorsWithoutDithering)
         {D3DFMT_V16U16, {-1.0f, 0.5f, 0.0f, 1.0f}, 0x40008001},
         {D3DFMT_W11V11U10, {0.0f, 0.0f, 3.0f / 1024.0f, 1.0f}, 3u << 21},
         {D3DFMT_W11V11U10, {-1.0f, -1.0f, -1.0f, 1.0f}, 0x80300601},
+        // clang-format on
     };
     for (const EncodeCase& c : cases) {
         EXPECT_EQ(EncodeOne(c.format, c.color), c.expected) << c.format << std::hex << " want " << c.expected;
@@ -121,15 +121,16 @@ TEST(FormatCodecEncode, KnownColorsWithoutDithering)
 
 // Every stored value of every unsigned format of up to 16 bits decodes and
 // encodes back to itself without dithering; X bits come back as zero.
-TEST(FormatCodecRoundTrip, EveryStoredUnsignedValue)
-{
+TEST(FormatCodecRoundTrip, EveryStoredUnsignedValue) {
     struct Case {
         D3DFORMAT format;
         std::uint32_t xBits;
     } cases[] = {
+        // clang-format off
         {D3DFMT_R5G6B5, 0},      {D3DFMT_X1R5G5B5, 0x8000}, {D3DFMT_A1R5G5B5, 0}, {D3DFMT_A4R4G4B4, 0},
         {D3DFMT_R3G3B2, 0},      {D3DFMT_A8, 0},            {D3DFMT_A8R3G3B2, 0}, {D3DFMT_X4R4G4B4, 0xF000},
         {D3DFMT_L8, 0},          {D3DFMT_A8L8, 0},          {D3DFMT_A4L4, 0},
+        // clang-format on
     };
     for (const Case& c : cases) {
         const UINT count = 1u << FindPixelFormat(c.format).bitsPerPixel;
@@ -151,8 +152,7 @@ TEST(FormatCodecRoundTrip, EveryStoredUnsignedValue)
 
 // Signed fields: zero and positive values come back unchanged, a negative
 // value v comes back as v + 1 (truncation toward zero of v + 0.5).
-TEST(FormatCodecRoundTrip, SignedFieldsTruncateTowardZero)
-{
+TEST(FormatCodecRoundTrip, SignedFieldsTruncateTowardZero) {
     struct Field {
         unsigned shift, bits;
         bool isSigned;

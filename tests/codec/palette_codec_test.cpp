@@ -15,8 +15,7 @@ constexpr float K8 = std::bit_cast<float>(0x3B808081u);
 
 // One scan in index order, replacing the best only on a strictly smaller
 // distance.
-int ScanNearest(const ColorF* palette, const ColorF& c, bool withAlpha)
-{
+int ScanNearest(const ColorF* palette, const ColorF& c, bool withAlpha) {
     int best = 0;
     float bestDistance = FLT_MAX;
     for (int i = 0; i < 256; ++i) {
@@ -36,8 +35,7 @@ int ScanNearest(const ColorF* palette, const ColorF& c, bool withAlpha)
     return best;
 }
 
-std::vector<PALETTEENTRY> DistinctPalette()
-{
+std::vector<PALETTEENTRY> DistinctPalette() {
     std::vector<PALETTEENTRY> p(256);
     for (int i = 0; i < 256; ++i) {
         p[i] = PALETTEENTRY{static_cast<BYTE>(i), static_cast<BYTE>(255 - i), static_cast<BYTE>(i ^ 0x55),
@@ -46,8 +44,7 @@ std::vector<PALETTEENTRY> DistinctPalette()
     return p;
 }
 
-TEST(PaletteCodec, DecodesEntriesWithTheFlagsByteAsAlpha)
-{
+TEST(PaletteCodec, DecodesEntriesWithTheFlagsByteAsAlpha) {
     const auto palette = DistinctPalette();
     const ColorF c = DecodeOne(D3DFMT_P8, 200, 0, palette.data());
     EXPECT_TRUE(SameBits(c, ColorF{200 * K8, 55 * K8, (200 ^ 0x55) * K8, ((200 * 37) & 255) * K8}));
@@ -56,8 +53,7 @@ TEST(PaletteCodec, DecodesEntriesWithTheFlagsByteAsAlpha)
     EXPECT_TRUE(SameBits(d, ColorF{200 * K8, 55 * K8, (200 ^ 0x55) * K8, 16 * K8}));
 }
 
-TEST(PaletteCodec, WithoutAPaletteEveryIndexIsWhiteAndEncodesToZero)
-{
+TEST(PaletteCodec, WithoutAPaletteEveryIndexIsWhiteAndEncodesToZero) {
     for (D3DFORMAT format : {D3DFMT_P8, D3DFMT_A8P8}) {
         const ColorF c = DecodeOne(format, 0xFF37);
         EXPECT_EQ(c.r, 1.0f);
@@ -68,8 +64,7 @@ TEST(PaletteCodec, WithoutAPaletteEveryIndexIsWhiteAndEncodesToZero)
     EXPECT_EQ(DecodeOne(D3DFMT_P8, 9).a, 1.0f);
 }
 
-TEST(PaletteCodec, EveryIndexOfADistinctPaletteRoundTrips)
-{
+TEST(PaletteCodec, EveryIndexOfADistinctPaletteRoundTrips) {
     const auto palette = DistinctPalette();
     for (D3DFORMAT format : {D3DFMT_P8, D3DFMT_A8P8}) {
         const UINT count = 1u << FindPixelFormat(format).bitsPerPixel;
@@ -89,8 +84,7 @@ TEST(PaletteCodec, EveryIndexOfADistinctPaletteRoundTrips)
     }
 }
 
-TEST(PaletteCodec, TiesGoToTheLowestIndex)
-{
+TEST(PaletteCodec, TiesGoToTheLowestIndex) {
     std::vector<PALETTEENTRY> palette(256, PALETTEENTRY{0, 0, 0, 0});
     palette[3] = palette[7] = PALETTEENTRY{200, 100, 50, 255};
     palette[5] = PALETTEENTRY{10, 10, 10, 255};
@@ -102,8 +96,7 @@ TEST(PaletteCodec, TiesGoToTheLowestIndex)
     EXPECT_EQ(EncodeOne(D3DFMT_A8P8, ColorF{color.r, color.g, color.b, 0.5f}, false, palette.data()), 0x8003u);
 }
 
-TEST(PaletteCodec, A8P8WritesEachPixelsOwnIndexAndAlpha)
-{
+TEST(PaletteCodec, A8P8WritesEachPixelsOwnIndexAndAlpha) {
     const auto palette = DistinctPalette();
     const int indices[] = {0, 255, 17, 128, 64, 3};
     const int alphas[] = {255, 0, 17, 128, 1, 254};
@@ -122,18 +115,16 @@ TEST(PaletteCodec, A8P8WritesEachPixelsOwnIndexAndAlpha)
 // The search measures several entries at once; it must pick what one scan
 // in index order picks, including ties across those entries (palettes with
 // many repeated entries) and values between the entries.
-TEST(PaletteCodec, SearchMatchesTheOrderedScan)
-{
+TEST(PaletteCodec, SearchMatchesTheOrderedScan) {
     std::mt19937 rng(11);
     for (int trial = 0; trial < 40; ++trial) {
         // Few distinct values make ties common.
         const int levels = trial % 2 == 0 ? 3 : 256;
         ColorF palette[256];
         for (ColorF& e : palette) {
-            e = ColorF{static_cast<float>(rng() % levels) / (levels - 1),
-                       static_cast<float>(rng() % levels) / (levels - 1),
-                       static_cast<float>(rng() % levels) / (levels - 1),
-                       static_cast<float>(rng() % levels) / (levels - 1)};
+            e = ColorF{
+                static_cast<float>(rng() % levels) / (levels - 1), static_cast<float>(rng() % levels) / (levels - 1),
+                static_cast<float>(rng() % levels) / (levels - 1), static_cast<float>(rng() % levels) / (levels - 1)};
         }
         const PaletteChannels channels(palette);
         for (int i = 0; i < 200; ++i) {

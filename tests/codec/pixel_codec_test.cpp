@@ -8,13 +8,13 @@ using namespace codec_test;
 
 namespace {
 
-TEST(CreatePixelCodec, BuildsEveryPlainFormatWithItsBaseFields)
-{
+TEST(CreatePixelCodec, BuildsEveryPlainFormatWithItsBaseFields) {
     struct Case {
         D3DFORMAT format;
         SampleClass sampleClass;
         bool paletted;
     } cases[] = {
+        // clang-format off
         {D3DFMT_R8G8B8, SAMPLE_UNSIGNED, false},  {D3DFMT_A8R8G8B8, SAMPLE_UNSIGNED, false},
         {D3DFMT_X8R8G8B8, SAMPLE_UNSIGNED, false}, {D3DFMT_R5G6B5, SAMPLE_UNSIGNED, false},
         {D3DFMT_X1R5G5B5, SAMPLE_UNSIGNED, false}, {D3DFMT_A1R5G5B5, SAMPLE_UNSIGNED, false},
@@ -26,6 +26,7 @@ TEST(CreatePixelCodec, BuildsEveryPlainFormatWithItsBaseFields)
         {D3DFMT_V8U8, SAMPLE_SIGNED, false},       {D3DFMT_L6V5U5, SAMPLE_SIGNED, false},
         {D3DFMT_X8L8V8U8, SAMPLE_SIGNED, false},   {D3DFMT_Q8W8V8U8, SAMPLE_SIGNED, false},
         {D3DFMT_V16U16, SAMPLE_SIGNED, false},     {D3DFMT_W11V11U10, SAMPLE_SIGNED, false},
+        // clang-format on
     };
     for (const Case& c : cases) {
         Block block(c.format, 5, 3);
@@ -41,8 +42,7 @@ TEST(CreatePixelCodec, BuildsEveryPlainFormatWithItsBaseFields)
     }
 }
 
-TEST(CreatePixelCodec, FormatsWithoutACodecGiveNull)
-{
+TEST(CreatePixelCodec, FormatsWithoutACodecGiveNull) {
     for (D3DFORMAT format : {D3DFMT_D16, D3DFMT_UNKNOWN, D3DFMT_A2B10G10R10, D3DFMT_INDEX16,
                              static_cast<D3DFORMAT>(MAKEFOURCC('A', 'B', 'C', 'D'))}) {
         PixelRegion r{};
@@ -56,8 +56,7 @@ TEST(CreatePixelCodec, FormatsWithoutACodecGiveNull)
 
 // A box starting at (3, 5, 2) is rebased: row 0 of slice 0 is the box's
 // first pixel, and writing it touches nothing else.
-TEST(PixelCodecBox, RowsCountFromTheBoxCorner)
-{
+TEST(PixelCodecBox, RowsCountFromTheBoxCorner) {
     Block block(D3DFMT_A8R8G8B8, 8, 8, 4);
     for (std::size_t i = 0; i < block.bytes.size() / 4; ++i) {
         block.SetWord(i, static_cast<std::uint32_t>(i));
@@ -102,8 +101,7 @@ struct KeyCase {
 
 // Keying compares the decoded floats exactly; the row paths of one pixel
 // and of several pixels must agree.
-TEST(PixelCodecColorKey, ExactMatchesBecomeTransparentBlack)
-{
+TEST(PixelCodecColorKey, ExactMatchesBecomeTransparentBlack) {
     const KeyCase cases[] = {
         {D3DFMT_R5G6B5, 0x0000, 0xFF000000, true},
         {D3DFMT_R5G6B5, 0x0001, 0xFF000000, false},
@@ -112,8 +110,8 @@ TEST(PixelCodecColorKey, ExactMatchesBecomeTransparentBlack)
         {D3DFMT_R5G6B5, 0x8410, 0xFF848484, false},
         {D3DFMT_A8R8G8B8, 0xFF102030, 0xFF102030, true},
         {D3DFMT_A8R8G8B8, 0xFF102031, 0xFF102030, false},
-        {D3DFMT_A8R8G8B8, 0x00000000, 0x00000000, false},   // key 0 means no key
-        {D3DFMT_X8R8G8B8, 0x00102030, 0xFF102030, true},    // X decodes as alpha 1
+        {D3DFMT_A8R8G8B8, 0x00000000, 0x00000000, false},  // key 0 means no key
+        {D3DFMT_X8R8G8B8, 0x00102030, 0xFF102030, true},   // X decodes as alpha 1
         {D3DFMT_L8, 0x80, 0xFF808080, true},
         {D3DFMT_A8, 0x40, 0x40FFFFFF, true},
     };
@@ -139,8 +137,7 @@ TEST(PixelCodecColorKey, ExactMatchesBecomeTransparentBlack)
 // A one-bit alpha of j / 16 is stored as 1 exactly where the offset is at
 // least 1 - j / 16, so counting the ones over j = 0..15 gives back the
 // matrix entry m of every position. Slices shift the pattern by a column.
-TEST(PixelCodecDither, OrderedOffsetsByRowColumnAndSlice)
-{
+TEST(PixelCodecDither, OrderedOffsetsByRowColumnAndSlice) {
     const int matrix[4][4] = {{15, 7, 13, 5}, {3, 11, 1, 9}, {12, 4, 14, 6}, {0, 8, 2, 10}};
     Block block(D3DFMT_A1R5G5B5, 8, 4, 4);
     const auto codec = MakeCodec(block.Region(0, nullptr, true));
@@ -166,8 +163,7 @@ TEST(PixelCodecDither, OrderedOffsetsByRowColumnAndSlice)
     }
 }
 
-TEST(PixelCodecDither, HalfAlphaIsSetAtHalfThePositions)
-{
+TEST(PixelCodecDither, HalfAlphaIsSetAtHalfThePositions) {
     Block plain(D3DFMT_A1R5G5B5, 4, 4);
     Block dithered(D3DFMT_A1R5G5B5, 4, 4);
     const auto p = MakeCodec(plain.Region());
@@ -185,8 +181,7 @@ TEST(PixelCodecDither, HalfAlphaIsSetAtHalfThePositions)
     EXPECT_EQ(set, 8);
 }
 
-TEST(ColorFromArgb, ScalesEachByteByTheNearestOneOver255)
-{
+TEST(ColorFromArgb, ScalesEachByteByTheNearestOneOver255) {
     const ColorF c = ColorFromArgb(0xFF80FF01);
     EXPECT_EQ(c.a, 1.0f);
     EXPECT_EQ(c.g, 1.0f);

@@ -12,8 +12,7 @@ using namespace codec_test;
 
 namespace {
 
-TEST(PixelFormatTable, UnknownFormatsGiveTheDefaultRow)
-{
+TEST(PixelFormatTable, UnknownFormatsGiveTheDefaultRow) {
     for (D3DFORMAT format : {D3DFMT_UNKNOWN, D3DFMT_D16, D3DFMT_D24S8, D3DFMT_A2B10G10R10,
                              static_cast<D3DFORMAT>(MAKEFOURCC('D', 'X', 'T', '6'))}) {
         const PixelFormatInfo& info = FindPixelFormat(format);
@@ -30,8 +29,7 @@ TEST(PixelFormatTable, UnknownFormatsGiveTheDefaultRow)
     }
 }
 
-TEST(PixelFormatTable, EveryRowIsFoundByItsOwnCodeAndIsListed)
-{
+TEST(PixelFormatTable, EveryRowIsFoundByItsOwnCodeAndIsListed) {
     std::set<DWORD> seen;
     for (const PixelFormatInfo& info : PixelFormats()) {
         EXPECT_TRUE(seen.insert(info.format).second) << "duplicate " << info.format;
@@ -41,8 +39,7 @@ TEST(PixelFormatTable, EveryRowIsFoundByItsOwnCodeAndIsListed)
     EXPECT_EQ(seen.size(), 29u);
 }
 
-TEST(PixelFormatTable, OrderPutsPalettesBetweenTheFiveBitFormats)
-{
+TEST(PixelFormatTable, OrderPutsPalettesBetweenTheFiveBitFormats) {
     const auto rows = PixelFormats();
     EXPECT_EQ(rows[0].format, D3DFMT_R8G8B8);
     EXPECT_EQ(rows[4].format, D3DFMT_X1R5G5B5);
@@ -52,8 +49,7 @@ TEST(PixelFormatTable, OrderPutsPalettesBetweenTheFiveBitFormats)
     EXPECT_EQ(rows[28].format, D3DFMT_DXT5);
 }
 
-TEST(PixelFormatTable, OnlyExactRequestsGetTheThreeByteYuvAndBlockFormats)
-{
+TEST(PixelFormatTable, OnlyExactRequestsGetTheThreeByteYuvAndBlockFormats) {
     std::set<DWORD> fixed;
     for (const PixelFormatInfo& info : PixelFormats()) {
         if (!info.substitutable) {
@@ -65,8 +61,7 @@ TEST(PixelFormatTable, OnlyExactRequestsGetTheThreeByteYuvAndBlockFormats)
     EXPECT_EQ(fixed, expected);
 }
 
-TEST(PixelFormatTable, BlockAndYuvRowsDescribeSixteenBitsAndEndpointPrecision)
-{
+TEST(PixelFormatTable, BlockAndYuvRowsDescribeSixteenBitsAndEndpointPrecision) {
     struct Case {
         D3DFORMAT format;
         UINT alpha;
@@ -91,14 +86,13 @@ TEST(PixelFormatTable, BlockAndYuvRowsDescribeSixteenBitsAndEndpointPrecision)
 // a pixel at a time, which channel each bit feeds. The widths the table
 // reports must be the counts the codec actually uses, and the kind must
 // match the codec's sample class.
-TEST(PixelFormatTable, EveryRowMatchesTheBitsItsCodecReads)
-{
+TEST(PixelFormatTable, EveryRowMatchesTheBitsItsCodecReads) {
     int checked = 0;
     for (const PixelFormatInfo& info : PixelFormats()) {
         Block probe(info.format, 1);
         const auto codec = MakeCodec(probe.Region());
         if (codec == nullptr || !codec->addressable || info.kind == FORMAT_KIND_PALETTE) {
-            continue;   // YUV, DXT: no fixed pixel; palettes: widths of an entry
+            continue;  // YUV, DXT: no fixed pixel; palettes: widths of an entry
         }
         SCOPED_TRACE(info.format);
         EXPECT_EQ(static_cast<UINT>(codec->bytesPerPixel) * 8, info.bitsPerPixel);
@@ -140,8 +134,7 @@ TEST(PixelFormatTable, EveryRowMatchesTheBitsItsCodecReads)
 // may not use library code). For every row both must agree on how the
 // pixels lie in memory, and the device must offer exactly the table's
 // formats for textures.
-TEST(PixelFormatTable, TheDeviceStoresEveryRowAsTheLibraryReadsIt)
-{
+TEST(PixelFormatTable, TheDeviceStoresEveryRowAsTheLibraryReadsIt) {
     std::set<DWORD> rows;
     for (const PixelFormatInfo& info : PixelFormats()) {
         SCOPED_TRACE(info.format);

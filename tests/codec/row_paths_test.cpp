@@ -17,8 +17,7 @@ using namespace codec_layout;
 namespace {
 
 template <class Layout>
-void CheckRowsAgainstPixels(D3DFORMAT format, bool isSigned, std::mt19937& rng)
-{
+void CheckRowsAgainstPixels(D3DFORMAT format, bool isSigned, std::mt19937& rng) {
     SCOPED_TRACE(format);
     std::uniform_real_distribution<float> value(isSigned ? -1.0f : 0.0f, isSigned ? 0.99f : 1.0f);
     for (UINT width = 1; width <= 13; ++width) {
@@ -54,8 +53,7 @@ void CheckRowsAgainstPixels(D3DFORMAT format, bool isSigned, std::mt19937& rng)
     }
 }
 
-TEST(RowPaths, FourPixelLoopsMatchThePerPixelArithmetic)
-{
+TEST(RowPaths, FourPixelLoopsMatchThePerPixelArithmetic) {
     std::mt19937 rng(5);
     for (int repeat = 0; repeat < 20; ++repeat) {
         CheckRowsAgainstPixels<R8G8B8Layout>(D3DFMT_R8G8B8, false, rng);
@@ -84,13 +82,11 @@ TEST(RowPaths, FourPixelLoopsMatchThePerPixelArithmetic)
 // Every 8-bit value of every channel meets every dither position: pixel x
 // of a row carries value x / 4 (scrambled per channel), so each value lands
 // on all four columns, and four rows by four slices cover the offsets.
-TEST(RowPaths, DirectConverterMatchesDecodeThenEncodeForEveryChannelValue)
-{
-    const D3DFORMAT destinations[] = {D3DFMT_R8G8B8,   D3DFMT_A8R8G8B8, D3DFMT_X8R8G8B8, D3DFMT_R5G6B5,
-                                      D3DFMT_X1R5G5B5, D3DFMT_A1R5G5B5, D3DFMT_A4R4G4B4, D3DFMT_R3G3B2,
-                                      D3DFMT_A8,       D3DFMT_A8R3G3B2, D3DFMT_X4R4G4B4, D3DFMT_L8,
-                                      D3DFMT_A8L8,     D3DFMT_A4L4};
-    constexpr UINT width = 1024 + 3;   // a tail after the groups of four
+TEST(RowPaths, DirectConverterMatchesDecodeThenEncodeForEveryChannelValue) {
+    const D3DFORMAT destinations[] = {D3DFMT_R8G8B8,   D3DFMT_A8R8G8B8, D3DFMT_X8R8G8B8, D3DFMT_R5G6B5, D3DFMT_X1R5G5B5,
+                                      D3DFMT_A1R5G5B5, D3DFMT_A4R4G4B4, D3DFMT_R3G3B2,   D3DFMT_A8,     D3DFMT_A8R3G3B2,
+                                      D3DFMT_X4R4G4B4, D3DFMT_L8,       D3DFMT_A8L8,     D3DFMT_A4L4};
+    constexpr UINT width = 1024 + 3;  // a tail after the groups of four
     for (D3DFORMAT sourceFormat : {D3DFMT_A8R8G8B8, D3DFMT_X8R8G8B8}) {
         Block source(sourceFormat, width, 4, 4);
         for (std::size_t i = 0; i < source.bytes.size() / 4; ++i) {

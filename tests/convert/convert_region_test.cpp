@@ -11,16 +11,14 @@ using namespace convert_test;
 
 namespace {
 
-void FillPattern(Block& block, std::uint32_t seed)
-{
+void FillPattern(Block& block, std::uint32_t seed) {
     Lcg rng{seed};
     for (BYTE& b : block.bytes) {
         b = static_cast<BYTE>(rng.Next());
     }
 }
 
-bool CodecAvailable(D3DFORMAT format)
-{
+bool CodecAvailable(D3DFORMAT format) {
     PixelRegion r{};
     r.format = format;
     r.box = PixelBox{0, 0, 4, 4, 0, 1};
@@ -29,16 +27,17 @@ bool CodecAvailable(D3DFORMAT format)
 
 }  // namespace
 
-TEST(ConvertRegionFilter, MalformedFiltersAreRefusedBeforeAnythingIsTouched)
-{
+TEST(ConvertRegionFilter, MalformedFiltersAreRefusedBeforeAnythingIsTouched) {
     const struct {
         DWORD filter;
         HRESULT expected;
     } cases[] = {
+        // clang-format off
         {0, D3DERR_INVALIDCALL},        {6, D3DERR_INVALIDCALL},
         {0x100003, D3DERR_INVALIDCALL}, {0xFFFFFFFF, D3DERR_INVALIDCALL},
         {0xF0003, S_OK},                {FILTER_NONE, S_OK},
         {FILTER_BOX | FILTER_DITHER, S_OK},
+        // clang-format on
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.filter);
@@ -62,19 +61,18 @@ TEST(ConvertRegionFilter, MalformedFiltersAreRefusedBeforeAnythingIsTouched)
     EXPECT_EQ(ConvertRegion(&r, nullptr, FILTER_POINT), D3DERR_INVALIDCALL);
 }
 
-TEST(ConvertRegionRefusal, FormatsThatCannotMeetGiveFail)
-{
+TEST(ConvertRegionRefusal, FormatsThatCannotMeetGiveFail) {
     const struct {
         D3DFORMAT dst, src;
         UINT dstWidth;
         DWORD filter;
     } cases[] = {
-        {D3DFMT_A8R8G8B8, D3DFMT_V8U8, 4, FILTER_POINT},     // signed into unsigned
+        {D3DFMT_A8R8G8B8, D3DFMT_V8U8, 4, FILTER_POINT},  // signed into unsigned
         {D3DFMT_V8U8, D3DFMT_A8R8G8B8, 4, FILTER_NONE},
-        {D3DFMT_V8U8, D3DFMT_V8U8, 2, FILTER_LINEAR},        // signed resampling
+        {D3DFMT_V8U8, D3DFMT_V8U8, 2, FILTER_LINEAR},  // signed resampling
         {D3DFMT_V8U8, D3DFMT_Q8W8V8U8, 2, FILTER_TRIANGLE},
         {D3DFMT_V16U16, D3DFMT_V8U8, 2, FILTER_BOX},
-        {D3DFMT_D16, D3DFMT_A8R8G8B8, 4, FILTER_NONE},       // no codec
+        {D3DFMT_D16, D3DFMT_A8R8G8B8, 4, FILTER_NONE},  // no codec
         {D3DFMT_A8R8G8B8, D3DFMT_UNKNOWN, 4, FILTER_NONE},
     };
     for (const auto& c : cases) {
@@ -93,8 +91,7 @@ TEST(ConvertRegionRefusal, FormatsThatCannotMeetGiveFail)
     }
 }
 
-TEST(ConvertRegionRefusal, SignedFormatsStillResampleByPointAndUnfiltered)
-{
+TEST(ConvertRegionRefusal, SignedFormatsStillResampleByPointAndUnfiltered) {
     for (DWORD filter : {FILTER_POINT, FILTER_NONE}) {
         Block src(D3DFMT_V8U8, 4, 4);
         Block dst(D3DFMT_V8U8, 2, 2);
@@ -114,8 +111,7 @@ TEST(ConvertRegionRefusal, SignedFormatsStillResampleByPointAndUnfiltered)
     }
 }
 
-TEST(CopySameFormat, EqualBlocksAreByteCopiesEvenWithDithering)
-{
+TEST(CopySameFormat, EqualBlocksAreByteCopiesEvenWithDithering) {
     for (DWORD filter : {FILTER_POINT, FILTER_LINEAR | FILTER_DITHER, FILTER_BOX | FILTER_DITHER}) {
         Block src(D3DFMT_A8R8G8B8, 7, 5);
         Block dst(D3DFMT_A8R8G8B8, 7, 5);
@@ -127,8 +123,7 @@ TEST(CopySameFormat, EqualBlocksAreByteCopiesEvenWithDithering)
     }
 }
 
-TEST(CopySameFormat, BoxesOffsetInsideLargerSurfacesCopyOnlyTheirRows)
-{
+TEST(CopySameFormat, BoxesOffsetInsideLargerSurfacesCopyOnlyTheirRows) {
     Block src(D3DFMT_R5G6B5, 8, 8, 2);
     Block dst(D3DFMT_R5G6B5, 6, 6, 3);
     FillPattern(src, 5);
@@ -147,8 +142,7 @@ TEST(CopySameFormat, BoxesOffsetInsideLargerSurfacesCopyOnlyTheirRows)
     }
 }
 
-TEST(CopySameFormat, ColourKeyGoesThroughColours)
-{
+TEST(CopySameFormat, ColourKeyGoesThroughColours) {
     Block src(D3DFMT_A8R8G8B8, 3, 1);
     Block dst(D3DFMT_A8R8G8B8, 3, 1);
     src.SetWord(0, 0, 0, 0xFF000000);
@@ -162,8 +156,7 @@ TEST(CopySameFormat, ColourKeyGoesThroughColours)
     EXPECT_EQ(dst.Word(2, 0), 0x80000000u);
 }
 
-TEST(CopySameFormat, PalettedBlocksCopyIndicesOnlyUnderEqualPalettes)
-{
+TEST(CopySameFormat, PalettedBlocksCopyIndicesOnlyUnderEqualPalettes) {
     PALETTEENTRY palette[256];
     for (int i = 0; i < 256; ++i) {
         palette[i] = PALETTEENTRY{static_cast<BYTE>(i), static_cast<BYTE>(255 - i), 0, 255};
@@ -180,8 +173,8 @@ TEST(CopySameFormat, PalettedBlocksCopyIndicesOnlyUnderEqualPalettes)
         const PALETTEENTRY* destinationPalette;
         int expectedIndexOf10;
     } cases[] = {
-        {palette, 10},          // equal palettes: byte copy
-        {reversed, 245},        // re-chosen through the colours
+        {palette, 10},    // equal palettes: byte copy
+        {reversed, 245},  // re-chosen through the colours
     };
     for (const auto& c : cases) {
         Block src(D3DFMT_P8, 4, 2);
@@ -205,8 +198,7 @@ TEST(CopySameFormat, PalettedBlocksCopyIndicesOnlyUnderEqualPalettes)
     EXPECT_EQ(CopySameFormat(job), E_FAIL);
 }
 
-TEST(CopyDxtBlocks, AlignedBlocksAreCopiedBlockRowByBlockRow)
-{
+TEST(CopyDxtBlocks, AlignedBlocksAreCopiedBlockRowByBlockRow) {
     ASSERT_TRUE(CodecAvailable(D3DFMT_DXT1)) << "no DXT1 codec";
     // Two block rows of two 8-byte blocks; pitch 16 bytes.
     std::vector<BYTE> src(32), dst(32, 0);
@@ -237,8 +229,7 @@ TEST(CopyDxtBlocks, AlignedBlocksAreCopiedBlockRowByBlockRow)
     EXPECT_EQ(ConvertRegion(&d2, &s2, FILTER_NONE), S_OK);
 }
 
-TEST(CopyDxtBlocks, VolumeSlicesGoToTheirOwnSlices)
-{
+TEST(CopyDxtBlocks, VolumeSlicesGoToTheirOwnSlices) {
     ASSERT_TRUE(CodecAvailable(D3DFMT_DXT3)) << "no DXT3 codec";
     // 8 x 4 x 2 of 16-byte blocks: one block row of two blocks per slice.
     // The source slices are 48 bytes apart, the destination's 64, and the
@@ -267,8 +258,7 @@ TEST(CopyDxtBlocks, VolumeSlicesGoToTheirOwnSlices)
     }
 }
 
-TEST(CopyUnfiltered, SourceCornerCopiedAndTheRestTransparentBlack)
-{
+TEST(CopyUnfiltered, SourceCornerCopiedAndTheRestTransparentBlack) {
     Block src(D3DFMT_A8R8G8B8, 4, 4);
     Block dst(D3DFMT_A8R8G8B8, 6, 2);
     std::fill(dst.bytes.begin(), dst.bytes.end(), 0x55);
@@ -283,8 +273,7 @@ TEST(CopyUnfiltered, SourceCornerCopiedAndTheRestTransparentBlack)
     }
 }
 
-TEST(CopyUnfiltered, RowsAndSlicesBeyondTheSourceAreBlank)
-{
+TEST(CopyUnfiltered, RowsAndSlicesBeyondTheSourceAreBlank) {
     Block src(D3DFMT_X8R8G8B8, 2, 1, 1);
     Block dst(D3DFMT_A8R8G8B8, 1, 3, 2);
     std::fill(dst.bytes.begin(), dst.bytes.end(), 0x55);

@@ -10,8 +10,7 @@ namespace {
 
 // Halves a 2 x 2 block of the four words through ConvertRegion.
 std::uint32_t HalveFour(D3DFORMAT format, std::uint32_t a, std::uint32_t b, std::uint32_t c, std::uint32_t d,
-                        DWORD flags = 0, D3DCOLOR colorKey = 0)
-{
+                        DWORD flags = 0, D3DCOLOR colorKey = 0) {
     Block src(format, 2, 2);
     src.SetWord(0, 0, 0, a);
     src.SetWord(1, 0, 0, b);
@@ -26,8 +25,7 @@ std::uint32_t HalveFour(D3DFORMAT format, std::uint32_t a, std::uint32_t b, std:
 
 }  // namespace
 
-TEST(FilterBoxHalf2D, IntegerAveragesRoundHalfUp)
-{
+TEST(FilterBoxHalf2D, IntegerAveragesRoundHalfUp) {
     const struct {
         D3DFORMAT format;
         std::uint32_t a, b, c, d, expected;
@@ -36,9 +34,9 @@ TEST(FilterBoxHalf2D, IntegerAveragesRoundHalfUp)
         {D3DFMT_A8R8G8B8, 0xFF000001, 0xFF000000, 0xFF000000, 0xFF000000, 0xFF000000},  // blue 1,0,0,0
         {D3DFMT_A8R8G8B8, 0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF},
         {D3DFMT_A8R8G8B8, 0x01020304, 0x03040506, 0x00000000, 0xFFFFFFFF, 0x41414242},
-        {D3DFMT_A1R5G5B5, 0x8000, 0x8000, 0x0000, 0x0000, 0x8000},                      // alpha 1,1,0,0
-        {D3DFMT_A1R5G5B5, 0x8000, 0x0000, 0x0000, 0x0000, 0x0000},                      // alpha 1,0,0,0
-        {D3DFMT_A1R5G5B5, 0x7FFF, 0x7FFF, 0x7FFF, 0x0000, 0x5EF7},                      // 31 x 3 -> 23
+        {D3DFMT_A1R5G5B5, 0x8000, 0x8000, 0x0000, 0x0000, 0x8000},  // alpha 1,1,0,0
+        {D3DFMT_A1R5G5B5, 0x8000, 0x0000, 0x0000, 0x0000, 0x0000},  // alpha 1,0,0,0
+        {D3DFMT_A1R5G5B5, 0x7FFF, 0x7FFF, 0x7FFF, 0x0000, 0x5EF7},  // 31 x 3 -> 23
         {D3DFMT_X8R8G8B8, 0xFF102030, 0xAB102030, 0x00102030, 0x12102030, 0x00102030},
         {D3DFMT_X4R4G4B4, 0xF123, 0xF123, 0xF123, 0xF123, 0x0123},
         {D3DFMT_X1R5G5B5, 0x8001, 0x8001, 0x8001, 0x8001, 0x0001},
@@ -49,16 +47,13 @@ TEST(FilterBoxHalf2D, IntegerAveragesRoundHalfUp)
     }
 }
 
-TEST(FilterBoxHalf2D, DitheringOrAColourKeyTakesTheFloatPath)
-{
+TEST(FilterBoxHalf2D, DitheringOrAColourKeyTakesTheFloatPath) {
     // Blue 1, 0, 0, 0 averages to 0 in integers; the float path gives
     // 0.25 + the first dither offset 0.96875, which encodes to 1.
     EXPECT_EQ(HalveFour(D3DFMT_A8R8G8B8, 0xFF000001, 0xFF000000, 0xFF000000, 0xFF000000), 0xFF000000u);
-    EXPECT_EQ(HalveFour(D3DFMT_A8R8G8B8, 0xFF000001, 0xFF000000, 0xFF000000, 0xFF000000, FILTER_DITHER),
-              0xFF000001u);
+    EXPECT_EQ(HalveFour(D3DFMT_A8R8G8B8, 0xFF000001, 0xFF000000, 0xFF000000, 0xFF000000, FILTER_DITHER), 0xFF000001u);
     // A keyed opaque black counts as transparent black: alpha 3/4.
-    EXPECT_EQ(HalveFour(D3DFMT_A8R8G8B8, 0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF, 0xFF000000, 0, 0xFF000000),
-              0xBFBFBFBFu);
+    EXPECT_EQ(HalveFour(D3DFMT_A8R8G8B8, 0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF, 0xFF000000, 0, 0xFF000000), 0xBFBFBFBFu);
     // Different formats on the two sides also average in floats.
     Block src(D3DFMT_A8R8G8B8, 2, 2);
     for (UINT i = 0; i < 4; ++i) {
@@ -71,11 +66,8 @@ TEST(FilterBoxHalf2D, DitheringOrAColourKeyTakesTheFloatPath)
     EXPECT_EQ(dst.Word(0, 0), 0xF800u);
 }
 
-TEST(FilterBoxHalf2D, FloatPathAveragesAndDropsTheOddEdge)
-{
-    const struct {
-        UINT srcW, srcH, dstW, dstH;
-    } cases[] = {{5, 5, 2, 2}, {1, 4, 1, 2}, {4, 1, 2, 1}, {1, 1, 1, 1}};
+TEST(FilterBoxHalf2D, FloatPathAveragesAndDropsTheOddEdge) {
+    const struct { UINT srcW, srcH, dstW, dstH; } cases[] = {{5, 5, 2, 2}, {1, 4, 1, 2}, {4, 1, 2, 1}, {1, 1, 1, 1}};
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.srcW << "x" << c.srcH);
         auto* src = new FloatCodec(c.srcW, c.srcH);
@@ -100,19 +92,16 @@ TEST(FilterBoxHalf2D, FloatPathAveragesAndDropsTheOddEdge)
     }
 }
 
-TEST(FilterBoxHalf2D, OnlyExactHalvingsOfUnsignedBlocks)
-{
+TEST(FilterBoxHalf2D, OnlyExactHalvingsOfUnsignedBlocks) {
     const struct {
         UINT srcW, dstW;
         DWORD filter;
         SampleClass samples;
         bool applies;
     } cases[] = {
-        {4, 2, FILTER_BOX, SAMPLE_UNSIGNED, true},
-        {5, 2, FILTER_BOX, SAMPLE_UNSIGNED, true},
-        {6, 2, FILTER_BOX, SAMPLE_UNSIGNED, false},   // not a halving: triangle resampler
-        {4, 3, FILTER_BOX, SAMPLE_UNSIGNED, false},
-        {4, 2, FILTER_TRIANGLE, SAMPLE_UNSIGNED, false},
+        {4, 2, FILTER_BOX, SAMPLE_UNSIGNED, true},  {5, 2, FILTER_BOX, SAMPLE_UNSIGNED, true},
+        {6, 2, FILTER_BOX, SAMPLE_UNSIGNED, false},  // not a halving: triangle resampler
+        {4, 3, FILTER_BOX, SAMPLE_UNSIGNED, false}, {4, 2, FILTER_TRIANGLE, SAMPLE_UNSIGNED, false},
         {4, 2, FILTER_BOX, SAMPLE_SIGNED, false},
     };
     for (const auto& c : cases) {
@@ -123,8 +112,7 @@ TEST(FilterBoxHalf2D, OnlyExactHalvingsOfUnsignedBlocks)
     }
 }
 
-TEST(FilterBoxHalf2D, SixToTwoColumnsIsResampledByTriangles)
-{
+TEST(FilterBoxHalf2D, SixToTwoColumnsIsResampledByTriangles) {
     Block src(D3DFMT_A8R8G8B8, 6, 2);
     Lcg rng{7};
     for (UINT i = 0; i < 12; ++i) {
@@ -140,8 +128,7 @@ TEST(FilterBoxHalf2D, SixToTwoColumnsIsResampledByTriangles)
     EXPECT_EQ(viaBox.bytes, viaTriangle.bytes);
 }
 
-TEST(FilterBoxHalf3D, VolumesAverageEightSamples)
-{
+TEST(FilterBoxHalf3D, VolumesAverageEightSamples) {
     auto* src = new FloatCodec(4, 4, 4);
     for (UINT z = 0; z < 4; ++z) {
         for (UINT y = 0; y < 4; ++y) {
@@ -181,6 +168,6 @@ TEST(FilterBoxHalf3D, VolumesAverageEightSamples)
     const PixelRegion s = vol.Region();
     ASSERT_EQ(ConvertRegion(&d, &s, FILTER_BOX), S_OK);
     for (UINT i = 0; i < 8; ++i) {
-        EXPECT_EQ(half.Word(i & 1, (i >> 1) & 1, i >> 2), 0xFF808080u);   // 0.5 x 255 + 0.5 = 128
+        EXPECT_EQ(half.Word(i & 1, (i >> 1) & 1, i >> 2), 0xFF808080u);  // 0.5 x 255 + 0.5 = 128
     }
 }

@@ -12,8 +12,7 @@
 
 using namespace convert_test;
 
-TEST(BuildLinearTaps, PlacesEachDestinationPixelAtItsLeadingEdge)
-{
+TEST(BuildLinearTaps, PlacesEachDestinationPixelAtItsLeadingEdge) {
     const struct {
         UINT source, destination;
         bool wrap;
@@ -25,9 +24,9 @@ TEST(BuildLinearTaps, PlacesEachDestinationPixelAtItsLeadingEdge)
         {4, 2, false, 0, {0, 0.5f, 0, 0.5f}},
         {4, 4, true, 2, {1, 0.5f, 2, 0.5f}},
         {2, 8, true, 0, {1, 0.5f, 0, 0.5f}},
-        {2, 8, true, 1, {1, 0.25f, 0, 0.75f}},      // x = -0.25
-        {2, 8, true, 2, {0, 1.0f, 1, 0.0f}},        // x = 0
-        {2, 8, true, 7, {1, 0.75f, 0, 0.25f}},      // x = 1.25: off the far edge
+        {2, 8, true, 1, {1, 0.25f, 0, 0.75f}},  // x = -0.25
+        {2, 8, true, 2, {0, 1.0f, 1, 0.0f}},    // x = 0
+        {2, 8, true, 7, {1, 0.75f, 0, 0.25f}},  // x = 1.25: off the far edge
         {2, 8, false, 7, {1, 0.75f, 1, 0.25f}},
         {1, 3, false, 0, {0, 0.5f, 0, 0.5f}},
         // Each step rounded toward zero; to nearest these would come out as
@@ -39,8 +38,7 @@ TEST(BuildLinearTaps, PlacesEachDestinationPixelAtItsLeadingEdge)
         {1, 3, true, 1, {0, std::bit_cast<float>(0x3E2AAAACu), 0, std::bit_cast<float>(0x3F555555u)}},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.source << "->" << c.destination << " wrap " << c.wrap << " i "
-                                        << c.i);
+        SCOPED_TRACE(testing::Message() << c.source << "->" << c.destination << " wrap " << c.wrap << " i " << c.i);
         const HeapArray<LinearTap> taps = BuildLinearTaps(c.source, c.destination, c.wrap);
         ASSERT_TRUE(taps);
         const LinearTap& t = taps[c.i];
@@ -54,20 +52,18 @@ TEST(BuildLinearTaps, PlacesEachDestinationPixelAtItsLeadingEdge)
 namespace {
 
 // The exact value v cut to a float's 24 significant bits, toward zero.
-float TruncateToFloat(double v)
-{
+float TruncateToFloat(double v) {
     if (v == 0.0) {
         return 0.0f;
     }
     int exponent = 0;
-    const double mantissa = std::frexp(v, &exponent);    // |mantissa| in [0.5, 1)
+    const double mantissa = std::frexp(v, &exponent);  // |mantissa| in [0.5, 1)
     return static_cast<float>(std::ldexp(std::trunc(std::ldexp(mantissa, 24)), exponent - 24));
 }
 
 // Each step of the tap definition computed exactly in double (products of
 // two floats and differences of nearby floats are exact there), then cut.
-LinearTap ReferenceTap(UINT source, UINT destination, bool wrap, UINT i)
-{
+LinearTap ReferenceTap(UINT source, UINT destination, bool wrap, UINT i) {
     const float scale = static_cast<float>(source) / static_cast<float>(destination);
     const float position = TruncateToFloat(static_cast<double>(i) * static_cast<double>(scale));
     const float x = TruncateToFloat(static_cast<double>(position) - 0.5);
@@ -86,16 +82,14 @@ LinearTap ReferenceTap(UINT source, UINT destination, bool wrap, UINT i)
     return LinearTap{index0, weight0, index1, weight1};
 }
 
-std::string TapText(const LinearTap& t)
-{
+std::string TapText(const LinearTap& t) {
     return (testing::Message() << "(" << t.index0 << ", 0x" << std::hex << std::bit_cast<std::uint32_t>(t.weight0)
                                << std::dec << ", " << t.index1 << ", 0x" << std::hex
                                << std::bit_cast<std::uint32_t>(t.weight1) << ")")
         .GetString();
 }
 
-bool SameTap(const LinearTap& a, const LinearTap& b)
-{
+bool SameTap(const LinearTap& a, const LinearTap& b) {
     return a.index0 == b.index0 && a.index1 == b.index1 &&
            std::bit_cast<std::uint32_t>(a.weight0) == std::bit_cast<std::uint32_t>(b.weight0) &&
            std::bit_cast<std::uint32_t>(a.weight1) == std::bit_cast<std::uint32_t>(b.weight1);
@@ -103,8 +97,7 @@ bool SameTap(const LinearTap& a, const LinearTap& b)
 
 }  // namespace
 
-TEST(BuildLinearTaps, EveryStepRoundedTowardZeroForAllSmallSizes)
-{
+TEST(BuildLinearTaps, EveryStepRoundedTowardZeroForAllSmallSizes) {
     // Every magnification of a source up to 16 (above 2x the first pixels
     // fall left of the first centre), and every minification and equal size
     // up to 128, both edge rules.
@@ -131,8 +124,7 @@ namespace {
 
 // The linear filter written plainly, per channel, straight from its
 // definition: out = wy0 x (wx0 x P[y0][x0] + wx1 x P[y0][x1]) + wy1 x (...).
-void ReferenceLinear2D(FloatCodec& src, std::vector<ColorF>& out, UINT dstW, UINT dstH, bool wrapX, bool wrapY)
-{
+void ReferenceLinear2D(FloatCodec& src, std::vector<ColorF>& out, UINT dstW, UINT dstH, bool wrapX, bool wrapY) {
     const HeapArray<LinearTap> tx = BuildLinearTaps(src.width, dstW, wrapX);
     const HeapArray<LinearTap> ty = BuildLinearTaps(src.height, dstH, wrapY);
     out.resize(static_cast<std::size_t>(dstW) * dstH);
@@ -155,8 +147,7 @@ void ReferenceLinear2D(FloatCodec& src, std::vector<ColorF>& out, UINT dstW, UIN
 
 }  // namespace
 
-TEST(FilterLinear2D, EqualsThePlainFilterAndReadsEachRowOncePerUse)
-{
+TEST(FilterLinear2D, EqualsThePlainFilterAndReadsEachRowOncePerUse) {
     const struct {
         UINT srcW, srcH, dstW, dstH;
         DWORD flags;
@@ -189,8 +180,7 @@ TEST(FilterLinear2D, EqualsThePlainFilterAndReadsEachRowOncePerUse)
     }
 }
 
-TEST(FilterLinear2D, HalvedImageBlendsTheWrappedCorners)
-{
+TEST(FilterLinear2D, HalvedImageBlendsTheWrappedCorners) {
     Block src(D3DFMT_A8R8G8B8, 64, 64);
     src.SetWord(0, 0, 0, 0xFF000000);
     src.SetWord(63, 0, 0, 0xFF0000FC);
@@ -200,15 +190,14 @@ TEST(FilterLinear2D, HalvedImageBlendsTheWrappedCorners)
     PixelRegion d = dst.Region();
     const PixelRegion s = src.Region();
     ASSERT_EQ(ConvertRegion(&d, &s, FILTER_LINEAR), S_OK);
-    EXPECT_EQ(dst.Word(0, 0), 0xFF3F3F3Fu);   // each corner a quarter: 252 / 4 = 63
+    EXPECT_EQ(dst.Word(0, 0), 0xFF3F3F3Fu);  // each corner a quarter: 252 / 4 = 63
 
     PixelRegion d2 = dst.Region();
     ASSERT_EQ(ConvertRegion(&d2, &s, FILTER_LINEAR | FILTER_MIRROR_U | FILTER_MIRROR_V), S_OK);
     EXPECT_EQ(dst.Word(0, 0), 0xFF000000u);
 }
 
-TEST(FilterLinear3D, VolumesAreFilteredAlongAllThreeAxes)
-{
+TEST(FilterLinear3D, VolumesAreFilteredAlongAllThreeAxes) {
     auto* src = new FloatCodec(4, 4, 4);
     for (UINT z = 0; z < 4; ++z) {
         for (UINT y = 0; y < 4; ++y) {
@@ -243,8 +232,7 @@ TEST(FilterLinear3D, VolumesAreFilteredAlongAllThreeAxes)
     EXPECT_EQ(g.dst->At(1, 1, 0).r, 1.5f);
 }
 
-TEST(FilterLinear, WeightsOfEveryDestinationPixelSumToOne)
-{
+TEST(FilterLinear, WeightsOfEveryDestinationPixelSumToOne) {
     for (DWORD flags : {0u, FILTER_MIRROR_U | FILTER_MIRROR_V | FILTER_MIRROR_W}) {
         const UINT sizes[][6] = {{9, 7, 1, 4, 3, 1}, {3, 4, 1, 10, 9, 1}, {5, 3, 4, 2, 6, 3}};
         for (const auto& s : sizes) {

@@ -9,8 +9,7 @@ using namespace convert_test;
 namespace {
 
 // Source pixel x of row y of slice z holds (x, y, z, 1).
-FloatCodec* Numbered(UINT w, UINT h, UINT d = 1)
-{
+FloatCodec* Numbered(UINT w, UINT h, UINT d = 1) {
     auto* codec = new FloatCodec(w, h, d);
     for (UINT z = 0; z < d; ++z) {
         for (UINT y = 0; y < h; ++y) {
@@ -24,16 +23,17 @@ FloatCodec* Numbered(UINT w, UINT h, UINT d = 1)
 
 }  // namespace
 
-TEST(FilterPoint, TakesTheSourcePixelAtTheLeadingEdge)
-{
+TEST(FilterPoint, TakesTheSourcePixelAtTheLeadingEdge) {
     const struct {
         UINT srcW, srcH, srcD, dstW, dstH, dstD;
         std::vector<UINT> columns, rows, slices;
     } cases[] = {
+        // clang-format off
         {4, 1, 1, 3, 1, 1, {0, 1, 2}, {0}, {0}},
         {3, 1, 1, 4, 1, 1, {0, 0, 1, 2}, {0}, {0}},
         {1, 1, 1, 1, 3, 1, {0}, {0, 0, 0}, {0}},
         {5, 7, 3, 2, 3, 2, {0, 2}, {0, 2, 4}, {0, 1}},
+        // clang-format on
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.srcW << "x" << c.srcH << "x" << c.srcD);
@@ -58,8 +58,7 @@ TEST(FilterPoint, TakesTheSourcePixelAtTheLeadingEdge)
     }
 }
 
-TEST(FilterPoint, DeclinesOtherFiltersAndEmptyBlocks)
-{
+TEST(FilterPoint, DeclinesOtherFiltersAndEmptyBlocks) {
     FloatJob other(new FloatCodec(2, 2), Numbered(4, 4), FILTER_LINEAR);
     EXPECT_EQ(FilterPoint(other.job), E_FAIL);
     FloatJob emptyDst(new FloatCodec(0, 2), Numbered(4, 4), FILTER_POINT);
@@ -68,8 +67,7 @@ TEST(FilterPoint, DeclinesOtherFiltersAndEmptyBlocks)
     EXPECT_EQ(FilterPoint(emptySrc.job), E_FAIL);
 }
 
-TEST(FilterPoint, ThroughConvertRegionIgnoresMirrorFlags)
-{
+TEST(FilterPoint, ThroughConvertRegionIgnoresMirrorFlags) {
     Block src(D3DFMT_L8, 4, 4);
     for (UINT i = 0; i < 16; ++i) {
         src.bytes[i] = static_cast<BYTE>(i * 16);

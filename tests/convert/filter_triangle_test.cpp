@@ -14,8 +14,7 @@ namespace {
 
 using PairList = std::vector<std::pair<UINT, float>>;
 
-PairList Pairs(const TriangleWeights& w, UINT source)
-{
+PairList Pairs(const TriangleWeights& w, UINT source) {
     PairList out;
     for (const TriangleWeight* p = w.begin(source); p != w.end(source); ++p) {
         out.emplace_back(p->index, p->weight);
@@ -24,8 +23,7 @@ PairList Pairs(const TriangleWeights& w, UINT source)
 }
 
 // Total weight each destination index receives.
-std::map<UINT, double> Received(const TriangleWeights& w)
-{
+std::map<UINT, double> Received(const TriangleWeights& w) {
     std::map<UINT, double> total;
     for (UINT j = 0; j < w.sourceCount; ++j) {
         for (const auto& [index, weight] : Pairs(w, j)) {
@@ -37,19 +35,20 @@ std::map<UINT, double> Received(const TriangleWeights& w)
 
 }  // namespace
 
-TEST(BuildTriangleWeights, SmallTables)
-{
+TEST(BuildTriangleWeights, SmallTables) {
     const struct {
         UINT source, destination;
         bool wrap;
         std::vector<PairList> expected;
     } cases[] = {
+        // clang-format off
         {2, 1, false, {{{0, 0.5f}}, {{0, 0.5f}}}},
         {2, 1, true, {{{0, 0.5f}}, {{0, 0.5f}}}},
         {1, 1, false, {{{0, 1.0f}}}},
         {1, 1, true, {{{0, 1.0f}}}},
         // Enlarging 1 to 2 without wrap: both halves of the tent are flat.
         {1, 2, false, {{{0, 1.0f}, {1, 1.0f}}}},
+        // clang-format on
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.source << "->" << c.destination << " wrap " << c.wrap);
@@ -64,8 +63,7 @@ TEST(BuildTriangleWeights, SmallTables)
     EXPECT_FALSE(BuildTriangleWeights(4, 0, false, none));
 }
 
-TEST(BuildTriangleWeights, WrapFeedsTheFirstColumnFromTheLastMirrorDoesNot)
-{
+TEST(BuildTriangleWeights, WrapFeedsTheFirstColumnFromTheLastMirrorDoesNot) {
     for (UINT source : {6u, 9u, 4096u}) {
         const UINT destination = source / 3;
         TriangleWeights wrapped, mirrored;
@@ -84,8 +82,7 @@ TEST(BuildTriangleWeights, WrapFeedsTheFirstColumnFromTheLastMirrorDoesNot)
     }
 }
 
-TEST(BuildTriangleWeights, EveryDestinationIndexReceivesAWholePixel)
-{
+TEST(BuildTriangleWeights, EveryDestinationIndexReceivesAWholePixel) {
     const UINT sizes[][2] = {{2, 1}, {6, 2}, {7, 3}, {4096, 1000}, {3, 8}, {5, 17}, {1, 9}, {1000, 1}, {4, 4}};
     for (const auto& s : sizes) {
         for (bool wrap : {false, true}) {
@@ -106,8 +103,7 @@ namespace {
 // The resampler written plainly from its definition: per channel, in the
 // order source row, source pixel, destination row, destination column; a
 // row is written when its received weight reaches 1 - 0.00001.
-void ReferenceTriangle2D(FloatCodec& src, std::vector<ColorF>& out, UINT dstW, UINT dstH, bool wrapX, bool wrapY)
-{
+void ReferenceTriangle2D(FloatCodec& src, std::vector<ColorF>& out, UINT dstW, UINT dstH, bool wrapX, bool wrapY) {
     TriangleWeights wx, wy;
     ASSERT_TRUE(BuildTriangleWeights(src.width, dstW, wrapX, wx));
     ASSERT_TRUE(BuildTriangleWeights(src.height, dstH, wrapY, wy));
@@ -147,8 +143,7 @@ void ReferenceTriangle2D(FloatCodec& src, std::vector<ColorF>& out, UINT dstW, U
 
 }  // namespace
 
-TEST(FilterTriangle2D, EqualsThePlainResamplerAndWritesEachRowOnce)
-{
+TEST(FilterTriangle2D, EqualsThePlainResamplerAndWritesEachRowOnce) {
     const struct {
         UINT srcW, srcH, dstW, dstH;
         DWORD filter;
@@ -162,8 +157,7 @@ TEST(FilterTriangle2D, EqualsThePlainResamplerAndWritesEachRowOnce)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.srcW << "x" << c.srcH << "->" << c.dstW << "x" << c.dstH);
-        FloatJob f(new FloatCodec(c.dstW, c.dstH), RandomSource(c.srcW, c.srcH, 1, c.srcH * 17 + c.dstW),
-                   c.filter);
+        FloatJob f(new FloatCodec(c.dstW, c.dstH), RandomSource(c.srcW, c.srcH, 1, c.srcH * 17 + c.dstW), c.filter);
         std::vector<ColorF> expected;
         ReferenceTriangle2D(*f.src, expected, c.dstW, c.dstH, (c.filter & FILTER_MIRROR_U) == 0,
                             (c.filter & FILTER_MIRROR_V) == 0);
@@ -181,8 +175,7 @@ TEST(FilterTriangle2D, EqualsThePlainResamplerAndWritesEachRowOnce)
     }
 }
 
-TEST(FilterTriangle2D, DeclinesSignedSamplesAndVolumes)
-{
+TEST(FilterTriangle2D, DeclinesSignedSamplesAndVolumes) {
     FloatJob s(new FloatCodec(2, 2, 1, SAMPLE_SIGNED), new FloatCodec(4, 4, 1, SAMPLE_SIGNED), FILTER_TRIANGLE);
     EXPECT_EQ(FilterTriangle2D(s.job), E_FAIL);
     EXPECT_EQ(FilterTriangle3D(s.job), E_FAIL);
@@ -192,8 +185,7 @@ TEST(FilterTriangle2D, DeclinesSignedSamplesAndVolumes)
     EXPECT_EQ(FilterTriangle2D(e.job), E_FAIL);
 }
 
-TEST(FilterTriangle2D, LongShrinksKeepTheirWholeWeight)
-{
+TEST(FilterTriangle2D, LongShrinksKeepTheirWholeWeight) {
     // Thousands of small row weights add up with rounding: in 10000 rows to
     // 2 the running total of row 1 passes 1 - 0.00001 before its last
     // (wrapped) contributions arrive. The row must still be written once,
@@ -218,8 +210,7 @@ TEST(FilterTriangle2D, LongShrinksKeepTheirWholeWeight)
     }
 }
 
-TEST(FilterTriangle2D, EnlargementWritesEveryColumnAndRow)
-{
+TEST(FilterTriangle2D, EnlargementWritesEveryColumnAndRow) {
     Block src(D3DFMT_A8R8G8B8, 2, 2);
     for (UINT i = 0; i < 4; ++i) {
         src.SetWord(i & 1, i >> 1, 0, 0xFF808080);
@@ -235,8 +226,7 @@ TEST(FilterTriangle2D, EnlargementWritesEveryColumnAndRow)
     }
 }
 
-TEST(FilterTriangle3D, VolumesWriteEverySliceOnceFromItsOwnAccumulator)
-{
+TEST(FilterTriangle3D, VolumesWriteEverySliceOnceFromItsOwnAccumulator) {
     for (DWORD flags : {0u, FILTER_MIRROR_U | FILTER_MIRROR_V | FILTER_MIRROR_W}) {
         auto* src = new FloatCodec(4, 4, 4);
         for (UINT z = 0; z < 4; ++z) {

@@ -16,12 +16,13 @@ struct FieldSpec {
 struct KernelCase {
     D3DFORMAT format;
     UINT bytes;
-    std::vector<FieldSpec> fields;     // every averaged field; other bits are 0
+    std::vector<FieldSpec> fields;  // every averaged field; other bits are 0
 };
 
 // The kernel formats and their fields, written out from the formats' bit
 // layouts.
 const KernelCase KERNEL_CASES[] = {
+    // clang-format off
     {D3DFMT_A8R8G8B8, 4, {{0, 8}, {8, 8}, {16, 8}, {24, 8}}},
     {D3DFMT_X8R8G8B8, 4, {{0, 8}, {8, 8}, {16, 8}}},
     {D3DFMT_R5G6B5, 2, {{0, 5}, {5, 6}, {11, 5}}},
@@ -35,11 +36,11 @@ const KernelCase KERNEL_CASES[] = {
     {D3DFMT_L8, 1, {{0, 8}}},
     {D3DFMT_A8L8, 2, {{0, 8}, {8, 8}}},
     {D3DFMT_A4L4, 1, {{0, 4}, {4, 4}}},
+    // clang-format on
 };
 
 std::uint32_t ReferenceAverage(const KernelCase& k, std::uint32_t a, std::uint32_t b, std::uint32_t c,
-                               std::uint32_t d)
-{
+                               std::uint32_t d) {
     std::uint32_t out = 0;
     for (const FieldSpec& f : k.fields) {
         const std::uint32_t mask = (1u << f.bits) - 1;
@@ -52,8 +53,7 @@ std::uint32_t ReferenceAverage(const KernelCase& k, std::uint32_t a, std::uint32
 
 }  // namespace
 
-TEST(HalveKernels, EveryKernelEqualsTheFieldByFieldAverage)
-{
+TEST(HalveKernels, EveryKernelEqualsTheFieldByFieldAverage) {
     Lcg rng{42};
     for (const KernelCase& k : KERNEL_CASES) {
         SCOPED_TRACE(k.format);
@@ -81,9 +81,8 @@ TEST(HalveKernels, EveryKernelEqualsTheFieldByFieldAverage)
                 for (UINT x = 0; x < width; ++x) {
                     const std::size_t top = static_cast<std::size_t>(2 * y) * srcPitch + 2 * x * k.bytes;
                     const std::size_t bottom = top + srcPitch;
-                    const std::uint32_t expected =
-                        ReferenceAverage(k, word(src, top), word(src, top + k.bytes), word(src, bottom),
-                                         word(src, bottom + k.bytes));
+                    const std::uint32_t expected = ReferenceAverage(k, word(src, top), word(src, top + k.bytes),
+                                                                    word(src, bottom), word(src, bottom + k.bytes));
                     ASSERT_EQ(word(dst, static_cast<std::size_t>(y) * dstPitch + x * k.bytes), expected)
                         << "pixel " << x << "," << y << " width " << width;
                 }
@@ -96,8 +95,7 @@ TEST(HalveKernels, EveryKernelEqualsTheFieldByFieldAverage)
     }
 }
 
-TEST(HalveKernels, FormatsWithoutIntegerFieldsHaveNone)
-{
+TEST(HalveKernels, FormatsWithoutIntegerFieldsHaveNone) {
     for (D3DFORMAT f : {D3DFMT_R8G8B8, D3DFMT_P8, D3DFMT_A8P8, D3DFMT_V8U8, D3DFMT_DXT1, D3DFMT_UYVY}) {
         EXPECT_EQ(FindHalveKernel(f), nullptr) << f;
     }

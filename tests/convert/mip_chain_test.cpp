@@ -5,8 +5,8 @@
 
 #include <vector>
 
-#include "base/tovtex_defs.h"
 #include "base/com_ref.h"
+#include "base/tovtex_defs.h"
 #include "convert/mip_chain.h"
 #include "support/texture_device_fixture.h"
 
@@ -14,8 +14,7 @@ namespace {
 
 class MipChainTest : public TextureDeviceTest {};
 
-uint32_t Noise(UINT x, UINT y)
-{
+uint32_t Noise(UINT x, UINT y) {
     uint32_t v = x * 0x9E3779B1u ^ y * 0x85EBCA77u;
     v ^= v >> 13;
     v *= 0xC2B2AE3Du;
@@ -23,8 +22,7 @@ uint32_t Noise(UINT x, UINT y)
 }
 
 // Per channel, the rounded mean of the given A8R8G8B8 values.
-uint32_t Mean(std::initializer_list<uint32_t> values)
-{
+uint32_t Mean(std::initializer_list<uint32_t> values) {
     uint32_t result = 0;
     for (int c = 0; c < 4; ++c) {
         int sum = 0;
@@ -37,8 +35,7 @@ uint32_t Mean(std::initializer_list<uint32_t> values)
     return result;
 }
 
-TEST_F(MipChainTest, DefaultFilterOnColourBoxAveragesTheLevelAbove)
-{
+TEST_F(MipChainTest, DefaultFilterOnColourBoxAveragesTheLevelAbove) {
     ComRef<IDirect3DTexture8> texture;
     *texture.Out() = NewTexture(16, 8, 0, D3DFMT_A8R8G8B8);
     WriteLevel(texture.Get(), 0, Noise);
@@ -64,8 +61,7 @@ TEST_F(MipChainTest, DefaultFilterOnColourBoxAveragesTheLevelAbove)
     }
 }
 
-TEST_F(MipChainTest, DefaultFilterOnSignedFormatsPointSamplesLevelByLevel)
-{
+TEST_F(MipChainTest, DefaultFilterOnSignedFormatsPointSamplesLevelByLevel) {
     ComRef<IDirect3DTexture8> texture;
     *texture.Out() = NewTexture(8, 8, 0, D3DFMT_Q8W8V8U8);
     WriteLevel(texture.Get(), 0, [](UINT x, UINT y) { return (x << 4 | y) * 0x01010101u & 0x7F7F7F7Fu; });
@@ -84,8 +80,7 @@ TEST_F(MipChainTest, DefaultFilterOnSignedFormatsPointSamplesLevelByLevel)
 
 // The linear filter resamples every level from the source level, with the
 // first sample half a pixel before the edge, wrapped around.
-TEST_F(MipChainTest, LinearResamplesFromTheSourceLevelWithWrap)
-{
+TEST_F(MipChainTest, LinearResamplesFromTheSourceLevelWithWrap) {
     ComRef<IDirect3DTexture8> texture;
     *texture.Out() = NewTexture(256, 128, 0, D3DFMT_A8R8G8B8);
     WriteLevel(texture.Get(), 0, Noise);
@@ -102,8 +97,7 @@ TEST_F(MipChainTest, LinearResamplesFromTheSourceLevelWithWrap)
     EXPECT_LE(ChannelDistance(level2[64 + 1], Mean({at(3, 3), at(4, 3), at(3, 4), at(4, 4)})), 1);
 }
 
-TEST_F(MipChainTest, CubeFacesAreMirroredWhateverTheCallerAsks)
-{
+TEST_F(MipChainTest, CubeFacesAreMirroredWhateverTheCallerAsks) {
     ComRef<IDirect3DCubeTexture8> cube;
     ASSERT_EQ(device_->CreateCubeTexture(8, 0, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, cube.Out()), D3D_OK);
     std::vector<uint32_t> corners;
@@ -123,8 +117,7 @@ TEST_F(MipChainTest, CubeFacesAreMirroredWhateverTheCallerAsks)
     }
 }
 
-TEST_F(MipChainTest, SourceLevelRange)
-{
+TEST_F(MipChainTest, SourceLevelRange) {
     struct Case {
         UINT levels;
         UINT sourceLevel;
@@ -132,11 +125,11 @@ TEST_F(MipChainTest, SourceLevelRange)
         UINT firstWritten;  // levels from here on are expected to change
     };
     const Case cases[] = {
-        {4, 0xFFFFFFFF, S_OK, 1},        // means level 0
-        {4, 1, S_OK, 2},                 // levels above the source stay
-        {4, 3, S_OK, 4},                 // the last level: nothing to do
-        {1, 0, S_OK, 1},                 // one level: nothing to do
-        {2, 2, D3DERR_INVALIDCALL, 2},   // beyond the chain
+        {4, 0xFFFFFFFF, S_OK, 1},       // means level 0
+        {4, 1, S_OK, 2},                // levels above the source stay
+        {4, 3, S_OK, 4},                // the last level: nothing to do
+        {1, 0, S_OK, 1},                // one level: nothing to do
+        {2, 2, D3DERR_INVALIDCALL, 2},  // beyond the chain
         {2, 0xFFFFFFFE, D3DERR_INVALIDCALL, 2},
     };
     for (const Case& c : cases) {
@@ -161,8 +154,7 @@ TEST_F(MipChainTest, SourceLevelRange)
     EXPECT_EQ(BuildVolumeTextureMips(nullptr, nullptr, 0, FILTER_BOX), D3DERR_INVALIDCALL);
 }
 
-TEST_F(MipChainTest, VolumesHalveLevelByLevelAndMalformedFiltersStopAtTheFirstLevel)
-{
+TEST_F(MipChainTest, VolumesHalveLevelByLevelAndMalformedFiltersStopAtTheFirstLevel) {
     ComRef<IDirect3DVolumeTexture8> volume;
     ASSERT_EQ(device_->CreateVolumeTexture(4, 4, 4, 0, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, volume.Out()), D3D_OK);
     D3DLOCKED_BOX locked{};

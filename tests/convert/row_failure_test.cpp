@@ -30,8 +30,7 @@ struct Size3 {
 // point, box halving, linear, triangle; flat and volume) must pass the row
 // failure on, so the job ends in E_FAIL with the destination untouched
 // rather than an all-black level reported as done.
-TEST(ConvertRegionRowFailure, FailedRowOperationsFailTheJob)
-{
+TEST(ConvertRegionRowFailure, FailedRowOperationsFailTheJob) {
     const struct {
         D3DFORMAT dstFormat;
         Size3 dst;
@@ -40,6 +39,7 @@ TEST(ConvertRegionRowFailure, FailedRowOperationsFailTheJob)
         DWORD filter;
     } cases[] = {
         // Block and YUV destinations.
+        // clang-format off
         {D3DFMT_DXT1, {8, 8, 1}, D3DFMT_A8R8G8B8, {8, 8, 1}, FILTER_LINEAR},
         {D3DFMT_DXT5, {8, 8, 1}, D3DFMT_A8R8G8B8, {4, 4, 1}, FILTER_NONE},
         {D3DFMT_DXT3, {4, 4, 1}, D3DFMT_A8R8G8B8, {8, 8, 1}, FILTER_POINT},
@@ -73,6 +73,7 @@ TEST(ConvertRegionRowFailure, FailedRowOperationsFailTheJob)
         // Both sides, the formats differing so that no block copy applies.
         {D3DFMT_DXT5, {8, 8, 1}, D3DFMT_DXT1, {8, 8, 1}, FILTER_LINEAR},
         {D3DFMT_YUY2, {8, 8, 1}, D3DFMT_UYVY, {8, 8, 1}, FILTER_POINT},
+        // clang-format on
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << std::hex << c.dstFormat << " " << std::dec << c.dst.width << "x"
@@ -102,8 +103,7 @@ TEST(ConvertRegionRowFailure, FailedRowOperationsFailTheJob)
     }
 }
 
-TEST(ConvertRegionRowFailure, BlockCopyNeedsNoRowCache)
-{
+TEST(ConvertRegionRowFailure, BlockCopyNeedsNoRowCache) {
     // Same format and size, block aligned: copied block row by block row,
     // never through the codec's rows.
     Surface src(D3DFMT_DXT3, 8, 8);

@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "codec/create_pixel_codec.h"
-#include "base/tovtex_defs.h"
 #include "base/com_ref.h"
+#include "base/tovtex_defs.h"
+#include "codec/create_pixel_codec.h"
 #include "convert/surface_loading.h"
 #include "support/image_builders.h"
 #include "support/test_paths.h"
@@ -22,8 +22,7 @@ using test_support::Bytes;
 
 class SurfaceCopyTest : public TextureDeviceTest {
 protected:
-    bool Locked(IDirect3DSurface8* surface)
-    {
+    bool Locked(IDirect3DSurface8* surface) {
         D3DLOCKED_RECT locked{};
         if (surface->LockRect(&locked, nullptr, D3DLOCK_READONLY) != D3D_OK) {
             return true;
@@ -33,8 +32,7 @@ protected:
     }
 };
 
-std::vector<uint32_t> Pattern(UINT width, UINT height)
-{
+std::vector<uint32_t> Pattern(UINT width, UINT height) {
     std::vector<uint32_t> pixels(size_t{width} * height);
     for (UINT y = 0; y < height; ++y) {
         for (UINT x = 0; x < width; ++x) {
@@ -44,8 +42,7 @@ std::vector<uint32_t> Pattern(UINT width, UINT height)
     return pixels;
 }
 
-TEST_F(SurfaceCopyTest, RectanglesOutOfRangeAreRefusedWithoutLocking)
-{
+TEST_F(SurfaceCopyTest, RectanglesOutOfRangeAreRefusedWithoutLocking) {
     ComRef<IDirect3DSurface8> surface;
     *surface.Out() = NewSurface(16, 8, D3DFMT_A8R8G8B8);
     WritePixels(surface.Get(), [](UINT, UINT) { return 0x12345678u; });
@@ -78,16 +75,15 @@ TEST_F(SurfaceCopyTest, RectanglesOutOfRangeAreRefusedWithoutLocking)
     EXPECT_EQ(CopyPixelsToSurface(surface.Get(), nullptr, nullptr, nullptr, D3DFMT_A8R8G8B8, 64, nullptr, &whole,
                                   FILTER_POINT, 0),
               D3DERR_INVALIDCALL);
-    EXPECT_EQ(CopyPixelsToSurface(surface.Get(), nullptr, nullptr, source.data(), D3DFMT_A8R8G8B8, 64, nullptr,
-                                  nullptr, FILTER_POINT, 0),
+    EXPECT_EQ(CopyPixelsToSurface(surface.Get(), nullptr, nullptr, source.data(), D3DFMT_A8R8G8B8, 64, nullptr, nullptr,
+                                  FILTER_POINT, 0),
               D3DERR_INVALIDCALL);
     for (uint32_t pixel : ReadPixels(surface.Get())) {
         ASSERT_EQ(pixel, 0x12345678u);
     }
 }
 
-TEST_F(SurfaceCopyTest, NullRectangleFillsTheWholeSurfaceAndSubRectanglesOnlyTheirPart)
-{
+TEST_F(SurfaceCopyTest, NullRectangleFillsTheWholeSurfaceAndSubRectanglesOnlyTheirPart) {
     ComRef<IDirect3DSurface8> surface;
     *surface.Out() = NewSurface(256, 256, D3DFMT_A8R8G8B8);
     const std::vector<uint32_t> source = Pattern(256, 256);
@@ -117,8 +113,7 @@ TEST_F(SurfaceCopyTest, NullRectangleFillsTheWholeSurfaceAndSubRectanglesOnlyThe
 
 // FILTER_DEFAULT is chosen from the source format: the same bytes as the
 // named choice, and different bytes from the other one.
-TEST_F(SurfaceCopyTest, DefaultFilterFollowsTheSourceFormat)
-{
+TEST_F(SurfaceCopyTest, DefaultFilterFollowsTheSourceFormat) {
     struct Case {
         D3DFORMAT sourceFormat;
         D3DFORMAT destinationFormat;
@@ -154,8 +149,7 @@ TEST_F(SurfaceCopyTest, DefaultFilterFollowsTheSourceFormat)
     }
 }
 
-TEST_F(SurfaceCopyTest, BlockFormatsAreLockedWholeAndAddressedFromTheFirstByte)
-{
+TEST_F(SurfaceCopyTest, BlockFormatsAreLockedWholeAndAddressedFromTheFirstByte) {
     PixelRegion probe{};
     probe.format = D3DFMT_DXT1;
     probe.box = PixelBox{0, 0, 4, 4, 0, 1};
@@ -190,16 +184,14 @@ TEST_F(SurfaceCopyTest, BlockFormatsAreLockedWholeAndAddressedFromTheFirstByte)
     EXPECT_FALSE(Locked(surface.Get()));
 }
 
-TEST_F(SurfaceCopyTest, SurfaceToSurfaceOfTheSameFormatAndSizeIsAByteCopy)
-{
+TEST_F(SurfaceCopyTest, SurfaceToSurfaceOfTheSameFormatAndSizeIsAByteCopy) {
     ComRef<IDirect3DSurface8> from;
     ComRef<IDirect3DSurface8> to;
     *from.Out() = NewSurface(33, 17, D3DFMT_A8R8G8B8);
     *to.Out() = NewSurface(33, 17, D3DFMT_A8R8G8B8);
     // Alpha and colour bytes a filter or codec would round or premultiply.
     WritePixels(from.Get(), [](UINT x, UINT y) { return (x * 0x01030507u) ^ (y * 0x0B0D1113u); });
-    ASSERT_EQ(CopySurfaceToSurface(to.Get(), nullptr, nullptr, from.Get(), nullptr, nullptr, FILTER_TRIANGLE, 0),
-              S_OK);
+    ASSERT_EQ(CopySurfaceToSurface(to.Get(), nullptr, nullptr, from.Get(), nullptr, nullptr, FILTER_TRIANGLE, 0), S_OK);
     EXPECT_EQ(ReadPixels(to.Get()), ReadPixels(from.Get()));
     EXPECT_FALSE(Locked(from.Get()));
 
@@ -219,8 +211,7 @@ TEST_F(SurfaceCopyTest, SurfaceToSurfaceOfTheSameFormatAndSizeIsAByteCopy)
     EXPECT_EQ(result[1], source[5 * 33 + 11]);
 }
 
-TEST_F(SurfaceCopyTest, ColourKeyMakesMatchingSourcePixelsTransparentBlack)
-{
+TEST_F(SurfaceCopyTest, ColourKeyMakesMatchingSourcePixelsTransparentBlack) {
     ComRef<IDirect3DSurface8> surface;
     *surface.Out() = NewSurface(4, 1, D3DFMT_A8R8G8B8);
     const uint32_t source[4] = {0xFF00FF00u, 0xFF00FF01u, 0xFE00FF00u, 0xFF00FF00u};
@@ -231,8 +222,7 @@ TEST_F(SurfaceCopyTest, ColourKeyMakesMatchingSourcePixelsTransparentBlack)
     EXPECT_EQ(ReadPixels(surface.Get()), (std::vector<uint32_t>{0u, 0xFF00FF01u, 0xFE00FF00u, 0u}));
 }
 
-TEST_F(SurfaceCopyTest, VolumesCheckBoxesAndCopyBytes)
-{
+TEST_F(SurfaceCopyTest, VolumesCheckBoxesAndCopyBytes) {
     ComRef<IDirect3DVolumeTexture8> from;
     ComRef<IDirect3DVolumeTexture8> to;
     ASSERT_EQ(device_->CreateVolumeTexture(4, 4, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, from.Out()), D3D_OK);
@@ -247,13 +237,13 @@ TEST_F(SurfaceCopyTest, VolumesCheckBoxesAndCopyBytes)
         pixels[i] = static_cast<uint32_t>(i * 0x01020304u);
     }
     const D3DBOX all{0, 0, 4, 4, 0, 4};
-    ASSERT_EQ(CopyPixelsToVolume(source.Get(), nullptr, nullptr, pixels.data(), D3DFMT_A8R8G8B8, 16, 64, nullptr,
-                                 &all, FILTER_NONE, 0),
+    ASSERT_EQ(CopyPixelsToVolume(source.Get(), nullptr, nullptr, pixels.data(), D3DFMT_A8R8G8B8, 16, 64, nullptr, &all,
+                                 FILTER_NONE, 0),
               S_OK);
     const D3DBOX bad[] = {{0, 0, 5, 4, 0, 4}, {0, 0, 4, 4, 0, 5}, {3, 0, 2, 4, 0, 4}, {0, 0, 4, 4, 3, 2}};
     for (const D3DBOX& box : bad) {
-        EXPECT_EQ(CopyPixelsToVolume(target.Get(), nullptr, &box, pixels.data(), D3DFMT_A8R8G8B8, 16, 64, nullptr,
-                                     &all, FILTER_NONE, 0),
+        EXPECT_EQ(CopyPixelsToVolume(target.Get(), nullptr, &box, pixels.data(), D3DFMT_A8R8G8B8, 16, 64, nullptr, &all,
+                                     FILTER_NONE, 0),
                   D3DERR_INVALIDCALL);
         EXPECT_EQ(CopyVolumeToVolume(target.Get(), nullptr, nullptr, source.Get(), nullptr, &box, FILTER_NONE, 0),
                   D3DERR_INVALIDCALL);

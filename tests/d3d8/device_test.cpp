@@ -113,8 +113,7 @@ TEST_F(Device, InjectedCreateDeviceFailuresAndTheAttemptLog) {
     IDirect3DDevice8* other = nullptr;
     EXPECT_EQ(d3d_->CreateDevice(0, D3DDEVTYPE_REF, nullptr, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &p, &other),
               D3DERR_NOTAVAILABLE);
-    EXPECT_EQ(d3d_->CreateDevice(0, D3DDEVTYPE_REF, nullptr, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &p, &other),
-              D3D_OK);
+    EXPECT_EQ(d3d_->CreateDevice(0, D3DDEVTYPE_REF, nullptr, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &p, &other), D3D_OK);
     ASSERT_NE(other, nullptr);
     other->Release();
 }
@@ -169,9 +168,11 @@ TEST_F(Device, DefaultStatesAndResetRestoresThem) {
         D3DRENDERSTATETYPE state;
         DWORD expected;
     } cases[] = {
+        // clang-format off
         {D3DRS_ZENABLE, D3DZB_TRUE},       {D3DRS_ZWRITEENABLE, TRUE},     {D3DRS_ZFUNC, D3DCMP_LESSEQUAL},
         {D3DRS_CULLMODE, D3DCULL_CCW},     {D3DRS_LIGHTING, TRUE},         {D3DRS_ALPHABLENDENABLE, FALSE},
         {D3DRS_SRCBLEND, D3DBLEND_ONE},    {D3DRS_DESTBLEND, D3DBLEND_ZERO},
+        // clang-format on
     };
     for (const auto& c : cases) {
         DWORD value = 0;

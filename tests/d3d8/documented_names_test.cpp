@@ -558,8 +558,7 @@ TEST_F(DocumentedClient, LockableBackBufferClientRunsAsDocumented) {
     pp.Flags = D3DPRESENTFLAG_LOCKABLE_BACKBUFFER;
     pp.FullScreen_RefreshRateInHz = D3DPRESENT_RATE_DEFAULT;
     pp.FullScreen_PresentationInterval = D3DPRESENT_INTERVAL_DEFAULT;
-    ASSERT_EQ(d3d_->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, nullptr, vertexProcessing, &pp, &device_),
-              D3D_OK);
+    ASSERT_EQ(d3d_->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, nullptr, vertexProcessing, &pp, &device_), D3D_OK);
 
     // States a documented client sets, each with its value names.
     const struct {
@@ -582,8 +581,8 @@ TEST_F(DocumentedClient, LockableBackBufferClientRunsAsDocumented) {
         {D3DRS_BLENDOP, D3DBLENDOP_ADD},
         {D3DRS_DIFFUSEMATERIALSOURCE, D3DMCS_COLOR1},
         {D3DRS_VERTEXBLEND, D3DVBF_DISABLE},
-        {D3DRS_COLORWRITEENABLE, D3DCOLORWRITEENABLE_RED | D3DCOLORWRITEENABLE_GREEN | D3DCOLORWRITEENABLE_BLUE |
-                                     D3DCOLORWRITEENABLE_ALPHA},
+        {D3DRS_COLORWRITEENABLE,
+         D3DCOLORWRITEENABLE_RED | D3DCOLORWRITEENABLE_GREEN | D3DCOLORWRITEENABLE_BLUE | D3DCOLORWRITEENABLE_ALPHA},
         {D3DRS_WRAP0, 0},
         {D3DRS_CLIPPLANEENABLE, 0},
         {D3DRS_DEBUGMONITORTOKEN, D3DDMT_ENABLE},
@@ -648,8 +647,7 @@ TEST_F(DocumentedClient, LockableBackBufferClientRunsAsDocumented) {
                             {32, 0, 0.5f, 1, red, 1, 0},
                             {32, 32, 0.5f, 1, red, 1, 1},
                             {0, 32, 0.5f, 1, red, 0, 1}};
-    ASSERT_EQ(device_->SetVertexShader(D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX1 | D3DFVF_TEXCOORDSIZE2(0)),
-              D3D_OK);
+    ASSERT_EQ(device_->SetVertexShader(D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX1 | D3DFVF_TEXCOORDSIZE2(0)), D3D_OK);
     ASSERT_EQ(device_->DrawPrimitiveUP(D3DPT_TRIANGLEFAN, 2, quad, sizeof(Vertex)), D3D_OK);
     ASSERT_EQ(device_->EndScene(), D3D_OK);
 

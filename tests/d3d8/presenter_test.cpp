@@ -152,7 +152,8 @@ TEST_F(Presenting, FullScreenCoversTheDisplayWithoutChangingItsModeUntilReleased
     SDL_SetWindowPosition(window_, 30, 40);
 
     D3DPRESENT_PARAMETERS p = Params(D3DFMT_R5G6B5, FALSE);
-    ASSERT_EQ(d3d_->CreateDevice(0, D3DDEVTYPE_HAL, handle_, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &p, &device_), D3D_OK);
+    ASSERT_EQ(d3d_->CreateDevice(0, D3DDEVTYPE_HAL, handle_, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &p, &device_),
+              D3D_OK);
     EXPECT_EQ(SDL_GetWindowFlags(window_) & SDL_WINDOW_FULLSCREEN_DESKTOP, Uint32{SDL_WINDOW_FULLSCREEN_DESKTOP});
     SDL_DisplayMode during;
     ASSERT_EQ(SDL_GetCurrentDisplayMode(0, &during), 0);

@@ -19,7 +19,9 @@ D3DMATRIX Perspective() {
     return m;
 }
 
-int Channel(uint32_t c, int shift) { return static_cast<int>((c >> shift) & 255u); }
+int Channel(uint32_t c, int shift) {
+    return static_cast<int>((c >> shift) & 255u);
+}
 
 class Raster : public D3D8Test {
 protected:
@@ -66,8 +68,8 @@ TEST_F(Raster, FansCoverEveryPixelExactlyOnce) {
     // A fan around an off-centre point with rim points between pixel centres.
     ScreenVertex star[10];
     star[0] = {320.3f, 240.7f, 0, 1, 0x80FFFFFF, 0, 0};
-    const float rim[][2] = {{0, 0}, {211.6f, 0}, {640, 0}, {640, 300.25f}, {640, 480}, {100.5f, 480}, {0, 480},
-                            {0, 123.4f}, {0, 0}};
+    const float rim[][2] = {{0, 0},        {211.6f, 0}, {640, 0},    {640, 300.25f}, {640, 480},
+                            {100.5f, 480}, {0, 480},    {0, 123.4f}, {0, 0}};
     for (int i = 0; i < 9; ++i) {
         star[i + 1] = {rim[i][0], rim[i][1], 0, 1, 0x80FFFFFF, 0, 0};
     }
@@ -90,8 +92,8 @@ TEST_F(Raster, FansCoverEveryPixelExactlyOnce) {
 }
 
 TEST_F(Raster, HalfPixelOffsetReproducesTexelsOneToOne) {
-    texture_ =
-        MakeTexture(16, 8, 1, [](UINT, UINT x, UINT y) { return 0xFF000000u | (x * 13u) << 16 | (y * 29u) << 8 | (x ^ y); });
+    texture_ = MakeTexture(
+        16, 8, 1, [](UINT, UINT x, UINT y) { return 0xFF000000u | (x * 13u) << 16 | (y * 29u) << 8 | (x ^ y); });
     ASSERT_NE(texture_, nullptr);
     device_->SetTexture(0, texture_);
     for (DWORD filter : {D3DTEXF_POINT, D3DTEXF_LINEAR}) {
@@ -106,8 +108,8 @@ TEST_F(Raster, HalfPixelOffsetReproducesTexelsOneToOne) {
                     << "filter " << filter << " at " << x << "," << y;
             }
         }
-        EXPECT_EQ(pixels[16] & 0xFFFFFF, 0u);        // nothing right of the quad
-        EXPECT_EQ(pixels[8 * 640] & 0xFFFFFF, 0u);   // nor below it
+        EXPECT_EQ(pixels[16] & 0xFFFFFF, 0u);       // nothing right of the quad
+        EXPECT_EQ(pixels[8 * 640] & 0xFFFFFF, 0u);  // nor below it
     }
 }
 
@@ -135,7 +137,10 @@ TEST_F(Raster, DepthTestAtEqualDepth) {
     struct Case {
         DWORD func;
         bool secondVisible;
-    } cases[] = {{D3DCMP_LESSEQUAL, true}, {D3DCMP_LESS, false}, {D3DCMP_EQUAL, true}, {D3DCMP_ALWAYS, true},
+    } cases[] = {{D3DCMP_LESSEQUAL, true},
+                 {D3DCMP_LESS, false},
+                 {D3DCMP_EQUAL, true},
+                 {D3DCMP_ALWAYS, true},
                  {D3DCMP_GREATER, false}};
     for (const auto& c : cases) {
         device_->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
@@ -186,7 +191,8 @@ TEST_F(Raster, BlendingFollowsTheFormula) {
                 DrawScreenQuad(0, 0, 4, 4, alpha << 24 | src);
                 const uint32_t got = ReadBackBuffer()[641];
                 for (int shift : {0, 8, 16}) {
-                    const double expected = Channel(src, shift) * alpha / 255.0 + Channel(dst, shift) * (255 - alpha) / 255.0;
+                    const double expected =
+                        Channel(src, shift) * alpha / 255.0 + Channel(dst, shift) * (255 - alpha) / 255.0;
                     EXPECT_NEAR(Channel(got, shift), expected, 1.0)
                         << "alpha " << alpha << " src " << std::hex << src << " dst " << dst;
                 }
@@ -201,8 +207,8 @@ TEST_F(Raster, BlendingFollowsTheFormula) {
 }
 
 TEST_F(Raster, MinificationPicksSmallerLevels) {
-    const uint32_t colours[] = {0xFF0000FF, 0xFF00FF00, 0xFFFF0000, 0xFFFFFF00, 0xFF00FFFF, 0xFFFF00FF,
-                                0xFF808080, 0xFF404040, 0xFF202020};
+    const uint32_t colours[] = {0xFF0000FF, 0xFF00FF00, 0xFFFF0000, 0xFFFFFF00, 0xFF00FFFF,
+                                0xFFFF00FF, 0xFF808080, 0xFF404040, 0xFF202020};
     texture_ = MakeTexture(256, 256, 0, [&](UINT level, UINT, UINT) { return colours[level]; });
     ASSERT_NE(texture_, nullptr);
     device_->SetTexture(0, texture_);
@@ -213,10 +219,12 @@ TEST_F(Raster, MinificationPicksSmallerLevels) {
         float size;
         uint32_t expected;
     } cases[] = {
+        // clang-format off
         {D3DTEXF_POINT, 256, colours[0]}, {D3DTEXF_POINT, 128, colours[1]}, {D3DTEXF_POINT, 64, colours[2]},
         {D3DTEXF_POINT, 32, colours[3]},  {D3DTEXF_POINT, 16, colours[4]},  {D3DTEXF_NONE, 16, colours[0]},
         {D3DTEXF_LINEAR, 64, colours[2]}, {D3DTEXF_LINEAR, 512, colours[0]},
         {D3DTEXF_LINEAR, 90.50967f, 0xFF7F7F00},  // lod 1.5: half level 1, half level 2
+        // clang-format on
     };
     for (const auto& c : cases) {
         device_->SetTextureStageState(0, D3DTSS_MIPFILTER, c.mip);
@@ -270,15 +278,17 @@ TEST_F(Raster, NearPlaneClipsAndCullingFollowsWinding) {
         DWORD cull;
         bool clockwise;
         bool drawn;
-    } cases[] = {{D3DCULL_CCW, true, true}, {D3DCULL_CCW, false, false}, {D3DCULL_CW, true, false},
-                 {D3DCULL_CW, false, true}, {D3DCULL_NONE, false, true}};
+    } cases[] = {{D3DCULL_CCW, true, true},
+                 {D3DCULL_CCW, false, false},
+                 {D3DCULL_CW, true, false},
+                 {D3DCULL_CW, false, true},
+                 {D3DCULL_NONE, false, true}};
     for (const auto& c : cases) {
         device_->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
         device_->SetRenderState(D3DRS_CULLMODE, c.cull);
         // Clockwise on screen: left, top right, bottom right.
-        ScreenVertex tri[3] = {{0, 0, 0, 1, 0xFFFFFFFF, 0, 0},
-                               {40, 0, 0, 1, 0xFFFFFFFF, 0, 0},
-                               {40, 40, 0, 1, 0xFFFFFFFF, 0, 0}};
+        ScreenVertex tri[3] = {
+            {0, 0, 0, 1, 0xFFFFFFFF, 0, 0}, {40, 0, 0, 1, 0xFFFFFFFF, 0, 0}, {40, 40, 0, 1, 0xFFFFFFFF, 0, 0}};
         if (!c.clockwise) {
             std::swap(tri[1], tri[2]);
         }

@@ -23,22 +23,22 @@ TEST_F(Resources, LevelSizesAndPitches) {
     const LayoutCase cases[] = {
         {D3DFMT_A8R8G8B8, 300, 200, 0, 300, 200, 1200, 240000},
         {D3DFMT_A8R8G8B8, 300, 200, 3, 37, 25, 148, 3700},
-        {D3DFMT_A8R8G8B8, 300, 200, 8, 1, 1, 4, 4},       // 300 x 200 has 9 levels
+        {D3DFMT_A8R8G8B8, 300, 200, 8, 1, 1, 4, 4},  // 300 x 200 has 9 levels
         {D3DFMT_R5G6B5, 7, 3, 1, 3, 1, 6, 6},
         {D3DFMT_R8G8B8, 5, 5, 0, 5, 5, 15, 75},
         {D3DFMT_L8, 1, 9, 3, 1, 1, 1, 1},
         {D3DFMT_DXT1, 16, 16, 0, 16, 16, 32, 128},
-        {D3DFMT_DXT1, 10, 6, 0, 10, 6, 24, 48},           // 3 x 2 blocks
-        {D3DFMT_DXT1, 16, 16, 3, 2, 2, 8, 8},             // at least one block
+        {D3DFMT_DXT1, 10, 6, 0, 10, 6, 24, 48},  // 3 x 2 blocks
+        {D3DFMT_DXT1, 16, 16, 3, 2, 2, 8, 8},    // at least one block
         {D3DFMT_DXT5, 16, 16, 4, 1, 1, 16, 16},
         {D3DFMT_DXT3, 12, 4, 0, 12, 4, 48, 48},
-        {D3DFMT_UYVY, 5, 3, 0, 5, 3, 12, 36},             // width rounded up to a pair
+        {D3DFMT_UYVY, 5, 3, 0, 5, 3, 12, 36},  // width rounded up to a pair
         {D3DFMT_YUY2, 8, 2, 2, 2, 1, 4, 4},
         {D3DFMT_YUY2, 8, 2, 3, 1, 1, 4, 4},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(::testing::Message() << "format " << c.format << " " << c.width << "x" << c.height << " level "
-                                          << c.level);
+        SCOPED_TRACE(::testing::Message()
+                     << "format " << c.format << " " << c.width << "x" << c.height << " level " << c.level);
         IDirect3DTexture8* texture = nullptr;
         ASSERT_EQ(device_->CreateTexture(c.width, c.height, 0, 0, c.format, D3DPOOL_MANAGED, &texture), D3D_OK);
         D3DSURFACE_DESC desc;
@@ -113,8 +113,7 @@ TEST_F(Resources, CreationRefusesBadRequests) {
     for (const auto& c : cases) {
         SCOPED_TRACE(::testing::Message() << c.width << "x" << c.height << " levels " << c.levels);
         IDirect3DTexture8* texture = nullptr;
-        EXPECT_EQ(device_->CreateTexture(c.width, c.height, c.levels, c.usage, c.format, c.pool, &texture),
-                  c.expected);
+        EXPECT_EQ(device_->CreateTexture(c.width, c.height, c.levels, c.usage, c.format, c.pool, &texture), c.expected);
         EXPECT_EQ(texture != nullptr, c.expected == D3D_OK);
         if (texture != nullptr) {
             texture->Release();
@@ -133,9 +132,9 @@ TEST_F(Resources, HugeRequestsRunOutOfMemoryWithoutThrowing) {
     EXPECT_EQ(device_->CreateTexture(1u << 20, 1u << 20, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, &texture),
               D3DERR_OUTOFVIDEOMEMORY);
     IDirect3DVolumeTexture8* volume = nullptr;
-    EXPECT_EQ(device_->CreateVolumeTexture(1u << 16, 1u << 16, 1u << 16, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED,
-                                           &volume),
-              E_OUTOFMEMORY);
+    EXPECT_EQ(
+        device_->CreateVolumeTexture(1u << 16, 1u << 16, 1u << 16, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &volume),
+        E_OUTOFMEMORY);
     EXPECT_EQ(texture, nullptr);
     EXPECT_EQ(volume, nullptr);
 }
@@ -166,6 +165,7 @@ TEST_F(Resources, LockRules) {
         HRESULT expected;
         ptrdiff_t offset;  // bytes from the level's first byte
     } cases[] = {
+        // clang-format off
         {plain, {4, 2, 8, 6}, D3D_OK, 2 * 64 + 4 * 4},
         {plain, {0, 0, 16, 16}, D3D_OK, 0},
         {plain, {0, 0, 17, 16}, D3DERR_INVALIDCALL, 0},
@@ -178,10 +178,11 @@ TEST_F(Resources, LockRules) {
         {dxt, {0, 0, 6, 4}, D3DERR_INVALIDCALL, 0},
         {yuv, {2, 1, 6, 2}, D3D_OK, 12 + 4},
         {yuv, {1, 0, 4, 2}, D3DERR_INVALIDCALL, 0},     // splits a pair
+        // clang-format on
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(::testing::Message() << "rect " << c.rect.left << "," << c.rect.top << "," << c.rect.right
-                                          << "," << c.rect.bottom);
+        SCOPED_TRACE(::testing::Message()
+                     << "rect " << c.rect.left << "," << c.rect.top << "," << c.rect.right << "," << c.rect.bottom);
         D3DLOCKED_RECT all, part;
         ASSERT_EQ(c.texture->LockRect(0, &all, nullptr, D3DLOCK_READONLY), D3D_OK);
         ASSERT_EQ(c.texture->UnlockRect(0), D3D_OK);
@@ -307,17 +308,16 @@ TEST_F(Resources, ReleasedWhileLockedIsReportedAndStaysValid) {
 }
 
 TEST_F(Resources, DefaultProfileAcceptsTheTableFormats) {
-    for (D3DFORMAT format : {D3DFMT_R8G8B8, D3DFMT_A8R8G8B8, D3DFMT_X8R8G8B8, D3DFMT_R5G6B5, D3DFMT_X1R5G5B5,
-                             D3DFMT_A1R5G5B5, D3DFMT_A4R4G4B4, D3DFMT_R3G3B2, D3DFMT_A8, D3DFMT_A8R3G3B2,
-                             D3DFMT_X4R4G4B4, D3DFMT_A8P8, D3DFMT_P8, D3DFMT_L8, D3DFMT_A8L8, D3DFMT_A4L4,
-                             D3DFMT_V8U8, D3DFMT_L6V5U5, D3DFMT_X8L8V8U8, D3DFMT_Q8W8V8U8, D3DFMT_V16U16,
-                             D3DFMT_W11V11U10, D3DFMT_UYVY, D3DFMT_YUY2, D3DFMT_DXT1, D3DFMT_DXT2, D3DFMT_DXT3,
-                             D3DFMT_DXT4, D3DFMT_DXT5}) {
+    for (D3DFORMAT format :
+         {D3DFMT_R8G8B8,   D3DFMT_A8R8G8B8, D3DFMT_X8R8G8B8, D3DFMT_R5G6B5,    D3DFMT_X1R5G5B5, D3DFMT_A1R5G5B5,
+          D3DFMT_A4R4G4B4, D3DFMT_R3G3B2,   D3DFMT_A8,       D3DFMT_A8R3G3B2,  D3DFMT_X4R4G4B4, D3DFMT_A8P8,
+          D3DFMT_P8,       D3DFMT_L8,       D3DFMT_A8L8,     D3DFMT_A4L4,      D3DFMT_V8U8,     D3DFMT_L6V5U5,
+          D3DFMT_X8L8V8U8, D3DFMT_Q8W8V8U8, D3DFMT_V16U16,   D3DFMT_W11V11U10, D3DFMT_UYVY,     D3DFMT_YUY2,
+          D3DFMT_DXT1,     D3DFMT_DXT2,     D3DFMT_DXT3,     D3DFMT_DXT4,      D3DFMT_DXT5}) {
         SCOPED_TRACE(::testing::Message() << "format " << format);
         const bool packed = format == D3DFMT_UYVY || format == D3DFMT_YUY2 || format >= D3DFMT_DXT1;
         EXPECT_EQ(d3d_->CheckDeviceFormat(0, D3DDEVTYPE_HAL, D3DFMT_X8R8G8B8, 0, D3DRTYPE_TEXTURE, format), D3D_OK);
-        EXPECT_EQ(d3d_->CheckDeviceFormat(0, D3DDEVTYPE_HAL, D3DFMT_X8R8G8B8, 0, D3DRTYPE_CUBETEXTURE, format),
-                  D3D_OK);
+        EXPECT_EQ(d3d_->CheckDeviceFormat(0, D3DDEVTYPE_HAL, D3DFMT_X8R8G8B8, 0, D3DRTYPE_CUBETEXTURE, format), D3D_OK);
         EXPECT_EQ(d3d_->CheckDeviceFormat(0, D3DDEVTYPE_HAL, D3DFMT_X8R8G8B8, 0, D3DRTYPE_VOLUMETEXTURE, format),
                   packed ? D3DERR_NOTAVAILABLE : D3D_OK);
         IDirect3DTexture8* texture = nullptr;
@@ -354,12 +354,12 @@ TEST_F(Resources, ProfileLimitsApplyToCreationAndCaps) {
         HRESULT expected;
     } cases[] = {
         {64, 64, 1, D3DFMT_X8R8G8B8, D3D_OK},
-        {64, 64, 0, D3DFMT_X8R8G8B8, D3D_OK},              // no mip maps: one level
+        {64, 64, 0, D3DFMT_X8R8G8B8, D3D_OK},  // no mip maps: one level
         {64, 64, 2, D3DFMT_X8R8G8B8, D3DERR_INVALIDCALL},
-        {60, 60, 1, D3DFMT_X8R8G8B8, D3DERR_INVALIDCALL},   // not a power of two
-        {64, 32, 1, D3DFMT_X8R8G8B8, D3DERR_INVALIDCALL},   // not square
-        {512, 512, 1, D3DFMT_X8R8G8B8, D3DERR_INVALIDCALL}, // beyond the limit
-        {64, 64, 1, D3DFMT_A8R8G8B8, D3DERR_INVALIDCALL},   // format withdrawn
+        {60, 60, 1, D3DFMT_X8R8G8B8, D3DERR_INVALIDCALL},    // not a power of two
+        {64, 32, 1, D3DFMT_X8R8G8B8, D3DERR_INVALIDCALL},    // not square
+        {512, 512, 1, D3DFMT_X8R8G8B8, D3DERR_INVALIDCALL},  // beyond the limit
+        {64, 64, 1, D3DFMT_A8R8G8B8, D3DERR_INVALIDCALL},    // format withdrawn
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(::testing::Message() << c.width << "x" << c.height << " format " << c.format);

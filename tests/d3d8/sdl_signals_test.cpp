@@ -42,10 +42,9 @@ TEST(SdlSignals, StartingWithoutAWindowLeavesTheProcessSignalsAlone) {
             params.SwapEffect = D3DSWAPEFFECT_DISCARD;
             params.Windowed = TRUE;
             IDirect3DDevice8* device = nullptr;
-            const bool created =
-                direct3d != nullptr && SUCCEEDED(direct3d->CreateDevice(0, D3DDEVTYPE_HAL, nullptr,
-                                                                        D3DCREATE_SOFTWARE_VERTEXPROCESSING,
-                                                                        &params, &device));
+            const bool created = direct3d != nullptr && SUCCEEDED(direct3d->CreateDevice(
+                                                            0, D3DDEVTYPE_HAL, nullptr,
+                                                            D3DCREATE_SOFTWARE_VERTEXPROCESSING, &params, &device));
             const bool afterDevice = SignalsLeftAlone();
             platform::EnsureSdlVideo();
             platform::EnsureSdlJoystick();

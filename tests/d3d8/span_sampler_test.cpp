@@ -73,7 +73,8 @@ TEST(SpanSampler, AgreesWithThePerPixelSampler) {
         uint32_t fast[128];
         platform::SampleSpanLinear(plan, u, v, du, dv, n, fast);
         for (int i = 0; i < n; ++i) {
-            const uint32_t reference = platform::Sample(plan, static_cast<float>(u + du * i), static_cast<float>(v + dv * i));
+            const uint32_t reference =
+                platform::Sample(plan, static_cast<float>(u + du * i), static_cast<float>(v + dv * i));
             worst = std::max(worst, MaxChannelDifference(fast[i], reference));
         }
     }

@@ -23,6 +23,7 @@ TEST_F(TexelFormats, DecodesOnePixelOfEachFormat) {
         uint8_t bytes[4];
         uint32_t expected;
     } cases[] = {
+        // clang-format off
         {D3DFMT_A8R8G8B8, {0x56, 0x34, 0x12, 0x80}, 0x80123456},
         {D3DFMT_X8R8G8B8, {0x56, 0x34, 0x12, 0x00}, 0xFF123456},
         {D3DFMT_R8G8B8, {0x56, 0x34, 0x12}, 0xFF123456},
@@ -40,6 +41,7 @@ TEST_F(TexelFormats, DecodesOnePixelOfEachFormat) {
         {D3DFMT_A4L4, {0x3C}, 0x33CCCCCC},
         {D3DFMT_DXT1, {0x00, 0x00, 0x00, 0x00}, 0xFFFFFFFF},  // not decoded: opaque white
         {D3DFMT_V8U8, {0x10, 0x20}, 0xFFFFFFFF},
+        // clang-format on
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(::testing::Message() << "format " << c.format);

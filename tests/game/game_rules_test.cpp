@@ -180,9 +180,7 @@ TEST_F(GameRules, HeldSteeringReachesTheAimLimitOnTheTwelfthHeldStep) {
         ResetGameRecords();
         Step();
         Step({.space = KEY_PRESSED});
-        const auto steer = [&](KeyState s) {
-            Step(c.forward ? Keys{.numpad4 = s} : Keys{.numpad6 = s});
-        };
+        const auto steer = [&](KeyState s) { Step(c.forward ? Keys{.numpad4 = s} : Keys{.numpad6 = s}); };
         steer(KEY_PRESSED);  // the first step of a hold does not steer
         EXPECT_EQ(gameState.aimAngle, AIM_START);
         for (int held = 1; held <= 11; ++held) {

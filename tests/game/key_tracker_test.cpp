@@ -17,10 +17,12 @@ TEST(KeyTable, EveryStateAndSample) {
         KeyState next;
     };
     const Case cases[] = {
+        // clang-format off
         {KEY_UP, true, KEY_PRESSED},        {KEY_UP, false, KEY_UP},
         {KEY_PRESSED, true, KEY_HELD},      {KEY_PRESSED, false, KEY_RELEASED},
         {KEY_RELEASED, true, KEY_HELD},     {KEY_RELEASED, false, KEY_UP},
         {KEY_HELD, true, KEY_HELD},         {KEY_HELD, false, KEY_RELEASED},
+        // clang-format on
     };
     for (const Case& c : cases) {
         EXPECT_EQ(NextKeyState(c.previous, c.down), c.next) << c.previous << (c.down ? " down" : " up");
@@ -97,11 +99,13 @@ TEST_F(KeyMessages, SequencesOfEveryGameKey) {
         std::vector<KeyState> states;
     };
     const Sequence sequences[] = {
+        // clang-format off
         {"tap for one step", {"d", "u", ""}, {KEY_PRESSED, KEY_RELEASED, KEY_UP}},
         {"hold", {"d", "", "", ""}, {KEY_PRESSED, KEY_HELD, KEY_HELD, KEY_HELD}},
         {"auto-repeat while held", {"d", "d", "dd", "u"}, {KEY_PRESSED, KEY_HELD, KEY_HELD, KEY_RELEASED}},
         {"up for one step then down again", {"d", "", "u", "d"}, {KEY_PRESSED, KEY_HELD, KEY_RELEASED, KEY_HELD}},
         {"press and release between samples", {"du", ""}, {KEY_UP, KEY_UP}},
+        // clang-format on
     };
     for (const Key& key : keys) {
         for (const Sequence& s : sequences) {

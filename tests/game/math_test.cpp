@@ -62,12 +62,14 @@ TEST(Normalize, UnitZeroAndScaledCases) {
         Vector3 out;
     };
     const Case cases[] = {
+        // clang-format off
         {{0, 0, 1.000004f}, {0, 0, 1.000004f}},  // close enough to unit: untouched
         {{0, 0, 2}, {0, 0, 1}},
         {{3, 0, 4}, {0.6f, 0, 0.8f}},
         {{1e-6f, 0, 0}, {0, 0, 0}},  // too short
         {{0, 0, 0}, {0, 0, 0}},
         {{NAN, 0, 0}, {0, 0, 0}},
+        // clang-format on
     };
     for (const Case& c : cases) {
         Vector3 separate;

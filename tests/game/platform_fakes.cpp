@@ -29,25 +29,32 @@ void SetMilliseconds(uint32_t now, uint32_t perRead) {
     platform_testing::SetFakeClockStep(perRead);
 }
 
-void AdvanceMilliseconds(uint32_t ms) { platform_testing::AdvanceFakeClock(ms); }
+void AdvanceMilliseconds(uint32_t ms) {
+    platform_testing::AdvanceFakeClock(ms);
+}
 
 void UseRealMilliseconds() {
     platform_testing::SetFakeClockStep(0);
     platform_testing::UseRealClock();
 }
 
-void SetCalendarSeconds(time_t seconds) { platform_testing::SetFakeCalendarTime(seconds); }
+void SetCalendarSeconds(time_t seconds) {
+    platform_testing::SetFakeCalendarTime(seconds);
+}
 
-void UseRealCalendar() { platform_testing::UseRealCalendarTime(); }
+void UseRealCalendar() {
+    platform_testing::UseRealCalendarTime();
+}
 
-void PostKey(HWND /*window*/, int virtualKey, bool down) { platform_testing::PostKeyMessage(virtualKey, down); }
+void PostKey(HWND /*window*/, int virtualKey, bool down) {
+    platform_testing::PostKeyMessage(virtualKey, down);
+}
 
 void CaptureMessageBoxes(std::function<void()> whileOpen) {
     platform_testing::ClearCapturedMessageBoxes();
     platform_testing::CaptureMessageBoxes(true);
     if (whileOpen) {
-        platform_testing::SetMessageBoxHook(
-            [whileOpen](const platform_testing::CapturedMessageBox&) { whileOpen(); });
+        platform_testing::SetMessageBoxHook([whileOpen](const platform_testing::CapturedMessageBox&) { whileOpen(); });
     } else {
         platform_testing::SetMessageBoxHook(nullptr);
     }
@@ -90,7 +97,9 @@ void UseDefaultDevice() {
     platform_testing::ResetDeviceProfile();
 }
 
-void RequireDisplay() { platform::AllowOffscreenDevices(false); }
+void RequireDisplay() {
+    platform::AllowOffscreenDevices(false);
+}
 
 void AttachJoysticks(int count) {
     for (int i = 0; i < count; ++i) {
@@ -99,9 +108,13 @@ void AttachJoysticks(int count) {
     }
 }
 
-void DetachJoysticks() { platform_testing::DetachAllVirtualJoysticks(); }
+void DetachJoysticks() {
+    platform_testing::DetachAllVirtualJoysticks();
+}
 
-int LiveObjects() { return platform_testing::LiveObjectCount(); }
+int LiveObjects() {
+    return platform_testing::LiveObjectCount();
+}
 
 void ResetPlatform() {
     platform_testing::ResetAll();

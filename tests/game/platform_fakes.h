@@ -2,8 +2,8 @@
 // The game tests' view of the platform's test seams, in one place, plus a
 // helper that puts the game's process-wide records back to their load state.
 
-#include <windows.h>
 #include <d3d8.h>
+#include <windows.h>
 
 #include <cstdint>
 #include <ctime>

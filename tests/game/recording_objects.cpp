@@ -119,8 +119,7 @@ public:
     HRESULT STDMETHODCALLTYPE GetDirect3D(IDirect3D8** d3d) override { FORWARD(GetDirect3D(d3d)); }
     HRESULT STDMETHODCALLTYPE GetDeviceCaps(D3DCAPS8* caps) override { FORWARD(GetDeviceCaps(caps)); }
     HRESULT STDMETHODCALLTYPE GetDisplayMode(D3DDISPLAYMODE* mode) override { FORWARD(GetDisplayMode(mode)); }
-    HRESULT STDMETHODCALLTYPE GetBackBuffer(UINT index, D3DBACKBUFFER_TYPE type,
-                                            IDirect3DSurface8** surface) override {
+    HRESULT STDMETHODCALLTYPE GetBackBuffer(UINT index, D3DBACKBUFFER_TYPE type, IDirect3DSurface8** surface) override {
         FORWARD(GetBackBuffer(index, type, surface));
     }
     HRESULT STDMETHODCALLTYPE CreateTexture(UINT w, UINT h, UINT levels, DWORD usage, D3DFORMAT format, D3DPOOL pool,

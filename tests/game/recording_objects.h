@@ -2,9 +2,9 @@
 // Stand-ins that wrap (or replace) the platform objects ShellState owns, so
 // tests can see the order of releases and the device's recovery calls.
 
-#include <windows.h>
 #include <d3d8.h>
 #include <dinput.h>
+#include <windows.h>
 
 #include <string>
 #include <vector>

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include <windows.h>
 #include <d3d8.h>
+#include <windows.h>
 
 #include <cstdint>
 #include <cstdlib>
@@ -22,7 +22,9 @@ struct Rgb {
     int b;
 };
 
-bool Near(Rgb a, Rgb b) { return std::abs(a.r - b.r) <= 8 && std::abs(a.g - b.g) <= 8 && std::abs(a.b - b.b) <= 8; }
+bool Near(Rgb a, Rgb b) {
+    return std::abs(a.r - b.r) <= 8 && std::abs(a.g - b.g) <= 8 && std::abs(a.b - b.b) <= 8;
+}
 
 std::ostream& operator<<(std::ostream& out, Rgb c) {
     return out << "(" << c.r << ", " << c.g << ", " << c.b << ")";
@@ -31,9 +33,11 @@ std::ostream& operator<<(std::ostream& out, Rgb c) {
 // A distinct, saturated colour per atlas cell.
 Rgb CellColour(int cell) {
     static const Rgb colours[16] = {
+        // clang-format off
         {255, 0, 0},   {0, 255, 0},     {0, 0, 255},     {255, 255, 0},   {255, 0, 255}, {0, 255, 255},
         {128, 0, 0},   {0, 128, 0},     {0, 0, 128},     {128, 128, 0},   {255, 128, 0}, {128, 0, 255},
         {0, 128, 255}, {255, 255, 255}, {160, 160, 160}, {64, 160, 64},
+        // clang-format on
     };
     return colours[cell];
 }
@@ -51,7 +55,8 @@ protected:
         fakes::CaptureMessageBoxes();
         ASSERT_TRUE(StartUp(GetModuleHandleA(nullptr), ""));
         // 32 x 32 texels per cell.
-        shellState.textures[TEXTURE_ATLAS] = MakeTexture(128, [](int x, int y) { return CellColour(y / 32 * 4 + x / 32); });
+        shellState.textures[TEXTURE_ATLAS] =
+            MakeTexture(128, [](int x, int y) { return CellColour(y / 32 * 4 + x / 32); });
         shellState.textures[TEXTURE_TITLE] = MakeTexture(64, [](int, int) { return TITLE; });
         shellState.textures[TEXTURE_BACKGROUND] = MakeTexture(64, [](int, int) { return BACKDROP; });
     }
@@ -66,8 +71,7 @@ protected:
     template <typename Fill>
     static IDirect3DTexture8* MakeTexture(int size, Fill fill) {
         IDirect3DTexture8* texture = nullptr;
-        EXPECT_EQ(shellState.device->CreateTexture(size, size, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture),
-                  S_OK);
+        EXPECT_EQ(shellState.device->CreateTexture(size, size, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture), S_OK);
         if (texture == nullptr) {
             return nullptr;
         }
@@ -118,8 +122,8 @@ protected:
     Rgb At(int x, int y) const { return pixels_[y * 640 + x]; }
 
     void ExpectColour(int x, int y, Rgb expected, const char* what) const {
-        EXPECT_TRUE(Near(At(x, y), expected)) << what << " at (" << x << ", " << y << "): " << At(x, y)
-                                              << " expected " << expected;
+        EXPECT_TRUE(Near(At(x, y), expected))
+            << what << " at (" << x << ", " << y << "): " << At(x, y) << " expected " << expected;
     }
 
     static void EnterReady() {

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include <windows.h>
 #include <d3d8.h>
+#include <windows.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -11,15 +11,15 @@
 #include <utility>
 #include <vector>
 
+#include "game/game_state.h"
 #include "input/key_tracker.h"
 #include "platform_fakes.h"
 #include "recording_objects.h"
+#include "render/render_frame.h"
 #include "shell/frame_clock.h"
 #include "shell/frame_loop.h"
 #include "shell/shell_state.h"
 #include "shell/startup.h"
-#include "game/game_state.h"
-#include "render/render_frame.h"
 #include "support/test_paths.h"
 
 namespace {
@@ -255,8 +255,8 @@ TEST_F(Startup, ShutdownReleasesEachObjectOnceInOrder) {
     shellState.controller = RecordingController(shellState.controller, "controller", &log);
 
     ShutDown();
-    EXPECT_EQ(log, (ReleaseLog{"texture 0", "texture 1", "texture 2", "device", "direct3d", "directInput",
-                               "controller"}));
+    EXPECT_EQ(log,
+              (ReleaseLog{"texture 0", "texture 1", "texture 2", "device", "direct3d", "directInput", "controller"}));
     EXPECT_EQ(shellState.device, nullptr);
     EXPECT_EQ(shellState.direct3d, nullptr);
     EXPECT_EQ(shellState.directInput, nullptr);

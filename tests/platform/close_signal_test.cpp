@@ -8,7 +8,9 @@ namespace {
 
 volatile std::sig_atomic_t received = 0;
 
-extern "C" void RecordSignal(int signal) { received = signal; }
+extern "C" void RecordSignal(int signal) {
+    received = signal;
+}
 
 // Puts the process's own handler in place for the test and back after it.
 class CloseSignalTest : public PlatformTest {

@@ -14,8 +14,7 @@ protected:
     void SetUp() override {
         PlatformTest::SetUp();
         void* out = nullptr;
-        ASSERT_EQ(DirectInput8Create(GetModuleHandleA(nullptr), DIRECTINPUT_VERSION, IID_IDirectInput8A, &out,
-                                     nullptr),
+        ASSERT_EQ(DirectInput8Create(GetModuleHandleA(nullptr), DIRECTINPUT_VERSION, IID_IDirectInput8A, &out, nullptr),
                   DI_OK);
         directInput_ = static_cast<IDirectInput8A*>(out);
     }
@@ -61,8 +60,7 @@ TEST_F(DirectInputTest, CreationChecksVersionInterfaceAndPointer) {
     };
     for (const Case& c : cases) {
         void* out = reinterpret_cast<void*>(1);
-        EXPECT_EQ(DirectInput8Create(GetModuleHandleA(nullptr), c.version, *c.iid, c.nullOut ? nullptr : &out,
-                                     nullptr),
+        EXPECT_EQ(DirectInput8Create(GetModuleHandleA(nullptr), c.version, *c.iid, c.nullOut ? nullptr : &out, nullptr),
                   c.expected)
             << std::hex << c.version;
         if (!c.nullOut) {

@@ -8,7 +8,9 @@ using KeyStateTest = PlatformTest;
 
 constexpr SHORT DOWN = static_cast<SHORT>(0xFF80);
 
-bool TakeOne(MSG& msg) { return PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE) != FALSE; }
+bool TakeOne(MSG& msg) {
+    return PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE) != FALSE;
+}
 
 TEST_F(KeyStateTest, FollowsTakenMessagesNotPostedOnes) {
     OpenWindow();
@@ -104,11 +106,13 @@ TEST_F(KeyStateTest, KeypadCodesFollowNumLock) {
         WPARAM numLockOff;
     };
     const Case cases[] = {
+        // clang-format off
         {SDL_SCANCODE_KP_0, VK_NUMPAD0, VK_INSERT}, {SDL_SCANCODE_KP_1, VK_NUMPAD1, VK_END},
         {SDL_SCANCODE_KP_2, VK_NUMPAD2, VK_DOWN},   {SDL_SCANCODE_KP_3, VK_NUMPAD3, VK_NEXT},
         {SDL_SCANCODE_KP_4, VK_NUMPAD4, VK_LEFT},   {SDL_SCANCODE_KP_5, VK_NUMPAD5, VK_CLEAR},
         {SDL_SCANCODE_KP_6, VK_NUMPAD6, VK_RIGHT},  {SDL_SCANCODE_KP_7, VK_NUMPAD7, VK_HOME},
         {SDL_SCANCODE_KP_8, VK_NUMPAD8, VK_UP},     {SDL_SCANCODE_KP_9, VK_NUMPAD9, VK_PRIOR},
+        // clang-format on
     };
     OpenWindow();
     for (bool numLock : {true, false}) {

@@ -67,7 +67,8 @@ TEST_F(OwnBoxText, WrapsAtSpacesAndBetweenJapaneseCharacters) {
     const Case cases[] = {
         {"", 200, {""}},
         {"a\n\nb", 200, {"a", "", "b"}},
-        {" tovlen bounce / version 0.2 \n by marl-ovin \n", 1000,
+        {" tovlen bounce / version 0.2 \n by marl-ovin \n",
+         1000,
          {" tovlen bounce / version 0.2 ", " by marl-ovin ", ""}},
         {"one two three", platform::LineWidth(*fonts_, "one two"), {"one two", "three"}},
         {"one two three", platform::LineWidth(*fonts_, "one two") - 1, {"one", "two", "three"}},
@@ -156,6 +157,7 @@ TEST_F(OwnBoxWindow, KeysClicksAndTheCloseButtonChooseAsThePlatformsBoxDoes) {
         int expected;  // 0: nothing chosen
     };
     const Case cases[] = {
+        // clang-format off
         {MB_OK, {RETURN}, IDOK},
         {MB_OK, {KP_ENTER}, IDOK},
         {MB_OK, {SPACE}, IDOK},
@@ -170,6 +172,7 @@ TEST_F(OwnBoxWindow, KeysClicksAndTheCloseButtonChooseAsThePlatformsBoxDoes) {
         {MB_OKCANCEL, {CLICK_OK}, IDOK},
         {MB_OKCANCEL, {DRAG}, 0},
         {MB_OK, {RETURN_REPEAT}, 0},
+        // clang-format on
     };
     for (const Case& c : cases) {
         ASSERT_TRUE(box_->Open(nullptr, "tovlen bounce", "text", c.type));
@@ -230,9 +233,10 @@ TEST_F(OwnBoxWindow, DrawsTheCaptionTheTextAndTheButton) {
     for (int y = button.y / 3; y < button.y - 4; ++y) {
         for (int x = 4; x < surface->w - 4; ++x) {
             Uint32 value = 0;
-            std::memcpy(&value, static_cast<const Uint8*>(surface->pixels) + y * surface->pitch +
-                                    x * surface->format->BytesPerPixel,
-                        surface->format->BytesPerPixel);
+            std::memcpy(
+                &value,
+                static_cast<const Uint8*>(surface->pixels) + y * surface->pitch + x * surface->format->BytesPerPixel,
+                surface->format->BytesPerPixel);
             Uint8 r, g, b;
             SDL_GetRGB(value, surface->format, &r, &g, &b);
             dark += r + g + b < 200 ? 1 : 0;

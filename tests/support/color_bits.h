@@ -9,13 +9,11 @@
 
 namespace test_support {
 
-inline std::uint32_t Bits(float f)
-{
+inline std::uint32_t Bits(float f) {
     return std::bit_cast<std::uint32_t>(f);
 }
 
-inline bool SameBits(const ColorF& x, const ColorF& y)
-{
+inline bool SameBits(const ColorF& x, const ColorF& y) {
     return Bits(x.r) == Bits(y.r) && Bits(x.g) == Bits(y.g) && Bits(x.b) == Bits(y.b) && Bits(x.a) == Bits(y.a);
 }
 

@@ -6,16 +6,15 @@
 
 #include <gtest/gtest.h>
 
-#include <windows.h>
 #include <d3d8.h>
+#include <windows.h>
 
 #include "d3d8_offscreen.h"
 #include "platform_testing.h"
 
 class DeviceTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         // The tests read back what they draw; they need no display.
         platform::AllowOffscreenDevices(true);
         platform_testing::ResetDeviceProfile();
@@ -24,8 +23,7 @@ protected:
         ASSERT_NE(d3d_, nullptr);
     }
 
-    void TearDown() override
-    {
+    void TearDown() override {
         if (device_ != nullptr) {
             EXPECT_EQ(device_->Release(), 0u);
         }
@@ -38,16 +36,15 @@ protected:
 
     // device_ on the default adapter, without a window, with software vertex
     // processing.
-    void CreateDevice(D3DPRESENT_PARAMETERS params)
-    {
-        ASSERT_EQ(d3d_->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &params, &device_),
-                  D3D_OK);
+    void CreateDevice(D3DPRESENT_PARAMETERS params) {
+        ASSERT_EQ(
+            d3d_->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &params, &device_),
+            D3D_OK);
     }
 
     // The default profile with the given changes.
     template <typename Change>
-    static void UseProfile(Change change)
-    {
+    static void UseProfile(Change change) {
         platform_testing::DeviceProfile profile = platform_testing::DefaultDeviceProfile();
         change(profile);
         platform_testing::SetDeviceProfile(profile);

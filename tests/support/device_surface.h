@@ -19,8 +19,7 @@ struct Surface {
     INT rowPitch, slicePitch;
     std::vector<BYTE> bytes;
 
-    Surface(D3DFORMAT f, UINT w, UINT h, UINT d = 1) : format(f), width(w), height(h), depth(d)
-    {
+    Surface(D3DFORMAT f, UINT w, UINT h, UINT d = 1) : format(f), width(w), height(h), depth(d) {
         UINT rows = h;
         if (IsDxtFormat(f)) {
             rowPitch = static_cast<INT>((w + 3) / 4 * DxtBlockBytes(f));
@@ -34,8 +33,7 @@ struct Surface {
         bytes.assign(static_cast<std::size_t>(slicePitch) * d, 0);
     }
 
-    PixelRegion Region(PixelBox box, D3DCOLOR colorKey = 0)
-    {
+    PixelRegion Region(PixelBox box, D3DCOLOR colorKey = 0) {
         PixelRegion r{};
         r.pixels = bytes.data();
         r.format = format;
@@ -47,8 +45,7 @@ struct Surface {
         return r;
     }
 
-    PixelRegion Region(D3DCOLOR colorKey = 0)
-    {
+    PixelRegion Region(D3DCOLOR colorKey = 0) {
         return Region(PixelBox{0, 0, static_cast<INT>(width), static_cast<INT>(height), 0, static_cast<INT>(depth)},
                       colorKey);
     }

@@ -16,11 +16,17 @@ void PutU32(Bytes& out, uint32_t value) {
     PutU16(out, static_cast<uint16_t>(value >> 16));
 }
 
-void Append(Bytes& out, const Bytes& more) { out.insert(out.end(), more.begin(), more.end()); }
+void Append(Bytes& out, const Bytes& more) {
+    out.insert(out.end(), more.begin(), more.end());
+}
 
-Bytes TextBytes(const std::string& text) { return Bytes(text.begin(), text.end()); }
+Bytes TextBytes(const std::string& text) {
+    return Bytes(text.begin(), text.end());
+}
 
-uint32_t BmpStride(uint32_t width, uint32_t bitCount) { return (width * bitCount + 31) / 32 * 4; }
+uint32_t BmpStride(uint32_t width, uint32_t bitCount) {
+    return (width * bitCount + 31) / 32 * 4;
+}
 
 Bytes BuildDib(const BmpLayout& layout) {
     Bytes out;

@@ -47,7 +47,7 @@ struct TgaLayout {
     uint16_t height = 1;
     uint8_t depth = 32;
     uint8_t descriptor = 0x20;
-    Bytes id;         // its length goes into the header unless idLength is set
+    Bytes id;  // its length goes into the header unless idLength is set
     int idLength = -1;
     Bytes colourMap;  // stored entries, as stored
     Bytes pixels;     // pixel data or packets, as stored

@@ -13,15 +13,13 @@ struct Lcg {
 
     // The next state, all 32 bits. Its low bits repeat early (bit k with a
     // period of 2^(k+1)); take the high ones.
-    std::uint32_t Step()
-    {
+    std::uint32_t Step() {
         state = state * 1664525u + 1013904223u;
         return state;
     }
 
     // The next state turned right by eight bits.
-    std::uint32_t Next()
-    {
+    std::uint32_t Next() {
         const std::uint32_t s = Step();
         return s >> 8 ^ s << 24;
     }

@@ -11,8 +11,7 @@
 
 namespace test_support {
 
-inline UINT BytesPerPixel(D3DFORMAT format)
-{
+inline UINT BytesPerPixel(D3DFORMAT format) {
     return FindPixelFormat(format).bitsPerPixel / 8;
 }
 
@@ -23,17 +22,13 @@ struct Block {
     std::vector<BYTE> bytes;
 
     Block(D3DFORMAT f, UINT w, UINT h = 1, UINT d = 1)
-        : format(f), width(w), height(h), depth(d),
-          bytes(static_cast<std::size_t>(w) * h * d * BytesPerPixel(f), 0)
-    {
-    }
+        : format(f), width(w), height(h), depth(d), bytes(static_cast<std::size_t>(w) * h * d * BytesPerPixel(f), 0) {}
 
     INT RowPitch() const { return static_cast<INT>(width * BytesPerPixel(format)); }
     INT SlicePitch() const { return RowPitch() * static_cast<INT>(height); }
 
     // The whole block; a block of one slice is two-dimensional (slice pitch 0).
-    PixelRegion Region(D3DCOLOR colorKey = 0, const PALETTEENTRY* palette = nullptr, bool dither = false)
-    {
+    PixelRegion Region(D3DCOLOR colorKey = 0, const PALETTEENTRY* palette = nullptr, bool dither = false) {
         PixelRegion r{};
         r.pixels = bytes.data();
         r.format = format;
@@ -47,14 +42,12 @@ struct Block {
         return r;
     }
 
-    std::size_t Index(UINT x, UINT y, UINT z = 0) const
-    {
+    std::size_t Index(UINT x, UINT y, UINT z = 0) const {
         return (static_cast<std::size_t>(z) * height + y) * width + x;
     }
 
     // The little-endian word of pixel i, counting through the whole block.
-    std::uint32_t Word(std::size_t i) const
-    {
+    std::uint32_t Word(std::size_t i) const {
         const UINT n = BytesPerPixel(format);
         std::uint32_t w = 0;
         std::memcpy(&w, bytes.data() + i * n, n);
@@ -63,8 +56,7 @@ struct Block {
 
     std::uint32_t Word(UINT x, UINT y, UINT z = 0) const { return Word(Index(x, y, z)); }
 
-    void SetWord(std::size_t i, std::uint32_t w)
-    {
+    void SetWord(std::size_t i, std::uint32_t w) {
         const UINT n = BytesPerPixel(format);
         std::memcpy(bytes.data() + i * n, &w, n);
     }

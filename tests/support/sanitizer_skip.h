@@ -22,7 +22,7 @@ inline constexpr bool ALLOCATOR_RETURNS_NULL = true;
 }  // namespace test_support
 
 // First statement of a test that needs a failing allocation.
-#define SKIP_UNLESS_ALLOCATION_CAN_FAIL()                                    \
-    if (test_support::ALLOCATOR_RETURNS_NULL) {                               \
-    } else                                                                   \
+#define SKIP_UNLESS_ALLOCATION_CAN_FAIL()       \
+    if (test_support::ALLOCATOR_RETURNS_NULL) { \
+    } else                                      \
         GTEST_SKIP() << "the sanitizer's allocator does not return null"

@@ -15,9 +15,13 @@ std::string EnvOr(const char* name, const char* fallback) {
 }  // namespace
 
 // The environment may point elsewhere; the build knows where they were.
-std::string SourceDir() { return EnvOr("TOVLEN_SOURCE_DIR", TOVLEN_SOURCE_DIR_DEFAULT); }
+std::string SourceDir() {
+    return EnvOr("TOVLEN_SOURCE_DIR", TOVLEN_SOURCE_DIR_DEFAULT);
+}
 
-std::string TestDataDir() { return EnvOr("TOVLEN_TESTDATA", TOVLEN_TESTDATA_DEFAULT); }
+std::string TestDataDir() {
+    return EnvOr("TOVLEN_TESTDATA", TOVLEN_TESTDATA_DEFAULT);
+}
 
 std::string MakeTempDir() {
     std::string pattern = EnvOr("TMPDIR", "/tmp") + std::string("/tovlen-test-XXXXXX");

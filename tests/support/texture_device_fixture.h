@@ -9,15 +9,14 @@
 #include <cstring>
 #include <vector>
 
-#include <windows.h>
 #include <d3d8.h>
+#include <windows.h>
 
 #include "support/device_fixture.h"
 
 class TextureDeviceTest : public DeviceTest {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         DeviceTest::SetUp();
         if (HasFatalFailure()) {
             return;
@@ -32,8 +31,7 @@ protected:
     }
 
     IDirect3DTexture8* NewTexture(UINT width, UINT height, UINT levels, D3DFORMAT format,
-                                  D3DPOOL pool = D3DPOOL_MANAGED)
-    {
+                                  D3DPOOL pool = D3DPOOL_MANAGED) {
         IDirect3DTexture8* texture = nullptr;
         EXPECT_EQ(device_->CreateTexture(width, height, levels, 0, format, pool, &texture), D3D_OK);
         return texture;
@@ -41,8 +39,7 @@ protected:
 
     // The only level of a new managed texture; the surface keeps the texture
     // alive.
-    IDirect3DSurface8* NewSurface(UINT width, UINT height, D3DFORMAT format)
-    {
+    IDirect3DSurface8* NewSurface(UINT width, UINT height, D3DFORMAT format) {
         IDirect3DTexture8* texture = NewTexture(width, height, 1, format);
         if (texture == nullptr) {
             return nullptr;
@@ -55,8 +52,7 @@ protected:
 
     // Every byte of a level, rows packed without pitch padding (DXT: rows
     // of blocks).
-    static std::vector<uint8_t> ReadBytes(IDirect3DSurface8* surface, UINT bytesPerRow, UINT rows)
-    {
+    static std::vector<uint8_t> ReadBytes(IDirect3DSurface8* surface, UINT bytesPerRow, UINT rows) {
         std::vector<uint8_t> bytes;
         D3DLOCKED_RECT locked{};
         if (surface->LockRect(&locked, nullptr, D3DLOCK_READONLY) != D3D_OK) {
@@ -65,16 +61,15 @@ protected:
         }
         bytes.resize(size_t{bytesPerRow} * rows);
         for (UINT y = 0; y < rows; ++y) {
-            std::memcpy(&bytes[size_t{y} * bytesPerRow], static_cast<const uint8_t*>(locked.pBits) + size_t{y} * locked.Pitch,
-                        bytesPerRow);
+            std::memcpy(&bytes[size_t{y} * bytesPerRow],
+                        static_cast<const uint8_t*>(locked.pBits) + size_t{y} * locked.Pitch, bytesPerRow);
         }
         surface->UnlockRect();
         return bytes;
     }
 
     // A 32-bit level as one value per pixel.
-    static std::vector<uint32_t> ReadPixels(IDirect3DSurface8* surface)
-    {
+    static std::vector<uint32_t> ReadPixels(IDirect3DSurface8* surface) {
         D3DSURFACE_DESC desc{};
         surface->GetDesc(&desc);
         std::vector<uint8_t> bytes = ReadBytes(surface, desc.Width * 4, desc.Height);
@@ -83,8 +78,7 @@ protected:
         return pixels;
     }
 
-    static std::vector<uint32_t> ReadLevel(IDirect3DTexture8* texture, UINT level)
-    {
+    static std::vector<uint32_t> ReadLevel(IDirect3DTexture8* texture, UINT level) {
         IDirect3DSurface8* surface = nullptr;
         if (texture->GetSurfaceLevel(level, &surface) != D3D_OK) {
             ADD_FAILURE() << "no level " << level;
@@ -97,8 +91,7 @@ protected:
 
     // Writes a 32-bit level pixel by pixel from fill(x, y).
     template <typename Fill>
-    static void WritePixels(IDirect3DSurface8* surface, Fill fill)
-    {
+    static void WritePixels(IDirect3DSurface8* surface, Fill fill) {
         D3DSURFACE_DESC desc{};
         surface->GetDesc(&desc);
         D3DLOCKED_RECT locked{};
@@ -113,8 +106,7 @@ protected:
     }
 
     template <typename Fill>
-    static void WriteLevel(IDirect3DTexture8* texture, UINT level, Fill fill)
-    {
+    static void WriteLevel(IDirect3DTexture8* texture, UINT level, Fill fill) {
         IDirect3DSurface8* surface = nullptr;
         ASSERT_EQ(texture->GetSurfaceLevel(level, &surface), D3D_OK);
         WritePixels(surface, fill);
@@ -123,14 +115,12 @@ protected:
 };
 
 // Channel c (0 blue, 1 green, 2 red, 3 alpha) of an A8R8G8B8 value.
-inline int Channel(uint32_t argb, int c)
-{
+inline int Channel(uint32_t argb, int c) {
     return static_cast<int>((argb >> (8 * c)) & 0xFF);
 }
 
 // Largest per-channel difference of two A8R8G8B8 values.
-inline int ChannelDistance(uint32_t a, uint32_t b)
-{
+inline int ChannelDistance(uint32_t a, uint32_t b) {
     int worst = 0;
     for (int c = 0; c < 4; ++c) {
         const int d = Channel(a, c) - Channel(b, c);

@@ -66,9 +66,9 @@ TEST(DecodeImageFile, RecognisesEachFormatByContent) {
         ImageInfo namedInfo;
         std::memset(&namedInfo, 0xCD, sizeof(namedInfo));
         const char* reader = nullptr;
-        ASSERT_EQ(DecodeImageFileNamingReader(&named, c.file.data(), static_cast<UINT>(c.file.size()), &namedInfo,
-                                              &reader),
-                  S_OK)
+        ASSERT_EQ(
+            DecodeImageFileNamingReader(&named, c.file.data(), static_cast<UINT>(c.file.size()), &namedInfo, &reader),
+            S_OK)
             << c.name;
         ASSERT_NE(reader, nullptr) << c.name;
         EXPECT_STREQ(reader, c.reader) << c.name;
@@ -118,8 +118,8 @@ TEST(DecodeImageFile, BrokenPixmapReachesTheLaterReaders) {
 }
 
 TEST(DecodeImageFile, CubeMapReportsLevelsOfTheFirstFace) {
-    DdsLayout layout{.width = 16, .height = 16, .mipCount = 5, .pfFlags = 4, .fourCC = FourCC('D', 'X', 'T', '1'),
-                 .caps2 = 0xFE00};
+    DdsLayout layout{
+        .width = 16, .height = 16, .mipCount = 5, .pfFlags = 4, .fourCC = FourCC('D', 'X', 'T', '1'), .caps2 = 0xFE00};
     layout.dataBytes = 6 * (128 + 32 + 8 + 8 + 8);
     Image image;
     ImageInfo info{};
@@ -156,8 +156,8 @@ TEST(DecodeImageFile, ReaderFailingHalfWayLeavesNothingForTheNext) {
     EXPECT_EQ(image.pixels, nullptr);
 
     // A 6-face DDS that runs out of data in its last face leaves 17 images.
-    DdsLayout layout{.width = 4, .height = 4, .mipCount = 3, .pfFlags = 4, .fourCC = FourCC('D', 'X', 'T', '1'),
-                 .caps2 = 0xFE00};
+    DdsLayout layout{
+        .width = 4, .height = 4, .mipCount = 3, .pfFlags = 4, .fourCC = FourCC('D', 'X', 'T', '1'), .caps2 = 0xFE00};
     layout.dataBytes = 6 * 24 - 1;
     Image cube;
     EXPECT_EQ(Decode(BuildDds(layout), &cube, nullptr), ERR_INVALIDDATA);

@@ -64,7 +64,9 @@ struct JpegTrap {
     std::jmp_buf jump;
 };
 
-[[noreturn]] void JpegFailed(j_common_ptr cinfo) { std::longjmp(reinterpret_cast<JpegTrap*>(cinfo->err)->jump, 1); }
+[[noreturn]] void JpegFailed(j_common_ptr cinfo) {
+    std::longjmp(reinterpret_cast<JpegTrap*>(cinfo->err)->jump, 1);
+}
 
 // The segments of a JPEG file: each marker with its payload; a scan with its
 // entropy-coded data.
@@ -104,8 +106,10 @@ Bytes GreyPng(uint32_t width, uint32_t height) {
 }
 
 Bytes PngFirstRow(uint32_t width, uint32_t height, int bitDepth, int colourType) {
-    const int channels = colourType == PNG_COLOR_TYPE_RGB_ALPHA ? 4 : colourType == PNG_COLOR_TYPE_RGB ? 3
-                         : colourType == PNG_COLOR_TYPE_GRAY_ALPHA ? 2 : 1;
+    const int channels = colourType == PNG_COLOR_TYPE_RGB_ALPHA    ? 4
+                         : colourType == PNG_COLOR_TYPE_RGB        ? 3
+                         : colourType == PNG_COLOR_TYPE_GRAY_ALPHA ? 2
+                                                                   : 1;
     const size_t rowBytes = (size_t{width} * channels * bitDepth + 7) / 8;
     return WritePng(width, height, bitDepth, colourType, true, [&](uint32_t) { return Bytes(rowBytes); });
 }

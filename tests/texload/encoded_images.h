@@ -33,9 +33,9 @@ enum class JpegPicture {
 struct JpegLayout {
     uint32_t width = 16;
     uint32_t height = 16;
-    int components = 3;      // 1 (grey) or 3 (YCbCr)
-    int lumaSampling = 2;    // horizontal and vertical factor of Y; chroma 1
-    bool progressive = false;               // libjpeg's standard script
+    int components = 3;                       // 1 (grey) or 3 (YCbCr)
+    int lumaSampling = 2;                     // horizontal and vertical factor of Y; chroma 1
+    bool progressive = false;                 // libjpeg's standard script
     std::vector<jpeg_scan_info> script = {};  // a script of our own instead
     JpegPicture picture = JpegPicture::SMOOTH;
     unsigned restartInterval = 0;  // in MCUs; 0 for none

@@ -6,8 +6,8 @@
 #include <functional>
 #include <set>
 
-#include "base/tovtex_defs.h"
 #include "base/com_ref.h"
+#include "base/tovtex_defs.h"
 #include "support/texture_device_fixture.h"
 #include "texload/texture_fitting.h"
 
@@ -19,20 +19,17 @@ class FitTextureTest : public TextureDeviceTest {};
 
 constexpr DWORD MIPS = D3DPTEXTURECAPS_MIPMAP | D3DPTEXTURECAPS_MIPCUBEMAP | D3DPTEXTURECAPS_MIPVOLUMEMAP;
 
-void CapsOnly(DeviceProfile& p, DWORD caps)
-{
+void CapsOnly(DeviceProfile& p, DWORD caps) {
     p.textureCaps = caps | D3DPTEXTURECAPS_CUBEMAP | D3DPTEXTURECAPS_VOLUMEMAP;
 }
 
-void FormatsOnly(DeviceProfile& p, std::set<D3DFORMAT> formats)
-{
+void FormatsOnly(DeviceProfile& p, std::set<D3DFORMAT> formats) {
     p.formats[D3DRTYPE_TEXTURE] = formats;
     p.formats[D3DRTYPE_CUBETEXTURE] = formats;
     p.formats[D3DRTYPE_VOLUMETEXTURE] = formats;
 }
 
-TEST_F(FitTextureTest, SizesAndLevelCounts)
-{
+TEST_F(FitTextureTest, SizesAndLevelCounts) {
     struct Case {
         const char* name;
         std::function<void(DeviceProfile&)> profile;
@@ -48,8 +45,8 @@ TEST_F(FitTextureTest, SizesAndLevelCounts)
          RESOURCE_TEXTURE, 300, DEFAULT_ARG, 0, D3DFMT_A8R8G8B8, 512, 512, 10},
         {"300 square elsewhere: not a power of two, one level", [](DeviceProfile& p) { CapsOnly(p, MIPS); },
          RESOURCE_TEXTURE, 300, DEFAULT_ARG, 0, D3DFMT_A8R8G8B8, 300, 300, 1},
-        {"height from width default", [](DeviceProfile&) {}, RESOURCE_TEXTURE, DEFAULT_ARG, 64, 0, D3DFMT_A8R8G8B8,
-         64, 64, 7},
+        {"height from width default", [](DeviceProfile&) {}, RESOURCE_TEXTURE, DEFAULT_ARG, 64, 0, D3DFMT_A8R8G8B8, 64,
+         64, 7},
         {"zero sizes", [](DeviceProfile&) {}, RESOURCE_TEXTURE, 0, 0, 0, D3DFMT_A8R8G8B8, 1, 1, 1},
         {"square only", [](DeviceProfile& p) { CapsOnly(p, D3DPTEXTURECAPS_SQUAREONLY | MIPS); }, RESOURCE_TEXTURE,
          1024, 256, 0, D3DFMT_A8R8G8B8, 256, 256, 9},
@@ -57,23 +54,26 @@ TEST_F(FitTextureTest, SizesAndLevelCounts)
          D3DFMT_A8R8G8B8, 512, 256, 10},
         {"aspect 2, tall", [](DeviceProfile& p) { p.maxTextureAspectRatio = 2; }, RESOURCE_TEXTURE, 16, 128, 0,
          D3DFMT_A8R8G8B8, 16, 32, 6},
-        {"device limits", [](DeviceProfile& p) { p.maxTextureWidth = 512; p.maxTextureHeight = 128; },
+        {"device limits",
+         [](DeviceProfile& p) {
+             p.maxTextureWidth = 512;
+             p.maxTextureHeight = 128;
+         },
          RESOURCE_TEXTURE, 2048, 2048, 0, D3DFMT_A8R8G8B8, 512, 128, 10},
         {"no mip maps", [](DeviceProfile& p) { CapsOnly(p, D3DPTEXTURECAPS_POW2); }, RESOURCE_TEXTURE, 256, 256, 0,
          D3DFMT_A8R8G8B8, 256, 256, 1},
         {"cube 100 on a power-of-two device",
-         [](DeviceProfile& p) { CapsOnly(p, D3DPTEXTURECAPS_CUBEMAP_POW2 | MIPS); }, RESOURCE_CUBE_TEXTURE, 100, 100,
-         0, D3DFMT_A8R8G8B8, 128, 128, 8},
+         [](DeviceProfile& p) { CapsOnly(p, D3DPTEXTURECAPS_CUBEMAP_POW2 | MIPS); }, RESOURCE_CUBE_TEXTURE, 100, 100, 0,
+         D3DFMT_A8R8G8B8, 128, 128, 8},
         {"cube 100 elsewhere", [](DeviceProfile& p) { CapsOnly(p, D3DPTEXTURECAPS_POW2 | MIPS); },
          RESOURCE_CUBE_TEXTURE, 100, 100, 0, D3DFMT_A8R8G8B8, 100, 100, 1},
         {"DXT1 6 x 6 on a power-of-two device", [](DeviceProfile& p) { CapsOnly(p, D3DPTEXTURECAPS_POW2 | MIPS); },
          RESOURCE_TEXTURE, 6, 6, 0, D3DFMT_DXT1, 8, 8, 4},
         {"DXT1 2 x 2", [](DeviceProfile&) {}, RESOURCE_TEXTURE, 2, 2, 0, D3DFMT_DXT1, 4, 4, 3},
-        {"DXT5 6 x 6 without power-of-two demand", [](DeviceProfile&) {}, RESOURCE_TEXTURE, 6, 6, 0, D3DFMT_DXT5, 8,
-         8, 4},
+        {"DXT5 6 x 6 without power-of-two demand", [](DeviceProfile&) {}, RESOURCE_TEXTURE, 6, 6, 0, D3DFMT_DXT5, 8, 8,
+         4},
         {"5 levels of 9 kept", [](DeviceProfile&) {}, RESOURCE_TEXTURE, 256, 256, 5, D3DFMT_A8R8G8B8, 256, 256, 5},
-        {"12 levels of 9 capped", [](DeviceProfile&) {}, RESOURCE_TEXTURE, 256, 256, 12, D3DFMT_A8R8G8B8, 256, 256,
-         9},
+        {"12 levels of 9 capped", [](DeviceProfile&) {}, RESOURCE_TEXTURE, 256, 256, 12, D3DFMT_A8R8G8B8, 256, 256, 9},
         {"0 levels: full chain", [](DeviceProfile&) {}, RESOURCE_TEXTURE, 256, 256, 0, D3DFMT_A8R8G8B8, 256, 256, 9},
     };
     for (const Case& c : cases) {
@@ -95,13 +95,12 @@ TEST_F(FitTextureTest, SizesAndLevelCounts)
     }
 }
 
-TEST_F(FitTextureTest, NullPointersAndVolumes)
-{
+TEST_F(FitTextureTest, NullPointersAndVolumes) {
     UINT depth = DEFAULT_ARG;
     UINT levels = DEFAULT_ARG;
-    ASSERT_EQ(FitTextureRequest(device_, nullptr, nullptr, &depth, &levels, 0, nullptr, D3DPOOL_MANAGED,
-                                RESOURCE_TEXTURE),
-              S_OK);
+    ASSERT_EQ(
+        FitTextureRequest(device_, nullptr, nullptr, &depth, &levels, 0, nullptr, D3DPOOL_MANAGED, RESOURCE_TEXTURE),
+        S_OK);
     EXPECT_EQ(depth, 1u);
     EXPECT_EQ(levels, 9u);
 
@@ -119,8 +118,7 @@ TEST_F(FitTextureTest, NullPointersAndVolumes)
     EXPECT_EQ(levels, 7u);
 }
 
-TEST_F(FitTextureTest, FormatSearchTakesTheNearestAvailableFormat)
-{
+TEST_F(FitTextureTest, FormatSearchTakesTheNearestAvailableFormat) {
     struct Case {
         D3DFORMAT requested;
         std::set<D3DFORMAT> offered;
@@ -130,20 +128,23 @@ TEST_F(FitTextureTest, FormatSearchTakesTheNearestAvailableFormat)
     const Case cases[] = {
         // Three 16-bit formats tie at 1048576 (four bits of each colour
         // lost); the earliest in the table wins.
-        {D3DFMT_A8R8G8B8, {D3DFMT_X8R8G8B8, D3DFMT_A1R5G5B5, D3DFMT_A4R4G4B4, D3DFMT_A8R3G3B2}, S_OK,
-         D3DFMT_A1R5G5B5},
+        {D3DFMT_A8R8G8B8, {D3DFMT_X8R8G8B8, D3DFMT_A1R5G5B5, D3DFMT_A4R4G4B4, D3DFMT_A8R3G3B2}, S_OK, D3DFMT_A1R5G5B5},
         {D3DFMT_R8G8B8, {D3DFMT_A8R8G8B8, D3DFMT_X8R8G8B8}, S_OK, D3DFMT_X8R8G8B8},
         {D3DFMT_P8, {D3DFMT_A8R8G8B8, D3DFMT_A8P8}, S_OK, D3DFMT_A8P8},
-        {D3DFMT_DXT1, {D3DFMT_DXT3, D3DFMT_UYVY, D3DFMT_X8R8G8B8, D3DFMT_A8R8G8B8, D3DFMT_A1R5G5B5}, S_OK,
+        {D3DFMT_DXT1,
+         {D3DFMT_DXT3, D3DFMT_UYVY, D3DFMT_X8R8G8B8, D3DFMT_A8R8G8B8, D3DFMT_A1R5G5B5},
+         S_OK,
          D3DFMT_A8R8G8B8},
         {D3DFMT_YUY2, {D3DFMT_UYVY, D3DFMT_DXT1, D3DFMT_R5G6B5}, S_OK, D3DFMT_R5G6B5},
         {D3DFMT_V8U8, {D3DFMT_A8R8G8B8, D3DFMT_L8}, D3DERR_NOTAVAILABLE, D3DFMT_V8U8},
         // Luminance widths are kept in the colour channels, so an 8-bit colour
         // format matches exactly while A8L8 adds a channel.
+        // clang-format off
         {D3DFMT_L8, {D3DFMT_A8L8, D3DFMT_X8R8G8B8}, S_OK, D3DFMT_X8R8G8B8},
         {D3DFMT_L8, {D3DFMT_A8L8, D3DFMT_V8U8}, S_OK, D3DFMT_A8L8},
         {D3DFMT_UNKNOWN, {D3DFMT_X8R8G8B8, D3DFMT_A8R8G8B8}, S_OK, D3DFMT_A8R8G8B8},
         {D3DFMT_X8R8G8B8, {D3DFMT_X8R8G8B8}, S_OK, D3DFMT_X8R8G8B8},
+        // clang-format on
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.requested);
@@ -155,8 +156,7 @@ TEST_F(FitTextureTest, FormatSearchTakesTheNearestAvailableFormat)
     }
 }
 
-TEST_F(FitTextureTest, FormatDistanceScores)
-{
+TEST_F(FitTextureTest, FormatDistanceScores) {
     struct Case {
         D3DFORMAT requested, candidate;
         DWORD score;
@@ -179,8 +179,7 @@ TEST_F(FitTextureTest, FormatDistanceScores)
     }
 }
 
-TEST_F(FitTextureTest, BadArgumentsLeaveTheRequestUntouched)
-{
+TEST_F(FitTextureTest, BadArgumentsLeaveTheRequestUntouched) {
     struct Case {
         IDirect3DDevice8* device;
         DWORD usage;
@@ -205,8 +204,7 @@ TEST_F(FitTextureTest, BadArgumentsLeaveTheRequestUntouched)
     }
 }
 
-TEST_F(FitTextureTest, CreateFittedPassesFittedValuesToTheDevice)
-{
+TEST_F(FitTextureTest, CreateFittedPassesFittedValuesToTheDevice) {
     UseProfile([](DeviceProfile& p) { CapsOnly(p, D3DPTEXTURECAPS_POW2 | MIPS | D3DPTEXTURECAPS_CUBEMAP_POW2); });
     ComRef<IDirect3DTexture8> texture;
     ASSERT_EQ(CreateFittedTexture(device_, 300, 200, 0, DEFAULT_ARG, D3DFMT_R8G8B8, D3DPOOL_MANAGED, texture.Out()),

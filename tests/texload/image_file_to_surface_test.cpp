@@ -17,8 +17,7 @@ namespace {
 using test_support::Bytes;
 using ImageFileToSurfaceTest = TextureDeviceTest;
 
-TEST_F(ImageFileToSurfaceTest, ImageFilesResourcesAndFilesAsSources)
-{
+TEST_F(ImageFileToSurfaceTest, ImageFilesResourcesAndFilesAsSources) {
     test_support::BmpLayout layout;
     layout.width = 2;
     layout.height = 2;
@@ -46,15 +45,15 @@ TEST_F(ImageFileToSurfaceTest, ImageFilesResourcesAndFilesAsSources)
     EXPECT_EQ(CopyImageFileToSurface(surface.Get(), nullptr, nullptr, file.data(), 0, nullptr, FILTER_NONE, 0, nullptr),
               D3DERR_INVALIDCALL);
     const uint8_t junk[16] = {1, 2, 3};
-    EXPECT_EQ(CopyImageFileToSurface(surface.Get(), nullptr, nullptr, junk, sizeof(junk), nullptr, FILTER_NONE, 0,
-                                     nullptr),
-              ERR_INVALIDDATA);
+    EXPECT_EQ(
+        CopyImageFileToSurface(surface.Get(), nullptr, nullptr, junk, sizeof(junk), nullptr, FILTER_NONE, 0, nullptr),
+        ERR_INVALIDDATA);
 
     platform_testing::AddResource(nullptr, MAKEINTRESOURCEA(2), "PICTURE", file.data(), file.size());
     WritePixels(surface.Get(), [](UINT, UINT) { return 0u; });
-    EXPECT_EQ(CopyResourceToSurfaceA(surface.Get(), nullptr, nullptr, nullptr, "PICTURE", nullptr, FILTER_NONE, 0,
-                                     nullptr),
-              S_OK);
+    EXPECT_EQ(
+        CopyResourceToSurfaceA(surface.Get(), nullptr, nullptr, nullptr, "PICTURE", nullptr, FILTER_NONE, 0, nullptr),
+        S_OK);
     EXPECT_EQ(ReadPixels(surface.Get()), expected);
     const HRESULT missing =
         CopyResourceToSurfaceA(surface.Get(), nullptr, nullptr, nullptr, "NO_SUCH", nullptr, FILTER_NONE, 0, nullptr);
@@ -62,8 +61,8 @@ TEST_F(ImageFileToSurfaceTest, ImageFilesResourcesAndFilesAsSources)
     EXPECT_NE(static_cast<uint32_t>(missing) & 0xFFFFu, 0u);
     platform_testing::ClearResources();
 
-    EXPECT_EQ(CopyFileToSurfaceA(surface.Get(), nullptr, nullptr, "/nonexistent/picture.bmp", nullptr, FILTER_NONE,
-                                 0, nullptr),
+    EXPECT_EQ(CopyFileToSurfaceA(surface.Get(), nullptr, nullptr, "/nonexistent/picture.bmp", nullptr, FILTER_NONE, 0,
+                                 nullptr),
               static_cast<HRESULT>(0x80070002));
     const std::u16string wide = u"/nonexistent/picture.bmp";
     EXPECT_EQ(CopyFileToSurfaceW(surface.Get(), nullptr, nullptr, wide.c_str(), nullptr, FILTER_NONE, 0, nullptr),

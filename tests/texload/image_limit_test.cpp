@@ -176,8 +176,9 @@ TEST(ImageLimit, SmallFilesDeclaringHugePicturesAreRefusedBeforeAllocating) {
         {"PNG RGBA 16384 x 16385", texload_test::PngFirstRow(16384, 16385, 8, PNG_COLOR_TYPE_RGB_ALPHA)},
         {"TGA RLE 65535 x 65535", BuildTga(targa)},
         {"PPM 30000 x 30000", TextBytes("P6 30000 30000 255\n123")},
-        {"DDS DXT1 65536 x 65536", BuildDds(DdsLayout{.width = 65536, .height = 65536, .pfFlags = 4,
-                                                      .fourCC = FourCC('D', 'X', 'T', '1'), .dataBytes = 64})},
+        {"DDS DXT1 65536 x 65536",
+         BuildDds(DdsLayout{
+             .width = 65536, .height = 65536, .pfFlags = 4, .fourCC = FourCC('D', 'X', 'T', '1'), .dataBytes = 64})},
     };
     AllocationLimit memory(1 << 20);
     for (const Case& c : cases) {
@@ -255,7 +256,7 @@ TEST(ReadJpeg, ScansOverSmallComponentsStopAtAThousand) {
     }
     const Bytes colour = EncodeJpeg(JpegLayout{.width = 32, .height = 32, .lumaSampling = 4, .script = script});
     const int crAc = 5;
-    EXPECT_EQ(ReadWith(ReadJpeg, texload_test::RepeatScan(colour, crAc, 994)), S_OK);   // 1000 scans
+    EXPECT_EQ(ReadWith(ReadJpeg, texload_test::RepeatScan(colour, crAc, 994)), S_OK);    // 1000 scans
     EXPECT_EQ(ReadWith(ReadJpeg, texload_test::RepeatScan(colour, crAc, 995)), E_FAIL);  // 1001
 }
 
@@ -291,8 +292,8 @@ TEST(ReadJpeg, ScanScriptsAsFineAsLibjpegWritesThemDecode) {
     for (const JpegLayout& layout : layouts) {
         const Bytes file = EncodeJpeg(layout);
         Image image;
-        EXPECT_EQ(Decode(file, &image), S_OK) << layout.components << " components, "
-                                              << (layout.script.empty() ? "standard" : "own") << " script";
+        EXPECT_EQ(Decode(file, &image), S_OK)
+            << layout.components << " components, " << (layout.script.empty() ? "standard" : "own") << " script";
     }
 }
 
@@ -306,19 +307,44 @@ TEST(ReadJpeg, ProgressiveFilesOfEveryKindDecodeWholeAndCut) {
     const JpegLayout layouts[] = {
         {.width = 250, .height = 190, .components = 1, .progressive = true, .picture = JpegPicture::FLAT},
         {.width = 250, .height = 190, .components = 1, .progressive = true, .picture = JpegPicture::NOISE},
-        {.width = 250, .height = 190, .components = 1, .progressive = true, .picture = JpegPicture::FLAT,
+        {.width = 250,
+         .height = 190,
+         .components = 1,
+         .progressive = true,
+         .picture = JpegPicture::FLAT,
          .restartInterval = 1},
         {.width = 250, .height = 190, .components = 3, .progressive = true, .picture = JpegPicture::FLAT},
         {.width = 250, .height = 190, .components = 3, .progressive = true, .picture = JpegPicture::NOISE},
-        {.width = 250, .height = 190, .components = 3, .progressive = true, .picture = JpegPicture::FLAT,
+        {.width = 250,
+         .height = 190,
+         .components = 3,
+         .progressive = true,
+         .picture = JpegPicture::FLAT,
          .restartInterval = 3},
-        {.width = 250, .height = 190, .components = 3, .lumaSampling = 1, .progressive = true,
+        {.width = 250,
+         .height = 190,
+         .components = 3,
+         .lumaSampling = 1,
+         .progressive = true,
          .picture = JpegPicture::FLAT},
-        {.width = 250, .height = 190, .components = 3, .lumaSampling = 1, .progressive = true,
-         .picture = JpegPicture::NOISE, .restartInterval = 2},
-        {.width = 1000, .height = 1000, .components = 1, .progressive = true, .picture = JpegPicture::FLAT,
+        {.width = 250,
+         .height = 190,
+         .components = 3,
+         .lumaSampling = 1,
+         .progressive = true,
+         .picture = JpegPicture::NOISE,
+         .restartInterval = 2},
+        {.width = 1000,
+         .height = 1000,
+         .components = 1,
+         .progressive = true,
+         .picture = JpegPicture::FLAT,
          .arithmetic = true},
-        {.width = 1000, .height = 1000, .components = 3, .progressive = true, .picture = JpegPicture::FLAT,
+        {.width = 1000,
+         .height = 1000,
+         .components = 3,
+         .progressive = true,
+         .picture = JpegPicture::FLAT,
          .arithmetic = true},
     };
     for (const JpegLayout& layout : layouts) {
@@ -334,8 +360,8 @@ TEST(ReadJpeg, ProgressiveFilesOfEveryKindDecodeWholeAndCut) {
         // missing.
         for (int fromLast = 0; fromLast < 3; ++fromLast) {
             Image cut;
-            EXPECT_EQ(Decode(texload_test::CutInScan(file, fromLast), &cut), S_OK) << "cut in scan " << fromLast
-                                                                                   << " from the end";
+            EXPECT_EQ(Decode(texload_test::CutInScan(file, fromLast), &cut), S_OK)
+                << "cut in scan " << fromLast << " from the end";
         }
     }
 }
@@ -345,10 +371,10 @@ TEST(ReadJpeg, ScansTooShortForTheirBlocksAreRefusedBeforeDecoding) {
     using texload_test::RepeatScan;
     const size_t greyScanHeader = 10;    // marker, length, 1 component, band
     const size_t colourScanHeader = 14;  // 3 components
-    const Bytes grey = EncodeJpeg(JpegLayout{.width = 64, .height = 48, .components = 1, .progressive = true,
-                                             .picture = JpegPicture::NOISE});
-    const Bytes colour = EncodeJpeg(JpegLayout{.width = 64, .height = 48, .progressive = true,
-                                               .picture = JpegPicture::NOISE});
+    const Bytes grey = EncodeJpeg(
+        JpegLayout{.width = 64, .height = 48, .components = 1, .progressive = true, .picture = JpegPicture::NOISE});
+    const Bytes colour =
+        EncodeJpeg(JpegLayout{.width = 64, .height = 48, .progressive = true, .picture = JpegPicture::NOISE});
     // One empty scan is what a cut file has; two are not.
     const int firstDcScan = 0;
     EXPECT_EQ(ReadWith(ReadJpeg, RepeatScan(grey, GREY_FIRST_AC_SCAN, 1, greyScanHeader)), S_OK);
@@ -365,8 +391,8 @@ TEST(ReadJpeg, ScansTooShortForTheirBlocksAreRefusedBeforeDecoding) {
     // MB): 50 scans, empty or of 4 bytes where an AC scan of 262144 blocks
     // needs 9. Refused before libjpeg allocates, with or without a cap on
     // memory.
-    const Bytes large = EncodeJpeg(JpegLayout{.width = 4096, .height = 4096, .components = 1, .progressive = true,
-                                              .picture = JpegPicture::FLAT});
+    const Bytes large = EncodeJpeg(
+        JpegLayout{.width = 4096, .height = 4096, .components = 1, .progressive = true, .picture = JpegPicture::FLAT});
     const Bytes bombs[] = {
         RepeatScan(large, GREY_FIRST_AC_SCAN, 50, greyScanHeader),
         RepeatScan(large, GREY_FIRST_AC_SCAN, 50, greyScanHeader + 4),

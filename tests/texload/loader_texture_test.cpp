@@ -7,18 +7,18 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <functional>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "allocation_limit.h"
-#include "base/tovtex_defs.h"
 #include "base/com_ref.h"
-#include "texload/image_file_to_surface.h"
+#include "base/tovtex_defs.h"
 #include "support/image_builders.h"
 #include "support/test_paths.h"
 #include "support/texture_device_fixture.h"
+#include "texload/image_file_to_surface.h"
 #include "texload/image_readers.h"
 #include "texload/texture_loader.h"
 
@@ -29,8 +29,7 @@ using test_support::Bytes;
 constexpr DWORD MIPS = D3DPTEXTURECAPS_MIPMAP | D3DPTEXTURECAPS_MIPCUBEMAP;
 
 // A 24-bit bitmap with a smooth but uneven picture.
-Bytes Picture24(int width, int height)
-{
+Bytes Picture24(int width, int height) {
     test_support::BmpLayout layout;
     layout.width = width;
     layout.height = height;
@@ -48,8 +47,7 @@ Bytes Picture24(int width, int height)
 }
 
 // An 8-bit bitmap: index (x + y) % 4 over red, opaque green, blue, white.
-Bytes Picture8()
-{
+Bytes Picture8() {
     test_support::BmpLayout layout;
     layout.width = 8;
     layout.height = 4;
@@ -66,16 +64,14 @@ Bytes Picture8()
 
 class LoaderTest : public TextureDeviceTest {
 protected:
-    void TearDown() override
-    {
+    void TearDown() override {
         if (!tempDir_.empty()) {
             std::filesystem::remove_all(tempDir_);
         }
         TextureDeviceTest::TearDown();
     }
 
-    std::string WriteTemp(const std::string& name, const Bytes& bytes)
-    {
+    std::string WriteTemp(const std::string& name, const Bytes& bytes) {
         if (tempDir_.empty()) {
             tempDir_ = test_support::MakeTempDir();
         }
@@ -89,8 +85,7 @@ protected:
     }
 
     // What a level must hold when resampled straight from one image level.
-    std::vector<uint32_t> Resampled(const Image& level, UINT width, UINT height, DWORD filter)
-    {
+    std::vector<uint32_t> Resampled(const Image& level, UINT width, UINT height, DWORD filter) {
         ComRef<IDirect3DTexture8> texture;
         *texture.Out() = NewTexture(width, height, 1, D3DFMT_A8R8G8B8);
         ComRef<IDirect3DSurface8> surface;
@@ -103,14 +98,12 @@ protected:
 
     HRESULT Load(const Bytes& file, UINT width, UINT height, D3DFORMAT format, D3DCOLOR key,
                  IDirect3DTexture8** texture, PALETTEENTRY* palette = nullptr, D3DPOOL pool = D3DPOOL_MANAGED,
-                 DWORD filter = FILTER_LINEAR, DWORD mipFilter = FILTER_LINEAR, ImageInfo* info = nullptr)
-    {
-        return LoadTextureFromMemory(device_, file.data(), static_cast<UINT>(file.size()), width, height, 0, 0,
-                                     format, pool, filter, mipFilter, key, info, palette, texture);
+                 DWORD filter = FILTER_LINEAR, DWORD mipFilter = FILTER_LINEAR, ImageInfo* info = nullptr) {
+        return LoadTextureFromMemory(device_, file.data(), static_cast<UINT>(file.size()), width, height, 0, 0, format,
+                                     pool, filter, mipFilter, key, info, palette, texture);
     }
 
-    static D3DSURFACE_DESC Desc(IDirect3DTexture8* texture, UINT level = 0)
-    {
+    static D3DSURFACE_DESC Desc(IDirect3DTexture8* texture, UINT level = 0) {
         D3DSURFACE_DESC desc{};
         texture->GetLevelDesc(level, &desc);
         return desc;
@@ -119,8 +112,7 @@ protected:
     std::string tempDir_;
 };
 
-TEST_F(LoaderTest, GamePathResamplesEveryLevelFromThePicture)
-{
+TEST_F(LoaderTest, GamePathResamplesEveryLevelFromThePicture) {
     UseProfile([](platform_testing::DeviceProfile& p) { p.textureCaps = D3DPTEXTURECAPS_POW2 | MIPS; });
     const Bytes file = Picture24(300, 200);
     const std::string path = WriteTemp("picture.qmd", file);
@@ -143,8 +135,7 @@ TEST_F(LoaderTest, GamePathResamplesEveryLevelFromThePicture)
 }
 
 // 32 x 32 A8R8G8B8 with four stored levels, down to 4 x 4.
-Bytes DdsWithFourLevels()
-{
+Bytes DdsWithFourLevels() {
     test_support::DdsLayout layout;
     layout.width = 32;
     layout.height = 32;
@@ -155,8 +146,7 @@ Bytes DdsWithFourLevels()
     return test_support::BuildDds(layout);
 }
 
-TEST_F(LoaderTest, StoredLevelsFirstThenTheMipFilterFromTheDeepestOne)
-{
+TEST_F(LoaderTest, StoredLevelsFirstThenTheMipFilterFromTheDeepestOne) {
     const Bytes file = DdsWithFourLevels();
     Image image;
     ASSERT_EQ(DecodeImageFile(&image, file.data(), static_cast<UINT>(file.size()), nullptr), S_OK);
@@ -190,8 +180,7 @@ TEST_F(LoaderTest, StoredLevelsFirstThenTheMipFilterFromTheDeepestOne)
     }
 }
 
-TEST_F(LoaderTest, SizesAndDefaultFilters)
-{
+TEST_F(LoaderTest, SizesAndDefaultFilters) {
     const Bytes wide = Picture24(128, 32);
     ComRef<IDirect3DTexture8> texture;
     ASSERT_EQ(Load(wide, DEFAULT_ARG, 64, D3DFMT_A8R8G8B8, 0, texture.Out()), S_OK);
@@ -203,8 +192,7 @@ TEST_F(LoaderTest, SizesAndDefaultFilters)
     const Bytes file = Picture24(45, 30);
     ComRef<IDirect3DTexture8> byDefault;
     ComRef<IDirect3DTexture8> named;
-    ASSERT_EQ(Load(file, 64, 32, D3DFMT_R5G6B5, 0, byDefault.Out(), nullptr, D3DPOOL_MANAGED, DEFAULT_ARG,
-                   DEFAULT_ARG),
+    ASSERT_EQ(Load(file, 64, 32, D3DFMT_R5G6B5, 0, byDefault.Out(), nullptr, D3DPOOL_MANAGED, DEFAULT_ARG, DEFAULT_ARG),
               S_OK);
     ASSERT_EQ(Load(file, 64, 32, D3DFMT_R5G6B5, 0, named.Out(), nullptr, D3DPOOL_MANAGED,
                    FILTER_TRIANGLE | FILTER_DITHER, FILTER_BOX),
@@ -225,8 +213,7 @@ TEST_F(LoaderTest, SizesAndDefaultFilters)
     EXPECT_EQ(Desc(viaDefaultForm.Get()).Format, D3DFMT_X8R8G8B8);
 }
 
-TEST_F(LoaderTest, FormatsPalettesAndColourKeys)
-{
+TEST_F(LoaderTest, FormatsPalettesAndColourKeys) {
     struct Case {
         const char* name;
         Bytes file;
@@ -237,7 +224,11 @@ TEST_F(LoaderTest, FormatsPalettesAndColourKeys)
     };
     const uint32_t red = 0xFFFF0000u, green = 0xFF00FF00u, blue = 0xFF0000FFu, white = 0xFFFFFFFFu;
     const Case cases[] = {
-        {"palette, green keyed", Picture8(), 0xFF00FF00u, false, D3DFMT_A8R8G8B8,
+        {"palette, green keyed",
+         Picture8(),
+         0xFF00FF00u,
+         false,
+         D3DFMT_A8R8G8B8,
          {red, 0, blue, white, red, 0, blue, white}},
         {"palette, no key", Picture8(), 0, false, D3DFMT_X8R8G8B8, {}},
         {"palette, key matches nothing", Picture8(), 0xFE00FF00u, false, D3DFMT_X8R8G8B8, {}},
@@ -272,8 +263,7 @@ TEST_F(LoaderTest, FormatsPalettesAndColourKeys)
     (void)green;
 }
 
-TEST_F(LoaderTest, DefaultPoolIsFilledThroughASystemMemoryTwin)
-{
+TEST_F(LoaderTest, DefaultPoolIsFilledThroughASystemMemoryTwin) {
     const Bytes file = Picture24(32, 16);
     ComRef<IDirect3DTexture8> managed;
     ComRef<IDirect3DTexture8> inDefault;
@@ -297,15 +287,13 @@ TEST_F(LoaderTest, DefaultPoolIsFilledThroughASystemMemoryTwin)
     }
 }
 
-TEST_F(LoaderTest, CubeLoads)
-{
+TEST_F(LoaderTest, CubeLoads) {
     // A 2D picture is not a cube; the description is filled all the same.
     const Bytes flat = Picture24(16, 8);
     ImageInfo info{};
     ComRef<IDirect3DCubeTexture8> cube;
-    EXPECT_EQ(LoadCubeTextureFromMemory(device_, flat.data(), static_cast<UINT>(flat.size()), 0, 0, 0,
-                                        D3DFMT_UNKNOWN, D3DPOOL_MANAGED, FILTER_DEFAULT, FILTER_DEFAULT, 0, &info,
-                                        nullptr, cube.Out()),
+    EXPECT_EQ(LoadCubeTextureFromMemory(device_, flat.data(), static_cast<UINT>(flat.size()), 0, 0, 0, D3DFMT_UNKNOWN,
+                                        D3DPOOL_MANAGED, FILTER_DEFAULT, FILTER_DEFAULT, 0, &info, nullptr, cube.Out()),
               E_FAIL);
     EXPECT_FALSE(cube);
     EXPECT_EQ(info.width, 16u);
@@ -322,8 +310,8 @@ TEST_F(LoaderTest, CubeLoads)
     layout.dataBytes = 6 * 8 * 8 * 4;
     const Bytes file = test_support::BuildDds(layout);
     const std::string path = WriteTemp("cube.dds", file);
-    ASSERT_EQ(LoadCubeTextureFromFileA(device_, path.c_str(), 0, 0, 0, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT,
-                                       FILTER_DEFAULT, FILTER_LINEAR, 0, nullptr, nullptr, cube.Out()),
+    ASSERT_EQ(LoadCubeTextureFromFileA(device_, path.c_str(), 0, 0, 0, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, FILTER_DEFAULT,
+                                       FILTER_LINEAR, 0, nullptr, nullptr, cube.Out()),
               S_OK);
     EXPECT_EQ(cube->GetLevelCount(), 4u);
     ComRef<IDirect3DCubeTexture8> managed;
@@ -350,8 +338,7 @@ TEST_F(LoaderTest, CubeLoads)
     }
 }
 
-TEST_F(LoaderTest, FailuresLeaveTheOutputAndTheInformationAlone)
-{
+TEST_F(LoaderTest, FailuresLeaveTheOutputAndTheInformationAlone) {
     const Bytes file = Picture24(4, 4);
     IDirect3DTexture8* const untouched = reinterpret_cast<IDirect3DTexture8*>(0x1);
     IDirect3DTexture8* texture = untouched;
@@ -365,13 +352,14 @@ TEST_F(LoaderTest, FailuresLeaveTheOutputAndTheInformationAlone)
         HRESULT result;
     };
     const Case cases[] = {
-        {"no device", [&] { return LoadTextureFromMemory(nullptr, file.data(), 4, 0, 0, 0, 0, D3DFMT_UNKNOWN,
-                                                         D3DPOOL_MANAGED, DEFAULT_ARG, DEFAULT_ARG, 0, &info,
-                                                         nullptr, &texture); },
+        {"no device",
+         [&] {
+             return LoadTextureFromMemory(nullptr, file.data(), 4, 0, 0, 0, 0, D3DFMT_UNKNOWN, D3DPOOL_MANAGED,
+                                          DEFAULT_ARG, DEFAULT_ARG, 0, &info, nullptr, &texture);
+         },
          D3DERR_INVALIDCALL},
         {"no data", [&] { return LoadTextureFromMemoryDefault(device_, nullptr, 10, &texture); }, D3DERR_INVALIDCALL},
-        {"size 0", [&] { return LoadTextureFromMemoryDefault(device_, file.data(), 0, &texture); },
-         D3DERR_INVALIDCALL},
+        {"size 0", [&] { return LoadTextureFromMemoryDefault(device_, file.data(), 0, &texture); }, D3DERR_INVALIDCALL},
         {"no reader", [&] { return LoadTextureFromMemoryDefault(device_, junk, sizeof(junk), &texture); },
          ERR_INVALIDDATA},
         {"missing file", [&] { return LoadTextureFromFileDefaultA(device_, missing.c_str(), &texture); },
@@ -388,8 +376,7 @@ TEST_F(LoaderTest, FailuresLeaveTheOutputAndTheInformationAlone)
                                          DEFAULT_ARG, DEFAULT_ARG, 0, &info, nullptr, &texture);
          },
          static_cast<HRESULT>(0x800703EE)},
-        {"null file name", [&] { return LoadTextureFromFileDefaultA(device_, nullptr, &texture); },
-         D3DERR_INVALIDCALL},
+        {"null file name", [&] { return LoadTextureFromFileDefaultA(device_, nullptr, &texture); }, D3DERR_INVALIDCALL},
         {"bad pool", [&] { return Load(file, 0, 0, D3DFMT_UNKNOWN, 0, &texture, nullptr, static_cast<D3DPOOL>(7)); },
          D3DERR_INVALIDCALL},
         {"missing resource", [&] { return LoadTextureFromResourceDefaultA(device_, nullptr, "NOPE", &texture); },
@@ -406,8 +393,7 @@ TEST_F(LoaderTest, FailuresLeaveTheOutputAndTheInformationAlone)
     EXPECT_EQ(texture, untouched);
 }
 
-TEST_F(LoaderTest, PictureAboveThePixelLimitIsRefusedByEveryEntry)
-{
+TEST_F(LoaderTest, PictureAboveThePixelLimitIsRefusedByEveryEntry) {
     // Every way in reaches the readers through DecodeImageFile; the caller
     // learns why the picture was refused.
     const Bytes file = Picture24(9, 8);
@@ -433,8 +419,8 @@ TEST_F(LoaderTest, PictureAboveThePixelLimitIsRefusedByEveryEntry)
         {"cube from memory", [&] { return LoadCubeTextureFromMemoryDefault(device_, file.data(), size, &cube); }},
         {"surface from memory",
          [&] {
-             return CopyImageFileToSurface(surface.Get(), nullptr, nullptr, file.data(), size, nullptr, FILTER_POINT,
-                                           0, nullptr);
+             return CopyImageFileToSurface(surface.Get(), nullptr, nullptr, file.data(), size, nullptr, FILTER_POINT, 0,
+                                           nullptr);
          }},
         {"surface from a file",
          [&] {
@@ -443,8 +429,8 @@ TEST_F(LoaderTest, PictureAboveThePixelLimitIsRefusedByEveryEntry)
          }},
         {"surface from a resource",
          [&] {
-             return CopyResourceToSurfaceA(surface.Get(), nullptr, nullptr, nullptr, "PICTURE", nullptr,
-                                           FILTER_POINT, 0, nullptr);
+             return CopyResourceToSurfaceA(surface.Get(), nullptr, nullptr, nullptr, "PICTURE", nullptr, FILTER_POINT,
+                                           0, nullptr);
          }},
     };
     {
@@ -462,8 +448,7 @@ TEST_F(LoaderTest, PictureAboveThePixelLimitIsRefusedByEveryEntry)
     platform_testing::ClearResources();
 }
 
-TEST_F(LoaderTest, ResourcesAndWideNames)
-{
+TEST_F(LoaderTest, ResourcesAndWideNames) {
     const Bytes file = Picture24(8, 8);
     platform_testing::AddResource(nullptr, MAKEINTRESOURCEA(2), "PICTURE", file.data(), file.size());
     ComRef<IDirect3DTexture8> narrow;
@@ -489,8 +474,7 @@ TEST_F(LoaderTest, ResourcesAndWideNames)
 namespace {
 
 // The game's own pictures load as the game asks for them.
-TEST_F(LoaderTest, GamePicturesLoad)
-{
+TEST_F(LoaderTest, GamePicturesLoad) {
     struct Case {
         const char* file;
         UINT width, height, levels;

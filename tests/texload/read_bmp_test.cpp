@@ -1,15 +1,17 @@
 #include <gtest/gtest.h>
 
+#include "allocation_limit.h"
 #include "base/tovtex_defs.h"
 #include "support/image_builders.h"
 #include "texload/image_readers.h"
-#include "allocation_limit.h"
 
 using namespace test_support;
 
 namespace {
 
-HRESULT Read(const Bytes& file, Image* image) { return ReadBmp(image, file.data(), static_cast<UINT>(file.size())); }
+HRESULT Read(const Bytes& file, Image* image) {
+    return ReadBmp(image, file.data(), static_cast<UINT>(file.size()));
+}
 
 BmpLayout Bitfields(uint16_t bitCount, uint32_t r, uint32_t g, uint32_t b, uint32_t a, uint32_t headerSize = 108) {
     BmpLayout layout;
@@ -87,9 +89,18 @@ TEST(ReadBmp, RefusesBrokenHeaders) {
         {"file size smaller than data", base, -5, S_OK},
         {"core header", with([](BmpLayout& s) { s.headerSize = 12; }), 0, E_FAIL},
         {"two planes", with([](BmpLayout& s) { s.planes = 2; }), 0, E_FAIL},
-        {"top-down RLE8", with([](BmpLayout& s) { s.bitCount = 8; s.compression = 1; s.height = -1; }), 0, E_FAIL},
+        {"top-down RLE8", with([](BmpLayout& s) {
+             s.bitCount = 8;
+             s.compression = 1;
+             s.height = -1;
+         }),
+         0, E_FAIL},
         {"bottom-up JPEG", with([](BmpLayout& s) { s.compression = 4; }), 0, E_NOTIMPL},
-        {"top-down JPEG", with([](BmpLayout& s) { s.compression = 4; s.height = -1; }), 0, E_FAIL},
+        {"top-down JPEG", with([](BmpLayout& s) {
+             s.compression = 4;
+             s.height = -1;
+         }),
+         0, E_FAIL},
         {"colour table past the end", with([](BmpLayout& s) { s.coloursUsed = 2; }), 0, E_FAIL},
         {"colour count near 2^32", with([](BmpLayout& s) { s.coloursUsed = 0xFFFFFFFF; }), 0, E_FAIL},
         {"rows missing", with([](BmpLayout& s) { s.height = 2; }), 0, E_FAIL},
@@ -218,6 +229,7 @@ TEST(ReadBmp, RunLengthStreams) {
         std::vector<Bytes> rows;  // top row first
     };
     const Case cases[] = {
+        // clang-format off
         {"rle8 run then end of line and bitmap", 1, 4, 2, {3, 5, 0, 0, 0, 1}, {{0, 0, 0, 0}, {5, 5, 5, 0}}},
         {"rle8 absolute run pads to even", 1, 4, 1, {0, 3, 1, 2, 3, 0xEE, 1, 9, 0, 1}, {{1, 2, 3, 9}}},
         {"rle4 run alternates nibbles", 2, 4, 1, {3, 0x12, 0, 1}, {{1, 2, 1, 0}}},
@@ -230,6 +242,7 @@ TEST(ReadBmp, RunLengthStreams) {
         {"stream without end code keeps what it decoded", 1, 2, 1, {2, 4}, {{4, 4}}},
         {"truncated absolute run stops", 1, 3, 1, {1, 3, 0, 5, 1}, {{3, 0, 0}}},
         {"truncated delta stops", 1, 2, 1, {1, 3, 0, 2, 1}, {{3, 0}}},
+        // clang-format on
     };
     for (const Case& c : cases) {
         EXPECT_EQ(DecodeRle(c.compression, c.width, c.height, c.stream), c.rows) << c.name;

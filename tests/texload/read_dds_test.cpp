@@ -10,7 +10,9 @@ using namespace test_support;
 
 namespace {
 
-HRESULT Read(const Bytes& file, Image* image) { return ReadDds(image, file.data(), static_cast<UINT>(file.size())); }
+HRESULT Read(const Bytes& file, Image* image) {
+    return ReadDds(image, file.data(), static_cast<UINT>(file.size()));
+}
 
 struct Level {
     LONG width, height;
@@ -75,6 +77,7 @@ TEST(ReadDds, PixelFormatSelection) {
         D3DFORMAT format;  // D3DFMT_UNKNOWN: refused
     };
     const Case cases[] = {
+        // clang-format off
         {"argb", 0x41, 0, 32, {0xFF0000, 0xFF00, 0xFF, 0xFF000000}, D3DFMT_A8R8G8B8},
         {"alpha flag without alpha mask", 0x41, 0, 32, {0xFF0000, 0xFF00, 0xFF, 0}, D3DFMT_UNKNOWN},
         {"xrgb", 0x40, 0, 32, {0xFF0000, 0xFF00, 0xFF, 0}, D3DFMT_X8R8G8B8},
@@ -90,6 +93,7 @@ TEST(ReadDds, PixelFormatSelection) {
         {"dxt2", 4, FourCC('D', 'X', 'T', '2'), 0, {0, 0, 0, 0}, D3DFMT_DXT2},
         {"dxt4", 4, FourCC('D', 'X', 'T', '4'), 0, {0, 0, 0, 0}, D3DFMT_DXT4},
         {"yuy2", 4, FourCC('Y', 'U', 'Y', '2'), 0, {0, 0, 0, 0}, D3DFMT_UNKNOWN},
+        // clang-format on
     };
     for (const Case& c : cases) {
         DdsLayout layout{.width = 4, .height = 4, .pfFlags = c.flags, .fourCC = c.fourCC, .bitCount = c.bits};
@@ -145,14 +149,22 @@ TEST(ReadDds, MipCountBeyondTheFullChainIsTheFullChain) {
     };
     const Case cases[] = {
         {"1 x 1 R5G6B5 claiming 2^24 levels",
-         DdsLayout{.width = 1, .height = 1, .mipCount = 1u << 24, .bitCount = 16, .masks = {0xF800, 0x7E0, 0x1F, 0},
+         DdsLayout{.width = 1,
+                   .height = 1,
+                   .mipCount = 1u << 24,
+                   .bitCount = 16,
+                   .masks = {0xF800, 0x7E0, 0x1F, 0},
                    .dataBytes = 2 * 64},
          {{1, 1, 2, 128}}},
         {"8 x 2 claiming 100 levels",
          DdsLayout{.width = 8, .height = 2, .mipCount = 100, .dataBytes = 4 * (16 + 4 + 2 + 1) + 400},
          {{8, 2, 32, 128}, {4, 1, 16, 192}, {2, 1, 8, 208}, {1, 1, 4, 216}}},
         {"4 x 4 DXT1 claiming 2^32 - 1 levels",
-         DdsLayout{.width = 4, .height = 4, .mipCount = 0xFFFFFFFF, .pfFlags = 4, .fourCC = FourCC('D', 'X', 'T', '1'),
+         DdsLayout{.width = 4,
+                   .height = 4,
+                   .mipCount = 0xFFFFFFFF,
+                   .pfFlags = 4,
+                   .fourCC = FourCC('D', 'X', 'T', '1'),
                    .dataBytes = 3 * 8},
          {{4, 4, 8, 128}, {2, 2, 8, 136}, {1, 1, 8, 144}}},
     };
@@ -171,14 +183,16 @@ TEST(ReadDds, RefusesShortOrHugeHeaders) {
         size_t cut;  // bytes removed from the end
     };
     const Case cases[] = {
+        // clang-format off
         {"header cut short", DdsLayout{.dataBytes = 64}, 64 + 1},
         {"one byte of level missing", DdsLayout{.dataBytes = 64}, 1},
         // 65536 x 65536 x 4 bytes needs 2^34 bytes: a 32-bit size would wrap to 0.
         {"level size wraps in 32 bits", DdsLayout{.width = 65536, .height = 65536, .dataBytes = 16}, 0},
         {"sides beyond 2^31", DdsLayout{.width = 0x80000000u, .height = 0x80000000u, .dataBytes = 16}, 0},
         {"zero width", DdsLayout{.width = 0, .height = 4, .dataBytes = 64}, 0},
-        {"a billion levels, data for two of three", DdsLayout{.width = 4, .height = 4, .mipCount = 1000000000,
-                                                               .dataBytes = 64 + 16}, 0},
+        // clang-format on
+        {"a billion levels, data for two of three",
+         DdsLayout{.width = 4, .height = 4, .mipCount = 1000000000, .dataBytes = 64 + 16}, 0},
     };
     PixelLimit none(0);  // 65536 x 65536 would be refused for its size first
     for (const Case& c : cases) {

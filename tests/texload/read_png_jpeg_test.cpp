@@ -90,7 +90,8 @@ Bytes WithoutChunk(const Bytes& png, const char* type) {
     for (size_t at = 8; at + 12 <= png.size();) {
         size_t length = size_t(png[at]) << 24 | png[at + 1] << 16 | png[at + 2] << 8 | png[at + 3];
         size_t end = std::min(png.size(), at + 12 + length);
-        if (!std::equal(type, type + 4, png.begin() + at + 4)) out.insert(out.end(), png.begin() + at, png.begin() + end);
+        if (!std::equal(type, type + 4, png.begin() + at + 4))
+            out.insert(out.end(), png.begin() + at, png.begin() + end);
         at = end;
     }
     return out;

@@ -8,7 +8,9 @@ using namespace test_support;
 
 namespace {
 
-HRESULT Read(const Bytes& file, Image* image) { return ReadTga(image, file.data(), static_cast<UINT>(file.size())); }
+HRESULT Read(const Bytes& file, Image* image) {
+    return ReadTga(image, file.data(), static_cast<UINT>(file.size()));
+}
 
 Bytes Repeat(const Bytes& unit, size_t times) {
     Bytes out;
@@ -49,7 +51,12 @@ TEST(ReadTga, HeaderChecksAndFormats) {
         {"grey 16 bits", layout(3, 16), D3DFMT_UNKNOWN},
         {"colour-mapped without map", layout(1, 8), D3DFMT_UNKNOWN},
         {"colour-mapped", layout(1, 8, 1, 24, 2), D3DFMT_P8},
-        {"encoded colour-mapped", with(layout(9, 8, 1, 24, 256), [](TgaLayout& s) { s.pixels = {0x80, 0}; }), D3DFMT_P8},
+        {"encoded colour-mapped",
+         with(layout(9, 8, 1, 24, 256),
+              [](TgaLayout& s) {
+                  s.pixels = {0x80, 0};
+              }),
+         D3DFMT_P8},
         {"map entry of 8 bits", layout(2, 32, 1, 8, 1), D3DFMT_UNKNOWN},
         {"true-colour that carries a map", layout(2, 32, 1, 24, 10), D3DFMT_A8R8G8B8},
         {"image type 0", layout(0, 8), D3DFMT_UNKNOWN},
@@ -57,10 +64,23 @@ TEST(ReadTga, HeaderChecksAndFormats) {
         {"colour-map type 2", layout(2, 32, 2), D3DFMT_UNKNOWN},
         {"zero width", with(layout(2, 32), [](TgaLayout& s) { s.width = 0; }), D3DFMT_UNKNOWN},
         {"zero height", with(layout(2, 32), [](TgaLayout& s) { s.height = 0; }), D3DFMT_UNKNOWN},
-        {"map past 256 entries", with(layout(1, 8, 1, 24, 100), [](TgaLayout& s) { s.mapFirst = 200; }), D3DFMT_UNKNOWN},
-        {"id longer than the file", with(layout(2, 32), [](TgaLayout& s) { s.idLength = 255; s.pixels.assign(82, 0); }), D3DFMT_UNKNOWN},
+        {"map past 256 entries", with(layout(1, 8, 1, 24, 100), [](TgaLayout& s) { s.mapFirst = 200; }),
+         D3DFMT_UNKNOWN},
+        {"id longer than the file",
+         with(layout(2, 32),
+              [](TgaLayout& s) {
+                  s.idLength = 255;
+                  s.pixels.assign(82, 0);
+              }),
+         D3DFMT_UNKNOWN},
         {"pixels short", with(layout(2, 32), [](TgaLayout& s) { s.pixels.assign(3, 0); }), D3DFMT_UNKNOWN},
-        {"bottom-up pixels short", with(layout(2, 32), [](TgaLayout& s) { s.descriptor = 0; s.pixels.assign(3, 0); }), D3DFMT_UNKNOWN},
+        {"bottom-up pixels short",
+         with(layout(2, 32),
+              [](TgaLayout& s) {
+                  s.descriptor = 0;
+                  s.pixels.assign(3, 0);
+              }),
+         D3DFMT_UNKNOWN},
     };
     for (const Case& c : cases) {
         Image image;
@@ -84,6 +104,7 @@ TEST(ReadTga, ColourMapEntries) {
         PALETTEENTRY expected;
     };
     const Case cases[] = {
+        // clang-format off
         {24, {1, 2, 3}, {3, 2, 1, 0xFF}},
         {32, {1, 2, 3, 4}, {3, 2, 1, 4}},
         {16, {0xFF, 0x7F}, {255, 255, 255, 0}},
@@ -91,6 +112,7 @@ TEST(ReadTga, ColourMapEntries) {
         {15, {0x00, 0x00}, {0, 0, 0, 255}},
         {15, {0x1F, 0x00}, {0, 0, 255, 255}},   // blue 31
         {16, {0x10, 0x42}, {132, 132, 132, 0}}, // 16 in each channel: (16 << 3) | (16 >> 2)
+        // clang-format on
     };
     for (const Case& c : cases) {
         TgaLayout layout;
@@ -148,6 +170,7 @@ TEST(ReadTga, OrientationsAndPackets) {
     };
     const Bytes plain = {1, 2, 3, 4, 5, 6};
     const Case cases[] = {
+        // clang-format off
         {"top-left is borrowed", 3, 0x20, plain, S_OK, {{1, 2, 3}, {4, 5, 6}}, FALSE},
         {"bottom-left turns rows", 3, 0x00, plain, S_OK, {{4, 5, 6}, {1, 2, 3}}, TRUE},
         {"top-right reverses rows", 3, 0x30, plain, S_OK, {{3, 2, 1}, {6, 5, 4}}, TRUE},
@@ -160,6 +183,7 @@ TEST(ReadTga, OrientationsAndPackets) {
         {"packets end early", 11, 0x20, {0x82, 7}, E_FAIL, {}, TRUE},
         {"raw packet cut short", 11, 0x20, {0x82, 7, 0x02, 1}, E_FAIL, {}, TRUE},
         {"run packet without its pixel", 11, 0x20, {0x82, 7, 0x82}, E_FAIL, {}, TRUE},
+        // clang-format on
     };
     for (const Case& c : cases) {
         HRESULT hr = S_OK;

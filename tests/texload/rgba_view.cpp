@@ -26,7 +26,9 @@ void Put(uint8_t* out, unsigned r, unsigned g, unsigned b, unsigned a) {
     out[3] = static_cast<uint8_t>(a);
 }
 
-void Rgb565(uint16_t v, uint8_t* out) { Put(out, Expand(v >> 11, 5), Expand((v >> 5) & 63, 6), Expand(v & 31, 5), 255); }
+void Rgb565(uint16_t v, uint8_t* out) {
+    Put(out, Expand(v >> 11, 5), Expand((v >> 5) & 63, 6), Expand(v & 31, 5), 255);
+}
 
 // One 4 x 4 block of the DXT formats; straight (not premultiplied) colour.
 void DecodeBlock(D3DFORMAT format, const uint8_t* block, uint8_t out[16][4]) {
@@ -108,18 +110,39 @@ Rgba8 ToRgba8(const Image& image) {
                 break;
             }
             case D3DFMT_L8: Put(o, row[x], row[x], row[x], 255); break;
-            case D3DFMT_A8L8: p = row + 2 * x; Put(o, p[0], p[0], p[0], p[1]); break;
-            case D3DFMT_R8G8B8: p = row + 3 * x; Put(o, p[2], p[1], p[0], 255); break;
-            case D3DFMT_X8R8G8B8: p = row + 4 * x; Put(o, p[2], p[1], p[0], 255); break;
-            case D3DFMT_A8R8G8B8: p = row + 4 * x; Put(o, p[2], p[1], p[0], p[3]); break;
+            case D3DFMT_A8L8:
+                p = row + 2 * x;
+                Put(o, p[0], p[0], p[0], p[1]);
+                break;
+            case D3DFMT_R8G8B8:
+                p = row + 3 * x;
+                Put(o, p[2], p[1], p[0], 255);
+                break;
+            case D3DFMT_X8R8G8B8:
+                p = row + 4 * x;
+                Put(o, p[2], p[1], p[0], 255);
+                break;
+            case D3DFMT_A8R8G8B8:
+                p = row + 4 * x;
+                Put(o, p[2], p[1], p[0], p[3]);
+                break;
             default:
                 v = static_cast<uint16_t>(row[2 * x] | row[2 * x + 1] << 8);
                 switch (image.format) {
-                case D3DFMT_X1R5G5B5: Put(o, Expand((v >> 10) & 31, 5), Expand((v >> 5) & 31, 5), Expand(v & 31, 5), 255); break;
-                case D3DFMT_A1R5G5B5: Put(o, Expand((v >> 10) & 31, 5), Expand((v >> 5) & 31, 5), Expand(v & 31, 5), v & 0x8000 ? 255 : 0); break;
+                case D3DFMT_X1R5G5B5:
+                    Put(o, Expand((v >> 10) & 31, 5), Expand((v >> 5) & 31, 5), Expand(v & 31, 5), 255);
+                    break;
+                case D3DFMT_A1R5G5B5:
+                    Put(o, Expand((v >> 10) & 31, 5), Expand((v >> 5) & 31, 5), Expand(v & 31, 5),
+                        v & 0x8000 ? 255 : 0);
+                    break;
                 case D3DFMT_R5G6B5: Rgb565(v, o); break;
-                case D3DFMT_A4R4G4B4: Put(o, Expand((v >> 8) & 15, 4), Expand((v >> 4) & 15, 4), Expand(v & 15, 4), Expand(v >> 12, 4)); break;
-                case D3DFMT_A8R3G3B2: Put(o, Expand((v >> 5) & 7, 3), Expand((v >> 2) & 7, 3), Expand(v & 3, 2), v >> 8); break;
+                case D3DFMT_A4R4G4B4:
+                    Put(o, Expand((v >> 8) & 15, 4), Expand((v >> 4) & 15, 4), Expand(v & 15, 4), Expand(v >> 12, 4));
+                    break;
+                case D3DFMT_A8R3G3B2:
+                    Put(o, Expand((v >> 5) & 7, 3), Expand((v >> 2) & 7, 3), Expand(v & 3, 2), v >> 8);
+                    break;
                 default: ADD_FAILURE() << "no test conversion for format " << image.format; return out;
                 }
             }

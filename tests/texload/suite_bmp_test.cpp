@@ -107,9 +107,13 @@ void Check(const std::string& folder, const std::map<std::string, Expectation>& 
     EXPECT_EQ(seen, table.size());
 }
 
-TEST(BmpSuite, GoodFilesFollowTheReaderRules) { Check("g", GOOD, true); }
+TEST(BmpSuite, GoodFilesFollowTheReaderRules) {
+    Check("g", GOOD, true);
+}
 
-TEST(BmpSuite, QuestionableFilesWithPlainOutcomes) { Check("q", QUESTIONABLE, false); }
+TEST(BmpSuite, QuestionableFilesWithPlainOutcomes) {
+    Check("q", QUESTIONABLE, false);
+}
 
 TEST(BmpSuite, EveryFileDecodesOrIsRefusedThroughTheDispatcher) {
     // The bad and questionable files only need to be answered cleanly (the

@@ -24,7 +24,9 @@ void DecodeWith(ImageReader reader, const std::string& path, Decoded* out) {
     out->hr = reader(&out->image, out->file.data(), static_cast<UINT>(out->file.size()));
 }
 
-Rgba8 ReferencePng(const std::string& path) { return DecodePngReference(test_support::ReadFileBytes(path), false); }
+Rgba8 ReferencePng(const std::string& path) {
+    return DecodePngReference(test_support::ReadFileBytes(path), false);
+}
 
 int MaxColourDifference(const Rgba8& a, const Rgba8& b) {
     if (a.width != b.width || a.height != b.height) {

@@ -11,7 +11,9 @@
 
 namespace texload_test {
 
-inline std::string Suite(const std::string& relative) { return test_support::TestDataDir() + "/" + relative; }
+inline std::string Suite(const std::string& relative) {
+    return test_support::TestDataDir() + "/" + relative;
+}
 
 // Sorted regular files of a folder with the given extension.
 std::vector<std::string> FilesIn(const std::string& folder, const std::string& extension);

@@ -22,7 +22,9 @@ TEST(TgaSuite, PillowCommonFilesMatchTheirReferences) {
             continue;
         }
         ASSERT_EQ(d.hr, S_OK) << name;
-        EXPECT_EQ(MaxChannelDifference(ToRgba8(d.image), ReferencePng(Suite("tga/pillow/common/" + size + "_" + mode + ".png"))), 0)
+        EXPECT_EQ(MaxChannelDifference(ToRgba8(d.image),
+                                       ReferencePng(Suite("tga/pillow/common/" + size + "_" + mode + ".png"))),
+                  0)
             << name;
         ++checked;
     }
@@ -91,9 +93,12 @@ struct DdsCase {
 
 TEST(DdsSuite, SamplesDecodeAsTheirReadmeSays) {
     const DdsCase cases[] = {
-        {"pillow/dxt1-rgb-4bbp-noalpha_MipMaps-1.dds", S_OK, D3DFMT_DXT1, 1, "pillow/dxt1-rgb-4bbp-noalpha_MipMaps-1.png", 2},
-        {"pillow/dxt3-argb-8bbp-explicitalpha_MipMaps-1.dds", S_OK, D3DFMT_DXT3, 1, "pillow/dxt3-argb-8bbp-explicitalpha_MipMaps-1.png", 2},
-        {"pillow/dxt5-argb-8bbp-interpolatedalpha_MipMaps-1.dds", S_OK, D3DFMT_DXT5, 1, "pillow/dxt5-argb-8bbp-interpolatedalpha_MipMaps-1.png", 2},
+        {"pillow/dxt1-rgb-4bbp-noalpha_MipMaps-1.dds", S_OK, D3DFMT_DXT1, 1,
+         "pillow/dxt1-rgb-4bbp-noalpha_MipMaps-1.png", 2},
+        {"pillow/dxt3-argb-8bbp-explicitalpha_MipMaps-1.dds", S_OK, D3DFMT_DXT3, 1,
+         "pillow/dxt3-argb-8bbp-explicitalpha_MipMaps-1.png", 2},
+        {"pillow/dxt5-argb-8bbp-interpolatedalpha_MipMaps-1.dds", S_OK, D3DFMT_DXT5, 1,
+         "pillow/dxt5-argb-8bbp-interpolatedalpha_MipMaps-1.png", 2},
         {"pillow/bgr15.dds", S_OK, D3DFMT_X1R5G5B5, 1, "pillow/bgr15.png", 2},
         {"pillow/dxt5-colorblock-alpha-issue-4142.dds", S_OK, D3DFMT_DXT5, 1, nullptr, 0},
         {"pillow/hopper.dds", E_FAIL, D3DFMT_UNKNOWN, 0, nullptr, 0},
@@ -117,19 +122,28 @@ TEST(DdsSuite, SamplesDecodeAsTheirReadmeSays) {
         {"image-dds/images/nvtt/BC1a RGBA.dds", S_OK, D3DFMT_DXT1, 8, "image-dds/output/nvtt/BC1a RGBA.png", 2},
         {"image-dds/images/nvtt/BC2 RGBA.dds", S_OK, D3DFMT_DXT3, 8, "image-dds/output/nvtt/BC2 RGBA.png", 2},
         {"image-dds/images/nvtt/BC3 RGBA.dds", S_OK, D3DFMT_DXT5, 8, "image-dds/output/nvtt/BC3 RGBA.png", 2},
-        {"image-dds/images/nvtt/8.8.8.8 BGRA.dds", S_OK, D3DFMT_A8R8G8B8, 8, "image-dds/output/nvtt/8.8.8.8 BGRA.png", 0},
-        {"image-dds/images/nvtt/8.8.8.X BGRX.dds", S_OK, D3DFMT_X8R8G8B8, 8, "image-dds/output/nvtt/8.8.8.X BGRX.png", 0},
+        {"image-dds/images/nvtt/8.8.8.8 BGRA.dds", S_OK, D3DFMT_A8R8G8B8, 8, "image-dds/output/nvtt/8.8.8.8 BGRA.png",
+         0},
+        {"image-dds/images/nvtt/8.8.8.X BGRX.dds", S_OK, D3DFMT_X8R8G8B8, 8, "image-dds/output/nvtt/8.8.8.X BGRX.png",
+         0},
         {"image-dds/images/nvtt/8.8.8 BGR.dds", E_FAIL, D3DFMT_UNKNOWN, 0, nullptr, 0},
-        {"image-dds/images/uncompressed/DX9 B5G6R5_UNORM.dds", S_OK, D3DFMT_R5G6B5, 8, "image-dds/output/uncompressed/DX9 B5G6R5_UNORM.png", 2},
-        {"image-dds/images/uncompressed/DX9 B5G5R5A1_UNORM.dds", S_OK, D3DFMT_A1R5G5B5, 8, "image-dds/output/uncompressed/DX9 B5G5R5A1_UNORM.png", 2},
-        {"image-dds/images/uncompressed/DX9 B4G4R4A4_UNORM.dds", S_OK, D3DFMT_A4R4G4B4, 8, "image-dds/output/uncompressed/DX9 B4G4R4A4_UNORM.png", 2},
+        {"image-dds/images/uncompressed/DX9 B5G6R5_UNORM.dds", S_OK, D3DFMT_R5G6B5, 8,
+         "image-dds/output/uncompressed/DX9 B5G6R5_UNORM.png", 2},
+        {"image-dds/images/uncompressed/DX9 B5G5R5A1_UNORM.dds", S_OK, D3DFMT_A1R5G5B5, 8,
+         "image-dds/output/uncompressed/DX9 B5G5R5A1_UNORM.png", 2},
+        {"image-dds/images/uncompressed/DX9 B4G4R4A4_UNORM.dds", S_OK, D3DFMT_A4R4G4B4, 8,
+         "image-dds/output/uncompressed/DX9 B4G4R4A4_UNORM.png", 2},
         {"image-dds/images/cube/DXT1 Pretoria Gardens DX9.dds", S_OK, D3DFMT_DXT1, 8, nullptr, 0},
         {"image-dds/images/cube/Pretoria Gardens DX9.dds", S_OK, D3DFMT_R5G6B5, 1, nullptr, 0},
-        {"image-dds/images/other/dxt5-simple-1x1.dds", S_OK, D3DFMT_DXT5, 1, "image-dds/output/other/dxt5-simple-1x1.png", 2},
-        {"image-dds/images/other/dxt5-simple-odd.dds", S_OK, D3DFMT_DXT5, 1, "image-dds/output/other/dxt5-simple-odd.png", 2},
+        {"image-dds/images/other/dxt5-simple-1x1.dds", S_OK, D3DFMT_DXT5, 1,
+         "image-dds/output/other/dxt5-simple-1x1.png", 2},
+        {"image-dds/images/other/dxt5-simple-odd.dds", S_OK, D3DFMT_DXT5, 1,
+         "image-dds/output/other/dxt5-simple-odd.png", 2},
         {"image-dds/images/other/24-bit-uncompressed-odd.dds", E_FAIL, D3DFMT_UNKNOWN, 0, nullptr, 0},
-        {"image-dds/images/other/32-bit-uncompressed-odd.dds", S_OK, D3DFMT_A8R8G8B8, 1, "image-dds/output/other/32-bit-uncompressed-odd.png", 0},
-        {"image-dds/images/other/restricted-header.dds", S_OK, D3DFMT_A1R5G5B5, 8, "image-dds/output/other/restricted-header.png", 2},
+        {"image-dds/images/other/32-bit-uncompressed-odd.dds", S_OK, D3DFMT_A8R8G8B8, 1,
+         "image-dds/output/other/32-bit-uncompressed-odd.png", 0},
+        {"image-dds/images/other/restricted-header.dds", S_OK, D3DFMT_A1R5G5B5, 8,
+         "image-dds/output/other/restricted-header.png", 2},
     };
     for (const DdsCase& c : cases) {
         Decoded d;
@@ -141,7 +155,8 @@ TEST(DdsSuite, SamplesDecodeAsTheirReadmeSays) {
         for (const Image* l = &d.image; l != nullptr; l = l->nextLevel) ++levels;
         EXPECT_EQ(levels, c.levels) << c.file;
         if (c.reference != nullptr) {
-            EXPECT_LE(MaxChannelDifference(ToRgba8(d.image), ReferencePng(Suite(std::string("dds/") + c.reference))), c.tolerance)
+            EXPECT_LE(MaxChannelDifference(ToRgba8(d.image), ReferencePng(Suite(std::string("dds/") + c.reference))),
+                      c.tolerance)
                 << c.file;
         }
     }

@@ -33,14 +33,16 @@ struct Shape {
 // cubes with and without mips.
 const Shape SHAPES[] = {{5, 3, 3, false}, {8, 8, 1, false}, {16, 2, 5, false}, {4, 4, 3, true}, {6, 6, 1, true}};
 
-UINT Half(UINT size) { return size > 1 ? size / 2 : 1; }
+UINT Half(UINT size) {
+    return size > 1 ? size / 2 : 1;
+}
 
 TEST(DdsWriter, EveryFormatAndShapeReadsBackByteForByte) {
     std::mt19937 random(7);
     for (D3DFORMAT format : WRITABLE) {
         for (const Shape& shape : SHAPES) {
-            SCOPED_TRACE(testing::Message() << "format " << format << ", " << shape.width << "x" << shape.height
-                                            << ", " << shape.levels << " levels" << (shape.cube ? ", cube" : ""));
+            SCOPED_TRACE(testing::Message() << "format " << format << ", " << shape.width << "x" << shape.height << ", "
+                                            << shape.levels << " levels" << (shape.cube ? ", cube" : ""));
             const UINT faces = shape.cube ? 6 : 1;
             // Each level with a pitch wider than its rows, so padding must
             // not reach the file.
@@ -100,10 +102,12 @@ TEST(DdsWriter, HeaderCarriesTheSizesOtherReadersLookFor) {
         DWORD flags, pitchOrSize, mipCount, caps1, caps2;
     };
     const Case cases[] = {
+        // clang-format off
         {{D3DFMT_DXT1, 64, 64, 7, false}, 0x000A1007, 2048, 7, 0x401008, 0},
         {{D3DFMT_DXT5, 10, 6, 1, false}, 0x00081007, 96, 0, 0x1000, 0},
         {{D3DFMT_A8R8G8B8, 30, 2, 1, true}, 0x0000100F, 120, 0, 0x1008, 0xFE00},
         {{D3DFMT_R5G6B5, 3, 3, 2, false}, 0x0002100F, 6, 2, 0x401008, 0},
+        // clang-format on
     };
     for (const Case& c : cases) {
         const std::vector<BYTE> header = DdsHeader(c.layout);

@@ -13,7 +13,9 @@ namespace {
 
 using namespace tool_test;
 
-std::string Magick() { return FindProgram({"magick", "convert"}); }
+std::string Magick() {
+    return FindProgram({"magick", "convert"});
+}
 
 Picture Pattern(unsigned size) {
     Picture picture{size, size, {}};
@@ -98,7 +100,7 @@ TEST_F(MagickInterop, WeReadTheDdsFilesImageMagickWrites) {
         SCOPED_TRACE(c.compression);
         const std::string dds = Path(std::string(c.compression) + ".dds");
         RunResult run = RunProgram({magick_, Path("in.png"), "-define", std::string("dds:compression=") + c.compression,
-                             "-define", "dds:mipmaps=3", dds});
+                                    "-define", "dds:mipmaps=3", dds});
         ASSERT_EQ(run.exitCode, 0) << run.err;
         run = Tovtex({"info", dds});
         EXPECT_EQ(run.exitCode, 0) << run.err;

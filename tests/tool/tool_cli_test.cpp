@@ -75,10 +75,12 @@ TEST_F(ToolCli, RoundTripThroughEveryWritableFormat) {
         int worst;
     };
     const Case cases[] = {
+        // clang-format off
         {"A8R8G8B8", true, 0, 0},  {"X8R8G8B8", false, 0, 0}, {"R5G6B5", false, 2.5, 8},
         {"X1R5G5B5", false, 2.5, 8}, {"A1R5G5B5", false, 2.5, 8}, {"A4R4G4B4", true, 6, 17},
         {"DXT1", false, 3.5, 20},    {"DXT2", true, 8, 48},       {"DXT3", true, 5, 20},
         {"DXT4", true, 6, 40},       {"DXT5", true, 3.5, 20},
+        // clang-format on
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.format);
@@ -123,7 +125,8 @@ TEST_F(ToolCli, CubeMapsKeepTheirFacesInOrder) {
     for (int face = 0; face < 6; ++face) {
         for (const char* level : {"0", "3"}) {
             SCOPED_TRACE(testing::Message() << "face " << face << ", level " << level);
-            run = Tovtex({"decode", Path("out.dds"), Path("face.png"), "--face", std::to_string(face), "--level", level});
+            run =
+                Tovtex({"decode", Path("out.dds"), Path("face.png"), "--face", std::to_string(face), "--level", level});
             ASSERT_EQ(run.exitCode, 0) << run.err;
             const Picture picture = DecodeFile(Path("face.png"));
             ASSERT_FALSE(picture.pixels.empty());
@@ -143,6 +146,7 @@ TEST_F(ToolCli, FailuresGiveTheirExitCodesAndNameTheFileAndResult) {
         std::string message;  // expected in standard error
     };
     const Case cases[] = {
+        // clang-format off
         {{"info", Path("missing.png")}, 1, Path("missing.png") + ": 0x80070002: file not found"},
         {{"info", junk}, 1, junk + ": ERR_INVALIDDATA: no reader accepts the data"},
         {{"info", Path("empty.png")}, 1, Path("empty.png") + ": 0x800703EE: the file is empty or cannot be mapped"},
@@ -151,8 +155,11 @@ TEST_F(ToolCli, FailuresGiveTheirExitCodesAndNameTheFileAndResult) {
         {{"convert", "--cube", good, out}, 1, good + ": E_FAIL"},
         {{"decode", good, Path("o.png"), "--level", "1"}, 1, good + ": D3DERR_INVALIDCALL"},
         {{"decode", good, Path("o.png"), "--face", "6"}, 2, "bad face (0..5) '6'"},
-        {{"info", "--max-pixels", "63", good}, 1,
+        // clang-format on
+        {{"info", "--max-pixels", "63", good},
+         1,
          good + ": ERR_IMAGETOOLARGE: the picture is larger than the pixel limit"},
+        // clang-format off
         {{"convert", "--max-pixels", "63", good, out}, 1, good + ": ERR_IMAGETOOLARGE"},
         {{"decode", "--max-pixels", "63", good, Path("o.png")}, 1, good + ": ERR_IMAGETOOLARGE"},
         {{"info", "--max-pixels", "lots", good}, 2, "bad pixel count 'lots'"},
@@ -175,6 +182,7 @@ TEST_F(ToolCli, FailuresGiveTheirExitCodesAndNameTheFileAndResult) {
         {{"info"}, 2, "no input files"},
         {{"frobnicate"}, 2, "unknown command 'frobnicate'"},
         {{}, 2, "Usage: tovtex COMMAND"},
+        // clang-format on
     };
     for (const Case& c : cases) {
         std::string joined;
@@ -210,12 +218,12 @@ TEST_F(ToolCli, JsonOutputParsesBackWithAwkwardFileNames) {
     EXPECT_EQ(run.exitCode, 1);
     WriteFile(Path("out.json"), std::vector<uint8_t>(run.out.begin(), run.out.end()));
     const RunResult parsed = RunProgram({python, "-c",
-                                  "import json,sys\n"
-                                  "for e in json.load(open(sys.argv[1], encoding='utf-8')):\n"
-                                  "  n = e['file'].rsplit('/', 1)[1]\n"
-                                  "  print(ascii(n), e.get('reader'), e.get('format'), e.get('width'),"
-                                  " e.get('height'), e.get('mipLevels'), e.get('faces'), e.get('result'))\n",
-                                  Path("out.json")});
+                                         "import json,sys\n"
+                                         "for e in json.load(open(sys.argv[1], encoding='utf-8')):\n"
+                                         "  n = e['file'].rsplit('/', 1)[1]\n"
+                                         "  print(ascii(n), e.get('reader'), e.get('format'), e.get('width'),"
+                                         " e.get('height'), e.get('mipLevels'), e.get('faces'), e.get('result'))\n",
+                                         Path("out.json")});
     ASSERT_EQ(parsed.exitCode, 0) << parsed.err << run.out;
     EXPECT_EQ(parsed.out,
               "'plain.png' PNG A8R8G8B8 12 10 1 1 None\n"
@@ -276,12 +284,14 @@ TEST_F(ToolCli, DeviceProfilesAndSizesShapeTheTexture) {
     };
     const Case cases[] = {
         // Sizes that are not powers of two get no mip chain on this device.
+        // clang-format off
         {{}, "48x20, depth 1, 1 level"},
         {{"--device", "pow2"}, "64x32, depth 1, 7 levels"},
         {{"--device", "square"}, "32x32, depth 1, 6 levels"},
         {{"--size", "32x8", "--mips", "none"}, "32x8, depth 1, 1 level"},
         {{"--size", "32x16", "--mips", "3", "--filter", "point", "--mip-filter", "linear"}, "32x16, depth 1, 3 levels"},
         {{"--size", "64", "--mirror", "u,v", "--dither", "--color-key", "FF000000"}, "64x64, depth 1, 7 levels"},
+        // clang-format on
     };
     for (const Case& c : cases) {
         std::vector<std::string> args{"convert", Path("in.png"), Path("out.dds"), "--format", "X8R8G8B8"};
@@ -328,8 +338,11 @@ TEST_F(ToolCli, BlockLevelsAreCompressedOnceFromTheUncompressedChain) {
     const struct {
         const char* name;
         D3DFORMAT format;
-    } formats[] = {{"DXT1", D3DFMT_DXT1}, {"DXT2", D3DFMT_DXT2}, {"DXT3", D3DFMT_DXT3},
-                   {"DXT4", D3DFMT_DXT4}, {"DXT5", D3DFMT_DXT5}};
+    } formats[] = {{"DXT1", D3DFMT_DXT1},
+                   {"DXT2", D3DFMT_DXT2},
+                   {"DXT3", D3DFMT_DXT3},
+                   {"DXT4", D3DFMT_DXT4},
+                   {"DXT5", D3DFMT_DXT5}};
     for (const auto& f : formats) {
         const std::string chain = Path(std::string(f.name) + ".dds");
         RunResult run = Tovtex({"convert", Path("in.png"), chain, "--format", f.name});
@@ -338,7 +351,8 @@ TEST_F(ToolCli, BlockLevelsAreCompressedOnceFromTheUncompressedChain) {
         // Levels of whole blocks: 32, 16, 8, 4.
         for (UINT level = 0; level < 4; ++level) {
             SCOPED_TRACE(testing::Message() << f.name << ", level " << level);
-            ASSERT_EQ(Tovtex({"decode", Path("argb.dds"), Path("level.png"), "--level", std::to_string(level)}).exitCode, 0);
+            ASSERT_EQ(
+                Tovtex({"decode", Path("argb.dds"), Path("level.png"), "--level", std::to_string(level)}).exitCode, 0);
             run = Tovtex({"convert", Path("level.png"), Path("once.dds"), "--format", f.name, "--mips", "none"});
             ASSERT_EQ(run.exitCode, 0) << run.err;
             const UINT size = 32 >> level;
@@ -360,6 +374,7 @@ TEST_F(ToolCli, BlockFormatsKeepTheShapeTheDeviceGivesThem) {
         std::string expected;
     };
     const Case cases[] = {
+        // clang-format off
         {2, 7, "default", {}, "DXT5 4x8, depth 1, 4 levels"},
         {30, 18, "default", {}, "DXT5 32x20, depth 1, 1 level"},
         {30, 18, "pow2", {}, "DXT5 32x32, depth 1, 6 levels"},
@@ -367,12 +382,13 @@ TEST_F(ToolCli, BlockFormatsKeepTheShapeTheDeviceGivesThem) {
         {1, 1, "default", {}, "DXT5 4x4, depth 1, 3 levels"},
         {64, 32, "default", {"--size", "13x9", "--mips", "2"}, "DXT5 16x12, depth 1, 1 level"},
         {64, 32, "pow2", {"--size", "13x9", "--mips", "2"}, "DXT5 16x16, depth 1, 2 levels"},
+        // clang-format on
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.expected);
         WriteFile(Path("in.png"), PngOf(Noise(c.width, c.height)));
-        std::vector<std::string> args{"convert", Path("in.png"), Path("out.dds"), "--format", "DXT5", "--device",
-                                      c.device};
+        std::vector<std::string> args{"convert", Path("in.png"), Path("out.dds"), "--format",
+                                      "DXT5",    "--device",     c.device};
         args.insert(args.end(), c.options.begin(), c.options.end());
         const RunResult run = Tovtex(args);
         ASSERT_EQ(run.exitCode, 0) << run.err;

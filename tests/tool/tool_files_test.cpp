@@ -72,6 +72,7 @@ TEST_F(ToolFiles, SpecialFilesAreRefusedAndLeftAlone) {
     const std::string fifoIn = fifo + ": 0x80070032: not a regular file (a FIFO)";
     const std::string folderIn = folder + ": 0x80070005: not a regular file (a folder)";
     const Case cases[] = {
+        // clang-format off
         {{"info", fifo}, fifoIn, false},
         {{"info", "--json", fifo}, "not a regular file (a FIFO)", false},
         {{"info", folder}, folderIn, false},
@@ -86,6 +87,7 @@ TEST_F(ToolFiles, SpecialFilesAreRefusedAndLeftAlone) {
         {{"convert", good, device}, device + ": 0x80070032: not a regular file (a character device)", true},
         {{"decode", good, device}, "not a regular file (a character device)", true},
         {{"convert", good, Path("to-device")}, Path("to-device") + ": 0x80070032: not a regular file", true},
+        // clang-format on
     };
     for (const Case& c : cases) {
         if (c.needsDevice && !haveDevice) {
@@ -213,10 +215,12 @@ TEST_F(ToolFiles, SignalsRemoveOnlyUnfinishedTemporaryFiles) {
         int exitCode;
     };
     const Case cases[] = {
+        // clang-format off
         {{SIGINT}, false, 130},
         {{SIGTERM}, false, 143},
         {{SIGHUP}, false, 129},
         {{SIGINT, SIGTERM}, true, 143},
+        // clang-format on
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.exitCode);

@@ -20,8 +20,7 @@ namespace {
 class Reporter {
 public:
     Reporter(size_t total, bool progress)
-        : total_(total), progress_(progress && isatty(STDERR_FILENO) != 0),
-          start_(std::chrono::steady_clock::now()) {}
+        : total_(total), progress_(progress && isatty(STDERR_FILENO) != 0), start_(std::chrono::steady_clock::now()) {}
 
     void FileDone(const FileOutcome& outcome) {
         std::lock_guard<std::mutex> lock(mutex_);
@@ -46,9 +45,7 @@ public:
     }
 
 private:
-    double Elapsed() const {
-        return std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
-    }
+    double Elapsed() const { return std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count(); }
 
     void Draw() {
         if (progress_) {

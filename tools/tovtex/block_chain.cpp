@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
+#include "base/com_ref.h"
 #include "dds_writer.h"
 #include "tovtex.h"
-#include "base/com_ref.h"
 
 namespace tovtex_tool {
 
@@ -50,15 +50,14 @@ HRESULT LoadUncompressed(IDirect3DDevice8* device, const BYTE* data, UINT size, 
 HRESULT LoadUncompressed(IDirect3DDevice8* device, const BYTE* data, UINT size, const BlockLoadRequest& request,
                          const Shape& shape, ImageInfo* info, ComRef<IDirect3DCubeTexture8>* out) {
     return LoadCubeTextureFromMemory(device, data, size, shape.width, shape.levels, 0, D3DFMT_A8R8G8B8, LOAD_POOL,
-                                     request.filter, request.mipFilter, request.colorKey, info, nullptr,
-                                     out->Out());
+                                     request.filter, request.mipFilter, request.colorKey, info, nullptr, out->Out());
 }
 
 template <typename Texture>
 bool HasShape(Texture* texture, const Shape& shape) {
     D3DSURFACE_DESC desc{};
-    return SUCCEEDED(texture->GetLevelDesc(0, &desc)) && desc.Format == D3DFMT_A8R8G8B8 &&
-           desc.Width == shape.width && desc.Height == shape.height && texture->GetLevelCount() == shape.levels;
+    return SUCCEEDED(texture->GetLevelDesc(0, &desc)) && desc.Format == D3DFMT_A8R8G8B8 && desc.Width == shape.width &&
+           desc.Height == shape.height && texture->GetLevelCount() == shape.levels;
 }
 
 // Same size on both sides: a straight conversion, no resampling (and block
@@ -69,8 +68,8 @@ HRESULT CompressSurface(IDirect3DSurface8* destination, IDirect3DSurface8* sourc
 
 HRESULT CompressLevels(IDirect3DDevice8* device, IDirect3DTexture8* source, const Shape& shape, D3DFORMAT format,
                        ComRef<IDirect3DTexture8>* out) {
-    HRESULT hr = device->CreateTexture(shape.width, shape.height, shape.levels, 0, format, D3DPOOL_SYSTEMMEM,
-                                       out->Out());
+    HRESULT hr =
+        device->CreateTexture(shape.width, shape.height, shape.levels, 0, format, D3DPOOL_SYSTEMMEM, out->Out());
     for (UINT level = 0; SUCCEEDED(hr) && level < shape.levels; ++level) {
         ComRef<IDirect3DSurface8> from, to;
         hr = source->GetSurfaceLevel(level, from.Out());
@@ -80,8 +79,8 @@ HRESULT CompressLevels(IDirect3DDevice8* device, IDirect3DTexture8* source, cons
     return hr;
 }
 
-HRESULT CompressLevels(IDirect3DDevice8* device, IDirect3DCubeTexture8* source, const Shape& shape,
-                       D3DFORMAT format, ComRef<IDirect3DCubeTexture8>* out) {
+HRESULT CompressLevels(IDirect3DDevice8* device, IDirect3DCubeTexture8* source, const Shape& shape, D3DFORMAT format,
+                       ComRef<IDirect3DCubeTexture8>* out) {
     HRESULT hr = device->CreateCubeTexture(shape.width, shape.levels, 0, format, D3DPOOL_SYSTEMMEM, out->Out());
     for (UINT face = 0; SUCCEEDED(hr) && face < 6; ++face) {
         const auto faceType = static_cast<D3DCUBEMAP_FACES>(face);
@@ -95,8 +94,12 @@ HRESULT CompressLevels(IDirect3DDevice8* device, IDirect3DCubeTexture8* source, 
     return hr;
 }
 
-HRESULT WriteDds(IDirect3DTexture8* texture, std::vector<BYTE>* dds) { return TextureToDds(texture, dds); }
-HRESULT WriteDds(IDirect3DCubeTexture8* cube, std::vector<BYTE>* dds) { return CubeTextureToDds(cube, dds); }
+HRESULT WriteDds(IDirect3DTexture8* texture, std::vector<BYTE>* dds) {
+    return TextureToDds(texture, dds);
+}
+HRESULT WriteDds(IDirect3DCubeTexture8* cube, std::vector<BYTE>* dds) {
+    return CubeTextureToDds(cube, dds);
+}
 
 template <typename Texture>
 HRESULT LoadAsDds(IDirect3DDevice8* device, const BYTE* data, UINT size, const BlockLoadRequest& request,
@@ -114,8 +117,7 @@ HRESULT LoadAsDds(IDirect3DDevice8* device, const BYTE* data, UINT size, const B
     ImageInfo info{};
     ComRef<Texture> uncompressed;
     const Shape asked{request.width, request.height, request.mipLevels};
-    if (FAILED(LoadUncompressed(device, data, size, request, asked, &info, &uncompressed)) ||
-        info.format == format) {
+    if (FAILED(LoadUncompressed(device, data, size, request, asked, &info, &uncompressed)) || info.format == format) {
         return S_OK;
     }
     format = request.format;
@@ -143,8 +145,8 @@ HRESULT LoadAsDds(IDirect3DDevice8* device, const BYTE* data, UINT size, const B
 
 }  // namespace
 
-HRESULT LoadBlockTextureAsDds(IDirect3DDevice8* device, const BYTE* data, UINT size,
-                              const BlockLoadRequest& request, std::vector<BYTE>* dds, bool* applied) {
+HRESULT LoadBlockTextureAsDds(IDirect3DDevice8* device, const BYTE* data, UINT size, const BlockLoadRequest& request,
+                              std::vector<BYTE>* dds, bool* applied) {
     return request.cube ? LoadAsDds<IDirect3DCubeTexture8>(device, data, size, request, dds, applied)
                         : LoadAsDds<IDirect3DTexture8>(device, data, size, request, dds, applied);
 }

@@ -8,13 +8,13 @@
 
 #include <vector>
 
-#include <windows.h>
 #include <d3d8.h>
+#include <windows.h>
 
 namespace tovtex_tool {
 
 struct BlockLoadRequest {
-    UINT width;      // 0 or DEFAULT_ARG: from the image (cubes: width only)
+    UINT width;  // 0 or DEFAULT_ARG: from the image (cubes: width only)
     UINT height;
     UINT mipLevels;
     D3DFORMAT format;  // the block format asked for
@@ -31,7 +31,7 @@ struct BlockLoadRequest {
 // they are), or the uncompressed load fails or does not keep the fitted
 // size; the caller then loads directly. Otherwise the result is that of the
 // load, the compression or the writing.
-HRESULT LoadBlockTextureAsDds(IDirect3DDevice8* device, const BYTE* data, UINT size,
-                              const BlockLoadRequest& request, std::vector<BYTE>* dds, bool* applied);
+HRESULT LoadBlockTextureAsDds(IDirect3DDevice8* device, const BYTE* data, UINT size, const BlockLoadRequest& request,
+                              std::vector<BYTE>* dds, bool* applied);
 
 }  // namespace tovtex_tool

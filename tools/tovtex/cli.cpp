@@ -23,8 +23,7 @@ bool PairOutputs(const std::vector<std::string>& positional, const std::string& 
     outputs->clear();
     if (outputDir.empty()) {
         if (positional.size() != 2) {
-            *message = positional.size() < 2 ? "expected an input and an output file"
-                                             : "several inputs need -o DIR";
+            *message = positional.size() < 2 ? "expected an input and an output file" : "several inputs need -o DIR";
             return false;
         }
         inputs->push_back(positional[0]);

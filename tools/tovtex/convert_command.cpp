@@ -94,9 +94,9 @@ HRESULT LoadAndWrite(IDirect3DDevice8* device, const BYTE* data, UINT size, cons
     }
     if (options.cube) {
         IDirect3DCubeTexture8* cube = nullptr;
-        HRESULT hr = LoadCubeTextureFromMemory(device, data, size, options.width, options.mipLevels, 0, format,
-                                               D3DPOOL_MANAGED, filter, mipFilter, options.colorKey, nullptr,
-                                               nullptr, &cube);
+        HRESULT hr =
+            LoadCubeTextureFromMemory(device, data, size, options.width, options.mipLevels, 0, format, D3DPOOL_MANAGED,
+                                      filter, mipFilter, options.colorKey, nullptr, nullptr, &cube);
         if (SUCCEEDED(hr)) {
             hr = CubeTextureToDds(cube, dds);
             cube->Release();
@@ -104,9 +104,9 @@ HRESULT LoadAndWrite(IDirect3DDevice8* device, const BYTE* data, UINT size, cons
         return hr;
     }
     IDirect3DTexture8* texture = nullptr;
-    HRESULT hr = LoadTextureFromMemory(device, data, size, options.width, options.height, options.mipLevels, 0,
-                                       format, D3DPOOL_MANAGED, filter, mipFilter, options.colorKey, nullptr,
-                                       nullptr, &texture);
+    HRESULT hr =
+        LoadTextureFromMemory(device, data, size, options.width, options.height, options.mipLevels, 0, format,
+                              D3DPOOL_MANAGED, filter, mipFilter, options.colorKey, nullptr, nullptr, &texture);
     if (SUCCEEDED(hr)) {
         hr = TextureToDds(texture, dds);
         texture->Release();
@@ -161,8 +161,19 @@ bool KnownProfile(const std::string& name) {
 }  // namespace
 
 int RunConvert(int argc, char** argv) {
-    enum : int { OPT_FORMAT = 256, OPT_SIZE, OPT_MIPS, OPT_FILTER, OPT_MIP_FILTER, OPT_MIRROR, OPT_DITHER,
-                 OPT_COLOR_KEY, OPT_CUBE, OPT_DEVICE, OPT_MAX_PIXELS };
+    enum : int {
+        OPT_FORMAT = 256,
+        OPT_SIZE,
+        OPT_MIPS,
+        OPT_FILTER,
+        OPT_MIP_FILTER,
+        OPT_MIRROR,
+        OPT_DITHER,
+        OPT_COLOR_KEY,
+        OPT_CUBE,
+        OPT_DEVICE,
+        OPT_MAX_PIXELS
+    };
     static const option OPTIONS[] = {
         {"format", required_argument, nullptr, OPT_FORMAT},
         {"size", required_argument, nullptr, OPT_SIZE},
@@ -187,13 +198,16 @@ int RunConvert(int argc, char** argv) {
     opterr = 0;
     for (int c; (c = getopt_long(argc, argv, ":o:j:h", OPTIONS, nullptr)) != -1;) {
         const std::string value = optarg != nullptr ? optarg : "";
-        auto bad = [&](const char* what) { return UsageError("convert", std::string("bad ") + what + " '" + value + "'"); };
+        auto bad = [&](const char* what) {
+            return UsageError("convert", std::string("bad ") + what + " '" + value + "'");
+        };
         switch (c) {
         case OPT_FORMAT:
             options.format = ParseFormatName(value);
             if (!IsDdsWritable(options.format)) {
-                return bad("format (DDS files take DXT1..DXT5, A8R8G8B8, X8R8G8B8, R5G6B5, X1R5G5B5, A1R5G5B5, "
-                           "A4R4G4B4)");
+                return bad(
+                    "format (DDS files take DXT1..DXT5, A8R8G8B8, X8R8G8B8, R5G6B5, X1R5G5B5, A1R5G5B5, "
+                    "A4R4G4B4)");
             }
             break;
         case OPT_SIZE:

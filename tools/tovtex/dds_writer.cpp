@@ -94,8 +94,9 @@ std::vector<BYTE> DdsHeader(const DdsLayout& layout) {
     Put32(header, 4, 124);
     const bool dxt = IsDxtFormat(layout.format);
     const bool mips = layout.levels > 1;
-    Put32(header, 8, DDSD_CAPS | DDSD_HEIGHT | DDSD_WIDTH | DDSD_PIXELFORMAT | (mips ? DDSD_MIPMAPCOUNT : 0) |
-                         (dxt ? DDSD_LINEARSIZE : DDSD_PITCH));
+    Put32(header, 8,
+          DDSD_CAPS | DDSD_HEIGHT | DDSD_WIDTH | DDSD_PIXELFORMAT | (mips ? DDSD_MIPMAPCOUNT : 0) |
+              (dxt ? DDSD_LINEARSIZE : DDSD_PITCH));
     Put32(header, 12, layout.height);
     Put32(header, 16, layout.width);
     const uint64_t rowBytes = DdsRowBytes(layout.format, layout.width);

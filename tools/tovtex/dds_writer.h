@@ -6,14 +6,14 @@
 #include <cstdint>
 #include <vector>
 
-#include <windows.h>
 #include <d3d8.h>
+#include <windows.h>
 
 namespace tovtex_tool {
 
 struct DdsLayout {
     D3DFORMAT format;
-    UINT width;   // of the top level
+    UINT width;  // of the top level
     UINT height;
     UINT levels;  // per face, at least 1
     bool cube;    // six faces, +X, -X, +Y, -Y, +Z, -Z

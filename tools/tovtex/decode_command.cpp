@@ -122,7 +122,9 @@ int RunDecode(int argc, char** argv) {
     opterr = 0;
     for (int c; (c = getopt_long(argc, argv, ":o:j:h", OPTIONS, nullptr)) != -1;) {
         const std::string value = optarg != nullptr ? optarg : "";
-        auto bad = [&](const char* what) { return UsageError("decode", std::string("bad ") + what + " '" + value + "'"); };
+        auto bad = [&](const char* what) {
+            return UsageError("decode", std::string("bad ") + what + " '" + value + "'");
+        };
         switch (c) {
         case OPT_LEVEL:
             if (!ParseCount(value, 31, &level)) return bad("level");

@@ -15,7 +15,9 @@ namespace tovtex_tool {
 
 namespace {
 
-constexpr HRESULT SystemError(DWORD error) { return static_cast<HRESULT>(0x80070000u | error); }
+constexpr HRESULT SystemError(DWORD error) {
+    return static_cast<HRESULT>(0x80070000u | error);
+}
 
 // A folder is refused as the library refuses it (access denied); other
 // kinds are not supported. The reason names the kind.
@@ -95,7 +97,8 @@ HRESULT FollowToOutput(const std::string& path, std::string* target, struct stat
         }
         const std::string link(text.data(), static_cast<size_t>(length));
         const size_t slash = current.find_last_of('/');
-        current = (!link.empty() && link[0] == '/') || slash == std::string::npos ? link : current.substr(0, slash + 1) + link;
+        current = (!link.empty() && link[0] == '/') || slash == std::string::npos ? link
+                                                                                  : current.substr(0, slash + 1) + link;
     }
     return ResultFromErrno(ELOOP);
 }

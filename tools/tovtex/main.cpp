@@ -30,8 +30,7 @@ int main(int argc, char** argv) {
         return tovtex_tool::EXIT_USAGE;
     }
     const char* command = argv[1];
-    if (std::strcmp(command, "--help") == 0 || std::strcmp(command, "-h") == 0 ||
-        std::strcmp(command, "help") == 0) {
+    if (std::strcmp(command, "--help") == 0 || std::strcmp(command, "-h") == 0 || std::strcmp(command, "help") == 0) {
         std::fputs(MAIN_HELP, stdout);
         return tovtex_tool::EXIT_DONE;
     }

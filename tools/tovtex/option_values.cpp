@@ -80,8 +80,10 @@ bool ParseFilter(const std::string& text, DWORD* filter) {
         const char* name;
         DWORD value;
     };
-    static constexpr Named FILTERS[] = {{"none", FILTER_NONE},         {"point", FILTER_POINT},
-                                        {"linear", FILTER_LINEAR},     {"triangle", FILTER_TRIANGLE},
+    static constexpr Named FILTERS[] = {{"none", FILTER_NONE},
+                                        {"point", FILTER_POINT},
+                                        {"linear", FILTER_LINEAR},
+                                        {"triangle", FILTER_TRIANGLE},
                                         {"box", FILTER_BOX}};
     for (const Named& named : FILTERS) {
         if (text == named.name) {

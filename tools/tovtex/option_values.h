@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include <windows.h>
 #include <d3d8.h>
+#include <windows.h>
 
 namespace tovtex_tool {
 

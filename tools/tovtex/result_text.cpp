@@ -17,7 +17,9 @@ struct KnownResult {
     const char* message;
 };
 
-constexpr HRESULT SystemError(DWORD error) { return static_cast<HRESULT>(0x80070000u | error); }
+constexpr HRESULT SystemError(DWORD error) {
+    return static_cast<HRESULT>(0x80070000u | error);
+}
 
 const KnownResult KNOWN_RESULTS[] = {
     {S_OK, "S_OK", "success"},

@@ -34,8 +34,8 @@ HRESULT SoftwareDevices::Create(const char* profile, unsigned count) {
         params.SwapEffect = D3DSWAPEFFECT_DISCARD;
         params.Windowed = TRUE;
         IDirect3DDevice8* device = nullptr;
-        const HRESULT hr = direct3d_->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, D3DCREATE_SOFTWARE_VERTEXPROCESSING,
-                                                   &params, &device);
+        const HRESULT hr =
+            direct3d_->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &params, &device);
         if (FAILED(hr)) {
             return hr;
         }

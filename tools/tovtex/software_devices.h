@@ -6,8 +6,8 @@
 
 #include <vector>
 
-#include <windows.h>
 #include <d3d8.h>
+#include <windows.h>
 
 namespace tovtex_tool {
 

@@ -50,8 +50,9 @@ std::string RandomSuffix() {
     static std::atomic<uint64_t> counter{0};
     uint64_t value = 0;
     if (getrandom(&value, sizeof(value), GRND_NONBLOCK) != static_cast<ssize_t>(sizeof(value))) {
-        value = static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()) * 0x9E3779B97F4A7C15u +
-                (static_cast<uint64_t>(getpid()) << 32) + counter++;
+        value =
+            static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()) * 0x9E3779B97F4A7C15u +
+            (static_cast<uint64_t>(getpid()) << 32) + counter++;
     }
     static const char DIGITS[] = "abcdefghijklmnopqrstuvwxyz0123456789";
     std::string suffix;

@@ -4,16 +4,16 @@
 #include <windows.h>
 
 typedef DWORD D3DCOLOR;
-#define D3DCOLOR_ARGB(a, r, g, b)                                                                          \
+#define D3DCOLOR_ARGB(a, r, g, b)                                                                            \
     (static_cast<D3DCOLOR>(((static_cast<DWORD>(a) & 0xff) << 24) | ((static_cast<DWORD>(r) & 0xff) << 16) | \
                            ((static_cast<DWORD>(g) & 0xff) << 8) | (static_cast<DWORD>(b) & 0xff)))
 #define D3DCOLOR_RGBA(r, g, b, a) D3DCOLOR_ARGB(a, r, g, b)
 #define D3DCOLOR_XRGB(r, g, b) D3DCOLOR_ARGB(0xff, r, g, b)
-#define D3DCOLOR_COLORVALUE(r, g, b, a)                                                                       \
-    D3DCOLOR_RGBA(static_cast<DWORD>((r) * 255.f), static_cast<DWORD>((g) * 255.f), static_cast<DWORD>((b) * 255.f), \
-                  static_cast<DWORD>((a) * 255.f))
+#define D3DCOLOR_COLORVALUE(r, g, b, a)                                                                        \
+    D3DCOLOR_RGBA(static_cast<DWORD>((r)*255.f), static_cast<DWORD>((g)*255.f), static_cast<DWORD>((b)*255.f), \
+                  static_cast<DWORD>((a)*255.f))
 
-#define MAKEFOURCC(ch0, ch1, ch2, ch3)                                                    \
+#define MAKEFOURCC(ch0, ch1, ch2, ch3)                                                                \
     (static_cast<DWORD>(static_cast<BYTE>(ch0)) | (static_cast<DWORD>(static_cast<BYTE>(ch1)) << 8) | \
      (static_cast<DWORD>(static_cast<BYTE>(ch2)) << 16) | (static_cast<DWORD>(static_cast<BYTE>(ch3)) << 24))
 
@@ -693,10 +693,10 @@ typedef enum _D3DTEXTUREADDRESS : DWORD {
 #define D3DFVF_TEXTUREFORMAT1 3
 #define D3DFVF_TEXTUREFORMAT3 1
 #define D3DFVF_TEXTUREFORMAT4 2
-#define D3DFVF_TEXCOORDSIZE1(CoordIndex) (D3DFVF_TEXTUREFORMAT1 << ((CoordIndex) * 2 + 16))
+#define D3DFVF_TEXCOORDSIZE1(CoordIndex) (D3DFVF_TEXTUREFORMAT1 << ((CoordIndex)*2 + 16))
 #define D3DFVF_TEXCOORDSIZE2(CoordIndex) (D3DFVF_TEXTUREFORMAT2)
-#define D3DFVF_TEXCOORDSIZE3(CoordIndex) (D3DFVF_TEXTUREFORMAT3 << ((CoordIndex) * 2 + 16))
-#define D3DFVF_TEXCOORDSIZE4(CoordIndex) (D3DFVF_TEXTUREFORMAT4 << ((CoordIndex) * 2 + 16))
+#define D3DFVF_TEXCOORDSIZE3(CoordIndex) (D3DFVF_TEXTUREFORMAT3 << ((CoordIndex)*2 + 16))
+#define D3DFVF_TEXCOORDSIZE4(CoordIndex) (D3DFVF_TEXTUREFORMAT4 << ((CoordIndex)*2 + 16))
 
 // Shader versions, as D3DCAPS8 reports them.
 #define D3DPS_VERSION(major, minor) (0xFFFF0000 | ((major) << 8) | (minor))

@@ -91,7 +91,8 @@ HRESULT Device::SettleParameters(D3DPRESENT_PARAMETERS& p, HWND focusWindow) {
     if (!IsBackBufferFormat(p.BackBufferFormat) || p.BackBufferWidth > 16384 || p.BackBufferHeight > 16384) {
         return D3DERR_INVALIDCALL;
     }
-    if (p.EnableAutoDepthStencil && !ProfileAccepts(D3DUSAGE_DEPTHSTENCIL, D3DRTYPE_SURFACE, p.AutoDepthStencilFormat)) {
+    if (p.EnableAutoDepthStencil &&
+        !ProfileAccepts(D3DUSAGE_DEPTHSTENCIL, D3DRTYPE_SURFACE, p.AutoDepthStencilFormat)) {
         return D3DERR_INVALIDCALL;
     }
     if (p.BackBufferCount == 0) {
@@ -104,8 +105,8 @@ HRESULT Device::CreateBuffers(const D3DPRESENT_PARAMETERS& p) {
     if (backBuffer_ == nullptr) {
         backBuffer_ = new (std::nothrow) Surface(this, D3DUSAGE_RENDERTARGET, D3DPOOL_DEFAULT, true);
     }
-    if (backBuffer_ == nullptr || !backBuffer_->Data().Describe(p.BackBufferFormat, p.BackBufferWidth,
-                                                                p.BackBufferHeight, 1) ||
+    if (backBuffer_ == nullptr ||
+        !backBuffer_->Data().Describe(p.BackBufferFormat, p.BackBufferWidth, p.BackBufferHeight, 1) ||
         !backBuffer_->Data().Allocate()) {
         return D3DERR_OUTOFVIDEOMEMORY;
     }
@@ -169,7 +170,9 @@ HRESULT Device::OwnerDevice(IDirect3DDevice8** out) {
     return D3D_OK;
 }
 
-HRESULT Device::TestCooperativeLevel() { return lost_ ? D3DERR_DEVICENOTRESET : D3D_OK; }
+HRESULT Device::TestCooperativeLevel() {
+    return lost_ ? D3DERR_DEVICENOTRESET : D3D_OK;
+}
 
 HRESULT Device::GetDirect3D(IDirect3D8** ppD3D8) {
     if (ppD3D8 == nullptr) {

@@ -54,12 +54,10 @@ public:
     HRESULT STDMETHODCALLTYPE GetRenderState(D3DRENDERSTATETYPE State, DWORD* pValue) override;
     HRESULT STDMETHODCALLTYPE GetTexture(DWORD Stage, IDirect3DBaseTexture8** ppTexture) override;
     HRESULT STDMETHODCALLTYPE SetTexture(DWORD Stage, IDirect3DBaseTexture8* pTexture) override;
-    HRESULT STDMETHODCALLTYPE GetTextureStageState(DWORD Stage, D3DTEXTURESTAGESTATETYPE Type,
-                                                   DWORD* pValue) override;
+    HRESULT STDMETHODCALLTYPE GetTextureStageState(DWORD Stage, D3DTEXTURESTAGESTATETYPE Type, DWORD* pValue) override;
     HRESULT STDMETHODCALLTYPE SetTextureStageState(DWORD Stage, D3DTEXTURESTAGESTATETYPE Type, DWORD Value) override;
     HRESULT STDMETHODCALLTYPE DrawPrimitiveUP(D3DPRIMITIVETYPE PrimitiveType, UINT PrimitiveCount,
-                                              CONST void* pVertexStreamZeroData,
-                                              UINT VertexStreamZeroStride) override;
+                                              CONST void* pVertexStreamZeroData, UINT VertexStreamZeroStride) override;
     HRESULT STDMETHODCALLTYPE SetVertexShader(DWORD Handle) override;
     HRESULT STDMETHODCALLTYPE GetVertexShader(DWORD* pHandle) override;
 

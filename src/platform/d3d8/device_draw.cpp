@@ -32,7 +32,7 @@ struct VertexReader {
     const uint8_t* data;
     UINT stride;
     VertexFormat format;
-    D3DMATRIX transform;     // world x view x projection
+    D3DMATRIX transform;  // world x view x projection
     bool lighting;
     uint32_t ambient;
 
@@ -118,9 +118,13 @@ RasterVertex Project(const ClipVertex& c, const D3DVIEWPORT8& vp) {
     return out;
 }
 
-bool InsideDepthRange(const ClipVertex& v) { return v.w >= 1.0e-5f && v.z >= 0.0f && v.z <= v.w; }
+bool InsideDepthRange(const ClipVertex& v) {
+    return v.w >= 1.0e-5f && v.z >= 0.0f && v.z <= v.w;
+}
 
-bool InsideGuardBand(const RasterVertex& v) { return std::fabs(v.x) <= GUARD_BAND && std::fabs(v.y) <= GUARD_BAND; }
+bool InsideGuardBand(const RasterVertex& v) {
+    return std::fabs(v.x) <= GUARD_BAND && std::fabs(v.y) <= GUARD_BAND;
+}
 
 void DrawPolygon(Rasterizer& rasterizer, const RasterVertex* polygon, int count) {
     bool inside = true;
@@ -175,9 +179,12 @@ bool Device::BuildDrawContext(DrawContext& c) {
         c.target.depth = reinterpret_cast<uint16_t*>(depthBuffer_->Data().Bits());
         c.target.depthPitch = depthBuffer_->Data().RowPitch() / 2;
     }
-    c.viewport = {static_cast<int>(viewport_.X), static_cast<int>(viewport_.Y),
-                  static_cast<int>(viewport_.X + viewport_.Width), static_cast<int>(viewport_.Y + viewport_.Height),
-                  viewport_.MinZ, viewport_.MaxZ};
+    c.viewport = {static_cast<int>(viewport_.X),
+                  static_cast<int>(viewport_.Y),
+                  static_cast<int>(viewport_.X + viewport_.Width),
+                  static_cast<int>(viewport_.Y + viewport_.Height),
+                  viewport_.MinZ,
+                  viewport_.MaxZ};
 
     const auto& stage = stageStates_[0];
     c.sampler.magFilter = stage[D3DTSS_MAGFILTER];
@@ -222,8 +229,8 @@ bool Device::BuildDrawContext(DrawContext& c) {
     return c.target.bits != nullptr;
 }
 
-HRESULT Device::DrawPrimitiveUP(D3DPRIMITIVETYPE PrimitiveType, UINT PrimitiveCount,
-                                CONST void* pVertexStreamZeroData, UINT VertexStreamZeroStride) {
+HRESULT Device::DrawPrimitiveUP(D3DPRIMITIVETYPE PrimitiveType, UINT PrimitiveCount, CONST void* pVertexStreamZeroData,
+                                UINT VertexStreamZeroStride) {
     VertexFormat format;
     if (pVertexStreamZeroData == nullptr || PrimitiveCount == 0 || PrimitiveCount > 0xFFFFF ||
         !DescribeVertexFormat(vertexShader_, format) || VertexStreamZeroStride < format.size ||
@@ -235,8 +242,11 @@ HRESULT Device::DrawPrimitiveUP(D3DPRIMITIVETYPE PrimitiveType, UINT PrimitiveCo
     if (!BuildDrawContext(context) || !rasterizer_.Begin(context)) {
         return D3D_OK;
     }
-    VertexReader reader{static_cast<const uint8_t*>(pVertexStreamZeroData), VertexStreamZeroStride, format,
-                        Multiply(Multiply(world_, view_), projection_), renderStates_[D3DRS_LIGHTING] != FALSE,
+    VertexReader reader{static_cast<const uint8_t*>(pVertexStreamZeroData),
+                        VertexStreamZeroStride,
+                        format,
+                        Multiply(Multiply(world_, view_), projection_),
+                        renderStates_[D3DRS_LIGHTING] != FALSE,
                         renderStates_[D3DRS_AMBIENT]};
     for (UINT i = 0; i < PrimitiveCount; ++i) {
         switch (PrimitiveType) {

@@ -35,6 +35,8 @@ private:
     int refs_ = 1;
 };
 
-inline DeviceLink* DeviceLink::Create(IDirect3DDevice8* device) { return new (std::nothrow) DeviceLink(device); }
+inline DeviceLink* DeviceLink::Create(IDirect3DDevice8* device) {
+    return new (std::nothrow) DeviceLink(device);
+}
 
 }  // namespace platform

@@ -21,17 +21,27 @@ ProfileState& State() {
 
 }  // namespace
 
-const platform_testing::DeviceProfile& CurrentDeviceProfile() { return State().profile; }
+const platform_testing::DeviceProfile& CurrentDeviceProfile() {
+    return State().profile;
+}
 
 void RecordCreateDeviceAttempt(const platform_testing::CreateDeviceAttempt& attempt) {
     State().attempts.push_back(attempt);
 }
 
-int CreateDeviceAttemptsSoFar() { return static_cast<int>(State().attempts.size()); }
+int CreateDeviceAttemptsSoFar() {
+    return static_cast<int>(State().attempts.size());
+}
 
-void CountResetCall() { ++State().resets; }
-void CountPresentCall() { ++State().presents; }
-void CountReleasedWhileLocked() { ++State().releasedWhileLocked; }
+void CountResetCall() {
+    ++State().resets;
+}
+void CountPresentCall() {
+    ++State().presents;
+}
+void CountReleasedWhileLocked() {
+    ++State().releasedWhileLocked;
+}
 
 bool ProfileAccepts(DWORD usage, D3DRESOURCETYPE type, D3DFORMAT format) {
     const auto& profile = CurrentDeviceProfile();
@@ -73,13 +83,25 @@ DeviceProfile DefaultDeviceProfile() {
     return profile;
 }
 
-void SetDeviceProfile(const DeviceProfile& profile) { platform::State().profile = profile; }
+void SetDeviceProfile(const DeviceProfile& profile) {
+    platform::State().profile = profile;
+}
 
-void ResetDeviceProfile() { platform::State() = platform::ProfileState{}; }
+void ResetDeviceProfile() {
+    platform::State() = platform::ProfileState{};
+}
 
-std::vector<CreateDeviceAttempt> CreateDeviceAttempts() { return platform::State().attempts; }
-int ResetCallCount() { return platform::State().resets; }
-int PresentCallCount() { return platform::State().presents; }
-int ReleasedWhileLockedCount() { return platform::State().releasedWhileLocked; }
+std::vector<CreateDeviceAttempt> CreateDeviceAttempts() {
+    return platform::State().attempts;
+}
+int ResetCallCount() {
+    return platform::State().resets;
+}
+int PresentCallCount() {
+    return platform::State().presents;
+}
+int ReleasedWhileLockedCount() {
+    return platform::State().releasedWhileLocked;
+}
 
 }  // namespace platform_testing

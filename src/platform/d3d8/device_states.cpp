@@ -86,8 +86,8 @@ HRESULT Device::GetTextureStageState(DWORD Stage, D3DTEXTURESTAGESTATETYPE Type,
     return D3D_OK;
 }
 
-static D3DMATRIX* TransformSlot(D3DTRANSFORMSTATETYPE state, D3DMATRIX& world, D3DMATRIX& view,
-                                D3DMATRIX& projection, std::array<D3DMATRIX, Device::STAGES>& texture) {
+static D3DMATRIX* TransformSlot(D3DTRANSFORMSTATETYPE state, D3DMATRIX& world, D3DMATRIX& view, D3DMATRIX& projection,
+                                std::array<D3DMATRIX, Device::STAGES>& texture) {
     if (state == D3DTS_WORLD) return &world;
     if (state == D3DTS_VIEW) return &view;
     if (state == D3DTS_PROJECTION) return &projection;

@@ -12,7 +12,9 @@ namespace platform {
 
 namespace {
 
-bool KnownDeviceType(D3DDEVTYPE type) { return type == D3DDEVTYPE_HAL || type == D3DDEVTYPE_REF; }
+bool KnownDeviceType(D3DDEVTYPE type) {
+    return type == D3DDEVTYPE_HAL || type == D3DDEVTYPE_REF;
+}
 
 bool IsDisplayFormat(D3DFORMAT format) {
     return format == D3DFMT_X8R8G8B8 || format == D3DFMT_R5G6B5 || format == D3DFMT_X1R5G5B5;

@@ -9,9 +9,13 @@
 
 namespace platform {
 
-bool AcquireSdlVideo() { return InitSdlSubsystem(SDL_INIT_VIDEO) == 0; }
+bool AcquireSdlVideo() {
+    return InitSdlSubsystem(SDL_INIT_VIDEO) == 0;
+}
 
-void ReleaseSdlVideo() { SDL_QuitSubSystem(SDL_INIT_VIDEO); }
+void ReleaseSdlVideo() {
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+}
 
 D3DDISPLAYMODE DesktopDisplayMode() {
     D3DDISPLAYMODE mode{640, 480, 60, D3DFMT_X8R8G8B8};
@@ -56,8 +60,7 @@ void FillDeviceCaps(D3DDEVTYPE type, D3DCAPS8* caps) {
     caps->GuardBandBottom = 8192.0f;
     caps->FVFCaps = 1;
     caps->TextureOpCaps = D3DTEXOPCAPS_DISABLE | D3DTEXOPCAPS_SELECTARG1 | D3DTEXOPCAPS_SELECTARG2 |
-                          D3DTEXOPCAPS_MODULATE | D3DTEXOPCAPS_MODULATE2X | D3DTEXOPCAPS_MODULATE4X |
-                          D3DTEXOPCAPS_ADD;
+                          D3DTEXOPCAPS_MODULATE | D3DTEXOPCAPS_MODULATE2X | D3DTEXOPCAPS_MODULATE4X | D3DTEXOPCAPS_ADD;
     caps->MaxTextureBlendStages = 1;
     caps->MaxSimultaneousTextures = 1;
     caps->MaxPointSize = 1.0f;

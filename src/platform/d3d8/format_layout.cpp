@@ -12,42 +12,24 @@ namespace {
 // tests/codec keeps the two in step.
 // format, bytes per pixel, bytes per 4 x 4 block, YUV pair, depth
 constexpr std::array<FormatLayout, 36> LAYOUTS{{
-    {D3DFMT_R8G8B8, 3, 0, false, false},
-    {D3DFMT_A8R8G8B8, 4, 0, false, false},
-    {D3DFMT_X8R8G8B8, 4, 0, false, false},
-    {D3DFMT_R5G6B5, 2, 0, false, false},
-    {D3DFMT_X1R5G5B5, 2, 0, false, false},
-    {D3DFMT_A1R5G5B5, 2, 0, false, false},
-    {D3DFMT_A4R4G4B4, 2, 0, false, false},
-    {D3DFMT_R3G3B2, 1, 0, false, false},
-    {D3DFMT_A8, 1, 0, false, false},
-    {D3DFMT_A8R3G3B2, 2, 0, false, false},
-    {D3DFMT_X4R4G4B4, 2, 0, false, false},
-    {D3DFMT_A8P8, 2, 0, false, false},
-    {D3DFMT_P8, 1, 0, false, false},
-    {D3DFMT_L8, 1, 0, false, false},
-    {D3DFMT_A8L8, 2, 0, false, false},
-    {D3DFMT_A4L4, 1, 0, false, false},
-    {D3DFMT_V8U8, 2, 0, false, false},
-    {D3DFMT_L6V5U5, 2, 0, false, false},
-    {D3DFMT_X8L8V8U8, 4, 0, false, false},
-    {D3DFMT_Q8W8V8U8, 4, 0, false, false},
-    {D3DFMT_V16U16, 4, 0, false, false},
-    {D3DFMT_W11V11U10, 4, 0, false, false},
-    {D3DFMT_UYVY, 2, 0, true, false},
-    {D3DFMT_YUY2, 2, 0, true, false},
-    {D3DFMT_DXT1, 0, 8, false, false},
-    {D3DFMT_DXT2, 0, 16, false, false},
-    {D3DFMT_DXT3, 0, 16, false, false},
-    {D3DFMT_DXT4, 0, 16, false, false},
-    {D3DFMT_DXT5, 0, 16, false, false},
-    {D3DFMT_D16_LOCKABLE, 2, 0, false, true},
-    {D3DFMT_D16, 2, 0, false, true},
-    {D3DFMT_D15S1, 2, 0, false, true},
-    {D3DFMT_D32, 4, 0, false, true},
-    {D3DFMT_D24S8, 4, 0, false, true},
-    {D3DFMT_D24X8, 4, 0, false, true},
-    {D3DFMT_D24X4S4, 4, 0, false, true},
+    {D3DFMT_R8G8B8, 3, 0, false, false},   {D3DFMT_A8R8G8B8, 4, 0, false, false},
+    {D3DFMT_X8R8G8B8, 4, 0, false, false}, {D3DFMT_R5G6B5, 2, 0, false, false},
+    {D3DFMT_X1R5G5B5, 2, 0, false, false}, {D3DFMT_A1R5G5B5, 2, 0, false, false},
+    {D3DFMT_A4R4G4B4, 2, 0, false, false}, {D3DFMT_R3G3B2, 1, 0, false, false},
+    {D3DFMT_A8, 1, 0, false, false},       {D3DFMT_A8R3G3B2, 2, 0, false, false},
+    {D3DFMT_X4R4G4B4, 2, 0, false, false}, {D3DFMT_A8P8, 2, 0, false, false},
+    {D3DFMT_P8, 1, 0, false, false},       {D3DFMT_L8, 1, 0, false, false},
+    {D3DFMT_A8L8, 2, 0, false, false},     {D3DFMT_A4L4, 1, 0, false, false},
+    {D3DFMT_V8U8, 2, 0, false, false},     {D3DFMT_L6V5U5, 2, 0, false, false},
+    {D3DFMT_X8L8V8U8, 4, 0, false, false}, {D3DFMT_Q8W8V8U8, 4, 0, false, false},
+    {D3DFMT_V16U16, 4, 0, false, false},   {D3DFMT_W11V11U10, 4, 0, false, false},
+    {D3DFMT_UYVY, 2, 0, true, false},      {D3DFMT_YUY2, 2, 0, true, false},
+    {D3DFMT_DXT1, 0, 8, false, false},     {D3DFMT_DXT2, 0, 16, false, false},
+    {D3DFMT_DXT3, 0, 16, false, false},    {D3DFMT_DXT4, 0, 16, false, false},
+    {D3DFMT_DXT5, 0, 16, false, false},    {D3DFMT_D16_LOCKABLE, 2, 0, false, true},
+    {D3DFMT_D16, 2, 0, false, true},       {D3DFMT_D15S1, 2, 0, false, true},
+    {D3DFMT_D32, 4, 0, false, true},       {D3DFMT_D24S8, 4, 0, false, true},
+    {D3DFMT_D24X8, 4, 0, false, true},     {D3DFMT_D24X4S4, 4, 0, false, true},
 }};
 constexpr size_t COLOUR_FORMAT_COUNT = 29;
 
@@ -71,7 +53,9 @@ const FormatLayout* FindFormatLayout(D3DFORMAT format) {
     return nullptr;
 }
 
-std::span<const D3DFORMAT> TextureFormats() { return COLOUR_FORMATS; }
+std::span<const D3DFORMAT> TextureFormats() {
+    return COLOUR_FORMATS;
+}
 
 bool IsBlockFormat(D3DFORMAT format) {
     const FormatLayout* layout = FindFormatLayout(format);

@@ -30,6 +30,8 @@ bool SelectDeviceProfile(const char* name) {
     return true;
 }
 
-const char* const* DeviceProfileNames() { return PROFILE_NAMES; }
+const char* const* DeviceProfileNames() {
+    return PROFILE_NAMES;
+}
 
 }  // namespace platform

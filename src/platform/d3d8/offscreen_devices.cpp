@@ -8,8 +8,12 @@ bool allowed = false;
 
 }  // namespace
 
-void AllowOffscreenDevices(bool allow) { allowed = allow; }
+void AllowOffscreenDevices(bool allow) {
+    allowed = allow;
+}
 
-bool OffscreenDevicesAllowed() { return allowed; }
+bool OffscreenDevicesAllowed() {
+    return allowed;
+}
 
 }  // namespace platform

@@ -15,7 +15,9 @@ inline uint32_t Mul255(uint32_t a, uint32_t b) {
     return (t + (t >> 8)) >> 8;
 }
 
-inline uint32_t Channel(uint32_t c, int shift) { return (c >> shift) & 255u; }
+inline uint32_t Channel(uint32_t c, int shift) {
+    return (c >> shift) & 255u;
+}
 
 // One stage-0 operation on one channel.
 inline uint32_t ApplyOp(DWORD op, uint32_t arg1, uint32_t arg2) {
@@ -23,9 +25,18 @@ inline uint32_t ApplyOp(DWORD op, uint32_t arg1, uint32_t arg2) {
     case D3DTOP_SELECTARG1: return arg1;
     case D3DTOP_SELECTARG2: return arg2;
     case D3DTOP_MODULATE: return Mul255(arg1, arg2);
-    case D3DTOP_MODULATE2X: { const uint32_t v = Mul255(arg1, arg2) * 2; return v > 255 ? 255 : v; }
-    case D3DTOP_MODULATE4X: { const uint32_t v = Mul255(arg1, arg2) * 4; return v > 255 ? 255 : v; }
-    case D3DTOP_ADD: { const uint32_t v = arg1 + arg2; return v > 255 ? 255 : v; }
+    case D3DTOP_MODULATE2X: {
+        const uint32_t v = Mul255(arg1, arg2) * 2;
+        return v > 255 ? 255 : v;
+    }
+    case D3DTOP_MODULATE4X: {
+        const uint32_t v = Mul255(arg1, arg2) * 4;
+        return v > 255 ? 255 : v;
+    }
+    case D3DTOP_ADD: {
+        const uint32_t v = arg1 + arg2;
+        return v > 255 ? 255 : v;
+    }
     default: return arg1;
     }
 }
@@ -109,7 +120,8 @@ inline uint32_t Blend(DWORD srcBlend, DWORD destBlend, uint32_t src, uint32_t ds
     const uint32_t fs = BlendFactor(srcBlend, src, dst), fd = BlendFactor(destBlend, src, dst);
     uint32_t out = 0;
     for (int shift = 0; shift < 32; shift += 8) {
-        const uint32_t v = Mul255(Channel(src, shift), Channel(fs, shift)) + Mul255(Channel(dst, shift), Channel(fd, shift));
+        const uint32_t v =
+            Mul255(Channel(src, shift), Channel(fs, shift)) + Mul255(Channel(dst, shift), Channel(fd, shift));
         out |= (v > 255 ? 255 : v) << shift;
     }
     return out;

@@ -22,7 +22,9 @@ int64_t FloorDiv(int64_t a, int64_t b) {  // b > 0
     return (a % b != 0 && a < 0) ? q - 1 : q;
 }
 
-int64_t CeilDiv(int64_t a, int64_t b) { return -FloorDiv(-a, b); }
+int64_t CeilDiv(int64_t a, int64_t b) {
+    return -FloorDiv(-a, b);
+}
 
 uint32_t ToByte(float v) {
     if (!(v > 0.0f)) return 0;
@@ -131,8 +133,10 @@ void FastPixels(uint32_t* dst, uint16_t* depth, const uint32_t* texels, int n, D
             __m128i q = _mm_setzero_si128();  // depths less 32768, as signed
             if (DepthTest && simple) {
                 // Saturating to signed 16 bits after the shift by 32768 clamps to 0..65535.
-                q = _mm_packs_epi32(_mm_sub_epi32(_mm_srai_epi32(zA, 8), half), _mm_sub_epi32(_mm_srai_epi32(zB, 8), half));
-                const __m128i stored = _mm_xor_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(depth + i)), bias);
+                q = _mm_packs_epi32(_mm_sub_epi32(_mm_srai_epi32(zA, 8), half),
+                                    _mm_sub_epi32(_mm_srai_epi32(zB, 8), half));
+                const __m128i stored =
+                    _mm_xor_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(depth + i)), bias);
                 simple = _mm_movemask_epi8(_mm_cmpgt_epi16(q, stored)) == 0;
             }
             if (!simple) {
@@ -215,8 +219,7 @@ void Rasterizer::DrawTriangle(const RasterVertex& a, const RasterVertex& b, cons
         if (t.perspective) {
             return MakePlane(px, py, v[0]->*field, v[1]->*field, v[2]->*field, det);
         }
-        return MakePlane(px, py, double(v[0]->*field) / w0, double(v[1]->*field) / w1, double(v[2]->*field) / w2,
-                         det);
+        return MakePlane(px, py, double(v[0]->*field) / w0, double(v[1]->*field) / w1, double(v[2]->*field) / w2, det);
     };
     t.z = MakePlane(px, py, v[0]->z, v[1]->z, v[2]->z, det);
     t.w = MakePlane(px, py, w0, w1, w2, det);
@@ -334,10 +337,9 @@ void Rasterizer::Span(const Triangle& t, int y, int xs, int xe) {
                 const double inv = 1.0 / W;
                 const double u = U * inv, v = V * inv;
                 // Screen-space derivatives of u = U / W and v = V / W.
-                const float lod = sampler_.Lod(static_cast<float>((t.u.dx - u * t.w.dx) * inv),
-                                               static_cast<float>((t.v.dx - v * t.w.dx) * inv),
-                                               static_cast<float>((t.u.dy - u * t.w.dy) * inv),
-                                               static_cast<float>((t.v.dy - v * t.w.dy) * inv));
+                const float lod = sampler_.Lod(
+                    static_cast<float>((t.u.dx - u * t.w.dx) * inv), static_cast<float>((t.v.dx - v * t.w.dx) * inv),
+                    static_cast<float>((t.u.dy - u * t.w.dy) * inv), static_cast<float>((t.v.dy - v * t.w.dy) * inv));
                 texels[i] = Sample(sampler_.Plan(lod), static_cast<float>(u), static_cast<float>(v));
                 U += t.u.dx;
                 V += t.v.dx;

@@ -4,7 +4,9 @@ namespace platform {
 
 namespace {
 
-bool IsPowerOfTwo(int v) { return v > 0 && (v & (v - 1)) == 0; }
+bool IsPowerOfTwo(int v) {
+    return v > 0 && (v & (v - 1)) == 0;
+}
 
 }  // namespace
 

@@ -11,7 +11,9 @@
 
 namespace platform {
 
-inline uint64_t Spread(uint32_t c) { return (c & 0x00FF00FFu) | (uint64_t{c & 0xFF00FF00u} << 24); }
+inline uint64_t Spread(uint32_t c) {
+    return (c & 0x00FF00FFu) | (uint64_t{c & 0xFF00FF00u} << 24);
+}
 inline uint32_t Pack(uint64_t s) {
     return static_cast<uint32_t>(s & 0x00FF00FFu) | static_cast<uint32_t>((s >> 24) & 0xFF00FF00u);
 }

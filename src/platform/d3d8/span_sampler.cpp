@@ -59,8 +59,10 @@ inline __m128i Bilinear(Stepper& st) {
         top = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(r0 + x0));
         bottom = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(r1 + x0));
     } else {
-        top = _mm_unpacklo_epi32(_mm_cvtsi32_si128(static_cast<int>(r0[x0])), _mm_cvtsi32_si128(static_cast<int>(r0[x1])));
-        bottom = _mm_unpacklo_epi32(_mm_cvtsi32_si128(static_cast<int>(r1[x0])), _mm_cvtsi32_si128(static_cast<int>(r1[x1])));
+        top = _mm_unpacklo_epi32(_mm_cvtsi32_si128(static_cast<int>(r0[x0])),
+                                 _mm_cvtsi32_si128(static_cast<int>(r0[x1])));
+        bottom = _mm_unpacklo_epi32(_mm_cvtsi32_si128(static_cast<int>(r1[x0])),
+                                    _mm_cvtsi32_si128(static_cast<int>(r1[x1])));
     }
     top = _mm_unpacklo_epi8(top, zero);
     bottom = _mm_unpacklo_epi8(bottom, zero);
@@ -210,7 +212,8 @@ bool SampleRows(const SamplePlan& plan, double u, double v, double du, int n, ui
 #endif
 
 bool WrapsByMask(const SamplePlan& plan) {
-    return plan.a->maskU >= 0 && plan.a->maskV >= 0 && (plan.b == nullptr || (plan.b->maskU >= 0 && plan.b->maskV >= 0));
+    return plan.a->maskU >= 0 && plan.a->maskV >= 0 &&
+           (plan.b == nullptr || (plan.b->maskU >= 0 && plan.b->maskV >= 0));
 }
 
 }  // namespace

@@ -19,7 +19,9 @@ inline uint32_t Expand(uint32_t value, int bits) {
     }
 }
 
-inline uint32_t Argb(uint32_t a, uint32_t r, uint32_t g, uint32_t b) { return (a << 24) | (r << 16) | (g << 8) | b; }
+inline uint32_t Argb(uint32_t a, uint32_t r, uint32_t g, uint32_t b) {
+    return (a << 24) | (r << 16) | (g << 8) | b;
+}
 
 inline uint16_t Load16(const uint8_t* p) {
     uint16_t v;
@@ -77,18 +79,26 @@ uint32_t DecodePixel(D3DFORMAT format, const uint8_t* p) {
 
 bool HasDecoder(D3DFORMAT format) {
     switch (format) {
-    case D3DFMT_A8R8G8B8: case D3DFMT_X8R8G8B8: case D3DFMT_R8G8B8: case D3DFMT_R5G6B5:
-    case D3DFMT_X1R5G5B5: case D3DFMT_A1R5G5B5: case D3DFMT_A4R4G4B4: case D3DFMT_X4R4G4B4:
-    case D3DFMT_R3G3B2: case D3DFMT_A8R3G3B2: case D3DFMT_A8: case D3DFMT_L8: case D3DFMT_A8L8:
-    case D3DFMT_A4L4:
-        return true;
-    default:
-        return false;
+    case D3DFMT_A8R8G8B8:
+    case D3DFMT_X8R8G8B8:
+    case D3DFMT_R8G8B8:
+    case D3DFMT_R5G6B5:
+    case D3DFMT_X1R5G5B5:
+    case D3DFMT_A1R5G5B5:
+    case D3DFMT_A4R4G4B4:
+    case D3DFMT_X4R4G4B4:
+    case D3DFMT_R3G3B2:
+    case D3DFMT_A8R3G3B2:
+    case D3DFMT_A8:
+    case D3DFMT_L8:
+    case D3DFMT_A8L8:
+    case D3DFMT_A4L4: return true;
+    default: return false;
     }
 }
 
-void DecodeToArgb(const FormatLayout& layout, const uint8_t* bits, uint32_t rowPitch, uint32_t width,
-                  uint32_t height, uint32_t* out) {
+void DecodeToArgb(const FormatLayout& layout, const uint8_t* bits, uint32_t rowPitch, uint32_t width, uint32_t height,
+                  uint32_t* out) {
     const bool decodable = HasDecoder(layout.format);
     for (uint32_t y = 0; y < height; ++y) {
         const uint8_t* row = bits + uint64_t{y} * rowPitch;

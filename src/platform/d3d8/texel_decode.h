@@ -9,8 +9,8 @@ namespace platform {
 
 // Formats without a decoder here (block, YUV, palette and signed formats)
 // come out opaque white.
-void DecodeToArgb(const FormatLayout& layout, const uint8_t* bits, uint32_t rowPitch, uint32_t width,
-                  uint32_t height, uint32_t* out);
+void DecodeToArgb(const FormatLayout& layout, const uint8_t* bits, uint32_t rowPitch, uint32_t width, uint32_t height,
+                  uint32_t* out);
 
 bool HasDecoder(D3DFORMAT format);
 

@@ -9,7 +9,9 @@ namespace platform {
 
 namespace {
 
-bool IsPowerOfTwo(uint32_t v) { return v != 0 && (v & (v - 1)) == 0; }
+bool IsPowerOfTwo(uint32_t v) {
+    return v != 0 && (v & (v - 1)) == 0;
+}
 
 struct KindCaps {
     DWORD present, pow2, mipmap;
@@ -17,7 +19,8 @@ struct KindCaps {
 
 KindCaps CapsOf(D3DRESOURCETYPE type) {
     switch (type) {
-    case D3DRTYPE_CUBETEXTURE: return {D3DPTEXTURECAPS_CUBEMAP, D3DPTEXTURECAPS_CUBEMAP_POW2, D3DPTEXTURECAPS_MIPCUBEMAP};
+    case D3DRTYPE_CUBETEXTURE:
+        return {D3DPTEXTURECAPS_CUBEMAP, D3DPTEXTURECAPS_CUBEMAP_POW2, D3DPTEXTURECAPS_MIPCUBEMAP};
     case D3DRTYPE_VOLUMETEXTURE:
         return {D3DPTEXTURECAPS_VOLUMEMAP, D3DPTEXTURECAPS_VOLUMEMAP_POW2, D3DPTEXTURECAPS_MIPVOLUMEMAP};
     default: return {0, D3DPTEXTURECAPS_POW2, D3DPTEXTURECAPS_MIPMAP};

@@ -22,6 +22,8 @@ struct TextureRequest {
 HRESULT ValidateTextureRequest(TextureRequest& request);
 
 // The result of running out of memory in a pool.
-inline HRESULT OutOfMemoryFor(D3DPOOL pool) { return pool == D3DPOOL_DEFAULT ? D3DERR_OUTOFVIDEOMEMORY : E_OUTOFMEMORY; }
+inline HRESULT OutOfMemoryFor(D3DPOOL pool) {
+    return pool == D3DPOOL_DEFAULT ? D3DERR_OUTOFVIDEOMEMORY : E_OUTOFMEMORY;
+}
 
 }  // namespace platform

@@ -3,8 +3,7 @@
 namespace platform {
 
 bool DescribeVertexFormat(DWORD fvf, VertexFormat& format) {
-    constexpr DWORD KNOWN = D3DFVF_XYZ | D3DFVF_XYZRHW | D3DFVF_NORMAL | D3DFVF_DIFFUSE | D3DFVF_SPECULAR |
-                             D3DFVF_TEX1;
+    constexpr DWORD KNOWN = D3DFVF_XYZ | D3DFVF_XYZRHW | D3DFVF_NORMAL | D3DFVF_DIFFUSE | D3DFVF_SPECULAR | D3DFVF_TEX1;
     const DWORD position = fvf & D3DFVF_POSITION_MASK;
     if ((fvf & ~KNOWN) != 0 || (position != D3DFVF_XYZ && position != D3DFVF_XYZRHW) ||
         (position == D3DFVF_XYZRHW && (fvf & D3DFVF_NORMAL) != 0)) {

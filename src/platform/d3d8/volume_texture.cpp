@@ -49,8 +49,7 @@ HRESULT VolumeTexture::Create(DeviceLink* link, TextureRequest request, IDirect3
 }
 
 bool VolumeTexture::IsInterface(REFIID riid) const {
-    return riid == IID_IDirect3DVolumeTexture8 || riid == IID_IDirect3DBaseTexture8 ||
-           riid == IID_IDirect3DResource8;
+    return riid == IID_IDirect3DVolumeTexture8 || riid == IID_IDirect3DBaseTexture8 || riid == IID_IDirect3DResource8;
 }
 
 bool VolumeTexture::AnyLevelLocked() const {

@@ -99,7 +99,7 @@ extern const IID IID_IDirectInputDevice8A;
 
 // dwDevType of DIDEVICEINSTANCEA: type in the low byte, subtype in the next.
 #define DIDEVTYPE_HID 0x00010000
-#define GET_DIDEVICE_TYPE(dwDevType) static_cast<BYTE>((dwDevType) & 0xFF)
+#define GET_DIDEVICE_TYPE(dwDevType) static_cast<BYTE>((dwDevType)&0xFF)
 #define GET_DIDEVICE_SUBTYPE(dwDevType) static_cast<BYTE>(((dwDevType) >> 8) & 0xFF)
 
 #define MAX_PATH 260
@@ -140,7 +140,7 @@ typedef struct _DIOBJECTDATAFORMAT {
 #define DIDFT_ANYINSTANCE 0x00FFFF00
 #define DIDFT_INSTANCEMASK DIDFT_ANYINSTANCE
 #define DIDFT_MAKEINSTANCE(n) (static_cast<DWORD>(static_cast<WORD>(n)) << 8)
-#define DIDFT_GETTYPE(n) static_cast<BYTE>((n) & 0xFF)
+#define DIDFT_GETTYPE(n) static_cast<BYTE>((n)&0xFF)
 #define DIDFT_GETINSTANCE(n) static_cast<WORD>((n) >> 8)
 #define DIDFT_FFACTUATOR 0x01000000
 #define DIDFT_FFEFFECTTRIGGER 0x02000000
@@ -270,10 +270,10 @@ HRESULT WINAPI DirectInput8Create(HINSTANCE hinst, DWORD dwVersion, REFIID riidl
                                   LPUNKNOWN punkOuter);
 
 struct IDirectInput8A : public IUnknown {
-    STDMETHOD(CreateDevice)(THIS_ REFGUID rguid, LPDIRECTINPUTDEVICE8A* lplpDirectInputDevice,
-                            LPUNKNOWN pUnkOuter) PURE;
-    STDMETHOD(EnumDevices)(THIS_ DWORD dwDevType, LPDIENUMDEVICESCALLBACKA lpCallback, LPVOID pvRef,
-                           DWORD dwFlags) PURE;
+    STDMETHOD(CreateDevice)
+    (THIS_ REFGUID rguid, LPDIRECTINPUTDEVICE8A* lplpDirectInputDevice, LPUNKNOWN pUnkOuter) PURE;
+    STDMETHOD(EnumDevices)
+    (THIS_ DWORD dwDevType, LPDIENUMDEVICESCALLBACKA lpCallback, LPVOID pvRef, DWORD dwFlags) PURE;
 };
 
 struct IDirectInputDevice8A : public IUnknown {

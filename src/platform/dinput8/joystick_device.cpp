@@ -10,9 +10,15 @@ namespace {
 constexpr LONG DEFAULT_RANGE_MIN = 0;
 constexpr LONG DEFAULT_RANGE_MAX = 65535;
 
-bool IsAxis(DWORD type) { return (type & DIDFT_AXIS) != 0; }
-bool IsButton(DWORD type) { return !IsAxis(type) && (type & DIDFT_BUTTON) != 0; }
-bool IsPov(DWORD type) { return !IsAxis(type) && !IsButton(type) && (type & DIDFT_POV) != 0; }
+bool IsAxis(DWORD type) {
+    return (type & DIDFT_AXIS) != 0;
+}
+bool IsButton(DWORD type) {
+    return !IsAxis(type) && (type & DIDFT_BUTTON) != 0;
+}
+bool IsPov(DWORD type) {
+    return !IsAxis(type) && !IsButton(type) && (type & DIDFT_POV) != 0;
+}
 
 // Every object lies inside the data, axes and POVs as aligned 32-bit values.
 bool IsValidFormat(const DIDATAFORMAT& format) {
@@ -40,7 +46,9 @@ JoystickDevice::JoystickDevice(SDL_Joystick* joystick)
       ranges_(static_cast<size_t>(std::max(0, SDL_JoystickNumAxes(joystick))),
               Range{DEFAULT_RANGE_MIN, DEFAULT_RANGE_MAX}) {}
 
-JoystickDevice::~JoystickDevice() { SDL_JoystickClose(joystick_); }
+JoystickDevice::~JoystickDevice() {
+    SDL_JoystickClose(joystick_);
+}
 
 HRESULT JoystickDevice::SetDataFormat(LPCDIDATAFORMAT lpdf) {
     if (lpdf == nullptr || !IsValidFormat(*lpdf)) {

@@ -12,10 +12,13 @@ constexpr DWORD AXIS = DIDFT_OPTIONAL | DIDFT_AXIS | DIDFT_ANYINSTANCE;
 constexpr DWORD POV = DIDFT_OPTIONAL | DIDFT_POV | DIDFT_ANYINSTANCE;
 constexpr DWORD BUTTON = DIDFT_OPTIONAL | DIDFT_BUTTON | DIDFT_ANYINSTANCE;
 
-constexpr DWORD Button(int i) { return static_cast<DWORD>(offsetof(DIJOYSTATE, rgbButtons) + i); }
+constexpr DWORD Button(int i) {
+    return static_cast<DWORD>(offsetof(DIJOYSTATE, rgbButtons) + i);
+}
 
 // Object, offset in DIJOYSTATE, type, flags.
 DIOBJECTDATAFORMAT joystickObjects[] = {
+    // clang-format off
     {&GUID_XAxis, offsetof(DIJOYSTATE, lX), AXIS, DIDOI_ASPECTPOSITION},
     {&GUID_YAxis, offsetof(DIJOYSTATE, lY), AXIS, DIDOI_ASPECTPOSITION},
     {&GUID_ZAxis, offsetof(DIJOYSTATE, lZ), AXIS, DIDOI_ASPECTPOSITION},
@@ -39,6 +42,7 @@ DIOBJECTDATAFORMAT joystickObjects[] = {
     {nullptr, Button(24), BUTTON, 0}, {nullptr, Button(25), BUTTON, 0}, {nullptr, Button(26), BUTTON, 0},
     {nullptr, Button(27), BUTTON, 0}, {nullptr, Button(28), BUTTON, 0}, {nullptr, Button(29), BUTTON, 0},
     {nullptr, Button(30), BUTTON, 0}, {nullptr, Button(31), BUTTON, 0},
+    // clang-format on
 };
 
 constexpr DWORD JOYSTICK_OBJECT_COUNT = sizeof(joystickObjects) / sizeof(joystickObjects[0]);
@@ -47,6 +51,6 @@ static_assert(JOYSTICK_OBJECT_COUNT == 8 + 4 + 32, "six axes, two sliders, four 
 }  // namespace
 
 const DIDATAFORMAT c_dfDIJoystick = {
-    sizeof(DIDATAFORMAT), sizeof(DIOBJECTDATAFORMAT), DIDF_ABSAXIS, sizeof(DIJOYSTATE), JOYSTICK_OBJECT_COUNT,
-    joystickObjects,
+    sizeof(DIDATAFORMAT), sizeof(DIOBJECTDATAFORMAT), DIDF_ABSAXIS,
+    sizeof(DIJOYSTATE),   JOYSTICK_OBJECT_COUNT,      joystickObjects,
 };

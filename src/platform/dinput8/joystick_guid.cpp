@@ -24,8 +24,8 @@ GUID JoystickInstanceGuid(SDL_JoystickID id) {
 }
 
 int JoystickDeviceIndex(REFGUID instance) {
-    if (instance.Data2 != DATA2 || instance.Data3 != DATA3 ||
-        std::memcmp(instance.Data4, DATA4, sizeof(DATA4)) != 0 || SDL_WasInit(SDL_INIT_JOYSTICK) == 0) {
+    if (instance.Data2 != DATA2 || instance.Data3 != DATA3 || std::memcmp(instance.Data4, DATA4, sizeof(DATA4)) != 0 ||
+        SDL_WasInit(SDL_INIT_JOYSTICK) == 0) {
         return -1;
     }
     const int count = SDL_NumJoysticks();

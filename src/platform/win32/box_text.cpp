@@ -155,7 +155,11 @@ std::vector<Utf8Char> DecodeUtf8(std::string_view text) {
     size_t at = 0;
     while (at < text.size()) {
         const auto lead = static_cast<unsigned char>(text[at]);
-        const size_t length = lead < 0x80 ? 1 : (lead >> 5) == 0x6 ? 2 : (lead >> 4) == 0xE ? 3 : (lead >> 3) == 0x1E ? 4 : 0;
+        const size_t length = lead < 0x80           ? 1
+                              : (lead >> 5) == 0x6  ? 2
+                              : (lead >> 4) == 0xE  ? 3
+                              : (lead >> 3) == 0x1E ? 4
+                                                    : 0;
         char32_t cp = 0xFFFD;
         size_t used = 1;
         if (length == 1) {
@@ -202,7 +206,8 @@ std::vector<TextRun> SplitRuns(BoxFonts& fonts, std::string_view line) {
         TTF_Font* font = fonts.FontFor(c.cp);
         // A malformed byte is drawn as the replacement character.
         const bool malformed = c.cp == 0xFFFD && c.end - c.begin == 1;
-        const std::string_view bytes = malformed ? std::string_view("\xEF\xBF\xBD") : line.substr(c.begin, c.end - c.begin);
+        const std::string_view bytes =
+            malformed ? std::string_view("\xEF\xBF\xBD") : line.substr(c.begin, c.end - c.begin);
         if (runs.empty() || runs.back().font != font) {
             runs.push_back({font, std::string()});
         }
@@ -223,8 +228,9 @@ int LineWidth(BoxFonts& fonts, std::string_view line) {
     return width;
 }
 
-int LineHeight(BoxFonts& fonts) { return fonts.LineHeight(); }
-
+int LineHeight(BoxFonts& fonts) {
+    return fonts.LineHeight();
+}
 
 void DrawLine(BoxFonts& fonts, SDL_Surface* target, std::string_view line, int x, int y, SDL_Color colour) {
     const int baseline = y + fonts.Ascent();

@@ -50,29 +50,27 @@ int Deliver(const std::basic_string<Unit>& converted, Unit* buffer, int bufferUn
 }  // namespace
 
 int WINAPI WideCharToMultiByte(UINT CodePage, DWORD dwFlags, LPCWSTR lpWideCharStr, int cchWideChar,
-                               LPSTR lpMultiByteStr, int cbMultiByte, LPCSTR lpDefaultChar,
-                               LPBOOL lpUsedDefaultChar) {
+                               LPSTR lpMultiByteStr, int cbMultiByte, LPCSTR lpDefaultChar, LPBOOL lpUsedDefaultChar) {
     const Encoding page = ResolveCodePage(CodePage);
     if (page == Encoding::Invalid || lpWideCharStr == nullptr || cchWideChar == 0 || cchWideChar < -1 ||
         cbMultiByte < 0 || (cbMultiByte > 0 && lpMultiByteStr == nullptr)) {
         return Fail(ERROR_INVALID_PARAMETER);
     }
     const bool strict = (dwFlags & WC_ERR_INVALID_CHARS) != 0;
-    if (page == Encoding::Utf8 &&
-        ((dwFlags & ~static_cast<DWORD>(WC_ERR_INVALID_CHARS)) != 0 || lpDefaultChar != nullptr ||
-         lpUsedDefaultChar != nullptr)) {
+    if (page == Encoding::Utf8 && ((dwFlags & ~static_cast<DWORD>(WC_ERR_INVALID_CHARS)) != 0 ||
+                                   lpDefaultChar != nullptr || lpUsedDefaultChar != nullptr)) {
         return Fail(ERROR_INVALID_PARAMETER);
     }
     // -1: the text is zero-terminated and the terminator is converted too.
-    const size_t length = cchWideChar == -1 ? std::char_traits<char16_t>::length(lpWideCharStr) + 1
-                                            : static_cast<size_t>(cchWideChar);
+    const size_t length =
+        cchWideChar == -1 ? std::char_traits<char16_t>::length(lpWideCharStr) + 1 : static_cast<size_t>(cchWideChar);
     const std::u16string_view in(lpWideCharStr, length);
     std::string out;
     bool usedDefault = false;
-    const bool ok = page == Encoding::Utf8
-                        ? platform::Utf16ToUtf8(in, out, strict)
-                        : platform::Utf16ToCp932(in, out, lpDefaultChar != nullptr ? *lpDefaultChar : '?',
-                                                 &usedDefault, strict);
+    const bool ok =
+        page == Encoding::Utf8
+            ? platform::Utf16ToUtf8(in, out, strict)
+            : platform::Utf16ToCp932(in, out, lpDefaultChar != nullptr ? *lpDefaultChar : '?', &usedDefault, strict);
     if (!ok) {
         return Fail(ERROR_NO_UNICODE_TRANSLATION);
     }
@@ -90,12 +88,11 @@ int WINAPI MultiByteToWideChar(UINT CodePage, DWORD dwFlags, LPCSTR lpMultiByteS
         return Fail(ERROR_INVALID_PARAMETER);
     }
     const bool strict = (dwFlags & MB_ERR_INVALID_CHARS) != 0;
-    const size_t length =
-        cbMultiByte == -1 ? std::strlen(lpMultiByteStr) + 1 : static_cast<size_t>(cbMultiByte);
+    const size_t length = cbMultiByte == -1 ? std::strlen(lpMultiByteStr) + 1 : static_cast<size_t>(cbMultiByte);
     const std::string_view in(lpMultiByteStr, length);
     std::u16string out;
-    const bool ok = page == Encoding::Utf8 ? platform::Utf8ToUtf16(in, out, strict)
-                                           : platform::Cp932ToUtf16(in, out, strict);
+    const bool ok =
+        page == Encoding::Utf8 ? platform::Utf8ToUtf16(in, out, strict) : platform::Cp932ToUtf16(in, out, strict);
     if (!ok) {
         return Fail(ERROR_NO_UNICODE_TRANSLATION);
     }

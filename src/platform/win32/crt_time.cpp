@@ -20,7 +20,9 @@ time_t CrtTime(time_t* out) {
 
 namespace platform_testing {
 
-void SetFakeCalendarTime(time_t seconds) { fakeCalendar = seconds; }
+void SetFakeCalendarTime(time_t seconds) {
+    fakeCalendar = seconds;
+}
 
 void AdvanceFakeCalendarTime(time_t seconds) {
     if (fakeCalendar) {
@@ -28,6 +30,8 @@ void AdvanceFakeCalendarTime(time_t seconds) {
     }
 }
 
-void UseRealCalendarTime() { fakeCalendar.reset(); }
+void UseRealCalendarTime() {
+    fakeCalendar.reset();
+}
 
 }  // namespace platform_testing

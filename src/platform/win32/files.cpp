@@ -42,7 +42,9 @@ HANDLE Fail(DWORD error) {
 // Files here are regular files. A folder is refused as on the platform
 // (CreateFile without backup semantics); FIFOs, sockets and devices, which
 // the platform names differently, are not supported.
-DWORD NotAFileError(mode_t mode) { return S_ISDIR(mode) ? ERROR_ACCESS_DENIED : ERROR_NOT_SUPPORTED; }
+DWORD NotAFileError(mode_t mode) {
+    return S_ISDIR(mode) ? ERROR_ACCESS_DENIED : ERROR_NOT_SUPPORTED;
+}
 
 // Names are passed to the file system as bytes: narrow names as they come,
 // wide names as UTF-8.

@@ -63,9 +63,13 @@ KernelObject* LookupHandle(HANDLE handle, KernelObject::Kind kind) {
     return object;
 }
 
-FileObject::~FileObject() { close(fd_); }
+FileObject::~FileObject() {
+    close(fd_);
+}
 
-MappingObject::~MappingObject() { close(fd_); }
+MappingObject::~MappingObject() {
+    close(fd_);
+}
 
 }  // namespace platform
 

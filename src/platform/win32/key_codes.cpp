@@ -16,6 +16,7 @@ struct KeyRow {
 // Main keyboard, navigation block and modifiers. Listed before the keypad so
 // that a virtual-key code maps back to the key that normally sends it.
 constexpr KeyRow KEYS[] = {
+    // clang-format off
     {SDL_SCANCODE_A, 'A', 0x1E, false}, {SDL_SCANCODE_B, 'B', 0x30, false}, {SDL_SCANCODE_C, 'C', 0x2E, false},
     {SDL_SCANCODE_D, 'D', 0x20, false}, {SDL_SCANCODE_E, 'E', 0x12, false}, {SDL_SCANCODE_F, 'F', 0x21, false},
     {SDL_SCANCODE_G, 'G', 0x22, false}, {SDL_SCANCODE_H, 'H', 0x23, false}, {SDL_SCANCODE_I, 'I', 0x17, false},
@@ -50,6 +51,7 @@ constexpr KeyRow KEYS[] = {
     {SDL_SCANCODE_KP_DIVIDE, VK_DIVIDE, 0x35, true}, {SDL_SCANCODE_KP_MULTIPLY, VK_MULTIPLY, 0x37, false},
     {SDL_SCANCODE_KP_MINUS, VK_SUBTRACT, 0x4A, false}, {SDL_SCANCODE_KP_PLUS, VK_ADD, 0x4E, false},
     {SDL_SCANCODE_KP_ENTER, VK_RETURN, 0x1C, true},
+    // clang-format on
 };
 
 struct KeypadRow {
@@ -61,12 +63,14 @@ struct KeypadRow {
 
 // Keypad keys whose code follows Num Lock.
 constexpr KeypadRow KEYPAD[] = {
+    // clang-format off
     {SDL_SCANCODE_KP_0, VK_NUMPAD0, VK_INSERT, 0x52}, {SDL_SCANCODE_KP_1, VK_NUMPAD1, VK_END, 0x4F},
     {SDL_SCANCODE_KP_2, VK_NUMPAD2, VK_DOWN, 0x50},   {SDL_SCANCODE_KP_3, VK_NUMPAD3, VK_NEXT, 0x51},
     {SDL_SCANCODE_KP_4, VK_NUMPAD4, VK_LEFT, 0x4B},   {SDL_SCANCODE_KP_5, VK_NUMPAD5, VK_CLEAR, 0x4C},
     {SDL_SCANCODE_KP_6, VK_NUMPAD6, VK_RIGHT, 0x4D},  {SDL_SCANCODE_KP_7, VK_NUMPAD7, VK_HOME, 0x47},
     {SDL_SCANCODE_KP_8, VK_NUMPAD8, VK_UP, 0x48},     {SDL_SCANCODE_KP_9, VK_NUMPAD9, VK_PRIOR, 0x49},
     {SDL_SCANCODE_KP_PERIOD, VK_DECIMAL, VK_DELETE, 0x53},
+    // clang-format on
 };
 
 }  // namespace

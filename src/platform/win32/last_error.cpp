@@ -11,9 +11,13 @@ thread_local DWORD lastError = ERROR_SUCCESS;
 
 }  // namespace
 
-DWORD WINAPI GetLastError(void) { return lastError; }
+DWORD WINAPI GetLastError(void) {
+    return lastError;
+}
 
-void WINAPI SetLastError(DWORD dwErrCode) { lastError = dwErrCode; }
+void WINAPI SetLastError(DWORD dwErrCode) {
+    lastError = dwErrCode;
+}
 
 namespace platform {
 
@@ -45,6 +49,8 @@ DWORD Win32ErrorFromErrno(int error) {
     }
 }
 
-void SetLastErrorFromErrno() { SetLastError(Win32ErrorFromErrno(errno)); }
+void SetLastErrorFromErrno() {
+    SetLastError(Win32ErrorFromErrno(errno));
+}
 
 }  // namespace platform

@@ -118,12 +118,20 @@ int WINAPI MessageBoxA(HWND hWnd, LPCSTR lpText, LPCSTR lpCaption, UINT uType) {
 
 namespace platform_testing {
 
-void CaptureMessageBoxes(bool on) { capturing = on; }
+void CaptureMessageBoxes(bool on) {
+    capturing = on;
+}
 
-const std::vector<CapturedMessageBox>& CapturedMessageBoxes() { return captured; }
+const std::vector<CapturedMessageBox>& CapturedMessageBoxes() {
+    return captured;
+}
 
-void ClearCapturedMessageBoxes() { captured.clear(); }
+void ClearCapturedMessageBoxes() {
+    captured.clear();
+}
 
-void SetMessageBoxHook(std::function<void(const CapturedMessageBox&)> hook) { whileOpen = std::move(hook); }
+void SetMessageBoxHook(std::function<void(const CapturedMessageBox&)> hook) {
+    whileOpen = std::move(hook);
+}
 
 }  // namespace platform_testing

@@ -8,9 +8,9 @@
 #include "key_state.h"
 #include "mmsystem.h"
 #include "sdl_events.h"
+#include "winbase.h"
 #include "window.h"
 #include "winerror.h"
-#include "winbase.h"
 
 namespace platform {
 
@@ -68,7 +68,9 @@ void DropMessagesFor(HWND window) {
     std::erase_if(queue, [window](const QueuedMessage& queued) { return queued.msg.hwnd == window; });
 }
 
-void ClearMessageQueue() { Queue().clear(); }
+void ClearMessageQueue() {
+    Queue().clear();
+}
 
 void DispatchWaitingMessages() {
     PumpSdlEvents();

@@ -37,7 +37,9 @@ void Fill(SDL_Surface* surface, const SDL_Rect& rect, Rgb colour) {
     SDL_FillRect(surface, &rect, SDL_MapRGB(surface->format, colour.r, colour.g, colour.b));
 }
 
-SDL_Rect Inset(const SDL_Rect& rect, int by) { return SDL_Rect{rect.x + by, rect.y + by, rect.w - 2 * by, rect.h - 2 * by}; }
+SDL_Rect Inset(const SDL_Rect& rect, int by) {
+    return SDL_Rect{rect.x + by, rect.y + by, rect.w - 2 * by, rect.h - 2 * by};
+}
 
 bool Inside(const SDL_Rect& rect, int x, int y) {
     return x >= rect.x && x < rect.x + rect.w && y >= rect.y && y < rect.y + rect.h;
@@ -57,7 +59,9 @@ int DisplayFor(SDL_Window* owner) {
 
 }  // namespace
 
-OwnMessageBox::~OwnMessageBox() { Close(); }
+OwnMessageBox::~OwnMessageBox() {
+    Close();
+}
 
 bool OwnMessageBox::Open(SDL_Window* owner, const std::string& caption, const std::string& text, UINT type) {
     fonts_ = OpenBoxFonts();
@@ -164,7 +168,9 @@ void OwnMessageBox::Close() {
     }
 }
 
-int OwnMessageBox::CancelResult() const { return buttons_.size() > 1 ? IDCANCEL : IDOK; }
+int OwnMessageBox::CancelResult() const {
+    return buttons_.size() > 1 ? IDCANCEL : IDOK;
+}
 
 int OwnMessageBox::ButtonAt(int x, int y) const {
     for (size_t i = 0; i < buttons_.size(); ++i) {
@@ -255,7 +261,8 @@ void OwnMessageBox::Draw() {
         const Button& button = buttons_[i];
         const bool focused = static_cast<int>(i) == focused_;
         Fill(surface, button.place, focused ? FOCUS_EDGE : BUTTON_EDGE);
-        Fill(surface, Inset(button.place, focused ? 2 : 1), static_cast<int>(i) == pressed_ ? BUTTON_PRESSED : BUTTON_FACE);
+        Fill(surface, Inset(button.place, focused ? 2 : 1),
+             static_cast<int>(i) == pressed_ ? BUTTON_PRESSED : BUTTON_FACE);
         const int labelWidth = LineWidth(*fonts_, button.label);
         DrawLine(*fonts_, surface, button.label, button.place.x + (button.place.w - labelWidth) / 2,
                  button.place.y + (button.place.h - lineHeight_) / 2, TEXT);

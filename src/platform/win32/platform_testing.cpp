@@ -24,21 +24,27 @@ void ResetAll() {
     DetachAllVirtualJoysticks();
 }
 
-void DestroyAllWindows() { platform::DestroyAllWindows(); }
+void DestroyAllWindows() {
+    platform::DestroyAllWindows();
+}
 
 void PostKeyMessage(int vk, bool down) {
     // Without a window the message is queued to none; taking it still
     // updates the key state.
-    platform::QueueKeyTransition(platform::MainWindow(), platform::KeyCodeFromVirtualKey(static_cast<BYTE>(vk)),
-                                 down, false);
+    platform::QueueKeyTransition(platform::MainWindow(), platform::KeyCodeFromVirtualKey(static_cast<BYTE>(vk)), down,
+                                 false);
 }
 
-void PostCloseMessage(HWND window) { platform::QueuePostedMessage(window, WM_CLOSE, 0, 0); }
+void PostCloseMessage(HWND window) {
+    platform::QueuePostedMessage(window, WM_CLOSE, 0, 0);
+}
 
 void AddResource(HMODULE module, LPCSTR type, LPCSTR name, const void* data, size_t size) {
     platform::AddResource(module, type, name, data, size);
 }
 
-void ClearResources() { platform::ClearResources(); }
+void ClearResources() {
+    platform::ClearResources();
+}
 
 }  // namespace platform_testing

@@ -2,8 +2,8 @@
 // Test seams of the platform layer. Only tests include this; the game and
 // the library never do.
 
-#include <windows.h>
 #include <mmsystem.h>
+#include <windows.h>
 
 #include <SDL.h>
 
@@ -18,7 +18,9 @@ namespace platform_testing {
 
 // Platform objects (COM objects, windows, file and mapping handles, mapped
 // views) alive now.
-inline int LiveObjectCount() { return platform::LiveObjectCount(); }
+inline int LiveObjectCount() {
+    return platform::LiveObjectCount();
+}
 
 // Puts every seam back as the program finds it: real clocks, empty message
 // queue, keys up, Num Lock from the keyboard, message boxes shown, no

@@ -80,7 +80,9 @@ std::vector<std::unique_ptr<Resource>>& Table() {
     return table;
 }
 
-HMODULE Resolve(HMODULE module) { return module != nullptr ? module : GetModuleHandleA(nullptr); }
+HMODULE Resolve(HMODULE module) {
+    return module != nullptr ? module : GetModuleHandleA(nullptr);
+}
 
 HRSRC Find(HMODULE module, const ResourceKey& type, const ResourceKey& name) {
     module = Resolve(module);
@@ -127,7 +129,9 @@ void AddResource(HMODULE module, LPCSTR type, LPCSTR name, const void* data, siz
     Table().push_back(std::move(resource));
 }
 
-void ClearResources() { Table().clear(); }
+void ClearResources() {
+    Table().clear();
+}
 
 }  // namespace platform
 
@@ -163,4 +167,6 @@ HGLOBAL WINAPI LoadResource(HMODULE, HRSRC hResInfo) {
 }
 
 // Loaded resource data is the data itself; nothing to lock.
-LPVOID WINAPI LockResource(HGLOBAL hResData) { return hResData; }
+LPVOID WINAPI LockResource(HGLOBAL hResData) {
+    return hResData;
+}

@@ -20,7 +20,9 @@ namespace {
 
 std::optional<bool> numLockOverride;
 
-bool NumLockOn(Uint16 mod) { return numLockOverride ? *numLockOverride : (mod & KMOD_NUM) != 0; }
+bool NumLockOn(Uint16 mod) {
+    return numLockOverride ? *numLockOverride : (mod & KMOD_NUM) != 0;
+}
 
 std::map<Uint32, OwnWindowEvents*>& OwnWindows() {
     static std::map<Uint32, OwnWindowEvents*> windows;
@@ -126,17 +128,25 @@ void PumpSdlEvents() {
     }
 }
 
-void ResetNumLockOverride() { numLockOverride.reset(); }
+void ResetNumLockOverride() {
+    numLockOverride.reset();
+}
 
-void AddOwnWindow(Uint32 sdlWindowId, OwnWindowEvents* window) { OwnWindows()[sdlWindowId] = window; }
+void AddOwnWindow(Uint32 sdlWindowId, OwnWindowEvents* window) {
+    OwnWindows()[sdlWindowId] = window;
+}
 
-void RemoveOwnWindow(Uint32 sdlWindowId) { OwnWindows().erase(sdlWindowId); }
+void RemoveOwnWindow(Uint32 sdlWindowId) {
+    OwnWindows().erase(sdlWindowId);
+}
 
 }  // namespace platform
 
 namespace platform_testing {
 
-void SetNumLock(bool on) { platform::numLockOverride = on; }
+void SetNumLock(bool on) {
+    platform::numLockOverride = on;
+}
 
 bool InjectSdlKey(SDL_Scancode scancode, bool down, Uint16 modifiers, bool repeat) {
     if (!platform::EnsureSdlVideo()) {

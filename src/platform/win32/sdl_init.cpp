@@ -16,8 +16,8 @@ namespace {
 void SkipUnreachableWayland() {
     const char* runtimeDir = std::getenv("XDG_RUNTIME_DIR");
     const char* waylandDisplay = std::getenv("WAYLAND_DISPLAY");
-    const bool reachable = (runtimeDir != nullptr && runtimeDir[0] != '\0') ||
-                           (waylandDisplay != nullptr && waylandDisplay[0] == '/');
+    const bool reachable =
+        (runtimeDir != nullptr && runtimeDir[0] != '\0') || (waylandDisplay != nullptr && waylandDisplay[0] == '/');
     if (!reachable) {
         SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
     }
@@ -43,7 +43,9 @@ int InitSdlSubsystem(unsigned int flags) {
     return SDL_InitSubSystem(flags);
 }
 
-bool EnsureSdlVideo() { return EnsureSubsystem(SDL_INIT_VIDEO); }
+bool EnsureSdlVideo() {
+    return EnsureSubsystem(SDL_INIT_VIDEO);
+}
 
 bool DisplayAvailable() {
     if (!EnsureSdlVideo()) {
@@ -54,6 +56,8 @@ bool DisplayAvailable() {
     return driver != nullptr && std::strcmp(driver, "dummy") != 0 && std::strcmp(driver, "offscreen") != 0;
 }
 
-bool EnsureSdlJoystick() { return EnsureSubsystem(SDL_INIT_JOYSTICK); }
+bool EnsureSdlJoystick() {
+    return EnsureSubsystem(SDL_INIT_JOYSTICK);
+}
 
 }  // namespace platform

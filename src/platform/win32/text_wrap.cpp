@@ -79,7 +79,8 @@ std::vector<std::string> WrapText(BoxFonts& fonts, std::string_view text, int ma
     size_t from = 0;
     while (true) {
         const size_t newline = text.find('\n', from);
-        WrapParagraph(fonts, text.substr(from, newline == std::string_view::npos ? std::string_view::npos : newline - from),
+        WrapParagraph(fonts,
+                      text.substr(from, newline == std::string_view::npos ? std::string_view::npos : newline - from),
                       maxWidth, lines);
         if (newline == std::string_view::npos) {
             break;

@@ -32,9 +32,13 @@ DWORD WINAPI timeGetTime(void) {
 
 namespace platform_testing {
 
-void UseFakeClock(DWORD startMilliseconds) { fakeMilliseconds = startMilliseconds; }
+void UseFakeClock(DWORD startMilliseconds) {
+    fakeMilliseconds = startMilliseconds;
+}
 
-void SetFakeClock(DWORD milliseconds) { fakeMilliseconds = milliseconds; }
+void SetFakeClock(DWORD milliseconds) {
+    fakeMilliseconds = milliseconds;
+}
 
 void AdvanceFakeClock(DWORD milliseconds) {
     if (fakeMilliseconds) {
@@ -47,6 +51,8 @@ void UseRealClock() {
     fakeStepPerRead = 0;
 }
 
-void SetFakeClockStep(DWORD milliseconds) { fakeStepPerRead = milliseconds; }
+void SetFakeClockStep(DWORD milliseconds) {
+    fakeStepPerRead = milliseconds;
+}
 
 }  // namespace platform_testing

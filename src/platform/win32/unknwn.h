@@ -19,9 +19,15 @@ typedef const IID& REFIID;
 typedef const CLSID& REFCLSID;
 typedef GUID* LPGUID;
 
-inline bool IsEqualGUID(REFGUID a, REFGUID b) { return std::memcmp(&a, &b, sizeof(GUID)) == 0; }
-inline bool operator==(REFGUID a, REFGUID b) { return IsEqualGUID(a, b); }
-inline bool operator!=(REFGUID a, REFGUID b) { return !IsEqualGUID(a, b); }
+inline bool IsEqualGUID(REFGUID a, REFGUID b) {
+    return std::memcmp(&a, &b, sizeof(GUID)) == 0;
+}
+inline bool operator==(REFGUID a, REFGUID b) {
+    return IsEqualGUID(a, b);
+}
+inline bool operator!=(REFGUID a, REFGUID b) {
+    return !IsEqualGUID(a, b);
+}
 #define IsEqualIID(a, b) IsEqualGUID(a, b)
 
 #define STDMETHOD(method) virtual HRESULT STDMETHODCALLTYPE method

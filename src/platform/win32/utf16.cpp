@@ -34,8 +34,12 @@ void AppendUtf16(char32_t c, std::u16string& out) {
     }
 }
 
-bool IsHighSurrogate(char32_t c) { return c >= 0xD800 && c <= 0xDBFF; }
-bool IsLowSurrogate(char32_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
+bool IsHighSurrogate(char32_t c) {
+    return c >= 0xD800 && c <= 0xDBFF;
+}
+bool IsLowSurrogate(char32_t c) {
+    return c >= 0xDC00 && c <= 0xDFFF;
+}
 
 // Decodes one UTF-8 sequence at in[i]; returns its length, or 0 when it is
 // malformed (overlong, surrogate, beyond U+10FFFF, truncated).

@@ -12,9 +12,9 @@
 #include "message_queue.h"
 #include "sdl_init.h"
 #include "shift_jis.h"
+#include "winbase.h"
 #include "window_class.h"
 #include "window_registry.h"
-#include "winbase.h"
 #include "winerror.h"
 
 namespace platform {
@@ -45,7 +45,9 @@ std::vector<Window*>& Windows() {
     return windows;
 }
 
-HWND ToHandle(Window* window) { return reinterpret_cast<HWND>(window); }
+HWND ToHandle(Window* window) {
+    return reinterpret_cast<HWND>(window);
+}
 
 Window* Lookup(HWND handle) {
     for (Window* window : Windows()) {
@@ -59,7 +61,9 @@ Window* Lookup(HWND handle) {
 
 // An overlapped window, or a popup with a caption, has the dialog frame and
 // the caption around its client area.
-bool HasFrame(DWORD style) { return (style & WS_POPUP) == 0 || (style & WS_CAPTION) != 0; }
+bool HasFrame(DWORD style) {
+    return (style & WS_POPUP) == 0 || (style & WS_CAPTION) != 0;
+}
 
 }  // namespace
 
@@ -68,9 +72,13 @@ WNDPROC WindowProc(HWND handle) {
     return window != nullptr ? window->proc : nullptr;
 }
 
-bool IsLiveWindow(HWND handle) { return Lookup(handle) != nullptr; }
+bool IsLiveWindow(HWND handle) {
+    return Lookup(handle) != nullptr;
+}
 
-HWND MainWindow() { return Windows().empty() ? nullptr : ToHandle(Windows().front()); }
+HWND MainWindow() {
+    return Windows().empty() ? nullptr : ToHandle(Windows().front());
+}
 
 HWND WindowFromSdlId(Uint32 sdlWindowId) {
     for (Window* window : Windows()) {
@@ -89,8 +97,8 @@ void DestroyAllWindows() {
 
 }  // namespace platform
 
-HWND WINAPI CreateWindowExA(DWORD, LPCSTR lpClassName, LPCSTR lpWindowName, DWORD dwStyle, int X, int Y,
-                            int nWidth, int nHeight, HWND, HMENU, HINSTANCE, LPVOID) {
+HWND WINAPI CreateWindowExA(DWORD, LPCSTR lpClassName, LPCSTR lpWindowName, DWORD dwStyle, int X, int Y, int nWidth,
+                            int nHeight, HWND, HMENU, HINSTANCE, LPVOID) {
     const WNDPROC proc = platform::FindWindowClassProc(lpClassName);
     if (proc == nullptr) {
         SetLastError(ERROR_CANNOT_FIND_WND_CLASS);
@@ -123,8 +131,8 @@ HWND WINAPI CreateWindowExA(DWORD, LPCSTR lpClassName, LPCSTR lpWindowName, DWOR
         flags |= SDL_WINDOW_BORDERLESS;
     }
     const std::string caption = platform::Cp932ToUtf8(lpWindowName != nullptr ? lpWindowName : "");
-    SDL_Window* sdl = SDL_CreateWindow(caption.c_str(), x, y, std::max<int>(1, clientWidth),
-                                       std::max<int>(1, clientHeight), flags);
+    SDL_Window* sdl =
+        SDL_CreateWindow(caption.c_str(), x, y, std::max<int>(1, clientWidth), std::max<int>(1, clientHeight), flags);
     if (sdl == nullptr) {
         SetLastError(ERROR_NOT_SUPPORTED);
         return nullptr;

@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "winerror.h"
 #include "winbase.h"
+#include "winerror.h"
 
 namespace platform {
 

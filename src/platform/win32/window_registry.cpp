@@ -13,9 +13,13 @@ std::map<HWND, SDL_Window*>& Registry() {
 
 }  // namespace
 
-void RegisterSdlWindow(HWND window, SDL_Window* sdlWindow) { Registry()[window] = sdlWindow; }
+void RegisterSdlWindow(HWND window, SDL_Window* sdlWindow) {
+    Registry()[window] = sdlWindow;
+}
 
-void UnregisterSdlWindow(HWND window) { Registry().erase(window); }
+void UnregisterSdlWindow(HWND window) {
+    Registry().erase(window);
+}
 
 SDL_Window* SdlWindowFromHwnd(HWND window) {
     auto found = Registry().find(window);

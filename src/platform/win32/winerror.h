@@ -8,10 +8,10 @@
 #define MAKE_HRESULT(sev, fac, code) \
     static_cast<HRESULT>((static_cast<DWORD>(sev) << 31) | (static_cast<DWORD>(fac) << 16) | static_cast<DWORD>(code))
 #define FACILITY_WIN32 7
-#define HRESULT_FROM_WIN32(x)                                                               \
-    (static_cast<HRESULT>(x) <= 0 ? static_cast<HRESULT>(x)                                 \
-                                  : static_cast<HRESULT>((static_cast<DWORD>(x) & 0x0000FFFF) | \
-                                                         (FACILITY_WIN32 << 16) | 0x80000000))
+#define HRESULT_FROM_WIN32(x)      \
+    (static_cast<HRESULT>(x) <= 0  \
+         ? static_cast<HRESULT>(x) \
+         : static_cast<HRESULT>((static_cast<DWORD>(x) & 0x0000FFFF) | (FACILITY_WIN32 << 16) | 0x80000000))
 
 #define S_OK static_cast<HRESULT>(0)
 #define S_FALSE static_cast<HRESULT>(1)

@@ -1,8 +1,8 @@
 // Decodes a small bitmap from memory and loads it as a texture on the
 // software device; prints "ok" when both give the expected pixels.
 
-#include <cstdio>
 #include <cstdint>
+#include <cstdio>
 #include <vector>
 
 #include <d3d8_offscreen.h>
@@ -21,10 +21,10 @@ std::vector<BYTE> TinyBitmap() {
     put(2, static_cast<uint32_t>(bmp.size()), 4);
     put(10, 54, 4);
     put(14, 40, 4);
-    put(18, 2, 4);  // width
-    put(22, 1, 4);  // height
-    put(26, 1, 2);  // planes
-    put(28, 24, 2); // bits per pixel
+    put(18, 2, 4);                                                      // width
+    put(22, 1, 4);                                                      // height
+    put(26, 1, 2);                                                      // planes
+    put(28, 24, 2);                                                     // bits per pixel
     const BYTE pixels[8] = {0x00, 0x00, 0xFF, 0xFF, 0x00, 0x00, 0, 0};  // blue, green, red order
     for (int i = 0; i < 8; ++i) bmp[54 + i] = pixels[i];
     return bmp;
