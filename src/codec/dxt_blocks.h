@@ -18,8 +18,14 @@ inline constexpr std::size_t ALPHA_BLOCK_BYTES = 16;  // DXT2 to DXT5
 // Bytes of one 4 x 4 block of a DXT format (from the format table); 0 for
 // any other format.
 inline constexpr UINT DxtBlockBytes(D3DFORMAT format) {
-    const FormatFacts* facts = FindFormatFacts(format);
-    return facts != nullptr ? facts->blockBytes : 0;
+    // A walk of the rows rather than FindFormatFacts: a pointer compared
+    // in a constant expression is refused by g++ under -fsanitize=undefined.
+    for (const FormatFacts& facts : FORMAT_FACTS) {
+        if (facts.format == format) {
+            return facts.blockBytes;
+        }
+    }
+    return 0;
 }
 
 inline constexpr bool IsDxtFormat(D3DFORMAT format) {
