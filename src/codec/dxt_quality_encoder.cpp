@@ -1,13 +1,106 @@
 #include "codec/dxt_quality_encoder.h"
 
+#include "codec/dxt_alpha_ramp.h"
 #include "codec/dxt_blocks.h"
+#include "codec/dxt_cluster_fit.h"
+#include "codec/dxt_color_fit_normal.h"
+#include "codec/dxt_quality_measure.h"
+#include "codec/dxt_search_texels.h"
 
-// Placeholder until the searching encoders land: the library's encoders.
-void EncodeDxtBlockWith(D3DFORMAT format, const DWORD* pixels, uint16_t, const DxtEncodeOptions&, BYTE* block) {
-    switch (format) {
-    case D3DFMT_DXT1: EncodeDxt1Block(pixels, block); break;
-    case D3DFMT_DXT2:
-    case D3DFMT_DXT3: EncodeDxt3Block(pixels, block); break;
-    default: EncodeDxt5Block(pixels, block); break;
+using namespace dxt_search;
+
+namespace {
+
+// How far from the extremes each quality looks for the alpha references.
+constexpr int NORMAL_ALPHA_WINDOW = 1;
+constexpr int BEST_ALPHA_WINDOW = 4;
+
+bool IsPremultiplied(D3DFORMAT format) {
+    return format == D3DFMT_DXT2 || format == D3DFMT_DXT4;
+}
+
+void WriteColor(const ColorChoice& choice, BYTE* out) {
+    out[0] = static_cast<BYTE>(choice.c0);
+    out[1] = static_cast<BYTE>(choice.c0 >> 8);
+    out[2] = static_cast<BYTE>(choice.c1);
+    out[3] = static_cast<BYTE>(choice.c1 >> 8);
+    for (int k = 0; k < 4; ++k) {
+        out[4 + k] = static_cast<BYTE>(choice.indices >> (8 * k));
     }
+}
+
+ColorChoice FitColor(const SearchTexels& texels, DxtQuality quality) {
+    if (texels.used == 0) {
+        // Nothing seen: DXT1's transparent texels on index 3 of the
+        // three-colour mode, the rest black.
+        ColorChoice none{0, 0xFFFF, 0, 0};
+        for (int i = 0; i < 16; ++i) {
+            if (texels.transparent >> i & 1u) {
+                none.indices |= 3u << (2 * i);
+            }
+        }
+        if (texels.transparent == 0) {
+            none.c1 = 0;
+        }
+        return none;
+    }
+    return quality == DXT_QUALITY_BEST ? FitColorBest(texels) : FitColorNormal(texels);
+}
+
+}  // namespace
+
+DxtBlockError EncodeDxtBlockMeasured(D3DFORMAT format, const DWORD* pixels, std::uint16_t texels,
+                                     const DxtEncodeOptions& options, BYTE* block) {
+    DWORD stored[16];
+    const bool premultiplied = IsPremultiplied(format);
+    for (int i = 0; i < 16; ++i) {
+        stored[i] = premultiplied ? PremultiplyLikeCodec(pixels[i]) : pixels[i];
+    }
+    SearchTexels search;
+    PrepareTexels(format, stored, texels, options, search);
+    const ColorChoice color = FitColor(search, options.quality);
+    DxtBlockError error{color.error, 0};
+    switch (format) {
+    case D3DFMT_DXT1: WriteColor(color, block); return error;
+    case D3DFMT_DXT2:
+    case D3DFMT_DXT3: error.alpha = WriteExplicitAlpha(stored, texels, block); break;
+    default: {
+        const int window = options.quality == DXT_QUALITY_BEST ? BEST_ALPHA_WINDOW : NORMAL_ALPHA_WINDOW;
+        const AlphaChoice alpha = FitAlphaRamp(stored, texels, window);
+        WriteAlphaRamp(alpha, block);
+        error.alpha = alpha.error;
+        break;
+    }
+    }
+    WriteColor(color, block + 8);
+    return error;
+}
+
+void EncodeDxtBlockWith(D3DFORMAT format, const DWORD* pixels, uint16_t texels, const DxtEncodeOptions& options,
+                        BYTE* block) {
+    EncodeDxtBlockMeasured(format, pixels, texels, options, block);
+}
+
+DxtBlockError MeasureDecodedBlock(D3DFORMAT format, const DWORD* pixels, std::uint16_t texels,
+                                  const DxtEncodeOptions& options, const DWORD* decoded) {
+    DWORD stored[16];
+    for (int i = 0; i < 16; ++i) {
+        stored[i] = IsPremultiplied(format) ? PremultiplyLikeCodec(pixels[i]) : pixels[i];
+    }
+    SearchTexels search;
+    PrepareTexels(format, stored, texels, options, search);
+    DxtBlockError error{0, 0};
+    for (int i = 0; i < 16; ++i) {
+        std::uint64_t texel = 0;
+        for (int c = 0; c < 3; ++c) {
+            const int d = static_cast<int>(search.ch[c][i]) - static_cast<int>((decoded[i] >> (16 - 8 * c)) & 255u);
+            texel += static_cast<std::uint64_t>(search.channel[c]) * static_cast<std::uint64_t>(d * d);
+        }
+        error.color += search.weight[i] * texel;
+        if (format != D3DFMT_DXT1 && (texels >> i & 1u)) {
+            const int d = static_cast<int>(stored[i] >> 24) - static_cast<int>(decoded[i] >> 24);
+            error.alpha += static_cast<std::uint32_t>(d * d);
+        }
+    }
+    return error;
 }

@@ -1,0 +1,148 @@
+#include "codec/dxt_alpha_ramp.h"
+
+namespace dxt_search {
+
+namespace {
+
+int Clamp255(int v) {
+    return v < 0 ? 0 : v > 255 ? 255 : v;
+}
+
+}  // namespace
+
+void BuildAlphaRamp(unsigned a0, unsigned a1, int* ramp) {
+    const int x = static_cast<int>(a0), y = static_cast<int>(a1);
+    ramp[0] = x;
+    ramp[1] = y;
+    if (a0 > a1) {
+        for (int i = 1; i <= 6; ++i) {
+            ramp[1 + i] = ((7 - i) * x + i * y) / 7;
+        }
+    } else {
+        for (int i = 1; i <= 4; ++i) {
+            ramp[1 + i] = ((5 - i) * x + i * y) / 5;
+        }
+        ramp[6] = 0;
+        ramp[7] = 255;
+    }
+}
+
+std::uint32_t AlphaRampError(const int* alpha, std::uint16_t texels, unsigned a0, unsigned a1) {
+    int ramp[8];
+    BuildAlphaRamp(a0, a1, ramp);
+    std::uint32_t error = 0;
+    for (int i = 0; i < 16; ++i) {
+        int best = 1 << 20;
+        for (int k = 0; k < 8; ++k) {
+            const int d = alpha[i] - ramp[k];
+            best = d * d < best ? d * d : best;
+        }
+        error += (texels >> i & 1u) ? static_cast<std::uint32_t>(best) : 0u;
+    }
+    return error;
+}
+
+AlphaChoice EvaluateAlphaRamp(const int* alpha, std::uint16_t texels, unsigned a0, unsigned a1) {
+    int ramp[8];
+    BuildAlphaRamp(a0, a1, ramp);
+    AlphaChoice out{a0, a1, 0, 0};
+    for (int i = 0; i < 16; ++i) {
+        int best = 1 << 20;
+        unsigned index = 0;
+        for (int k = 0; k < 8; ++k) {
+            const int d = alpha[i] - ramp[k];
+            if (d * d < best) {
+                best = d * d;
+                index = static_cast<unsigned>(k);
+            }
+        }
+        out.indices |= static_cast<std::uint64_t>(index) << (3 * i);
+        out.error += (texels >> i & 1u) ? static_cast<std::uint32_t>(best) : 0u;
+    }
+    return out;
+}
+
+AlphaChoice FitAlphaRamp(const DWORD* pixels, std::uint16_t texels, int window) {
+    int alpha[16];
+    int low = 255, high = 0, innerLow = 255, innerHigh = 0;
+    for (int i = 0; i < 16; ++i) {
+        alpha[i] = static_cast<int>(pixels[i] >> 24);
+        if (!(texels >> i & 1u)) {
+            continue;
+        }
+        const int a = alpha[i];
+        low = a < low ? a : low;
+        high = a > high ? a : high;
+        if (a != 0 && a != 255) {
+            innerLow = a < innerLow ? a : innerLow;
+            innerHigh = a > innerHigh ? a : innerHigh;
+        }
+    }
+    if (low >= high) {
+        // One value (or no texel inside): both references hold it.
+        const unsigned v = texels == 0 ? 255u : static_cast<unsigned>(low);
+        return EvaluateAlphaRamp(alpha, texels, v, v);
+    }
+    unsigned bestA0 = static_cast<unsigned>(high), bestA1 = static_cast<unsigned>(low);
+    std::uint32_t best = AlphaRampError(alpha, texels, bestA0, bestA1);
+    const auto consider = [&](int a0, int a1) {
+        const std::uint32_t e = AlphaRampError(alpha, texels, static_cast<unsigned>(a0), static_cast<unsigned>(a1));
+        if (e < best) {
+            best = e;
+            bestA0 = static_cast<unsigned>(a0);
+            bestA1 = static_cast<unsigned>(a1);
+        }
+    };
+    // Eight values: a0 > a1, around the largest and the smallest alpha.
+    for (int a0 = Clamp255(high - window); a0 <= Clamp255(high + window); ++a0) {
+        for (int a1 = Clamp255(low - window); a1 <= Clamp255(low + window); ++a1) {
+            if (a0 > a1 && best != 0) {
+                consider(a0, a1);
+            }
+        }
+    }
+    // Six values plus 0 and 255: a0 <= a1 around the inner extremes, worth a
+    // look when the block reaches near either end.
+    if (best != 0 && (low < 32 || high > 223)) {
+        if (innerLow > innerHigh) {
+            consider(0, 0);  // only 0 and 255
+        } else {
+            for (int a0 = Clamp255(innerLow - window); a0 <= Clamp255(innerLow + window); ++a0) {
+                for (int a1 = Clamp255(innerHigh - window); a1 <= Clamp255(innerHigh + window); ++a1) {
+                    if (a0 <= a1 && best != 0) {
+                        consider(a0, a1);
+                    }
+                }
+            }
+        }
+    }
+    return EvaluateAlphaRamp(alpha, texels, bestA0, bestA1);
+}
+
+void WriteAlphaRamp(const AlphaChoice& choice, BYTE* block) {
+    block[0] = static_cast<BYTE>(choice.a0);
+    block[1] = static_cast<BYTE>(choice.a1);
+    for (int k = 0; k < 6; ++k) {
+        block[2 + k] = static_cast<BYTE>(choice.indices >> (8 * k));
+    }
+}
+
+std::uint32_t WriteExplicitAlpha(const DWORD* pixels, std::uint16_t texels, BYTE* block) {
+    std::uint32_t error = 0;
+    for (int row = 0; row < 4; ++row) {
+        unsigned word = 0;
+        for (int column = 0; column < 4; ++column) {
+            const int i = 4 * row + column;
+            const int a = static_cast<int>(pixels[i] >> 24);
+            const int nibble = (a + 8) / 17;  // nearest n with n x 17 to a
+            word |= static_cast<unsigned>(nibble) << (4 * column);
+            const int d = a - nibble * 17;
+            error += (texels >> i & 1u) ? static_cast<std::uint32_t>(d * d) : 0u;
+        }
+        block[2 * row] = static_cast<BYTE>(word);
+        block[2 * row + 1] = static_cast<BYTE>(word >> 8);
+    }
+    return error;
+}
+
+}  // namespace dxt_search

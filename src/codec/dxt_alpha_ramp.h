@@ -1,0 +1,39 @@
+#pragma once
+// Alpha for the DXT2 to DXT5 blocks. Interpolated alpha (DXT4, DXT5): the
+// two reference values are searched around the block's extremes in both
+// modes (eight values; six values plus 0 and 255), each pair judged by the
+// exact error of the ramp the decoder builds with every texel on its
+// nearest entry. Explicit alpha (DXT2, DXT3): the nearest 4-bit value.
+
+#include <cstdint>
+
+#include <windows.h>
+
+namespace dxt_search {
+
+struct AlphaChoice {
+    unsigned a0;
+    unsigned a1;
+    std::uint64_t indices;  // 3 bits per texel
+    std::uint32_t error;    // sum of squared differences over the texels inside
+};
+
+// The eight values of the ramp, by the decoder's integer arithmetic.
+void BuildAlphaRamp(unsigned a0, unsigned a1, int* ramp);
+
+// The error of the ramp with every texel inside on its nearest entry.
+std::uint32_t AlphaRampError(const int* alpha, std::uint16_t texels, unsigned a0, unsigned a1);
+
+// The same, with the indices (the lowest on ties).
+AlphaChoice EvaluateAlphaRamp(const int* alpha, std::uint16_t texels, unsigned a0, unsigned a1);
+
+// Searches reference values up to window away from the extremes.
+AlphaChoice FitAlphaRamp(const DWORD* pixels, std::uint16_t texels, int window);
+
+// Bytes 0-7 of a DXT4/DXT5 block.
+void WriteAlphaRamp(const AlphaChoice& choice, BYTE* block);
+
+// Bytes 0-7 of a DXT2/DXT3 block; returns the error over the texels inside.
+std::uint32_t WriteExplicitAlpha(const DWORD* pixels, std::uint16_t texels, BYTE* block);
+
+}  // namespace dxt_search

@@ -1,0 +1,84 @@
+#include "codec/dxt_color_fit_normal.h"
+
+#include <cmath>
+
+#include "codec/dxt_color_moments.h"
+#include "codec/dxt_single_color.h"
+
+namespace dxt_search {
+
+namespace {
+
+void RoundColor(const float* rgb, int* out) {
+    for (int c = 0; c < 3; ++c) {
+        const int v = static_cast<int>(std::lround(rgb[c]));
+        out[c] = v < 0 ? 0 : v > 255 ? 255 : v;
+    }
+}
+
+}  // namespace
+
+void RefineLeastSquares(const SearchTexels& texels, bool fourColor, int rounds, ColorChoice& best) {
+    for (int round = 0; round < rounds; ++round) {
+        float e0[3], e1[3];
+        if (!SolveEndpoints(texels, best.indices, fourColor, e0, e1)) {
+            return;
+        }
+        const ColorChoice next = EvaluatePair(texels, Quantize565(e0), Quantize565(e1), fourColor);
+        if (!(next.error < best.error)) {
+            return;
+        }
+        best = next;
+    }
+}
+
+ColorChoice FitColorNormal(const SearchTexels& texels) {
+    ColorMoments moments;
+    ComputeMoments(texels, moments);
+    const bool modes[2] = {!texels.threeColorOnly, !texels.fourColorOnly};  // four, three colours
+    ColorChoice best{0, 0, 0, NO_ERROR_YET};
+    int mean[3];
+    RoundColor(moments.mean, mean);
+    float axis[3];
+    if (!PrincipalAxis(texels, moments, axis)) {
+        for (int m = 0; m < 2; ++m) {
+            if (modes[m]) {
+                KeepBetter(best, FitSingleColor(texels, mean, m == 0));
+            }
+        }
+        return best;
+    }
+    float low = 0.0f, high = 0.0f;
+    for (int i = 0; i < 16; ++i) {
+        if (texels.weight[i] == 0) {
+            continue;
+        }
+        const float t = axis[0] * (texels.ch[0][i] - moments.mean[0]) + axis[1] * (texels.ch[1][i] - moments.mean[1]) +
+                        axis[2] * (texels.ch[2][i] - moments.mean[2]);
+        low = t < low ? t : low;
+        high = t > high ? t : high;
+    }
+    float e0[3], e1[3];
+    for (int c = 0; c < 3; ++c) {
+        e0[c] = moments.mean[c] + low * axis[c];
+        e1[c] = moments.mean[c] + high * axis[c];
+    }
+    ClampToBox(e0);
+    ClampToBox(e1);
+    const unsigned q0 = Quantize565(e0), q1 = Quantize565(e1);
+    for (int m = 0; m < 2; ++m) {
+        if (!modes[m]) {
+            continue;
+        }
+        const bool fourColor = m == 0;
+        ColorChoice candidate = EvaluatePair(texels, q0, q1, fourColor);
+        RefineLeastSquares(texels, fourColor, 2, candidate);
+        KeepBetter(best, candidate);
+        if (q0 == q1) {
+            KeepBetter(best, FitSingleColor(texels, mean, fourColor));
+        }
+    }
+    return best;
+}
+
+}  // namespace dxt_search

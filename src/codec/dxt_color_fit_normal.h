@@ -1,0 +1,18 @@
+#pragma once
+// The normal colour fit: endpoints from the extremes of the colours along
+// their principal axis, then refined by least squares against the indices
+// they produce, every candidate judged by the exact error of the palette
+// the decoder builds.
+
+#include "codec/dxt_color_palette.h"
+
+namespace dxt_search {
+
+// texels.used must not be empty.
+ColorChoice FitColorNormal(const SearchTexels& texels);
+
+// Least-squares refinement from a candidate in the mode given: rounds of
+// solve, quantise, evaluate while the error falls (at most rounds).
+void RefineLeastSquares(const SearchTexels& texels, bool fourColor, int rounds, ColorChoice& best);
+
+}  // namespace dxt_search

@@ -1,0 +1,67 @@
+#include "codec/dxt_single_color.h"
+
+#include <cstdlib>
+
+namespace dxt_search {
+
+namespace {
+
+struct LevelPair {
+    unsigned char a;  // endpoint c0's level
+    unsigned char b;  // endpoint c1's level
+};
+
+// For each 8-bit value, the two levels whose interpolated entry (index 2 of
+// the mode) comes nearest, by the decoder's integer arithmetic.
+struct SingleColorTables {
+    LevelPair four[2][256];  // [0] 5-bit, [1] 6-bit channels
+    LevelPair three[2][256];
+
+    SingleColorTables() {
+        for (int wide = 0; wide < 2; ++wide) {
+            const int levels = wide ? 64 : 32;
+            int expanded[64];
+            for (int q = 0; q < levels; ++q) {
+                expanded[q] = wide ? (q << 2 | q >> 4) : (q << 3 | q >> 2);
+            }
+            for (int v = 0; v < 256; ++v) {
+                int bestFour = 1 << 30, bestThree = 1 << 30;
+                for (int a = 0; a < levels; ++a) {
+                    for (int b = 0; b < levels; ++b) {
+                        const int ea = expanded[a], eb = expanded[b];
+                        // Prefer endpoints close together: the other
+                        // entries then stay near the colour too.
+                        const int spread = std::abs(ea - eb);
+                        const int four = (std::abs((2 * ea + eb + 1) / 3 - v) << 9) + spread;
+                        const int three = (std::abs(((ea + eb) >> 1) - v) << 9) + spread;
+                        if (four < bestFour) {
+                            bestFour = four;
+                            this->four[wide][v] = {static_cast<unsigned char>(a), static_cast<unsigned char>(b)};
+                        }
+                        if (three < bestThree) {
+                            bestThree = three;
+                            this->three[wide][v] = {static_cast<unsigned char>(a), static_cast<unsigned char>(b)};
+                        }
+                    }
+                }
+            }
+        }
+    }
+};
+
+const SingleColorTables& Tables() {
+    static const SingleColorTables tables;  // built once, read only after
+    return tables;
+}
+
+}  // namespace
+
+ColorChoice FitSingleColor(const SearchTexels& texels, const int* rgb, bool fourColor) {
+    const SingleColorTables& t = Tables();
+    const LevelPair(*table)[256] = fourColor ? t.four : t.three;
+    const LevelPair r = table[0][rgb[0]], g = table[1][rgb[1]], b = table[0][rgb[2]];
+    const unsigned c0 = Pack565(r.a, g.a, b.a), c1 = Pack565(r.b, g.b, b.b);
+    return EvaluatePair(texels, c0, c1, fourColor);
+}
+
+}  // namespace dxt_search

@@ -1,0 +1,14 @@
+#pragma once
+// Endpoints that reproduce one colour as closely as 5:6:5 allows: a colour
+// between two levels is met by the interpolated palette entry, so a flat
+// block keeps colours that neither endpoint alone can hold.
+
+#include "codec/dxt_color_palette.h"
+
+namespace dxt_search {
+
+// The best block for every texel taking the colour (red, green, blue,
+// 0 to 255): endpoints from the tables, indices and error by the palette.
+ColorChoice FitSingleColor(const SearchTexels& texels, const int* rgb, bool fourColor);
+
+}  // namespace dxt_search
