@@ -92,16 +92,25 @@ bool SolveEndpoints(const SearchTexels& texels, std::uint32_t indices, bool four
     static constexpr float FOUR[4] = {1.0f, 0.0f, 2.0f / 3.0f, 1.0f / 3.0f};
     static constexpr float THREE[4] = {1.0f, 0.0f, 0.5f, 0.0f};
     const float* share = fourColor ? FOUR : THREE;
-    float aa = 0.0f, bb = 0.0f, ab = 0.0f, ax[3] = {0.0f, 0.0f, 0.0f}, bx[3] = {0.0f, 0.0f, 0.0f};
+    // Texels sharing an index share their coefficients: sum by index first.
+    float weight[4] = {0.0f, 0.0f, 0.0f, 0.0f}, sum[4][3] = {};
     for (int i = 0; i < 16; ++i) {
+        const unsigned k = indices >> (2 * i) & 3u;
         const float w = static_cast<float>(texels.weight[i]);
-        const float alpha = share[indices >> (2 * i) & 3u], beta = 1.0f - alpha;
-        aa += w * alpha * alpha;
-        bb += w * beta * beta;
-        ab += w * alpha * beta;
+        weight[k] += w;
         for (int c = 0; c < 3; ++c) {
-            ax[c] += w * alpha * texels.ch[c][i];
-            bx[c] += w * beta * texels.ch[c][i];
+            sum[k][c] += w * texels.ch[c][i];
+        }
+    }
+    float aa = 0.0f, bb = 0.0f, ab = 0.0f, ax[3] = {0.0f, 0.0f, 0.0f}, bx[3] = {0.0f, 0.0f, 0.0f};
+    for (int k = 0; k < 4; ++k) {
+        const float alpha = share[k], beta = 1.0f - alpha;
+        aa += weight[k] * alpha * alpha;
+        bb += weight[k] * beta * beta;
+        ab += weight[k] * alpha * beta;
+        for (int c = 0; c < 3; ++c) {
+            ax[c] += alpha * sum[k][c];
+            bx[c] += beta * sum[k][c];
         }
     }
     const float det = aa * bb - ab * ab;

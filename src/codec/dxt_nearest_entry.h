@@ -1,0 +1,20 @@
+#pragma once
+// For each of a block's 16 texels, the nearest colour of a decoded palette
+// and its channel-weighted squared distance: the inner step of every colour
+// candidate's judgement. An SSE2 form runs four texels per lane when the
+// vector code is on (TOVTEX_SSE2); the plain form is its reference and the
+// two agree bit for bit (the distances are integers, exact in single
+// precision, and ties go to the lowest index in both).
+
+#include <cstdint>
+
+#include "codec/dxt_color_palette.h"
+
+namespace dxt_search {
+
+void NearestEntries(const SearchTexels& texels, const ColorPalette& palette, float* distance, std::uint32_t* index);
+
+void NearestEntriesPlain(const SearchTexels& texels, const ColorPalette& palette, float* distance,
+                         std::uint32_t* index);
+
+}  // namespace dxt_search
