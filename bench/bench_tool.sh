@@ -1,9 +1,11 @@
 #!/bin/bash
 # Whole-process timings of `tovtex convert` against nvcompress and
 # ImageMagick, in one run on the same input: a 4096 x 4096 PNG to DXT5 with a
-# full mip chain, single-threaded, and a batch of 64 images on 2 threads.
-# Prints seconds, the ratios to tovtex and each output's RMSE (0..255 scale,
-# RGBA) against the source's top level.
+# full mip chain, every tool allowed every core, and a batch of 64 images on
+# 1 and 2 threads. Prints seconds, each peer's time as a multiple of each
+# tovtex level's, and each output's top-level error against the source:
+# RGB RMSE with each texel's colour weighted by its alpha, and alpha RMSE
+# (0..255 scale), every output decoded by tovtex.
 #
 # Usage: bench/bench_tool.sh [path to tovtex]   (default build/default/tools/tovtex)
 set -u
@@ -45,35 +47,66 @@ timed() {  # name, command...; prints seconds (or FAIL)
         echo FAIL
     fi
 }
-rmse() {  # a DDS file: RMSE of its top level (decoded by tovtex) against the source
+rmse() {  # a DDS file: "RGB alpha" RMSE of its top level (decoded by tovtex) against the source
     if [ -s "$1" ] && "$tool" decode "$1" "$work/top.png" >/dev/null 2>&1; then
         "$python" - "$work/src.png" "$work/top.png" <<'PY'
 import sys
-from PIL import Image, ImageChops, ImageStat
-a = Image.open(sys.argv[1]).convert("RGBA"); b = Image.open(sys.argv[2]).convert("RGBA")
-st = ImageStat.Stat(ImageChops.difference(a, b).point(lambda v: v * v))
-print("%.2f" % ((sum(st.mean) / 4) ** 0.5))
+from PIL import Image, ImageMath
+s = Image.open(sys.argv[1]).convert("RGBA").split()
+d = Image.open(sys.argv[2]).convert("RGBA").split()
+mean = lambda im: im.resize((1, 1), Image.BOX).getpixel((0, 0))  # exact enough in float
+weight = mean(s[3].convert("F"))
+colour = sum(mean(ImageMath.eval("float(a) * (float(x) - float(y)) ** 2", a=s[3], x=s[c], y=d[c])) for c in range(3))
+alpha = mean(ImageMath.eval("(float(x) - float(y)) ** 2", x=s[3], y=d[3]))
+print("%.2f %.2f" % ((colour / (3 * weight)) ** 0.5 if weight > 0 else 0, alpha ** 0.5))
 PY
     else
-        echo n/a
+        echo "n/a n/a"
     fi
 }
 
-export MAGICK_THREAD_LIMIT=1 OMP_NUM_THREADS=1
-t_tovtex=$(timed tovtex "$tool" convert "$work/src.png" "$work/tovtex.dds" --format DXT5 --mips all)
-t_nvfast=$(timed nvfast nvcompress -bc3 -fast -alpha -nocuda "$work/src.png" "$work/nvfast.dds")
-t_nv=$(timed nv nvcompress -bc3 -alpha -nocuda "$work/src.png" "$work/nv.dds")
-t_im=FAIL
+levels="fast normal best"
+declare -A secs err
+for level in $levels; do
+    secs[$level]=$(timed "tovtex_$level" "$tool" convert "$work/src.png" "$work/tovtex_$level.dds" --format DXT5 \
+        --mips all --quality "$level")
+done
+secs[nvfast]=$(timed nvfast nvcompress -bc3 -fast -alpha -nocuda "$work/src.png" "$work/nvfast.dds")
+secs[nv]=$(timed nv nvcompress -bc3 -alpha -nocuda "$work/src.png" "$work/nv.dds")
+secs[magick]=FAIL
 if [ -n "$magick" ]; then
-    t_im=$(timed magick "$magick" "$work/src.png" -define dds:compression=dxt5 -define dds:mipmaps=12 "$work/im.dds")
+    secs[magick]=$(timed magick "$magick" "$work/src.png" -define dds:compression=dxt5 -define dds:mipmaps=12 \
+        "$work/im.dds")
 fi
+for level in $levels; do err[$level]=$(rmse "$work/tovtex_$level.dds"); done
+err[nvfast]=$(rmse "$work/nvfast.dds")
+err[nv]=$(rmse "$work/nv.dds")
+err[magick]=$(rmse "$work/im.dds")
 
-ratio() { if [ "$1" = FAIL ]; then echo n/a; else echo "scale=2; $1 / $t_tovtex" | bc; fi; }
-printf "%-28s %10s %10s %8s\n" "4096x4096 PNG -> DXT5+mips" seconds "x tovtex" RMSE
-printf "%-28s %10s %10s %8s\n" "tovtex convert" "$t_tovtex" 1.00 "$(rmse "$work/tovtex.dds")"
-printf "%-28s %10s %10s %8s\n" "nvcompress -bc3 -fast" "$t_nvfast" "$(ratio "$t_nvfast")" "$(rmse "$work/nvfast.dds")"
-printf "%-28s %10s %10s %8s\n" "nvcompress -bc3" "$t_nv" "$(ratio "$t_nv")" "$(rmse "$work/nv.dds")"
-printf "%-28s %10s %10s %8s\n" "ImageMagick (1 thread)" "$t_im" "$(ratio "$t_im")" "$(rmse "$work/im.dds")"
+peers="nvfast nv magick"
+declare -A label=([fast]="tovtex --quality fast" [normal]="tovtex --quality normal" [best]="tovtex --quality best"
+    [nvfast]="nvcompress -bc3 -fast" [nv]="nvcompress -bc3" [magick]="ImageMagick")
+echo "4096x4096 PNG -> DXT5 + full chain, all $(nproc) cores each"
+printf "%-26s %9s %9s %9s\n" tool seconds "RGB RMSE" "A RMSE"
+for t in $levels $peers; do
+    read -r e_rgb e_a <<<"${err[$t]}"
+    s=${secs[$t]}
+    [ "$s" = FAIL ] || s=$(printf "%.2f" "$s")
+    printf "%-26s %9s %9s %9s\n" "${label[$t]}" "$s" "$e_rgb" "$e_a"
+done
+# Each peer's time over tovtex's (above 1: tovtex is faster) and tovtex's
+# RGB RMSE over the peer's (at most 1: tovtex is no worse).
+ratio() { if [ "$1" = FAIL ] || [ "$2" = FAIL ] || [ "$1" = n/a ] || [ "$2" = n/a ]; then echo n/a; else
+    echo "scale=2; $1 / $2" | bc; fi; }
+echo
+printf "%-26s %-24s %-24s %-24s\n" "speed, RMSE ratios" "nvcompress -bc3 -fast" "nvcompress -bc3" "ImageMagick"
+for level in $levels; do
+    row=""
+    for p in $peers; do
+        row+=$(printf "%-24s" "$(ratio "${secs[$p]}" "${secs[$level]}")x, $(ratio "${err[$level]%% *}" "${err[$p]%% *}")")
+    done
+    printf "%-26s %s\n" "${label[$level]}" "$row"
+done
 
 # The batch: 64 images of 512 x 512 cut from the source.
 mkdir -p "$work/batch" "$work/out1" "$work/out2"

@@ -1,8 +1,10 @@
 #include "block_chain.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "base/com_ref.h"
+#include "block_level_encoder.h"
 #include "dds_writer.h"
 #include "tovtex.h"
 
@@ -66,32 +68,112 @@ HRESULT CompressSurface(IDirect3DSurface8* destination, IDirect3DSurface8* sourc
     return CopySurfaceToSurface(destination, nullptr, nullptr, source, nullptr, nullptr, FILTER_NONE, 0);
 }
 
-HRESULT CompressLevels(IDirect3DDevice8* device, IDirect3DTexture8* source, const Shape& shape, D3DFORMAT format,
-                       ComRef<IDirect3DTexture8>* out) {
-    HRESULT hr =
-        device->CreateTexture(shape.width, shape.height, shape.levels, 0, format, D3DPOOL_SYSTEMMEM, out->Out());
-    for (UINT level = 0; SUCCEEDED(hr) && level < shape.levels; ++level) {
-        ComRef<IDirect3DSurface8> from, to;
-        hr = source->GetSurfaceLevel(level, from.Out());
-        if (SUCCEEDED(hr)) hr = (*out)->GetSurfaceLevel(level, to.Out());
-        if (SUCCEEDED(hr)) hr = CompressSurface(to.Get(), from.Get());
-    }
-    return hr;
+HRESULT CreateLike(IDirect3DDevice8* device, IDirect3DTexture8*, const Shape& shape, D3DFORMAT format,
+                   ComRef<IDirect3DTexture8>* out) {
+    return device->CreateTexture(shape.width, shape.height, shape.levels, 0, format, D3DPOOL_SYSTEMMEM, out->Out());
 }
 
-HRESULT CompressLevels(IDirect3DDevice8* device, IDirect3DCubeTexture8* source, const Shape& shape, D3DFORMAT format,
-                       ComRef<IDirect3DCubeTexture8>* out) {
-    HRESULT hr = device->CreateCubeTexture(shape.width, shape.levels, 0, format, D3DPOOL_SYSTEMMEM, out->Out());
-    for (UINT face = 0; SUCCEEDED(hr) && face < 6; ++face) {
-        const auto faceType = static_cast<D3DCUBEMAP_FACES>(face);
+HRESULT CreateLike(IDirect3DDevice8* device, IDirect3DCubeTexture8*, const Shape& shape, D3DFORMAT format,
+                   ComRef<IDirect3DCubeTexture8>* out) {
+    return device->CreateCubeTexture(shape.width, shape.levels, 0, format, D3DPOOL_SYSTEMMEM, out->Out());
+}
+
+UINT FaceCount(IDirect3DTexture8*) {
+    return 1;
+}
+UINT FaceCount(IDirect3DCubeTexture8*) {
+    return 6;
+}
+
+HRESULT GetLevel(IDirect3DTexture8* texture, UINT, UINT level, IDirect3DSurface8** surface) {
+    return texture->GetSurfaceLevel(level, surface);
+}
+HRESULT GetLevel(IDirect3DCubeTexture8* cube, UINT face, UINT level, IDirect3DSurface8** surface) {
+    return cube->GetCubeMapSurface(static_cast<D3DCUBEMAP_FACES>(face), level, surface);
+}
+
+HRESULT LockLevel(IDirect3DTexture8* texture, UINT, UINT level, DWORD flags, D3DLOCKED_RECT* locked) {
+    return texture->LockRect(level, locked, nullptr, flags);
+}
+HRESULT LockLevel(IDirect3DCubeTexture8* cube, UINT face, UINT level, DWORD flags, D3DLOCKED_RECT* locked) {
+    return cube->LockRect(static_cast<D3DCUBEMAP_FACES>(face), level, locked, nullptr, flags);
+}
+
+void UnlockLevel(IDirect3DTexture8* texture, UINT, UINT level) {
+    texture->UnlockRect(level);
+}
+void UnlockLevel(IDirect3DCubeTexture8* cube, UINT face, UINT level) {
+    cube->UnlockRect(static_cast<D3DCUBEMAP_FACES>(face), level);
+}
+
+// The library's encoder, level by level on this thread.
+template <typename Texture>
+HRESULT CopyLevels(Texture* source, Texture* out, const Shape& shape) {
+    HRESULT hr = S_OK;
+    for (UINT face = 0; SUCCEEDED(hr) && face < FaceCount(source); ++face) {
         for (UINT level = 0; SUCCEEDED(hr) && level < shape.levels; ++level) {
             ComRef<IDirect3DSurface8> from, to;
-            hr = source->GetCubeMapSurface(faceType, level, from.Out());
-            if (SUCCEEDED(hr)) hr = (*out)->GetCubeMapSurface(faceType, level, to.Out());
+            hr = GetLevel(source, face, level, from.Out());
+            if (SUCCEEDED(hr)) hr = GetLevel(out, face, level, to.Out());
             if (SUCCEEDED(hr)) hr = CompressSurface(to.Get(), from.Get());
         }
     }
     return hr;
+}
+
+// The searching encoders: every level of every face stays locked (on this
+// thread) while the worker threads fill the block rows.
+template <typename Texture>
+HRESULT EncodeLevels(Texture* source, Texture* out, const Shape& shape, D3DFORMAT format,
+                     const BlockEncoding& encoding) {
+    struct Locked {
+        UINT face;
+        UINT level;
+    };
+    const UINT faces = FaceCount(source);
+    std::vector<Locked> locked;
+    std::vector<BlockLevelWork> work;
+    locked.reserve(static_cast<size_t>(faces) * shape.levels);
+    work.reserve(locked.capacity());
+    HRESULT hr = S_OK;
+    for (UINT face = 0; SUCCEEDED(hr) && face < faces; ++face) {
+        for (UINT level = 0; SUCCEEDED(hr) && level < shape.levels; ++level) {
+            D3DSURFACE_DESC from{}, to{};
+            hr = source->GetLevelDesc(level, &from);
+            if (SUCCEEDED(hr)) hr = out->GetLevelDesc(level, &to);
+            if (SUCCEEDED(hr) && (from.Width != to.Width || from.Height != to.Height)) hr = E_FAIL;
+            D3DLOCKED_RECT pixels{}, blocks{};
+            if (SUCCEEDED(hr)) hr = LockLevel(source, face, level, D3DLOCK_READONLY, &pixels);
+            if (FAILED(hr)) break;
+            hr = LockLevel(out, face, level, 0, &blocks);
+            if (FAILED(hr)) {
+                UnlockLevel(source, face, level);
+                break;
+            }
+            locked.push_back({face, level});
+            work.push_back({static_cast<const BYTE*>(pixels.pBits), pixels.Pitch, static_cast<BYTE*>(blocks.pBits),
+                            blocks.Pitch, to.Width, to.Height});
+        }
+    }
+    if (SUCCEEDED(hr)) {
+        EncodeBlockLevels(format, work, encoding.options, encoding.threads);
+    }
+    for (const Locked& level : locked) {
+        UnlockLevel(out, level.face, level.level);
+        UnlockLevel(source, level.face, level.level);
+    }
+    return hr;
+}
+
+template <typename Texture>
+HRESULT CompressLevels(IDirect3DDevice8* device, Texture* source, const Shape& shape, D3DFORMAT format,
+                       const BlockEncoding& encoding, ComRef<Texture>* out) {
+    HRESULT hr = CreateLike(device, source, shape, format, out);
+    if (FAILED(hr)) {
+        return hr;
+    }
+    return encoding.libraryEncoder ? CopyLevels(source, out->Get(), shape)
+                                   : EncodeLevels(source, out->Get(), shape, format, encoding);
 }
 
 HRESULT WriteDds(IDirect3DTexture8* texture, std::vector<BYTE>* dds) {
@@ -135,7 +217,7 @@ HRESULT LoadAsDds(IDirect3DDevice8* device, const BYTE* data, UINT size, const B
     }
     *applied = true;
     ComRef<Texture> compressed;
-    HRESULT hr = CompressLevels(device, uncompressed.Get(), shape, format, &compressed);
+    HRESULT hr = CompressLevels(device, uncompressed.Get(), shape, format, request.encoding, &compressed);
     uncompressed.Reset();
     if (SUCCEEDED(hr)) {
         hr = WriteDds(compressed.Get(), dds);

@@ -11,7 +11,17 @@
 #include <d3d8.h>
 #include <windows.h>
 
+#include "codec/dxt_quality_encoder.h"
+
 namespace tovtex_tool {
+
+// How the levels are compressed: the library's own encoder (the bytes its
+// loaders write), or the tool's searching encoders on several threads.
+struct BlockEncoding {
+    bool libraryEncoder = false;
+    DxtEncodeOptions options;  // the searching encoders' settings
+    unsigned threads = 1;      // for the searching encoders, the calling one included
+};
 
 struct BlockLoadRequest {
     UINT width;  // 0 or DEFAULT_ARG: from the image (cubes: width only)
@@ -22,6 +32,7 @@ struct BlockLoadRequest {
     DWORD mipFilter;
     D3DCOLOR colorKey;
     bool cube;
+    BlockEncoding encoding;
 };
 
 // Loads the image file in data and writes the block-compressed texture as a

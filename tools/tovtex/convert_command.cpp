@@ -3,6 +3,7 @@
 
 #include <getopt.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -32,6 +33,13 @@ const char CONVERT_HELP[] =
     "  --format NAME      DXT1..DXT5, A8R8G8B8, X8R8G8B8, R5G6B5, X1R5G5B5,\n"
     "                     A1R5G5B5 or A4R4G4B4 (default: the image's format when\n"
     "                     a DDS file can hold it, else A8R8G8B8)\n"
+    "  --quality Q        block formats: fast (the library's own encoder, the bytes\n"
+    "                     its loaders write), normal or best (searching encoders,\n"
+    "                     smaller error, on every thread) (default: normal)\n"
+    "  --alpha-threshold N  DXT1: pixels with alpha below N (0..255) become\n"
+    "                     transparent (default: 128; fast keeps 128)\n"
+    "  --weights W        plain or perceptual colour error for normal and best\n"
+    "                     (default: plain)\n"
     "  --size WxH         texture size (0 or omitted: from the image; cubes: N)\n"
     "  --mips N|all|none  mip levels (default: all)\n"
     "  --filter F         point, box, linear, triangle or none (default:\n"
@@ -45,7 +53,9 @@ const char CONVERT_HELP[] =
     "  --max-pixels N     refuse pictures of more than N pixels (default\n"
     "                     268435456, 16384 x 16384; 0: no limit)\n"
     "  -o, --output DIR   write DIR/<name>.dds for each input\n"
-    "  -j, --jobs N       convert N files at a time\n"
+    "  -j, --jobs N       threads: files are converted side by side, and threads\n"
+    "                     left over compress the blocks of each file (default or\n"
+    "                     0: one per core)\n"
     "  -h, --help         show this help\n";
 
 struct ConvertOptions {
@@ -60,6 +70,8 @@ struct ConvertOptions {
     D3DCOLOR colorKey = 0;
     bool cube = false;
     std::string device = "default";
+    BlockQuality quality = BlockQuality::NORMAL;
+    DxtEncodeOptions encoder;
 };
 
 // The filter arguments handed to the loader: flags need a concrete filter,
@@ -82,11 +94,12 @@ void SettleFilters(const ConvertOptions& options, DWORD* filter, DWORD* mipFilte
 }
 
 HRESULT LoadAndWrite(IDirect3DDevice8* device, const BYTE* data, UINT size, const ConvertOptions& options,
-                     D3DFORMAT format, std::vector<BYTE>* dds) {
+                     D3DFORMAT format, unsigned threads, std::vector<BYTE>* dds) {
     DWORD filter = 0, mipFilter = 0;
     SettleFilters(options, &filter, &mipFilter);
-    const BlockLoadRequest blockRequest{options.width, options.height, options.mipLevels, format,
-                                        filter,        mipFilter,      options.colorKey,  options.cube};
+    const BlockEncoding encoding{options.quality == BlockQuality::FAST, options.encoder, threads};
+    const BlockLoadRequest blockRequest{options.width, options.height,   options.mipLevels, format,  filter,
+                                        mipFilter,     options.colorKey, options.cube,      encoding};
     bool compressedOnce = false;
     const HRESULT blockResult = LoadBlockTextureAsDds(device, data, size, blockRequest, dds, &compressedOnce);
     if (compressedOnce) {
@@ -115,7 +128,7 @@ HRESULT LoadAndWrite(IDirect3DDevice8* device, const BYTE* data, UINT size, cons
 }
 
 FileOutcome ConvertOne(IDirect3DDevice8* device, const std::string& input, const std::string& output,
-                       const ConvertOptions& options) {
+                       const ConvertOptions& options, unsigned threads) {
     FileOutcome outcome;
     std::string reason;
     HRESULT hr = CheckOutputFile(output, &reason);
@@ -128,11 +141,11 @@ FileOutcome ConvertOne(IDirect3DDevice8* device, const std::string& input, const
     hr = ReadWholeFile(input, &file, &reason);
     std::vector<BYTE> dds;
     if (SUCCEEDED(hr)) {
-        hr = LoadAndWrite(device, file.data.get(), file.size, options, options.format, &dds);
+        hr = LoadAndWrite(device, file.data.get(), file.size, options, options.format, threads, &dds);
         // The image's own format (luminance, palette, 24-bit...) may have no
         // DDS layout the reader takes; keep every channel in A8R8G8B8.
         if (hr == D3DERR_NOTAVAILABLE && options.format == D3DFMT_UNKNOWN) {
-            hr = LoadAndWrite(device, file.data.get(), file.size, options, D3DFMT_A8R8G8B8, &dds);
+            hr = LoadAndWrite(device, file.data.get(), file.size, options, D3DFMT_A8R8G8B8, threads, &dds);
         }
     }
     if (FAILED(hr)) {
@@ -172,7 +185,10 @@ int RunConvert(int argc, char** argv) {
         OPT_COLOR_KEY,
         OPT_CUBE,
         OPT_DEVICE,
-        OPT_MAX_PIXELS
+        OPT_MAX_PIXELS,
+        OPT_QUALITY,
+        OPT_ALPHA_THRESHOLD,
+        OPT_WEIGHTS
     };
     static const option OPTIONS[] = {
         {"format", required_argument, nullptr, OPT_FORMAT},
@@ -186,6 +202,9 @@ int RunConvert(int argc, char** argv) {
         {"cube", no_argument, nullptr, OPT_CUBE},
         {"device", required_argument, nullptr, OPT_DEVICE},
         {"max-pixels", required_argument, nullptr, OPT_MAX_PIXELS},
+        {"quality", required_argument, nullptr, OPT_QUALITY},
+        {"alpha-threshold", required_argument, nullptr, OPT_ALPHA_THRESHOLD},
+        {"weights", required_argument, nullptr, OPT_WEIGHTS},
         {"output", required_argument, nullptr, 'o'},
         {"jobs", required_argument, nullptr, 'j'},
         {"help", no_argument, nullptr, 'h'},
@@ -193,7 +212,7 @@ int RunConvert(int argc, char** argv) {
     };
     ConvertOptions options;
     std::string outputDir;
-    UINT threads = 1;
+    unsigned threads = CoreCount();
     optind = 0;
     opterr = 0;
     for (int c; (c = getopt_long(argc, argv, ":o:j:h", OPTIONS, nullptr)) != -1;) {
@@ -240,14 +259,35 @@ int RunConvert(int argc, char** argv) {
             SetImagePixelLimit(pixels);
             break;
         }
+        case OPT_QUALITY:
+            if (!ParseQuality(value, &options.quality)) return bad("quality (fast, normal, best)");
+            options.encoder.quality = options.quality == BlockQuality::BEST ? DXT_QUALITY_BEST : DXT_QUALITY_NORMAL;
+            break;
+        case OPT_ALPHA_THRESHOLD: {
+            UINT threshold = 0;
+            if (!ParseCount(value, 255, &threshold)) return bad("alpha threshold (0..255)");
+            options.encoder.alphaThreshold = static_cast<BYTE>(threshold);
+            break;
+        }
+        case OPT_WEIGHTS:
+            if (!ParseWeights(value, &options.encoder.perceptual)) return bad("weights (plain, perceptual)");
+            break;
         case 'o': outputDir = value; break;
         case 'j':
-            if (!ParseCount(value, 256, &threads) || threads == 0) return bad("job count");
+            if (!ParseThreads(value, 256, &threads)) return bad("job count");
             break;
         case 'h': std::fputs(CONVERT_HELP, stdout); return EXIT_DONE;
         case ':': return UsageError("convert", std::string("option '") + argv[optind - 1] + "' needs a value");
         default: return UsageError("convert", std::string("unknown option '") + argv[optind - 1] + "'");
         }
+    }
+    // The library's encoder has its own fixed rules; say so rather than
+    // ignore what was asked.
+    if (options.quality == BlockQuality::FAST && options.encoder.alphaThreshold != DxtEncodeOptions{}.alphaThreshold) {
+        return UsageError("convert", "--alpha-threshold needs --quality normal or best (fast keeps 128)");
+    }
+    if (options.quality == BlockQuality::FAST && options.encoder.perceptual) {
+        return UsageError("convert", "--weights perceptual needs --quality normal or best");
     }
     if (options.cube && options.width != DEFAULT_ARG && options.width != options.height) {
         return UsageError("convert", "a cube map has one size: --size N");
@@ -258,21 +298,25 @@ int RunConvert(int argc, char** argv) {
                      &message)) {
         return UsageError("convert", message);
     }
-    if (threads > inputs.size()) {
-        threads = static_cast<UINT>(inputs.size());
-    }
+    // Whole files side by side first (loading and filtering run on one
+    // thread per file); the threads left over share out among the files to
+    // compress their blocks.
+    const unsigned fileThreads = static_cast<unsigned>(std::min<size_t>(threads, inputs.size()));
+    auto blockThreads = [&](unsigned worker) {
+        return threads / fileThreads + (worker < threads % fileThreads ? 1 : 0);
+    };
     SoftwareDevices devices;
-    const HRESULT hr = devices.Create(options.device.c_str(), threads);
+    const HRESULT hr = devices.Create(options.device.c_str(), fileThreads);
     if (FAILED(hr)) {
         std::fprintf(stderr, "tovtex convert: no software device: %s\n", FileError("device", hr).c_str());
         return EXIT_FILE_FAILED;
     }
     BatchSettings settings;
-    settings.threads = threads;
+    settings.threads = fileThreads;
     settings.progress = inputs.size() > 1;
     settings.summary = inputs.size() > 1;
     const auto outcomes = RunBatch(inputs, settings, [&](size_t index, unsigned worker) {
-        return ConvertOne(devices.At(worker), inputs[index], outputs[index], options);
+        return ConvertOne(devices.At(worker), inputs[index], outputs[index], options, blockThreads(worker));
     });
     for (const FileOutcome& outcome : outcomes) {
         if (!outcome.ok) {

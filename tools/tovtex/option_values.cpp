@@ -1,7 +1,9 @@
 #include "option_values.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdint>
+#include <thread>
 
 #include "base/tovtex_defs.h"
 
@@ -115,6 +117,43 @@ bool ParseMirror(const std::string& text, DWORD* flags) {
         start = comma + 1;
     }
     *flags = result;
+    return true;
+}
+
+bool ParseQuality(const std::string& text, BlockQuality* quality) {
+    struct Named {
+        const char* name;
+        BlockQuality value;
+    };
+    static constexpr Named QUALITIES[] = {
+        {"fast", BlockQuality::FAST}, {"normal", BlockQuality::NORMAL}, {"best", BlockQuality::BEST}};
+    for (const Named& named : QUALITIES) {
+        if (text == named.name) {
+            *quality = named.value;
+            return true;
+        }
+    }
+    return false;
+}
+
+bool ParseWeights(const std::string& text, bool* perceptual) {
+    if (text != "plain" && text != "perceptual") {
+        return false;
+    }
+    *perceptual = text == "perceptual";
+    return true;
+}
+
+unsigned CoreCount() {
+    return std::max(1u, std::thread::hardware_concurrency());
+}
+
+bool ParseThreads(const std::string& text, unsigned max, unsigned* threads) {
+    UINT count = 0;
+    if (!ParseCount(text, max, &count)) {
+        return false;
+    }
+    *threads = count != 0 ? count : CoreCount();
     return true;
 }
 

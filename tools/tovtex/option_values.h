@@ -27,6 +27,21 @@ bool ParseFilter(const std::string& text, DWORD* filter);
 // A comma list of "u", "v", "w": the FILTER_MIRROR_* flags.
 bool ParseMirror(const std::string& text, DWORD* flags);
 
+// How hard block formats are searched: "fast" (the library's own encoder),
+// "normal" or "best".
+enum class BlockQuality { FAST, NORMAL, BEST };
+bool ParseQuality(const std::string& text, BlockQuality* quality);
+
+// Colour error weights of the searching encoders: "plain" (false) or
+// "perceptual" (true).
+bool ParseWeights(const std::string& text, bool* perceptual);
+
+// The number of cores (at least 1).
+unsigned CoreCount();
+
+// A thread count of at most max; 0 means one per core.
+bool ParseThreads(const std::string& text, unsigned max, unsigned* threads);
+
 // Eight hex digits AARRGGBB, with an optional "0x" or "#".
 bool ParseColorKey(const std::string& text, D3DCOLOR* key);
 
