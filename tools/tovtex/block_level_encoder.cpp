@@ -17,35 +17,10 @@ struct BlockRow {
     UINT row;  // in blocks
 };
 
-// The library's codec keeps DXT2 and DXT4 premultiplied: colour times alpha,
-// rounded as it rounds (single precision, then + 0.5 truncated), stored in
-// the DXT3 and DXT5 block layouts. Done here, as the codec does it before
-// the block functions, so the encoder fits the colours the file holds.
-DWORD Premultiplied(DWORD pixel) {
-    constexpr float UNIT = 1.0f / 255.0f;
-    const float alpha = static_cast<float>(pixel >> 24) * UNIT;
-    auto channel = [&](int shift) {
-        const float c = static_cast<float>((pixel >> shift) & 0xFF) * UNIT;
-        return static_cast<DWORD>(std::min(c * alpha * 255.0f + 0.5f, 255.0f)) << shift;
-    };
-    return (pixel & 0xFF000000u) | channel(16) | channel(8) | channel(0);
-}
-
-// DXT1 stores alpha as opaque or transparent, and so the picture is seen:
-// settled here by the threshold, the encoder's own rule agrees (alpha 0 is
-// below any threshold from 1 up, 255 below none).
-DWORD Thresholded(DWORD pixel, BYTE threshold) {
-    return (pixel >> 24) < threshold ? pixel & 0x00FFFFFFu : pixel | 0xFF000000u;
-}
-
-D3DFORMAT StoredLayout(D3DFORMAT format) {
-    return format == D3DFMT_DXT2 ? D3DFMT_DXT3 : format == D3DFMT_DXT4 ? D3DFMT_DXT5 : format;
-}
-
 void EncodeBlockRow(D3DFORMAT format, const BlockLevelWork& level, UINT row, const DxtEncodeOptions& options) {
-    const bool premultiply = format != StoredLayout(format);
-    const D3DFORMAT layout = StoredLayout(format);
-    const UINT blockBytes = DxtBlockBytes(layout);
+    // DXT2 and DXT4 are premultiplied, and DXT1 texels below the threshold
+    // made transparent, by the encoder itself.
+    const UINT blockBytes = DxtBlockBytes(format);
     const UINT top = row * 4;
     const UINT rowsInside = std::min(4u, level.height - top);
     BYTE* out = level.blocks + static_cast<std::ptrdiff_t>(row) * level.blockPitch;
@@ -59,16 +34,13 @@ void EncodeBlockRow(D3DFORMAT format, const BlockLevelWork& level, UINT row, con
             const auto* source = reinterpret_cast<const DWORD*>(
                 level.pixels + static_cast<std::ptrdiff_t>(top + std::min(y, rowsInside - 1)) * level.pixelPitch);
             for (UINT x = 0; x < 4; ++x) {
-                const DWORD pixel = source[left + std::min(x, columnsInside - 1)];
-                block[4 * y + x] = premultiply             ? Premultiplied(pixel)
-                                   : format == D3DFMT_DXT1 ? Thresholded(pixel, options.alphaThreshold)
-                                                           : pixel;
+                block[4 * y + x] = source[left + std::min(x, columnsInside - 1)];
                 if (y < rowsInside && x < columnsInside) {
                     texels = static_cast<uint16_t>(texels | 1u << (4 * y + x));
                 }
             }
         }
-        EncodeDxtBlockWith(layout, block, texels, options, out);
+        EncodeDxtBlockWith(format, block, texels, options, out);
     }
 }
 
