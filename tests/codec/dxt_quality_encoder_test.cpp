@@ -10,9 +10,11 @@
 
 #include "codec/dxt_alpha_ramp.h"
 #include "codec/dxt_blocks.h"
+#include "codec/dxt_cluster_fit.h"
 #include "codec/dxt_nearest_entry.h"
 #include "codec/dxt_quality_encoder.h"
 #include "codec/dxt_quality_measure.h"
+#include "codec/dxt_search_texels.h"
 
 namespace {
 
@@ -228,6 +230,30 @@ TEST(DxtQualityEncoder, VectorAlphaRampErrorMatchesPlain) {
         const auto a0 = static_cast<unsigned>(byte(rng)), a1 = static_cast<unsigned>(byte(rng));
         EXPECT_EQ(dxt_search::AlphaRampError(alpha, texels, a0, a1),
                   dxt_search::AlphaRampErrorPlain(alpha, texels, a0, a1));
+    }
+}
+
+// The vector search over four-cluster splits picks the same block as its
+// plain reference, in every setting (weights, transparency, perceptual).
+TEST(DxtQualityEncoder, VectorClusterFitMatchesPlain) {
+    for (const Setting& s : SETTINGS) {
+        for (const auto& [name, pixels] : TestBlocks()) {
+            SCOPED_TRACE(name + " format " + std::to_string(s.format));
+            DxtEncodeOptions options;
+            options.alphaThreshold = s.threshold;
+            options.perceptual = s.perceptual;
+            dxt_search::SearchTexels texels;
+            dxt_search::PrepareTexels(s.format, pixels.data(), s.texels, options, texels);
+            if (texels.used == 0) {
+                continue;
+            }
+            const dxt_search::ColorChoice vector = dxt_search::FitColorBest(texels);
+            const dxt_search::ColorChoice plain = dxt_search::FitColorBestPlain(texels);
+            EXPECT_EQ(vector.c0, plain.c0);
+            EXPECT_EQ(vector.c1, plain.c1);
+            EXPECT_EQ(vector.indices, plain.indices);
+            EXPECT_EQ(vector.error, plain.error);
+        }
     }
 }
 #endif
