@@ -1,5 +1,9 @@
 #include "codec/dxt_alpha_ramp.h"
 
+#if TOVTEX_SSE2
+#include <emmintrin.h>
+#endif
+
 namespace dxt_search {
 
 namespace {
@@ -27,7 +31,7 @@ void BuildAlphaRamp(unsigned a0, unsigned a1, int* ramp) {
     }
 }
 
-std::uint32_t AlphaRampError(const int* alpha, std::uint16_t texels, unsigned a0, unsigned a1) {
+std::uint32_t AlphaRampErrorPlain(const int* alpha, std::uint16_t texels, unsigned a0, unsigned a1) {
     int ramp[8];
     BuildAlphaRamp(a0, a1, ramp);
     std::uint32_t error = 0;
@@ -40,6 +44,35 @@ std::uint32_t AlphaRampError(const int* alpha, std::uint16_t texels, unsigned a0
         error += (texels >> i & 1u) ? static_cast<std::uint32_t>(best) : 0u;
     }
     return error;
+}
+
+std::uint32_t AlphaRampError(const int* alpha, std::uint16_t texels, unsigned a0, unsigned a1) {
+#if TOVTEX_SSE2
+    int ramp[8];
+    BuildAlphaRamp(a0, a1, ramp);
+    alignas(16) unsigned char bytes[16], inside[16];
+    for (int i = 0; i < 16; ++i) {
+        bytes[i] = static_cast<unsigned char>(alpha[i]);
+        inside[i] = (texels >> i & 1u) ? 0xFF : 0x00;
+    }
+    const __m128i a = _mm_load_si128(reinterpret_cast<const __m128i*>(bytes));
+    // The smallest distance of each texel to an entry, as unsigned bytes.
+    __m128i nearest = _mm_set1_epi8(-1);
+    for (int k = 0; k < 8; ++k) {
+        const __m128i r = _mm_set1_epi8(static_cast<char>(ramp[k]));
+        const __m128i d = _mm_or_si128(_mm_subs_epu8(a, r), _mm_subs_epu8(r, a));
+        nearest = _mm_min_epu8(nearest, d);
+    }
+    nearest = _mm_and_si128(nearest, _mm_load_si128(reinterpret_cast<const __m128i*>(inside)));
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i low = _mm_unpacklo_epi8(nearest, zero), high = _mm_unpackhi_epi8(nearest, zero);
+    __m128i sum = _mm_add_epi32(_mm_madd_epi16(low, low), _mm_madd_epi16(high, high));
+    sum = _mm_add_epi32(sum, _mm_shuffle_epi32(sum, _MM_SHUFFLE(1, 0, 3, 2)));
+    sum = _mm_add_epi32(sum, _mm_shuffle_epi32(sum, _MM_SHUFFLE(2, 3, 0, 1)));
+    return static_cast<std::uint32_t>(_mm_cvtsi128_si32(sum));
+#else
+    return AlphaRampErrorPlain(alpha, texels, a0, a1);
+#endif
 }
 
 AlphaChoice EvaluateAlphaRamp(const int* alpha, std::uint16_t texels, unsigned a0, unsigned a1) {

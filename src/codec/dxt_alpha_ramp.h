@@ -21,8 +21,11 @@ struct AlphaChoice {
 // The eight values of the ramp, by the decoder's integer arithmetic.
 void BuildAlphaRamp(unsigned a0, unsigned a1, int* ramp);
 
-// The error of the ramp with every texel inside on its nearest entry.
+// The error of the ramp with every texel inside on its nearest entry. The
+// SSE2 form (TOVTEX_SSE2) takes the sixteen distances at once as bytes; the
+// plain form is its reference, and the two agree exactly (integers).
 std::uint32_t AlphaRampError(const int* alpha, std::uint16_t texels, unsigned a0, unsigned a1);
+std::uint32_t AlphaRampErrorPlain(const int* alpha, std::uint16_t texels, unsigned a0, unsigned a1);
 
 // The same, with the indices (the lowest on ties).
 AlphaChoice EvaluateAlphaRamp(const int* alpha, std::uint16_t texels, unsigned a0, unsigned a1);

@@ -2,6 +2,10 @@
 
 #include <cmath>
 
+#if TOVTEX_SSE2
+#include <emmintrin.h>
+#endif
+
 #include "codec/dxt_color_fit_normal.h"
 #include "codec/dxt_color_moments.h"
 #include "codec/dxt_single_color.h"
@@ -12,10 +16,12 @@ namespace {
 
 // Running sums over the texels in their order along the axis: entry k
 // covers the first k texels.
+// Entries past count (up to 19) are zero, so that four of them can be read
+// at once from any k up to count.
 struct SortedSums {
     int count;
-    float weight[17];
-    float sum[3][17];
+    float weight[20];
+    float sum[3][20];
 };
 
 void SortAlongAxis(const SearchTexels& texels, const float* axis, SortedSums& out) {
@@ -37,9 +43,11 @@ void SortAlongAxis(const SearchTexels& texels, const float* axis, SortedSums& ou
         order[at] = i;
     }
     out.count = n;
-    out.weight[0] = 0.0f;
-    for (int c = 0; c < 3; ++c) {
-        out.sum[c][0] = 0.0f;
+    for (int k = 0; k < 20; ++k) {
+        out.weight[k] = 0.0f;
+        for (int c = 0; c < 3; ++c) {
+            out.sum[c][k] = 0.0f;
+        }
     }
     for (int k = 0; k < n; ++k) {
         const int i = order[k];
@@ -51,52 +59,90 @@ void SortAlongAxis(const SearchTexels& texels, const float* axis, SortedSums& ou
     }
 }
 
-// The least-squares endpoints of one split, given the sums of w alpha,
-// w alpha^2 and w alpha x over the texels (alpha: c0's share); returns the
-// fit's gain (the larger, the smaller the error), or a negative value
-// when the split pins down no two endpoints.
+// The search over the splits of one mode. A split is known by the sums of
+// w alpha, w alpha^2 and w alpha x over the texels (alpha: c0's share);
+// its least-squares fit lowers the error by num / det, which is compared
+// across splits without a division, and only the winner's endpoints are
+// solved.
 struct SplitFit {
-    float gain;
-    float e0[3];
-    float e1[3];
+    bool found = false;
+    float e0[3] = {};
+    float e1[3] = {};
 };
 
-inline float SplitGain(const SearchTexels& texels, float total, const float* totalX, float a1, float aa,
-                       const float* ax, float* e0, float* e1) {
-    const float ab = a1 - aa, bb = total - 2.0f * a1 + aa;
-    const float det = aa * bb - ab * ab;
-    if (!(det > 1e-3f * total)) {
-        return -1.0f;
-    }
-    const float inv = 1.0f / det;
-    float gain = 0.0f;
-    for (int c = 0; c < 3; ++c) {
-        const float bx = totalX[c] - ax[c];
-        e0[c] = (ax[c] * bb - bx * ab) * inv;
-        e1[c] = (bx * aa - ax[c] * ab) * inv;
-        gain += static_cast<float>(texels.channel[c]) * (e0[c] * ax[c] + e1[c] * bx);
-    }
-    return gain;
-}
-
-void ConsiderSplit(SplitFit& best, float gain, const float* e0, const float* e1) {
-    if (gain > best.gain) {
-        best.gain = gain;
+class SplitSearch {
+public:
+    SplitSearch(const SearchTexels& texels, const SortedSums& s) : total_(s.weight[s.count]) {
         for (int c = 0; c < 3; ++c) {
-            best.e0[c] = e0[c];
-            best.e1[c] = e1[c];
+            totalX_[c] = s.sum[c][s.count];
+            channel_[c] = static_cast<float>(texels.channel[c]);
         }
     }
-}
+
+    void Consider(float a1, float aa, const float* ax) {
+        const float ab = a1 - aa, bb = total_ - 2.0f * a1 + aa;
+        const float det = aa * bb - ab * ab;
+        if (!(det > 1e-3f * total_)) {
+            return;
+        }
+        float xx = 0.0f, xy = 0.0f, yy = 0.0f;
+        for (int c = 0; c < 3; ++c) {
+            const float bx = totalX_[c] - ax[c];
+            xx += channel_[c] * ax[c] * ax[c];
+            xy += channel_[c] * ax[c] * bx;
+            yy += channel_[c] * bx * bx;
+        }
+        Offer(bb * xx - 2.0f * ab * xy + aa * yy, det, a1, aa, ax);
+    }
+
+    float Total() const { return total_; }
+    const float* TotalX() const { return totalX_; }
+    const float* Channel() const { return channel_; }
+
+    // A split whose det has passed the test above, with its num.
+    void Offer(float num, float det, float a1, float aa, const float* ax) {
+        if (!found_ || num * bestDet_ > bestNum_ * det) {
+            found_ = true;
+            bestNum_ = num;
+            bestDet_ = det;
+            bestA1_ = a1;
+            bestAa_ = aa;
+            for (int c = 0; c < 3; ++c) {
+                bestAx_[c] = ax[c];
+            }
+        }
+    }
+
+    SplitFit Result() const {
+        SplitFit out;
+        if (!found_) {
+            return out;
+        }
+        out.found = true;
+        const float ab = bestA1_ - bestAa_, bb = total_ - 2.0f * bestA1_ + bestAa_;
+        const float inv = 1.0f / bestDet_;
+        for (int c = 0; c < 3; ++c) {
+            const float bx = totalX_[c] - bestAx_[c];
+            out.e0[c] = (bestAx_[c] * bb - bx * ab) * inv;
+            out.e1[c] = (bx * bestAa_ - bestAx_[c] * ab) * inv;
+        }
+        return out;
+    }
+
+private:
+    float total_;
+    float totalX_[3];
+    float channel_[3];
+    bool found_ = false;
+    float bestNum_ = 0.0f, bestDet_ = 1.0f, bestA1_ = 0.0f, bestAa_ = 0.0f;
+    float bestAx_[3] = {};
+};
 
 // Four clusters: [0, i) on c0, [i, j) on 2/3 c0, [j, k) on 1/3 c0, the rest
 // on c1.
-SplitFit BestFourSplit(const SearchTexels& texels, const SortedSums& s) {
+SplitFit BestFourSplitPlain(const SearchTexels& texels, const SortedSums& s) {
     const int n = s.count;
-    const float total = s.weight[n];
-    const float totalX[3] = {s.sum[0][n], s.sum[1][n], s.sum[2][n]};
-    SplitFit best{-1.0f, {}, {}};
-    float e0[3], e1[3];
+    SplitSearch search(texels, s);
     for (int i = 0; i <= n; ++i) {
         for (int j = i; j <= n; ++j) {
             // Sums of the first two clusters, then the third grows with k.
@@ -114,20 +160,94 @@ SplitFit BestFourSplit(const SearchTexels& texels, const SortedSums& s) {
                 for (int c = 0; c < 3; ++c) {
                     ax[c] = x01[c] + (1.0f / 3.0f) * (s.sum[c][k] - s.sum[c][j]);
                 }
-                ConsiderSplit(best, SplitGain(texels, total, totalX, a1, aa, ax, e0, e1), e0, e1);
+                search.Consider(a1, aa, ax);
             }
         }
     }
-    return best;
+    return search.Result();
+}
+
+#if TOVTEX_SSE2
+// The same search with four consecutive k at once: every split's num and
+// det come from the very operations of the plain form, and the splits are
+// offered in the same order, so the two choose alike.
+SplitFit BestFourSplitSse2(const SearchTexels& texels, const SortedSums& s) {
+    const int n = s.count;
+    SplitSearch search(texels, s);
+    const __m128 total = _mm_set1_ps(search.Total());
+    const __m128 limit = _mm_set1_ps(1e-3f * search.Total());
+    const __m128 third = _mm_set1_ps(1.0f / 3.0f), ninth = _mm_set1_ps(1.0f / 9.0f), two = _mm_set1_ps(2.0f);
+    __m128 totalX[3], channel[3];
+    for (int c = 0; c < 3; ++c) {
+        totalX[c] = _mm_set1_ps(search.TotalX()[c]);
+        channel[c] = _mm_set1_ps(search.Channel()[c]);
+    }
+    alignas(16) float num[4], det[4], a1s[4], aas[4], axs[3][4];
+    for (int i = 0; i <= n; ++i) {
+        for (int j = i; j <= n; ++j) {
+            const float w01a = s.weight[i] + (2.0f / 3.0f) * (s.weight[j] - s.weight[i]);
+            const float w01aa = s.weight[i] + (4.0f / 9.0f) * (s.weight[j] - s.weight[i]);
+            __m128 x01[3], sumJ[3];
+            for (int c = 0; c < 3; ++c) {
+                x01[c] = _mm_set1_ps(s.sum[c][i] + (2.0f / 3.0f) * (s.sum[c][j] - s.sum[c][i]));
+                sumJ[c] = _mm_set1_ps(s.sum[c][j]);
+            }
+            const __m128 weightJ = _mm_set1_ps(s.weight[j]);
+            for (int k = j; k <= n; k += 4) {
+                const __m128 w2 = _mm_sub_ps(_mm_loadu_ps(s.weight + k), weightJ);
+                const __m128 a1 = _mm_add_ps(_mm_set1_ps(w01a), _mm_mul_ps(third, w2));
+                const __m128 aa = _mm_add_ps(_mm_set1_ps(w01aa), _mm_mul_ps(ninth, w2));
+                const __m128 ab = _mm_sub_ps(a1, aa);
+                const __m128 bb = _mm_add_ps(_mm_sub_ps(total, _mm_mul_ps(two, a1)), aa);
+                const __m128 d = _mm_sub_ps(_mm_mul_ps(aa, bb), _mm_mul_ps(ab, ab));
+                __m128 xx = _mm_setzero_ps(), xy = _mm_setzero_ps(), yy = _mm_setzero_ps();
+                for (int c = 0; c < 3; ++c) {
+                    const __m128 ax =
+                        _mm_add_ps(x01[c], _mm_mul_ps(third, _mm_sub_ps(_mm_loadu_ps(s.sum[c] + k), sumJ[c])));
+                    const __m128 bx = _mm_sub_ps(totalX[c], ax);
+                    const __m128 cax = _mm_mul_ps(channel[c], ax);
+                    xx = _mm_add_ps(xx, _mm_mul_ps(cax, ax));
+                    xy = _mm_add_ps(xy, _mm_mul_ps(cax, bx));
+                    yy = _mm_add_ps(yy, _mm_mul_ps(_mm_mul_ps(channel[c], bx), bx));
+                    _mm_store_ps(axs[c], ax);
+                }
+                const __m128 nm =
+                    _mm_add_ps(_mm_sub_ps(_mm_mul_ps(bb, xx), _mm_mul_ps(_mm_mul_ps(two, ab), xy)), _mm_mul_ps(aa, yy));
+                const int valid = _mm_movemask_ps(_mm_cmpgt_ps(d, limit));
+                if (valid == 0) {
+                    continue;
+                }
+                _mm_store_ps(num, nm);
+                _mm_store_ps(det, d);
+                _mm_store_ps(a1s, a1);
+                _mm_store_ps(aas, aa);
+                const int lanes = n - k + 1 < 4 ? n - k + 1 : 4;
+                for (int l = 0; l < lanes; ++l) {
+                    if (valid >> l & 1) {
+                        const float ax[3] = {axs[0][l], axs[1][l], axs[2][l]};
+                        search.Offer(num[l], det[l], a1s[l], aas[l], ax);
+                    }
+                }
+            }
+        }
+    }
+    return search.Result();
+}
+#endif
+
+SplitFit BestFourSplit(const SearchTexels& texels, const SortedSums& s, bool plain) {
+#if TOVTEX_SSE2
+    return plain ? BestFourSplitPlain(texels, s) : BestFourSplitSse2(texels, s);
+#else
+    (void)plain;
+    return BestFourSplitPlain(texels, s);
+#endif
 }
 
 // Three clusters: [0, i) on c0, [i, j) on the midpoint, the rest on c1.
 SplitFit BestThreeSplit(const SearchTexels& texels, const SortedSums& s) {
     const int n = s.count;
-    const float total = s.weight[n];
-    const float totalX[3] = {s.sum[0][n], s.sum[1][n], s.sum[2][n]};
-    SplitFit best{-1.0f, {}, {}};
-    float e0[3], e1[3];
+    SplitSearch search(texels, s);
     for (int i = 0; i <= n; ++i) {
         for (int j = i; j <= n; ++j) {
             const float w1 = s.weight[j] - s.weight[i];
@@ -137,10 +257,10 @@ SplitFit BestThreeSplit(const SearchTexels& texels, const SortedSums& s) {
             for (int c = 0; c < 3; ++c) {
                 ax[c] = s.sum[c][i] + 0.5f * (s.sum[c][j] - s.sum[c][i]);
             }
-            ConsiderSplit(best, SplitGain(texels, total, totalX, a1, aa, ax, e0, e1), e0, e1);
+            search.Consider(a1, aa, ax);
         }
     }
-    return best;
+    return search.Result();
 }
 
 // One level up or down in one channel of one endpoint, while that lowers
@@ -174,9 +294,7 @@ void NudgeEndpoints(const SearchTexels& texels, bool fourColor, ColorChoice& bes
     }
 }
 
-}  // namespace
-
-ColorChoice FitColorBest(const SearchTexels& texels) {
+ColorChoice FitColorBestWith(const SearchTexels& texels, bool plain) {
     ColorChoice best = FitColorNormal(texels);
     if (best.error == 0) {
         return best;
@@ -197,9 +315,9 @@ ColorChoice FitColorBest(const SearchTexels& texels) {
             KeepBetter(perMode[m], FitSingleColor(texels, mean, m == 0));
         }
     }
-    // Twice: along the principal axis, then along the line of the best
-    // endpoints found, which may order the texels better.
-    for (int round = 0; round < 2 && haveAxis; ++round) {
+    // One ordering, along the principal axis: a second one along the line
+    // of the endpoints found seldom pays for its cost.
+    if (haveAxis) {
         SortedSums sums;
         SortAlongAxis(texels, axis, sums);
         for (int m = 0; m < 2; ++m) {
@@ -207,8 +325,8 @@ ColorChoice FitColorBest(const SearchTexels& texels) {
                 continue;
             }
             const bool fourColor = m == 0;
-            const SplitFit split = fourColor ? BestFourSplit(texels, sums) : BestThreeSplit(texels, sums);
-            if (split.gain < 0.0f) {
+            const SplitFit split = fourColor ? BestFourSplit(texels, sums, plain) : BestThreeSplit(texels, sums);
+            if (!split.found) {
                 continue;
             }
             float e0[3] = {split.e0[0], split.e0[1], split.e0[2]};
@@ -219,27 +337,6 @@ ColorChoice FitColorBest(const SearchTexels& texels) {
             RefineLeastSquares(texels, fourColor, 2, candidate);
             KeepBetter(perMode[m], candidate);
         }
-        if (round == 1) {
-            break;
-        }
-        // The next axis: from c0 to c1 of the better mode's block.
-        const ColorChoice& lead = perMode[0].error <= perMode[1].error ? perMode[0] : perMode[1];
-        int p0[3], p1[3];
-        Expand565(lead.c0, p0);
-        Expand565(lead.c1, p1);
-        float length = 0.0f;
-        float next[3];
-        for (int c = 0; c < 3; ++c) {
-            next[c] = static_cast<float>(p1[c] - p0[c]);
-            length += next[c] * next[c];
-        }
-        if (!(length > 0.0f)) {
-            break;
-        }
-        length = std::sqrt(length);
-        for (int c = 0; c < 3; ++c) {
-            axis[c] = next[c] / length;
-        }
     }
     for (int m = 0; m < 2; ++m) {
         if (modes[m] && perMode[m].error != NO_ERROR_YET) {
@@ -248,6 +345,16 @@ ColorChoice FitColorBest(const SearchTexels& texels) {
         }
     }
     return best;
+}
+
+}  // namespace
+
+ColorChoice FitColorBest(const SearchTexels& texels) {
+    return FitColorBestWith(texels, false);
+}
+
+ColorChoice FitColorBestPlain(const SearchTexels& texels) {
+    return FitColorBestWith(texels, true);
 }
 
 }  // namespace dxt_search

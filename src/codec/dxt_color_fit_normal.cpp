@@ -16,6 +16,18 @@ void RoundColor(const float* rgb, int* out) {
     }
 }
 
+bool IsFlat(const SearchTexels& texels) {
+    const int first = __builtin_ctz(texels.used);
+    for (int i = first + 1; i < 16; ++i) {
+        if (texels.weight[i] != 0 &&
+            (texels.ch[0][i] != texels.ch[0][first] || texels.ch[1][i] != texels.ch[1][first] ||
+             texels.ch[2][i] != texels.ch[2][first])) {
+            return false;
+        }
+    }
+    return true;
+}
+
 }  // namespace
 
 void RefineLeastSquares(const SearchTexels& texels, bool fourColor, int rounds, ColorChoice& best) {
@@ -33,9 +45,22 @@ void RefineLeastSquares(const SearchTexels& texels, bool fourColor, int rounds, 
 }
 
 ColorChoice FitColorNormal(const SearchTexels& texels) {
+    const bool modes[2] = {!texels.threeColorOnly, !texels.fourColorOnly};  // four, three colours
+    if (IsFlat(texels)) {
+        // One colour: the single-colour tables hold the answer.
+        const int first = __builtin_ctz(texels.used);
+        const int rgb[3] = {static_cast<int>(texels.ch[0][first]), static_cast<int>(texels.ch[1][first]),
+                            static_cast<int>(texels.ch[2][first])};
+        ColorChoice best{0, 0, 0, NO_ERROR_YET};
+        for (int m = 0; m < 2; ++m) {
+            if (modes[m] && best.error != 0) {
+                KeepBetter(best, FitFlatColor(texels, rgb, m == 0));
+            }
+        }
+        return best;
+    }
     ColorMoments moments;
     ComputeMoments(texels, moments);
-    const bool modes[2] = {!texels.threeColorOnly, !texels.fourColorOnly};  // four, three colours
     ColorChoice best{0, 0, 0, NO_ERROR_YET};
     int mean[3];
     RoundColor(moments.mean, mean);
@@ -66,8 +91,10 @@ ColorChoice FitColorNormal(const SearchTexels& texels) {
     ClampToBox(e0);
     ClampToBox(e1);
     const unsigned q0 = Quantize565(e0), q1 = Quantize565(e1);
+    // The three-colour mode only where it is the only one: on opaque blocks
+    // it seldom wins and would double the work; the best fit tries it.
     for (int m = 0; m < 2; ++m) {
-        if (!modes[m]) {
+        if (!modes[m] || best.error == 0 || (m == 1 && modes[0])) {
             continue;
         }
         const bool fourColor = m == 0;

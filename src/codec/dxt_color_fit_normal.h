@@ -2,7 +2,7 @@
 // The normal colour fit: endpoints from the extremes of the colours along
 // their principal axis, then refined by least squares against the indices
 // they produce, every candidate judged by the exact error of the palette
-// the decoder builds.
+// the decoder builds. Opaque DXT1 blocks keep to the four-colour mode.
 
 #include "codec/dxt_color_palette.h"
 

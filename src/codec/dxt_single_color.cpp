@@ -64,4 +64,37 @@ ColorChoice FitSingleColor(const SearchTexels& texels, const int* rgb, bool four
     return EvaluatePair(texels, c0, c1, fourColor);
 }
 
+ColorChoice FitFlatColor(const SearchTexels& texels, const int* rgb, bool fourColor) {
+    const SingleColorTables& t = Tables();
+    const LevelPair(*table)[256] = fourColor ? t.four : t.three;
+    const LevelPair r = table[0][rgb[0]], g = table[1][rgb[1]], b = table[0][rgb[2]];
+    const unsigned a = Pack565(r.a, g.a, b.a), z = Pack565(r.b, g.b, b.b);
+    const unsigned high = a > z ? a : z, low = a > z ? z : a;
+    ColorChoice out{fourColor ? high : low, fourColor ? low : high, 0, 0};
+    ColorPalette palette;
+    BuildPalette(out.c0, out.c1, palette);
+    // The nearest entry, the lowest index on ties, as the full search picks.
+    std::uint64_t nearest = ~std::uint64_t{0};
+    std::uint32_t index = 0;
+    for (int k = 0; k < palette.size; ++k) {
+        std::uint64_t d = 0;
+        for (int c = 0; c < 3; ++c) {
+            const int e = rgb[c] - palette.rgb[k][c];
+            d += static_cast<std::uint64_t>(texels.channel[c]) * static_cast<std::uint64_t>(e * e);
+        }
+        if (d < nearest) {
+            nearest = d;
+            index = static_cast<std::uint32_t>(k);
+        }
+    }
+    std::uint64_t weight = 0;
+    for (int i = 0; i < 16; ++i) {
+        const std::uint32_t idx = (texels.transparent >> i & 1u) ? 3u : index;
+        out.indices |= idx << (2 * i);
+        weight += texels.weight[i];
+    }
+    out.error = weight * nearest;
+    return out;
+}
+
 }  // namespace dxt_search

@@ -8,10 +8,13 @@
 #include <string>
 #include <vector>
 
+#include "codec/dxt_alpha_ramp.h"
 #include "codec/dxt_blocks.h"
+#include "codec/dxt_cluster_fit.h"
 #include "codec/dxt_nearest_entry.h"
 #include "codec/dxt_quality_encoder.h"
 #include "codec/dxt_quality_measure.h"
+#include "codec/dxt_search_texels.h"
 
 namespace {
 
@@ -210,6 +213,47 @@ TEST(DxtQualityEncoder, VectorNearestEntryMatchesPlain) {
         dxt_search::NearestEntriesPlain(texels, palette, d1, i1);
         EXPECT_EQ(0, std::memcmp(d0, d1, sizeof d0));
         EXPECT_EQ(0, std::memcmp(i0, i1, sizeof i0));
+    }
+}
+
+// The vector error of an alpha ramp agrees with its plain reference, in both
+// modes, with texels left out and at the ends of the range.
+TEST(DxtQualityEncoder, VectorAlphaRampErrorMatchesPlain) {
+    std::mt19937 rng(9);
+    std::uniform_int_distribution<int> byte(0, 255);
+    for (int n = 0; n < 4000; ++n) {
+        int alpha[16];
+        for (int& a : alpha) {
+            a = n % 4 == 0 ? (byte(rng) & 1 ? 255 : 0) : byte(rng);
+        }
+        const auto texels = static_cast<std::uint16_t>(n % 5 == 0 ? byte(rng) << 8 | byte(rng) : 0xFFFF);
+        const auto a0 = static_cast<unsigned>(byte(rng)), a1 = static_cast<unsigned>(byte(rng));
+        EXPECT_EQ(dxt_search::AlphaRampError(alpha, texels, a0, a1),
+                  dxt_search::AlphaRampErrorPlain(alpha, texels, a0, a1));
+    }
+}
+
+// The vector search over four-cluster splits picks the same block as its
+// plain reference, in every setting (weights, transparency, perceptual).
+TEST(DxtQualityEncoder, VectorClusterFitMatchesPlain) {
+    for (const Setting& s : SETTINGS) {
+        for (const auto& [name, pixels] : TestBlocks()) {
+            SCOPED_TRACE(name + " format " + std::to_string(s.format));
+            DxtEncodeOptions options;
+            options.alphaThreshold = s.threshold;
+            options.perceptual = s.perceptual;
+            dxt_search::SearchTexels texels;
+            dxt_search::PrepareTexels(s.format, pixels.data(), s.texels, options, texels);
+            if (texels.used == 0) {
+                continue;
+            }
+            const dxt_search::ColorChoice vector = dxt_search::FitColorBest(texels);
+            const dxt_search::ColorChoice plain = dxt_search::FitColorBestPlain(texels);
+            EXPECT_EQ(vector.c0, plain.c0);
+            EXPECT_EQ(vector.c1, plain.c1);
+            EXPECT_EQ(vector.indices, plain.indices);
+            EXPECT_EQ(vector.error, plain.error);
+        }
     }
 }
 #endif
