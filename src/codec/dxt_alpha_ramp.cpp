@@ -46,16 +46,31 @@ std::uint32_t AlphaRampErrorPlain(const int* alpha, std::uint16_t texels, unsign
     return error;
 }
 
-std::uint32_t AlphaRampError(const int* alpha, std::uint16_t texels, unsigned a0, unsigned a1) {
 #if TOVTEX_SSE2
-    int ramp[8];
-    BuildAlphaRamp(a0, a1, ramp);
+namespace {
+
+// A block's alpha as the vector error reads it: sixteen bytes, and a byte
+// mask of the texels inside. Built once per block, then shared by every
+// pair of references the search judges.
+struct AlphaBytes {
+    __m128i alpha;
+    __m128i inside;
+};
+
+AlphaBytes PackAlpha(const int* alpha, std::uint16_t texels) {
     alignas(16) unsigned char bytes[16], inside[16];
     for (int i = 0; i < 16; ++i) {
         bytes[i] = static_cast<unsigned char>(alpha[i]);
         inside[i] = (texels >> i & 1u) ? 0xFF : 0x00;
     }
-    const __m128i a = _mm_load_si128(reinterpret_cast<const __m128i*>(bytes));
+    return {_mm_load_si128(reinterpret_cast<const __m128i*>(bytes)),
+            _mm_load_si128(reinterpret_cast<const __m128i*>(inside))};
+}
+
+std::uint32_t PackedAlphaRampError(const AlphaBytes& packed, unsigned a0, unsigned a1) {
+    int ramp[8];
+    BuildAlphaRamp(a0, a1, ramp);
+    const __m128i a = packed.alpha;
     // The smallest distance of each texel to an entry, as unsigned bytes.
     __m128i nearest = _mm_set1_epi8(-1);
     for (int k = 0; k < 8; ++k) {
@@ -63,13 +78,21 @@ std::uint32_t AlphaRampError(const int* alpha, std::uint16_t texels, unsigned a0
         const __m128i d = _mm_or_si128(_mm_subs_epu8(a, r), _mm_subs_epu8(r, a));
         nearest = _mm_min_epu8(nearest, d);
     }
-    nearest = _mm_and_si128(nearest, _mm_load_si128(reinterpret_cast<const __m128i*>(inside)));
+    nearest = _mm_and_si128(nearest, packed.inside);
     const __m128i zero = _mm_setzero_si128();
     const __m128i low = _mm_unpacklo_epi8(nearest, zero), high = _mm_unpackhi_epi8(nearest, zero);
     __m128i sum = _mm_add_epi32(_mm_madd_epi16(low, low), _mm_madd_epi16(high, high));
     sum = _mm_add_epi32(sum, _mm_shuffle_epi32(sum, _MM_SHUFFLE(1, 0, 3, 2)));
     sum = _mm_add_epi32(sum, _mm_shuffle_epi32(sum, _MM_SHUFFLE(2, 3, 0, 1)));
     return static_cast<std::uint32_t>(_mm_cvtsi128_si32(sum));
+}
+
+}  // namespace
+#endif
+
+std::uint32_t AlphaRampError(const int* alpha, std::uint16_t texels, unsigned a0, unsigned a1) {
+#if TOVTEX_SSE2
+    return PackedAlphaRampError(PackAlpha(alpha, texels), a0, a1);
 #else
     return AlphaRampErrorPlain(alpha, texels, a0, a1);
 #endif
@@ -116,10 +139,18 @@ AlphaChoice FitAlphaRamp(const DWORD* pixels, std::uint16_t texels, int window) 
         const unsigned v = texels == 0 ? 255u : static_cast<unsigned>(low);
         return EvaluateAlphaRamp(alpha, texels, v, v);
     }
+#if TOVTEX_SSE2
+    const AlphaBytes packed = PackAlpha(alpha, texels);
+    const auto error = [&packed](unsigned a0, unsigned a1) { return PackedAlphaRampError(packed, a0, a1); };
+#else
+    const auto error = [&alpha, texels](unsigned a0, unsigned a1) {
+        return AlphaRampErrorPlain(alpha, texels, a0, a1);
+    };
+#endif
     unsigned bestA0 = static_cast<unsigned>(high), bestA1 = static_cast<unsigned>(low);
-    std::uint32_t best = AlphaRampError(alpha, texels, bestA0, bestA1);
+    std::uint32_t best = error(bestA0, bestA1);
     const auto consider = [&](int a0, int a1) {
-        const std::uint32_t e = AlphaRampError(alpha, texels, static_cast<unsigned>(a0), static_cast<unsigned>(a1));
+        const std::uint32_t e = error(static_cast<unsigned>(a0), static_cast<unsigned>(a1));
         if (e < best) {
             best = e;
             bestA0 = static_cast<unsigned>(a0);

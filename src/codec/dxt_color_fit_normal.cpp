@@ -36,7 +36,13 @@ void RefineLeastSquares(const SearchTexels& texels, bool fourColor, int rounds, 
         if (!SolveEndpoints(texels, best.indices, fourColor, e0, e1)) {
             return;
         }
-        const ColorChoice next = EvaluatePair(texels, Quantize565(e0), Quantize565(e1), fourColor);
+        const unsigned q0 = Quantize565(e0), q1 = Quantize565(e1);
+        const unsigned high = q0 > q1 ? q0 : q1, low = q0 > q1 ? q1 : q0;
+        // The same stored block again: same error, no gain.
+        if (fourColor ? (best.c0 == high && best.c1 == low) : (best.c0 == low && best.c1 == high)) {
+            return;
+        }
+        const ColorChoice next = EvaluatePair(texels, q0, q1, fourColor);
         if (!(next.error < best.error)) {
             return;
         }
