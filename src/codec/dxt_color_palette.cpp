@@ -25,15 +25,8 @@ void BuildPalette(unsigned c0, unsigned c1, ColorPalette& out) {
 ColorChoice EvaluateStored(const SearchTexels& texels, unsigned c0, unsigned c1) {
     ColorPalette palette;
     BuildPalette(c0, c1, palette);
-    float best[16];
-    std::uint32_t index[16];
-    NearestEntries(texels, palette, best, index);
     ColorChoice out{c0, c1, 0, 0};
-    for (int i = 0; i < 16; ++i) {
-        const std::uint32_t idx = (texels.transparent >> i & 1u) ? 3u : index[i];
-        out.indices |= idx << (2 * i);
-        out.error += static_cast<std::uint64_t>(texels.weight[i]) * static_cast<std::uint64_t>(best[i]);
-    }
+    NearestPacked(texels, palette, out.indices, out.error);
     return out;
 }
 

@@ -6,6 +6,20 @@
 
 namespace dxt_search {
 
+namespace {
+
+#if TOVTEX_SSE2
+// Bit i of x to bit 2i.
+std::uint32_t Spread16(std::uint32_t x) {
+    x = (x | x << 8) & 0x00FF00FFu;
+    x = (x | x << 4) & 0x0F0F0F0Fu;
+    x = (x | x << 2) & 0x33333333u;
+    return (x | x << 1) & 0x55555555u;
+}
+#endif
+
+}  // namespace
+
 void NearestEntriesPlain(const SearchTexels& texels, const ColorPalette& palette, float* distance,
                          std::uint32_t* index) {
     const float cw[3] = {static_cast<float>(texels.channel[0]), static_cast<float>(texels.channel[1]),
@@ -58,6 +72,73 @@ void NearestEntries(const SearchTexels& texels, const ColorPalette& palette, flo
     }
 #else
     NearestEntriesPlain(texels, palette, distance, index);
+#endif
+}
+
+void NearestPackedPlain(const SearchTexels& texels, const ColorPalette& palette, std::uint32_t& indices,
+                        std::uint64_t& error) {
+    float best[16];
+    std::uint32_t index[16];
+    NearestEntriesPlain(texels, palette, best, index);
+    indices = 0;
+    error = 0;
+    for (int i = 0; i < 16; ++i) {
+        const std::uint32_t idx = (texels.transparent >> i & 1u) ? 3u : index[i];
+        indices |= idx << (2 * i);
+        error += static_cast<std::uint64_t>(texels.weight[i]) * static_cast<std::uint64_t>(best[i]);
+    }
+}
+
+void NearestPacked(const SearchTexels& texels, const ColorPalette& palette, std::uint32_t& indices,
+                   std::uint64_t& error) {
+#if TOVTEX_SSE2
+    const __m128 cw0 = _mm_set1_ps(static_cast<float>(texels.channel[0]));
+    const __m128 cw1 = _mm_set1_ps(static_cast<float>(texels.channel[1]));
+    const __m128 cw2 = _mm_set1_ps(static_cast<float>(texels.channel[2]));
+    __m128 p[4][3];
+    for (int k = 0; k < palette.size; ++k) {
+        for (int c = 0; c < 3; ++c) {
+            p[k][c] = _mm_set1_ps(static_cast<float>(palette.rgb[k][c]));
+        }
+    }
+    const __m128i laneBit = _mm_setr_epi32(1, 2, 4, 8);
+    __m128i which[4];
+    __m128i sum = _mm_setzero_si128();  // two 64-bit lanes
+    for (int g = 0; g < 4; ++g) {
+        const __m128 r = _mm_loadu_ps(texels.ch[0] + 4 * g), gr = _mm_loadu_ps(texels.ch[1] + 4 * g),
+                     b = _mm_loadu_ps(texels.ch[2] + 4 * g);
+        __m128 best = _mm_set1_ps(3.0e38f);
+        __m128i w = _mm_setzero_si128();
+        for (int k = 0; k < palette.size; ++k) {
+            const __m128 e0 = _mm_sub_ps(r, p[k][0]), e1 = _mm_sub_ps(gr, p[k][1]), e2 = _mm_sub_ps(b, p[k][2]);
+            const __m128 d =
+                _mm_add_ps(_mm_add_ps(_mm_mul_ps(_mm_mul_ps(cw0, e0), e0), _mm_mul_ps(_mm_mul_ps(cw1, e1), e1)),
+                           _mm_mul_ps(_mm_mul_ps(cw2, e2), e2));
+            const __m128 closer = _mm_cmplt_ps(d, best);
+            best = _mm_or_ps(_mm_and_ps(closer, d), _mm_andnot_ps(closer, best));
+            const __m128i mask = _mm_castps_si128(closer);
+            w = _mm_or_si128(_mm_and_si128(mask, _mm_set1_epi32(k)), _mm_andnot_si128(mask, w));
+        }
+        // Transparent texels take index 3 (their weight is 0).
+        const __m128i clear = _mm_set1_epi32(static_cast<int>(texels.transparent >> (4 * g)));
+        const __m128i transparent = _mm_cmpeq_epi32(_mm_and_si128(clear, laneBit), laneBit);
+        which[g] = _mm_or_si128(w, _mm_and_si128(transparent, _mm_set1_epi32(3)));
+        // The distances are integers below 2^25: exact as 32-bit integers;
+        // weight times distance in 64 bits, even and odd lanes apart.
+        const __m128i dist = _mm_cvttps_epi32(best);
+        const __m128i weight = _mm_loadu_si128(reinterpret_cast<const __m128i*>(texels.weight + 4 * g));
+        sum = _mm_add_epi64(sum, _mm_mul_epu32(dist, weight));
+        sum = _mm_add_epi64(sum, _mm_mul_epu32(_mm_srli_epi64(dist, 32), _mm_srli_epi64(weight, 32)));
+    }
+    const __m128i bytes = _mm_packus_epi16(_mm_packs_epi32(which[0], which[1]), _mm_packs_epi32(which[2], which[3]));
+    const auto low = static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_slli_epi16(bytes, 7)));
+    const auto high = static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_slli_epi16(bytes, 6)));
+    indices = Spread16(low) | Spread16(high) << 1;
+    alignas(16) std::uint64_t halves[2];
+    _mm_store_si128(reinterpret_cast<__m128i*>(halves), sum);
+    error = halves[0] + halves[1];
+#else
+    NearestPackedPlain(texels, palette, indices, error);
 #endif
 }
 

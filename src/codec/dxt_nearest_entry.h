@@ -17,4 +17,14 @@ void NearestEntries(const SearchTexels& texels, const ColorPalette& palette, flo
 void NearestEntriesPlain(const SearchTexels& texels, const ColorPalette& palette, float* distance,
                          std::uint32_t* index);
 
+// The whole judgement of one palette in one pass: every texel on its nearest
+// entry (DXT1's transparent texels on index 3), the indices packed two bits
+// a texel and the weighted error summed. The SSE2 form keeps the distances,
+// products and packing in registers; the plain form is its reference.
+void NearestPacked(const SearchTexels& texels, const ColorPalette& palette, std::uint32_t& indices,
+                   std::uint64_t& error);
+
+void NearestPackedPlain(const SearchTexels& texels, const ColorPalette& palette, std::uint32_t& indices,
+                        std::uint64_t& error);
+
 }  // namespace dxt_search

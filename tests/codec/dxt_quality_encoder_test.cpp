@@ -213,6 +213,18 @@ TEST(DxtQualityEncoder, VectorNearestEntryMatchesPlain) {
         dxt_search::NearestEntriesPlain(texels, palette, d1, i1);
         EXPECT_EQ(0, std::memcmp(d0, d1, sizeof d0));
         EXPECT_EQ(0, std::memcmp(i0, i1, sizeof i0));
+        // The one-pass form: indices packed, transparent texels on 3, the
+        // weighted error summed, up to the largest weights.
+        for (int i = 0; i < 16; ++i) {
+            texels.weight[i] = n % 5 == 0 ? 0u : n % 2 ? 255u : static_cast<std::uint32_t>(byte(rng));
+        }
+        texels.transparent = static_cast<std::uint16_t>(n % 4 == 0 ? byte(rng) << 8 | byte(rng) : 0);
+        std::uint32_t packed[2];
+        std::uint64_t error[2];
+        dxt_search::NearestPacked(texels, palette, packed[0], error[0]);
+        dxt_search::NearestPackedPlain(texels, palette, packed[1], error[1]);
+        EXPECT_EQ(packed[0], packed[1]);
+        EXPECT_EQ(error[0], error[1]);
     }
 }
 
