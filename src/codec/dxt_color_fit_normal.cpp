@@ -16,18 +16,6 @@ void RoundColor(const float* rgb, int* out) {
     }
 }
 
-bool IsFlat(const SearchTexels& texels) {
-    const int first = __builtin_ctz(texels.used);
-    for (int i = first + 1; i < 16; ++i) {
-        if (texels.weight[i] != 0 &&
-            (texels.ch[0][i] != texels.ch[0][first] || texels.ch[1][i] != texels.ch[1][first] ||
-             texels.ch[2][i] != texels.ch[2][first])) {
-            return false;
-        }
-    }
-    return true;
-}
-
 }  // namespace
 
 void RefineLeastSquares(const SearchTexels& texels, bool fourColor, int rounds, ColorChoice& best) {
@@ -52,7 +40,7 @@ void RefineLeastSquares(const SearchTexels& texels, bool fourColor, int rounds, 
 
 ColorChoice FitColorNormal(const SearchTexels& texels) {
     const bool modes[2] = {!texels.threeColorOnly, !texels.fourColorOnly};  // four, three colours
-    if (IsFlat(texels)) {
+    if (texels.flat) {
         // One colour: the single-colour tables hold the answer.
         const int first = __builtin_ctz(texels.used);
         const int rgb[3] = {static_cast<int>(texels.ch[0][first]), static_cast<int>(texels.ch[1][first]),

@@ -2,6 +2,10 @@
 
 #include "codec/color_f.h"
 
+#if TOVTEX_SSE2
+#include <emmintrin.h>
+#endif
+
 namespace dxt_search {
 
 namespace {
@@ -31,42 +35,93 @@ DWORD PremultiplyLikeCodec(DWORD pixel) {
     return static_cast<DWORD>(a << 24 | r << 16 | g << 8 | b);
 }
 
-void PrepareTexels(D3DFORMAT format, const DWORD* pixels, std::uint16_t texels, const DxtEncodeOptions& options,
-                   SearchTexels& out) {
+void PrepareTexelsPlain(D3DFORMAT format, const DWORD* pixels, std::uint16_t texels, const DxtEncodeOptions& options,
+                        SearchTexels& out) {
     const bool dxt1 = format == D3DFMT_DXT1;
     // Premultiplied colour already carries its alpha: every texel's colour
     // is seen as stored. Straight alpha hides a texel's colour in
     // proportion to its transparency.
     const bool byAlpha = format == D3DFMT_DXT3 || format == D3DFMT_DXT5;
-    out.transparent = 0;
-    out.used = 0;
+    const std::uint32_t threshold = options.alphaThreshold;
+    std::uint32_t transparent = 0, used = 0;
     for (int i = 0; i < 16; ++i) {
         const DWORD p = pixels[i];
         out.ch[0][i] = static_cast<float>((p >> 16) & 255u);
         out.ch[1][i] = static_cast<float>((p >> 8) & 255u);
         out.ch[2][i] = static_cast<float>(p & 255u);
-        std::uint32_t w = 0;
-        if (texels >> i & 1u) {
-            if (dxt1) {
-                if (IsTransparentDxt1(p, options.alphaThreshold)) {
-                    out.transparent = static_cast<std::uint16_t>(out.transparent | 1u << i);
-                } else {
-                    w = 1;
-                }
-            } else {
-                w = byAlpha ? p >> 24 : 1u;
-            }
-        }
+        const std::uint32_t inside = texels >> i & 1u, alpha = p >> 24;
+        const std::uint32_t clear = dxt1 && alpha < threshold ? 1u : 0u;
+        const std::uint32_t w = inside * (dxt1 ? 1u - clear : byAlpha ? alpha : 1u);
         out.weight[i] = w;
-        if (w != 0) {
-            out.used = static_cast<std::uint16_t>(out.used | 1u << i);
+        transparent |= (inside & clear) << i;
+        used |= (w != 0 ? 1u : 0u) << i;
+    }
+    out.transparent = static_cast<std::uint16_t>(transparent);
+    out.used = static_cast<std::uint16_t>(used);
+    std::uint32_t differs = 0;
+    if (used != 0) {
+        const DWORD first = pixels[__builtin_ctz(used)];
+        for (int i = 0; i < 16; ++i) {
+            differs |= (((pixels[i] ^ first) & 0xFFFFFFu) != 0 ? 1u : 0u) << i;
         }
     }
+    out.flat = (differs & used) == 0;
     for (int c = 0; c < 3; ++c) {
         out.channel[c] = options.perceptual ? PERCEPTUAL[c] : 1u;
     }
     out.threeColorOnly = out.transparent != 0;
     out.fourColorOnly = !dxt1;
+}
+
+void PrepareTexels(D3DFORMAT format, const DWORD* pixels, std::uint16_t texels, const DxtEncodeOptions& options,
+                   SearchTexels& out) {
+#if TOVTEX_SSE2
+    const bool dxt1 = format == D3DFMT_DXT1;
+    const bool byAlpha = format == D3DFMT_DXT3 || format == D3DFMT_DXT5;
+    const __m128i byte = _mm_set1_epi32(255), one = _mm_set1_epi32(1), laneBit = _mm_setr_epi32(1, 2, 4, 8);
+    const __m128i threshold = _mm_set1_epi32(options.alphaThreshold);
+    __m128i p[4];
+    unsigned transparent = 0, used = 0;
+    for (int g = 0; g < 4; ++g) {
+        p[g] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pixels + 4 * g));
+        _mm_storeu_ps(out.ch[0] + 4 * g, _mm_cvtepi32_ps(_mm_and_si128(_mm_srli_epi32(p[g], 16), byte)));
+        _mm_storeu_ps(out.ch[1] + 4 * g, _mm_cvtepi32_ps(_mm_and_si128(_mm_srli_epi32(p[g], 8), byte)));
+        _mm_storeu_ps(out.ch[2] + 4 * g, _mm_cvtepi32_ps(_mm_and_si128(p[g], byte)));
+        const __m128i alpha = _mm_srli_epi32(p[g], 24);
+        const __m128i bits = _mm_set1_epi32(texels >> (4 * g));
+        const __m128i inside = _mm_cmpeq_epi32(_mm_and_si128(bits, laneBit), laneBit);
+        __m128i w;
+        if (dxt1) {
+            const __m128i clear = _mm_and_si128(inside, _mm_cmplt_epi32(alpha, threshold));
+            transparent |= static_cast<unsigned>(_mm_movemask_ps(_mm_castsi128_ps(clear))) << (4 * g);
+            w = _mm_and_si128(_mm_andnot_si128(clear, inside), one);
+        } else {
+            w = _mm_and_si128(inside, byAlpha ? alpha : one);
+        }
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out.weight + 4 * g), w);
+        const __m128i none = _mm_cmpeq_epi32(w, _mm_setzero_si128());
+        used |= (~static_cast<unsigned>(_mm_movemask_ps(_mm_castsi128_ps(none))) & 15u) << (4 * g);
+    }
+    out.transparent = static_cast<std::uint16_t>(transparent);
+    out.used = static_cast<std::uint16_t>(used);
+    unsigned differs = 0;
+    if (used != 0) {
+        const __m128i first = _mm_set1_epi32(static_cast<int>(pixels[__builtin_ctz(used)] & 0xFFFFFFu));
+        const __m128i rgb = _mm_set1_epi32(0xFFFFFF);
+        for (int g = 0; g < 4; ++g) {
+            const __m128i eq = _mm_cmpeq_epi32(_mm_and_si128(p[g], rgb), first);
+            differs |= (~static_cast<unsigned>(_mm_movemask_ps(_mm_castsi128_ps(eq))) & 15u) << (4 * g);
+        }
+    }
+    out.flat = (differs & used) == 0;
+    for (int c = 0; c < 3; ++c) {
+        out.channel[c] = options.perceptual ? PERCEPTUAL[c] : 1u;
+    }
+    out.threeColorOnly = out.transparent != 0;
+    out.fourColorOnly = !dxt1;
+#else
+    PrepareTexelsPlain(format, pixels, texels, options, out);
+#endif
 }
 
 }  // namespace dxt_search

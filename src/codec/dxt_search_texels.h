@@ -22,6 +22,7 @@ struct SearchTexels {
     std::uint16_t used;         // texels of weight above 0
     bool threeColorOnly;        // DXT1 with a transparent texel
     bool fourColorOnly;         // DXT2 to DXT5: never the three-colour mode
+    bool flat;                  // the texels of weight above 0 share one colour
 };
 
 // Alpha below the threshold in a DXT1 block: transparent.
@@ -33,8 +34,12 @@ inline bool IsTransparentDxt1(DWORD pixel, BYTE threshold) {
 // library's DXT codec applies to a colour read from 8-bit channels.
 DWORD PremultiplyLikeCodec(DWORD pixel);
 
-// pixels must already be premultiplied for DXT2 and DXT4.
+// pixels must already be premultiplied for DXT2 and DXT4. An SSE2 form
+// (TOVTEX_SSE2) takes four texels at a time; the plain form is its
+// reference and the two fill the record identically.
 void PrepareTexels(D3DFORMAT format, const DWORD* pixels, std::uint16_t texels, const DxtEncodeOptions& options,
                    SearchTexels& out);
+void PrepareTexelsPlain(D3DFORMAT format, const DWORD* pixels, std::uint16_t texels, const DxtEncodeOptions& options,
+                        SearchTexels& out);
 
 }  // namespace dxt_search

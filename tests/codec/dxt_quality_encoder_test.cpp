@@ -228,6 +228,30 @@ TEST(DxtQualityEncoder, VectorNearestEntryMatchesPlain) {
     }
 }
 
+// The vector preparation of a block fills the record exactly as its plain
+// reference, in every setting.
+TEST(DxtQualityEncoder, VectorTexelsMatchPlain) {
+    for (const Setting& s : SETTINGS) {
+        for (const auto& [name, pixels] : TestBlocks()) {
+            SCOPED_TRACE(name + " format " + std::to_string(s.format));
+            DxtEncodeOptions options;
+            options.alphaThreshold = s.threshold;
+            options.perceptual = s.perceptual;
+            dxt_search::SearchTexels a, b;
+            dxt_search::PrepareTexels(s.format, pixels.data(), s.texels, options, a);
+            dxt_search::PrepareTexelsPlain(s.format, pixels.data(), s.texels, options, b);
+            EXPECT_EQ(0, std::memcmp(a.ch, b.ch, sizeof a.ch));
+            EXPECT_EQ(0, std::memcmp(a.weight, b.weight, sizeof a.weight));
+            EXPECT_EQ(0, std::memcmp(a.channel, b.channel, sizeof a.channel));
+            EXPECT_EQ(a.transparent, b.transparent);
+            EXPECT_EQ(a.used, b.used);
+            EXPECT_EQ(a.threeColorOnly, b.threeColorOnly);
+            EXPECT_EQ(a.fourColorOnly, b.fourColorOnly);
+            EXPECT_EQ(a.flat, b.flat);
+        }
+    }
+}
+
 // The vector error of an alpha ramp agrees with its plain reference, in both
 // modes, with texels left out and at the ends of the range.
 TEST(DxtQualityEncoder, VectorAlphaRampErrorMatchesPlain) {
