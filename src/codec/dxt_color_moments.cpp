@@ -2,48 +2,124 @@
 
 #include <cmath>
 
+#if TOVTEX_SSE2
+#include <emmintrin.h>
+#endif
+
 namespace dxt_search {
 
-bool ComputeMoments(const SearchTexels& texels, ColorMoments& out) {
-    float total = 0.0f, sum[3] = {0.0f, 0.0f, 0.0f};
+namespace {
+
+// The exact sums a block's moments come from. Every product of a weight and
+// up to two channels stays below 2^24, so each is exact in single precision
+// and the sums are exact integers: the vector and plain forms agree
+// whatever order they add in.
+struct RawMoments {
+    std::int32_t total;
+    std::int32_t sum[3];
+    std::int32_t square[6];  // rr, rg, rb, gg, gb, bb
+};
+
+void RawMomentsPlain(const SearchTexels& texels, RawMoments& out) {
+    out = RawMoments{};
     for (int i = 0; i < 16; ++i) {
         const float w = static_cast<float>(texels.weight[i]);
-        total += w;
-        for (int c = 0; c < 3; ++c) {
-            sum[c] += w * texels.ch[c][i];
-        }
+        const float r = texels.ch[0][i], g = texels.ch[1][i], b = texels.ch[2][i];
+        const float wr = w * r, wg = w * g, wb = w * b;
+        out.total += static_cast<std::int32_t>(texels.weight[i]);
+        out.sum[0] += static_cast<std::int32_t>(wr);
+        out.sum[1] += static_cast<std::int32_t>(wg);
+        out.sum[2] += static_cast<std::int32_t>(wb);
+        out.square[0] += static_cast<std::int32_t>(wr * r);
+        out.square[1] += static_cast<std::int32_t>(wr * g);
+        out.square[2] += static_cast<std::int32_t>(wr * b);
+        out.square[3] += static_cast<std::int32_t>(wg * g);
+        out.square[4] += static_cast<std::int32_t>(wg * b);
+        out.square[5] += static_cast<std::int32_t>(wb * b);
     }
-    if (!(total > 0.0f)) {
+}
+
+#if TOVTEX_SSE2
+std::int32_t HorizontalSum(__m128i v) {
+    v = _mm_add_epi32(v, _mm_shuffle_epi32(v, _MM_SHUFFLE(1, 0, 3, 2)));
+    v = _mm_add_epi32(v, _mm_shuffle_epi32(v, _MM_SHUFFLE(2, 3, 0, 1)));
+    return _mm_cvtsi128_si32(v);
+}
+
+void RawMomentsVector(const SearchTexels& texels, RawMoments& out) {
+    __m128i total = _mm_setzero_si128(), sum[3], square[6];
+    for (__m128i& v : sum) {
+        v = _mm_setzero_si128();
+    }
+    for (__m128i& v : square) {
+        v = _mm_setzero_si128();
+    }
+    for (int g = 0; g < 16; g += 4) {
+        const __m128i wi = _mm_loadu_si128(reinterpret_cast<const __m128i*>(texels.weight + g));
+        const __m128 w = _mm_cvtepi32_ps(wi);
+        const __m128 r = _mm_loadu_ps(texels.ch[0] + g), gr = _mm_loadu_ps(texels.ch[1] + g),
+                     b = _mm_loadu_ps(texels.ch[2] + g);
+        const __m128 wr = _mm_mul_ps(w, r), wg = _mm_mul_ps(w, gr), wb = _mm_mul_ps(w, b);
+        total = _mm_add_epi32(total, wi);
+        sum[0] = _mm_add_epi32(sum[0], _mm_cvttps_epi32(wr));
+        sum[1] = _mm_add_epi32(sum[1], _mm_cvttps_epi32(wg));
+        sum[2] = _mm_add_epi32(sum[2], _mm_cvttps_epi32(wb));
+        square[0] = _mm_add_epi32(square[0], _mm_cvttps_epi32(_mm_mul_ps(wr, r)));
+        square[1] = _mm_add_epi32(square[1], _mm_cvttps_epi32(_mm_mul_ps(wr, gr)));
+        square[2] = _mm_add_epi32(square[2], _mm_cvttps_epi32(_mm_mul_ps(wr, b)));
+        square[3] = _mm_add_epi32(square[3], _mm_cvttps_epi32(_mm_mul_ps(wg, gr)));
+        square[4] = _mm_add_epi32(square[4], _mm_cvttps_epi32(_mm_mul_ps(wg, b)));
+        square[5] = _mm_add_epi32(square[5], _mm_cvttps_epi32(_mm_mul_ps(wb, b)));
+    }
+    out.total = HorizontalSum(total);
+    for (int c = 0; c < 3; ++c) {
+        out.sum[c] = HorizontalSum(sum[c]);
+    }
+    for (int k = 0; k < 6; ++k) {
+        out.square[k] = HorizontalSum(square[k]);
+    }
+}
+#endif
+
+bool MomentsFromRaw(const SearchTexels& texels, const RawMoments& raw, ColorMoments& out) {
+    if (raw.total <= 0) {
         return false;
     }
+    const double total = raw.total;
     for (int c = 0; c < 3; ++c) {
-        out.mean[c] = sum[c] / total;
+        out.mean[c] = static_cast<float>(raw.sum[c] / total);
     }
-    float m[6] = {0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f};
-    for (int i = 0; i < 16; ++i) {
-        const float w = static_cast<float>(texels.weight[i]);
-        const float r = texels.ch[0][i] - out.mean[0], g = texels.ch[1][i] - out.mean[1],
-                    b = texels.ch[2][i] - out.mean[2];
-        m[0] += w * r * r;
-        m[1] += w * r * g;
-        m[2] += w * r * b;
-        m[3] += w * g * g;
-        m[4] += w * g * b;
-        m[5] += w * b * b;
+    // Centred from the exact sums in double precision: no cancellation
+    // worth the name at these magnitudes. In the space where the error is
+    // plain Euclidean each channel is scaled by the square root of its
+    // weight.
+    static constexpr int PAIRS[6][2] = {{0, 0}, {0, 1}, {0, 2}, {1, 1}, {1, 2}, {2, 2}};
+    for (int k = 0; k < 6; ++k) {
+        const int x = PAIRS[k][0], y = PAIRS[k][1];
+        const double centred = raw.square[k] - static_cast<double>(raw.sum[x]) * raw.sum[y] / total;
+        out.covariance[k] =
+            static_cast<float>(centred * std::sqrt(static_cast<double>(texels.channel[x]) * texels.channel[y]));
     }
-    // In the space where the error is plain Euclidean each channel is
-    // scaled by the square root of its weight.
-    const float s[3] = {std::sqrt(static_cast<float>(texels.channel[0])),
-                        std::sqrt(static_cast<float>(texels.channel[1])),
-                        std::sqrt(static_cast<float>(texels.channel[2]))};
-    out.covariance[0] = m[0] * s[0] * s[0];
-    out.covariance[1] = m[1] * s[0] * s[1];
-    out.covariance[2] = m[2] * s[0] * s[2];
-    out.covariance[3] = m[3] * s[1] * s[1];
-    out.covariance[4] = m[4] * s[1] * s[2];
-    out.covariance[5] = m[5] * s[2] * s[2];
-    out.total = total;
+    out.total = static_cast<float>(raw.total);
     return true;
+}
+
+}  // namespace
+
+bool ComputeMomentsPlain(const SearchTexels& texels, ColorMoments& out) {
+    RawMoments raw;
+    RawMomentsPlain(texels, raw);
+    return MomentsFromRaw(texels, raw, out);
+}
+
+bool ComputeMoments(const SearchTexels& texels, ColorMoments& out) {
+#if TOVTEX_SSE2
+    RawMoments raw;
+    RawMomentsVector(texels, raw);
+    return MomentsFromRaw(texels, raw, out);
+#else
+    return ComputeMomentsPlain(texels, out);
+#endif
 }
 
 bool PrincipalAxis(const SearchTexels& texels, const ColorMoments& moments, float* axis) {

@@ -15,8 +15,11 @@ struct ColorMoments {
     float total;          // sum of the texel weights
 };
 
-// False when no texel has weight.
+// False when no texel has weight. The SSE2 form (TOVTEX_SSE2) sums four
+// texels at a time; the plain form is its reference. Both add exact
+// integers, so they agree bit for bit.
 bool ComputeMoments(const SearchTexels& texels, ColorMoments& out);
+bool ComputeMomentsPlain(const SearchTexels& texels, ColorMoments& out);
 
 // The direction of greatest spread (red, green, blue), normalised; false
 // when the colours do not spread at all.

@@ -11,6 +11,7 @@
 #include "codec/dxt_alpha_ramp.h"
 #include "codec/dxt_blocks.h"
 #include "codec/dxt_cluster_fit.h"
+#include "codec/dxt_color_moments.h"
 #include "codec/dxt_nearest_entry.h"
 #include "codec/dxt_quality_encoder.h"
 #include "codec/dxt_quality_measure.h"
@@ -229,7 +230,7 @@ TEST(DxtQualityEncoder, VectorNearestEntryMatchesPlain) {
 }
 
 // The vector preparation of a block fills the record exactly as its plain
-// reference, in every setting.
+// reference, in every setting, and so do the vector colour moments.
 TEST(DxtQualityEncoder, VectorTexelsMatchPlain) {
     for (const Setting& s : SETTINGS) {
         for (const auto& [name, pixels] : TestBlocks()) {
@@ -248,6 +249,9 @@ TEST(DxtQualityEncoder, VectorTexelsMatchPlain) {
             EXPECT_EQ(a.threeColorOnly, b.threeColorOnly);
             EXPECT_EQ(a.fourColorOnly, b.fourColorOnly);
             EXPECT_EQ(a.flat, b.flat);
+            dxt_search::ColorMoments ma{}, mb{};
+            EXPECT_EQ(dxt_search::ComputeMoments(a, ma), dxt_search::ComputeMomentsPlain(a, mb));
+            EXPECT_EQ(0, std::memcmp(&ma, &mb, sizeof ma));
         }
     }
 }
