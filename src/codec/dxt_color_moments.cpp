@@ -167,36 +167,111 @@ bool PrincipalAxis(const SearchTexels& texels, const ColorMoments& moments, floa
     return true;
 }
 
-bool SolveEndpoints(const SearchTexels& texels, std::uint32_t indices, bool fourColor, float* e0, float* e1) {
-    // Share of c0 in each palette entry, by index.
-    static constexpr float FOUR[4] = {1.0f, 0.0f, 2.0f / 3.0f, 1.0f / 3.0f};
-    static constexpr float THREE[4] = {1.0f, 0.0f, 0.5f, 0.0f};
+namespace {
+
+// The sums of the normal equations with the shares of c0 scaled to small
+// integers (four colours: 3, 0, 2, 1 by index; three: 2, 0, 1, 0). Each
+// product stays below 2^24 and each sum too, so every sum is exact and the
+// vector and plain forms agree whatever order they add in.
+struct EndpointSums {
+    float aa, ab, bb;
+    float ax[3], bx[3];
+};
+
+void EndpointSumsPlain(const SearchTexels& texels, std::uint32_t indices, bool fourColor, EndpointSums& out) {
+    static constexpr float FOUR[4] = {3.0f, 0.0f, 2.0f, 1.0f};
+    static constexpr float THREE[4] = {2.0f, 0.0f, 1.0f, 0.0f};
     const float* share = fourColor ? FOUR : THREE;
-    float aa = 0.0f, bb = 0.0f, ab = 0.0f, ax[3] = {0.0f, 0.0f, 0.0f}, bx[3] = {0.0f, 0.0f, 0.0f};
+    const float scale = fourColor ? 3.0f : 2.0f;
+    out = EndpointSums{};
     for (int i = 0; i < 16; ++i) {
         const float w = static_cast<float>(texels.weight[i]);
-        const float alpha = share[indices >> (2 * i) & 3u], beta = 1.0f - alpha;
-        const float wa = w * alpha, wb = w * beta;
-        aa += wa * alpha;
-        bb += wb * beta;
-        ab += wa * beta;
+        const float a = share[indices >> (2 * i) & 3u], b = scale - a;
+        const float wa = w * a, wb = w * b;
+        out.aa += wa * a;
+        out.ab += wa * b;
+        out.bb += wb * b;
         for (int c = 0; c < 3; ++c) {
-            ax[c] += wa * texels.ch[c][i];
-            bx[c] += wb * texels.ch[c][i];
+            out.ax[c] += wa * texels.ch[c][i];
+            out.bx[c] += wb * texels.ch[c][i];
         }
     }
-    const float det = aa * bb - ab * ab;
-    if (!(std::fabs(det) > 1e-4f * aa * bb) || !(aa > 0.0f) || !(bb > 0.0f)) {
+}
+
+#if TOVTEX_SSE2
+float HorizontalSum(__m128 v) {
+    v = _mm_add_ps(v, _mm_shuffle_ps(v, v, _MM_SHUFFLE(1, 0, 3, 2)));
+    v = _mm_add_ps(v, _mm_shuffle_ps(v, v, _MM_SHUFFLE(2, 3, 0, 1)));
+    return _mm_cvtss_f32(v);
+}
+
+void EndpointSumsVector(const SearchTexels& texels, std::uint32_t indices, bool fourColor, EndpointSums& out) {
+    const __m128i field = _mm_setr_epi32(3, 3 << 2, 3 << 4, 3 << 6);
+    const __m128i is2 = _mm_setr_epi32(2, 2 << 2, 2 << 4, 2 << 6), is3 = _mm_setr_epi32(3, 3 << 2, 3 << 4, 3 << 6);
+    const __m128i s0 = _mm_set1_epi32(fourColor ? 3 : 2), s2 = _mm_set1_epi32(fourColor ? 2 : 1),
+                  s3 = _mm_set1_epi32(fourColor ? 1 : 0);
+    const __m128 scale = _mm_set1_ps(fourColor ? 3.0f : 2.0f);
+    __m128 aa = _mm_setzero_ps(), ab = aa, bb = aa, ax[3] = {aa, aa, aa}, bx[3] = {aa, aa, aa};
+    for (int g = 0; g < 4; ++g) {
+        const __m128i idx = _mm_and_si128(_mm_set1_epi32(static_cast<int>(indices >> (8 * g))), field);
+        const __m128i shareI = _mm_or_si128(_mm_or_si128(_mm_and_si128(_mm_cmpeq_epi32(idx, _mm_setzero_si128()), s0),
+                                                         _mm_and_si128(_mm_cmpeq_epi32(idx, is2), s2)),
+                                            _mm_and_si128(_mm_cmpeq_epi32(idx, is3), s3));
+        const __m128 a = _mm_cvtepi32_ps(shareI), b = _mm_sub_ps(scale, a);
+        const __m128 w = _mm_cvtepi32_ps(_mm_loadu_si128(reinterpret_cast<const __m128i*>(texels.weight + 4 * g)));
+        const __m128 wa = _mm_mul_ps(w, a), wb = _mm_mul_ps(w, b);
+        aa = _mm_add_ps(aa, _mm_mul_ps(wa, a));
+        ab = _mm_add_ps(ab, _mm_mul_ps(wa, b));
+        bb = _mm_add_ps(bb, _mm_mul_ps(wb, b));
+        for (int c = 0; c < 3; ++c) {
+            const __m128 x = _mm_loadu_ps(texels.ch[c] + 4 * g);
+            ax[c] = _mm_add_ps(ax[c], _mm_mul_ps(wa, x));
+            bx[c] = _mm_add_ps(bx[c], _mm_mul_ps(wb, x));
+        }
+    }
+    out.aa = HorizontalSum(aa);
+    out.ab = HorizontalSum(ab);
+    out.bb = HorizontalSum(bb);
+    for (int c = 0; c < 3; ++c) {
+        out.ax[c] = HorizontalSum(ax[c]);
+        out.bx[c] = HorizontalSum(bx[c]);
+    }
+}
+#endif
+
+bool SolveFromSums(const EndpointSums& s, bool fourColor, float* e0, float* e1) {
+    const double aa = s.aa, bb = s.bb, ab = s.ab;
+    const double det = aa * bb - ab * ab;
+    if (!(std::fabs(det) > 1e-4 * aa * bb) || !(aa > 0.0) || !(bb > 0.0)) {
         return false;
     }
-    const float inv = 1.0f / det;
+    // The shares were scaled by 3 (or 2): the endpoints scale back by it.
+    const double inv = (fourColor ? 3.0 : 2.0) / det;
     for (int c = 0; c < 3; ++c) {
-        e0[c] = (ax[c] * bb - bx[c] * ab) * inv;
-        e1[c] = (bx[c] * aa - ax[c] * ab) * inv;
+        e0[c] = static_cast<float>((s.ax[c] * bb - s.bx[c] * ab) * inv);
+        e1[c] = static_cast<float>((s.bx[c] * aa - s.ax[c] * ab) * inv);
     }
     ClampToBox(e0);
     ClampToBox(e1);
     return true;
+}
+
+}  // namespace
+
+bool SolveEndpointsPlain(const SearchTexels& texels, std::uint32_t indices, bool fourColor, float* e0, float* e1) {
+    EndpointSums sums;
+    EndpointSumsPlain(texels, indices, fourColor, sums);
+    return SolveFromSums(sums, fourColor, e0, e1);
+}
+
+bool SolveEndpoints(const SearchTexels& texels, std::uint32_t indices, bool fourColor, float* e0, float* e1) {
+#if TOVTEX_SSE2
+    EndpointSums sums;
+    EndpointSumsVector(texels, indices, fourColor, sums);
+    return SolveFromSums(sums, fourColor, e0, e1);
+#else
+    return SolveEndpointsPlain(texels, indices, fourColor, e0, e1);
+#endif
 }
 
 }  // namespace dxt_search

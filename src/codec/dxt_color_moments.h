@@ -28,7 +28,10 @@ bool PrincipalAxis(const SearchTexels& texels, const ColorMoments& moments, floa
 // The endpoints (c0's and c1's colour, 0 to 255) that minimise the error for
 // the indices given, in the mode given. False when the indices do not pin
 // down two endpoints (every weighted texel on one entry).
+// The SSE2 form (TOVTEX_SSE2) and the plain reference add exact integers
+// and agree bit for bit.
 bool SolveEndpoints(const SearchTexels& texels, std::uint32_t indices, bool fourColor, float* e0, float* e1);
+bool SolveEndpointsPlain(const SearchTexels& texels, std::uint32_t indices, bool fourColor, float* e0, float* e1);
 
 inline void ClampToBox(float* e) {
     for (int c = 0; c < 3; ++c) {

@@ -230,7 +230,8 @@ TEST(DxtQualityEncoder, VectorNearestEntryMatchesPlain) {
 }
 
 // The vector preparation of a block fills the record exactly as its plain
-// reference, in every setting, and so do the vector colour moments.
+// reference, in every setting, and so do the vector colour moments and
+// endpoint solution.
 TEST(DxtQualityEncoder, VectorTexelsMatchPlain) {
     for (const Setting& s : SETTINGS) {
         for (const auto& [name, pixels] : TestBlocks()) {
@@ -252,6 +253,16 @@ TEST(DxtQualityEncoder, VectorTexelsMatchPlain) {
             dxt_search::ColorMoments ma{}, mb{};
             EXPECT_EQ(dxt_search::ComputeMoments(a, ma), dxt_search::ComputeMomentsPlain(a, mb));
             EXPECT_EQ(0, std::memcmp(&ma, &mb, sizeof ma));
+            std::mt19937 rng(s.texels);
+            for (int n = 0; n < 64; ++n) {
+                const auto indices = static_cast<std::uint32_t>(rng());
+                for (bool four : {true, false}) {
+                    float e[2][2][3] = {};
+                    const bool solved = dxt_search::SolveEndpoints(a, indices, four, e[0][0], e[0][1]);
+                    EXPECT_EQ(solved, dxt_search::SolveEndpointsPlain(a, indices, four, e[1][0], e[1][1]));
+                    EXPECT_EQ(0, std::memcmp(e[0], e[1], sizeof e[0]));
+                }
+            }
         }
     }
 }
