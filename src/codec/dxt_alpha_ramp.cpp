@@ -98,7 +98,7 @@ std::uint32_t AlphaRampError(const int* alpha, std::uint16_t texels, unsigned a0
 #endif
 }
 
-AlphaChoice EvaluateAlphaRamp(const int* alpha, std::uint16_t texels, unsigned a0, unsigned a1) {
+AlphaChoice EvaluateAlphaRampPlain(const int* alpha, std::uint16_t texels, unsigned a0, unsigned a1) {
     int ramp[8];
     BuildAlphaRamp(a0, a1, ramp);
     AlphaChoice out{a0, a1, 0, 0};
@@ -116,6 +116,40 @@ AlphaChoice EvaluateAlphaRamp(const int* alpha, std::uint16_t texels, unsigned a
         out.error += (texels >> i & 1u) ? static_cast<std::uint32_t>(best) : 0u;
     }
     return out;
+}
+
+AlphaChoice EvaluateAlphaRamp(const int* alpha, std::uint16_t texels, unsigned a0, unsigned a1) {
+#if TOVTEX_SSE2
+    const AlphaBytes packed = PackAlpha(alpha, texels);
+    int ramp[8];
+    BuildAlphaRamp(a0, a1, ramp);
+    // From the last entry down, taking equal distances too: ties end on the
+    // lowest index, as in the plain search.
+    __m128i nearest = _mm_set1_epi8(-1), index = _mm_setzero_si128();
+    for (int k = 7; k >= 0; --k) {
+        const __m128i r = _mm_set1_epi8(static_cast<char>(ramp[k]));
+        const __m128i d = _mm_or_si128(_mm_subs_epu8(packed.alpha, r), _mm_subs_epu8(r, packed.alpha));
+        const __m128i closer = _mm_cmpeq_epi8(_mm_min_epu8(d, nearest), d);
+        index =
+            _mm_or_si128(_mm_and_si128(closer, _mm_set1_epi8(static_cast<char>(k))), _mm_andnot_si128(closer, index));
+        nearest = _mm_min_epu8(nearest, d);
+    }
+    nearest = _mm_and_si128(nearest, packed.inside);
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i low = _mm_unpacklo_epi8(nearest, zero), high = _mm_unpackhi_epi8(nearest, zero);
+    __m128i sum = _mm_add_epi32(_mm_madd_epi16(low, low), _mm_madd_epi16(high, high));
+    sum = _mm_add_epi32(sum, _mm_shuffle_epi32(sum, _MM_SHUFFLE(1, 0, 3, 2)));
+    sum = _mm_add_epi32(sum, _mm_shuffle_epi32(sum, _MM_SHUFFLE(2, 3, 0, 1)));
+    alignas(16) unsigned char bytes[16];
+    _mm_store_si128(reinterpret_cast<__m128i*>(bytes), index);
+    AlphaChoice out{a0, a1, 0, static_cast<std::uint32_t>(_mm_cvtsi128_si32(sum))};
+    for (int i = 0; i < 16; ++i) {
+        out.indices |= static_cast<std::uint64_t>(bytes[i]) << (3 * i);
+    }
+    return out;
+#else
+    return EvaluateAlphaRampPlain(alpha, texels, a0, a1);
+#endif
 }
 
 AlphaChoice FitAlphaRamp(const DWORD* pixels, std::uint16_t texels, int window) {

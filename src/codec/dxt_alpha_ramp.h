@@ -27,8 +27,10 @@ void BuildAlphaRamp(unsigned a0, unsigned a1, int* ramp);
 std::uint32_t AlphaRampError(const int* alpha, std::uint16_t texels, unsigned a0, unsigned a1);
 std::uint32_t AlphaRampErrorPlain(const int* alpha, std::uint16_t texels, unsigned a0, unsigned a1);
 
-// The same, with the indices (the lowest on ties).
+// The same, with the indices (the lowest on ties); SSE2 and plain forms
+// as above, agreeing exactly.
 AlphaChoice EvaluateAlphaRamp(const int* alpha, std::uint16_t texels, unsigned a0, unsigned a1);
+AlphaChoice EvaluateAlphaRampPlain(const int* alpha, std::uint16_t texels, unsigned a0, unsigned a1);
 
 // Searches reference values up to window away from the extremes.
 AlphaChoice FitAlphaRamp(const DWORD* pixels, std::uint16_t texels, int window);

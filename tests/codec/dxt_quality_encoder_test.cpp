@@ -267,8 +267,9 @@ TEST(DxtQualityEncoder, VectorTexelsMatchPlain) {
     }
 }
 
-// The vector error of an alpha ramp agrees with its plain reference, in both
-// modes, with texels left out and at the ends of the range.
+// The vector error and indices of an alpha ramp agree with the plain
+// reference, in both modes, with texels left out and at the ends of the
+// range, ties included.
 TEST(DxtQualityEncoder, VectorAlphaRampErrorMatchesPlain) {
     std::mt19937 rng(9);
     std::uniform_int_distribution<int> byte(0, 255);
@@ -281,6 +282,10 @@ TEST(DxtQualityEncoder, VectorAlphaRampErrorMatchesPlain) {
         const auto a0 = static_cast<unsigned>(byte(rng)), a1 = static_cast<unsigned>(byte(rng));
         EXPECT_EQ(dxt_search::AlphaRampError(alpha, texels, a0, a1),
                   dxt_search::AlphaRampErrorPlain(alpha, texels, a0, a1));
+        const dxt_search::AlphaChoice vector = dxt_search::EvaluateAlphaRamp(alpha, texels, a0, a1);
+        const dxt_search::AlphaChoice plain = dxt_search::EvaluateAlphaRampPlain(alpha, texels, a0, a1);
+        EXPECT_EQ(vector.indices, plain.indices);
+        EXPECT_EQ(vector.error, plain.error);
     }
 }
 
