@@ -139,30 +139,30 @@ bool PrincipalAxis(const SearchTexels& texels, const ColorMoments& moments, floa
         j = 2;
     }
     const float columns[3][3] = {{m[0], m[1], m[2]}, {m[1], m[3], m[4]}, {m[2], m[4], m[5]}};
-    float v[3] = {columns[j][0], columns[j][1], columns[j][2]};
+    // In double precision the vector needs no scaling between steps (it
+    // grows by the largest eigenvalue, at most about 2^38, each step): no
+    // division on the dependency chain.
+    double v[3] = {columns[j][0], columns[j][1], columns[j][2]};
     for (int step = 0; step < 4; ++step) {
-        const float x = m[0] * v[0] + m[1] * v[1] + m[2] * v[2];
-        const float y = m[1] * v[0] + m[3] * v[1] + m[4] * v[2];
-        const float z = m[2] * v[0] + m[4] * v[1] + m[5] * v[2];
-        const float ax = x < 0.0f ? -x : x, ay = y < 0.0f ? -y : y, az = z < 0.0f ? -z : z;
-        const float largest = ax > ay ? (ax > az ? ax : az) : (ay > az ? ay : az);
-        if (!(largest > 0.0f)) {
-            return false;
-        }
-        const float scale = 1.0f / largest;
-        v[0] = x * scale;
-        v[1] = y * scale;
-        v[2] = z * scale;
+        const double x = m[0] * v[0] + m[1] * v[1] + m[2] * v[2];
+        const double y = m[1] * v[0] + m[3] * v[1] + m[4] * v[2];
+        const double z = m[2] * v[0] + m[4] * v[1] + m[5] * v[2];
+        v[0] = x;
+        v[1] = y;
+        v[2] = z;
     }
     // Back from the scaled space to red, green, blue.
-    float length = 0.0f;
+    double back[3], length = 0.0;
     for (int c = 0; c < 3; ++c) {
-        axis[c] = v[c] / std::sqrt(static_cast<float>(texels.channel[c]));
-        length += axis[c] * axis[c];
+        back[c] = texels.channel[c] == 1u ? v[c] : v[c] / std::sqrt(static_cast<double>(texels.channel[c]));
+        length += back[c] * back[c];
     }
-    length = std::sqrt(length);
+    if (!(length > 0.0) || !(length < 1e300)) {
+        return false;
+    }
+    const double inverse = 1.0 / std::sqrt(length);
     for (int c = 0; c < 3; ++c) {
-        axis[c] /= length;
+        axis[c] = static_cast<float>(back[c] * inverse);
     }
     return true;
 }
