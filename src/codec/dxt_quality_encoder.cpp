@@ -51,10 +51,13 @@ ColorChoice FitColor(const SearchTexels& texels, DxtQuality quality) {
 
 DxtBlockError EncodeDxtBlockMeasured(D3DFORMAT format, const DWORD* pixels, std::uint16_t texels,
                                      const DxtEncodeOptions& options, BYTE* block) {
-    DWORD stored[16];
-    const bool premultiplied = IsPremultiplied(format);
-    for (int i = 0; i < 16; ++i) {
-        stored[i] = premultiplied ? PremultiplyLikeCodec(pixels[i]) : pixels[i];
+    DWORD premultiplied[16];
+    const DWORD* stored = pixels;
+    if (IsPremultiplied(format)) {
+        for (int i = 0; i < 16; ++i) {
+            premultiplied[i] = PremultiplyLikeCodec(pixels[i]);
+        }
+        stored = premultiplied;
     }
     SearchTexels search;
     PrepareTexels(format, stored, texels, options, search);

@@ -87,12 +87,17 @@ ColorChoice FitFlatColor(const SearchTexels& texels, const int* rgb, bool fourCo
             index = static_cast<std::uint32_t>(k);
         }
     }
-    std::uint64_t weight = 0;
+    std::uint32_t weight = 0;  // at most 16 x 255
     for (int i = 0; i < 16; ++i) {
-        const std::uint32_t idx = (texels.transparent >> i & 1u) ? 3u : index;
-        out.indices |= idx << (2 * i);
         weight += texels.weight[i];
     }
+    // Every texel on the one index, the transparent ones on 3.
+    std::uint32_t transparent = texels.transparent;
+    transparent = (transparent | transparent << 8) & 0x00FF00FFu;
+    transparent = (transparent | transparent << 4) & 0x0F0F0F0Fu;
+    transparent = (transparent | transparent << 2) & 0x33333333u;
+    transparent = (transparent | transparent << 1) & 0x55555555u;
+    out.indices = (index * 0x55555555u & ~(transparent * 3u)) | transparent * 3u;
     out.error = weight * nearest;
     return out;
 }
