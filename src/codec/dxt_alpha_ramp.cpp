@@ -67,14 +67,43 @@ AlphaBytes PackAlpha(const int* alpha, std::uint16_t texels) {
             _mm_load_si128(reinterpret_cast<const __m128i*>(inside))};
 }
 
+// The eight entries of the ramp, each in all sixteen bytes. Built in 16-bit
+// lanes with the decoder's arithmetic: the divisions by 7 and 5 of values
+// below 2^11 are exact as a high multiply by ceil(2^16 / 7) and
+// ceil(2^16 / 5).
+void RampEntries(unsigned a0, unsigned a1, __m128i* entries) {
+    const __m128i x = _mm_set1_epi16(static_cast<short>(a0)), y = _mm_set1_epi16(static_cast<short>(a1));
+    __m128i ramp;
+    if (a0 > a1) {
+        const __m128i sum = _mm_add_epi16(_mm_mullo_epi16(x, _mm_setr_epi16(7, 0, 6, 5, 4, 3, 2, 1)),
+                                          _mm_mullo_epi16(y, _mm_setr_epi16(0, 7, 1, 2, 3, 4, 5, 6)));
+        ramp = _mm_mulhi_epu16(sum, _mm_set1_epi16(9363));
+    } else {
+        const __m128i sum = _mm_add_epi16(_mm_mullo_epi16(x, _mm_setr_epi16(5, 0, 4, 3, 2, 1, 0, 0)),
+                                          _mm_mullo_epi16(y, _mm_setr_epi16(0, 5, 1, 2, 3, 4, 0, 0)));
+        ramp = _mm_or_si128(_mm_mulhi_epu16(sum, _mm_set1_epi16(13108)), _mm_setr_epi16(0, 0, 0, 0, 0, 0, 0, 255));
+    }
+    // Each entry doubled into both bytes of its lane, then spread.
+    const __m128i pair = _mm_or_si128(ramp, _mm_slli_epi16(ramp, 8));
+    const __m128i low = _mm_unpacklo_epi64(pair, pair), high = _mm_unpackhi_epi64(pair, pair);
+    entries[0] = _mm_shufflehi_epi16(_mm_shufflelo_epi16(low, 0x00), 0x00);
+    entries[1] = _mm_shufflehi_epi16(_mm_shufflelo_epi16(low, 0x55), 0x55);
+    entries[2] = _mm_shufflehi_epi16(_mm_shufflelo_epi16(low, 0xAA), 0xAA);
+    entries[3] = _mm_shufflehi_epi16(_mm_shufflelo_epi16(low, 0xFF), 0xFF);
+    entries[4] = _mm_shufflehi_epi16(_mm_shufflelo_epi16(high, 0x00), 0x00);
+    entries[5] = _mm_shufflehi_epi16(_mm_shufflelo_epi16(high, 0x55), 0x55);
+    entries[6] = _mm_shufflehi_epi16(_mm_shufflelo_epi16(high, 0xAA), 0xAA);
+    entries[7] = _mm_shufflehi_epi16(_mm_shufflelo_epi16(high, 0xFF), 0xFF);
+}
+
 std::uint32_t PackedAlphaRampError(const AlphaBytes& packed, unsigned a0, unsigned a1) {
-    int ramp[8];
-    BuildAlphaRamp(a0, a1, ramp);
+    __m128i entries[8];
+    RampEntries(a0, a1, entries);
     const __m128i a = packed.alpha;
     // The smallest distance of each texel to an entry, as unsigned bytes.
     __m128i nearest = _mm_set1_epi8(-1);
     for (int k = 0; k < 8; ++k) {
-        const __m128i r = _mm_set1_epi8(static_cast<char>(ramp[k]));
+        const __m128i r = entries[k];
         const __m128i d = _mm_or_si128(_mm_subs_epu8(a, r), _mm_subs_epu8(r, a));
         nearest = _mm_min_epu8(nearest, d);
     }
@@ -121,13 +150,13 @@ AlphaChoice EvaluateAlphaRampPlain(const int* alpha, std::uint16_t texels, unsig
 AlphaChoice EvaluateAlphaRamp(const int* alpha, std::uint16_t texels, unsigned a0, unsigned a1) {
 #if TOVTEX_SSE2
     const AlphaBytes packed = PackAlpha(alpha, texels);
-    int ramp[8];
-    BuildAlphaRamp(a0, a1, ramp);
+    __m128i entries[8];
+    RampEntries(a0, a1, entries);
     // From the last entry down, taking equal distances too: ties end on the
     // lowest index, as in the plain search.
     __m128i nearest = _mm_set1_epi8(-1), index = _mm_setzero_si128();
     for (int k = 7; k >= 0; --k) {
-        const __m128i r = _mm_set1_epi8(static_cast<char>(ramp[k]));
+        const __m128i r = entries[k];
         const __m128i d = _mm_or_si128(_mm_subs_epu8(packed.alpha, r), _mm_subs_epu8(r, packed.alpha));
         const __m128i closer = _mm_cmpeq_epi8(_mm_min_epu8(d, nearest), d);
         index =

@@ -287,6 +287,20 @@ TEST(DxtQualityEncoder, VectorAlphaRampErrorMatchesPlain) {
         EXPECT_EQ(vector.indices, plain.indices);
         EXPECT_EQ(vector.error, plain.error);
     }
+    // Every pair of references, with texels spread over the whole range.
+    int mismatches = 0;
+    for (unsigned a0 = 0; a0 < 256; ++a0) {
+        for (unsigned a1 = 0; a1 < 256; ++a1) {
+            int alpha[16];
+            for (int i = 0; i < 16; ++i) {
+                alpha[i] = static_cast<int>((static_cast<unsigned>(i) * 17u + a0 * 7u + a1) & 255u);
+            }
+            const dxt_search::AlphaChoice vector = dxt_search::EvaluateAlphaRamp(alpha, ALL_TEXELS, a0, a1);
+            const dxt_search::AlphaChoice plain = dxt_search::EvaluateAlphaRampPlain(alpha, ALL_TEXELS, a0, a1);
+            mismatches += vector.indices != plain.indices || vector.error != plain.error;
+        }
+    }
+    EXPECT_EQ(0, mismatches);
 }
 
 // The vector search over four-cluster splits picks the same block as its
