@@ -12,6 +12,11 @@ int Clamp255(int v) {
     return v < 0 ? 0 : v > 255 ? 255 : v;
 }
 
+// How far a pair of references lies from where the search starts.
+int Moves(int d0, int d1) {
+    return (d0 < 0 ? -d0 : d0) + (d1 < 0 ? -d1 : d1);
+}
+
 }  // namespace
 
 void BuildAlphaRamp(unsigned a0, unsigned a1, int* ramp) {
@@ -181,7 +186,7 @@ AlphaChoice EvaluateAlphaRamp(const int* alpha, std::uint16_t texels, unsigned a
 #endif
 }
 
-AlphaChoice FitAlphaRamp(const DWORD* pixels, std::uint16_t texels, int window) {
+AlphaChoice FitAlphaRamp(const DWORD* pixels, std::uint16_t texels, int window, int steps) {
     int alpha[16];
     int low = 255, high = 0, innerLow = 255, innerHigh = 0;
     for (int i = 0; i < 16; ++i) {
@@ -223,7 +228,7 @@ AlphaChoice FitAlphaRamp(const DWORD* pixels, std::uint16_t texels, int window) 
     // Eight values: a0 > a1, around the largest and the smallest alpha.
     for (int a0 = Clamp255(high - window); a0 <= Clamp255(high + window); ++a0) {
         for (int a1 = Clamp255(low - window); a1 <= Clamp255(low + window); ++a1) {
-            if (a0 > a1 && best != 0) {
+            if (a0 > a1 && best != 0 && Moves(a0 - high, a1 - low) <= steps) {
                 consider(a0, a1);
             }
         }
@@ -236,7 +241,7 @@ AlphaChoice FitAlphaRamp(const DWORD* pixels, std::uint16_t texels, int window) 
         } else {
             for (int a0 = Clamp255(innerLow - window); a0 <= Clamp255(innerLow + window); ++a0) {
                 for (int a1 = Clamp255(innerHigh - window); a1 <= Clamp255(innerHigh + window); ++a1) {
-                    if (a0 <= a1 && best != 0) {
+                    if (a0 <= a1 && best != 0 && Moves(a0 - innerLow, a1 - innerHigh) <= steps) {
                         consider(a0, a1);
                     }
                 }

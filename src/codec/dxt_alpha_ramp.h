@@ -32,8 +32,9 @@ std::uint32_t AlphaRampErrorPlain(const int* alpha, std::uint16_t texels, unsign
 AlphaChoice EvaluateAlphaRamp(const int* alpha, std::uint16_t texels, unsigned a0, unsigned a1);
 AlphaChoice EvaluateAlphaRampPlain(const int* alpha, std::uint16_t texels, unsigned a0, unsigned a1);
 
-// Searches reference values up to window away from the extremes.
-AlphaChoice FitAlphaRamp(const DWORD* pixels, std::uint16_t texels, int window);
+// Searches reference values up to window away from the extremes, the two
+// moves together at most steps (1: one reference moved at a time).
+AlphaChoice FitAlphaRamp(const DWORD* pixels, std::uint16_t texels, int window, int steps);
 
 // Bytes 0-7 of a DXT4/DXT5 block.
 void WriteAlphaRamp(const AlphaChoice& choice, BYTE* block);

@@ -12,8 +12,12 @@ using namespace dxt_search;
 namespace {
 
 // How far from the extremes each quality looks for the alpha references.
+// Normal moves one reference at a time: the corners of its square seldom
+// win and cost as much again.
 constexpr int NORMAL_ALPHA_WINDOW = 1;
+constexpr int NORMAL_ALPHA_STEPS = 1;
 constexpr int BEST_ALPHA_WINDOW = 4;
+constexpr int BEST_ALPHA_STEPS = 2 * BEST_ALPHA_WINDOW;
 
 bool IsPremultiplied(D3DFORMAT format) {
     return format == D3DFMT_DXT2 || format == D3DFMT_DXT4;
@@ -68,8 +72,9 @@ DxtBlockError EncodeDxtBlockMeasured(D3DFORMAT format, const DWORD* pixels, std:
     case D3DFMT_DXT2:
     case D3DFMT_DXT3: error.alpha = WriteExplicitAlpha(stored, texels, block); break;
     default: {
-        const int window = options.quality == DXT_QUALITY_BEST ? BEST_ALPHA_WINDOW : NORMAL_ALPHA_WINDOW;
-        const AlphaChoice alpha = FitAlphaRamp(stored, texels, window);
+        const bool best = options.quality == DXT_QUALITY_BEST;
+        const AlphaChoice alpha = FitAlphaRamp(stored, texels, best ? BEST_ALPHA_WINDOW : NORMAL_ALPHA_WINDOW,
+                                               best ? BEST_ALPHA_STEPS : NORMAL_ALPHA_STEPS);
         WriteAlphaRamp(alpha, block);
         error.alpha = alpha.error;
         break;
