@@ -89,35 +89,66 @@ void NearestPackedPlain(const SearchTexels& texels, const ColorPalette& palette,
     }
 }
 
+#if TOVTEX_SSE2
+namespace {
+
+// Squared distance of four texels to one entry; the channel weights are
+// left out when they are all 1 (multiplying by 1 changes nothing).
+template <bool WEIGHTED>
+__m128 Distance(const __m128* t, const __m128* p, const __m128* cw) {
+    const __m128 e0 = _mm_sub_ps(t[0], p[0]), e1 = _mm_sub_ps(t[1], p[1]), e2 = _mm_sub_ps(t[2], p[2]);
+    if (WEIGHTED) {
+        return _mm_add_ps(_mm_add_ps(_mm_mul_ps(_mm_mul_ps(cw[0], e0), e0), _mm_mul_ps(_mm_mul_ps(cw[1], e1), e1)),
+                          _mm_mul_ps(_mm_mul_ps(cw[2], e2), e2));
+    }
+    return _mm_add_ps(_mm_add_ps(_mm_mul_ps(e0, e0), _mm_mul_ps(e1, e1)), _mm_mul_ps(e2, e2));
+}
+
+// Nearest of the four entries (a three-colour palette's fourth entry lies
+// far out of reach), the lowest index on ties.
+template <bool WEIGHTED>
+void NearestOfFour(const SearchTexels& texels, int g, const __m128 (*p)[3], const __m128* cw, __m128& best,
+                   __m128i& which) {
+    const __m128 t[3] = {_mm_loadu_ps(texels.ch[0] + 4 * g), _mm_loadu_ps(texels.ch[1] + 4 * g),
+                         _mm_loadu_ps(texels.ch[2] + 4 * g)};
+    best = Distance<WEIGHTED>(t, p[0], cw);
+    which = _mm_setzero_si128();
+    for (int k = 1; k < 4; ++k) {
+        const __m128 d = Distance<WEIGHTED>(t, p[k], cw);
+        const __m128i closer = _mm_castps_si128(_mm_cmplt_ps(d, best));
+        best = _mm_min_ps(d, best);
+        which = _mm_or_si128(_mm_and_si128(closer, _mm_set1_epi32(k)), _mm_andnot_si128(closer, which));
+    }
+}
+
+}  // namespace
+#endif
+
 void NearestPacked(const SearchTexels& texels, const ColorPalette& palette, std::uint32_t& indices,
                    std::uint64_t& error) {
 #if TOVTEX_SSE2
-    const __m128 cw0 = _mm_set1_ps(static_cast<float>(texels.channel[0]));
-    const __m128 cw1 = _mm_set1_ps(static_cast<float>(texels.channel[1]));
-    const __m128 cw2 = _mm_set1_ps(static_cast<float>(texels.channel[2]));
+    const __m128 cw[3] = {_mm_set1_ps(static_cast<float>(texels.channel[0])),
+                          _mm_set1_ps(static_cast<float>(texels.channel[1])),
+                          _mm_set1_ps(static_cast<float>(texels.channel[2]))};
+    const bool weighted = texels.channel[0] != 1u || texels.channel[1] != 1u || texels.channel[2] != 1u;
     __m128 p[4][3];
-    for (int k = 0; k < palette.size; ++k) {
+    for (int k = 0; k < 4; ++k) {
         for (int c = 0; c < 3; ++c) {
-            p[k][c] = _mm_set1_ps(static_cast<float>(palette.rgb[k][c]));
+            // Out of reach: distances to it exceed any real one.
+            const float v = k < palette.size ? static_cast<float>(palette.rgb[k][c]) : 1.0e6f;
+            p[k][c] = _mm_set1_ps(v);
         }
     }
     const __m128i laneBit = _mm_setr_epi32(1, 2, 4, 8);
     __m128i which[4];
     __m128i sum = _mm_setzero_si128();  // two 64-bit lanes
     for (int g = 0; g < 4; ++g) {
-        const __m128 r = _mm_loadu_ps(texels.ch[0] + 4 * g), gr = _mm_loadu_ps(texels.ch[1] + 4 * g),
-                     b = _mm_loadu_ps(texels.ch[2] + 4 * g);
-        __m128 best = _mm_set1_ps(3.0e38f);
-        __m128i w = _mm_setzero_si128();
-        for (int k = 0; k < palette.size; ++k) {
-            const __m128 e0 = _mm_sub_ps(r, p[k][0]), e1 = _mm_sub_ps(gr, p[k][1]), e2 = _mm_sub_ps(b, p[k][2]);
-            const __m128 d =
-                _mm_add_ps(_mm_add_ps(_mm_mul_ps(_mm_mul_ps(cw0, e0), e0), _mm_mul_ps(_mm_mul_ps(cw1, e1), e1)),
-                           _mm_mul_ps(_mm_mul_ps(cw2, e2), e2));
-            const __m128 closer = _mm_cmplt_ps(d, best);
-            best = _mm_or_ps(_mm_and_ps(closer, d), _mm_andnot_ps(closer, best));
-            const __m128i mask = _mm_castps_si128(closer);
-            w = _mm_or_si128(_mm_and_si128(mask, _mm_set1_epi32(k)), _mm_andnot_si128(mask, w));
+        __m128 best;
+        __m128i w;
+        if (weighted) {
+            NearestOfFour<true>(texels, g, p, cw, best, w);
+        } else {
+            NearestOfFour<false>(texels, g, p, cw, best, w);
         }
         // Transparent texels take index 3 (their weight is 0).
         const __m128i clear = _mm_set1_epi32(static_cast<int>(texels.transparent >> (4 * g)));
