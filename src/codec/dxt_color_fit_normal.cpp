@@ -57,9 +57,9 @@ ColorChoice FitColorNormal(const SearchTexels& texels) {
     ComputeMoments(texels, moments);
     ColorChoice best{0, 0, 0, NO_ERROR_YET};
     int mean[3];
-    RoundColor(moments.mean, mean);
     float axis[3];
     if (!PrincipalAxis(texels, moments, axis)) {
+        RoundColor(moments.mean, mean);
         for (int m = 0; m < 2; ++m) {
             if (modes[m]) {
                 KeepBetter(best, FitSingleColor(texels, mean, m == 0));
@@ -69,13 +69,12 @@ ColorChoice FitColorNormal(const SearchTexels& texels) {
     }
     float low = 0.0f, high = 0.0f;
     for (int i = 0; i < 16; ++i) {
-        if (texels.weight[i] == 0) {
-            continue;
-        }
         const float t = axis[0] * (texels.ch[0][i] - moments.mean[0]) + axis[1] * (texels.ch[1][i] - moments.mean[1]) +
                         axis[2] * (texels.ch[2][i] - moments.mean[2]);
-        low = t < low ? t : low;
-        high = t > high ? t : high;
+        // Unseen texels leave the extent alone (selected, not branched on).
+        const bool seen = texels.weight[i] != 0;
+        low = seen && t < low ? t : low;
+        high = seen && t > high ? t : high;
     }
     float e0[3], e1[3];
     for (int c = 0; c < 3; ++c) {
@@ -96,6 +95,7 @@ ColorChoice FitColorNormal(const SearchTexels& texels) {
         RefineLeastSquares(texels, fourColor, 2, candidate);
         KeepBetter(best, candidate);
         if (q0 == q1) {
+            RoundColor(moments.mean, mean);
             KeepBetter(best, FitSingleColor(texels, mean, fourColor));
         }
     }

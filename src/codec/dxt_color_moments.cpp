@@ -85,10 +85,11 @@ bool MomentsFromRaw(const SearchTexels& texels, const RawMoments& raw, ColorMome
     if (raw.total <= 0) {
         return false;
     }
-    const double total = raw.total;
+    const double total = raw.total, inverse = 1.0 / total;
     for (int c = 0; c < 3; ++c) {
-        out.mean[c] = static_cast<float>(raw.sum[c] / total);
+        out.mean[c] = static_cast<float>(raw.sum[c] * inverse);
     }
+    const bool weighted = texels.channel[0] != 1u || texels.channel[1] != 1u || texels.channel[2] != 1u;
     // Centred from the exact sums in double precision: no cancellation
     // worth the name at these magnitudes. In the space where the error is
     // plain Euclidean each channel is scaled by the square root of its
@@ -96,9 +97,9 @@ bool MomentsFromRaw(const SearchTexels& texels, const RawMoments& raw, ColorMome
     static constexpr int PAIRS[6][2] = {{0, 0}, {0, 1}, {0, 2}, {1, 1}, {1, 2}, {2, 2}};
     for (int k = 0; k < 6; ++k) {
         const int x = PAIRS[k][0], y = PAIRS[k][1];
-        const double centred = raw.square[k] - static_cast<double>(raw.sum[x]) * raw.sum[y] / total;
-        out.covariance[k] =
-            static_cast<float>(centred * std::sqrt(static_cast<double>(texels.channel[x]) * texels.channel[y]));
+        const double centred = raw.square[k] - static_cast<double>(raw.sum[x]) * raw.sum[y] * inverse;
+        out.covariance[k] = static_cast<float>(
+            weighted ? centred * std::sqrt(static_cast<double>(texels.channel[x]) * texels.channel[y]) : centred);
     }
     out.total = static_cast<float>(raw.total);
     return true;
