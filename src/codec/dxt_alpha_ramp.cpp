@@ -228,7 +228,8 @@ AlphaChoice FitAlphaRamp(const DWORD* pixels, std::uint16_t texels, int window, 
     // Eight values: a0 > a1, around the largest and the smallest alpha.
     for (int a0 = Clamp255(high - window); a0 <= Clamp255(high + window); ++a0) {
         for (int a1 = Clamp255(low - window); a1 <= Clamp255(low + window); ++a1) {
-            if (a0 > a1 && best != 0 && Moves(a0 - high, a1 - low) <= steps) {
+            const int moves = Moves(a0 - high, a1 - low);  // 0: judged above
+            if (a0 > a1 && best != 0 && moves > 0 && moves <= steps) {
                 consider(a0, a1);
             }
         }
