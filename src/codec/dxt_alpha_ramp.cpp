@@ -152,9 +152,10 @@ AlphaChoice EvaluateAlphaRampPlain(const int* alpha, std::uint16_t texels, unsig
     return out;
 }
 
-AlphaChoice EvaluateAlphaRamp(const int* alpha, std::uint16_t texels, unsigned a0, unsigned a1) {
 #if TOVTEX_SSE2
-    const AlphaBytes packed = PackAlpha(alpha, texels);
+namespace {
+
+AlphaChoice EvaluatePackedAlphaRamp(const AlphaBytes& packed, unsigned a0, unsigned a1) {
     __m128i entries[8];
     RampEntries(a0, a1, entries);
     // From the last entry down, taking equal distances too: ties end on the
@@ -181,6 +182,14 @@ AlphaChoice EvaluateAlphaRamp(const int* alpha, std::uint16_t texels, unsigned a
         out.indices |= static_cast<std::uint64_t>(bytes[i]) << (3 * i);
     }
     return out;
+}
+
+}  // namespace
+#endif
+
+AlphaChoice EvaluateAlphaRamp(const int* alpha, std::uint16_t texels, unsigned a0, unsigned a1) {
+#if TOVTEX_SSE2
+    return EvaluatePackedAlphaRamp(PackAlpha(alpha, texels), a0, a1);
 #else
     return EvaluateAlphaRampPlain(alpha, texels, a0, a1);
 #endif
@@ -249,7 +258,11 @@ AlphaChoice FitAlphaRamp(const DWORD* pixels, std::uint16_t texels, int window, 
             }
         }
     }
-    return EvaluateAlphaRamp(alpha, texels, bestA0, bestA1);
+#if TOVTEX_SSE2
+    return EvaluatePackedAlphaRamp(packed, bestA0, bestA1);
+#else
+    return EvaluateAlphaRampPlain(alpha, texels, bestA0, bestA1);
+#endif
 }
 
 void WriteAlphaRamp(const AlphaChoice& choice, BYTE* block) {
