@@ -195,15 +195,26 @@ AlphaChoice EvaluateAlphaRamp(const int* alpha, std::uint16_t texels, unsigned a
 #endif
 }
 
-AlphaChoice FitAlphaRamp(const DWORD* pixels, std::uint16_t texels, int window, int steps) {
+namespace {
+
+// The block's alpha and its extremes over the texels inside: low and high,
+// and innerLow and innerHigh leaving out 0 and 255.
+struct AlphaRange {
     int alpha[16];
+    int low;
+    int high;
+    int innerLow;
+    int innerHigh;
+};
+
+void AlphaRangePlain(const DWORD* pixels, std::uint16_t texels, AlphaRange& out) {
     int low = 255, high = 0, innerLow = 255, innerHigh = 0;
     for (int i = 0; i < 16; ++i) {
-        alpha[i] = static_cast<int>(pixels[i] >> 24);
+        out.alpha[i] = static_cast<int>(pixels[i] >> 24);
         if (!(texels >> i & 1u)) {
             continue;
         }
-        const int a = alpha[i];
+        const int a = out.alpha[i];
         low = a < low ? a : low;
         high = a > high ? a : high;
         if (a != 0 && a != 255) {
@@ -211,19 +222,87 @@ AlphaChoice FitAlphaRamp(const DWORD* pixels, std::uint16_t texels, int window, 
             innerHigh = a > innerHigh ? a : innerHigh;
         }
     }
+    out.low = low;
+    out.high = high;
+    out.innerLow = innerLow;
+    out.innerHigh = innerHigh;
+}
+
+#if TOVTEX_SSE2
+unsigned char MinBytes(__m128i v) {
+    v = _mm_min_epu8(v, _mm_srli_si128(v, 8));
+    v = _mm_min_epu8(v, _mm_srli_si128(v, 4));
+    v = _mm_min_epu8(v, _mm_srli_si128(v, 2));
+    v = _mm_min_epu8(v, _mm_srli_si128(v, 1));
+    return static_cast<unsigned char>(_mm_cvtsi128_si32(v));
+}
+
+unsigned char MaxBytes(__m128i v) {
+    v = _mm_max_epu8(v, _mm_srli_si128(v, 8));
+    v = _mm_max_epu8(v, _mm_srli_si128(v, 4));
+    v = _mm_max_epu8(v, _mm_srli_si128(v, 2));
+    v = _mm_max_epu8(v, _mm_srli_si128(v, 1));
+    return static_cast<unsigned char>(_mm_cvtsi128_si32(v));
+}
+
+// The packed bytes and the extremes straight from the pixels, sixteen at
+// once; the int copy is left unfilled, the vector search never reads it.
+AlphaBytes PackAlphaRange(const DWORD* pixels, std::uint16_t texels, AlphaRange& out) {
+    const __m128i* p = reinterpret_cast<const __m128i*>(pixels);
+    const __m128i a0 = _mm_srli_epi32(_mm_loadu_si128(p), 24), a1 = _mm_srli_epi32(_mm_loadu_si128(p + 1), 24);
+    const __m128i a2 = _mm_srli_epi32(_mm_loadu_si128(p + 2), 24), a3 = _mm_srli_epi32(_mm_loadu_si128(p + 3), 24);
+    const __m128i alpha = _mm_packus_epi16(_mm_packs_epi32(a0, a1), _mm_packs_epi32(a2, a3));
+    const char lo = static_cast<char>(texels & 255u), hi = static_cast<char>(texels >> 8);
+    const __m128i bits = _mm_setr_epi8(1, 2, 4, 8, 16, 32, 64, -128, 1, 2, 4, 8, 16, 32, 64, -128);
+    const __m128i spread = _mm_setr_epi8(lo, lo, lo, lo, lo, lo, lo, lo, hi, hi, hi, hi, hi, hi, hi, hi);
+    const __m128i inside = _mm_cmpeq_epi8(_mm_and_si128(spread, bits), bits);
+    const __m128i ends =
+        _mm_or_si128(_mm_cmpeq_epi8(alpha, _mm_setzero_si128()), _mm_cmpeq_epi8(alpha, _mm_set1_epi8(-1)));
+    const __m128i inner = _mm_andnot_si128(ends, inside);
+    out.low = MinBytes(_mm_or_si128(alpha, _mm_xor_si128(inside, _mm_set1_epi8(-1))));
+    out.high = MaxBytes(_mm_and_si128(alpha, inside));
+    out.innerLow = MinBytes(_mm_or_si128(alpha, _mm_xor_si128(inner, _mm_set1_epi8(-1))));
+    out.innerHigh = MaxBytes(_mm_and_si128(alpha, inner));
+    return {alpha, inside};
+}
+#endif
+
+AlphaChoice FitAlphaRampWith(const DWORD* pixels, std::uint16_t texels, int window, int steps, bool plain) {
+    AlphaRange range;
+#if TOVTEX_SSE2
+    AlphaBytes packed{};
+    if (plain) {
+        AlphaRangePlain(pixels, texels, range);
+    } else {
+        packed = PackAlphaRange(pixels, texels, range);
+    }
+#else
+    (void)plain;
+    AlphaRangePlain(pixels, texels, range);
+#endif
+    const int* alpha = range.alpha;
+    const int low = range.low, high = range.high, innerLow = range.innerLow, innerHigh = range.innerHigh;
+    const auto evaluate = [&](unsigned a0, unsigned a1) {
+#if TOVTEX_SSE2
+        if (!plain) {
+            return EvaluatePackedAlphaRamp(packed, a0, a1);
+        }
+#endif
+        return EvaluateAlphaRampPlain(alpha, texels, a0, a1);
+    };
+    const auto error = [&](unsigned a0, unsigned a1) {
+#if TOVTEX_SSE2
+        if (!plain) {
+            return PackedAlphaRampError(packed, a0, a1);
+        }
+#endif
+        return AlphaRampErrorPlain(alpha, texels, a0, a1);
+    };
     if (low >= high) {
         // One value (or no texel inside): both references hold it.
         const unsigned v = texels == 0 ? 255u : static_cast<unsigned>(low);
-        return EvaluateAlphaRamp(alpha, texels, v, v);
+        return evaluate(v, v);
     }
-#if TOVTEX_SSE2
-    const AlphaBytes packed = PackAlpha(alpha, texels);
-    const auto error = [&packed](unsigned a0, unsigned a1) { return PackedAlphaRampError(packed, a0, a1); };
-#else
-    const auto error = [&alpha, texels](unsigned a0, unsigned a1) {
-        return AlphaRampErrorPlain(alpha, texels, a0, a1);
-    };
-#endif
     unsigned bestA0 = static_cast<unsigned>(high), bestA1 = static_cast<unsigned>(low);
     std::uint32_t best = error(bestA0, bestA1);
     const auto consider = [&](int a0, int a1) {
@@ -258,11 +337,17 @@ AlphaChoice FitAlphaRamp(const DWORD* pixels, std::uint16_t texels, int window, 
             }
         }
     }
-#if TOVTEX_SSE2
-    return EvaluatePackedAlphaRamp(packed, bestA0, bestA1);
-#else
-    return EvaluateAlphaRampPlain(alpha, texels, bestA0, bestA1);
-#endif
+    return evaluate(bestA0, bestA1);
+}
+
+}  // namespace
+
+AlphaChoice FitAlphaRamp(const DWORD* pixels, std::uint16_t texels, int window, int steps) {
+    return FitAlphaRampWith(pixels, texels, window, steps, false);
+}
+
+AlphaChoice FitAlphaRampPlain(const DWORD* pixels, std::uint16_t texels, int window, int steps) {
+    return FitAlphaRampWith(pixels, texels, window, steps, true);
 }
 
 void WriteAlphaRamp(const AlphaChoice& choice, BYTE* block) {

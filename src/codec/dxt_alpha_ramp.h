@@ -33,8 +33,11 @@ AlphaChoice EvaluateAlphaRamp(const int* alpha, std::uint16_t texels, unsigned a
 AlphaChoice EvaluateAlphaRampPlain(const int* alpha, std::uint16_t texels, unsigned a0, unsigned a1);
 
 // Searches reference values up to window away from the extremes, the two
-// moves together at most steps (1: one reference moved at a time).
+// moves together at most steps (1: one reference moved at a time). The SSE2
+// form (TOVTEX_SSE2) reads the block's alpha and its extremes sixteen at a
+// time; the plain form is its reference and the two agree exactly.
 AlphaChoice FitAlphaRamp(const DWORD* pixels, std::uint16_t texels, int window, int steps);
+AlphaChoice FitAlphaRampPlain(const DWORD* pixels, std::uint16_t texels, int window, int steps);
 
 // Bytes 0-7 of a DXT4/DXT5 block.
 void WriteAlphaRamp(const AlphaChoice& choice, BYTE* block);

@@ -19,7 +19,8 @@ void RoundColor(const float* rgb, int* out) {
 }  // namespace
 
 void RefineLeastSquares(const SearchTexels& texels, bool fourColor, int rounds, ColorChoice& best) {
-    for (int round = 0; round < rounds; ++round) {
+    // An exact block cannot improve: stop before solving.
+    for (int round = 0; round < rounds && best.error != 0; ++round) {
         float e0[3], e1[3];
         if (!SolveEndpoints(texels, best.indices, fourColor, e0, e1)) {
             return;
@@ -94,7 +95,7 @@ ColorChoice FitColorNormal(const SearchTexels& texels) {
         ColorChoice candidate = EvaluatePair(texels, q0, q1, fourColor);
         RefineLeastSquares(texels, fourColor, 2, candidate);
         KeepBetter(best, candidate);
-        if (q0 == q1) {
+        if (q0 == q1 && best.error != 0) {
             RoundColor(moments.mean, mean);
             KeepBetter(best, FitSingleColor(texels, mean, fourColor));
         }

@@ -287,6 +287,29 @@ TEST(DxtQualityEncoder, VectorAlphaRampErrorMatchesPlain) {
         EXPECT_EQ(vector.indices, plain.indices);
         EXPECT_EQ(vector.error, plain.error);
     }
+    // The whole search: both levels' windows, blocks of one value, of only
+    // 0 and 255, of inner values, with texels left out.
+    for (int n = 0; n < 4000; ++n) {
+        DWORD pixels[16];
+        const int kind = n % 4;
+        const int base = byte(rng);
+        for (DWORD& p : pixels) {
+            const int a = kind == 0   ? base
+                          : kind == 1 ? (byte(rng) & 1 ? 255 : 0)
+                          : kind == 2 ? byte(rng)
+                                      : (base + byte(rng) % 9) & 255;
+            p = static_cast<DWORD>(a) << 24 | static_cast<DWORD>(byte(rng));
+        }
+        const auto texels = static_cast<std::uint16_t>(n % 5 == 0 ? byte(rng) << 8 | byte(rng) : 0xFFFF);
+        for (const auto& [window, steps] : {std::pair{1, 1}, std::pair{4, 8}}) {
+            const dxt_search::AlphaChoice vector = dxt_search::FitAlphaRamp(pixels, texels, window, steps);
+            const dxt_search::AlphaChoice plain = dxt_search::FitAlphaRampPlain(pixels, texels, window, steps);
+            EXPECT_EQ(vector.a0, plain.a0);
+            EXPECT_EQ(vector.a1, plain.a1);
+            EXPECT_EQ(vector.indices, plain.indices);
+            EXPECT_EQ(vector.error, plain.error);
+        }
+    }
     // Every pair of references, with texels spread over the whole range.
     int mismatches = 0;
     for (unsigned a0 = 0; a0 < 256; ++a0) {
