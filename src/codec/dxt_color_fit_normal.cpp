@@ -39,6 +39,17 @@ void RefineLeastSquares(const SearchTexels& texels, bool fourColor, int rounds, 
     }
 }
 
+ColorChoice FitFlatBlock(const FlatBlock& block) {
+    const bool modes[2] = {!block.threeColorOnly, !block.fourColorOnly};  // four, three colours
+    ColorChoice best{0, 0, 0, NO_ERROR_YET};
+    for (int m = 0; m < 2; ++m) {
+        if (modes[m] && best.error != 0) {
+            KeepBetter(best, FitFlatColorOf(block.rgb, block.channel, block.weight, block.transparent, m == 0));
+        }
+    }
+    return best;
+}
+
 ColorChoice FitColorNormal(const SearchTexels& texels) {
     const bool modes[2] = {!texels.threeColorOnly, !texels.fourColorOnly};  // four, three colours
     if (texels.flat) {

@@ -11,6 +11,10 @@ namespace dxt_search {
 // texels.used must not be empty.
 ColorChoice FitColorNormal(const SearchTexels& texels);
 
+// The block FitColorNormal chooses for a one-colour block; block.used must
+// not be empty.
+ColorChoice FitFlatBlock(const FlatBlock& block);
+
 // Least-squares refinement from a candidate in the mode given: rounds of
 // solve, quantise, evaluate while the error falls (at most rounds).
 void RefineLeastSquares(const SearchTexels& texels, bool fourColor, int rounds, ColorChoice& best);

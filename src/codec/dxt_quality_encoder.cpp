@@ -33,20 +33,24 @@ void WriteColor(const ColorChoice& choice, BYTE* out) {
     }
 }
 
+// Nothing seen: DXT1's transparent texels on index 3 of the three-colour
+// mode, the rest black.
+ColorChoice NothingSeen(std::uint16_t transparent) {
+    ColorChoice none{0, 0xFFFF, 0, 0};
+    for (int i = 0; i < 16; ++i) {
+        if (transparent >> i & 1u) {
+            none.indices |= 3u << (2 * i);
+        }
+    }
+    if (transparent == 0) {
+        none.c1 = 0;
+    }
+    return none;
+}
+
 ColorChoice FitColor(const SearchTexels& texels, DxtQuality quality) {
     if (texels.used == 0) {
-        // Nothing seen: DXT1's transparent texels on index 3 of the
-        // three-colour mode, the rest black.
-        ColorChoice none{0, 0xFFFF, 0, 0};
-        for (int i = 0; i < 16; ++i) {
-            if (texels.transparent >> i & 1u) {
-                none.indices |= 3u << (2 * i);
-            }
-        }
-        if (texels.transparent == 0) {
-            none.c1 = 0;
-        }
-        return none;
+        return NothingSeen(texels.transparent);
     }
     return quality == DXT_QUALITY_BEST ? FitColorBest(texels) : FitColorNormal(texels);
 }
@@ -63,9 +67,17 @@ DxtBlockError EncodeDxtBlockMeasured(D3DFORMAT format, const DWORD* pixels, std:
         }
         stored = premultiplied;
     }
-    SearchTexels search;
-    PrepareTexels(format, stored, texels, options, search);
-    const ColorChoice color = FitColor(search, options.quality);
+    // Normal takes a one-colour block straight from its pixels, to the very
+    // block its full path would choose; best searches such blocks further.
+    ColorChoice color;
+    FlatBlock flat;
+    if (options.quality != DXT_QUALITY_BEST && PrepareFlatBlock(format, stored, texels, options, flat)) {
+        color = flat.used == 0 ? NothingSeen(flat.transparent) : FitFlatBlock(flat);
+    } else {
+        SearchTexels search;
+        PrepareTexels(format, stored, texels, options, search);
+        color = FitColor(search, options.quality);
+    }
     DxtBlockError error{color.error, 0};
     switch (format) {
     case D3DFMT_DXT1: WriteColor(color, block); return error;

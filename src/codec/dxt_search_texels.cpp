@@ -73,6 +73,96 @@ void PrepareTexelsPlain(D3DFORMAT format, const DWORD* pixels, std::uint16_t tex
     out.fourColorOnly = !dxt1;
 }
 
+namespace {
+
+void FillFlatBlock(D3DFORMAT format, DWORD pixel, std::uint32_t weight, std::uint32_t transparent, std::uint32_t used,
+                   const DxtEncodeOptions& options, FlatBlock& out) {
+    out.rgb[0] = static_cast<int>((pixel >> 16) & 255u);
+    out.rgb[1] = static_cast<int>((pixel >> 8) & 255u);
+    out.rgb[2] = static_cast<int>(pixel & 255u);
+    out.weight = weight;
+    for (int c = 0; c < 3; ++c) {
+        out.channel[c] = options.perceptual ? PERCEPTUAL[c] : 1u;
+    }
+    out.transparent = static_cast<std::uint16_t>(transparent);
+    out.used = static_cast<std::uint16_t>(used);
+    out.threeColorOnly = transparent != 0;
+    out.fourColorOnly = format != D3DFMT_DXT1;
+}
+
+}  // namespace
+
+bool PrepareFlatBlockPlain(D3DFORMAT format, const DWORD* pixels, std::uint16_t texels, const DxtEncodeOptions& options,
+                           FlatBlock& out) {
+    DWORD differs = 0;
+    for (int i = 1; i < 16; ++i) {
+        differs |= pixels[i] ^ pixels[0];
+    }
+    if ((differs & 0xFFFFFFu) != 0) {
+        return false;
+    }
+    const bool dxt1 = format == D3DFMT_DXT1;
+    const bool byAlpha = format == D3DFMT_DXT3 || format == D3DFMT_DXT5;
+    const std::uint32_t threshold = options.alphaThreshold;
+    std::uint32_t transparent = 0, used = 0, weight = 0;
+    for (int i = 0; i < 16; ++i) {
+        const std::uint32_t inside = texels >> i & 1u, alpha = pixels[i] >> 24;
+        const std::uint32_t clear = dxt1 && alpha < threshold ? 1u : 0u;
+        const std::uint32_t w = inside * (dxt1 ? 1u - clear : byAlpha ? alpha : 1u);
+        weight += w;
+        transparent |= (inside & clear) << i;
+        used |= (w != 0 ? 1u : 0u) << i;
+    }
+    FillFlatBlock(format, pixels[0], weight, transparent, used, options, out);
+    return true;
+}
+
+bool PrepareFlatBlock(D3DFORMAT format, const DWORD* pixels, std::uint16_t texels, const DxtEncodeOptions& options,
+                      FlatBlock& out) {
+#if TOVTEX_SSE2
+    const __m128i rgb = _mm_set1_epi32(0xFFFFFF);
+    const __m128i first = _mm_set1_epi32(static_cast<int>(pixels[0] & 0xFFFFFFu));
+    __m128i p[4];
+    __m128i same = _mm_set1_epi32(-1);
+    for (int g = 0; g < 4; ++g) {
+        p[g] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pixels + 4 * g));
+        same = _mm_and_si128(same, _mm_cmpeq_epi32(_mm_and_si128(p[g], rgb), first));
+    }
+    if (_mm_movemask_epi8(same) != 0xFFFF) {
+        return false;
+    }
+    const bool dxt1 = format == D3DFMT_DXT1;
+    const bool byAlpha = format == D3DFMT_DXT3 || format == D3DFMT_DXT5;
+    const __m128i one = _mm_set1_epi32(1), laneBit = _mm_setr_epi32(1, 2, 4, 8);
+    const __m128i threshold = _mm_set1_epi32(options.alphaThreshold);
+    unsigned transparent = 0, used = 0;
+    __m128i sum = _mm_setzero_si128();
+    for (int g = 0; g < 4; ++g) {
+        const __m128i alpha = _mm_srli_epi32(p[g], 24);
+        const __m128i bits = _mm_set1_epi32(texels >> (4 * g));
+        const __m128i inside = _mm_cmpeq_epi32(_mm_and_si128(bits, laneBit), laneBit);
+        __m128i w;
+        if (dxt1) {
+            const __m128i clear = _mm_and_si128(inside, _mm_cmplt_epi32(alpha, threshold));
+            transparent |= static_cast<unsigned>(_mm_movemask_ps(_mm_castsi128_ps(clear))) << (4 * g);
+            w = _mm_and_si128(_mm_andnot_si128(clear, inside), one);
+        } else {
+            w = _mm_and_si128(inside, byAlpha ? alpha : one);
+        }
+        sum = _mm_add_epi32(sum, w);
+        const __m128i none = _mm_cmpeq_epi32(w, _mm_setzero_si128());
+        used |= (~static_cast<unsigned>(_mm_movemask_ps(_mm_castsi128_ps(none))) & 15u) << (4 * g);
+    }
+    sum = _mm_add_epi32(sum, _mm_shuffle_epi32(sum, _MM_SHUFFLE(1, 0, 3, 2)));
+    sum = _mm_add_epi32(sum, _mm_shuffle_epi32(sum, _MM_SHUFFLE(2, 3, 0, 1)));
+    FillFlatBlock(format, pixels[0], static_cast<std::uint32_t>(_mm_cvtsi128_si32(sum)), transparent, used, options,
+                  out);
+    return true;
+#else
+    return PrepareFlatBlockPlain(format, pixels, texels, options, out);
+#endif
+}
+
 void PrepareTexels(D3DFORMAT format, const DWORD* pixels, std::uint16_t texels, const DxtEncodeOptions& options,
                    SearchTexels& out) {
 #if TOVTEX_SSE2

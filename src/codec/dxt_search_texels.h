@@ -42,4 +42,24 @@ void PrepareTexels(D3DFORMAT format, const DWORD* pixels, std::uint16_t texels, 
 void PrepareTexelsPlain(D3DFORMAT format, const DWORD* pixels, std::uint16_t texels, const DxtEncodeOptions& options,
                         SearchTexels& out);
 
+// A block whose sixteen pixels share one colour, as the record above would
+// describe it, read without filling the record: such blocks are common
+// (backgrounds, sprite interiors) and need none of the per-texel channels.
+struct FlatBlock {
+    int rgb[3];            // red, green, blue
+    std::uint32_t weight;  // the sum of the texels' weights
+    std::uint32_t channel[3];
+    std::uint16_t transparent;
+    std::uint16_t used;
+    bool threeColorOnly;
+    bool fourColorOnly;
+};
+
+// False when the pixels' colours differ; the block then needs the record.
+// SSE2 form (TOVTEX_SSE2) and plain reference as for PrepareTexels.
+bool PrepareFlatBlock(D3DFORMAT format, const DWORD* pixels, std::uint16_t texels, const DxtEncodeOptions& options,
+                      FlatBlock& out);
+bool PrepareFlatBlockPlain(D3DFORMAT format, const DWORD* pixels, std::uint16_t texels, const DxtEncodeOptions& options,
+                           FlatBlock& out);
+
 }  // namespace dxt_search

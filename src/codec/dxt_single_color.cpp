@@ -64,7 +64,8 @@ ColorChoice FitSingleColor(const SearchTexels& texels, const int* rgb, bool four
     return EvaluatePair(texels, c0, c1, fourColor);
 }
 
-ColorChoice FitFlatColor(const SearchTexels& texels, const int* rgb, bool fourColor) {
+ColorChoice FitFlatColorOf(const int* rgb, const std::uint32_t* channel, std::uint32_t weight,
+                           std::uint16_t transparent, bool fourColor) {
     const SingleColorTables& t = Tables();
     const LevelPair(*table)[256] = fourColor ? t.four : t.three;
     const LevelPair r = table[0][rgb[0]], g = table[1][rgb[1]], b = table[0][rgb[2]];
@@ -80,26 +81,30 @@ ColorChoice FitFlatColor(const SearchTexels& texels, const int* rgb, bool fourCo
         std::uint64_t d = 0;
         for (int c = 0; c < 3; ++c) {
             const int e = rgb[c] - palette.rgb[k][c];
-            d += static_cast<std::uint64_t>(texels.channel[c]) * static_cast<std::uint64_t>(e * e);
+            d += static_cast<std::uint64_t>(channel[c]) * static_cast<std::uint64_t>(e * e);
         }
         if (d < nearest) {
             nearest = d;
             index = static_cast<std::uint32_t>(k);
         }
     }
+    // Every texel on the one index, the transparent ones on 3.
+    std::uint32_t spread = transparent;
+    spread = (spread | spread << 8) & 0x00FF00FFu;
+    spread = (spread | spread << 4) & 0x0F0F0F0Fu;
+    spread = (spread | spread << 2) & 0x33333333u;
+    spread = (spread | spread << 1) & 0x55555555u;
+    out.indices = (index * 0x55555555u & ~(spread * 3u)) | spread * 3u;
+    out.error = weight * nearest;
+    return out;
+}
+
+ColorChoice FitFlatColor(const SearchTexels& texels, const int* rgb, bool fourColor) {
     std::uint32_t weight = 0;  // at most 16 x 255
     for (int i = 0; i < 16; ++i) {
         weight += texels.weight[i];
     }
-    // Every texel on the one index, the transparent ones on 3.
-    std::uint32_t transparent = texels.transparent;
-    transparent = (transparent | transparent << 8) & 0x00FF00FFu;
-    transparent = (transparent | transparent << 4) & 0x0F0F0F0Fu;
-    transparent = (transparent | transparent << 2) & 0x33333333u;
-    transparent = (transparent | transparent << 1) & 0x55555555u;
-    out.indices = (index * 0x55555555u & ~(transparent * 3u)) | transparent * 3u;
-    out.error = weight * nearest;
-    return out;
+    return FitFlatColorOf(rgb, texels.channel, weight, texels.transparent, fourColor);
 }
 
 }  // namespace dxt_search

@@ -15,4 +15,9 @@ ColorChoice FitSingleColor(const SearchTexels& texels, const int* rgb, bool four
 // palette is searched once for the colour instead of once per texel.
 ColorChoice FitFlatColor(const SearchTexels& texels, const int* rgb, bool fourColor);
 
+// The same from the block's facts alone: the channel weights, the sum of
+// the texels' weights and DXT1's transparent texels.
+ColorChoice FitFlatColorOf(const int* rgb, const std::uint32_t* channel, std::uint32_t weight,
+                           std::uint16_t transparent, bool fourColor);
+
 }  // namespace dxt_search

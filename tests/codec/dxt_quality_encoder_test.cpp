@@ -11,6 +11,7 @@
 #include "codec/dxt_alpha_ramp.h"
 #include "codec/dxt_blocks.h"
 #include "codec/dxt_cluster_fit.h"
+#include "codec/dxt_color_fit_normal.h"
 #include "codec/dxt_color_moments.h"
 #include "codec/dxt_nearest_entry.h"
 #include "codec/dxt_quality_encoder.h"
@@ -38,6 +39,8 @@ std::vector<std::pair<std::string, Pixels>> TestBlocks() {
     };
     add("flat", [](int) { return Argb(255, 37, 201, 90); });
     add("flat odd levels", [](int) { return Argb(255, 3, 130, 254); });
+    add("flat, alpha varying", [](int i) { return Argb(i * 17, 129, 66, 250); });
+    add("flat, half transparent", [](int i) { return Argb(i < 8 ? 0 : 255, 201, 7, 77); });
     add("two colours", [](int i) { return i % 3 ? Argb(255, 250, 10, 10) : Argb(255, 10, 10, 250); });
     add("gradient", [](int i) { return Argb(255, 16 * i, 255 - 16 * i, 8 * i); });
     add("grey gradient", [](int i) { return Argb(255, 100 + i, 100 + i, 100 + i); });
@@ -264,6 +267,60 @@ TEST(DxtQualityEncoder, VectorTexelsMatchPlain) {
                 }
             }
         }
+    }
+}
+
+// A one-colour block read straight from its pixels gets the very block the
+// full path chooses, in every setting, transparent texels included.
+TEST(DxtQualityEncoder, OneColourBlocksMatchTheFullPath) {
+    std::mt19937 rng(77);
+    std::uniform_int_distribution<unsigned> byte(0, 255);
+    for (const Setting& s : SETTINGS) {
+        for (int n = 0; n < 600; ++n) {
+            const DWORD rgb = Argb(0, byte(rng), byte(rng), byte(rng));
+            const unsigned alphaKind = n % 4;
+            Pixels pixels;
+            for (DWORD& p : pixels) {
+                const unsigned a = alphaKind == 0 ? 255u : alphaKind == 1 ? byte(rng) : (byte(rng) & 1 ? 255u : 0u);
+                p = rgb | static_cast<DWORD>(alphaKind == 3 ? 0u : a) << 24;
+            }
+            SCOPED_TRACE("format " + std::to_string(s.format) + " block " + std::to_string(n));
+            DxtEncodeOptions options;
+            options.alphaThreshold = s.threshold;
+            options.perceptual = s.perceptual;
+            dxt_search::FlatBlock flat;
+            ASSERT_TRUE(dxt_search::PrepareFlatBlock(s.format, pixels.data(), s.texels, options, flat));
+            dxt_search::FlatBlock plain;
+            ASSERT_TRUE(dxt_search::PrepareFlatBlockPlain(s.format, pixels.data(), s.texels, options, plain));
+            EXPECT_EQ(0, std::memcmp(flat.rgb, plain.rgb, sizeof flat.rgb));
+            EXPECT_EQ(0, std::memcmp(flat.channel, plain.channel, sizeof flat.channel));
+            EXPECT_EQ(flat.weight, plain.weight);
+            EXPECT_EQ(flat.transparent, plain.transparent);
+            EXPECT_EQ(flat.used, plain.used);
+            EXPECT_EQ(flat.threeColorOnly, plain.threeColorOnly);
+            EXPECT_EQ(flat.fourColorOnly, plain.fourColorOnly);
+            dxt_search::SearchTexels texels;
+            dxt_search::PrepareTexels(s.format, pixels.data(), s.texels, options, texels);
+            EXPECT_EQ(flat.used, texels.used);
+            EXPECT_EQ(flat.transparent, texels.transparent);
+            if (texels.used == 0) {
+                continue;
+            }
+            const dxt_search::ColorChoice quick = dxt_search::FitFlatBlock(flat);
+            const dxt_search::ColorChoice full = dxt_search::FitColorNormal(texels);
+            EXPECT_EQ(quick.c0, full.c0);
+            EXPECT_EQ(quick.c1, full.c1);
+            EXPECT_EQ(quick.indices, full.indices);
+            EXPECT_EQ(quick.error, full.error);
+        }
+    }
+    dxt_search::FlatBlock flat;
+    for (int i = 0; i < 16; ++i) {
+        // One texel off in any place, by its lowest bit or its highest.
+        Pixels one{};
+        one[i] = i & 1 ? Argb(0, 0, 0, 1) : Argb(255, 128, 0, 0);
+        EXPECT_FALSE(dxt_search::PrepareFlatBlock(D3DFMT_DXT5, one.data(), ALL_TEXELS, DxtEncodeOptions{}, flat));
+        EXPECT_FALSE(dxt_search::PrepareFlatBlockPlain(D3DFMT_DXT5, one.data(), ALL_TEXELS, DxtEncodeOptions{}, flat));
     }
 }
 
