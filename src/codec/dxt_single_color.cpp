@@ -1,5 +1,6 @@
 #include "codec/dxt_single_color.h"
 
+#include <cstdint>
 #include <cstdlib>
 
 namespace dxt_search {
@@ -16,6 +17,10 @@ struct LevelPair {
 struct SingleColorTables {
     LevelPair four[2][256];  // [0] 5-bit, [1] 6-bit channels
     LevelPair three[2][256];
+    // For a flat block: the squared distance of the value to each palette
+    // entry of its pair's channel, [mode: 0 four, 1 three][wide][value]
+    // [pair stored as is, or swapped][entry].
+    std::uint16_t squared[2][2][256][2][4];
 
     SingleColorTables() {
         for (int wide = 0; wide < 2; ++wide) {
@@ -41,6 +46,18 @@ struct SingleColorTables {
                         if (three < bestThree) {
                             bestThree = three;
                             this->three[wide][v] = {static_cast<unsigned char>(a), static_cast<unsigned char>(b)};
+                        }
+                    }
+                }
+                for (int mode = 0; mode < 2; ++mode) {
+                    const LevelPair pair = mode == 0 ? this->four[wide][v] : this->three[wide][v];
+                    for (int swap = 0; swap < 2; ++swap) {
+                        const int x = expanded[swap ? pair.b : pair.a], y = expanded[swap ? pair.a : pair.b];
+                        const int entries[4] = {x, y, mode == 0 ? (2 * x + y + 1) / 3 : (x + y) >> 1,
+                                                mode == 0 ? (x + 2 * y + 1) / 3 : 0};
+                        for (int k = 0; k < 4; ++k) {
+                            squared[mode][wide][v][swap][k] =
+                                static_cast<std::uint16_t>((v - entries[k]) * (v - entries[k]));
                         }
                     }
                 }
@@ -72,17 +89,21 @@ ColorChoice FitFlatColorOf(const int* rgb, const std::uint32_t* channel, std::ui
     const unsigned a = Pack565(r.a, g.a, b.a), z = Pack565(r.b, g.b, b.b);
     const unsigned high = a > z ? a : z, low = a > z ? z : a;
     ColorChoice out{fourColor ? high : low, fourColor ? low : high, 0, 0};
-    ColorPalette palette;
-    BuildPalette(out.c0, out.c1, palette);
+    // The palette's entries channel by channel from the tables, as the
+    // decoder builds them from the stored pair; equal endpoints leave a
+    // three-entry palette whose entries all equal the first.
+    const int mode = fourColor ? 0 : 1, swap = out.c0 != a ? 1 : 0;
+    const std::uint16_t* sr = t.squared[mode][0][rgb[0]][swap];
+    const std::uint16_t* sg = t.squared[mode][1][rgb[1]][swap];
+    const std::uint16_t* sb = t.squared[mode][0][rgb[2]][swap];
+    const int size = out.c0 > out.c1 ? 4 : 3;
     // The nearest entry, the lowest index on ties, as the full search picks.
     std::uint64_t nearest = ~std::uint64_t{0};
     std::uint32_t index = 0;
-    for (int k = 0; k < palette.size; ++k) {
-        std::uint64_t d = 0;
-        for (int c = 0; c < 3; ++c) {
-            const int e = rgb[c] - palette.rgb[k][c];
-            d += static_cast<std::uint64_t>(channel[c]) * static_cast<std::uint64_t>(e * e);
-        }
+    for (int k = 0; k < size; ++k) {
+        const std::uint64_t d = static_cast<std::uint64_t>(channel[0]) * sr[k] +
+                                static_cast<std::uint64_t>(channel[1]) * sg[k] +
+                                static_cast<std::uint64_t>(channel[2]) * sb[k];
         if (d < nearest) {
             nearest = d;
             index = static_cast<std::uint32_t>(k);
