@@ -301,6 +301,10 @@ AlphaChoice FitAlphaRampWith(const DWORD* pixels, std::uint16_t texels, int wind
     if (low >= high) {
         // One value (or no texel inside): both references hold it.
         const unsigned v = texels == 0 ? 255u : static_cast<unsigned>(low);
+        if (texels == 0xFFFF) {
+            // Every texel holds v: entry 0, exactly.
+            return AlphaChoice{v, v, 0, 0};
+        }
         return evaluate(v, v);
     }
     unsigned bestA0 = static_cast<unsigned>(high), bestA1 = static_cast<unsigned>(low);
