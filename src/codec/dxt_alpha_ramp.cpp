@@ -307,8 +307,11 @@ AlphaChoice FitAlphaRampWith(const DWORD* pixels, std::uint16_t texels, int wind
         }
         return evaluate(v, v);
     }
-    unsigned bestA0 = static_cast<unsigned>(high), bestA1 = static_cast<unsigned>(low);
-    std::uint32_t best = error(bestA0, bestA1);
+    // The starting pair with its indices: it often stays the best, and is
+    // then not judged again.
+    const AlphaChoice start = evaluate(static_cast<unsigned>(high), static_cast<unsigned>(low));
+    unsigned bestA0 = start.a0, bestA1 = start.a1;
+    std::uint32_t best = start.error;
     const auto consider = [&](int a0, int a1) {
         const std::uint32_t e = error(static_cast<unsigned>(a0), static_cast<unsigned>(a1));
         if (e < best) {
@@ -341,7 +344,7 @@ AlphaChoice FitAlphaRampWith(const DWORD* pixels, std::uint16_t texels, int wind
             }
         }
     }
-    return evaluate(bestA0, bestA1);
+    return bestA0 == start.a0 && bestA1 == start.a1 ? start : evaluate(bestA0, bestA1);
 }
 
 }  // namespace
