@@ -16,6 +16,16 @@ void RoundColor(const float* rgb, int* out) {
     }
 }
 
+// 5:6:5 by truncation: the endpoints a shade inside the extremes, which
+// sometimes land nearer than the rounded ones.
+unsigned Truncate565(const float* rgb) {
+    const auto level = [](float v, float top) {
+        const float q = v * (top / 255.0f);
+        return q > 0.0f ? (q >= top ? static_cast<int>(top) : static_cast<int>(q)) : 0;
+    };
+    return Pack565(level(rgb[0], 31.0f), level(rgb[1], 63.0f), level(rgb[2], 31.0f));
+}
+
 }  // namespace
 
 void RefineLeastSquares(const SearchTexels& texels, bool fourColor, int rounds, ColorChoice& best) {
@@ -106,6 +116,12 @@ ColorChoice FitColorNormal(const SearchTexels& texels) {
         ColorChoice candidate = EvaluatePair(texels, q0, q1, fourColor);
         RefineLeastSquares(texels, fourColor, 2, candidate);
         KeepBetter(best, candidate);
+        const unsigned t0 = Truncate565(e0), t1 = Truncate565(e1);
+        if (best.error != 0 && (t0 != q0 || t1 != q1)) {
+            ColorChoice truncated = EvaluatePair(texels, t0, t1, fourColor);
+            RefineLeastSquares(texels, fourColor, 2, truncated);
+            KeepBetter(best, truncated);
+        }
         if (q0 == q1 && best.error != 0) {
             RoundColor(moments.mean, mean);
             KeepBetter(best, FitSingleColor(texels, mean, fourColor));

@@ -22,6 +22,13 @@ namespace {
 
 using Pixels = std::array<DWORD, 16>;
 
+// A 16-bit value from two draws, the high byte first whatever the compiler.
+template <typename Rng, typename Byte>
+unsigned Word16(Rng& rng, Byte& byte) {
+    const auto high = static_cast<unsigned>(byte(rng));
+    return high << 8 | static_cast<unsigned>(byte(rng));
+}
+
 DWORD Argb(unsigned a, unsigned r, unsigned g, unsigned b) {
     return static_cast<DWORD>(a << 24 | r << 16 | g << 8 | b);
 }
@@ -65,8 +72,12 @@ std::vector<std::pair<std::string, Pixels>> TestBlocks() {
             const int t = static_cast<int>(byte(rng) % spread);
             const auto jitter = [&] { return static_cast<int>(byte(rng) % noise) - static_cast<int>(noise / 2); };
             const unsigned a = alphaKind == 0 ? 255u : alphaKind == 1 ? byte(rng) : (byte(rng) & 1 ? 255u : 0u);
-            return Argb(a, clamp(r0 + dr * t / 64 + jitter()), clamp(g0 + dg * t / 64 + jitter()),
-                        clamp(b0 + db * t / 64 + jitter()));
+            // Drawn one statement at a time: the order of arguments is the
+            // compiler's, and the blocks must be the same under every one.
+            const int jr = jitter();
+            const int jg = jitter();
+            const int jb = jitter();
+            return Argb(a, clamp(r0 + dr * t / 64 + jr), clamp(g0 + dg * t / 64 + jg), clamp(b0 + db * t / 64 + jb));
         });
     }
     return blocks;
@@ -209,8 +220,9 @@ TEST(DxtQualityEncoder, VectorNearestEntryMatchesPlain) {
             texels.channel[c] = perceptual ? static_cast<std::uint32_t>(c == 1 ? 183 : 54) : 1u;
         }
         dxt_search::ColorPalette palette;
-        dxt_search::BuildPalette(static_cast<unsigned>(byte(rng) << 8 | byte(rng)),
-                                 static_cast<unsigned>(byte(rng) << 8 | byte(rng)), palette);
+        const unsigned c0 = Word16(rng, byte);
+        const unsigned c1 = Word16(rng, byte);
+        dxt_search::BuildPalette(c0, c1, palette);
         float d0[16], d1[16];
         std::uint32_t i0[16], i1[16];
         dxt_search::NearestEntries(texels, palette, d0, i0);
@@ -222,7 +234,7 @@ TEST(DxtQualityEncoder, VectorNearestEntryMatchesPlain) {
         for (int i = 0; i < 16; ++i) {
             texels.weight[i] = n % 5 == 0 ? 0u : n % 2 ? 255u : static_cast<std::uint32_t>(byte(rng));
         }
-        texels.transparent = static_cast<std::uint16_t>(n % 4 == 0 ? byte(rng) << 8 | byte(rng) : 0);
+        texels.transparent = static_cast<std::uint16_t>(n % 4 == 0 ? Word16(rng, byte) : 0);
         std::uint32_t packed[2];
         std::uint64_t error[2];
         dxt_search::NearestPacked(texels, palette, packed[0], error[0]);
@@ -277,7 +289,9 @@ TEST(DxtQualityEncoder, OneColourBlocksMatchTheFullPath) {
     std::uniform_int_distribution<unsigned> byte(0, 255);
     for (const Setting& s : SETTINGS) {
         for (int n = 0; n < 600; ++n) {
-            const DWORD rgb = Argb(0, byte(rng), byte(rng), byte(rng));
+            const unsigned r = byte(rng);
+            const unsigned g = byte(rng);
+            const DWORD rgb = Argb(0, r, g, byte(rng));
             const unsigned alphaKind = n % 4;
             Pixels pixels;
             for (DWORD& p : pixels) {
@@ -335,7 +349,7 @@ TEST(DxtQualityEncoder, VectorAlphaRampErrorMatchesPlain) {
         for (int& a : alpha) {
             a = n % 4 == 0 ? (byte(rng) & 1 ? 255 : 0) : byte(rng);
         }
-        const auto texels = static_cast<std::uint16_t>(n % 5 == 0 ? byte(rng) << 8 | byte(rng) : 0xFFFF);
+        const auto texels = static_cast<std::uint16_t>(n % 5 == 0 ? Word16(rng, byte) : 0xFFFF);
         const auto a0 = static_cast<unsigned>(byte(rng)), a1 = static_cast<unsigned>(byte(rng));
         EXPECT_EQ(dxt_search::AlphaRampError(alpha, texels, a0, a1),
                   dxt_search::AlphaRampErrorPlain(alpha, texels, a0, a1));
@@ -357,7 +371,7 @@ TEST(DxtQualityEncoder, VectorAlphaRampErrorMatchesPlain) {
                                       : (base + byte(rng) % 9) & 255;
             p = static_cast<DWORD>(a) << 24 | static_cast<DWORD>(byte(rng));
         }
-        const auto texels = static_cast<std::uint16_t>(n % 5 == 0 ? byte(rng) << 8 | byte(rng) : 0xFFFF);
+        const auto texels = static_cast<std::uint16_t>(n % 5 == 0 ? Word16(rng, byte) : 0xFFFF);
         for (const auto& [window, steps] : {std::pair{1, 1}, std::pair{4, 8}}) {
             const dxt_search::AlphaChoice vector = dxt_search::FitAlphaRamp(pixels, texels, window, steps);
             const dxt_search::AlphaChoice plain = dxt_search::FitAlphaRampPlain(pixels, texels, window, steps);
