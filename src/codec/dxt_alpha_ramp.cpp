@@ -62,6 +62,16 @@ struct AlphaBytes {
     __m128i inside;
 };
 
+// The sum of the squares of 16 unsigned bytes.
+std::uint32_t SumOfSquares(__m128i bytes) {
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i low = _mm_unpacklo_epi8(bytes, zero), high = _mm_unpackhi_epi8(bytes, zero);
+    __m128i sum = _mm_add_epi32(_mm_madd_epi16(low, low), _mm_madd_epi16(high, high));
+    sum = _mm_add_epi32(sum, _mm_shuffle_epi32(sum, _MM_SHUFFLE(1, 0, 3, 2)));
+    sum = _mm_add_epi32(sum, _mm_shuffle_epi32(sum, _MM_SHUFFLE(2, 3, 0, 1)));
+    return static_cast<std::uint32_t>(_mm_cvtsi128_si32(sum));
+}
+
 AlphaBytes PackAlpha(const int* alpha, std::uint16_t texels) {
     alignas(16) unsigned char bytes[16], inside[16];
     for (int i = 0; i < 16; ++i) {
@@ -112,13 +122,7 @@ std::uint32_t PackedAlphaRampError(const AlphaBytes& packed, unsigned a0, unsign
         const __m128i d = _mm_or_si128(_mm_subs_epu8(a, r), _mm_subs_epu8(r, a));
         nearest = _mm_min_epu8(nearest, d);
     }
-    nearest = _mm_and_si128(nearest, packed.inside);
-    const __m128i zero = _mm_setzero_si128();
-    const __m128i low = _mm_unpacklo_epi8(nearest, zero), high = _mm_unpackhi_epi8(nearest, zero);
-    __m128i sum = _mm_add_epi32(_mm_madd_epi16(low, low), _mm_madd_epi16(high, high));
-    sum = _mm_add_epi32(sum, _mm_shuffle_epi32(sum, _MM_SHUFFLE(1, 0, 3, 2)));
-    sum = _mm_add_epi32(sum, _mm_shuffle_epi32(sum, _MM_SHUFFLE(2, 3, 0, 1)));
-    return static_cast<std::uint32_t>(_mm_cvtsi128_si32(sum));
+    return SumOfSquares(_mm_and_si128(nearest, packed.inside));
 }
 
 }  // namespace
@@ -169,15 +173,10 @@ AlphaChoice EvaluatePackedAlphaRamp(const AlphaBytes& packed, unsigned a0, unsig
             _mm_or_si128(_mm_and_si128(closer, _mm_set1_epi8(static_cast<char>(k))), _mm_andnot_si128(closer, index));
         nearest = _mm_min_epu8(nearest, d);
     }
-    nearest = _mm_and_si128(nearest, packed.inside);
-    const __m128i zero = _mm_setzero_si128();
-    const __m128i low = _mm_unpacklo_epi8(nearest, zero), high = _mm_unpackhi_epi8(nearest, zero);
-    __m128i sum = _mm_add_epi32(_mm_madd_epi16(low, low), _mm_madd_epi16(high, high));
-    sum = _mm_add_epi32(sum, _mm_shuffle_epi32(sum, _MM_SHUFFLE(1, 0, 3, 2)));
-    sum = _mm_add_epi32(sum, _mm_shuffle_epi32(sum, _MM_SHUFFLE(2, 3, 0, 1)));
+    const std::uint32_t error = SumOfSquares(_mm_and_si128(nearest, packed.inside));
     alignas(16) unsigned char bytes[16];
     _mm_store_si128(reinterpret_cast<__m128i*>(bytes), index);
-    AlphaChoice out{a0, a1, 0, static_cast<std::uint32_t>(_mm_cvtsi128_si32(sum))};
+    AlphaChoice out{a0, a1, 0, error};
     for (int i = 0; i < 16; ++i) {
         out.indices |= static_cast<std::uint64_t>(bytes[i]) << (3 * i);
     }

@@ -117,6 +117,34 @@ bool PrepareFlatBlockPlain(D3DFORMAT format, const DWORD* pixels, std::uint16_t 
     return true;
 }
 
+#if TOVTEX_SSE2
+namespace {
+
+// The weights of texels 4g to 4g + 3 (pixels), and their bits in the
+// transparent and used masks.
+__m128i GroupWeights(D3DFORMAT format, __m128i pixels, std::uint16_t texels, int g, BYTE alphaThreshold,
+                     unsigned& transparent, unsigned& used) {
+    const __m128i one = _mm_set1_epi32(1), laneBit = _mm_setr_epi32(1, 2, 4, 8);
+    const __m128i alpha = _mm_srli_epi32(pixels, 24);
+    const __m128i bits = _mm_set1_epi32(texels >> (4 * g));
+    const __m128i inside = _mm_cmpeq_epi32(_mm_and_si128(bits, laneBit), laneBit);
+    __m128i w;
+    if (format == D3DFMT_DXT1) {
+        const __m128i clear = _mm_and_si128(inside, _mm_cmplt_epi32(alpha, _mm_set1_epi32(alphaThreshold)));
+        transparent |= static_cast<unsigned>(_mm_movemask_ps(_mm_castsi128_ps(clear))) << (4 * g);
+        w = _mm_and_si128(_mm_andnot_si128(clear, inside), one);
+    } else {
+        const bool byAlpha = format == D3DFMT_DXT3 || format == D3DFMT_DXT5;
+        w = _mm_and_si128(inside, byAlpha ? alpha : one);
+    }
+    const __m128i none = _mm_cmpeq_epi32(w, _mm_setzero_si128());
+    used |= (~static_cast<unsigned>(_mm_movemask_ps(_mm_castsi128_ps(none))) & 15u) << (4 * g);
+    return w;
+}
+
+}  // namespace
+#endif
+
 bool PrepareFlatBlock(D3DFORMAT format, const DWORD* pixels, std::uint16_t texels, const DxtEncodeOptions& options,
                       FlatBlock& out) {
 #if TOVTEX_SSE2
@@ -131,27 +159,11 @@ bool PrepareFlatBlock(D3DFORMAT format, const DWORD* pixels, std::uint16_t texel
     if (_mm_movemask_epi8(same) != 0xFFFF) {
         return false;
     }
-    const bool dxt1 = format == D3DFMT_DXT1;
-    const bool byAlpha = format == D3DFMT_DXT3 || format == D3DFMT_DXT5;
-    const __m128i one = _mm_set1_epi32(1), laneBit = _mm_setr_epi32(1, 2, 4, 8);
-    const __m128i threshold = _mm_set1_epi32(options.alphaThreshold);
     unsigned transparent = 0, used = 0;
     __m128i sum = _mm_setzero_si128();
     for (int g = 0; g < 4; ++g) {
-        const __m128i alpha = _mm_srli_epi32(p[g], 24);
-        const __m128i bits = _mm_set1_epi32(texels >> (4 * g));
-        const __m128i inside = _mm_cmpeq_epi32(_mm_and_si128(bits, laneBit), laneBit);
-        __m128i w;
-        if (dxt1) {
-            const __m128i clear = _mm_and_si128(inside, _mm_cmplt_epi32(alpha, threshold));
-            transparent |= static_cast<unsigned>(_mm_movemask_ps(_mm_castsi128_ps(clear))) << (4 * g);
-            w = _mm_and_si128(_mm_andnot_si128(clear, inside), one);
-        } else {
-            w = _mm_and_si128(inside, byAlpha ? alpha : one);
-        }
+        const __m128i w = GroupWeights(format, p[g], texels, g, options.alphaThreshold, transparent, used);
         sum = _mm_add_epi32(sum, w);
-        const __m128i none = _mm_cmpeq_epi32(w, _mm_setzero_si128());
-        used |= (~static_cast<unsigned>(_mm_movemask_ps(_mm_castsi128_ps(none))) & 15u) << (4 * g);
     }
     sum = _mm_add_epi32(sum, _mm_shuffle_epi32(sum, _MM_SHUFFLE(1, 0, 3, 2)));
     sum = _mm_add_epi32(sum, _mm_shuffle_epi32(sum, _MM_SHUFFLE(2, 3, 0, 1)));
@@ -166,10 +178,7 @@ bool PrepareFlatBlock(D3DFORMAT format, const DWORD* pixels, std::uint16_t texel
 void PrepareTexels(D3DFORMAT format, const DWORD* pixels, std::uint16_t texels, const DxtEncodeOptions& options,
                    SearchTexels& out) {
 #if TOVTEX_SSE2
-    const bool dxt1 = format == D3DFMT_DXT1;
-    const bool byAlpha = format == D3DFMT_DXT3 || format == D3DFMT_DXT5;
-    const __m128i byte = _mm_set1_epi32(255), one = _mm_set1_epi32(1), laneBit = _mm_setr_epi32(1, 2, 4, 8);
-    const __m128i threshold = _mm_set1_epi32(options.alphaThreshold);
+    const __m128i byte = _mm_set1_epi32(255);
     __m128i p[4];
     unsigned transparent = 0, used = 0;
     for (int g = 0; g < 4; ++g) {
@@ -177,20 +186,8 @@ void PrepareTexels(D3DFORMAT format, const DWORD* pixels, std::uint16_t texels, 
         _mm_storeu_ps(out.ch[0] + 4 * g, _mm_cvtepi32_ps(_mm_and_si128(_mm_srli_epi32(p[g], 16), byte)));
         _mm_storeu_ps(out.ch[1] + 4 * g, _mm_cvtepi32_ps(_mm_and_si128(_mm_srli_epi32(p[g], 8), byte)));
         _mm_storeu_ps(out.ch[2] + 4 * g, _mm_cvtepi32_ps(_mm_and_si128(p[g], byte)));
-        const __m128i alpha = _mm_srli_epi32(p[g], 24);
-        const __m128i bits = _mm_set1_epi32(texels >> (4 * g));
-        const __m128i inside = _mm_cmpeq_epi32(_mm_and_si128(bits, laneBit), laneBit);
-        __m128i w;
-        if (dxt1) {
-            const __m128i clear = _mm_and_si128(inside, _mm_cmplt_epi32(alpha, threshold));
-            transparent |= static_cast<unsigned>(_mm_movemask_ps(_mm_castsi128_ps(clear))) << (4 * g);
-            w = _mm_and_si128(_mm_andnot_si128(clear, inside), one);
-        } else {
-            w = _mm_and_si128(inside, byAlpha ? alpha : one);
-        }
+        const __m128i w = GroupWeights(format, p[g], texels, g, options.alphaThreshold, transparent, used);
         _mm_storeu_si128(reinterpret_cast<__m128i*>(out.weight + 4 * g), w);
-        const __m128i none = _mm_cmpeq_epi32(w, _mm_setzero_si128());
-        used |= (~static_cast<unsigned>(_mm_movemask_ps(_mm_castsi128_ps(none))) & 15u) << (4 * g);
     }
     out.transparent = static_cast<std::uint16_t>(transparent);
     out.used = static_cast<std::uint16_t>(used);
@@ -208,7 +205,7 @@ void PrepareTexels(D3DFORMAT format, const DWORD* pixels, std::uint16_t texels, 
         out.channel[c] = options.perceptual ? PERCEPTUAL[c] : 1u;
     }
     out.threeColorOnly = out.transparent != 0;
-    out.fourColorOnly = !dxt1;
+    out.fourColorOnly = format != D3DFMT_DXT1;
 #else
     PrepareTexelsPlain(format, pixels, texels, options, out);
 #endif
