@@ -67,6 +67,11 @@ TEST_F(KeyStateTest, KeyMessagesCarryThePlatformLParam) {
         {"F1 down", SDL_SCANCODE_F1, true, false, WM_KEYDOWN, VK_F1, 0x003B0001},
         {"letter down", SDL_SCANCODE_Q, true, false, WM_KEYDOWN, 'Q', 0x00100001},
         {"digit down", SDL_SCANCODE_7, true, false, WM_KEYDOWN, '7', 0x00080001},
+        {"left bracket down", SDL_SCANCODE_LEFTBRACKET, true, false, WM_KEYDOWN, VK_OEM_4, 0x001A0001},
+        {"right bracket up", SDL_SCANCODE_RIGHTBRACKET, false, false, WM_KEYUP, VK_OEM_6, 0xC01B0001},
+        {"equals (plus) down", SDL_SCANCODE_EQUALS, true, false, WM_KEYDOWN, VK_OEM_PLUS, 0x000D0001},
+        {"minus down", SDL_SCANCODE_MINUS, true, false, WM_KEYDOWN, VK_OEM_MINUS, 0x000C0001},
+        {"page up down", SDL_SCANCODE_PAGEUP, true, false, WM_KEYDOWN, VK_PRIOR, 0x01490001},
     };
     OpenWindow();
     platform_testing::SetNumLock(true);

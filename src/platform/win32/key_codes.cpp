@@ -33,6 +33,13 @@ constexpr KeyRow KEYS[] = {
     {SDL_SCANCODE_RETURN, VK_RETURN, 0x1C, false}, {SDL_SCANCODE_ESCAPE, VK_ESCAPE, 0x01, false},
     {SDL_SCANCODE_BACKSPACE, VK_BACK, 0x0E, false}, {SDL_SCANCODE_TAB, VK_TAB, 0x0F, false},
     {SDL_SCANCODE_SPACE, VK_SPACE, 0x39, false},
+    // Punctuation by position on a US keyboard, as the platform names it.
+    {SDL_SCANCODE_MINUS, VK_OEM_MINUS, 0x0C, false}, {SDL_SCANCODE_EQUALS, VK_OEM_PLUS, 0x0D, false},
+    {SDL_SCANCODE_LEFTBRACKET, VK_OEM_4, 0x1A, false}, {SDL_SCANCODE_RIGHTBRACKET, VK_OEM_6, 0x1B, false},
+    {SDL_SCANCODE_SEMICOLON, VK_OEM_1, 0x27, false}, {SDL_SCANCODE_APOSTROPHE, VK_OEM_7, 0x28, false},
+    {SDL_SCANCODE_GRAVE, VK_OEM_3, 0x29, false}, {SDL_SCANCODE_BACKSLASH, VK_OEM_5, 0x2B, false},
+    {SDL_SCANCODE_COMMA, VK_OEM_COMMA, 0x33, false}, {SDL_SCANCODE_PERIOD, VK_OEM_PERIOD, 0x34, false},
+    {SDL_SCANCODE_SLASH, VK_OEM_2, 0x35, false},
     {SDL_SCANCODE_F1, VK_F1 + 0, 0x3B, false}, {SDL_SCANCODE_F2, VK_F1 + 1, 0x3C, false},
     {SDL_SCANCODE_F3, VK_F1 + 2, 0x3D, false}, {SDL_SCANCODE_F4, VK_F1 + 3, 0x3E, false},
     {SDL_SCANCODE_F5, VK_F1 + 4, 0x3F, false}, {SDL_SCANCODE_F6, VK_F1 + 5, 0x40, false},

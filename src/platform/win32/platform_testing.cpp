@@ -3,6 +3,7 @@
 #include "key_codes.h"
 #include "key_state.h"
 #include "message_queue.h"
+#include "mouse_messages.h"
 #include "resources.h"
 #include "sdl_events.h"
 #include "window.h"
@@ -16,6 +17,7 @@ void ResetAll() {
     platform::ClearMessageQueue();
     platform::ResetKeyStates();
     platform::ResetNumLockOverride();
+    platform::ResetMouseButtons();
     CaptureMessageBoxes(false);
     ClearCapturedMessageBoxes();
     SetMessageBoxHook(nullptr);

@@ -60,6 +60,8 @@ void SetNumLock(bool on);
 bool InjectSdlKey(SDL_Scancode scancode, bool down, Uint16 modifiers = KMOD_NONE, bool repeat = false);
 bool InjectSdlWindowClose(HWND window);
 bool InjectSdlQuit();
+// A mouse event (motion, button or wheel) of the main window.
+bool InjectSdlMouseEvent(SDL_Event event);
 
 // Message boxes recorded instead of shown (texts converted to UTF-8). The
 // hook runs while the box is open.

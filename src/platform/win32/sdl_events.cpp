@@ -9,6 +9,7 @@
 #include "key_codes.h"
 #include "key_state.h"
 #include "message_queue.h"
+#include "mouse_messages.h"
 #include "platform_testing.h"
 #include "sdl_init.h"
 #include "window.h"
@@ -107,6 +108,14 @@ void PumpSdlEvents() {
         switch (event.type) {
         case SDL_KEYDOWN:
         case SDL_KEYUP: TranslateKey(event.key); break;
+        case SDL_MOUSEMOTION:
+        case SDL_MOUSEBUTTONDOWN:
+        case SDL_MOUSEBUTTONUP:
+        case SDL_MOUSEWHEEL:
+            if (const HWND window = WindowFromSdlId(windowId)) {
+                QueueMouseMessage(window, event);
+            }
+            break;
         case SDL_WINDOWEVENT:
             if (event.window.event == SDL_WINDOWEVENT_CLOSE) {
                 if (const HWND window = WindowFromSdlId(event.window.windowID)) {

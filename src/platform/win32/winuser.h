@@ -96,9 +96,22 @@ typedef struct tagMSG {
 #define WM_RBUTTONUP 0x0205
 #define WM_MBUTTONDOWN 0x0207
 #define WM_MBUTTONUP 0x0208
+#define WM_MOUSEWHEEL 0x020A
 #define WM_ENTERSIZEMOVE 0x0231
 #define WM_EXITSIZEMOVE 0x0232
 #define WM_USER 0x0400
+
+// Mouse messages: the keys and buttons held in wParam (the wheel's turn in
+// its high word, in WHEEL_DELTA units), the position in lParam (client
+// coordinates; screen coordinates for the wheel).
+#define MK_LBUTTON 0x0001
+#define MK_RBUTTON 0x0002
+#define MK_SHIFT 0x0004
+#define MK_CONTROL 0x0008
+#define MK_MBUTTON 0x0010
+#define WHEEL_DELTA 120
+#define GET_WHEEL_DELTA_WPARAM(wParam) (static_cast<short>(HIWORD(wParam)))
+#define GET_KEYSTATE_WPARAM(wParam) (LOWORD(wParam))
 
 #define PM_NOREMOVE 0x0000
 #define PM_REMOVE 0x0001
@@ -158,6 +171,17 @@ typedef struct tagMSG {
 #define VK_F11 0x7A
 #define VK_F12 0x7B
 #define VK_NUMLOCK 0x90
+#define VK_OEM_1 0xBA
+#define VK_OEM_PLUS 0xBB
+#define VK_OEM_COMMA 0xBC
+#define VK_OEM_MINUS 0xBD
+#define VK_OEM_PERIOD 0xBE
+#define VK_OEM_2 0xBF
+#define VK_OEM_3 0xC0
+#define VK_OEM_4 0xDB
+#define VK_OEM_5 0xDC
+#define VK_OEM_6 0xDD
+#define VK_OEM_7 0xDE
 
 // Message boxes.
 #define MB_OK 0x00000000L
@@ -198,6 +222,7 @@ HWND WINAPI CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpWindow
 BOOL WINAPI DestroyWindow(HWND hWnd);
 LRESULT WINAPI DefWindowProcA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam);
 BOOL WINAPI GetClientRect(HWND hWnd, LPRECT lpRect);
+BOOL WINAPI ScreenToClient(HWND hWnd, LPPOINT lpPoint);
 int WINAPI GetSystemMetrics(int nIndex);
 HCURSOR WINAPI LoadCursorA(HINSTANCE hInstance, LPCSTR lpCursorName);
 HGDIOBJ WINAPI GetStockObject(int i);
