@@ -30,5 +30,6 @@ bool PairOutputs(const std::vector<std::string>& positional, const std::string& 
 int RunInfo(int argc, char** argv);
 int RunConvert(int argc, char** argv);
 int RunDecode(int argc, char** argv);
+int RunView(int argc, char** argv);
 
 }  // namespace tovtex_tool

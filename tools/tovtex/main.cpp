@@ -17,6 +17,7 @@ const char MAIN_HELP[] =
     "  info     the reader, format, size, levels and faces of image files\n"
     "  convert  image files into DDS textures (any format, size and mip chain)\n"
     "  decode   one level of one face of an image file as a PNG picture\n"
+    "  view     a window showing image files as the device draws them\n"
     "\n"
     "'tovtex COMMAND --help' describes a command. Exit codes: 0 success,\n"
     "1 a file failed, 2 bad usage, 128 + N stopped by signal N (130 for Ctrl-C).\n";
@@ -44,6 +45,7 @@ int main(int argc, char** argv) {
         if (std::strcmp(command, "decode") == 0) {
             return tovtex_tool::RunDecode(argc - 1, argv + 1);
         }
+        if (std::strcmp(command, "view") == 0) return tovtex_tool::RunView(argc - 1, argv + 1);
     } catch (const std::bad_alloc&) {
         std::fprintf(stderr, "tovtex %s: E_OUTOFMEMORY: out of memory\n", command);
         return tovtex_tool::EXIT_FILE_FAILED;

@@ -1,0 +1,97 @@
+#include "view_texture.h"
+
+#include <algorithm>
+
+#include "file_bytes.h"
+#include "result_text.h"
+#include "tovtex.h"
+
+namespace tovtex_tool {
+
+void ViewTexture::Load(IDirect3DDevice8* device, const std::string& path) {
+    Release();
+    path_ = path;
+    std::string reason;
+    FileBytes file;
+    result_ = ReadWholeFile(path, &file, &reason);
+    if (SUCCEEDED(result_)) {
+        // Decoded once more here only to name the reader and count the faces.
+        Image image;
+        result_ = DecodeImageFileNamingReader(&image, file.data.get(), file.size, nullptr, &reader_);
+        if (SUCCEEDED(result_)) {
+            result_ = image.FaceCount() == 6
+                          ? LoadCubeTextureFromMemoryDefault(device, file.data.get(), file.size, cube_.Out())
+                          : LoadTextureFromMemoryDefault(device, file.data.get(), file.size, plain_.Out());
+        }
+    }
+    if (FAILED(result_)) {
+        error_ = DescribeResult(result_, reason);
+    }
+}
+
+void ViewTexture::Release() {
+    plain_.Reset();
+    cube_.Reset();
+    reader_ = "";
+    error_.clear();
+    result_ = E_FAIL;
+}
+
+IDirect3DBaseTexture8* ViewTexture::Texture() const {
+    return IsCube() ? static_cast<IDirect3DBaseTexture8*>(cube_.Get()) : plain_.Get();
+}
+
+UINT ViewTexture::Levels() const {
+    const IDirect3DBaseTexture8* texture = Texture();
+    return texture != nullptr ? const_cast<IDirect3DBaseTexture8*>(texture)->GetLevelCount() : 0;
+}
+
+bool ViewTexture::LevelDesc(UINT level, D3DSURFACE_DESC* desc) const {
+    if (level >= Levels()) {
+        return false;
+    }
+    return SUCCEEDED(IsCube() ? cube_->GetLevelDesc(level, desc) : plain_->GetLevelDesc(level, desc));
+}
+
+HRESULT ViewTexture::ReadTexel(UINT face, UINT level, UINT u, UINT v, D3DCOLOR* colour) const {
+    D3DSURFACE_DESC desc{};
+    if (!LevelDesc(level, &desc) || face >= Faces() || u >= desc.Width || v >= desc.Height) {
+        return D3DERR_INVALIDCALL;
+    }
+    ComRef<IDirect3DSurface8> surface;
+    HRESULT hr = IsCube() ? cube_->GetCubeMapSurface(static_cast<D3DCUBEMAP_FACES>(face), level, surface.Out())
+                          : plain_->GetSurfaceLevel(level, surface.Out());
+    if (FAILED(hr)) {
+        return hr;
+    }
+    D3DLOCKED_RECT locked{};
+    hr = surface->LockRect(&locked, nullptr, D3DLOCK_READONLY);
+    if (FAILED(hr)) {
+        return hr;
+    }
+    // The 4 x 4 block around the texel: whole blocks for the block formats.
+    const UINT left = u & ~3u, top = v & ~3u;
+    const UINT right = std::min(left + 4, desc.Width), bottom = std::min(top + 4, desc.Height);
+    D3DCOLOR block[16] = {};
+    PixelRegion source{};
+    source.pixels = static_cast<BYTE*>(locked.pBits);
+    source.format = desc.Format;
+    source.rowPitch = locked.Pitch;
+    source.surfaceBox = {0, 0, desc.Width, desc.Height, 0, 1};
+    source.box = {static_cast<INT>(left), static_cast<INT>(top), static_cast<INT>(right), static_cast<INT>(bottom), 0,
+                  1};
+    PixelRegion destination{};
+    destination.pixels = reinterpret_cast<BYTE*>(block);
+    destination.format = D3DFMT_A8R8G8B8;
+    destination.rowPitch = 16;
+    destination.surfaceBox = {0, 0, 4, 4, 0, 1};
+    destination.box = {0, 0, static_cast<INT>(right - left), static_cast<INT>(bottom - top), 0, 1};
+    hr = ConvertRegion(&destination, &source, FILTER_NONE);
+    surface->UnlockRect();
+    if (SUCCEEDED(hr)) {
+        *colour = block[(v - top) * 4 + (u - left)];
+    }
+    return hr;
+}
+
+}  // namespace tovtex_tool
