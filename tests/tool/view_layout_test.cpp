@@ -25,7 +25,7 @@ TEST(ViewLayoutTest, PlacesTexelsOnPixels) {
         {"1:1 square: one texel each", 64, 64, true, 351, 263, true, 63, 63},
         {"1:1 square: past the end", 64, 64, true, 352, 263, false, 0, 0},
         {"1:1 odd size", 5, 3, true, 318, 231, true, 0, 0},
-        {"fitted wide picture", 1280, 64, false, 639, 216, true, 1279, 0},
+        {"fitted wide picture", 1280, 64, false, 639, 216, true, 1279, 1},
     };
     for (const Case& c : cases) {
         ViewLayout layout = ViewLayout::Fit(640, 464, c.levelWidth, c.levelHeight);
