@@ -4,8 +4,10 @@
 
 #include <getopt.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <thread>

@@ -42,8 +42,8 @@ IDirect3DBaseTexture8* ViewTexture::Texture() const {
 }
 
 UINT ViewTexture::Levels() const {
-    const IDirect3DBaseTexture8* texture = Texture();
-    return texture != nullptr ? const_cast<IDirect3DBaseTexture8*>(texture)->GetLevelCount() : 0;
+    IDirect3DBaseTexture8* texture = Texture();
+    return texture != nullptr ? texture->GetLevelCount() : 0;
 }
 
 bool ViewTexture::LevelDesc(UINT level, D3DSURFACE_DESC* desc) const {
