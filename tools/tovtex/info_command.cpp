@@ -8,6 +8,7 @@
 
 #include "batch.h"
 #include "cli.h"
+#include "failure_cause.h"
 #include "file_bytes.h"
 #include "format_names.h"
 #include "json_text.h"
@@ -15,6 +16,8 @@
 #include "result_text.h"
 #include "texload/image_limit.h"
 #include "texload/image_readers.h"
+#include "base/tovtex_defs.h"
+#include "texload/result_text.h"
 
 namespace tovtex_tool {
 
@@ -28,6 +31,8 @@ const char INFO_HELP[] =
     "  --json            one JSON array with an object per file\n"
     "  --max-pixels N    refuse pictures of more than N pixels (default\n"
     "                    268435456, 16384 x 16384; 0: no limit)\n"
+    "  -q, --quiet       no progress bar\n"
+    "  -v, --verbose     (accepted for symmetry with the other commands)\n"
     "  -j, --jobs N      read N files at a time\n"
     "  -h, --help        show this help\n";
 
@@ -39,13 +44,17 @@ struct FileInfo {
 
 HRESULT ReadInfo(const std::string& path, FileInfo* info, std::string* reason) {
     FileBytes file;
-    HRESULT hr = ReadWholeFile(path, &file, reason);
+    HRESULT hr = ReadInput(path, &file, reason);
     if (FAILED(hr)) {
+        *reason = "cannot read: " + (reason->empty() ? std::string(ResultText(hr)) : *reason);
         return hr;
     }
     Image image;
     hr = DecodeImageFileNamingReader(&image, file.data.get(), file.size, nullptr, &info->reader);
     if (FAILED(hr)) {
+        if (hr == ERR_INVALIDDATA) {
+            *reason = UnreadableCause(file.data.get(), file.size);
+        }
         return hr;
     }
     info->format = image.format;
@@ -86,6 +95,8 @@ int RunInfo(int argc, char** argv) {
     static const option OPTIONS[] = {
         {"json", no_argument, nullptr, 'J'},
         {"max-pixels", required_argument, nullptr, 'P'},
+        {"quiet", no_argument, nullptr, 'q'},
+        {"verbose", no_argument, nullptr, 'v'},
         {"jobs", required_argument, nullptr, 'j'},
         {"help", no_argument, nullptr, 'h'},
         {nullptr, 0, nullptr, 0},
@@ -94,9 +105,11 @@ int RunInfo(int argc, char** argv) {
     UINT threads = 1;
     optind = 0;
     opterr = 0;
-    for (int c; (c = getopt_long(argc, argv, ":j:h", OPTIONS, nullptr)) != -1;) {
+    for (int c; (c = getopt_long(argc, argv, ":j:hqv", OPTIONS, nullptr)) != -1;) {
         switch (c) {
         case 'J': json = true; break;
+        case 'q': SetVerbosity(Verbosity::QUIET); break;
+        case 'v': SetVerbosity(Verbosity::VERBOSE); break;
         case 'P': {
             ULONGLONG pixels = 0;
             if (!ParsePixelLimit(optarg, &pixels)) {
