@@ -75,6 +75,12 @@ bool CheckOutput(const std::string& path, bool force, std::string* error) {
 }
 
 bool HasExtension(const std::string& path, const char* const* extensions) {
+    // Something other than a file (a device, a FIFO) is refused as such
+    // when the output is checked; its name says nothing of what is written.
+    struct stat info {};
+    if (stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
+        return true;
+    }
     std::string lower = path.substr(path.find_last_of('/') == std::string::npos ? 0 : path.find_last_of('/') + 1);
     for (char& c : lower) {
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
