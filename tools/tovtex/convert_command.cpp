@@ -13,6 +13,9 @@
 #include "batch.h"
 #include "block_chain.h"
 #include "cli.h"
+#include "dds_front_end.h"
+#include "dds_volume_loader.h"
+#include "dds_volume_writer.h"
 #include "dds_writer.h"
 #include "file_bytes.h"
 #include "failure_cause.h"
@@ -142,6 +145,27 @@ HRESULT LoadAndWrite(IDirect3DDevice8* device, const BYTE* data, UINT size, cons
     return hr;
 }
 
+// A volume DDS file: the library loads no volumes from files, so the tool
+// builds it from the front end's levels.
+HRESULT LoadVolumeAndWrite(IDirect3DDevice8* device, const DdsFrontEnd& frontEnd, const ConvertOptions& options,
+                           D3DFORMAT format, std::vector<BYTE>* dds, std::string* reason) {
+    if (options.cube) {
+        *reason = "the file holds a volume texture, not a cube map";
+        return D3DERR_INVALIDCALL;
+    }
+    DWORD filter = 0, mipFilter = 0;
+    SettleFilters(options, frontEnd.format, format, &filter, &mipFilter);
+    IDirect3DVolumeTexture8* volume = nullptr;
+    HRESULT hr = LoadVolumeTexture(
+        device, frontEnd, {options.width, options.height, options.mipLevels, format, filter, mipFilter, options.colorKey},
+        &volume);
+    if (SUCCEEDED(hr)) {
+        hr = VolumeTextureToDds(volume, dds);
+        volume->Release();
+    }
+    return hr;
+}
+
 // What was asked of one picture and what the texture became.
 struct Shape {
     UINT width = 0, height = 0, levels = 0;
@@ -200,10 +224,28 @@ FileOutcome ConvertOne(IDirect3DDevice8* device, const D3DCAPS8& caps, const std
     if (FAILED(hr)) {
         return fail(ReadError(input, hr, reason));
     }
-    Image image;
-    hr = DecodeImageFile(&image, file.data.get(), file.size, nullptr);
+    DdsFrontEnd frontEnd;
+    hr = ReadDdsFrontEnd(file.data.get(), file.size, &frontEnd, &reason);
     if (FAILED(hr)) {
-        return fail(FileError(input, hr, hr == ERR_INVALIDDATA ? UnreadableCause(file.data.get(), file.size) : ""));
+        return fail(FileError(input, hr, reason));
+    }
+    // A DDS file's own format where the writer holds it (luminance, alpha).
+    const D3DFORMAT natural = IsDdsWritable(frontEnd.naturalFormat) ? frontEnd.naturalFormat : D3DFMT_UNKNOWN;
+    std::vector<BYTE> dds;
+    if (frontEnd.volume) {
+        hr = LoadVolumeAndWrite(device, frontEnd, options,
+                                options.format != D3DFMT_UNKNOWN ? options.format : natural, &dds, &reason);
+        if (FAILED(hr)) {
+            return fail(FileError(input, hr, reason));
+        }
+        hr = WriteOutput(output, dds, &reason);
+        return SUCCEEDED(hr) ? outcome : fail(WriteError(output, hr, reason));
+    }
+    const FileBytes& bytes = frontEnd.applied ? frontEnd.file : file;
+    Image image;
+    hr = DecodeImageFile(&image, bytes.data.get(), bytes.size, nullptr);
+    if (FAILED(hr)) {
+        return fail(FileError(input, hr, hr == ERR_INVALIDDATA ? UnreadableCause(bytes.data.get(), bytes.size) : ""));
     }
     if (options.cube && image.FaceCount() != 6) {
         return fail(FileError(input, E_FAIL, "--cube: the picture is not a cube map and has no six faces"));
@@ -211,7 +253,9 @@ FileOutcome ConvertOne(IDirect3DDevice8* device, const D3DCAPS8& caps, const std
     // What is asked: the size given or the picture's, under --max-size; the
     // whole chain of that size unless a count is given.
     Shape asked;
-    asked.format = options.format != D3DFMT_UNKNOWN ? options.format : AutoFormat(image, options.colorKey);
+    asked.format = options.format != D3DFMT_UNKNOWN ? options.format
+                   : natural != D3DFMT_UNKNOWN     ? natural
+                                                   : AutoFormat(image, options.colorKey);
     const UINT imageWidth = static_cast<UINT>(image.rect.right), imageHeight = static_cast<UINT>(image.rect.bottom);
     auto orImage = [](UINT given, UINT fromImage) { return given == 0 || given == DEFAULT_ARG ? fromImage : given; };
     if (options.cube) {
@@ -228,7 +272,6 @@ FileOutcome ConvertOne(IDirect3DDevice8* device, const D3DCAPS8& caps, const std
     DWORD filter = 0, mipFilter = 0;
     SettleFilters(options, image.format, asked.format, &filter, &mipFilter);
 
-    std::vector<BYTE> dds;
     if (options.device == "modern") {
         if (asked.width > caps.MaxTextureWidth || asked.height > caps.MaxTextureHeight) {
             return fail(FileError(input, D3DERR_INVALIDCALL,
@@ -249,10 +292,10 @@ FileOutcome ConvertOne(IDirect3DDevice8* device, const D3DCAPS8& caps, const std
         ConvertOptions sized = options;
         sized.width = asked.width;
         sized.height = asked.height;
-        hr = LoadAndWrite(device, file.data.get(), file.size, sized, asked.format, filter, mipFilter, threads, &dds);
+        hr = LoadAndWrite(device, bytes.data.get(), bytes.size, sized, asked.format, filter, mipFilter, threads, &dds);
         // A format the device lacks keeps every channel in A8R8G8B8.
         if (hr == D3DERR_NOTAVAILABLE && options.format == D3DFMT_UNKNOWN) {
-            hr = LoadAndWrite(device, file.data.get(), file.size, sized, D3DFMT_A8R8G8B8, filter, mipFilter, threads,
+            hr = LoadAndWrite(device, bytes.data.get(), bytes.size, sized, D3DFMT_A8R8G8B8, filter, mipFilter, threads,
                               &dds);
         }
     }
@@ -260,8 +303,9 @@ FileOutcome ConvertOne(IDirect3DDevice8* device, const D3DCAPS8& caps, const std
         return fail(FileError(input, hr));
     }
     file.data.reset();
+    frontEnd.file.data.reset();
     // What the texture became, read back from the file it makes.
-    Shape made;
+    Shape made = asked;
     {
         Image written;
         ImageInfo info{};

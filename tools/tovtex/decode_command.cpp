@@ -9,6 +9,8 @@
 
 #include "batch.h"
 #include "cli.h"
+#include "dds_front_end.h"
+#include "dds_writer.h"
 #include "file_bytes.h"
 #include "option_values.h"
 #include "failure_cause.h"
@@ -29,6 +31,7 @@ const char DECODE_HELP[] =
     "\n"
     "  --level N          the mip level (default 0, the largest)\n"
     "  --face F           the cube face, 0..5 for +X, -X, +Y, -Y, +Z, -Z (default 0)\n"
+    "  --slice S          the slice of a volume texture's level (default 0)\n"
     "  --max-pixels N     refuse pictures of more than N pixels (default\n"
     "                     268435456, 16384 x 16384; 0: no limit)\n"
     "  -o, --output DIR   write DIR/<name>.png for each input\n"
@@ -50,7 +53,32 @@ const Image* FindLevel(const Image& root, UINT face, UINT level) {
     return image;
 }
 
-FileOutcome DecodeOne(const std::string& input, const std::string& output, UINT face, UINT level, bool force) {
+// The pixels of one slice of one level of a volume the front end read.
+struct SourcePixels {
+    const BYTE* pixels = nullptr;
+    D3DFORMAT format = D3DFMT_UNKNOWN;
+    UINT rowPitch = 0;
+    UINT width = 0, height = 0;
+    const PALETTEENTRY* palette = nullptr;
+};
+
+bool FindVolumeSlice(const DdsFrontEnd& frontEnd, UINT level, UINT slice, SourcePixels* source) {
+    if (level >= frontEnd.levels) {
+        return false;
+    }
+    UINT depth = 0;
+    const BYTE* pixels = VolumeLevel(frontEnd, level, &source->width, &source->height, &depth);
+    if (slice >= depth) {
+        return false;
+    }
+    source->format = frontEnd.format;
+    source->rowPitch = static_cast<UINT>(DdsRowBytes(frontEnd.format, source->width));
+    source->pixels = pixels + uint64_t{slice} * source->rowPitch * DdsRowCount(frontEnd.format, source->height);
+    return true;
+}
+
+FileOutcome DecodeOne(const std::string& input, const std::string& output, UINT face, UINT level, UINT slice,
+                      bool force) {
     FileOutcome outcome;
     std::string reason;
     auto fail = [&](const std::string& error) {
@@ -66,29 +94,54 @@ FileOutcome DecodeOne(const std::string& input, const std::string& output, UINT 
     if (FAILED(hr)) {
         return fail(ReadError(input, hr, reason));
     }
-    Image root;
-    hr = DecodeImageFile(&root, file.data.get(), file.size, nullptr);
+    DdsFrontEnd frontEnd;
+    hr = ReadDdsFrontEnd(file.data.get(), file.size, &frontEnd, &reason);
     if (FAILED(hr)) {
-        return fail(FileError(input, hr, hr == ERR_INVALIDDATA ? UnreadableCause(file.data.get(), file.size) : ""));
+        return fail(FileError(input, hr, reason));
     }
-    const Image* image = FindLevel(root, face, level);
-    if (image == nullptr) {
-        const UINT faces = root.FaceCount(), levels = root.LevelCount();
-        return fail(FileError(input, D3DERR_INVALIDCALL,
-                              "there is no face " + std::to_string(face) + ", level " + std::to_string(level) +
-                                  ": the file has " + std::to_string(faces) + (faces == 1 ? " face" : " faces") +
-                                  " of " + std::to_string(levels) + (levels == 1 ? " level" : " levels")));
+    SourcePixels chosen;
+    Image root;
+    if (frontEnd.volume) {
+        if (face != 0 || !FindVolumeSlice(frontEnd, level, slice, &chosen)) {
+            return fail(FileError(input, D3DERR_INVALIDCALL,
+                                  "there is no face " + std::to_string(face) + ", level " + std::to_string(level) +
+                                      ", slice " + std::to_string(slice) + ": the file is a volume of " +
+                                      std::to_string(frontEnd.levels) + " level(s), depth " +
+                                      std::to_string(frontEnd.depth) + " at the top"));
+        }
+    } else {
+        const FileBytes& bytes = frontEnd.applied ? frontEnd.file : file;
+        hr = DecodeImageFile(&root, bytes.data.get(), bytes.size, nullptr);
+        if (FAILED(hr)) {
+            return fail(
+                FileError(input, hr, hr == ERR_INVALIDDATA ? UnreadableCause(bytes.data.get(), bytes.size) : ""));
+        }
+        const Image* image = FindLevel(root, face, level);
+        if (image == nullptr || slice != 0) {
+            const UINT faces = root.FaceCount(), levels = root.LevelCount();
+            return fail(FileError(input, D3DERR_INVALIDCALL,
+                                  "there is no face " + std::to_string(face) + ", level " + std::to_string(level) +
+                                      (slice != 0 ? ", slice " + std::to_string(slice) : std::string()) +
+                                      ": the file has " + std::to_string(faces) + (faces == 1 ? " face" : " faces") +
+                                      " of " + std::to_string(levels) + (levels == 1 ? " level" : " levels")));
+        }
+        chosen = {image->pixels,
+                  image->format,
+                  image->rowPitch,
+                  static_cast<UINT>(image->rect.right - image->rect.left),
+                  static_cast<UINT>(image->rect.bottom - image->rect.top),
+                  image->palette};
     }
-    const UINT width = static_cast<UINT>(image->rect.right - image->rect.left);
-    const UINT height = static_cast<UINT>(image->rect.bottom - image->rect.top);
+    const UINT width = chosen.width;
+    const UINT height = chosen.height;
     std::vector<uint32_t> pixels(uint64_t{width} * height);
 
     PixelRegion source{};
-    source.pixels = image->pixels;
-    source.format = image->format;
-    source.rowPitch = static_cast<INT>(image->rowPitch);
-    source.box = {image->rect.left, image->rect.top, image->rect.right, image->rect.bottom, 0, 1};
-    source.palette = image->palette;
+    source.pixels = const_cast<BYTE*>(chosen.pixels);
+    source.format = chosen.format;
+    source.rowPitch = static_cast<INT>(chosen.rowPitch);
+    source.box = {0, 0, static_cast<INT>(width), static_cast<INT>(height), 0, 1};
+    source.palette = chosen.palette;
     PixelRegion destination{};
     destination.pixels = reinterpret_cast<BYTE*>(pixels.data());
     destination.format = D3DFMT_A8R8G8B8;
@@ -118,10 +171,11 @@ FileOutcome DecodeOne(const std::string& input, const std::string& output, UINT 
 }  // namespace
 
 int RunDecode(int argc, char** argv) {
-    enum : int { OPT_LEVEL = 256, OPT_FACE, OPT_MAX_PIXELS };
+    enum : int { OPT_LEVEL = 256, OPT_FACE, OPT_SLICE, OPT_MAX_PIXELS };
     static const option OPTIONS[] = {
         {"level", required_argument, nullptr, OPT_LEVEL},
         {"face", required_argument, nullptr, OPT_FACE},
+        {"slice", required_argument, nullptr, OPT_SLICE},
         {"max-pixels", required_argument, nullptr, OPT_MAX_PIXELS},
         {"force", no_argument, nullptr, 'f'},
         {"quiet", no_argument, nullptr, 'q'},
@@ -131,7 +185,7 @@ int RunDecode(int argc, char** argv) {
         {"help", no_argument, nullptr, 'h'},
         {nullptr, 0, nullptr, 0},
     };
-    UINT level = 0, face = 0, threads = 1;
+    UINT level = 0, face = 0, slice = 0, threads = 1;
     bool force = false;
     std::string outputDir;
     optind = 0;
@@ -147,6 +201,9 @@ int RunDecode(int argc, char** argv) {
             break;
         case OPT_FACE:
             if (!ParseCount(value, 5, &face)) return bad("face (0..5)");
+            break;
+        case OPT_SLICE:
+            if (!ParseCount(value, 1u << 20, &slice)) return bad("slice");
             break;
         case OPT_MAX_PIXELS: {
             ULONGLONG pixels = 0;
@@ -184,7 +241,7 @@ int RunDecode(int argc, char** argv) {
     settings.progress = true;
     settings.summary = inputs.size() > 1;
     const auto outcomes = RunBatch(inputs, settings, [&](size_t index, unsigned) {
-        return DecodeOne(inputs[index], outputs[index], face, level, force);
+        return DecodeOne(inputs[index], outputs[index], face, level, slice, force);
     });
     for (const FileOutcome& outcome : outcomes) {
         if (!outcome.ok) {
