@@ -38,7 +38,7 @@ const char DECODE_HELP[] =
     "  -f, --force        overwrite outputs that exist\n"
     "  -q, --quiet        only errors on standard error\n"
     "  -v, --verbose      a line per file written\n"
-    "  -j, --jobs N       decode N files at a time\n"
+    "  -j, --jobs N       decode N files at a time (0: one per core)\n"
     "  -h, --help         show this help\n";
 
 // Picks the image of the given face and level; null when there is none.
@@ -216,7 +216,7 @@ int RunDecode(int argc, char** argv) {
         case 'v': SetVerbosity(Verbosity::VERBOSE); break;
         case 'o': outputDir = value; break;
         case 'j':
-            if (!ParseCount(value, 256, &threads) || threads == 0) return bad("job count");
+            if (!ParseThreads(value, 256, &threads)) return bad("job count");
             break;
         case 'h': std::fputs(DECODE_HELP, stdout); return EXIT_DONE;
         case ':': return UsageError("decode", std::string("option '") + argv[optind - 1] + "' needs a value");

@@ -39,7 +39,7 @@ const char INFO_HELP[] =
     "                    268435456, 16384 x 16384; 0: no limit)\n"
     "  -q, --quiet       no progress bar\n"
     "  -v, --verbose     (accepted for symmetry with the other commands)\n"
-    "  -j, --jobs N      read N files at a time\n"
+    "  -j, --jobs N      read N files at a time (0: one per core)\n"
     "  -h, --help        show this help\n";
 
 struct FileInfo {
@@ -183,7 +183,7 @@ int RunInfo(int argc, char** argv) {
             break;
         }
         case 'j':
-            if (!ParseCount(optarg, 256, &threads) || threads == 0) {
+            if (!ParseThreads(optarg, 256, &threads)) {
                 return UsageError("info", std::string("bad job count '") + optarg + "'");
             }
             break;
