@@ -419,6 +419,7 @@ TEST_F(ToolCli, BlockFormatsKeepTheShapeTheDeviceGivesThem) {
         {30, 18, "d3d8", {}, "DXT5 32x20, depth 1, 1 level"},
         {30, 18, "modern", {}, "DXT5 30x18, depth 1, 5 levels"},
         {70, 46, "modern", {}, "DXT5 70x46, depth 1, 7 levels"},
+        {5000, 4, "modern", {}, "DXT5 5000x4, depth 1, 13 levels"},
         {30, 18, "pow2", {}, "DXT5 32x32, depth 1, 6 levels"},
         {5, 3, "square", {}, "DXT5 4x4, depth 1, 3 levels"},
         {1, 1, "d3d8", {}, "DXT5 4x4, depth 1, 3 levels"},

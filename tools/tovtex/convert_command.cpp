@@ -331,10 +331,14 @@ FileOutcome ConvertOne(IDirect3DDevice8* device, const D3DCAPS8& caps, const std
 }
 
 // The tool's profiles and the software device's caps each one is given:
-// "modern" and "d3d8" share the capable card's caps; "d3d8" loads through
-// the library's Direct3D 8 fitting, "modern" takes any size and chain.
+// "d3d8" is the capable card of its day and loads through the library's
+// Direct3D 8 fitting; "modern" has today's limits and takes any size and
+// chain.
 const char* PlatformProfile(const std::string& name) {
-    if (name == "modern" || name == "d3d8") {
+    if (name == "modern") {
+        return "modern";
+    }
+    if (name == "d3d8") {
         return "default";
     }
     if (name == "pow2" || name == "square") {
