@@ -176,11 +176,11 @@ HRESULT CompressLevels(IDirect3DDevice8* device, Texture* source, const Shape& s
                                    : EncodeLevels(source, out->Get(), shape, format, encoding);
 }
 
-HRESULT WriteDds(IDirect3DTexture8* texture, std::vector<BYTE>* dds) {
-    return TextureToDds(texture, dds);
+HRESULT WriteDds(IDirect3DTexture8* texture, DWORD flags, std::vector<BYTE>* dds) {
+    return flags == 0 ? TextureToDds(texture, dds) : SaveDds(texture, flags, dds);
 }
-HRESULT WriteDds(IDirect3DCubeTexture8* cube, std::vector<BYTE>* dds) {
-    return CubeTextureToDds(cube, dds);
+HRESULT WriteDds(IDirect3DCubeTexture8* cube, DWORD flags, std::vector<BYTE>* dds) {
+    return flags == 0 ? CubeTextureToDds(cube, dds) : SaveDds(cube, flags, dds);
 }
 
 template <typename Texture>
@@ -220,7 +220,7 @@ HRESULT LoadAsDds(IDirect3DDevice8* device, const BYTE* data, UINT size, const B
     HRESULT hr = CompressLevels(device, uncompressed.Get(), shape, format, request.encoding, &compressed);
     uncompressed.Reset();
     if (SUCCEEDED(hr)) {
-        hr = WriteDds(compressed.Get(), dds);
+        hr = WriteDds(compressed.Get(), request.ddsFlags, dds);
     }
     return hr;
 }

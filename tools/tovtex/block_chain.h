@@ -33,6 +33,7 @@ struct BlockLoadRequest {
     D3DCOLOR colorKey;
     bool cube;
     BlockEncoding encoding;
+    DWORD ddsFlags;  // DDS_SAVE_* for the written file
 };
 
 // Loads the image file in data and writes the block-compressed texture as a

@@ -17,6 +17,7 @@
 #include "format_names.h"
 #include "option_values.h"
 #include "software_devices.h"
+#include "texload/dds_layout.h"
 #include "tovtex.h"
 
 namespace tovtex_tool {
@@ -31,8 +32,12 @@ const char CONVERT_HELP[] =
     "Block formats are compressed level by level from an uncompressed chain.\n"
     "\n"
     "  --format NAME      DXT1..DXT5, A8R8G8B8, X8R8G8B8, R5G6B5, X1R5G5B5,\n"
-    "                     A1R5G5B5 or A4R4G4B4 (default: the image's format when\n"
-    "                     a DDS file can hold it, else A8R8G8B8)\n"
+    "                     A1R5G5B5, A4R4G4B4, L8, A8L8, A8, A4L4 or any other\n"
+    "                     format a DDS header describes (default: the image's\n"
+    "                     format when the library reads it back from DDS, else\n"
+    "                     A8R8G8B8)\n"
+    "  --dx10             write a DX10 header (DXGI format) instead of the\n"
+    "                     classic one\n"
     "  --quality Q        block formats: fast (the library's own encoder, the bytes\n"
     "                     its loaders write), normal or best (searching encoders,\n"
     "                     smaller error, on every thread) (default: normal)\n"
@@ -69,6 +74,7 @@ struct ConvertOptions {
     bool dither = false;
     D3DCOLOR colorKey = 0;
     bool cube = false;
+    DWORD ddsFlags = 0;  // DDS_SAVE_*
     std::string device = "default";
     BlockQuality quality = BlockQuality::NORMAL;
     DxtEncodeOptions encoder;
@@ -93,13 +99,36 @@ void SettleFilters(const ConvertOptions& options, DWORD* filter, DWORD* mipFilte
     *mipFilter |= flags;
 }
 
+// A format named on the command line is written as it is; the image's own
+// format only when the library's reader takes it back (the caller then
+// falls back to A8R8G8B8).
+HRESULT WriteTexture(IDirect3DBaseTexture8* texture, const ConvertOptions& options, std::vector<BYTE>* dds) {
+    if (options.format == D3DFMT_UNKNOWN) {
+        D3DFORMAT format = D3DFMT_UNKNOWN;
+        if (texture->GetType() == D3DRTYPE_CUBETEXTURE) {
+            D3DSURFACE_DESC desc{};
+            static_cast<IDirect3DCubeTexture8*>(texture)->GetLevelDesc(0, &desc);
+            format = desc.Format;
+        } else {
+            D3DSURFACE_DESC desc{};
+            static_cast<IDirect3DTexture8*>(texture)->GetLevelDesc(0, &desc);
+            format = desc.Format;
+        }
+        if (!IsDdsWritable(format)) {
+            return D3DERR_NOTAVAILABLE;
+        }
+    }
+    return SaveDds(texture, options.ddsFlags, dds);
+}
+
 HRESULT LoadAndWrite(IDirect3DDevice8* device, const BYTE* data, UINT size, const ConvertOptions& options,
                      D3DFORMAT format, unsigned threads, std::vector<BYTE>* dds) {
     DWORD filter = 0, mipFilter = 0;
     SettleFilters(options, &filter, &mipFilter);
     const BlockEncoding encoding{options.quality == BlockQuality::FAST, options.encoder, threads};
     const BlockLoadRequest blockRequest{options.width, options.height,   options.mipLevels, format,  filter,
-                                        mipFilter,     options.colorKey, options.cube,      encoding};
+                                        mipFilter,     options.colorKey, options.cube,      encoding,
+                                        options.ddsFlags};
     bool compressedOnce = false;
     const HRESULT blockResult = LoadBlockTextureAsDds(device, data, size, blockRequest, dds, &compressedOnce);
     if (compressedOnce) {
@@ -111,7 +140,7 @@ HRESULT LoadAndWrite(IDirect3DDevice8* device, const BYTE* data, UINT size, cons
             LoadCubeTextureFromMemory(device, data, size, options.width, options.mipLevels, 0, format, D3DPOOL_MANAGED,
                                       filter, mipFilter, options.colorKey, nullptr, nullptr, &cube);
         if (SUCCEEDED(hr)) {
-            hr = CubeTextureToDds(cube, dds);
+            hr = WriteTexture(cube, options, dds);
             cube->Release();
         }
         return hr;
@@ -121,7 +150,7 @@ HRESULT LoadAndWrite(IDirect3DDevice8* device, const BYTE* data, UINT size, cons
         LoadTextureFromMemory(device, data, size, options.width, options.height, options.mipLevels, 0, format,
                               D3DPOOL_MANAGED, filter, mipFilter, options.colorKey, nullptr, nullptr, &texture);
     if (SUCCEEDED(hr)) {
-        hr = TextureToDds(texture, dds);
+        hr = WriteTexture(texture, options, dds);
         texture->Release();
     }
     return hr;
@@ -188,7 +217,8 @@ int RunConvert(int argc, char** argv) {
         OPT_MAX_PIXELS,
         OPT_QUALITY,
         OPT_ALPHA_THRESHOLD,
-        OPT_WEIGHTS
+        OPT_WEIGHTS,
+        OPT_DX10
     };
     static const option OPTIONS[] = {
         {"format", required_argument, nullptr, OPT_FORMAT},
@@ -205,6 +235,7 @@ int RunConvert(int argc, char** argv) {
         {"quality", required_argument, nullptr, OPT_QUALITY},
         {"alpha-threshold", required_argument, nullptr, OPT_ALPHA_THRESHOLD},
         {"weights", required_argument, nullptr, OPT_WEIGHTS},
+        {"dx10", no_argument, nullptr, OPT_DX10},
         {"output", required_argument, nullptr, 'o'},
         {"jobs", required_argument, nullptr, 'j'},
         {"help", no_argument, nullptr, 'h'},
@@ -223,12 +254,13 @@ int RunConvert(int argc, char** argv) {
         switch (c) {
         case OPT_FORMAT:
             options.format = ParseFormatName(value);
-            if (!IsDdsWritable(options.format)) {
+            if (!IsDdsWritable(options.format) && tovtex::FindDdsPixelFormat(options.format) == nullptr) {
                 return bad(
                     "format (DDS files take DXT1..DXT5, A8R8G8B8, X8R8G8B8, R5G6B5, X1R5G5B5, A1R5G5B5, "
-                    "A4R4G4B4)");
+                    "A4R4G4B4, L8, A8L8, A8, A4L4 and the other formats a DDS header describes)");
             }
             break;
+        case OPT_DX10: options.ddsFlags |= DDS_SAVE_DX10; break;
         case OPT_SIZE:
             if (!ParseSize(value, &options.width, &options.height)) return bad("size");
             break;
@@ -288,6 +320,11 @@ int RunConvert(int argc, char** argv) {
     }
     if (options.quality == BlockQuality::FAST && options.encoder.perceptual) {
         return UsageError("convert", "--weights perceptual needs --quality normal or best");
+    }
+    if ((options.ddsFlags & DDS_SAVE_DX10) != 0 && options.format != D3DFMT_UNKNOWN &&
+        tovtex::FindDdsPixelFormat(options.format)->dxgi == 0) {
+        return UsageError("convert", "--dx10: " + FormatName(options.format) +
+                                         " has no DXGI format; choose another --format or leave out --dx10");
     }
     if (options.cube && options.width != DEFAULT_ARG && options.width != options.height) {
         return UsageError("convert", "a cube map has one size: --size N");
