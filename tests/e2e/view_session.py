@@ -75,7 +75,8 @@ def make_files(tool, directory):
 
 
 def decoded(tool, path, level, face, directory):
-    out = os.path.join(directory, "decoded.png")
+    # A new name each time: the tool does not overwrite outputs unasked.
+    out = tempfile.mktemp(suffix=".png", prefix="decoded-", dir=directory)
     done = subprocess.run([tool, "decode", path, out, "--level", str(level), "--face", str(face)],
                           capture_output=True, text=True, timeout=60)
     if done.returncode != 0:
