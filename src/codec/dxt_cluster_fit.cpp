@@ -287,15 +287,22 @@ SplitFit BestThreeSplit(const SearchTexels& texels, const SortedSums& s) {
 }
 
 // One level up or down in one channel of one endpoint, while that lowers
-// the error.
+// the error. A pass that has improved nothing by the place where the last
+// pass last improved would only judge again what that pass judged against
+// the same endpoints: the search ends there.
 void NudgeEndpoints(const SearchTexels& texels, bool fourColor, ColorChoice& best) {
     static constexpr int SHIFT[3] = {11, 5, 0};
     static constexpr int TOP[3] = {31, 63, 31};
+    int lastGain = 12;  // the first pass runs in full
     for (int pass = 0; pass < 4; ++pass) {
-        bool improved = false;
+        int gain = -1;
+        int move = 0;
         for (int end = 0; end < 2; ++end) {
             for (int c = 0; c < 3; ++c) {
-                for (int step = -1; step <= 1; step += 2) {
+                for (int step = -1; step <= 1; step += 2, ++move) {
+                    if (gain < 0 && move > lastGain) {
+                        return;
+                    }
                     unsigned e[2] = {best.c0, best.c1};
                     const int level = static_cast<int>(e[end] >> SHIFT[c]) & TOP[c];
                     if (level + step < 0 || level + step > TOP[c]) {
@@ -306,14 +313,15 @@ void NudgeEndpoints(const SearchTexels& texels, bool fourColor, ColorChoice& bes
                     const ColorChoice next = EvaluatePair(texels, e[0], e[1], fourColor);
                     if (next.error < best.error) {
                         best = next;
-                        improved = true;
+                        gain = move;
                     }
                 }
             }
         }
-        if (!improved || best.error == 0) {
+        if (gain < 0 || best.error == 0) {
             return;
         }
+        lastGain = gain;
     }
 }
 
