@@ -3,6 +3,7 @@
 #include <cmath>
 #include <utility>
 
+#include "codec/dxt_axis_extent.h"
 #include "codec/dxt_color_moments.h"
 #include "codec/dxt_single_color.h"
 
@@ -106,14 +107,7 @@ ColorChoice FitColorNormal(const SearchTexels& texels) {
         return best;
     }
     float low = 0.0f, high = 0.0f;
-    for (int i = 0; i < 16; ++i) {
-        const float t = axis[0] * (texels.ch[0][i] - moments.mean[0]) + axis[1] * (texels.ch[1][i] - moments.mean[1]) +
-                        axis[2] * (texels.ch[2][i] - moments.mean[2]);
-        // Unseen texels leave the extent alone (selected, not branched on).
-        const bool seen = texels.weight[i] != 0;
-        low = seen && t < low ? t : low;
-        high = seen && t > high ? t : high;
-    }
+    AxisExtent(texels, moments.mean, axis, low, high);
     float e0[3], e1[3];
     for (int c = 0; c < 3; ++c) {
         e0[c] = moments.mean[c] + low * axis[c];
