@@ -65,6 +65,10 @@
 // SetImagePixelLimit (default 16384 x 16384 pixels).
 #include "texload/image_limit.h"
 
+// Result codes in words: ResultText ("file not found") and ResultName
+// ("ERR_INVALIDDATA").
+#include "texload/result_text.h"
+
 // Fitting requests to the device: FitTexture, FitCubeTexture,
 // FitVolumeTexture, FitTextureRequest, CreateFitted*Texture, FormatDistance.
 #include "texload/texture_fitting.h"

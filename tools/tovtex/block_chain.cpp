@@ -225,7 +225,34 @@ HRESULT LoadAsDds(IDirect3DDevice8* device, const BYTE* data, UINT size, const B
     return hr;
 }
 
+template <typename Texture>
+HRESULT CompressAnyToDds(IDirect3DDevice8* device, Texture* uncompressed, D3DFORMAT format,
+                         const BlockEncoding& encoding, std::vector<BYTE>* dds) {
+    D3DSURFACE_DESC desc{};
+    HRESULT hr = uncompressed->GetLevelDesc(0, &desc);
+    if (FAILED(hr)) {
+        return hr;
+    }
+    const Shape shape{desc.Width, desc.Height, uncompressed->GetLevelCount()};
+    ComRef<Texture> compressed;
+    hr = CompressLevels(device, uncompressed, shape, format, encoding, &compressed);
+    if (SUCCEEDED(hr)) {
+        hr = WriteDds(compressed.Get(), dds);
+    }
+    return hr;
+}
+
 }  // namespace
+
+HRESULT CompressToDds(IDirect3DDevice8* device, IDirect3DTexture8* uncompressed, D3DFORMAT format,
+                      const BlockEncoding& encoding, std::vector<BYTE>* dds) {
+    return CompressAnyToDds(device, uncompressed, format, encoding, dds);
+}
+
+HRESULT CompressToDds(IDirect3DDevice8* device, IDirect3DCubeTexture8* uncompressed, D3DFORMAT format,
+                      const BlockEncoding& encoding, std::vector<BYTE>* dds) {
+    return CompressAnyToDds(device, uncompressed, format, encoding, dds);
+}
 
 HRESULT LoadBlockTextureAsDds(IDirect3DDevice8* device, const BYTE* data, UINT size, const BlockLoadRequest& request,
                               std::vector<BYTE>* dds, bool* applied) {
