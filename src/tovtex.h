@@ -76,3 +76,8 @@
 // Textures and cube textures from memory, files and resources:
 // LoadTextureFrom*, LoadCubeTextureFrom*, and their *Default forms.
 #include "texload/texture_loader.h"
+
+// Saving a texture, cube texture or volume texture (every level and face)
+// as a DDS file, in memory or on disk: SaveTextureToDdsInMemory,
+// SaveTextureToDdsFileA/W, and the DDS_SAVE_* flags.
+#include "texload/dds_save.h"

@@ -190,7 +190,7 @@ TEST_F(ToolCli, FailuresGiveTheirExitCodesAndNameTheFileAndResult) {
         {{"decode", "--max-pixels", "63", good, Path("o.png")}, 1, good + ": the picture is larger than the pixel limit [ERR_IMAGETOOLARGE]"},
         {{"info", "--max-pixels", "lots", good}, 2, "bad pixel count 'lots'"},
         {{"convert", good, out, "--max-pixels", "-1"}, 2, "bad pixel count '-1'"},
-        {{"convert", good, out, "--format", "L8"}, 2, "bad format"},
+        {{"convert", good, out, "--format", "P8"}, 2, "bad format"},
         {{"convert", good, out, "--format", "XYZ"}, 2, "bad format"},
         {{"convert", good, out, "--mips", "many"}, 2, "bad mip level count 'many'"},
         {{"convert", good, out, "--size", "12y4"}, 2, "bad size"},

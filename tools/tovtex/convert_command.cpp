@@ -24,6 +24,7 @@
 #include "result_text.h"
 #include "software_devices.h"
 #include "texture_choices.h"
+#include "texload/dds_layout.h"
 #include "tovtex.h"
 
 namespace tovtex_tool {
@@ -38,9 +39,12 @@ const char CONVERT_HELP[] =
     "Block formats are compressed level by level from an uncompressed chain.\n"
     "\n"
     "  --format NAME      auto, DXT1..DXT5, A8R8G8B8, X8R8G8B8, R5G6B5, X1R5G5B5,\n"
-    "                     A1R5G5B5 or A4R4G4B4 (default auto: the image's format\n"
-    "                     when a DDS file can hold it, else X8R8G8B8 without\n"
-    "                     alpha, A8R8G8B8 with)\n"
+    "                     A1R5G5B5, A4R4G4B4, L8, A8L8, A8, A4L4 or any other\n"
+    "                     format a DDS header describes (default auto: the\n"
+    "                     image's format when a DDS file can hold it, grey as\n"
+    "                     L8 or A8L8, else X8R8G8B8 without alpha, A8R8G8B8 with)\n"
+    "  --dx10             write a DX10 header (DXGI format) instead of the\n"
+    "                     classic one\n"
     "  --quality Q        block formats: fast (the library's own encoder, the bytes\n"
     "                     its loaders write), normal or best (searching encoders,\n"
     "                     smaller error, on every thread) (default: normal)\n"
@@ -84,6 +88,7 @@ struct ConvertOptions {
     bool dither = false;
     D3DCOLOR colorKey = 0;
     bool cube = false;
+    DWORD ddsFlags = 0;  // DDS_SAVE_*
     std::string device = "modern";
     UINT maxSize = 0;
     bool force = false;
@@ -111,13 +116,20 @@ void SettleFilters(const ConvertOptions& options, D3DFORMAT source, D3DFORMAT de
     *mipFilter |= flags;
 }
 
+// Every texture is written through the library's DDS writer; a format with
+// no DDS layout is refused there.
+HRESULT WriteTexture(IDirect3DBaseTexture8* texture, const ConvertOptions& options, std::vector<BYTE>* dds) {
+    return SaveDds(texture, options.ddsFlags, dds);
+}
+
 // The Direct3D 8 era profiles: the library's own loaders, whose fitting
 // rounds sizes and level counts as such cards demanded.
 HRESULT LoadAndWrite(IDirect3DDevice8* device, const BYTE* data, UINT size, const ConvertOptions& options,
                      D3DFORMAT format, DWORD filter, DWORD mipFilter, unsigned threads, std::vector<BYTE>* dds) {
     const BlockEncoding encoding{options.quality == BlockQuality::FAST, options.encoder, threads};
     const BlockLoadRequest blockRequest{options.width, options.height,   options.mipLevels, format,  filter,
-                                        mipFilter,     options.colorKey, options.cube,      encoding};
+                                        mipFilter,     options.colorKey, options.cube,      encoding,
+                                        options.ddsFlags};
     bool compressedOnce = false;
     const HRESULT blockResult = LoadBlockTextureAsDds(device, data, size, blockRequest, dds, &compressedOnce);
     if (compressedOnce) {
@@ -129,7 +141,7 @@ HRESULT LoadAndWrite(IDirect3DDevice8* device, const BYTE* data, UINT size, cons
             LoadCubeTextureFromMemory(device, data, size, options.width, options.mipLevels, 0, format, D3DPOOL_MANAGED,
                                       filter, mipFilter, options.colorKey, nullptr, nullptr, &cube);
         if (SUCCEEDED(hr)) {
-            hr = CubeTextureToDds(cube, dds);
+            hr = WriteTexture(cube, options, dds);
             cube->Release();
         }
         return hr;
@@ -139,7 +151,7 @@ HRESULT LoadAndWrite(IDirect3DDevice8* device, const BYTE* data, UINT size, cons
         LoadTextureFromMemory(device, data, size, options.width, options.height, options.mipLevels, 0, format,
                               D3DPOOL_MANAGED, filter, mipFilter, options.colorKey, nullptr, nullptr, &texture);
     if (SUCCEEDED(hr)) {
-        hr = TextureToDds(texture, dds);
+        hr = WriteTexture(texture, options, dds);
         texture->Release();
     }
     return hr;
@@ -160,7 +172,7 @@ HRESULT LoadVolumeAndWrite(IDirect3DDevice8* device, const DdsFrontEnd& frontEnd
         device, frontEnd, {options.width, options.height, options.mipLevels, format, filter, mipFilter, options.colorKey},
         &volume);
     if (SUCCEEDED(hr)) {
-        hr = VolumeTextureToDds(volume, dds);
+        hr = WriteTexture(volume, options, dds);
         volume->Release();
     }
     return hr;
@@ -192,16 +204,16 @@ HRESULT LoadAnyShapeAndWrite(IDirect3DDevice8* device, const Image& image, const
         ComRef<IDirect3DCubeTexture8> cube;
         hr = LoadAnyShape(device, image, shape, &cube);
         if (SUCCEEDED(hr)) {
-            hr = IsDxtFormat(format) ? CompressToDds(device, cube.Get(), format, encoding, dds)
-                                     : CubeTextureToDds(cube.Get(), dds);
+            hr = IsDxtFormat(format) ? CompressToDds(device, cube.Get(), format, encoding, options.ddsFlags, dds)
+                                     : WriteTexture(cube.Get(), options, dds);
         }
         return hr;
     }
     ComRef<IDirect3DTexture8> texture;
     hr = LoadAnyShape(device, image, shape, &texture);
     if (SUCCEEDED(hr)) {
-        hr = IsDxtFormat(format) ? CompressToDds(device, texture.Get(), format, encoding, dds)
-                                 : TextureToDds(texture.Get(), dds);
+        hr = IsDxtFormat(format) ? CompressToDds(device, texture.Get(), format, encoding, options.ddsFlags, dds)
+                                 : WriteTexture(texture.Get(), options, dds);
     }
     return hr;
 }
@@ -230,7 +242,8 @@ FileOutcome ConvertOne(IDirect3DDevice8* device, const D3DCAPS8& caps, const std
         return fail(FileError(input, hr, reason));
     }
     // A DDS file's own format where the writer holds it (luminance, alpha).
-    const D3DFORMAT natural = IsDdsWritable(frontEnd.naturalFormat) ? frontEnd.naturalFormat : D3DFMT_UNKNOWN;
+    const D3DFORMAT natural =
+        DdsHolds(frontEnd.naturalFormat, (options.ddsFlags & DDS_SAVE_DX10) != 0) ? frontEnd.naturalFormat : D3DFMT_UNKNOWN;
     std::vector<BYTE> dds;
     if (frontEnd.volume) {
         hr = LoadVolumeAndWrite(device, frontEnd, options,
@@ -255,7 +268,7 @@ FileOutcome ConvertOne(IDirect3DDevice8* device, const D3DCAPS8& caps, const std
     Shape asked;
     asked.format = options.format != D3DFMT_UNKNOWN ? options.format
                    : natural != D3DFMT_UNKNOWN     ? natural
-                                                   : AutoFormat(image, options.colorKey);
+                                                   : AutoFormat(image, options.colorKey, (options.ddsFlags & DDS_SAVE_DX10) != 0);
     const UINT imageWidth = static_cast<UINT>(image.rect.right), imageHeight = static_cast<UINT>(image.rect.bottom);
     auto orImage = [](UINT given, UINT fromImage) { return given == 0 || given == DEFAULT_ARG ? fromImage : given; };
     if (options.cube) {
@@ -365,7 +378,8 @@ int RunConvert(int argc, char** argv) {
         OPT_QUALITY,
         OPT_ALPHA_THRESHOLD,
         OPT_WEIGHTS,
-        OPT_MAX_SIZE
+        OPT_MAX_SIZE,
+        OPT_DX10
     };
     static const option OPTIONS[] = {
         {"format", required_argument, nullptr, OPT_FORMAT},
@@ -386,6 +400,7 @@ int RunConvert(int argc, char** argv) {
         {"force", no_argument, nullptr, 'f'},
         {"quiet", no_argument, nullptr, 'q'},
         {"verbose", no_argument, nullptr, 'v'},
+        {"dx10", no_argument, nullptr, OPT_DX10},
         {"output", required_argument, nullptr, 'o'},
         {"jobs", required_argument, nullptr, 'j'},
         {"help", no_argument, nullptr, 'h'},
@@ -404,12 +419,13 @@ int RunConvert(int argc, char** argv) {
         switch (c) {
         case OPT_FORMAT:
             options.format = value == "auto" ? D3DFMT_UNKNOWN : ParseFormatName(value);
-            if (value != "auto" && !IsDdsWritable(options.format)) {
+            if (value != "auto" && !DdsHolds(options.format)) {
                 return bad(
                     "format (DDS files take DXT1..DXT5, A8R8G8B8, X8R8G8B8, R5G6B5, X1R5G5B5, A1R5G5B5, "
-                    "A4R4G4B4)");
+                    "A4R4G4B4, L8, A8L8, A8, A4L4 and the other formats a DDS header describes)");
             }
             break;
+        case OPT_DX10: options.ddsFlags |= DDS_SAVE_DX10; break;
         case OPT_SIZE:
             if (!ParseSize(value, &options.width, &options.height)) return bad("size");
             break;
@@ -475,6 +491,11 @@ int RunConvert(int argc, char** argv) {
     }
     if (options.quality == BlockQuality::FAST && options.encoder.perceptual) {
         return UsageError("convert", "--weights perceptual needs --quality normal or best");
+    }
+    if ((options.ddsFlags & DDS_SAVE_DX10) != 0 && options.format != D3DFMT_UNKNOWN &&
+        tovtex::FindDdsPixelFormat(options.format)->dxgi == 0) {
+        return UsageError("convert", "--dx10: " + FormatName(options.format) +
+                                         " has no DXGI format; choose another --format or leave out --dx10");
     }
     if (options.cube && options.width != DEFAULT_ARG && options.width != options.height) {
         return UsageError("convert", "a cube map has one size: --size N");

@@ -23,15 +23,11 @@ bool HasAlpha(const Image& image) {
 
 }  // namespace
 
-D3DFORMAT AutoFormat(const Image& image, D3DCOLOR colorKey) {
+D3DFORMAT AutoFormat(const Image& image, D3DCOLOR colorKey, bool dx10) {
     const bool alpha = HasAlpha(image);
-    // Grey pictures (L8, A8L8) stay grey here as soon as the DDS writer
-    // takes their formats; until then they keep every channel in A8R8G8B8.
-    if (IsDdsWritable(image.format) && (colorKey == 0 || alpha)) {
+    const bool grey = FindPixelFormat(image.format).kind == FORMAT_KIND_LUMINANCE;
+    if ((IsDdsWritable(image.format) || grey) && DdsHolds(image.format, dx10) && (colorKey == 0 || alpha)) {
         return image.format;
-    }
-    if (FindPixelFormat(image.format).kind == FORMAT_KIND_LUMINANCE) {
-        return D3DFMT_A8R8G8B8;
     }
     return alpha || colorKey != 0 ? D3DFMT_A8R8G8B8 : D3DFMT_X8R8G8B8;
 }

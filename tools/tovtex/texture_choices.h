@@ -9,10 +9,12 @@
 
 namespace tovtex_tool {
 
-// The format of --format auto: the picture's own where a DDS file here can
-// hold it; else, without alpha, X8R8G8B8; else A8R8G8B8. A colour key needs
-// an alpha channel to make pixels transparent.
-D3DFORMAT AutoFormat(const Image& image, D3DCOLOR colorKey);
+// The format of --format auto: the picture's own where the library reads it
+// back from a DDS file, and grey pictures (L8, A8L8) as they are, as long
+// as the header (dx10: a DXGI code) can describe it; else, without alpha,
+// X8R8G8B8; else A8R8G8B8. A colour key needs an alpha channel to make
+// pixels transparent.
+D3DFORMAT AutoFormat(const Image& image, D3DCOLOR colorKey, bool dx10);
 
 // Dither only pays where the destination has fewer bits in some channel
 // than the source has; otherwise it only adds noise.
