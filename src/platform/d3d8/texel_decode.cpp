@@ -8,17 +8,26 @@ namespace platform {
 
 namespace {
 
-// Widens an n-bit channel to 8 bits by repeating its high bits.
-inline uint32_t Expand(uint32_t value, int bits) {
-    switch (bits) {
-    case 1: return value ? 255u : 0u;
-    case 2: return value * 85u;
-    case 3: return (value << 5) | (value << 2) | (value >> 1);
-    case 4: return value * 17u;
-    case 5: return (value << 3) | (value >> 2);
-    case 6: return (value << 2) | (value >> 4);
-    default: return value;
+inline uint32_t UnitToByte(float c);
+
+// Widens an n-bit channel to 8 bits the way the texture library reads it
+// (times the single-precision 1/(2^n - 1), then rounded to 8 bits), so a
+// texture drawn 1:1 shows what the library decodes.
+struct ExpandTables {
+    uint8_t bits[7][64];
+    ExpandTables() {
+        const float scales[7] = {0.0f, 1.0f, 1.0f / 3.0f, 1.0f / 7.0f, 1.0f / 15.0f, 1.0f / 31.0f, 1.0f / 63.0f};
+        for (int n = 1; n <= 6; ++n) {
+            for (uint32_t v = 0; v < (1u << n); ++v) {
+                bits[n][v] = static_cast<uint8_t>(UnitToByte(static_cast<float>(v) * scales[n]));
+            }
+        }
     }
+};
+
+inline uint32_t Expand(uint32_t value, int bits) {
+    static const ExpandTables tables;
+    return bits >= 8 ? value : tables.bits[bits][value];
 }
 
 inline uint32_t Argb(uint32_t a, uint32_t r, uint32_t g, uint32_t b) {
