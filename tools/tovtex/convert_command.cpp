@@ -12,6 +12,9 @@
 #include "block_chain.h"
 #include "cli.h"
 #include "d3d8_profiles.h"
+#include "dds_front_end.h"
+#include "dds_volume_loader.h"
+#include "dds_volume_writer.h"
 #include "dds_writer.h"
 #include "file_bytes.h"
 #include "format_names.h"
@@ -127,6 +130,27 @@ HRESULT LoadAndWrite(IDirect3DDevice8* device, const BYTE* data, UINT size, cons
     return hr;
 }
 
+// A volume DDS file: the library loads no volumes from files, so the tool
+// builds it from the front end's levels.
+HRESULT LoadVolumeAndWrite(IDirect3DDevice8* device, const DdsFrontEnd& frontEnd, const ConvertOptions& options,
+                           D3DFORMAT format, std::vector<BYTE>* dds, std::string* reason) {
+    if (options.cube) {
+        *reason = "the file holds a volume texture, not a cube map";
+        return D3DERR_INVALIDCALL;
+    }
+    DWORD filter = 0, mipFilter = 0;
+    SettleFilters(options, &filter, &mipFilter);
+    IDirect3DVolumeTexture8* volume = nullptr;
+    HRESULT hr = LoadVolumeTexture(
+        device, frontEnd, {options.width, options.height, options.mipLevels, format, filter, mipFilter, options.colorKey},
+        &volume);
+    if (SUCCEEDED(hr)) {
+        hr = VolumeTextureToDds(volume, dds);
+        volume->Release();
+    }
+    return hr;
+}
+
 FileOutcome ConvertOne(IDirect3DDevice8* device, const std::string& input, const std::string& output,
                        const ConvertOptions& options, unsigned threads) {
     FileOutcome outcome;
@@ -140,12 +164,23 @@ FileOutcome ConvertOne(IDirect3DDevice8* device, const std::string& input, const
     FileBytes file;
     hr = ReadWholeFile(input, &file, &reason);
     std::vector<BYTE> dds;
+    DdsFrontEnd frontEnd;
     if (SUCCEEDED(hr)) {
-        hr = LoadAndWrite(device, file.data.get(), file.size, options, options.format, threads, &dds);
+        hr = ReadDdsFrontEnd(file.data.get(), file.size, &frontEnd, &reason);
+    }
+    const FileBytes& bytes = frontEnd.applied ? frontEnd.file : file;
+    // A DDS file's own format where the writer holds it (luminance, alpha).
+    const D3DFORMAT format = options.format == D3DFMT_UNKNOWN && IsDdsWritable(frontEnd.naturalFormat)
+                                 ? frontEnd.naturalFormat
+                                 : options.format;
+    if (SUCCEEDED(hr) && frontEnd.volume) {
+        hr = LoadVolumeAndWrite(device, frontEnd, options, format, &dds, &reason);
+    } else if (SUCCEEDED(hr)) {
+        hr = LoadAndWrite(device, bytes.data.get(), bytes.size, options, format, threads, &dds);
         // The image's own format (luminance, palette, 24-bit...) may have no
         // DDS layout the reader takes; keep every channel in A8R8G8B8.
         if (hr == D3DERR_NOTAVAILABLE && options.format == D3DFMT_UNKNOWN) {
-            hr = LoadAndWrite(device, file.data.get(), file.size, options, D3DFMT_A8R8G8B8, threads, &dds);
+            hr = LoadAndWrite(device, bytes.data.get(), bytes.size, options, D3DFMT_A8R8G8B8, threads, &dds);
         }
     }
     if (FAILED(hr)) {
@@ -154,6 +189,7 @@ FileOutcome ConvertOne(IDirect3DDevice8* device, const std::string& input, const
         return outcome;
     }
     file.data.reset();
+    frontEnd.file.data.reset();
     hr = WriteWholeFile(output, dds, &reason);
     if (FAILED(hr)) {
         outcome.ok = false;

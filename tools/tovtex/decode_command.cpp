@@ -9,6 +9,8 @@
 
 #include "batch.h"
 #include "cli.h"
+#include "dds_front_end.h"
+#include "dds_writer.h"
 #include "file_bytes.h"
 #include "option_values.h"
 #include "png_writer.h"
@@ -25,6 +27,7 @@ const char DECODE_HELP[] =
     "\n"
     "  --level N          the mip level (default 0, the largest)\n"
     "  --face F           the cube face, 0..5 for +X, -X, +Y, -Y, +Z, -Z (default 0)\n"
+    "  --slice S          the slice of a volume texture's level (default 0)\n"
     "  --max-pixels N     refuse pictures of more than N pixels (default\n"
     "                     268435456, 16384 x 16384; 0: no limit)\n"
     "  -o, --output DIR   write DIR/<name>.png for each input\n"
@@ -43,7 +46,31 @@ const Image* FindLevel(const Image& root, UINT face, UINT level) {
     return image;
 }
 
-FileOutcome DecodeOne(const std::string& input, const std::string& output, UINT face, UINT level) {
+// The pixels of one slice of one level of a volume the front end read.
+struct SourcePixels {
+    const BYTE* pixels = nullptr;
+    D3DFORMAT format = D3DFMT_UNKNOWN;
+    UINT rowPitch = 0;
+    UINT width = 0, height = 0;
+    const PALETTEENTRY* palette = nullptr;
+};
+
+bool FindVolumeSlice(const DdsFrontEnd& frontEnd, UINT level, UINT slice, SourcePixels* source) {
+    if (level >= frontEnd.levels) {
+        return false;
+    }
+    UINT depth = 0;
+    const BYTE* pixels = VolumeLevel(frontEnd, level, &source->width, &source->height, &depth);
+    if (slice >= depth) {
+        return false;
+    }
+    source->format = frontEnd.format;
+    source->rowPitch = static_cast<UINT>(DdsRowBytes(frontEnd.format, source->width));
+    source->pixels = pixels + uint64_t{slice} * source->rowPitch * DdsRowCount(frontEnd.format, source->height);
+    return true;
+}
+
+FileOutcome DecodeOne(const std::string& input, const std::string& output, UINT face, UINT level, UINT slice) {
     FileOutcome outcome;
     std::string reason;
     auto fail = [&](const std::string& file, HRESULT hr, const std::string& detail = "") {
@@ -60,27 +87,48 @@ FileOutcome DecodeOne(const std::string& input, const std::string& output, UINT 
     if (FAILED(hr)) {
         return fail(input, hr);
     }
-    Image root;
-    hr = DecodeImageFile(&root, file.data.get(), file.size, nullptr);
+    DdsFrontEnd frontEnd;
+    hr = ReadDdsFrontEnd(file.data.get(), file.size, &frontEnd, &reason);
     if (FAILED(hr)) {
         return fail(input, hr);
     }
-    const Image* image = FindLevel(root, face, level);
-    if (image == nullptr) {
-        return fail(input, D3DERR_INVALIDCALL,
-                    " (the file has " + std::to_string(root.FaceCount()) + " face(s) of " +
-                        std::to_string(root.LevelCount()) + " level(s))");
+    SourcePixels chosen;
+    Image root;
+    if (frontEnd.volume) {
+        if (face != 0 || !FindVolumeSlice(frontEnd, level, slice, &chosen)) {
+            return fail(input, D3DERR_INVALIDCALL,
+                        " (the file is a volume of " + std::to_string(frontEnd.levels) + " level(s), depth " +
+                            std::to_string(frontEnd.depth) + " at the top)");
+        }
+    } else {
+        const FileBytes& bytes = frontEnd.applied ? frontEnd.file : file;
+        hr = DecodeImageFile(&root, bytes.data.get(), bytes.size, nullptr);
+        if (FAILED(hr)) {
+            return fail(input, hr);
+        }
+        const Image* image = FindLevel(root, face, level);
+        if (image == nullptr || slice != 0) {
+            return fail(input, D3DERR_INVALIDCALL,
+                        " (the file has " + std::to_string(root.FaceCount()) + " face(s) of " +
+                            std::to_string(root.LevelCount()) + " level(s))");
+        }
+        chosen = {image->pixels,
+                  image->format,
+                  image->rowPitch,
+                  static_cast<UINT>(image->rect.right - image->rect.left),
+                  static_cast<UINT>(image->rect.bottom - image->rect.top),
+                  image->palette};
     }
-    const UINT width = static_cast<UINT>(image->rect.right - image->rect.left);
-    const UINT height = static_cast<UINT>(image->rect.bottom - image->rect.top);
+    const UINT width = chosen.width;
+    const UINT height = chosen.height;
     std::vector<uint32_t> pixels(uint64_t{width} * height);
 
     PixelRegion source{};
-    source.pixels = image->pixels;
-    source.format = image->format;
-    source.rowPitch = static_cast<INT>(image->rowPitch);
-    source.box = {image->rect.left, image->rect.top, image->rect.right, image->rect.bottom, 0, 1};
-    source.palette = image->palette;
+    source.pixels = const_cast<BYTE*>(chosen.pixels);
+    source.format = chosen.format;
+    source.rowPitch = static_cast<INT>(chosen.rowPitch);
+    source.box = {0, 0, static_cast<INT>(width), static_cast<INT>(height), 0, 1};
+    source.palette = chosen.palette;
     PixelRegion destination{};
     destination.pixels = reinterpret_cast<BYTE*>(pixels.data());
     destination.format = D3DFMT_A8R8G8B8;
@@ -106,17 +154,18 @@ FileOutcome DecodeOne(const std::string& input, const std::string& output, UINT 
 }  // namespace
 
 int RunDecode(int argc, char** argv) {
-    enum : int { OPT_LEVEL = 256, OPT_FACE, OPT_MAX_PIXELS };
+    enum : int { OPT_LEVEL = 256, OPT_FACE, OPT_SLICE, OPT_MAX_PIXELS };
     static const option OPTIONS[] = {
         {"level", required_argument, nullptr, OPT_LEVEL},
         {"face", required_argument, nullptr, OPT_FACE},
+        {"slice", required_argument, nullptr, OPT_SLICE},
         {"max-pixels", required_argument, nullptr, OPT_MAX_PIXELS},
         {"output", required_argument, nullptr, 'o'},
         {"jobs", required_argument, nullptr, 'j'},
         {"help", no_argument, nullptr, 'h'},
         {nullptr, 0, nullptr, 0},
     };
-    UINT level = 0, face = 0, threads = 1;
+    UINT level = 0, face = 0, slice = 0, threads = 1;
     std::string outputDir;
     optind = 0;
     opterr = 0;
@@ -131,6 +180,9 @@ int RunDecode(int argc, char** argv) {
             break;
         case OPT_FACE:
             if (!ParseCount(value, 5, &face)) return bad("face (0..5)");
+            break;
+        case OPT_SLICE:
+            if (!ParseCount(value, 1u << 20, &slice)) return bad("slice");
             break;
         case OPT_MAX_PIXELS: {
             ULONGLONG pixels = 0;
@@ -158,7 +210,7 @@ int RunDecode(int argc, char** argv) {
     settings.progress = inputs.size() > 1;
     settings.summary = inputs.size() > 1;
     const auto outcomes = RunBatch(inputs, settings, [&](size_t index, unsigned) {
-        return DecodeOne(inputs[index], outputs[index], face, level);
+        return DecodeOne(inputs[index], outputs[index], face, level, slice);
     });
     for (const FileOutcome& outcome : outcomes) {
         if (!outcome.ok) {

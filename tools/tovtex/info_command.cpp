@@ -8,6 +8,7 @@
 
 #include "batch.h"
 #include "cli.h"
+#include "dds_front_end.h"
 #include "file_bytes.h"
 #include "format_names.h"
 #include "json_text.h"
@@ -33,7 +34,7 @@ const char INFO_HELP[] =
 
 struct FileInfo {
     const char* reader = "";
-    D3DFORMAT format = D3DFMT_UNKNOWN;
+    std::string format;
     UINT width = 0, height = 0, depth = 1, mipLevels = 0, faces = 0;
 };
 
@@ -43,12 +44,28 @@ HRESULT ReadInfo(const std::string& path, FileInfo* info, std::string* reason) {
     if (FAILED(hr)) {
         return hr;
     }
+    // DDS layouts the tool converts are described as the file stores them.
+    DdsFrontEnd frontEnd;
+    hr = ReadDdsFrontEnd(file.data.get(), file.size, &frontEnd, reason);
+    if (FAILED(hr)) {
+        return hr;
+    }
+    if (frontEnd.applied) {
+        info->reader = "DDS";
+        info->format = frontEnd.layoutName;
+        info->width = frontEnd.width;
+        info->height = frontEnd.height;
+        info->depth = frontEnd.depth;
+        info->mipLevels = frontEnd.levels;
+        info->faces = frontEnd.faces;
+        return S_OK;
+    }
     Image image;
     hr = DecodeImageFileNamingReader(&image, file.data.get(), file.size, nullptr, &info->reader);
     if (FAILED(hr)) {
         return hr;
     }
-    info->format = image.format;
+    info->format = FormatName(image.format);
     info->width = static_cast<UINT>(image.rect.right);
     info->height = static_cast<UINT>(image.rect.bottom);
     info->mipLevels = image.LevelCount();
@@ -59,7 +76,7 @@ HRESULT ReadInfo(const std::string& path, FileInfo* info, std::string* reason) {
 std::string TextLine(const std::string& path, const FileInfo& info) {
     char line[256];
     std::snprintf(line, sizeof(line), "%s %s %ux%u, depth %u, %u level%s, %u face%s", info.reader,
-                  FormatName(info.format).c_str(), info.width, info.height, info.depth, info.mipLevels,
+                  info.format.c_str(), info.width, info.height, info.depth, info.mipLevels,
                   info.mipLevels == 1 ? "" : "s", info.faces, info.faces == 1 ? "" : "s");
     return path + ": " + line + "\n";
 }
@@ -69,7 +86,7 @@ std::string JsonObject(const std::string& path, const FileInfo& info) {
     std::snprintf(fields, sizeof(fields),
                   "\"format\": \"%s\", \"width\": %u, \"height\": %u, \"depth\": %u, \"mipLevels\": %u, "
                   "\"faces\": %u}",
-                  FormatName(info.format).c_str(), info.width, info.height, info.depth, info.mipLevels, info.faces);
+                  info.format.c_str(), info.width, info.height, info.depth, info.mipLevels, info.faces);
     return "{\"file\": " + JsonString(path) + ", \"reader\": " + JsonString(info.reader) + ", " + fields;
 }
 
