@@ -141,18 +141,17 @@ TEST_F(Device, WithoutADisplayOnlyOffscreenDevicesAreMade) {
     // A bad call is still told so first.
     EXPECT_EQ(d3d_->CreateDevice(1, D3DDEVTYPE_HAL, window, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &p, &device_),
               D3DERR_INVALIDCALL);
-    // A device with no window at all shows nothing anywhere: it is made offscreen by itself.
+    // Nor is a device without a window once the program has tried to open one
+    // (a game whose window failed must not run invisibly).
     EXPECT_EQ(d3d_->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &p, &device_),
-              D3D_OK);
-    device_->Release();
-    device_ = nullptr;
+              D3DERR_NOTAVAILABLE);
     platform::AllowOffscreenDevices(true);
     EXPECT_EQ(d3d_->CreateDevice(0, D3DDEVTYPE_HAL, window, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &p, &device_),
               D3D_OK);
     const auto attempts = platform_testing::CreateDeviceAttempts();
     ASSERT_EQ(attempts.size(), 5u);
     EXPECT_EQ(attempts[0].result, D3DERR_NOTAVAILABLE);
-    EXPECT_EQ(attempts[3].result, D3D_OK);
+    EXPECT_EQ(attempts[3].result, D3DERR_NOTAVAILABLE);
     EXPECT_EQ(attempts[4].result, D3D_OK);
     device_->Release();
     device_ = nullptr;

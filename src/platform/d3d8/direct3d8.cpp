@@ -82,11 +82,13 @@ HRESULT Direct3D8::CreateDevice(UINT Adapter, D3DDEVTYPE DeviceType, HWND hFocus
         hr = D3DERR_INVALIDCALL;
     } else {
         const auto& profile = CurrentDeviceProfile();
-        // A windowed device with no window at all can show nothing anywhere:
-        // it is offscreen by itself (a device for loading or drawing into
-        // memory). A device with a window is made only where it can be seen.
+        // A windowed device with no window, in a program that never tried to
+        // open one, can show nothing anywhere: it is offscreen by itself (a
+        // device for loading or drawing into memory). Any other device is
+        // made only where it can be seen, so a game whose window could not
+        // be opened does not run invisibly.
         const bool windowless = hFocusWindow == nullptr && pPresentationParameters->hDeviceWindow == nullptr &&
-                                pPresentationParameters->Windowed;
+                                pPresentationParameters->Windowed && !SdlVideoRequested();
         if (!windowless) {
             EnsureVideo();
         }
