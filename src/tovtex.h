@@ -53,6 +53,10 @@
 #include "texload/image.h"
 #include "texload/image_readers.h"
 
+// What an image file holds, from its header alone (no pixel decoded):
+// GetImageFileInfo, DescribeImageFile.
+#include "texload/image_file_info.h"
+
 // Copying image files, files and resources into texture levels:
 // CopyImageFileToSurface, CopyFileToSurfaceA/W, CopyResourceToSurfaceA/W.
 #include "texload/image_file_to_surface.h"

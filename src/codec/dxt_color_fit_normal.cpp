@@ -1,6 +1,7 @@
 #include "codec/dxt_color_fit_normal.h"
 
 #include <cmath>
+#include <utility>
 
 #include "codec/dxt_color_moments.h"
 #include "codec/dxt_single_color.h"
@@ -113,15 +114,21 @@ ColorChoice FitColorNormal(const SearchTexels& texels) {
             continue;
         }
         const bool fourColor = m == 0;
+        // Two starts, the extremes rounded and truncated: the better one is
+        // refined twice, the other once (it seldom leads further, and the
+        // refinement is most of the cost).
         ColorChoice candidate = EvaluatePair(texels, q0, q1, fourColor);
+        const unsigned t0 = Truncate565(e0), t1 = Truncate565(e1);
+        if (candidate.error != 0 && (t0 != q0 || t1 != q1)) {
+            ColorChoice other = EvaluatePair(texels, t0, t1, fourColor);
+            if (other.error < candidate.error) {
+                std::swap(other, candidate);
+            }
+            RefineLeastSquares(texels, fourColor, 1, other);
+            KeepBetter(best, other);
+        }
         RefineLeastSquares(texels, fourColor, 2, candidate);
         KeepBetter(best, candidate);
-        const unsigned t0 = Truncate565(e0), t1 = Truncate565(e1);
-        if (best.error != 0 && (t0 != q0 || t1 != q1)) {
-            ColorChoice truncated = EvaluatePair(texels, t0, t1, fourColor);
-            RefineLeastSquares(texels, fourColor, 2, truncated);
-            KeepBetter(best, truncated);
-        }
         if (q0 == q1 && best.error != 0) {
             RoundColor(moments.mean, mean);
             KeepBetter(best, FitSingleColor(texels, mean, fourColor));

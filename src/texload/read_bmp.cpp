@@ -7,6 +7,7 @@
 #include "base/tovtex_defs.h"
 #include "texload/bmp_rle.h"
 #include "texload/byte_order.h"
+#include "texload/image_headers.h"
 #include "texload/image_limit.h"
 #include "texload/image_readers.h"
 
@@ -90,16 +91,16 @@ void ExpandRow(BYTE* dst, const BYTE* src, uint64_t width, WORD bitCount) {
     }
 }
 
-}  // namespace
+// The information header, checked in the order the reader checks it.
+struct DibLayout {
+    uint64_t headerSize, width, height, colours, pixelOffset, rowPitch, stride;
+    WORD bitCount;
+    DWORD compression;
+    bool topDown;
+    D3DFORMAT format;
+};
 
-HRESULT ReadBmp(Image* image, const BYTE* data, UINT size) {
-    if (size < FILE_HEADER_SIZE || data[0] != 'B' || data[1] != 'M' || LoadU32(data + 2) > size) {
-        return E_FAIL;
-    }
-    return ReadDib(image, data + FILE_HEADER_SIZE, size - FILE_HEADER_SIZE);
-}
-
-HRESULT ReadDib(Image* image, const BYTE* data, UINT size) {
+HRESULT ParseDib(const BYTE* data, UINT size, DibLayout* out) {
     if (size < INFO_HEADER_MIN) {
         return E_FAIL;
     }
@@ -159,6 +160,47 @@ HRESULT ReadDib(Image* image, const BYTE* data, UINT size) {
     if (!tovtex::FitsPixelLimit(width, height)) {
         return ERR_IMAGETOOLARGE;
     }
+    *out = DibLayout{headerSize, width, height, colours, pixelOffset, rowPitch, stride,
+                     bitCount, compression, topDown, format};
+    return S_OK;
+}
+
+bool IsRle(const DibLayout& dib) {
+    return dib.compression == BI_RLE8 || dib.compression == BI_RLE4;
+}
+
+// Uncompressed rows: all that the header promises must be there.
+bool RowsFit(const DibLayout& dib, UINT size) {
+    uint64_t rowsEnd = 0;
+    return IsRle(dib) || (CheckedMul(dib.stride, dib.height, &rowsEnd) &&
+                          CheckedAdd(rowsEnd, dib.pixelOffset, &rowsEnd) && rowsEnd <= size);
+}
+
+bool IsBmpFile(const BYTE* data, UINT size) {
+    return size >= FILE_HEADER_SIZE && data[0] == 'B' && data[1] == 'M' && LoadU32(data + 2) <= size;
+}
+
+}  // namespace
+
+HRESULT ReadBmp(Image* image, const BYTE* data, UINT size) {
+    if (!IsBmpFile(data, size)) {
+        return E_FAIL;
+    }
+    return ReadDib(image, data + FILE_HEADER_SIZE, size - FILE_HEADER_SIZE);
+}
+
+HRESULT ReadDib(Image* image, const BYTE* data, UINT size) {
+    DibLayout dib{};
+    if (HRESULT hr = ParseDib(data, size, &dib); FAILED(hr)) {
+        return hr;
+    }
+    const uint64_t headerSize = dib.headerSize, width = dib.width, height = dib.height;
+    const uint64_t colours = dib.colours, pixelOffset = dib.pixelOffset, rowPitch = dib.rowPitch;
+    const uint64_t stride = dib.stride;
+    const WORD bitCount = dib.bitCount;
+    const DWORD compression = dib.compression;
+    const bool topDown = dib.topDown;
+    const D3DFORMAT format = dib.format;
 
     if (format == D3DFMT_P8) {
         HRESULT hr = tovtex::AttachWhitePalette(image);
@@ -172,10 +214,8 @@ HRESULT ReadDib(Image* image, const BYTE* data, UINT size) {
     image->rect = RECT{0, 0, static_cast<LONG>(width), static_cast<LONG>(height)};
     image->rowPitch = static_cast<UINT>(rowPitch);
 
-    const bool rle = compression == BI_RLE8 || compression == BI_RLE4;
-    uint64_t rowsEnd = 0;
-    if (!rle &&
-        (!CheckedMul(stride, height, &rowsEnd) || !CheckedAdd(rowsEnd, pixelOffset, &rowsEnd) || rowsEnd > size)) {
+    const bool rle = IsRle(dib);
+    if (!RowsFit(dib, size)) {
         return E_FAIL;  // the rows the header promises are not all there
     }
 
@@ -203,3 +243,26 @@ HRESULT ReadDib(Image* image, const BYTE* data, UINT size) {
     }
     return S_OK;
 }
+
+namespace tovtex {
+
+HRESULT ReadDibHeader(const BYTE* data, UINT size, ImageHeader* header) {
+    DibLayout dib{};
+    if (HRESULT hr = ParseDib(data, size, &dib); FAILED(hr)) {
+        return hr;
+    }
+    if (!RowsFit(dib, size)) {
+        return E_FAIL;
+    }
+    *header = ImageHeader{dib.format, static_cast<UINT>(dib.width), static_cast<UINT>(dib.height), 1, 1};
+    return S_OK;
+}
+
+HRESULT ReadBmpHeader(const BYTE* data, UINT size, ImageHeader* header) {
+    if (!IsBmpFile(data, size)) {
+        return E_FAIL;
+    }
+    return ReadDibHeader(data + FILE_HEADER_SIZE, size - FILE_HEADER_SIZE, header);
+}
+
+}  // namespace tovtex

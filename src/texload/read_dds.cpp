@@ -6,6 +6,7 @@
 #include "codec/dxt_blocks.h"
 #include "codec/pixel_format_table.h"
 #include "texload/byte_order.h"
+#include "texload/image_headers.h"
 #include "texload/image_limit.h"
 #include "texload/image_readers.h"
 
@@ -57,9 +58,15 @@ bool LevelLayout(D3DFORMAT format, uint64_t w, uint64_t h, uint64_t* pitch, uint
     return tovtex::CheckedMul(*pitch, h, levelSize);
 }
 
-}  // namespace
+// The header, checked in the order the reader checks it. The size is
+// filled in as soon as it is known to be usable.
+struct DdsLayout {
+    uint64_t width, height, levels;
+    unsigned faces;
+    D3DFORMAT format;
+};
 
-HRESULT ReadDds(Image* image, const BYTE* data, UINT size) {
+HRESULT ParseDds(const BYTE* data, UINT size, DdsLayout* out) {
     if (size < HEADER_SIZE || LoadU32(data) != DDS_MAGIC) {
         return E_FAIL;
     }
@@ -73,7 +80,8 @@ HRESULT ReadDds(Image* image, const BYTE* data, UINT size) {
     if (width == 0 || height == 0 || width > INT32_MAX || height > INT32_MAX) {
         return E_FAIL;
     }
-    image->rect = RECT{0, 0, static_cast<LONG>(width), static_cast<LONG>(height)};
+    out->width = width;
+    out->height = height;
 
     unsigned faces = 0;
     if (cubeBits == CUBE_FACE_BITS) {
@@ -96,6 +104,25 @@ HRESULT ReadDds(Image* image, const BYTE* data, UINT size) {
     if (!tovtex::FitsPixelLimit(width, height)) {
         return ERR_IMAGETOOLARGE;
     }
+    *out = DdsLayout{width, height, levels, faces, format};
+    return S_OK;
+}
+
+}  // namespace
+
+HRESULT ReadDds(Image* image, const BYTE* data, UINT size) {
+    DdsLayout dds{};
+    const HRESULT parsed = ParseDds(data, size, &dds);
+    if (dds.width != 0) {
+        // Set as soon as the size is known, even when a later check fails.
+        image->rect = RECT{0, 0, static_cast<LONG>(dds.width), static_cast<LONG>(dds.height)};
+    }
+    if (FAILED(parsed)) {
+        return parsed;
+    }
+    const uint64_t width = dds.width, height = dds.height, levels = dds.levels;
+    const unsigned faces = dds.faces;
+    const D3DFORMAT format = dds.format;
 
     const BYTE* cursor = data + HEADER_SIZE;
     uint64_t remaining = size - HEADER_SIZE;
@@ -134,5 +161,31 @@ HRESULT ReadDds(Image* image, const BYTE* data, UINT size) {
             h = h > 1 ? h / 2 : 1;
         }
     }
+    return S_OK;
+}
+
+HRESULT tovtex::ReadDdsHeader(const BYTE* data, UINT size, ImageHeader* header) {
+    DdsLayout dds{};
+    if (HRESULT hr = ParseDds(data, size, &dds); FAILED(hr)) {
+        return hr;
+    }
+    // Every level of every face must be there, as the reader finds them.
+    uint64_t remaining = size - HEADER_SIZE;
+    for (unsigned face = 0; face < dds.faces; ++face) {
+        uint64_t w = dds.width;
+        uint64_t h = dds.height;
+        for (uint64_t index = 0; index < dds.levels; ++index) {
+            uint64_t pitch = 0;
+            uint64_t levelSize = 0;
+            if (!LevelLayout(dds.format, w, h, &pitch, &levelSize) || remaining < levelSize || pitch > UINT32_MAX) {
+                return E_FAIL;
+            }
+            remaining -= levelSize;
+            w = w > 1 ? w / 2 : 1;
+            h = h > 1 ? h / 2 : 1;
+        }
+    }
+    *header = ImageHeader{dds.format, static_cast<UINT>(dds.width), static_cast<UINT>(dds.height),
+                          static_cast<UINT>(dds.levels), dds.faces};
     return S_OK;
 }

@@ -10,6 +10,7 @@
 
 #include "base/checked_size.h"
 #include "base/tovtex_defs.h"
+#include "texload/image_headers.h"
 #include "texload/image_limit.h"
 #include "texload/image_readers.h"
 #include "texload/image_testing.h"
@@ -146,13 +147,9 @@ void ClearUnusedBytes(BYTE* row, UINT width) {
     }
 }
 
-// Everything that must survive a longjmp lives in cinfo and the image; no
-// object with a destructor is alive here.
-HRESULT Decode(jpeg_decompress_struct* cinfo, ErrorTrap* trap, ScanBudget* budget, Image* image, const BYTE* data,
-               UINT size) {
-    if (setjmp(trap->jump) != 0) {
-        return E_FAIL;
-    }
+// Reads the markers up to the first scan and makes the checks that need no
+// pixel data; called under the caller's setjmp.
+HRESULT ReadHeader(jpeg_decompress_struct* cinfo, ErrorTrap* trap, const BYTE* data, UINT size) {
     jpeg_create_decompress(cinfo);
     cinfo->mem->max_memory_to_use = WorkingMemoryCap();
     auto* src = static_cast<MemorySource*>(
@@ -180,32 +177,59 @@ HRESULT Decode(jpeg_decompress_struct* cinfo, ErrorTrap* trap, ScanBudget* budge
     if (!tovtex::ScansCanHoldTheirBlocks(*cinfo, data, size)) {
         return E_FAIL;
     }
+    return S_OK;
+}
+
+// Colour output straight in the image's byte order (the same pixels as
+// R, G, B samples rearranged, without a pass over a sample row). True for
+// colour output.
+bool ChooseOutput(jpeg_decompress_struct* cinfo) {
+    const bool colour = cinfo->out_color_space == JCS_RGB && cinfo->num_components == 3;
+    if (colour) {
+        cinfo->out_color_space = JCS_EXT_BGRX;
+    }
+    return colour;
+}
+
+// The image format of the output libjpeg has settled on; unknown for
+// layouts the image cannot take (CMYK, for one).
+D3DFORMAT OutputFormat(const jpeg_decompress_struct& cinfo, bool colour) {
+    if (!colour && cinfo.output_components == 1) {
+        return D3DFMT_L8;
+    }
+    if (colour && cinfo.output_components == 4) {
+        return D3DFMT_X8R8G8B8;
+    }
+    return D3DFMT_UNKNOWN;
+}
+
+// Everything that must survive a longjmp lives in cinfo and the image; no
+// object with a destructor is alive here.
+HRESULT Decode(jpeg_decompress_struct* cinfo, ErrorTrap* trap, ScanBudget* budget, Image* image, const BYTE* data,
+               UINT size) {
+    if (setjmp(trap->jump) != 0) {
+        return E_FAIL;
+    }
+    if (HRESULT hr = ReadHeader(cinfo, trap, data, size); FAILED(hr)) {
+        return hr;
+    }
     // The backstop for files whose scans hold data enough: scans and passes
     // over the blocks are counted as they come.
     budget->pub.progress_monitor = ChargeScans;
     budget->scan = 0;
     budget->blocksLeft = MAX_BLOCK_PASSES * PictureBlocks(*cinfo);
     cinfo->progress = &budget->pub;
-    // Colour output straight in the image's byte order (the same pixels as
-    // R, G, B samples rearranged, without a pass over a sample row).
-    const bool colour = cinfo->out_color_space == JCS_RGB && cinfo->num_components == 3;
-    if (colour) {
-        cinfo->out_color_space = JCS_EXT_BGRX;
-    }
+    const bool colour = ChooseOutput(cinfo);
     jpeg_start_decompress(cinfo);
 
     const UINT width = cinfo->output_width;
     const UINT height = cinfo->output_height;
-    uint64_t rowPitch = 0;
-    if (!colour && cinfo->output_components == 1) {
-        image->format = D3DFMT_L8;
-        rowPitch = width;
-    } else if (colour && cinfo->output_components == 4) {
-        image->format = D3DFMT_X8R8G8B8;
-        rowPitch = uint64_t{4} * width;
-    } else {
+    const D3DFORMAT format = OutputFormat(*cinfo, colour);
+    if (format == D3DFMT_UNKNOWN) {
         return E_FAIL;
     }
+    image->format = format;
+    const uint64_t rowPitch = format == D3DFMT_L8 ? uint64_t{width} : uint64_t{4} * width;
     image->rect = RECT{0, 0, static_cast<LONG>(width), static_cast<LONG>(height)};
     image->rowPitch = static_cast<UINT>(rowPitch);
     HRESULT hr = tovtex::AttachOwnedPixels(image, rowPitch * height);
@@ -226,6 +250,26 @@ HRESULT Decode(jpeg_decompress_struct* cinfo, ErrorTrap* trap, ScanBudget* budge
     return S_OK;
 }
 
+// The header test's step: the output libjpeg would settle on, worked out
+// without starting the decompressor.
+HRESULT Inspect(jpeg_decompress_struct* cinfo, ErrorTrap* trap, const BYTE* data, UINT size,
+                tovtex::ImageHeader* header) {
+    if (setjmp(trap->jump) != 0) {
+        return E_FAIL;
+    }
+    if (HRESULT hr = ReadHeader(cinfo, trap, data, size); FAILED(hr)) {
+        return hr;
+    }
+    const bool colour = ChooseOutput(cinfo);
+    jpeg_calc_output_dimensions(cinfo);
+    const D3DFORMAT format = OutputFormat(*cinfo, colour);
+    if (format == D3DFMT_UNKNOWN) {
+        return E_FAIL;
+    }
+    *header = tovtex::ImageHeader{format, cinfo->output_width, cinfo->output_height, 1, 1};
+    return S_OK;
+}
+
 }  // namespace
 
 HRESULT ReadJpeg(Image* image, const BYTE* data, UINT size) {
@@ -236,6 +280,17 @@ HRESULT ReadJpeg(Image* image, const BYTE* data, UINT size) {
     trap.pub.error_exit = ErrorExit;
     trap.pub.output_message = IgnoreMessage;
     HRESULT hr = Decode(&cinfo, &trap, &budget, image, data, size);
+    jpeg_destroy_decompress(&cinfo);
+    return hr;
+}
+
+HRESULT tovtex::ReadJpegHeader(const BYTE* data, UINT size, ImageHeader* header) {
+    jpeg_decompress_struct cinfo{};
+    ErrorTrap trap{};
+    cinfo.err = jpeg_std_error(&trap.pub);
+    trap.pub.error_exit = ErrorExit;
+    trap.pub.output_message = IgnoreMessage;
+    HRESULT hr = Inspect(&cinfo, &trap, data, size, header);
     jpeg_destroy_decompress(&cinfo);
     return hr;
 }

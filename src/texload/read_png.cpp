@@ -10,6 +10,7 @@
 
 #include "base/checked_size.h"
 #include "base/tovtex_defs.h"
+#include "texload/image_headers.h"
 #include "texload/image_limit.h"
 #include "texload/image_readers.h"
 
@@ -89,10 +90,16 @@ void BuildPalette(const PngDecode& d, PALETTEENTRY* palette) {
     }
 }
 
-HRESULT Decode(PngDecode* d, Image* image) {
-    if (setjmp(png_jmpbuf(d->png)) != 0) {
-        return E_FAIL;
-    }
+// The layout the picture decodes to, from the chunks before the image data.
+struct PngLayout {
+    D3DFORMAT format;
+    png_uint_32 width, height;
+    uint64_t rowPitch, pixelBytes;
+};
+
+// Reads the chunks up to the image data and sets up the transformations;
+// called under the caller's setjmp, since libpng's errors jump there.
+HRESULT Prepare(PngDecode* d, PngLayout* out) {
     png_set_read_fn(d->png, &d->input, ReadData);
     png_read_info(d->png, d->info);
     png_uint_32 width = 0, height = 0;
@@ -165,6 +172,23 @@ HRESULT Decode(PngDecode* d, Image* image) {
         !tovtex::CheckedMul(rowPitch, height, &pixelBytes)) {
         return E_FAIL;
     }
+    *out = PngLayout{format, width, height, rowPitch, pixelBytes};
+    return S_OK;
+}
+
+HRESULT Decode(PngDecode* d, Image* image) {
+    if (setjmp(png_jmpbuf(d->png)) != 0) {
+        return E_FAIL;
+    }
+    PngLayout layout{};
+    if (HRESULT hr = Prepare(d, &layout); FAILED(hr)) {
+        return hr;
+    }
+    const D3DFORMAT format = layout.format;
+    const png_uint_32 height = layout.height;
+    const uint64_t rowPitch = layout.rowPitch;
+    const uint64_t width = layout.width;
+    const uint64_t pixelBytes = layout.pixelBytes;
     image->format = format;
     image->rect = RECT{0, 0, static_cast<LONG>(width), static_cast<LONG>(height)};
     image->rowPitch = static_cast<UINT>(rowPitch);
@@ -191,9 +215,17 @@ HRESULT Decode(PngDecode* d, Image* image) {
     return S_OK;
 }
 
-}  // namespace
+// The header test's step: the chunks up to the image data, no pixels.
+HRESULT Inspect(PngDecode* d, PngLayout* layout) {
+    if (setjmp(png_jmpbuf(d->png)) != 0) {
+        return E_FAIL;
+    }
+    return Prepare(d, layout);
+}
 
-HRESULT ReadPng(Image* image, const BYTE* data, UINT size) {
+// Sets libpng up over the file, runs step(&decode) and releases it all.
+template <typename Step>
+HRESULT RunPng(const BYTE* data, UINT size, Step step) {
     if (png_sig_cmp(data, 0, size) != 0) {
         return E_FAIL;
     }
@@ -217,8 +249,23 @@ HRESULT ReadPng(Image* image, const BYTE* data, UINT size) {
     }
     png_set_chunk_malloc_max(d.png, CHUNK_MALLOC_MAX);
     d.info = png_create_info_struct(d.png);
-    HRESULT hr = d.info == nullptr ? E_OUTOFMEMORY : Decode(&d, image);
+    HRESULT hr = d.info == nullptr ? E_OUTOFMEMORY : step(&d);
     png_destroy_read_struct(&d.png, d.info != nullptr ? &d.info : nullptr, nullptr);
     std::free(d.rows);
+    return hr;
+}
+
+}  // namespace
+
+HRESULT ReadPng(Image* image, const BYTE* data, UINT size) {
+    return RunPng(data, size, [image](PngDecode* d) { return Decode(d, image); });
+}
+
+HRESULT tovtex::ReadPngHeader(const BYTE* data, UINT size, ImageHeader* header) {
+    PngLayout layout{};
+    const HRESULT hr = RunPng(data, size, [&layout](PngDecode* d) { return Inspect(d, &layout); });
+    if (SUCCEEDED(hr)) {
+        *header = ImageHeader{layout.format, layout.width, layout.height, 1, 1};
+    }
     return hr;
 }

@@ -1,6 +1,7 @@
 // Portable pixmaps: "P3" (decimal samples) and "P6" (byte samples).
 
 #include "base/tovtex_defs.h"
+#include "texload/image_headers.h"
 #include "texload/image_limit.h"
 #include "texload/image_readers.h"
 
@@ -20,9 +21,14 @@ DWORD Scale(uint64_t sample, uint64_t maximum) {
     return static_cast<DWORD>(scaled > 255 ? 255 : scaled);
 }
 
+// Reads the whole pixmap into an image, or, with no image, only as far as
+// the header decides (the sample count of a "P6" file included).
 class PixmapReader {
 public:
     PixmapReader(Image* image, const BYTE* data, UINT size) : image_(image), data_(data), size_(size) {}
+
+    uint64_t Width() const { return width_; }
+    uint64_t Height() const { return height_; }
 
     HRESULT Read() {
         if (size_ < 2 || data_[0] != 'P' || (data_[1] != '3' && data_[1] != '6')) {
@@ -92,6 +98,7 @@ private:
         case 2:
             if (value == 0) return E_FAIL;
             maximum_ = value;
+            if (image_ == nullptr && !binary_) return S_OK;  // decimal samples are data
             break;
         case 3:
             if (written_ >= pixelCount_) return E_FAIL;
@@ -126,6 +133,10 @@ private:
         if (size_ - pos_ < needed) {
             return E_FAIL;
         }
+        height_ = height;
+        if (image_ == nullptr) {
+            return S_OK;
+        }
         HRESULT hr = tovtex::AttachOwnedPixels(image_, 4 * pixelCount_);
         if (FAILED(hr)) {
             return hr;
@@ -144,6 +155,9 @@ private:
             return E_FAIL;
         }
         pos_ += data_[pos_] == '\r' && size_ - pos_ >= 2 ? 2 : 1;
+        if (image_ == nullptr) {
+            return (size_ - pos_) / 3 >= pixelCount_ ? S_OK : E_FAIL;
+        }
         DWORD table[256];
         for (unsigned s = 0; s < 256; ++s) {
             table[s] = Scale(s, maximum_);
@@ -170,6 +184,7 @@ private:
     bool binary_ = false;
     unsigned token_ = 0;
     uint64_t width_ = 0;
+    uint64_t height_ = 0;
     uint64_t maximum_ = 255;
     uint64_t pixelCount_ = 0;
     uint64_t written_ = 0;
@@ -181,4 +196,13 @@ private:
 
 HRESULT ReadPpm(Image* image, const BYTE* data, UINT size) {
     return PixmapReader(image, data, size).Read();
+}
+
+HRESULT tovtex::ReadPpmHeader(const BYTE* data, UINT size, ImageHeader* header) {
+    PixmapReader reader(nullptr, data, size);
+    if (HRESULT hr = reader.Read(); FAILED(hr)) {
+        return hr;
+    }
+    *header = ImageHeader{D3DFMT_X8R8G8B8, static_cast<UINT>(reader.Width()), static_cast<UINT>(reader.Height()), 1, 1};
+    return S_OK;
 }

@@ -5,6 +5,7 @@
 
 #include "base/tovtex_defs.h"
 #include "texload/byte_order.h"
+#include "texload/image_headers.h"
 #include "texload/image_limit.h"
 #include "texload/image_readers.h"
 
@@ -165,9 +166,17 @@ HRESULT DecodeRle(PixelPlacer* out, const BYTE* src, uint64_t remaining, uint64_
     return S_OK;
 }
 
-}  // namespace
+// The header and what follows it up to the pixels, checked in the order
+// the reader checks them.
+struct TgaLayout {
+    Header h;
+    D3DFORMAT format;
+    const BYTE* map;     // the stored colour-map entries
+    const BYTE* pixels;  // the pixel data
+    uint64_t remaining;  // bytes from pixels to the end
+};
 
-HRESULT ReadTga(Image* image, const BYTE* data, UINT size) {
+HRESULT ParseTga(const BYTE* data, UINT size, TgaLayout* out) {
     if (size < HEADER_SIZE) {
         return E_FAIL;
     }
@@ -199,12 +208,38 @@ HRESULT ReadTga(Image* image, const BYTE* data, UINT size) {
     if (remaining < mapBytes) {
         return E_FAIL;
     }
-    const BYTE* map = cursor;
-    cursor += mapBytes;
-    remaining -= mapBytes;
+    *out = TgaLayout{h, format, cursor, cursor + mapBytes, remaining - mapBytes};
+    return S_OK;
+}
+
+bool MapFits(const Header& h) {
+    return h.mapFirst + h.mapLength <= 256;
+}
+
+// The fewest bytes that can hold the pixels: all of them when plain; a run
+// packet (header and one pixel) yields at most 128 pixels.
+uint64_t MinimumPixelBytes(const Header& h) {
+    const uint64_t bpp = (h.pixelDepth + 7u) / 8;
+    const uint64_t pixelCount = uint64_t{h.width} * h.height;
+    return (h.imageType & TYPE_RLE) != 0 ? (pixelCount + 127) / 128 * (1 + bpp) : pixelCount * bpp;
+}
+
+}  // namespace
+
+HRESULT ReadTga(Image* image, const BYTE* data, UINT size) {
+    TgaLayout tga{};
+    if (HRESULT hr = ParseTga(data, size, &tga); FAILED(hr)) {
+        return hr;
+    }
+    const Header& h = tga.h;
+    const D3DFORMAT format = tga.format;
+    const BYTE* map = tga.map;
+    const BYTE* cursor = tga.pixels;
+    const uint64_t remaining = tga.remaining;
+    const uint64_t entryBytes = (h.mapEntrySize + 7u) / 8;
 
     if (format == D3DFMT_P8) {
-        if (h.mapFirst + h.mapLength > 256) {
+        if (!MapFits(h)) {
             return E_FAIL;
         }
         HRESULT hr = tovtex::AttachWhitePalette(image);
@@ -233,11 +268,8 @@ HRESULT ReadTga(Image* image, const BYTE* data, UINT size) {
         return S_OK;
     }
 
-    // Refuse plainly short files before asking for the memory: a run packet
-    // (header and one pixel) yields at most 128 pixels.
-    const uint64_t pixelCount = uint64_t{h.width} * h.height;
-    const uint64_t minimumBytes = rle ? (pixelCount + 127) / 128 * (1 + bpp) : pixelBytes;
-    if (remaining < minimumBytes) {
+    // Refuse plainly short files before asking for the memory.
+    if (remaining < MinimumPixelBytes(h)) {
         return E_FAIL;
     }
     HRESULT hr = tovtex::AttachOwnedPixels(image, pixelBytes);
@@ -246,4 +278,16 @@ HRESULT ReadTga(Image* image, const BYTE* data, UINT size) {
     }
     PixelPlacer out(image, bpp, h);
     return rle ? DecodeRle(&out, cursor, remaining, bpp) : DecodePlain(&out, cursor, remaining, bpp, h.width);
+}
+
+HRESULT tovtex::ReadTgaHeader(const BYTE* data, UINT size, ImageHeader* header) {
+    TgaLayout tga{};
+    if (HRESULT hr = ParseTga(data, size, &tga); FAILED(hr)) {
+        return hr;
+    }
+    if ((tga.format == D3DFMT_P8 && !MapFits(tga.h)) || tga.remaining < MinimumPixelBytes(tga.h)) {
+        return E_FAIL;
+    }
+    *header = ImageHeader{tga.format, tga.h.width, tga.h.height, 1, 1};
+    return S_OK;
 }

@@ -135,6 +135,32 @@ TEST_F(ToolCli, CubeMapsKeepTheirFacesInOrder) {
     }
 }
 
+TEST_F(ToolCli, InfoReadsHeadersAndDecodesOnlyToCheck) {
+    const std::vector<uint8_t> png = PngOf(Gradient(64, 48, true));
+    WriteFile(Path("good.png"), png);
+    WriteFile(Path("cut.png"), std::vector<uint8_t>(png.begin(), png.end() - 40));
+    const std::string good = Path("good.png"), cut = Path("cut.png");
+    const std::string line = "PNG A8R8G8B8 64x48, depth 1, 1 level, 1 face";
+    struct Case {
+        std::vector<std::string> args;
+        int exitCode;
+        std::string out, err;
+    };
+    const Case cases[] = {
+        {{"info", good}, 0, good + ": " + line, ""},
+        {{"info", "--check", good}, 0, good + ": " + line, ""},
+        // The header alone is sound: without a check the pixels are not read.
+        {{"info", cut}, 0, cut + ": " + line, ""},
+        {{"info", "--check", cut, good}, 1, good + ": " + line, cut + ": ERR_INVALIDDATA: the PNG header is sound but the pixel data is not"},
+    };
+    for (const Case& c : cases) {
+        const RunResult run = Tovtex(c.args);
+        EXPECT_EQ(run.exitCode, c.exitCode) << c.args.back();
+        EXPECT_NE(run.out.find(c.out), std::string::npos) << run.out;
+        EXPECT_NE(run.err.find(c.err), std::string::npos) << run.err;
+    }
+}
+
 TEST_F(ToolCli, FailuresGiveTheirExitCodesAndNameTheFileAndResult) {
     WriteFile(Path("good.png"), PngOf(Gradient(8, 8, false)));
     WriteFile(Path("junk.png"), {'n', 'o', 't', ' ', 'a', 'n', ' ', 'i', 'm', 'a', 'g', 'e'});
