@@ -65,6 +65,10 @@
 // SetImagePixelLimit (default 16384 x 16384 pixels).
 #include "texload/image_limit.h"
 
+// Result codes in words: ResultText ("file not found") and ResultName
+// ("ERR_INVALIDDATA").
+#include "texload/result_text.h"
+
 // Fitting requests to the device: FitTexture, FitCubeTexture,
 // FitVolumeTexture, FitTextureRequest, CreateFitted*Texture, FormatDistance.
 #include "texload/texture_fitting.h"
@@ -72,3 +76,8 @@
 // Textures and cube textures from memory, files and resources:
 // LoadTextureFrom*, LoadCubeTextureFrom*, and their *Default forms.
 #include "texload/texture_loader.h"
+
+// Saving a texture, cube texture or volume texture (every level and face)
+// as a DDS file, in memory or on disk: SaveTextureToDdsInMemory,
+// SaveTextureToDdsFileA/W, and the DDS_SAVE_* flags.
+#include "texload/dds_save.h"

@@ -1,6 +1,7 @@
 #include "base/heap_array.h"
 #include "codec/convert_row_fast.h"
 #include "convert/conversion_ways.h"
+#include "convert/convert_testing.h"
 
 HRESULT ConvertSameSize(ConversionJob& job) {
     if (!job.SameSize()) {
@@ -11,8 +12,9 @@ HRESULT ConvertSameSize(ConversionJob& job) {
 
     // From the 32-bit formats a row goes straight across; the bits are those
     // of decoding and encoding.
-    const FastRowConverter fast =
-        dst.addressable && src.addressable ? FindFastRowConverter(dst.format, src.format) : nullptr;
+    const FastRowConverter fast = dst.addressable && src.addressable && !tovtex::ConversionShortcutsOff()
+                                      ? FindFastRowConverter(dst.format, src.format)
+                                      : nullptr;
     if (fast != nullptr) {
         for (UINT z = 0; z < dst.depth; ++z) {
             for (UINT y = 0; y < dst.height; ++y) {

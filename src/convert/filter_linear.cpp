@@ -3,7 +3,9 @@
 #include "base/heap_array.h"
 #include "base/tovtex_defs.h"
 #include "convert/color_vec.h"
+#include "convert/column_gather.h"
 #include "convert/conversion_ways.h"
+#include "convert/convert_testing.h"
 #include "convert/linear_taps.h"
 
 namespace {
@@ -35,12 +37,24 @@ HRESULT FilterLinear2D(ConversionJob& job) {
     PixelCodec& dst = *job.destination;
     PixelCodec& src = *job.source;
 
-    const HeapArray<LinearTap> tapsX = BuildLinearTaps(src.width, dst.width, (job.filter & FILTER_MIRROR_U) == 0);
+    const HeapArray<LinearTap> allTapsX = BuildLinearTaps(src.width, dst.width, (job.filter & FILTER_MIRROR_U) == 0);
     const HeapArray<LinearTap> tapsY = BuildLinearTaps(src.height, dst.height, (job.filter & FILTER_MIRROR_V) == 0);
+    if (!allTapsX || !tapsY) {
+        return E_OUTOFMEMORY;
+    }
+    // A strong shrink decodes only the columns its taps read.
+    ColumnGather gather;
+    const bool gathered = !tovtex::ConversionShortcutsOff() && gather.Prepare(src, allTapsX, dst.width);
+    const HeapArray<LinearTap>& tapsX = gathered ? gather.Taps() : allTapsX;
+    const UINT rowWidth = gathered ? gather.Width() : src.width;
+    auto decodeRow = [&](INT row, ColorF* into) {
+        return gathered ? gather.DecodeRow(src, static_cast<UINT>(row), 0, into)
+                        : src.DecodeRow(static_cast<UINT>(row), 0, into);
+    };
     HeapArray<ColorF> out;
     HeapArray<ColorF> rowA;
     HeapArray<ColorF> rowB;
-    if (!tapsX || !tapsY || !out.Allocate(dst.width) || !rowA.Allocate(src.width) || !rowB.Allocate(src.width)) {
+    if (!out.Allocate(dst.width) || !rowA.Allocate(rowWidth) || !rowB.Allocate(rowWidth)) {
         return E_OUTOFMEMORY;
     }
 
@@ -55,7 +69,7 @@ HRESULT FilterLinear2D(ConversionJob& job) {
                 heldA = heldB;
                 heldB = NO_ROW;
             } else {
-                const HRESULT hr = src.DecodeRow(static_cast<UINT>(ty.index0), 0, rowA.get());
+                const HRESULT hr = decodeRow(ty.index0, rowA.get());
                 if (FAILED(hr)) {
                     return hr;
                 }
@@ -63,7 +77,7 @@ HRESULT FilterLinear2D(ConversionJob& job) {
             }
         }
         if (ty.index1 != heldB) {
-            const HRESULT hr = src.DecodeRow(static_cast<UINT>(ty.index1), 0, rowB.get());
+            const HRESULT hr = decodeRow(ty.index1, rowB.get());
             if (FAILED(hr)) {
                 return hr;
             }

@@ -6,6 +6,8 @@
 #include "base/tovtex_defs.h"
 #include "convert/mip_chain.h"
 #include "texload/face_levels.h"
+#include "texload/file_release.h"
+#include "texload/load_from_file_bytes.h"
 #include "texload/image_readers.h"
 #include "texload/load_settings.h"
 #include "texload/texture_fitting.h"
@@ -21,6 +23,14 @@ HRESULT LoadCubeTextureFromMemory(IDirect3DDevice8* device, LPCVOID data, UINT d
                                   DWORD usage, D3DFORMAT format, D3DPOOL pool, DWORD filter, DWORD mipFilter,
                                   D3DCOLOR colorKey, ImageInfo* info, PALETTEENTRY* palette,
                                   IDirect3DCubeTexture8** cubeTexture) {
+    return tovtex::LoadCubeTextureFromFileBytes(device, data, dataSize, nullptr, size, mipLevels, usage, format, pool,
+                                                filter, mipFilter, colorKey, info, palette, cubeTexture);
+}
+
+HRESULT tovtex::LoadCubeTextureFromFileBytes(IDirect3DDevice8* device, LPCVOID data, UINT dataSize, MappedFile* file,
+                                             UINT size, UINT mipLevels, DWORD usage, D3DFORMAT format, D3DPOOL pool,
+                                             DWORD filter, DWORD mipFilter, D3DCOLOR colorKey, ImageInfo* info,
+                                             PALETTEENTRY* palette, IDirect3DCubeTexture8** cubeTexture) {
     Image image;
     if (device == nullptr || data == nullptr || cubeTexture == nullptr || dataSize == 0) {
         return D3DERR_INVALIDCALL;
@@ -29,6 +39,7 @@ HRESULT LoadCubeTextureFromMemory(IDirect3DDevice8* device, LPCVOID data, UINT d
     if (FAILED(hr)) {
         return hr;
     }
+    tovtex::CloseFileUnlessBorrowed(image, file);
     if (image.FaceCount() != CUBE_FACES) {
         return E_FAIL;
     }

@@ -1,8 +1,9 @@
+#include "texload/load_from_file_bytes.h"
 #include "texload/mapped_file.h"
 #include "texload/texture_loader.h"
 
-// The mapping stays open until the memory form has returned, since a decoded
-// image may borrow its pixels from it.
+// The mapping stays open while a decoded image borrows its pixels from it,
+// and is closed as soon as the picture is decoded into memory of its own.
 
 HRESULT LoadTextureFromFileA(IDirect3DDevice8* device, LPCSTR fileName, UINT width, UINT height, UINT mipLevels,
                              DWORD usage, D3DFORMAT format, D3DPOOL pool, DWORD filter, DWORD mipFilter,
@@ -12,8 +13,8 @@ HRESULT LoadTextureFromFileA(IDirect3DDevice8* device, LPCSTR fileName, UINT wid
     if (FAILED(hr)) {
         return hr;
     }
-    return LoadTextureFromMemory(device, file.View(), file.Size(), width, height, mipLevels, usage, format, pool,
-                                 filter, mipFilter, colorKey, info, palette, texture);
+    return tovtex::LoadTextureFromFileBytes(device, file.View(), file.Size(), &file, width, height, mipLevels, usage,
+                                            format, pool, filter, mipFilter, colorKey, info, palette, texture);
 }
 
 HRESULT LoadTextureFromFileW(IDirect3DDevice8* device, LPCWSTR fileName, UINT width, UINT height, UINT mipLevels,
@@ -24,8 +25,8 @@ HRESULT LoadTextureFromFileW(IDirect3DDevice8* device, LPCWSTR fileName, UINT wi
     if (FAILED(hr)) {
         return hr;
     }
-    return LoadTextureFromMemory(device, file.View(), file.Size(), width, height, mipLevels, usage, format, pool,
-                                 filter, mipFilter, colorKey, info, palette, texture);
+    return tovtex::LoadTextureFromFileBytes(device, file.View(), file.Size(), &file, width, height, mipLevels, usage,
+                                            format, pool, filter, mipFilter, colorKey, info, palette, texture);
 }
 
 HRESULT LoadCubeTextureFromFileA(IDirect3DDevice8* device, LPCSTR fileName, UINT size, UINT mipLevels, DWORD usage,
@@ -36,8 +37,8 @@ HRESULT LoadCubeTextureFromFileA(IDirect3DDevice8* device, LPCSTR fileName, UINT
     if (FAILED(hr)) {
         return hr;
     }
-    return LoadCubeTextureFromMemory(device, file.View(), file.Size(), size, mipLevels, usage, format, pool, filter,
-                                     mipFilter, colorKey, info, palette, cubeTexture);
+    return tovtex::LoadCubeTextureFromFileBytes(device, file.View(), file.Size(), &file, size, mipLevels, usage,
+                                                format, pool, filter, mipFilter, colorKey, info, palette, cubeTexture);
 }
 
 HRESULT LoadCubeTextureFromFileW(IDirect3DDevice8* device, LPCWSTR fileName, UINT size, UINT mipLevels, DWORD usage,
@@ -48,6 +49,6 @@ HRESULT LoadCubeTextureFromFileW(IDirect3DDevice8* device, LPCWSTR fileName, UIN
     if (FAILED(hr)) {
         return hr;
     }
-    return LoadCubeTextureFromMemory(device, file.View(), file.Size(), size, mipLevels, usage, format, pool, filter,
-                                     mipFilter, colorKey, info, palette, cubeTexture);
+    return tovtex::LoadCubeTextureFromFileBytes(device, file.View(), file.Size(), &file, size, mipLevels, usage,
+                                                format, pool, filter, mipFilter, colorKey, info, palette, cubeTexture);
 }

@@ -5,6 +5,8 @@
 #include "base/tovtex_defs.h"
 #include "convert/mip_chain.h"
 #include "texload/face_levels.h"
+#include "texload/file_release.h"
+#include "texload/load_from_file_bytes.h"
 #include "texload/image_readers.h"
 #include "texload/load_settings.h"
 #include "texload/texture_fitting.h"
@@ -14,6 +16,14 @@ HRESULT LoadTextureFromMemory(IDirect3DDevice8* device, LPCVOID data, UINT dataS
                               UINT mipLevels, DWORD usage, D3DFORMAT format, D3DPOOL pool, DWORD filter,
                               DWORD mipFilter, D3DCOLOR colorKey, ImageInfo* info, PALETTEENTRY* palette,
                               IDirect3DTexture8** texture) {
+    return tovtex::LoadTextureFromFileBytes(device, data, dataSize, nullptr, width, height, mipLevels, usage, format,
+                                            pool, filter, mipFilter, colorKey, info, palette, texture);
+}
+
+HRESULT tovtex::LoadTextureFromFileBytes(IDirect3DDevice8* device, LPCVOID data, UINT dataSize, MappedFile* file,
+                                         UINT width, UINT height, UINT mipLevels, DWORD usage, D3DFORMAT format,
+                                         D3DPOOL pool, DWORD filter, DWORD mipFilter, D3DCOLOR colorKey,
+                                         ImageInfo* info, PALETTEENTRY* palette, IDirect3DTexture8** texture) {
     Image image;
     if (device == nullptr || data == nullptr || texture == nullptr || dataSize == 0) {
         return D3DERR_INVALIDCALL;
@@ -22,6 +32,7 @@ HRESULT LoadTextureFromMemory(IDirect3DDevice8* device, LPCVOID data, UINT dataS
     if (FAILED(hr)) {
         return hr;
     }
+    tovtex::CloseFileUnlessBorrowed(image, file);
     const UINT imageLevels = image.LevelCount();
     if (width == 0 || width == DEFAULT_ARG) {
         width = static_cast<UINT>(image.rect.right);

@@ -97,11 +97,12 @@ protected:
     std::vector<uint8_t> Convert(const std::vector<std::string>& args) {
         const RunResult run = Tovtex(args);
         EXPECT_EQ(run.exitCode, 0) << run.err;
-        return ReadFile(args[2]);
+        // The output: the second file named after the options that lead.
+        return ReadFile(args[args[1] == "-f" ? 3 : 2]);
     }
 
     Picture DecodeTop(const std::string& dds) {
-        const RunResult run = Tovtex({"decode", dds, Path("top.png")});
+        const RunResult run = Tovtex({"decode", "-f", dds, Path("top.png")});
         EXPECT_EQ(run.exitCode, 0) << run.err;
         Picture picture;
         EXPECT_TRUE(DecodeToPicture(ReadFile(Path("top.png")), &picture));
@@ -132,7 +133,7 @@ TEST_F(BlockEncoders, FastWritesTheLibrarysOwnBytes) {
             D3D_OK);
         std::vector<BYTE> expected;
         ASSERT_EQ(tovtex_tool::TextureToDds(loaded.Get(), &expected), D3D_OK);
-        EXPECT_EQ(Convert({"convert", Path("in.png"), Path("one.dds"), "--quality", "fast", "--mips", "none",
+        EXPECT_EQ(Convert({"convert", "-f", Path("in.png"), Path("one.dds"), "--quality", "fast", "--mips", "none",
                            "--format", f.name}),
                   expected);
 
@@ -153,7 +154,7 @@ TEST_F(BlockEncoders, FastWritesTheLibrarysOwnBytes) {
                       D3D_OK);
         }
         ASSERT_EQ(tovtex_tool::TextureToDds(blocks.Get(), &expected), D3D_OK);
-        EXPECT_EQ(Convert({"convert", Path("in.png"), Path("chain.dds"), "--quality", "fast", "--format", f.name}),
+        EXPECT_EQ(Convert({"convert", "-f", Path("in.png"), Path("chain.dds"), "--quality", "fast", "--format", f.name}),
                   expected);
     }
 }
@@ -184,7 +185,7 @@ TEST_F(BlockEncoders, AnyThreadCountWritesTheSameBytes) {
     for (const auto& c : cases) {
         std::vector<uint8_t> first;
         for (const char* jobs : {"1", "2", "3", "0"}) {
-            std::vector<std::string> args{"convert", Path(c.input), Path("out.dds"), "-j", jobs};
+            std::vector<std::string> args{"convert", "-f", Path(c.input), Path("out.dds"), "-j", jobs};
             args.insert(args.end(), c.options.begin(), c.options.end());
             std::string joined;
             for (const std::string& a : args) joined += a + " ";
@@ -200,9 +201,9 @@ TEST_F(BlockEncoders, AnyThreadCountWritesTheSameBytes) {
     }
     // A batch splits its threads between files and within them: the same
     // bytes again.
-    const std::vector<uint8_t> alone = Convert({"convert", Path("in.png"), Path("alone.dds"), "--format", "DXT5"});
+    const std::vector<uint8_t> alone = Convert({"convert", "-f", Path("in.png"), Path("alone.dds"), "--format", "DXT5"});
     std::filesystem::copy_file(Path("in.png"), Path("again.png"));
-    ASSERT_EQ(Tovtex({"convert", "-j", "3", "--format", "DXT5", "-o", Path("batch"), Path("in.png"), Path("again.png")})
+    ASSERT_EQ(Tovtex({"convert", "-f", "-j", "3", "--format", "DXT5", "-o", Path("batch"), Path("in.png"), Path("again.png")})
                   .exitCode,
               0);
     EXPECT_EQ(ReadFile(Path("batch/in.dds")), alone);
@@ -217,7 +218,7 @@ TEST_F(BlockEncoders, SearchingLevelsLoseNoMoreThanFast) {
         Error fast;
         for (const char* quality : {"fast", "normal", "best"}) {
             SCOPED_TRACE(testing::Message() << format << ", " << quality);
-            Convert({"convert", Path("in.png"), Path("out.dds"), "--format", format, "--mips", "none", "--quality",
+            Convert({"convert", "-f", Path("in.png"), Path("out.dds"), "--format", format, "--mips", "none", "--quality",
                      quality});
             const Picture decoded = DecodeTop(Path("out.dds"));
             ASSERT_EQ(decoded.pixels.size(), source.pixels.size());
@@ -249,7 +250,7 @@ TEST_F(BlockEncoders, Dxt1TransparencyFollowsTheAlphaThreshold) {
                  {"normal", "200", 200},   {"best", "255", 255},   {"fast", nullptr, 128}};
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.quality << ", threshold " << (c.threshold ? c.threshold : "default"));
-        std::vector<std::string> args{"convert", Path("in.png"), Path("out.dds"), "--format", "DXT1",
+        std::vector<std::string> args{"convert", "-f", Path("in.png"), Path("out.dds"), "--format", "DXT1",
                                       "--mips",  "none",         "--quality",     c.quality};
         if (c.threshold != nullptr) {
             args.insert(args.end(), {"--alpha-threshold", c.threshold});

@@ -73,9 +73,9 @@ TEST_F(MagickInterop, ImageMagickReadsOurDdsFilesAsWeDo) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.format);
         const std::string dds = Path(std::string(c.format) + ".dds");
-        RunResult run = Tovtex({"convert", Path("in.png"), dds, "--format", c.format});
+        RunResult run = Tovtex({"convert", "-f", Path("in.png"), dds, "--format", c.format});
         ASSERT_EQ(run.exitCode, 0) << run.err;
-        ASSERT_EQ(Tovtex({"decode", dds, Path("ours.png")}).exitCode, 0);
+        ASSERT_EQ(Tovtex({"decode", "-f", dds, Path("ours.png")}).exitCode, 0);
         const std::string theirs = Path(std::string("theirs_") + c.format + ".png");
         run = RunProgram({magick_, dds + "[0]", "-depth", "8", "PNG32:" + theirs});
         ASSERT_EQ(run.exitCode, 0) << run.err;
@@ -105,13 +105,13 @@ TEST_F(MagickInterop, WeReadTheDdsFilesImageMagickWrites) {
         run = Tovtex({"info", dds});
         EXPECT_EQ(run.exitCode, 0) << run.err;
         EXPECT_EQ(run.out, dds + ": DDS " + c.format + " 64x64, depth 1, 4 levels, 1 face\n");
-        ASSERT_EQ(Tovtex({"decode", dds, Path("ours.png")}).exitCode, 0);
+        ASSERT_EQ(Tovtex({"decode", "-f", dds, Path("ours.png")}).exitCode, 0);
         Picture decoded;
         ASSERT_TRUE(DecodeToPicture(ReadFile(Path("ours.png")), &decoded));
         // DXT1 keeps colour only; its alpha is all or nothing.
         ExpectClose(decoded, source, std::string(c.compression) != "dxt1", c.mean, c.worst);
         // A stored lower level, read as stored.
-        run = Tovtex({"decode", dds, Path("level3.png"), "--level", "3"});
+        run = Tovtex({"decode", "-f", dds, Path("level3.png"), "--level", "3"});
         EXPECT_EQ(run.exitCode, 0) << run.err;
     }
 }

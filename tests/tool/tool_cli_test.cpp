@@ -87,14 +87,14 @@ TEST_F(ToolCli, RoundTripThroughEveryWritableFormat) {
         const Picture source = Gradient(64, 32, c.translucent);
         WriteFile(Path("in.png"), PngOf(source));
         const std::string dds = Path(std::string(c.format) + ".dds");
-        RunResult run = Tovtex({"convert", Path("in.png"), dds, "--format", c.format});
+        RunResult run = Tovtex({"convert", "-f", Path("in.png"), dds, "--format", c.format});
         ASSERT_EQ(run.exitCode, 0) << run.err;
 
         run = Tovtex({"info", dds});
         EXPECT_EQ(run.exitCode, 0);
         EXPECT_EQ(run.out, dds + ": DDS " + c.format + " 64x32, depth 1, 7 levels, 1 face\n");
 
-        ASSERT_EQ(Tovtex({"decode", dds, Path("top.png")}).exitCode, 0);
+        ASSERT_EQ(Tovtex({"decode", "-f", dds, Path("top.png")}).exitCode, 0);
         Picture decoded = DecodeFile(Path("top.png"));
         // Premultiplied formats (DXT2, DXT4) decode back to straight colour.
         const Picture& expected = source;
@@ -102,7 +102,7 @@ TEST_F(ToolCli, RoundTripThroughEveryWritableFormat) {
         EXPECT_LE(d.mean, c.mean);
         EXPECT_LE(d.worst, c.worst);
 
-        ASSERT_EQ(Tovtex({"decode", dds, Path("last.png"), "--level", "6"}).exitCode, 0);
+        ASSERT_EQ(Tovtex({"decode", "-f", dds, Path("last.png"), "--level", "6"}).exitCode, 0);
         const Picture last = DecodeFile(Path("last.png"));
         EXPECT_EQ(last.width, 1u);
         EXPECT_EQ(last.height, 1u);
@@ -118,7 +118,7 @@ TEST_F(ToolCli, CubeMapsKeepTheirFacesInOrder) {
         tovtex_tool::AppendDdsLevel(&file, D3DFMT_A8R8G8B8, 8, 8, reinterpret_cast<const BYTE*>(face.data()), 32);
     }
     WriteFile(Path("cube.dds"), file);
-    RunResult run = Tovtex({"convert", "--cube", "--format", "DXT1", Path("cube.dds"), Path("out.dds")});
+    RunResult run = Tovtex({"convert", "-f", "--cube", "--format", "DXT1", Path("cube.dds"), Path("out.dds")});
     ASSERT_EQ(run.exitCode, 0) << run.err;
     run = Tovtex({"info", Path("out.dds")});
     EXPECT_EQ(run.out, Path("out.dds") + ": DDS DXT1 8x8, depth 1, 4 levels, 6 faces\n");
@@ -126,7 +126,7 @@ TEST_F(ToolCli, CubeMapsKeepTheirFacesInOrder) {
         for (const char* level : {"0", "3"}) {
             SCOPED_TRACE(testing::Message() << "face " << face << ", level " << level);
             run =
-                Tovtex({"decode", Path("out.dds"), Path("face.png"), "--face", std::to_string(face), "--level", level});
+                Tovtex({"decode", "-f", Path("out.dds"), Path("face.png"), "--face", std::to_string(face), "--level", level});
             ASSERT_EQ(run.exitCode, 0) << run.err;
             const Picture picture = DecodeFile(Path("face.png"));
             ASSERT_FALSE(picture.pixels.empty());
@@ -151,7 +151,7 @@ TEST_F(ToolCli, InfoReadsHeadersAndDecodesOnlyToCheck) {
         {{"info", "--check", good}, 0, good + ": " + line, ""},
         // The header alone is sound: without a check the pixels are not read.
         {{"info", cut}, 0, cut + ": " + line, ""},
-        {{"info", "--check", cut, good}, 1, good + ": " + line, cut + ": ERR_INVALIDDATA: the PNG header is sound but the pixel data is not"},
+        {{"info", "--check", cut, good}, 1, good + ": " + line, cut + ": the PNG header is sound but the pixel data is not [ERR_INVALIDDATA]"},
     };
     for (const Case& c : cases) {
         const RunResult run = Tovtex(c.args);
@@ -173,24 +173,24 @@ TEST_F(ToolCli, FailuresGiveTheirExitCodesAndNameTheFileAndResult) {
     };
     const Case cases[] = {
         // clang-format off
-        {{"info", Path("missing.png")}, 1, Path("missing.png") + ": 0x80070002: file not found"},
-        {{"info", junk}, 1, junk + ": ERR_INVALIDDATA: no reader accepts the data"},
-        {{"info", Path("empty.png")}, 1, Path("empty.png") + ": 0x800703EE: the file is empty or cannot be mapped"},
-        {{"convert", junk, out}, 1, junk + ": ERR_INVALIDDATA: no reader accepts the data"},
-        {{"convert", good, Path("no/such/dir/out.dds")}, 1, Path("no/such/dir/out.dds") + ": 0x80070002"},
-        {{"convert", "--cube", good, out}, 1, good + ": E_FAIL"},
-        {{"decode", good, Path("o.png"), "--level", "1"}, 1, good + ": D3DERR_INVALIDCALL"},
+        {{"info", Path("missing.png")}, 1, Path("missing.png") + ": cannot read: file not found [0x80070002]"},
+        {{"info", junk}, 1, junk + ": not a picture tovtex reads (BMP, DDS, JPEG, PNG, TGA, PPM) [ERR_INVALIDDATA]"},
+        {{"info", Path("empty.png")}, 1, Path("empty.png") + ": cannot read: the file is empty or cannot be mapped [0x800703EE]"},
+        {{"convert", junk, out}, 1, junk + ": not a picture tovtex reads (BMP, DDS, JPEG, PNG, TGA, PPM) [ERR_INVALIDDATA]"},
+        {{"convert", good, Path("no/such/dir/out.dds")}, 1, Path("no/such/dir/out.dds") + ": cannot write: the folder " + Path("no/such/dir") + " does not exist [0x80070003]"},
+        {{"convert", "--cube", good, out}, 1, good + ": --cube: the picture is not a cube map and has no six faces [E_FAIL]"},
+        {{"decode", good, Path("o.png"), "--level", "1"}, 1, good + ": there is no face 0, level 1: the file has 1 face of 1 level [D3DERR_INVALIDCALL]"},
         {{"decode", good, Path("o.png"), "--face", "6"}, 2, "bad face (0..5) '6'"},
         // clang-format on
         {{"info", "--max-pixels", "63", good},
          1,
-         good + ": ERR_IMAGETOOLARGE: the picture is larger than the pixel limit"},
+         good + ": the picture is larger than the pixel limit [ERR_IMAGETOOLARGE]"},
         // clang-format off
-        {{"convert", "--max-pixels", "63", good, out}, 1, good + ": ERR_IMAGETOOLARGE"},
-        {{"decode", "--max-pixels", "63", good, Path("o.png")}, 1, good + ": ERR_IMAGETOOLARGE"},
+        {{"convert", "--max-pixels", "63", good, out}, 1, good + ": the picture is larger than the pixel limit [ERR_IMAGETOOLARGE]"},
+        {{"decode", "--max-pixels", "63", good, Path("o.png")}, 1, good + ": the picture is larger than the pixel limit [ERR_IMAGETOOLARGE]"},
         {{"info", "--max-pixels", "lots", good}, 2, "bad pixel count 'lots'"},
         {{"convert", good, out, "--max-pixels", "-1"}, 2, "bad pixel count '-1'"},
-        {{"convert", good, out, "--format", "L8"}, 2, "bad format"},
+        {{"convert", good, out, "--format", "P8"}, 2, "bad format"},
         {{"convert", good, out, "--format", "XYZ"}, 2, "bad format"},
         {{"convert", good, out, "--mips", "many"}, 2, "bad mip level count 'many'"},
         {{"convert", good, out, "--size", "12y4"}, 2, "bad size"},
@@ -213,6 +213,14 @@ TEST_F(ToolCli, FailuresGiveTheirExitCodesAndNameTheFileAndResult) {
         {{"convert", good, out, "--format"}, 2, "option '--format' needs a value"},
         {{"info"}, 2, "no input files"},
         {{"frobnicate"}, 2, "unknown command 'frobnicate'"},
+        {{"convert", good, Path("out.png")}, 2, Path("out.png") + ": convert writes DDS files: the output's name must end in .dds"},
+        {{"decode", good, Path("out.bmp")}, 2, Path("out.bmp") + ": decode writes PNG or Targa files: the output's name must end in .png or .tga"},
+        {{"convert", good, good.substr(0, good.size() - 4) + ".dds", "--size", "17000x8"}, 2, "--size 17000x8 is above the device's limit of 16384x16384"},
+        {{"convert", good, good.substr(0, good.size() - 4) + ".dds", "--device", "d3d8", "--size", "5000x8"}, 2, "--size 5000x8 is above the device's limit of 4096x4096"},
+        {{"convert", good, out, "--max-size", "0"}, 2, "bad largest size '0'"},
+        {{"convert", good, out, "--device", "default", "--format", "auto", "--max-size", "2", "-f"}, 0, ""},
+        {{"convert", good, out}, 1, out + ": cannot write: the file exists (-f overwrites it) [0x80070050]"},
+        {{"help", "convert", "decode"}, 2, "one command at a time"},
         {{}, 2, "Usage: tovtex COMMAND"},
         // clang-format on
     };
@@ -268,7 +276,7 @@ TEST_F(ToolCli, JsonOutputParsesBackWithAwkwardFileNames) {
 
 TEST_F(ToolCli, BatchesRunInParallelAndSummarise) {
     // The output folder does not exist yet: -o makes it.
-    std::vector<std::string> args{"convert", "-j", "2", "-o", Path("out"), "--format", "DXT5"};
+    std::vector<std::string> args{"convert", "-f", "-j", "2", "-o", Path("out"), "--format", "DXT5"};
     for (int i = 0; i < 5; ++i) {
         const std::string name = Path("in" + std::to_string(i) + ".png");
         WriteFile(name, PngOf(Gradient(16 + 8 * i, 16, true)));
@@ -278,7 +286,7 @@ TEST_F(ToolCli, BatchesRunInParallelAndSummarise) {
     args.push_back(Path("bad.png"));
     const RunResult run = Tovtex(args);
     EXPECT_EQ(run.exitCode, 1);
-    EXPECT_NE(run.err.find(Path("bad.png") + ": ERR_INVALIDDATA"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find(Path("bad.png") + ": not a picture tovtex reads (BMP, DDS, JPEG, PNG, TGA, PPM) [ERR_INVALIDDATA]"), std::string::npos) << run.err;
     EXPECT_NE(run.err.find("6 files: 5 succeeded, 1 failed"), std::string::npos) << run.err;
     for (int i = 0; i < 5; ++i) {
         const RunResult info = Tovtex({"info", Path("out/in" + std::to_string(i) + ".dds")});
@@ -287,14 +295,14 @@ TEST_F(ToolCli, BatchesRunInParallelAndSummarise) {
     EXPECT_FALSE(std::filesystem::exists(Path("out/bad.dds")));
 
     WriteFile(Path("plain-file"), {1});
-    const RunResult blocked = Tovtex({"convert", "-o", Path("plain-file"), Path("in0.png")});
+    const RunResult blocked = Tovtex({"convert", "-f", "-o", Path("plain-file"), Path("in0.png")});
     EXPECT_EQ(blocked.exitCode, 2);
     EXPECT_NE(blocked.err.find("cannot make the output folder"), std::string::npos) << blocked.err;
 }
 
 // Many files on two threads share the platform's handle and view tables.
 TEST_F(ToolCli, ManyFilesOnTwoThreadsAllSucceed) {
-    std::vector<std::string> args{"convert", "-j", "2", "-o", Path("many"), "--format", "A8R8G8B8", "--mips", "none"};
+    std::vector<std::string> args{"convert", "-f", "-j", "2", "-o", Path("many"), "--format", "A8R8G8B8", "--mips", "none"};
     constexpr int FILES = 48;
     for (int i = 0; i < FILES; ++i) {
         const std::string name = Path("m" + std::to_string(i) + ".png");
@@ -317,7 +325,8 @@ TEST_F(ToolCli, DeviceProfilesAndSizesShapeTheTexture) {
     const Case cases[] = {
         // Sizes that are not powers of two get no mip chain on this device.
         // clang-format off
-        {{}, "48x20, depth 1, 1 level"},
+        {{"--device", "d3d8"}, "48x20, depth 1, 1 level"},
+        {{}, "48x20, depth 1, 6 levels"},
         {{"--device", "pow2"}, "64x32, depth 1, 7 levels"},
         {{"--device", "square"}, "32x32, depth 1, 6 levels"},
         {{"--size", "32x8", "--mips", "none"}, "32x8, depth 1, 1 level"},
@@ -326,7 +335,7 @@ TEST_F(ToolCli, DeviceProfilesAndSizesShapeTheTexture) {
         // clang-format on
     };
     for (const Case& c : cases) {
-        std::vector<std::string> args{"convert", Path("in.png"), Path("out.dds"), "--format", "X8R8G8B8"};
+        std::vector<std::string> args{"convert", "-f", Path("in.png"), Path("out.dds"), "--format", "X8R8G8B8"};
         args.insert(args.end(), c.options.begin(), c.options.end());
         const RunResult run = Tovtex(args);
         ASSERT_EQ(run.exitCode, 0) << run.err;
@@ -366,7 +375,7 @@ TEST_F(ToolCli, BlockLevelsAreCompressedOnceFromTheUncompressedChain) {
     // Each lower level must be the uncompressed chain's level compressed
     // once, not a level made from the compressed level above it.
     WriteFile(Path("in.png"), PngOf(Noise(32, 32)));
-    ASSERT_EQ(Tovtex({"convert", Path("in.png"), Path("argb.dds"), "--format", "A8R8G8B8"}).exitCode, 0);
+    ASSERT_EQ(Tovtex({"convert", "-f", Path("in.png"), Path("argb.dds"), "--format", "A8R8G8B8"}).exitCode, 0);
     const struct {
         const char* name;
         D3DFORMAT format;
@@ -377,15 +386,15 @@ TEST_F(ToolCli, BlockLevelsAreCompressedOnceFromTheUncompressedChain) {
                    {"DXT5", D3DFMT_DXT5}};
     for (const auto& f : formats) {
         const std::string chain = Path(std::string(f.name) + ".dds");
-        RunResult run = Tovtex({"convert", Path("in.png"), chain, "--format", f.name});
+        RunResult run = Tovtex({"convert", "-f", Path("in.png"), chain, "--format", f.name});
         ASSERT_EQ(run.exitCode, 0) << run.err;
         const std::vector<uint8_t> chainBytes = ReadFile(chain);
         // Levels of whole blocks: 32, 16, 8, 4.
         for (UINT level = 0; level < 4; ++level) {
             SCOPED_TRACE(testing::Message() << f.name << ", level " << level);
             ASSERT_EQ(
-                Tovtex({"decode", Path("argb.dds"), Path("level.png"), "--level", std::to_string(level)}).exitCode, 0);
-            run = Tovtex({"convert", Path("level.png"), Path("once.dds"), "--format", f.name, "--mips", "none"});
+                Tovtex({"decode", "-f", Path("argb.dds"), Path("level.png"), "--level", std::to_string(level)}).exitCode, 0);
+            run = Tovtex({"convert", "-f", Path("level.png"), Path("once.dds"), "--format", f.name, "--mips", "none"});
             ASSERT_EQ(run.exitCode, 0) << run.err;
             const UINT size = 32 >> level;
             const std::vector<uint8_t> once = DdsLevelBytes(ReadFile(Path("once.dds")), f.format, size, size, 0);
@@ -407,25 +416,29 @@ TEST_F(ToolCli, BlockFormatsKeepTheShapeTheDeviceGivesThem) {
     };
     const Case cases[] = {
         // clang-format off
-        {2, 7, "default", {}, "DXT5 4x8, depth 1, 4 levels"},
-        {30, 18, "default", {}, "DXT5 32x20, depth 1, 1 level"},
+        {2, 7, "d3d8", {}, "DXT5 4x8, depth 1, 4 levels"},
+        {30, 18, "d3d8", {}, "DXT5 32x20, depth 1, 1 level"},
+        {30, 18, "modern", {}, "DXT5 30x18, depth 1, 5 levels"},
+        {70, 46, "modern", {}, "DXT5 70x46, depth 1, 7 levels"},
+        {5000, 4, "modern", {}, "DXT5 5000x4, depth 1, 13 levels"},
         {30, 18, "pow2", {}, "DXT5 32x32, depth 1, 6 levels"},
         {5, 3, "square", {}, "DXT5 4x4, depth 1, 3 levels"},
-        {1, 1, "default", {}, "DXT5 4x4, depth 1, 3 levels"},
-        {64, 32, "default", {"--size", "13x9", "--mips", "2"}, "DXT5 16x12, depth 1, 1 level"},
+        {1, 1, "d3d8", {}, "DXT5 4x4, depth 1, 3 levels"},
+        {64, 32, "d3d8", {"--size", "13x9", "--mips", "2"}, "DXT5 16x12, depth 1, 1 level"},
+        {64, 32, "modern", {"--size", "13x9", "--mips", "2"}, "DXT5 13x9, depth 1, 2 levels"},
         {64, 32, "pow2", {"--size", "13x9", "--mips", "2"}, "DXT5 16x16, depth 1, 2 levels"},
         // clang-format on
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.expected);
         WriteFile(Path("in.png"), PngOf(Noise(c.width, c.height)));
-        std::vector<std::string> args{"convert", Path("in.png"), Path("out.dds"), "--format",
+        std::vector<std::string> args{"convert", "-f", Path("in.png"), Path("out.dds"), "--format",
                                       "DXT5",    "--device",     c.device};
         args.insert(args.end(), c.options.begin(), c.options.end());
         const RunResult run = Tovtex(args);
         ASSERT_EQ(run.exitCode, 0) << run.err;
         EXPECT_NE(Tovtex({"info", Path("out.dds")}).out.find(c.expected), std::string::npos);
-        ASSERT_EQ(Tovtex({"decode", Path("out.dds"), Path("top.png")}).exitCode, 0);
+        ASSERT_EQ(Tovtex({"decode", "-f", Path("out.dds"), Path("top.png")}).exitCode, 0);
     }
 }
 
@@ -434,9 +447,88 @@ TEST_F(ToolCli, ImagesWithoutADdsLayoutAreWrittenInA8R8G8B8) {
     Picture grey = Gradient(8, 8, false);
     for (uint32_t& p : grey.pixels) p = 0xFF000000u | (p & 0xFF) * 0x010101u;
     WriteFile(Path("grey.png"), PngOf(grey));
-    const RunResult run = Tovtex({"convert", Path("grey.png"), Path("out.dds")});
+    const RunResult run = Tovtex({"convert", "-f", Path("grey.png"), Path("out.dds")});
     ASSERT_EQ(run.exitCode, 0) << run.err;
     EXPECT_NE(Tovtex({"info", Path("out.dds")}).out.find("DDS A8R8G8B8 8x8"), std::string::npos);
+}
+
+}  // namespace
+
+namespace {
+
+using namespace tool_test;
+
+class ToolConventions : public testing::Test {
+protected:
+    void SetUp() override { dir_ = ScratchDir(testing::UnitTest::GetInstance()->current_test_info()->name()); }
+    void TearDown() override { std::filesystem::remove_all(dir_); }
+    std::string Path(const std::string& name) const { return dir_ + "/" + name; }
+    std::string dir_;
+};
+
+TEST_F(ToolConventions, NoticesSizesFormatsAndStreams) {
+    Picture picture{70, 46, {}};
+    for (unsigned i = 0; i < 70 * 46; ++i) picture.pixels.push_back(0xFF000000u | (i * 2654435761u >> 8));
+    WriteFile(Path("in.png"), PngOf(picture));
+    const std::string in = Path("in.png"), out = Path("out.dds");
+    struct Case {
+        std::vector<std::string> args;
+        std::string info;    // what info says of the output
+        std::string notice;  // expected on standard error ("" : nothing at all)
+    };
+    const Case cases[] = {
+        {{}, "DDS A8R8G8B8 70x46, depth 1, 7 levels", ""},
+        {{"--device", "d3d8"}, "DDS A8R8G8B8 70x46, depth 1, 1 level",
+         in + ": note: the texture is 70x46 A8R8G8B8 1 level, not 70x46 A8R8G8B8 7 levels as asked (device d3d8)"},
+        {{"--device", "d3d8", "-q"}, "DDS A8R8G8B8 70x46, depth 1, 1 level", ""},
+        {{"--device", "pow2", "--format", "DXT1"}, "DDS DXT1 128x64, depth 1, 8 levels",
+         in + ": note: the texture is 128x64 DXT1 8 levels, not 70x46 DXT1 7 levels as asked (device pow2)"},
+        {{"--max-size", "35"}, "DDS A8R8G8B8 35x23, depth 1, 6 levels", ""},
+        {{"--mips", "9"}, "DDS A8R8G8B8 70x46, depth 1, 7 levels",
+         in + ": note: the texture is 70x46 A8R8G8B8 7 levels, not 70x46 A8R8G8B8 9 levels as asked (device modern)"},
+        {{"-v", "--format", "A8R8G8B8"}, "DDS A8R8G8B8 70x46, depth 1, 7 levels",
+         in + " -> " + out + ": 70x46 A8R8G8B8 7 levels, 17"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.info);
+        std::vector<std::string> args{"convert", "-f", in, out};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        const RunResult run = Tovtex(args);
+        ASSERT_EQ(run.exitCode, 0) << run.err;
+        if (c.notice.empty()) {
+            EXPECT_EQ(run.err, "");
+        } else {
+            EXPECT_EQ(run.err.rfind(c.notice, 0), 0u) << run.err;
+        }
+        EXPECT_NE(Tovtex({"info", out}).out.find(c.info), std::string::npos) << Tovtex({"info", out}).out;
+    }
+    // Standard input and output, and a Targa picture decoded from it.
+    const RunResult piped = RunProgram({"/bin/sh", "-c", std::string(TOVTEX_EXE) + " convert - - < '" + in +
+                                                             "' > '" + Path("piped.dds") + "'"});
+    ASSERT_EQ(piped.exitCode, 0) << piped.err;
+    EXPECT_NE(Tovtex({"info", Path("piped.dds")}).out.find("DDS A8R8G8B8 70x46, depth 1, 7 levels"), std::string::npos);
+    ASSERT_EQ(Tovtex({"decode", Path("piped.dds"), Path("top.tga")}).exitCode, 0);
+    Picture tga;
+    ASSERT_TRUE(DecodeToPicture(ReadFile(Path("top.tga")), &tga));
+    EXPECT_EQ(tga.width, 70u);
+    EXPECT_EQ(tga.pixels, picture.pixels);
+    // The version and the help of each command.
+    EXPECT_EQ(Tovtex({"--version"}).out, "tovtex 0.2\n");
+    for (const char* command : {"info", "convert", "decode"}) {
+        const RunResult help = Tovtex({"help", command});
+        EXPECT_EQ(help.exitCode, 0);
+        EXPECT_EQ(help.out, Tovtex({command, "--help"}).out);
+    }
+}
+
+TEST_F(ToolConventions, DitherOnlyWhereBitsAreLost) {
+    // A flat colour that A8R8G8B8 holds exactly: any dither noise shows.
+    Picture flat{16, 16, std::vector<uint32_t>(256, 0xFF7F3F1Fu)};
+    WriteFile(Path("in.png"), PngOf(flat));
+    ASSERT_EQ(Tovtex({"convert", Path("in.png"), Path("out.dds"), "--format", "A8R8G8B8", "--size", "24"}).exitCode, 0);
+    Picture back;
+    ASSERT_TRUE(DecodeToPicture(ReadFile(Path("out.dds")), &back));
+    for (uint32_t p : back.pixels) EXPECT_EQ(p, 0xFF7F3F1Fu);
 }
 
 }  // namespace

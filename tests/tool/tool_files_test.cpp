@@ -69,24 +69,26 @@ TEST_F(ToolFiles, SpecialFilesAreRefusedAndLeftAlone) {
         std::string message;
         bool needsDevice;
     };
-    const std::string fifoIn = fifo + ": 0x80070032: not a regular file (a FIFO)";
-    const std::string folderIn = folder + ": 0x80070005: not a regular file (a folder)";
+    const std::string fifoIn = fifo + ": cannot read: not a regular file (a FIFO) [0x80070032]";
+    const std::string folderIn = folder + ": cannot read: not a regular file (a folder) [0x80070005]";
+    const std::string fifoOut = fifo + ": cannot write: not a regular file (a FIFO) [0x80070032]";
+    const std::string folderOut = folder + ": cannot write: not a regular file (a folder) [0x80070005]";
     const Case cases[] = {
         // clang-format off
         {{"info", fifo}, fifoIn, false},
         {{"info", "--json", fifo}, "not a regular file (a FIFO)", false},
         {{"info", folder}, folderIn, false},
-        {{"info", big}, big + ": 0x800700DF: too large (4 GiB or more)", false},
-        {{"convert", fifo, Path("out.dds")}, fifoIn, false},
-        {{"convert", big, Path("out.dds")}, "too large (4 GiB or more)", false},
-        {{"decode", folder, Path("out.png")}, folderIn, false},
-        {{"convert", good, fifo}, fifoIn, false},
-        {{"convert", good, folder}, folderIn, false},
-        {{"decode", good, folder}, folderIn, false},
-        {{"info", device}, device + ": 0x80070032: not a regular file (a character device)", true},
-        {{"convert", good, device}, device + ": 0x80070032: not a regular file (a character device)", true},
-        {{"decode", good, device}, "not a regular file (a character device)", true},
-        {{"convert", good, Path("to-device")}, Path("to-device") + ": 0x80070032: not a regular file", true},
+        {{"info", big}, big + ": cannot read: too large (4 GiB or more) [0x800700DF]", false},
+        {{"convert", "-f", fifo, Path("out.dds")}, fifoIn, false},
+        {{"convert", "-f", big, Path("out.dds")}, "too large (4 GiB or more)", false},
+        {{"decode", "-f", folder, Path("out.png")}, folderIn, false},
+        {{"convert", "-f", good, fifo}, fifoOut, false},
+        {{"convert", "-f", good, folder}, folderOut, false},
+        {{"decode", "-f", good, folder}, folderOut, false},
+        {{"info", device}, device + ": cannot read: not a regular file (a character device) [0x80070032]", true},
+        {{"convert", "-f", good, device}, device + ": cannot write: not a regular file (a character device) [0x80070032]", true},
+        {{"decode", "-f", good, device}, "not a regular file (a character device)", true},
+        {{"convert", "-f", good, Path("to-device")}, Path("to-device") + ": cannot write: not a regular file", true},
         // clang-format on
     };
     for (const Case& c : cases) {
@@ -116,7 +118,7 @@ TEST_F(ToolFiles, OutputsAreReplacedWholeOrNotAtAll) {
     const std::string small = Path("small.png"), large = Path("large.png"), out = Path("out.dds");
     WriteFile(small, PngOf(Noise(8, 8, 1)));
     WriteFile(large, PngOf(Noise(256, 256, 2)));
-    ASSERT_EQ(Tovtex({"convert", small, out, "--format", "A8R8G8B8"}).exitCode, 0);
+    ASSERT_EQ(Tovtex({"convert", "-f", small, out, "--format", "A8R8G8B8"}).exitCode, 0);
     ASSERT_EQ(chmod(out.c_str(), 0640), 0);
     const std::vector<uint8_t> old = ReadFile(out);
 
@@ -129,9 +131,9 @@ TEST_F(ToolFiles, OutputsAreReplacedWholeOrNotAtAll) {
             WriteFile(target, {'o', 'l', 'd'});
         }
         const std::vector<uint8_t> before = ReadFile(target);
-        const RunResult failed = Tovtex({command, large, target}, 4096);
+        const RunResult failed = Tovtex({command, "-f", large, target}, 4096);
         EXPECT_EQ(failed.exitCode, 1);
-        EXPECT_NE(failed.err.find(target + ": 0x800700DF: file too large"), std::string::npos) << failed.err;
+        EXPECT_NE(failed.err.find(target + ": cannot write: file too large [0x800700DF]"), std::string::npos) << failed.err;
         EXPECT_EQ(ReadFile(target), before);
         EXPECT_TRUE(HiddenFiles(dir_).empty());
     }
@@ -141,7 +143,7 @@ TEST_F(ToolFiles, OutputsAreReplacedWholeOrNotAtAll) {
     fs::create_symlink("out.dds", Path("link.dds"));
     fs::create_symlink("sub/new.dds", Path("dangling.dds"));
     fs::create_directory(Path("sub"));
-    ASSERT_EQ(Tovtex({"convert", large, Path("link.dds"), "--format", "A8R8G8B8"}).exitCode, 0);
+    ASSERT_EQ(Tovtex({"convert", "-f", large, Path("link.dds"), "--format", "A8R8G8B8"}).exitCode, 0);
     EXPECT_TRUE(fs::is_symlink(Path("link.dds")));
     EXPECT_NE(ReadFile(out), old);
     Picture picture;
@@ -149,7 +151,7 @@ TEST_F(ToolFiles, OutputsAreReplacedWholeOrNotAtAll) {
     EXPECT_EQ(picture.width, 256u);
     EXPECT_EQ(fs::status(out).permissions(), fs::perms(0640));
 
-    ASSERT_EQ(Tovtex({"convert", small, Path("dangling.dds")}).exitCode, 0);
+    ASSERT_EQ(Tovtex({"convert", "-f", small, Path("dangling.dds")}).exitCode, 0);
     EXPECT_TRUE(fs::is_symlink(Path("dangling.dds")));
     ASSERT_TRUE(DecodeToPicture(ReadFile(Path("sub/new.dds")), &picture));
     EXPECT_EQ(picture.width, 8u);
@@ -171,7 +173,7 @@ TEST_F(ToolFiles, InterruptionStopsAtOnceAndKeepsFinishedOutputs) {
     for (const int signal : {SIGINT, SIGTERM}) {
         SCOPED_TRACE(signal);
         const std::string outDir = Path("out" + std::to_string(signal));
-        std::vector<std::string> args{"convert", "-j", "1", "--format", "DXT5", "-o", outDir, Path("first.png")};
+        std::vector<std::string> args{"convert", "-f", "-j", "1", "--format", "DXT5", "-o", outDir, Path("first.png")};
         for (int i = 0; i < INPUTS; ++i) {
             const std::string link = Path("w" + std::to_string(i) + ".png");
             if (!fs::exists(link)) {

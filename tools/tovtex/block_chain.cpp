@@ -176,13 +176,6 @@ HRESULT CompressLevels(IDirect3DDevice8* device, Texture* source, const Shape& s
                                    : EncodeLevels(source, out->Get(), shape, format, encoding);
 }
 
-HRESULT WriteDds(IDirect3DTexture8* texture, std::vector<BYTE>* dds) {
-    return TextureToDds(texture, dds);
-}
-HRESULT WriteDds(IDirect3DCubeTexture8* cube, std::vector<BYTE>* dds) {
-    return CubeTextureToDds(cube, dds);
-}
-
 template <typename Texture>
 HRESULT LoadAsDds(IDirect3DDevice8* device, const BYTE* data, UINT size, const BlockLoadRequest& request,
                   std::vector<BYTE>* dds, bool* applied) {
@@ -220,12 +213,39 @@ HRESULT LoadAsDds(IDirect3DDevice8* device, const BYTE* data, UINT size, const B
     HRESULT hr = CompressLevels(device, uncompressed.Get(), shape, format, request.encoding, &compressed);
     uncompressed.Reset();
     if (SUCCEEDED(hr)) {
-        hr = WriteDds(compressed.Get(), dds);
+        hr = SaveDds(compressed.Get(), request.ddsFlags, dds);
+    }
+    return hr;
+}
+
+template <typename Texture>
+HRESULT CompressAnyToDds(IDirect3DDevice8* device, Texture* uncompressed, D3DFORMAT format,
+                         const BlockEncoding& encoding, DWORD ddsFlags, std::vector<BYTE>* dds) {
+    D3DSURFACE_DESC desc{};
+    HRESULT hr = uncompressed->GetLevelDesc(0, &desc);
+    if (FAILED(hr)) {
+        return hr;
+    }
+    const Shape shape{desc.Width, desc.Height, uncompressed->GetLevelCount()};
+    ComRef<Texture> compressed;
+    hr = CompressLevels(device, uncompressed, shape, format, encoding, &compressed);
+    if (SUCCEEDED(hr)) {
+        hr = SaveDds(compressed.Get(), ddsFlags, dds);
     }
     return hr;
 }
 
 }  // namespace
+
+HRESULT CompressToDds(IDirect3DDevice8* device, IDirect3DTexture8* uncompressed, D3DFORMAT format,
+                      const BlockEncoding& encoding, DWORD ddsFlags, std::vector<BYTE>* dds) {
+    return CompressAnyToDds(device, uncompressed, format, encoding, ddsFlags, dds);
+}
+
+HRESULT CompressToDds(IDirect3DDevice8* device, IDirect3DCubeTexture8* uncompressed, D3DFORMAT format,
+                      const BlockEncoding& encoding, DWORD ddsFlags, std::vector<BYTE>* dds) {
+    return CompressAnyToDds(device, uncompressed, format, encoding, ddsFlags, dds);
+}
 
 HRESULT LoadBlockTextureAsDds(IDirect3DDevice8* device, const BYTE* data, UINT size, const BlockLoadRequest& request,
                               std::vector<BYTE>* dds, bool* applied) {

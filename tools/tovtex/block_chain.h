@@ -33,6 +33,7 @@ struct BlockLoadRequest {
     D3DCOLOR colorKey;
     bool cube;
     BlockEncoding encoding;
+    DWORD ddsFlags;  // DDS_SAVE_* for the written file
 };
 
 // Loads the image file in data and writes the block-compressed texture as a
@@ -44,5 +45,13 @@ struct BlockLoadRequest {
 // load, the compression or the writing.
 HRESULT LoadBlockTextureAsDds(IDirect3DDevice8* device, const BYTE* data, UINT size, const BlockLoadRequest& request,
                               std::vector<BYTE>* dds, bool* applied);
+
+// Compresses every level (and face) of an A8R8G8B8 texture once into the
+// block format, at the same size and level count, and writes it as DDS
+// (ddsFlags: DDS_SAVE_*).
+HRESULT CompressToDds(IDirect3DDevice8* device, IDirect3DTexture8* uncompressed, D3DFORMAT format,
+                      const BlockEncoding& encoding, DWORD ddsFlags, std::vector<BYTE>* dds);
+HRESULT CompressToDds(IDirect3DDevice8* device, IDirect3DCubeTexture8* uncompressed, D3DFORMAT format,
+                      const BlockEncoding& encoding, DWORD ddsFlags, std::vector<BYTE>* dds);
 
 }  // namespace tovtex_tool

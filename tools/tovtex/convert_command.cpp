@@ -4,22 +4,27 @@
 #include <getopt.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <string>
 #include <vector>
 
+#include "any_shape_loader.h"
 #include "batch.h"
 #include "block_chain.h"
 #include "cli.h"
-#include "d3d8_profiles.h"
 #include "dds_front_end.h"
 #include "dds_volume_loader.h"
 #include "dds_volume_writer.h"
 #include "dds_writer.h"
 #include "file_bytes.h"
+#include "failure_cause.h"
 #include "format_names.h"
 #include "option_values.h"
+#include "result_text.h"
 #include "software_devices.h"
+#include "texture_choices.h"
+#include "texload/dds_layout.h"
 #include "tovtex.h"
 
 namespace tovtex_tool {
@@ -29,13 +34,17 @@ namespace {
 const char CONVERT_HELP[] =
     "Usage: tovtex convert [OPTIONS] IN OUT.dds\n"
     "       tovtex convert [OPTIONS] -o DIR IN...\n"
-    "Loads each image into a texture as a program would (size, levels and format\n"
-    "fitted to the device) and writes every level (and face) as a DDS file.\n"
+    "Loads each image into a texture as a program would and writes every level\n"
+    "(and face) as a DDS file. IN or OUT '-': standard input or output.\n"
     "Block formats are compressed level by level from an uncompressed chain.\n"
     "\n"
-    "  --format NAME      DXT1..DXT5, A8R8G8B8, X8R8G8B8, R5G6B5, X1R5G5B5,\n"
-    "                     A1R5G5B5 or A4R4G4B4 (default: the image's format when\n"
-    "                     a DDS file can hold it, else A8R8G8B8)\n"
+    "  --format NAME      auto, DXT1..DXT5, A8R8G8B8, X8R8G8B8, R5G6B5, X1R5G5B5,\n"
+    "                     A1R5G5B5, A4R4G4B4, L8, A8L8, A8, A4L4 or any other\n"
+    "                     format a DDS header describes (default auto: the\n"
+    "                     image's format when a DDS file can hold it, grey as\n"
+    "                     L8 or A8L8, else X8R8G8B8 without alpha, A8R8G8B8 with)\n"
+    "  --dx10             write a DX10 header (DXGI format) instead of the\n"
+    "                     classic one\n"
     "  --quality Q        block formats: fast (the library's own encoder, the bytes\n"
     "                     its loaders write), normal or best (searching encoders,\n"
     "                     smaller error, on every thread) (default: normal)\n"
@@ -43,19 +52,26 @@ const char CONVERT_HELP[] =
     "                     transparent (default: 128; fast keeps 128)\n"
     "  --weights W        plain or perceptual colour error for normal and best\n"
     "                     (default: plain)\n"
-    "  --size WxH         texture size (0 or omitted: from the image; cubes: N)\n"
+    "  --size WxH         texture size (0 or omitted: from the image; cubes: N);\n"
+    "                     above the device's limit it is an error\n"
+    "  --max-size N       shrink so that neither side exceeds N, keeping the aspect\n"
     "  --mips N|all|none  mip levels (default: all)\n"
-    "  --filter F         point, box, linear, triangle or none (default:\n"
-    "                     triangle with dithering)\n"
+    "  --filter F         point, box, linear, triangle or none (default: triangle,\n"
+    "                     dithered only where the format has fewer bits)\n"
     "  --mip-filter F     filter of the lower levels (default: box)\n"
     "  --mirror u,v,w     take samples beyond these edges from the edge\n"
     "  --dither           ordered dithering when writing pixels\n"
     "  --color-key AARRGGBB  pixels of this colour become transparent black\n"
     "  --cube             the input is a six-face cube map\n"
-    "  --device PROFILE   default, pow2 or square (default: default)\n"
+    "  --device PROFILE   modern (any size, a full chain on any size), d3d8 (sizes\n"
+    "                     and chains as the library fits them for Direct3D 8),\n"
+    "                     pow2 or square (default: modern)\n"
     "  --max-pixels N     refuse pictures of more than N pixels (default\n"
     "                     268435456, 16384 x 16384; 0: no limit)\n"
     "  -o, --output DIR   write DIR/<name>.dds for each input\n"
+    "  -f, --force        overwrite outputs that exist\n"
+    "  -q, --quiet        only errors on standard error\n"
+    "  -v, --verbose      a line per file written\n"
     "  -j, --jobs N       threads: files are converted side by side, and threads\n"
     "                     left over compress the blocks of each file (default or\n"
     "                     0: one per core)\n"
@@ -72,37 +88,48 @@ struct ConvertOptions {
     bool dither = false;
     D3DCOLOR colorKey = 0;
     bool cube = false;
-    std::string device = "default";
+    DWORD ddsFlags = 0;  // DDS_SAVE_*
+    std::string device = "modern";
+    UINT maxSize = 0;
+    bool force = false;
     BlockQuality quality = BlockQuality::NORMAL;
     DxtEncodeOptions encoder;
 };
 
-// The filter arguments handed to the loader: flags need a concrete filter,
-// so an unnamed filter with flags takes the loader's own defaults.
-void SettleFilters(const ConvertOptions& options, DWORD* filter, DWORD* mipFilter) {
+// The filters for one picture: triangle for the texture, box for the lower
+// levels, dither only where the destination keeps fewer bits than the
+// picture has (or when asked); flags need a concrete filter.
+void SettleFilters(const ConvertOptions& options, D3DFORMAT source, D3DFORMAT destination, DWORD* filter,
+                   DWORD* mipFilter) {
     *filter = options.filter;
     *mipFilter = options.mipFilter;
-    const DWORD flags = options.mirror | (options.dither ? FILTER_DITHER : 0);
-    if (flags == 0) {
-        return;
-    }
+    // Block formats are filtered in A8R8G8B8 and compressed afterwards.
+    const D3DFORMAT written = IsDxtFormat(destination) ? D3DFMT_A8R8G8B8 : destination;
     if (*filter == FILTER_DEFAULT) {
-        *filter = FILTER_TRIANGLE | FILTER_DITHER;
+        *filter = FILTER_TRIANGLE | (NeedsDither(source, written) ? FILTER_DITHER : 0);
     }
     if (*mipFilter == FILTER_DEFAULT) {
         *mipFilter = FILTER_BOX;
     }
+    const DWORD flags = options.mirror | (options.dither ? FILTER_DITHER : 0);
     *filter |= flags;
     *mipFilter |= flags;
 }
 
+// Every texture is written through the library's DDS writer; a format with
+// no DDS layout is refused there.
+HRESULT WriteTexture(IDirect3DBaseTexture8* texture, const ConvertOptions& options, std::vector<BYTE>* dds) {
+    return SaveDds(texture, options.ddsFlags, dds);
+}
+
+// The Direct3D 8 era profiles: the library's own loaders, whose fitting
+// rounds sizes and level counts as such cards demanded.
 HRESULT LoadAndWrite(IDirect3DDevice8* device, const BYTE* data, UINT size, const ConvertOptions& options,
-                     D3DFORMAT format, unsigned threads, std::vector<BYTE>* dds) {
-    DWORD filter = 0, mipFilter = 0;
-    SettleFilters(options, &filter, &mipFilter);
+                     D3DFORMAT format, DWORD filter, DWORD mipFilter, unsigned threads, std::vector<BYTE>* dds) {
     const BlockEncoding encoding{options.quality == BlockQuality::FAST, options.encoder, threads};
     const BlockLoadRequest blockRequest{options.width, options.height,   options.mipLevels, format,  filter,
-                                        mipFilter,     options.colorKey, options.cube,      encoding};
+                                        mipFilter,     options.colorKey, options.cube,      encoding,
+                                        options.ddsFlags};
     bool compressedOnce = false;
     const HRESULT blockResult = LoadBlockTextureAsDds(device, data, size, blockRequest, dds, &compressedOnce);
     if (compressedOnce) {
@@ -114,7 +141,7 @@ HRESULT LoadAndWrite(IDirect3DDevice8* device, const BYTE* data, UINT size, cons
             LoadCubeTextureFromMemory(device, data, size, options.width, options.mipLevels, 0, format, D3DPOOL_MANAGED,
                                       filter, mipFilter, options.colorKey, nullptr, nullptr, &cube);
         if (SUCCEEDED(hr)) {
-            hr = CubeTextureToDds(cube, dds);
+            hr = WriteTexture(cube, options, dds);
             cube->Release();
         }
         return hr;
@@ -124,7 +151,7 @@ HRESULT LoadAndWrite(IDirect3DDevice8* device, const BYTE* data, UINT size, cons
         LoadTextureFromMemory(device, data, size, options.width, options.height, options.mipLevels, 0, format,
                               D3DPOOL_MANAGED, filter, mipFilter, options.colorKey, nullptr, nullptr, &texture);
     if (SUCCEEDED(hr)) {
-        hr = TextureToDds(texture, dds);
+        hr = WriteTexture(texture, options, dds);
         texture->Release();
     }
     return hr;
@@ -139,72 +166,198 @@ HRESULT LoadVolumeAndWrite(IDirect3DDevice8* device, const DdsFrontEnd& frontEnd
         return D3DERR_INVALIDCALL;
     }
     DWORD filter = 0, mipFilter = 0;
-    SettleFilters(options, &filter, &mipFilter);
+    SettleFilters(options, frontEnd.format, format, &filter, &mipFilter);
     IDirect3DVolumeTexture8* volume = nullptr;
     HRESULT hr = LoadVolumeTexture(
         device, frontEnd, {options.width, options.height, options.mipLevels, format, filter, mipFilter, options.colorKey},
         &volume);
     if (SUCCEEDED(hr)) {
-        hr = VolumeTextureToDds(volume, dds);
+        hr = WriteTexture(volume, options, dds);
         volume->Release();
     }
     return hr;
 }
 
-FileOutcome ConvertOne(IDirect3DDevice8* device, const std::string& input, const std::string& output,
-                       const ConvertOptions& options, unsigned threads) {
-    FileOutcome outcome;
-    std::string reason;
-    HRESULT hr = CheckOutputFile(output, &reason);
+// What was asked of one picture and what the texture became.
+struct Shape {
+    UINT width = 0, height = 0, levels = 0;
+    D3DFORMAT format = D3DFMT_UNKNOWN;
+};
+
+std::string ShapeText(const Shape& shape) {
+    return std::to_string(shape.width) + "x" + std::to_string(shape.height) + " " + FormatName(shape.format) + " " +
+           std::to_string(shape.levels) + (shape.levels == 1 ? " level" : " levels");
+}
+
+// The modern profile: the texture gets exactly the size and chain asked.
+HRESULT LoadAnyShapeAndWrite(IDirect3DDevice8* device, const Image& image, const ConvertOptions& options,
+                             const AnyShape& asked, unsigned threads, std::vector<BYTE>* dds) {
+    D3DFORMAT format = asked.format;
+    HRESULT hr = FitTexture(device, nullptr, nullptr, nullptr, 0, &format, D3DPOOL_MANAGED);
     if (FAILED(hr)) {
-        outcome.ok = false;
-        outcome.error = FileError(output, hr, reason);
-        return outcome;
+        return hr;
     }
-    FileBytes file;
-    hr = ReadWholeFile(input, &file, &reason);
-    std::vector<BYTE> dds;
-    DdsFrontEnd frontEnd;
+    AnyShape shape = asked;
+    shape.format = IsDxtFormat(format) ? D3DFMT_A8R8G8B8 : format;
+    const BlockEncoding encoding{options.quality == BlockQuality::FAST, options.encoder, threads};
+    if (options.cube) {
+        ComRef<IDirect3DCubeTexture8> cube;
+        hr = LoadAnyShape(device, image, shape, &cube);
+        if (SUCCEEDED(hr)) {
+            hr = IsDxtFormat(format) ? CompressToDds(device, cube.Get(), format, encoding, options.ddsFlags, dds)
+                                     : WriteTexture(cube.Get(), options, dds);
+        }
+        return hr;
+    }
+    ComRef<IDirect3DTexture8> texture;
+    hr = LoadAnyShape(device, image, shape, &texture);
     if (SUCCEEDED(hr)) {
-        hr = ReadDdsFrontEnd(file.data.get(), file.size, &frontEnd, &reason);
+        hr = IsDxtFormat(format) ? CompressToDds(device, texture.Get(), format, encoding, options.ddsFlags, dds)
+                                 : WriteTexture(texture.Get(), options, dds);
+    }
+    return hr;
+}
+
+FileOutcome ConvertOne(IDirect3DDevice8* device, const D3DCAPS8& caps, const std::string& input,
+                       const std::string& output, const ConvertOptions& options, unsigned threads) {
+    FileOutcome outcome;
+    auto fail = [&](const std::string& error) {
+        outcome.ok = false;
+        outcome.error = error;
+        return outcome;
+    };
+    std::string reason;
+    if (!CheckOutput(output, options.force, &reason)) {
+        return fail(reason);
+    }
+    const auto start = std::chrono::steady_clock::now();
+    FileBytes file;
+    HRESULT hr = ReadInput(input, &file, &reason);
+    if (FAILED(hr)) {
+        return fail(ReadError(input, hr, reason));
+    }
+    DdsFrontEnd frontEnd;
+    hr = ReadDdsFrontEnd(file.data.get(), file.size, &frontEnd, &reason);
+    if (FAILED(hr)) {
+        return fail(FileError(input, hr, reason));
+    }
+    // A DDS file's own format where the writer holds it (luminance, alpha).
+    const D3DFORMAT natural =
+        DdsHolds(frontEnd.naturalFormat, (options.ddsFlags & DDS_SAVE_DX10) != 0) ? frontEnd.naturalFormat : D3DFMT_UNKNOWN;
+    std::vector<BYTE> dds;
+    if (frontEnd.volume) {
+        hr = LoadVolumeAndWrite(device, frontEnd, options,
+                                options.format != D3DFMT_UNKNOWN ? options.format : natural, &dds, &reason);
+        if (FAILED(hr)) {
+            return fail(FileError(input, hr, reason));
+        }
+        hr = WriteOutput(output, dds, &reason);
+        return SUCCEEDED(hr) ? outcome : fail(WriteError(output, hr, reason));
     }
     const FileBytes& bytes = frontEnd.applied ? frontEnd.file : file;
-    // A DDS file's own format where the writer holds it (luminance, alpha).
-    const D3DFORMAT format = options.format == D3DFMT_UNKNOWN && IsDdsWritable(frontEnd.naturalFormat)
-                                 ? frontEnd.naturalFormat
-                                 : options.format;
-    if (SUCCEEDED(hr) && frontEnd.volume) {
-        hr = LoadVolumeAndWrite(device, frontEnd, options, format, &dds, &reason);
-    } else if (SUCCEEDED(hr)) {
-        hr = LoadAndWrite(device, bytes.data.get(), bytes.size, options, format, threads, &dds);
-        // The image's own format (luminance, palette, 24-bit...) may have no
-        // DDS layout the reader takes; keep every channel in A8R8G8B8.
+    Image image;
+    hr = DecodeImageFile(&image, bytes.data.get(), bytes.size, nullptr);
+    if (FAILED(hr)) {
+        return fail(FileError(input, hr, hr == ERR_INVALIDDATA ? UnreadableCause(bytes.data.get(), bytes.size) : ""));
+    }
+    if (options.cube && image.FaceCount() != 6) {
+        return fail(FileError(input, E_FAIL, "--cube: the picture is not a cube map and has no six faces"));
+    }
+    // What is asked: the size given or the picture's, under --max-size; the
+    // whole chain of that size unless a count is given.
+    Shape asked;
+    asked.format = options.format != D3DFMT_UNKNOWN ? options.format
+                   : natural != D3DFMT_UNKNOWN     ? natural
+                                                   : AutoFormat(image, options.colorKey, (options.ddsFlags & DDS_SAVE_DX10) != 0);
+    const UINT imageWidth = static_cast<UINT>(image.rect.right), imageHeight = static_cast<UINT>(image.rect.bottom);
+    auto orImage = [](UINT given, UINT fromImage) { return given == 0 || given == DEFAULT_ARG ? fromImage : given; };
+    if (options.cube) {
+        asked.width = asked.height = orImage(options.width, std::max(imageWidth, imageHeight));
+    } else {
+        asked.width = orImage(options.width, imageWidth);
+        asked.height = options.height == 0 || options.height == DEFAULT_ARG
+                           ? (options.width == 0 || options.width == DEFAULT_ARG ? imageHeight : asked.width)
+                           : options.height;
+    }
+    LimitSize(options.maxSize, &asked.width, &asked.height);
+    const UINT fullChain = FullChain(asked.width, asked.height);
+    asked.levels = options.mipLevels == 0 || options.mipLevels == DEFAULT_ARG ? fullChain : options.mipLevels;
+    DWORD filter = 0, mipFilter = 0;
+    SettleFilters(options, image.format, asked.format, &filter, &mipFilter);
+
+    if (options.device == "modern") {
+        if (asked.width > caps.MaxTextureWidth || asked.height > caps.MaxTextureHeight) {
+            return fail(FileError(input, D3DERR_INVALIDCALL,
+                                  "the texture would be " + std::to_string(asked.width) + "x" +
+                                      std::to_string(asked.height) + ", above the device's limit of " +
+                                      std::to_string(caps.MaxTextureWidth) + "x" +
+                                      std::to_string(caps.MaxTextureHeight) + " (--max-size shrinks it)"));
+        }
+        const AnyShape shape{asked.width,
+                             asked.height,
+                             std::min(asked.levels, fullChain),
+                             asked.format,
+                             filter,
+                             mipFilter,
+                             options.colorKey};
+        hr = LoadAnyShapeAndWrite(device, image, options, shape, threads, &dds);
+    } else {
+        ConvertOptions sized = options;
+        sized.width = asked.width;
+        sized.height = asked.height;
+        hr = LoadAndWrite(device, bytes.data.get(), bytes.size, sized, asked.format, filter, mipFilter, threads, &dds);
+        // A format the device lacks keeps every channel in A8R8G8B8.
         if (hr == D3DERR_NOTAVAILABLE && options.format == D3DFMT_UNKNOWN) {
-            hr = LoadAndWrite(device, bytes.data.get(), bytes.size, options, D3DFMT_A8R8G8B8, threads, &dds);
+            hr = LoadAndWrite(device, bytes.data.get(), bytes.size, sized, D3DFMT_A8R8G8B8, filter, mipFilter, threads,
+                              &dds);
         }
     }
     if (FAILED(hr)) {
-        outcome.ok = false;
-        outcome.error = FileError(input, hr, reason);
-        return outcome;
+        return fail(FileError(input, hr));
     }
     file.data.reset();
     frontEnd.file.data.reset();
-    hr = WriteWholeFile(output, dds, &reason);
-    if (FAILED(hr)) {
-        outcome.ok = false;
-        outcome.error = FileError(output, hr, reason);
+    // What the texture became, read back from the file it makes.
+    Shape made = asked;
+    {
+        Image written;
+        ImageInfo info{};
+        if (SUCCEEDED(DecodeImageFile(&written, dds.data(), static_cast<UINT>(dds.size()), &info))) {
+            made = {info.width, info.height, info.mipLevels, info.format};
+        }
     }
+    if (made.width != asked.width || made.height != asked.height || made.levels != asked.levels ||
+        made.format != asked.format) {
+        outcome.notice = input + ": note: the texture is " + ShapeText(made) + ", not " + ShapeText(asked) +
+                         " as asked (device " + options.device + ")";
+    }
+    hr = WriteOutput(output, dds, &reason);
+    if (FAILED(hr)) {
+        return fail(WriteError(output, hr, reason));
+    }
+    char seconds[32];
+    std::snprintf(seconds, sizeof(seconds), "%.2f s",
+                  std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    outcome.detail = input + " -> " + output + ": " + ShapeText(made) + ", " + std::to_string(dds.size()) +
+                     " bytes, " + seconds;
     return outcome;
 }
 
-bool KnownProfile(const std::string& name) {
-    for (const char* const* known = platform::DeviceProfileNames(); *known != nullptr; ++known) {
-        if (name == *known) {
-            return true;
-        }
+// The tool's profiles and the software device's caps each one is given:
+// "d3d8" is the capable card of its day and loads through the library's
+// Direct3D 8 fitting; "modern" has today's limits and takes any size and
+// chain.
+const char* PlatformProfile(const std::string& name) {
+    if (name == "modern") {
+        return "modern";
     }
-    return false;
+    if (name == "d3d8") {
+        return "default";
+    }
+    if (name == "pow2" || name == "square") {
+        return name == "pow2" ? "pow2" : "square";
+    }
+    return nullptr;
 }
 
 }  // namespace
@@ -224,7 +377,9 @@ int RunConvert(int argc, char** argv) {
         OPT_MAX_PIXELS,
         OPT_QUALITY,
         OPT_ALPHA_THRESHOLD,
-        OPT_WEIGHTS
+        OPT_WEIGHTS,
+        OPT_MAX_SIZE,
+        OPT_DX10
     };
     static const option OPTIONS[] = {
         {"format", required_argument, nullptr, OPT_FORMAT},
@@ -241,6 +396,11 @@ int RunConvert(int argc, char** argv) {
         {"quality", required_argument, nullptr, OPT_QUALITY},
         {"alpha-threshold", required_argument, nullptr, OPT_ALPHA_THRESHOLD},
         {"weights", required_argument, nullptr, OPT_WEIGHTS},
+        {"max-size", required_argument, nullptr, OPT_MAX_SIZE},
+        {"force", no_argument, nullptr, 'f'},
+        {"quiet", no_argument, nullptr, 'q'},
+        {"verbose", no_argument, nullptr, 'v'},
+        {"dx10", no_argument, nullptr, OPT_DX10},
         {"output", required_argument, nullptr, 'o'},
         {"jobs", required_argument, nullptr, 'j'},
         {"help", no_argument, nullptr, 'h'},
@@ -251,20 +411,21 @@ int RunConvert(int argc, char** argv) {
     unsigned threads = CoreCount();
     optind = 0;
     opterr = 0;
-    for (int c; (c = getopt_long(argc, argv, ":o:j:h", OPTIONS, nullptr)) != -1;) {
+    for (int c; (c = getopt_long(argc, argv, ":o:j:hfqv", OPTIONS, nullptr)) != -1;) {
         const std::string value = optarg != nullptr ? optarg : "";
         auto bad = [&](const char* what) {
             return UsageError("convert", std::string("bad ") + what + " '" + value + "'");
         };
         switch (c) {
         case OPT_FORMAT:
-            options.format = ParseFormatName(value);
-            if (!IsDdsWritable(options.format)) {
+            options.format = value == "auto" ? D3DFMT_UNKNOWN : ParseFormatName(value);
+            if (value != "auto" && !DdsHolds(options.format)) {
                 return bad(
                     "format (DDS files take DXT1..DXT5, A8R8G8B8, X8R8G8B8, R5G6B5, X1R5G5B5, A1R5G5B5, "
-                    "A4R4G4B4)");
+                    "A4R4G4B4, L8, A8L8, A8, A4L4 and the other formats a DDS header describes)");
             }
             break;
+        case OPT_DX10: options.ddsFlags |= DDS_SAVE_DX10; break;
         case OPT_SIZE:
             if (!ParseSize(value, &options.width, &options.height)) return bad("size");
             break;
@@ -286,8 +447,8 @@ int RunConvert(int argc, char** argv) {
             break;
         case OPT_CUBE: options.cube = true; break;
         case OPT_DEVICE:
-            if (!KnownProfile(value)) return bad("device profile (default, pow2, square)");
-            options.device = value;
+            options.device = value == "default" ? "modern" : value;
+            if (PlatformProfile(options.device) == nullptr) return bad("device profile (modern, d3d8, pow2, square)");
             break;
         case OPT_MAX_PIXELS: {
             ULONGLONG pixels = 0;
@@ -308,6 +469,12 @@ int RunConvert(int argc, char** argv) {
         case OPT_WEIGHTS:
             if (!ParseWeights(value, &options.encoder.perceptual)) return bad("weights (plain, perceptual)");
             break;
+        case OPT_MAX_SIZE:
+            if (!ParseCount(value, 1u << 20, &options.maxSize) || options.maxSize == 0) return bad("largest size");
+            break;
+        case 'f': options.force = true; break;
+        case 'q': SetVerbosity(Verbosity::QUIET); break;
+        case 'v': SetVerbosity(Verbosity::VERBOSE); break;
         case 'o': outputDir = value; break;
         case 'j':
             if (!ParseThreads(value, 256, &threads)) return bad("job count");
@@ -325,6 +492,11 @@ int RunConvert(int argc, char** argv) {
     if (options.quality == BlockQuality::FAST && options.encoder.perceptual) {
         return UsageError("convert", "--weights perceptual needs --quality normal or best");
     }
+    if ((options.ddsFlags & DDS_SAVE_DX10) != 0 && options.format != D3DFMT_UNKNOWN &&
+        tovtex::FindDdsPixelFormat(options.format)->dxgi == 0) {
+        return UsageError("convert", "--dx10: " + FormatName(options.format) +
+                                         " has no DXGI format; choose another --format or leave out --dx10");
+    }
     if (options.cube && options.width != DEFAULT_ARG && options.width != options.height) {
         return UsageError("convert", "a cube map has one size: --size N");
     }
@@ -334,6 +506,12 @@ int RunConvert(int argc, char** argv) {
                      &message)) {
         return UsageError("convert", message);
     }
+    static const char* const DDS_EXTENSIONS[] = {".dds", nullptr};
+    for (const std::string& output : outputs) {
+        if (!IsStandardStream(output) && !HasExtension(output, DDS_EXTENSIONS)) {
+            return UsageError("convert", output + ": convert writes DDS files: the output's name must end in .dds");
+        }
+    }
     // Whole files side by side first (loading and filtering run on one
     // thread per file); the threads left over share out among the files to
     // compress their blocks.
@@ -342,17 +520,27 @@ int RunConvert(int argc, char** argv) {
         return threads / fileThreads + (worker < threads % fileThreads ? 1 : 0);
     };
     SoftwareDevices devices;
-    const HRESULT hr = devices.Create(options.device.c_str(), fileThreads);
+    HRESULT hr = devices.Create(PlatformProfile(options.device), fileThreads);
+    D3DCAPS8 caps{};
+    if (SUCCEEDED(hr)) {
+        hr = devices.At(0)->GetDeviceCaps(&caps);
+    }
     if (FAILED(hr)) {
-        std::fprintf(stderr, "tovtex convert: no software device: %s\n", FileError("device", hr).c_str());
+        std::fprintf(stderr, "tovtex convert: no software device: %s\n", DescribeResult(hr).c_str());
         return EXIT_FILE_FAILED;
+    }
+    // A size asked for is kept or refused, never cut down in silence.
+    if (options.width != DEFAULT_ARG && (options.width > caps.MaxTextureWidth || options.height > caps.MaxTextureHeight)) {
+        return UsageError("convert", "--size " + std::to_string(options.width) + "x" + std::to_string(options.height) +
+                                         " is above the device's limit of " + std::to_string(caps.MaxTextureWidth) +
+                                         "x" + std::to_string(caps.MaxTextureHeight));
     }
     BatchSettings settings;
     settings.threads = fileThreads;
-    settings.progress = inputs.size() > 1;
+    settings.progress = true;
     settings.summary = inputs.size() > 1;
     const auto outcomes = RunBatch(inputs, settings, [&](size_t index, unsigned worker) {
-        return ConvertOne(devices.At(worker), inputs[index], outputs[index], options, blockThreads(worker));
+        return ConvertOne(devices.At(worker), caps, inputs[index], outputs[index], options, blockThreads(worker));
     });
     for (const FileOutcome& outcome : outcomes) {
         if (!outcome.ok) {

@@ -13,7 +13,9 @@
 #include "dds_writer.h"
 #include "file_bytes.h"
 #include "option_values.h"
+#include "failure_cause.h"
 #include "png_writer.h"
+#include "tga_writer.h"
 #include "tovtex.h"
 
 namespace tovtex_tool {
@@ -21,9 +23,11 @@ namespace tovtex_tool {
 namespace {
 
 const char DECODE_HELP[] =
-    "Usage: tovtex decode [OPTIONS] IN OUT.png\n"
+    "Usage: tovtex decode [OPTIONS] IN OUT.png|OUT.tga\n"
     "       tovtex decode [OPTIONS] -o DIR IN...\n"
-    "Writes one mip level of one face of an image file as an RGBA PNG picture.\n"
+    "Writes one mip level of one face of an image file as an RGBA PNG or Targa\n"
+    "picture, as the output's name says. IN or OUT '-': standard input or output\n"
+    "(PNG).\n"
     "\n"
     "  --level N          the mip level (default 0, the largest)\n"
     "  --face F           the cube face, 0..5 for +X, -X, +Y, -Y, +Z, -Z (default 0)\n"
@@ -31,7 +35,10 @@ const char DECODE_HELP[] =
     "  --max-pixels N     refuse pictures of more than N pixels (default\n"
     "                     268435456, 16384 x 16384; 0: no limit)\n"
     "  -o, --output DIR   write DIR/<name>.png for each input\n"
-    "  -j, --jobs N       decode N files at a time\n"
+    "  -f, --force        overwrite outputs that exist\n"
+    "  -q, --quiet        only errors on standard error\n"
+    "  -v, --verbose      a line per file written\n"
+    "  -j, --jobs N       decode N files at a time (0: one per core)\n"
     "  -h, --help         show this help\n";
 
 // Picks the image of the given face and level; null when there is none.
@@ -70,47 +77,53 @@ bool FindVolumeSlice(const DdsFrontEnd& frontEnd, UINT level, UINT slice, Source
     return true;
 }
 
-FileOutcome DecodeOne(const std::string& input, const std::string& output, UINT face, UINT level, UINT slice) {
+FileOutcome DecodeOne(const std::string& input, const std::string& output, UINT face, UINT level, UINT slice,
+                      bool force) {
     FileOutcome outcome;
     std::string reason;
-    auto fail = [&](const std::string& file, HRESULT hr, const std::string& detail = "") {
+    auto fail = [&](const std::string& error) {
         outcome.ok = false;
-        outcome.error = FileError(file, hr, reason) + detail;
+        outcome.error = error;
         return outcome;
     };
-    HRESULT hr = CheckOutputFile(output, &reason);
-    if (FAILED(hr)) {
-        return fail(output, hr);
+    if (!CheckOutput(output, force, &reason)) {
+        return fail(reason);
     }
     FileBytes file;
-    hr = ReadWholeFile(input, &file, &reason);
+    HRESULT hr = ReadInput(input, &file, &reason);
     if (FAILED(hr)) {
-        return fail(input, hr);
+        return fail(ReadError(input, hr, reason));
     }
     DdsFrontEnd frontEnd;
     hr = ReadDdsFrontEnd(file.data.get(), file.size, &frontEnd, &reason);
     if (FAILED(hr)) {
-        return fail(input, hr);
+        return fail(FileError(input, hr, reason));
     }
     SourcePixels chosen;
     Image root;
     if (frontEnd.volume) {
         if (face != 0 || !FindVolumeSlice(frontEnd, level, slice, &chosen)) {
-            return fail(input, D3DERR_INVALIDCALL,
-                        " (the file is a volume of " + std::to_string(frontEnd.levels) + " level(s), depth " +
-                            std::to_string(frontEnd.depth) + " at the top)");
+            return fail(FileError(input, D3DERR_INVALIDCALL,
+                                  "there is no face " + std::to_string(face) + ", level " + std::to_string(level) +
+                                      ", slice " + std::to_string(slice) + ": the file is a volume of " +
+                                      std::to_string(frontEnd.levels) + " level(s), depth " +
+                                      std::to_string(frontEnd.depth) + " at the top"));
         }
     } else {
         const FileBytes& bytes = frontEnd.applied ? frontEnd.file : file;
         hr = DecodeImageFile(&root, bytes.data.get(), bytes.size, nullptr);
         if (FAILED(hr)) {
-            return fail(input, hr);
+            return fail(
+                FileError(input, hr, hr == ERR_INVALIDDATA ? UnreadableCause(bytes.data.get(), bytes.size) : ""));
         }
         const Image* image = FindLevel(root, face, level);
         if (image == nullptr || slice != 0) {
-            return fail(input, D3DERR_INVALIDCALL,
-                        " (the file has " + std::to_string(root.FaceCount()) + " face(s) of " +
-                            std::to_string(root.LevelCount()) + " level(s))");
+            const UINT faces = root.FaceCount(), levels = root.LevelCount();
+            return fail(FileError(input, D3DERR_INVALIDCALL,
+                                  "there is no face " + std::to_string(face) + ", level " + std::to_string(level) +
+                                      (slice != 0 ? ", slice " + std::to_string(slice) : std::string()) +
+                                      ": the file has " + std::to_string(faces) + (faces == 1 ? " face" : " faces") +
+                                      " of " + std::to_string(levels) + (levels == 1 ? " level" : " levels")));
         }
         chosen = {image->pixels,
                   image->format,
@@ -137,17 +150,21 @@ FileOutcome DecodeOne(const std::string& input, const std::string& output, UINT 
     destination.box = {0, 0, static_cast<INT>(width), static_cast<INT>(height), 0, 1};
     hr = ConvertRegion(&destination, &source, FILTER_NONE);
     if (FAILED(hr)) {
-        return fail(input, hr);
+        return fail(FileError(input, hr));
     }
-    std::vector<BYTE> png;
-    hr = EncodePng(pixels.data(), width, height, &png);
+    static const char* const TGA_EXTENSIONS[] = {".tga", nullptr};
+    const bool tga = HasExtension(output, TGA_EXTENSIONS);
+    std::vector<BYTE> picture;
+    hr = tga ? EncodeTga(pixels.data(), width, height, &picture) : EncodePng(pixels.data(), width, height, &picture);
     if (FAILED(hr)) {
-        return fail(output, hr);
+        return fail(WriteError(output, hr));
     }
-    hr = WriteWholeFile(output, png, &reason);
+    hr = WriteOutput(output, picture, &reason);
     if (FAILED(hr)) {
-        return fail(output, hr);
+        return fail(WriteError(output, hr, reason));
     }
+    outcome.detail = input + " -> " + output + ": " + std::to_string(width) + "x" + std::to_string(height) + ", " +
+                     std::to_string(picture.size()) + " bytes";
     return outcome;
 }
 
@@ -160,16 +177,20 @@ int RunDecode(int argc, char** argv) {
         {"face", required_argument, nullptr, OPT_FACE},
         {"slice", required_argument, nullptr, OPT_SLICE},
         {"max-pixels", required_argument, nullptr, OPT_MAX_PIXELS},
+        {"force", no_argument, nullptr, 'f'},
+        {"quiet", no_argument, nullptr, 'q'},
+        {"verbose", no_argument, nullptr, 'v'},
         {"output", required_argument, nullptr, 'o'},
         {"jobs", required_argument, nullptr, 'j'},
         {"help", no_argument, nullptr, 'h'},
         {nullptr, 0, nullptr, 0},
     };
     UINT level = 0, face = 0, slice = 0, threads = 1;
+    bool force = false;
     std::string outputDir;
     optind = 0;
     opterr = 0;
-    for (int c; (c = getopt_long(argc, argv, ":o:j:h", OPTIONS, nullptr)) != -1;) {
+    for (int c; (c = getopt_long(argc, argv, ":o:j:hfqv", OPTIONS, nullptr)) != -1;) {
         const std::string value = optarg != nullptr ? optarg : "";
         auto bad = [&](const char* what) {
             return UsageError("decode", std::string("bad ") + what + " '" + value + "'");
@@ -190,9 +211,12 @@ int RunDecode(int argc, char** argv) {
             SetImagePixelLimit(pixels);
             break;
         }
+        case 'f': force = true; break;
+        case 'q': SetVerbosity(Verbosity::QUIET); break;
+        case 'v': SetVerbosity(Verbosity::VERBOSE); break;
         case 'o': outputDir = value; break;
         case 'j':
-            if (!ParseCount(value, 256, &threads) || threads == 0) return bad("job count");
+            if (!ParseThreads(value, 256, &threads)) return bad("job count");
             break;
         case 'h': std::fputs(DECODE_HELP, stdout); return EXIT_DONE;
         case ':': return UsageError("decode", std::string("option '") + argv[optind - 1] + "' needs a value");
@@ -205,12 +229,19 @@ int RunDecode(int argc, char** argv) {
                      &message)) {
         return UsageError("decode", message);
     }
+    static const char* const PICTURE_EXTENSIONS[] = {".png", ".tga", nullptr};
+    for (const std::string& output : outputs) {
+        if (!IsStandardStream(output) && !HasExtension(output, PICTURE_EXTENSIONS)) {
+            return UsageError("decode", output + ": decode writes PNG or Targa files: the output's name must end in "
+                                                 ".png or .tga");
+        }
+    }
     BatchSettings settings;
     settings.threads = threads;
-    settings.progress = inputs.size() > 1;
+    settings.progress = true;
     settings.summary = inputs.size() > 1;
     const auto outcomes = RunBatch(inputs, settings, [&](size_t index, unsigned) {
-        return DecodeOne(inputs[index], outputs[index], face, level, slice);
+        return DecodeOne(inputs[index], outputs[index], face, level, slice, force);
     });
     for (const FileOutcome& outcome : outcomes) {
         if (!outcome.ok) {

@@ -9,6 +9,7 @@
 #include "batch.h"
 #include "cli.h"
 #include "dds_front_end.h"
+#include "failure_cause.h"
 #include "file_bytes.h"
 #include "format_names.h"
 #include "json_text.h"
@@ -18,6 +19,8 @@
 #include "texload/image_file_info.h"
 #include "texload/image_limit.h"
 #include "texload/image_readers.h"
+#include "base/tovtex_defs.h"
+#include "texload/result_text.h"
 
 namespace tovtex_tool {
 
@@ -34,7 +37,9 @@ const char INFO_HELP[] =
     "  --json            one JSON array with an object per file\n"
     "  --max-pixels N    refuse pictures of more than N pixels (default\n"
     "                    268435456, 16384 x 16384; 0: no limit)\n"
-    "  -j, --jobs N      read N files at a time\n"
+    "  -q, --quiet       no progress bar\n"
+    "  -v, --verbose     (accepted for symmetry with the other commands)\n"
+    "  -j, --jobs N      read N files at a time (0: one per core)\n"
     "  -h, --help        show this help\n";
 
 struct FileInfo {
@@ -82,16 +87,25 @@ HRESULT ReadInfo(const std::string& path, bool check, FileInfo* info, std::strin
     HRESULT hr = E_FAIL;
     bool converted = false;
     if (!check &&
-        ReadMapped(path, [&](const BYTE* data, UINT size) { hr = Describe(data, size, info, reason, &converted); })) {
+        ReadMapped(path, [&](const BYTE* data, UINT size) {
+            hr = Describe(data, size, info, reason, &converted);
+            if (hr == ERR_INVALIDDATA && reason->empty()) {
+                *reason = UnreadableCause(data, size);
+            }
+        })) {
         return hr;
     }
     FileBytes file;
-    hr = ReadWholeFile(path, &file, reason);
+    hr = ReadInput(path, &file, reason);
     if (FAILED(hr)) {
+        *reason = "cannot read: " + (reason->empty() ? std::string(ResultText(hr)) : *reason);
         return hr;
     }
     hr = Describe(file.data.get(), file.size, info, reason, &converted);
     if (FAILED(hr)) {
+        if (hr == ERR_INVALIDDATA && reason->empty()) {
+            *reason = UnreadableCause(file.data.get(), file.size);
+        }
         return hr;
     }
     // A converted file's pixels were all read by the conversion.
@@ -143,6 +157,8 @@ int RunInfo(int argc, char** argv) {
         {"check", no_argument, nullptr, 'C'},
         {"json", no_argument, nullptr, 'J'},
         {"max-pixels", required_argument, nullptr, 'P'},
+        {"quiet", no_argument, nullptr, 'q'},
+        {"verbose", no_argument, nullptr, 'v'},
         {"jobs", required_argument, nullptr, 'j'},
         {"help", no_argument, nullptr, 'h'},
         {nullptr, 0, nullptr, 0},
@@ -152,10 +168,12 @@ int RunInfo(int argc, char** argv) {
     UINT threads = 1;
     optind = 0;
     opterr = 0;
-    for (int c; (c = getopt_long(argc, argv, ":j:h", OPTIONS, nullptr)) != -1;) {
+    for (int c; (c = getopt_long(argc, argv, ":j:hqv", OPTIONS, nullptr)) != -1;) {
         switch (c) {
         case 'C': check = true; break;
         case 'J': json = true; break;
+        case 'q': SetVerbosity(Verbosity::QUIET); break;
+        case 'v': SetVerbosity(Verbosity::VERBOSE); break;
         case 'P': {
             ULONGLONG pixels = 0;
             if (!ParsePixelLimit(optarg, &pixels)) {
@@ -165,7 +183,7 @@ int RunInfo(int argc, char** argv) {
             break;
         }
         case 'j':
-            if (!ParseCount(optarg, 256, &threads) || threads == 0) {
+            if (!ParseThreads(optarg, 256, &threads)) {
                 return UsageError("info", std::string("bad job count '") + optarg + "'");
             }
             break;

@@ -7,6 +7,8 @@
 #include "cli.h"
 #include "temp_files.h"
 
+extern const char* const TOVTEX_VERSION;
+
 namespace {
 
 const char MAIN_HELP[] =
@@ -18,8 +20,9 @@ const char MAIN_HELP[] =
     "  convert  image files into DDS textures (any format, size and mip chain)\n"
     "  decode   one level of one face of an image file as a PNG picture\n"
     "\n"
-    "'tovtex COMMAND --help' describes a command. Exit codes: 0 success,\n"
-    "1 a file failed, 2 bad usage, 128 + N stopped by signal N (130 for Ctrl-C).\n";
+    "'tovtex help COMMAND' (or 'tovtex COMMAND --help') describes a command;\n"
+    "'tovtex --version' names the version. Exit codes: 0 success, 1 a file\n"
+    "failed, 2 bad usage, 128 + N stopped by signal N (130 for Ctrl-C).\n";
 
 }  // namespace
 
@@ -30,6 +33,22 @@ int main(int argc, char** argv) {
         return tovtex_tool::EXIT_USAGE;
     }
     const char* command = argv[1];
+    if (std::strcmp(command, "--version") == 0 || std::strcmp(command, "-V") == 0) {
+        std::printf("tovtex %s\n", TOVTEX_VERSION);
+        return tovtex_tool::EXIT_DONE;
+    }
+    // "help COMMAND" is "COMMAND --help".
+    char helpOption[] = "--help";
+    char* helpArgs[] = {argv[0], argc > 2 ? argv[2] : nullptr, helpOption, nullptr};
+    if (std::strcmp(command, "help") == 0 && argc > 2) {
+        if (argc > 3) {
+            std::fputs("tovtex help: one command at a time\nTry 'tovtex --help'.\n", stderr);
+            return tovtex_tool::EXIT_USAGE;
+        }
+        command = argv[2];
+        argc = 3;
+        argv = helpArgs;
+    }
     if (std::strcmp(command, "--help") == 0 || std::strcmp(command, "-h") == 0 || std::strcmp(command, "help") == 0) {
         std::fputs(MAIN_HELP, stdout);
         return tovtex_tool::EXIT_DONE;

@@ -30,9 +30,8 @@ bool LevelData::Describe(D3DFORMAT format, uint32_t width, uint32_t height, uint
 }
 
 bool LevelData::Allocate() {
-    bits_.reset(new (std::nothrow) uint8_t[size_]());
     argbValid_ = false;
-    return bits_ != nullptr;
+    return bits_.Allocate(size_);
 }
 
 HRESULT LevelData::CheckAndLock(uint32_t left, uint32_t top, uint32_t right, uint32_t bottom, DWORD flags) {

@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "format_layout.h"
+#include "level_memory.h"
 
 namespace platform {
 
@@ -52,7 +53,7 @@ private:
     uint32_t width_ = 0, height_ = 0, depth_ = 0;
     uint32_t rowPitch_ = 0, slicePitch_ = 0;
     uint64_t size_ = 0;
-    std::unique_ptr<uint8_t[]> bits_;
+    LevelMemory bits_;
     bool locked_ = false;
     std::unique_ptr<uint32_t[]> argb_;
     bool argbValid_ = false;

@@ -1,4 +1,4 @@
-// CreateFileA/W and GetFileSize over POSIX descriptors.
+// CreateFileA/W, GetFileSize and WriteFile over POSIX descriptors.
 
 #include <windows.h>
 
@@ -143,4 +143,46 @@ DWORD WINAPI GetFileSize(HANDLE hFile, LPDWORD lpFileSizeHigh) {
         SetLastError(ERROR_SUCCESS);
     }
     return low;
+}
+
+BOOL WINAPI WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrite, LPDWORD lpNumberOfBytesWritten,
+                      LPVOID lpOverlapped) {
+    if (lpNumberOfBytesWritten != nullptr) {
+        *lpNumberOfBytesWritten = 0;
+    }
+    if (lpOverlapped != nullptr || (lpBuffer == nullptr && nNumberOfBytesToWrite != 0)) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    auto* file = static_cast<platform::FileObject*>(platform::LookupHandle(hFile, platform::KernelObject::Kind::File));
+    if (file == nullptr) {
+        return FALSE;
+    }
+    // Short writes (a full disk, a signal) go on until everything is out
+    // or the system reports why not.
+    const auto* bytes = static_cast<const BYTE*>(lpBuffer);
+    DWORD done = 0;
+    while (done < nNumberOfBytesToWrite) {
+        const ssize_t written = write(file->fd(), bytes + done, nNumberOfBytesToWrite - done);
+        if (written < 0 && errno == EINTR) {
+            continue;
+        }
+        if (written <= 0) {
+            if (written == 0) {
+                SetLastError(ERROR_DISK_FULL);
+            } else {
+                platform::SetLastErrorFromErrno();
+            }
+            if (lpNumberOfBytesWritten != nullptr) {
+                *lpNumberOfBytesWritten = done;
+            }
+            return FALSE;
+        }
+        done += static_cast<DWORD>(written);
+    }
+    if (lpNumberOfBytesWritten != nullptr) {
+        *lpNumberOfBytesWritten = done;
+    }
+    SetLastError(ERROR_SUCCESS);
+    return TRUE;
 }
