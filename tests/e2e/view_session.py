@@ -209,7 +209,8 @@ def session(tool, env, display_name, directory, log):
 
         viewer.key("Right")
         for level in (0, 1, 3):
-            viewer.key("0")  # fit, at level 0
+            viewer.key("bracketleft", 6)  # back to level 0, fitted
+            viewer.key("0")
             viewer.key("bracketright", level)
             if not compare(viewer, tool, "dxt5.dds", files["dxt5.dds"], level, 0, directory, results):
                 break
