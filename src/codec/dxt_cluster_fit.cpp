@@ -287,15 +287,27 @@ SplitFit BestThreeSplit(const SearchTexels& texels, const SortedSums& s) {
 }
 
 // One level up or down in one channel of one endpoint, while that lowers
-// the error.
+// the error. A pass that has improved nothing by the place where the last
+// pass last improved would only judge again what that pass judged against
+// the same endpoints: the search ends there. The move back to where the
+// last gain came from is not judged again: it leads to the worse block.
 void NudgeEndpoints(const SearchTexels& texels, bool fourColor, ColorChoice& best) {
     static constexpr int SHIFT[3] = {11, 5, 0};
     static constexpr int TOP[3] = {31, 63, 31};
+    int lastGain = 12;  // the first pass runs in full
+    int back = -1;      // the move that undoes the last gain
     for (int pass = 0; pass < 4; ++pass) {
-        bool improved = false;
+        int gain = -1;
+        int move = 0;
         for (int end = 0; end < 2; ++end) {
             for (int c = 0; c < 3; ++c) {
-                for (int step = -1; step <= 1; step += 2) {
+                for (int step = -1; step <= 1; step += 2, ++move) {
+                    if (gain < 0 && move > lastGain) {
+                        return;
+                    }
+                    if (move == back) {
+                        continue;
+                    }
                     unsigned e[2] = {best.c0, best.c1};
                     const int level = static_cast<int>(e[end] >> SHIFT[c]) & TOP[c];
                     if (level + step < 0 || level + step > TOP[c]) {
@@ -306,14 +318,18 @@ void NudgeEndpoints(const SearchTexels& texels, bool fourColor, ColorChoice& bes
                     const ColorChoice next = EvaluatePair(texels, e[0], e[1], fourColor);
                     if (next.error < best.error) {
                         best = next;
-                        improved = true;
+                        gain = move;
+                        // Same end and channel, the other way; unless the
+                        // endpoints swapped places to keep the mode.
+                        back = next.c0 == e[0] && next.c1 == e[1] ? move ^ 1 : -1;
                     }
                 }
             }
         }
-        if (!improved || best.error == 0) {
+        if (gain < 0 || best.error == 0) {
             return;
         }
+        lastGain = gain;
     }
 }
 

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <utility>
 
+#include "codec/dxt_axis_extent.h"
 #include "codec/dxt_color_moments.h"
 #include "codec/dxt_single_color.h"
 
@@ -30,19 +31,34 @@ unsigned Truncate565(const float* rgb) {
 }  // namespace
 
 void RefineLeastSquares(const SearchTexels& texels, bool fourColor, int rounds, ColorChoice& best) {
+    TriedFits tried;
+    RefineLeastSquares(texels, fourColor, rounds, tried, best);
+}
+
+void RefineLeastSquares(const SearchTexels& texels, bool fourColor, int rounds, TriedFits& tried, ColorChoice& best) {
     // An exact block cannot improve: stop before solving.
     for (int round = 0; round < rounds && best.error != 0; ++round) {
-        float e0[3], e1[3];
-        if (!SolveEndpoints(texels, best.indices, fourColor, e0, e1)) {
+        unsigned q0 = 0, q1 = 0;
+        if (!tried.Solved(best.indices, q0, q1)) {
+            float e0[3], e1[3];
+            const bool solved = SolveEndpoints(texels, best.indices, fourColor, e0, e1);
+            if (solved) {
+                q0 = Quantize565(e0);
+                q1 = Quantize565(e1);
+            }
+            tried.KeepSolve(best.indices, solved, q0, q1);
+            if (!solved) {
+                return;
+            }
+        } else if (q0 == TriedFits::UNSOLVED) {
             return;
         }
-        const unsigned q0 = Quantize565(e0), q1 = Quantize565(e1);
         const unsigned high = q0 > q1 ? q0 : q1, low = q0 > q1 ? q1 : q0;
         // The same stored block again: same error, no gain.
         if (fourColor ? (best.c0 == high && best.c1 == low) : (best.c0 == low && best.c1 == high)) {
             return;
         }
-        const ColorChoice next = EvaluatePair(texels, q0, q1, fourColor);
+        const ColorChoice next = tried.Evaluate(texels, q0, q1, fourColor);
         if (!(next.error < best.error)) {
             return;
         }
@@ -91,14 +107,7 @@ ColorChoice FitColorNormal(const SearchTexels& texels) {
         return best;
     }
     float low = 0.0f, high = 0.0f;
-    for (int i = 0; i < 16; ++i) {
-        const float t = axis[0] * (texels.ch[0][i] - moments.mean[0]) + axis[1] * (texels.ch[1][i] - moments.mean[1]) +
-                        axis[2] * (texels.ch[2][i] - moments.mean[2]);
-        // Unseen texels leave the extent alone (selected, not branched on).
-        const bool seen = texels.weight[i] != 0;
-        low = seen && t < low ? t : low;
-        high = seen && t > high ? t : high;
-    }
+    AxisExtent(texels, moments.mean, axis, low, high);
     float e0[3], e1[3];
     for (int c = 0; c < 3; ++c) {
         e0[c] = moments.mean[c] + low * axis[c];
@@ -117,17 +126,20 @@ ColorChoice FitColorNormal(const SearchTexels& texels) {
         // Two starts, the extremes rounded and truncated: the better one is
         // refined twice, the other once (it seldom leads further, and the
         // refinement is most of the cost).
-        ColorChoice candidate = EvaluatePair(texels, q0, q1, fourColor);
+        // The two starts often meet: a pair or a set of indices met before
+        // is taken from the memo, not judged or solved again.
+        TriedFits tried;
+        ColorChoice candidate = tried.Evaluate(texels, q0, q1, fourColor);
         const unsigned t0 = Truncate565(e0), t1 = Truncate565(e1);
         if (candidate.error != 0 && (t0 != q0 || t1 != q1)) {
-            ColorChoice other = EvaluatePair(texels, t0, t1, fourColor);
+            ColorChoice other = tried.Evaluate(texels, t0, t1, fourColor);
             if (other.error < candidate.error) {
                 std::swap(other, candidate);
             }
-            RefineLeastSquares(texels, fourColor, 1, other);
+            RefineLeastSquares(texels, fourColor, 1, tried, other);
             KeepBetter(best, other);
         }
-        RefineLeastSquares(texels, fourColor, 2, candidate);
+        RefineLeastSquares(texels, fourColor, 2, tried, candidate);
         KeepBetter(best, candidate);
         if (q0 == q1 && best.error != 0) {
             RoundColor(moments.mean, mean);

@@ -5,6 +5,7 @@
 // the decoder builds. Opaque DXT1 blocks keep to the four-colour mode.
 
 #include "codec/dxt_color_palette.h"
+#include "codec/dxt_tried_fits.h"
 
 namespace dxt_search {
 
@@ -18,5 +19,8 @@ ColorChoice FitFlatBlock(const FlatBlock& block);
 // Least-squares refinement from a candidate in the mode given: rounds of
 // solve, quantise, evaluate while the error falls (at most rounds).
 void RefineLeastSquares(const SearchTexels& texels, bool fourColor, int rounds, ColorChoice& best);
+
+// The same, sharing a memo with other refinements of the same block and mode.
+void RefineLeastSquares(const SearchTexels& texels, bool fourColor, int rounds, TriedFits& tried, ColorChoice& best);
 
 }  // namespace dxt_search

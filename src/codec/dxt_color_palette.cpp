@@ -30,15 +30,4 @@ ColorChoice EvaluateStored(const SearchTexels& texels, unsigned c0, unsigned c1)
     return out;
 }
 
-unsigned Quantize565(const float* rgb) {
-    const auto level = [](float v, float top) {
-        const float q = v * (top / 255.0f) + 0.5f;
-        if (!(q > 0.0f)) {
-            return 0;
-        }
-        return q >= top ? static_cast<int>(top) : static_cast<int>(q);
-    };
-    return Pack565(level(rgb[0], 31.0f), level(rgb[1], 63.0f), level(rgb[2], 31.0f));
-}
-
 }  // namespace dxt_search

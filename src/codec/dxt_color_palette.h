@@ -47,8 +47,6 @@ inline void KeepBetter(ColorChoice& best, const ColorChoice& candidate) {
     }
 }
 
-// Nearest 5:6:5 colour of a point given as red, green, blue in 0 to 255.
-unsigned Quantize565(const float* rgb);
 
 // 5:6:5 to 8 bits per channel as red, green, blue, replicating the top bits.
 inline void Expand565(unsigned c, int* rgb) {
@@ -60,6 +58,19 @@ inline void Expand565(unsigned c, int* rgb) {
 
 inline unsigned Pack565(int r5, int g6, int b5) {
     return static_cast<unsigned>(r5 << 11 | g6 << 5 | b5);
+}
+
+// Nearest 5:6:5 colour of a point given as red, green, blue in 0 to 255
+// (inline: every refinement step quantises two endpoints).
+inline unsigned Quantize565(const float* rgb) {
+    const auto level = [](float v, float top) {
+        const float q = v * (top / 255.0f) + 0.5f;
+        if (!(q > 0.0f)) {
+            return 0;
+        }
+        return q >= top ? static_cast<int>(top) : static_cast<int>(q);
+    };
+    return Pack565(level(rgb[0], 31.0f), level(rgb[1], 63.0f), level(rgb[2], 31.0f));
 }
 
 }  // namespace dxt_search

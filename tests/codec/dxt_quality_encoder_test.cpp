@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "codec/dxt_alpha_ramp.h"
+#include "codec/dxt_axis_extent.h"
 #include "codec/dxt_blocks.h"
 #include "codec/dxt_cluster_fit.h"
 #include "codec/dxt_color_fit_normal.h"
@@ -268,6 +269,20 @@ TEST(DxtQualityEncoder, VectorTexelsMatchPlain) {
             dxt_search::ColorMoments ma{}, mb{};
             EXPECT_EQ(dxt_search::ComputeMoments(a, ma), dxt_search::ComputeMomentsPlain(a, mb));
             EXPECT_EQ(0, std::memcmp(&ma, &mb, sizeof ma));
+            // The extent along a line through the mean: the principal axis,
+            // the channel axes and a diagonal, both signs.
+            float axis[3] = {};
+            dxt_search::PrincipalAxis(a, ma, axis);
+            const float lines[][3] = {{axis[0], axis[1], axis[2]}, {1, 0, 0}, {0, -1, 0}, {0, 0, 1},
+                                      {0.57735f, -0.57735f, 0.57735f}};
+            for (const auto& line : lines) {
+                float extent[2][2];
+                dxt_search::AxisExtent(a, ma.mean, line, extent[0][0], extent[0][1]);
+                dxt_search::AxisExtentPlain(a, ma.mean, line, extent[1][0], extent[1][1]);
+                EXPECT_EQ(0, std::memcmp(extent[0], extent[1], sizeof extent[0]));
+                EXPECT_LE(extent[0][0], 0.0f);
+                EXPECT_GE(extent[0][1], 0.0f);
+            }
             std::mt19937 rng(s.texels);
             for (int n = 0; n < 64; ++n) {
                 const auto indices = static_cast<std::uint32_t>(rng());
