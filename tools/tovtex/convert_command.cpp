@@ -37,6 +37,7 @@ namespace {
 const char CONVERT_HELP[] =
     "Usage: tovtex convert [OPTIONS] IN OUT.dds\n"
     "       tovtex convert [OPTIONS] -o DIR IN...\n"
+    "       tovtex convert [OPTIONS] --cube-faces +X -X +Y -Y +Z -Z OUT.dds\n"
     "Loads each image into a texture as a program would and writes every level\n"
     "(and face) as a DDS file. IN or OUT '-': standard input or output.\n"
     "Block formats are compressed level by level from an uncompressed chain.\n"
