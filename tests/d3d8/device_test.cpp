@@ -126,21 +126,36 @@ TEST_F(Device, WithoutADisplayOnlyOffscreenDevicesAreMade) {
     }
     D3DPRESENT_PARAMETERS p = Params();
     platform::AllowOffscreenDevices(false);
+    // A device for a window, as the game makes it, is refused where nothing can be seen.
+    WNDCLASSA windowClass{};
+    windowClass.lpfnWndProc = DefWindowProcA;
+    windowClass.lpszClassName = "BASE";
+    RegisterClassA(&windowClass);
+    const HWND window = CreateWindowExA(0, "BASE", "", 0, 0, 0, 64, 64, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(window, nullptr);
     for (const D3DDEVTYPE type : {D3DDEVTYPE_HAL, D3DDEVTYPE_REF}) {
-        EXPECT_EQ(d3d_->CreateDevice(0, type, nullptr, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &p, &device_),
+        EXPECT_EQ(d3d_->CreateDevice(0, type, window, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &p, &device_),
                   D3DERR_NOTAVAILABLE);
         EXPECT_EQ(device_, nullptr);
     }
     // A bad call is still told so first.
-    EXPECT_EQ(d3d_->CreateDevice(1, D3DDEVTYPE_HAL, nullptr, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &p, &device_),
+    EXPECT_EQ(d3d_->CreateDevice(1, D3DDEVTYPE_HAL, window, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &p, &device_),
               D3DERR_INVALIDCALL);
-    platform::AllowOffscreenDevices(true);
+    // Nor is a device without a window once the program has tried to open one
+    // (a game whose window failed must not run invisibly).
     EXPECT_EQ(d3d_->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &p, &device_),
+              D3DERR_NOTAVAILABLE);
+    platform::AllowOffscreenDevices(true);
+    EXPECT_EQ(d3d_->CreateDevice(0, D3DDEVTYPE_HAL, window, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &p, &device_),
               D3D_OK);
     const auto attempts = platform_testing::CreateDeviceAttempts();
-    ASSERT_EQ(attempts.size(), 4u);
+    ASSERT_EQ(attempts.size(), 5u);
     EXPECT_EQ(attempts[0].result, D3DERR_NOTAVAILABLE);
-    EXPECT_EQ(attempts[3].result, D3D_OK);
+    EXPECT_EQ(attempts[3].result, D3DERR_NOTAVAILABLE);
+    EXPECT_EQ(attempts[4].result, D3D_OK);
+    device_->Release();
+    device_ = nullptr;
+    DestroyWindow(window);
 }
 
 TEST_F(Device, PresentLostUntilReset) {

@@ -39,8 +39,9 @@ TEST_F(TexelFormats, DecodesOnePixelOfEachFormat) {
         {D3DFMT_L8, {0x80}, 0xFF808080},
         {D3DFMT_A8L8, {0x80, 0x40}, 0x40808080},
         {D3DFMT_A4L4, {0x3C}, 0x33CCCCCC},
-        {D3DFMT_DXT1, {0x00, 0x00, 0x00, 0x00}, 0xFFFFFFFF},  // not decoded: opaque white
-        {D3DFMT_V8U8, {0x10, 0x20}, 0xFFFFFFFF},
+        {D3DFMT_DXT1, {0x00, 0x00, 0x00, 0x00}, 0xFF000000},  // equal ends: index 0 is c0, opaque black
+        {D3DFMT_V8U8, {0x10, 0x20}, 0xFF2040FF},              // U 0.125, V 0.25, blue missing: 1
+        {D3DFMT_V8U8, {0xF0, 0x80}, 0xFF0000FF},              // negative U and V read as 0
         // clang-format on
     };
     for (const auto& c : cases) {

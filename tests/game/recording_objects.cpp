@@ -178,6 +178,18 @@ public:
     }
     HRESULT STDMETHODCALLTYPE SetVertexShader(DWORD handle) override { FORWARD(SetVertexShader(handle)); }
     HRESULT STDMETHODCALLTYPE GetVertexShader(DWORD* handle) override { FORWARD(GetVertexShader(handle)); }
+    HRESULT STDMETHODCALLTYPE SetPaletteEntries(UINT number, const PALETTEENTRY* entries) override {
+        FORWARD(SetPaletteEntries(number, entries));
+    }
+    HRESULT STDMETHODCALLTYPE GetPaletteEntries(UINT number, PALETTEENTRY* entries) override {
+        FORWARD(GetPaletteEntries(number, entries));
+    }
+    HRESULT STDMETHODCALLTYPE SetCurrentTexturePalette(UINT number) override {
+        FORWARD(SetCurrentTexturePalette(number));
+    }
+    HRESULT STDMETHODCALLTYPE GetCurrentTexturePalette(UINT* number) override {
+        FORWARD(GetCurrentTexturePalette(number));
+    }
 
 private:
     DeviceRecord* record_;

@@ -10,6 +10,7 @@ namespace platform {
 struct ClipVertex {
     float x, y, z, w;
     float u, v, r, g, b, a;
+    float tw;  // third texture coordinate
 };
 
 // Room for a triangle clipped by every plane of both stages.

@@ -93,6 +93,10 @@ struct IDirect3DDevice8 : public IUnknown {
      UINT VertexStreamZeroStride) PURE;
     STDMETHOD(SetVertexShader)(THIS_ DWORD Handle) PURE;
     STDMETHOD(GetVertexShader)(THIS_ DWORD* pHandle) PURE;
+    STDMETHOD(SetPaletteEntries)(THIS_ UINT PaletteNumber, CONST PALETTEENTRY* pEntries) PURE;
+    STDMETHOD(GetPaletteEntries)(THIS_ UINT PaletteNumber, PALETTEENTRY* pEntries) PURE;
+    STDMETHOD(SetCurrentTexturePalette)(THIS_ UINT PaletteNumber) PURE;
+    STDMETHOD(GetCurrentTexturePalette)(THIS_ UINT* PaletteNumber) PURE;
 };
 
 struct IDirect3DResource8 : public IUnknown {

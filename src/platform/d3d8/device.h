@@ -7,6 +7,7 @@
 #include "counted_object.h"
 #include "device_link.h"
 #include "full_screen.h"
+#include "palette_table.h"
 #include "pipeline_state.h"
 #include "presenter.h"
 #include "rasterizer.h"
@@ -60,6 +61,10 @@ public:
                                               CONST void* pVertexStreamZeroData, UINT VertexStreamZeroStride) override;
     HRESULT STDMETHODCALLTYPE SetVertexShader(DWORD Handle) override;
     HRESULT STDMETHODCALLTYPE GetVertexShader(DWORD* pHandle) override;
+    HRESULT STDMETHODCALLTYPE SetPaletteEntries(UINT PaletteNumber, CONST PALETTEENTRY* pEntries) override;
+    HRESULT STDMETHODCALLTYPE GetPaletteEntries(UINT PaletteNumber, PALETTEENTRY* pEntries) override;
+    HRESULT STDMETHODCALLTYPE SetCurrentTexturePalette(UINT PaletteNumber) override;
+    HRESULT STDMETHODCALLTYPE GetCurrentTexturePalette(UINT* PaletteNumber) override;
 
     HRESULT OwnerDevice(IDirect3DDevice8** out) override;
 
@@ -78,6 +83,7 @@ private:
     void ApplyWindowMode();
     HWND PresentationWindow() const;
     bool BuildDrawContext(DrawContext& context);
+    void BindSampledTexture();
     void ReleaseBoundTextures();
 
     IDirect3D8* direct3d_;
@@ -103,6 +109,7 @@ private:
     WindowPlace windowedPlace_;
     Presenter presenter_;
     SampledTexture sampled_;
+    PaletteTable palettes_;
     Rasterizer rasterizer_;
 };
 

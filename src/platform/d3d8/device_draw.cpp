@@ -5,11 +5,13 @@
 #include <cstring>
 
 #include "clipper.h"
+#include "cube_texture.h"
 #include "device.h"
 #include "pixel_ops.h"
 #include "rasterizer.h"
 #include "texture.h"
 #include "vertex_format.h"
+#include "volume_texture.h"
 
 namespace platform {
 
@@ -52,13 +54,14 @@ struct VertexReader {
         b = static_cast<float>(c & 255u);
     }
 
-    void TexCoords(const uint8_t* p, float& u, float& v) const {
-        float uv[2] = {0.0f, 0.0f};
+    void TexCoords(const uint8_t* p, float& u, float& v, float& w) const {
+        float uvw[3] = {0.0f, 0.0f, 0.0f};
         if (format.texOffset >= 0) {
-            std::memcpy(uv, p + format.texOffset, 8);
+            std::memcpy(uvw, p + format.texOffset, 4 * static_cast<size_t>(format.texSize));
         }
-        u = uv[0];
-        v = uv[1];
+        u = uvw[0];
+        v = uvw[1];
+        w = uvw[2];
     }
 
     ClipVertex Clip(UINT index) const {
@@ -71,7 +74,7 @@ struct VertexReader {
         out.y = pos[0] * m._12 + pos[1] * m._22 + pos[2] * m._32 + m._42;
         out.z = pos[0] * m._13 + pos[1] * m._23 + pos[2] * m._33 + m._43;
         out.w = pos[0] * m._14 + pos[1] * m._24 + pos[2] * m._34 + m._44;
-        TexCoords(p, out.u, out.v);
+        TexCoords(p, out.u, out.v, out.tw);
         Colour(p, out.r, out.g, out.b, out.a);
         return out;
     }
@@ -89,11 +92,12 @@ struct VertexReader {
         out.y = pos[1];
         out.z = pos[2];
         out.rhw = w;
-        float u, v, r, g, b, a;
-        TexCoords(p, u, v);
+        float u, v, tw, r, g, b, a;
+        TexCoords(p, u, v, tw);
         Colour(p, r, g, b, a);
         out.u = u * w;
         out.v = v * w;
+        out.tw = tw * w;
         out.r = r * w;
         out.g = g * w;
         out.b = b * w;
@@ -111,6 +115,7 @@ RasterVertex Project(const ClipVertex& c, const D3DVIEWPORT8& vp) {
     out.rhw = rhw;
     out.u = c.u * rhw;
     out.v = c.v * rhw;
+    out.tw = c.tw * rhw;
     out.r = c.r * rhw;
     out.g = c.g * rhw;
     out.b = c.b * rhw;
@@ -192,6 +197,7 @@ bool Device::BuildDrawContext(DrawContext& c) {
     c.sampler.mipFilter = stage[D3DTSS_MIPFILTER];
     c.sampler.addressU = stage[D3DTSS_ADDRESSU];
     c.sampler.addressV = stage[D3DTSS_ADDRESSV];
+    c.sampler.addressW = stage[D3DTSS_ADDRESSW];
     std::memcpy(&c.sampler.lodBias, &stage[D3DTSS_MIPMAPLODBIAS], 4);
     if (!std::isfinite(c.sampler.lodBias)) {
         c.sampler.lodBias = 0.0f;
@@ -212,21 +218,51 @@ bool Device::BuildDrawContext(DrawContext& c) {
     c.pixel.destBlend = rs[D3DRS_DESTBLEND];
     c.pixel.cullMode = rs[D3DRS_CULLMODE];
 
-    // Only plain textures are sampled; other kinds read as opaque white.
-    sampled_.levelCount = 0;
-    if (auto* texture = dynamic_cast<Texture*>(textures_[0])) {
-        const int count = static_cast<int>(std::min<DWORD>(texture->GetLevelCount(), SampledTexture::MAX_LEVELS));
-        for (int i = 0; i < count; ++i) {
-            LevelData& level = texture->Level(static_cast<UINT>(i))->Data();
-            sampled_.levels[i] = {level.Argb(), static_cast<int>(level.Width()), static_cast<int>(level.Height())};
-            if (sampled_.levels[i].texels == nullptr) {
-                break;
-            }
-            sampled_.levelCount = i + 1;
-        }
-    }
+    BindSampledTexture();
     c.texture = &sampled_;
     return c.target.bits != nullptr;
+}
+
+void Device::BindSampledTexture() {
+    // Levels are decoded to A8R8G8B8 once after each change and kept, so a
+    // draw reads no block, pair or palette twice.
+    const PALETTEENTRY* palette = palettes_.CurrentEntries();
+    const uint64_t stamp = palettes_.Stamp();
+    auto view = [&](LevelData& level) {
+        return TextureLevelView{level.Argb(palette, stamp), static_cast<int>(level.Width()),
+                                static_cast<int>(level.Height()), static_cast<int>(level.Depth())};
+    };
+    sampled_.levelCount = 0;
+    sampled_.shape = TextureShape::PLAIN;
+    IDirect3DBaseTexture8* bound = textures_[0];
+    if (bound == nullptr) {
+        return;
+    }
+    const int count = static_cast<int>(std::min<DWORD>(bound->GetLevelCount(), SampledTexture::MAX_LEVELS));
+    int usable = 0;
+    if (auto* texture = dynamic_cast<Texture*>(bound)) {
+        for (; usable < count; ++usable) {
+            sampled_.levels[usable] = view(texture->Level(static_cast<UINT>(usable))->Data());
+            if (sampled_.levels[usable].texels == nullptr) break;
+        }
+    } else if (auto* volume = dynamic_cast<VolumeTexture*>(bound)) {
+        sampled_.shape = TextureShape::VOLUME;
+        for (; usable < count; ++usable) {
+            sampled_.levels[usable] = view(volume->Level(static_cast<UINT>(usable))->Data());
+            if (sampled_.levels[usable].texels == nullptr) break;
+        }
+    } else if (auto* cube = dynamic_cast<CubeTexture*>(bound)) {
+        sampled_.shape = TextureShape::CUBE;
+        for (; usable < count; ++usable) {
+            bool complete = true;
+            for (UINT f = 0; f < CubeTexture::FACES; ++f) {
+                sampled_.faces[f][usable] = view(cube->Level(f, static_cast<UINT>(usable))->Data());
+                complete = complete && sampled_.faces[f][usable].texels != nullptr;
+            }
+            if (!complete) break;
+        }
+    }
+    sampled_.levelCount = usable;
 }
 
 HRESULT Device::DrawPrimitiveUP(D3DPRIMITIVETYPE PrimitiveType, UINT PrimitiveCount, CONST void* pVertexStreamZeroData,

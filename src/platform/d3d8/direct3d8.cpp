@@ -22,9 +22,16 @@ bool IsDisplayFormat(D3DFORMAT format) {
 
 }  // namespace
 
-// An offscreen device draws into memory only, so its Direct3D object needs no
-// display; it reports the desktop's mode where the program started video.
-Direct3D8::Direct3D8() : video_(!OffscreenDevicesAllowed() && AcquireSdlVideo()) {}
+// Video starts only when something needs the display: the desktop's mode, or
+// a device with a window. A program that loads textures on a windowless
+// device never starts it, so it needs no display and prints nothing.
+Direct3D8::Direct3D8() = default;
+
+void Direct3D8::EnsureVideo() {
+    if (!video_ && !OffscreenDevicesAllowed()) {
+        video_ = AcquireSdlVideo();
+    }
+}
 
 Direct3D8::~Direct3D8() {
     if (video_) {
@@ -36,6 +43,7 @@ HRESULT Direct3D8::GetAdapterDisplayMode(UINT Adapter, D3DDISPLAYMODE* pMode) {
     if (Adapter != 0 || pMode == nullptr) {
         return D3DERR_INVALIDCALL;
     }
+    EnsureVideo();
     *pMode = DesktopDisplayMode();
     return D3D_OK;
 }
@@ -74,7 +82,17 @@ HRESULT Direct3D8::CreateDevice(UINT Adapter, D3DDEVTYPE DeviceType, HWND hFocus
         hr = D3DERR_INVALIDCALL;
     } else {
         const auto& profile = CurrentDeviceProfile();
-        if (!OffscreenDevicesAllowed() && !DisplayAvailable()) {
+        // A windowed device with no window, in a program that never tried to
+        // open one, can show nothing anywhere: it is offscreen by itself (a
+        // device for loading or drawing into memory). Any other device is
+        // made only where it can be seen, so a game whose window could not
+        // be opened does not run invisibly.
+        const bool windowless = hFocusWindow == nullptr && pPresentationParameters->hDeviceWindow == nullptr &&
+                                pPresentationParameters->Windowed && !SdlVideoRequested();
+        if (!windowless) {
+            EnsureVideo();
+        }
+        if (!windowless && !OffscreenDevicesAllowed() && !DisplayAvailable()) {
             // Nothing it drew could be seen.
             hr = D3DERR_NOTAVAILABLE;
         } else if (earlier < profile.failFirstCreateDevices ||

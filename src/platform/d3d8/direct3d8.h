@@ -25,7 +25,8 @@ protected:
 
 private:
     ~Direct3D8() override;
-    bool video_;
+    void EnsureVideo();
+    bool video_ = false;
 };
 
 }  // namespace platform

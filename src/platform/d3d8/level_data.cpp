@@ -119,24 +119,30 @@ HRESULT LevelData::Unlock() {
     return D3D_OK;
 }
 
-const uint32_t* LevelData::Argb() {
+const uint32_t* LevelData::Argb(const PALETTEENTRY* palette, uint64_t paletteStamp) {
     if (bits_ == nullptr) {
         return nullptr;
     }
     if (layout_->format == D3DFMT_A8R8G8B8) {
         return reinterpret_cast<const uint32_t*>(bits_.get());  // already the sampler's layout
     }
-    if (argbValid_) {
+    const bool paletted = IsPaletteFormat(layout_->format);
+    if (argbValid_ && (!paletted || paletteStamp == argbPaletteStamp_)) {
         return argb_.get();
     }
+    const uint64_t sliceTexels = uint64_t{width_} * height_;
     if (argb_ == nullptr) {
-        argb_.reset(new (std::nothrow) uint32_t[uint64_t{width_} * height_]);
+        argb_.reset(new (std::nothrow) uint32_t[sliceTexels * depth_]);
         if (argb_ == nullptr) {
             return nullptr;
         }
     }
-    DecodeToArgb(*layout_, bits_.get(), rowPitch_, width_, height_, argb_.get());
+    for (uint32_t z = 0; z < depth_; ++z) {
+        DecodeToArgb(*layout_, bits_.get() + uint64_t{z} * slicePitch_, rowPitch_, width_, height_, palette,
+                     argb_.get() + z * sliceTexels);
+    }
     argbValid_ = true;
+    argbPaletteStamp_ = paletteStamp;
     return argb_.get();
 }
 

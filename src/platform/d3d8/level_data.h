@@ -38,9 +38,11 @@ public:
     HRESULT LockBox(D3DLOCKED_BOX* locked, const D3DBOX* box, DWORD flags);
     HRESULT Unlock();
 
-    // The level as A8R8G8B8, width x height texels of the first slice, built
-    // on first use after a change; null when it cannot be built.
-    const uint32_t* Argb();
+    // The level as A8R8G8B8, width x height texels per slice, every slice in
+    // turn, built on first use after a change; null when it cannot be built.
+    // A palette format reads its colours from palette (null: opaque white)
+    // and is built again whenever paletteStamp differs from the last call's.
+    const uint32_t* Argb(const PALETTEENTRY* palette = nullptr, uint64_t paletteStamp = 0);
     // Marks the pixels changed by a copy from outside the lock calls.
     void Touch() { argbValid_ = false; }
 
@@ -55,6 +57,7 @@ private:
     bool locked_ = false;
     std::unique_ptr<uint32_t[]> argb_;
     bool argbValid_ = false;
+    uint64_t argbPaletteStamp_ = 0;
 };
 
 }  // namespace platform

@@ -18,19 +18,27 @@ struct RenderTarget {
 };
 
 struct TextureLevelView {
-    const uint32_t* texels;  // A8R8G8B8, width x height, no padding
+    const uint32_t* texels;  // A8R8G8B8, width x height per slice, no padding
     int width, height;
+    int depth = 1;  // slices, one after the other
 };
+
+// Plain and volume textures use levels; a cube texture uses faces, in the
+// order of D3DCUBEMAP_FACES, and reads three coordinates as a direction.
+enum class TextureShape { PLAIN, CUBE, VOLUME };
 
 struct SampledTexture {
     static constexpr int MAX_LEVELS = 32;
+    static constexpr int FACES = 6;
+    TextureShape shape = TextureShape::PLAIN;
     TextureLevelView levels[MAX_LEVELS];
+    TextureLevelView faces[FACES][MAX_LEVELS];
     int levelCount = 0;  // 0: nothing bound; samples opaque white
 };
 
 struct SamplerStates {
     DWORD magFilter = D3DTEXF_POINT, minFilter = D3DTEXF_POINT, mipFilter = D3DTEXF_NONE;
-    DWORD addressU = D3DTADDRESS_WRAP, addressV = D3DTADDRESS_WRAP;
+    DWORD addressU = D3DTADDRESS_WRAP, addressV = D3DTADDRESS_WRAP, addressW = D3DTADDRESS_WRAP;
     float lodBias = 0.0f;
     int maxMipLevel = 0;  // the most detailed level used
 };

@@ -161,8 +161,10 @@ bool Rasterizer::Begin(const DrawContext& context) {
     if (context.target.bits == nullptr) {
         return false;
     }
+    threeCoordinates_ = context.texture != nullptr && context.texture->shape != TextureShape::PLAIN;
     textured_ = context.texture != nullptr && context.texture->levelCount > 0 &&
-                sampler_.Prepare(*context.texture, context.sampler);
+                (threeCoordinates_ ? sampler3d_.Prepare(*context.texture, context.sampler)
+                                   : sampler_.Prepare(*context.texture, context.sampler));
     return true;
 }
 
@@ -225,6 +227,9 @@ void Rasterizer::DrawTriangle(const RasterVertex& a, const RasterVertex& b, cons
     t.w = MakePlane(px, py, w0, w1, w2, det);
     t.u = plane(&RasterVertex::u);
     t.v = plane(&RasterVertex::v);
+    if (threeCoordinates_) {
+        t.tw = plane(&RasterVertex::tw);
+    }
 
     // A colour the same at every corner needs no interpolation.
     uint32_t corner[3];
@@ -251,7 +256,7 @@ void Rasterizer::DrawTriangle(const RasterVertex& a, const RasterVertex& b, cons
                IsTextureOnly(cs.alphaOp, cs.alphaArg1, cs.alphaArg2)) {
         t.shade = Shade::TEXTURE;
     }
-    if (textured_ && !t.perspective) {
+    if (textured_ && !t.perspective && !threeCoordinates_) {
         t.plan = sampler_.Plan(sampler_.Lod(static_cast<float>(t.u.dx), static_cast<float>(t.v.dx),
                                             static_cast<float>(t.u.dy), static_cast<float>(t.v.dy)));
         t.spanLinear = CanSampleSpanLinear(t.plan);
@@ -296,6 +301,31 @@ void Rasterizer::DrawTriangle(const RasterVertex& a, const RasterVertex& b, cons
     }
 }
 
+void Rasterizer::SampleThreeCoordinates(const Triangle& t, int y, int x0, int n, uint32_t* texels) const {
+    const Plane* planes[3] = {&t.u, &t.v, &t.tw};
+    for (int i = 0; i < n; ++i) {
+        const int x = x0 + i;
+        float c[3], ddx[3], ddy[3];
+        if (t.perspective) {
+            // The planes hold c * rhw; the coordinate is their ratio to w.
+            const double inv = 1.0 / t.w.At(x, y);
+            for (int k = 0; k < 3; ++k) {
+                const double value = planes[k]->At(x, y) * inv;
+                c[k] = static_cast<float>(value);
+                ddx[k] = static_cast<float>((planes[k]->dx - value * t.w.dx) * inv);
+                ddy[k] = static_cast<float>((planes[k]->dy - value * t.w.dy) * inv);
+            }
+        } else {
+            for (int k = 0; k < 3; ++k) {
+                c[k] = static_cast<float>(planes[k]->At(x, y));
+                ddx[k] = static_cast<float>(planes[k]->dx);
+                ddy[k] = static_cast<float>(planes[k]->dy);
+            }
+        }
+        texels[i] = sampler3d_.Sample(c, ddx, ddy);
+    }
+}
+
 void Rasterizer::Fill(const Triangle& t, int y, int xs, int xe) {
     const bool wide = context_.target.format != D3DFMT_R5G6B5;
     if (t.perspective) {
@@ -321,6 +351,8 @@ void Rasterizer::Span(const Triangle& t, int y, int xs, int xe) {
         // Texels of the chunk.
         if (!textured_) {
             std::fill_n(texels, n, 0xFFFFFFFFu);
+        } else if (threeCoordinates_) {
+            SampleThreeCoordinates(t, y, x0, n, texels);
         } else if (!Perspective && t.spanLinear) {
             SampleSpanLinear(t.plan, t.u.At(x0, y), t.v.At(x0, y), t.u.dx, t.v.dx, n, texels);
         } else if (!Perspective) {

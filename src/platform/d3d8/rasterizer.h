@@ -5,6 +5,7 @@
 
 #include "pipeline_state.h"
 #include "sampler.h"
+#include "sampler_3d.h"
 
 namespace platform {
 
@@ -13,6 +14,7 @@ namespace platform {
 struct RasterVertex {
     float x, y, z, rhw;
     float u, v, r, g, b, a;
+    float tw;  // third texture coordinate, for cube and volume textures
 };
 
 class Rasterizer {
@@ -28,6 +30,7 @@ public:
     enum class Shade { TEXTURE, MODULATE, GENERIC };
     struct Triangle {
         Plane z, w, u, v, r, g, b, a;  // affine: u..a are the attributes themselves
+        Plane tw;
         bool perspective;
         bool flatDiffuse;
         uint32_t diffuse;
@@ -42,9 +45,13 @@ private:
     void Span(const Triangle& t, int y, int xs, int xe);
     void Fill(const Triangle& t, int y, int xs, int xe);
 
+    void SampleThreeCoordinates(const Triangle& t, int y, int x0, int n, uint32_t* texels) const;
+
     DrawContext context_{};
     TextureSampler sampler_;
+    Sampler3d sampler3d_;
     bool textured_ = false;
+    bool threeCoordinates_ = false;  // a cube or volume texture is bound
 };
 
 }  // namespace platform

@@ -11,9 +11,13 @@ bool IsPowerOfTwo(int v) {
 }  // namespace
 
 bool TextureSampler::Prepare(const SampledTexture& texture, const SamplerStates& states) {
+    return Prepare(texture.levels, texture.levelCount, states);
+}
+
+bool TextureSampler::Prepare(const TextureLevelView* views, int viewCount, const SamplerStates& states) {
     count_ = 0;
-    for (int i = 0; i < texture.levelCount && i < SampledTexture::MAX_LEVELS; ++i) {
-        const TextureLevelView& view = texture.levels[i];
+    for (int i = 0; i < viewCount && i < SampledTexture::MAX_LEVELS; ++i) {
+        const TextureLevelView& view = views[i];
         if (view.texels == nullptr) {
             break;
         }

@@ -107,6 +107,12 @@ class TextureSampler {
 public:
     // False when nothing can be sampled (the stage then reads opaque white).
     bool Prepare(const SampledTexture& texture, const SamplerStates& states);
+    // The same from one chain of level views (a cube face, or a volume's
+    // levels seen by their first slice).
+    bool Prepare(const TextureLevelView* views, int viewCount, const SamplerStates& states);
+
+    int IndexOf(const LevelSampler* level) const { return static_cast<int>(level - levels_); }
+    const LevelSampler& Level(int i) const { return levels_[i]; }
 
     // Level of detail from the texel footprint of one pixel step in x and y
     // (in level-0 texture coordinates).

@@ -7,15 +7,20 @@
 
 namespace platform {
 
-// Formats without a decoder here (block, YUV, palette and signed formats)
-// come out opaque white.
+// One slice of a level. Palette formats read their colours from palette (256
+// entries, the flags byte as alpha; null reads opaque white). Signed formats
+// read as the fixed-function pipeline takes them for colour: U, V, W and Q
+// (or the luminance) in red, green, blue and alpha, a channel the format
+// lacks as 1, and values below zero as 0.
 void DecodeToArgb(const FormatLayout& layout, const uint8_t* bits, uint32_t rowPitch, uint32_t width, uint32_t height,
-                  uint32_t* out);
+                  const PALETTEENTRY* palette, uint32_t* out);
+
+bool IsPaletteFormat(D3DFORMAT format);
 
 bool HasDecoder(D3DFORMAT format);
 
-// One pixel of a format the back buffer or a texture may use; 0xFFFFFFFF
-// for a format without a decoder.
+// One pixel of a format whose pixels stand alone (not block, YUV or palette
+// formats); 0xFFFFFFFF for any other.
 uint32_t DecodePixel(D3DFORMAT format, const uint8_t* pixel);
 
 }  // namespace platform

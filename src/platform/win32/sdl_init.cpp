@@ -23,6 +23,8 @@ void SkipUnreachableWayland() {
     }
 }
 
+bool videoRequested = false;
+
 bool EnsureSubsystem(Uint32 flag) {
     if (SDL_WasInit(flag) == flag) {
         return true;
@@ -38,9 +40,14 @@ int InitSdlSubsystem(unsigned int flags) {
     // The hint is read when the event loop starts: set it before every start.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     if ((flags & SDL_INIT_VIDEO) != 0) {
+        videoRequested = true;
         SkipUnreachableWayland();
     }
     return SDL_InitSubSystem(flags);
+}
+
+bool SdlVideoRequested() {
+    return videoRequested;
 }
 
 bool EnsureSdlVideo() {

@@ -12,6 +12,10 @@ bool EnsureSdlVideo();
 // starts the video subsystem as EnsureSdlVideo does.
 bool DisplayAvailable();
 
+// True once anything in the process has tried to start SDL's video (a
+// window, the desktop's mode), whether or not it started.
+bool SdlVideoRequested();
+
 // Starts SDL's joystick subsystem once. False when it cannot start.
 bool EnsureSdlJoystick();
 
