@@ -209,8 +209,9 @@ HRESULT LoadAsDds(IDirect3DDevice8* device, const BYTE* data, UINT size, const B
         }
     }
     *applied = true;
+    HRESULT hr = ReworkChain(device, uncompressed.Get(), request.rework);
     ComRef<Texture> compressed;
-    HRESULT hr = CompressLevels(device, uncompressed.Get(), shape, format, request.encoding, &compressed);
+    if (SUCCEEDED(hr)) hr = CompressLevels(device, uncompressed.Get(), shape, format, request.encoding, &compressed);
     uncompressed.Reset();
     if (SUCCEEDED(hr)) {
         hr = SaveDds(compressed.Get(), request.ddsFlags, dds);

@@ -11,6 +11,7 @@
 #include <d3d8.h>
 #include <windows.h>
 
+#include "chain_rework.h"
 #include "codec/dxt_quality_encoder.h"
 
 namespace tovtex_tool {
@@ -34,6 +35,7 @@ struct BlockLoadRequest {
     bool cube;
     BlockEncoding encoding;
     DWORD ddsFlags;  // DDS_SAVE_* for the written file
+    ChainRework rework;  // taken on the uncompressed chain before compressing
 };
 
 // Loads the image file in data and writes the block-compressed texture as a

@@ -12,7 +12,9 @@
 #include "any_shape_loader.h"
 #include "batch.h"
 #include "block_chain.h"
+#include "chain_rework.h"
 #include "cli.h"
+#include "cube_assembly.h"
 #include "dds_front_end.h"
 #include "dds_volume_loader.h"
 #include "dds_volume_writer.h"
@@ -21,6 +23,7 @@
 #include "failure_cause.h"
 #include "format_names.h"
 #include "option_values.h"
+#include "premultiply.h"
 #include "result_text.h"
 #include "software_devices.h"
 #include "texture_choices.h"
@@ -34,6 +37,7 @@ namespace {
 const char CONVERT_HELP[] =
     "Usage: tovtex convert [OPTIONS] IN OUT.dds\n"
     "       tovtex convert [OPTIONS] -o DIR IN...\n"
+    "       tovtex convert [OPTIONS] --cube-faces +X -X +Y -Y +Z -Z OUT.dds\n"
     "Loads each image into a texture as a program would and writes every level\n"
     "(and face) as a DDS file. IN or OUT '-': standard input or output.\n"
     "Block formats are compressed level by level from an uncompressed chain.\n"
@@ -45,6 +49,12 @@ const char CONVERT_HELP[] =
     "                     L8 or A8L8, else X8R8G8B8 without alpha, A8R8G8B8 with)\n"
     "  --dx10             write a DX10 header (DXGI format) instead of the\n"
     "                     classic one\n"
+    "  --srgb             the picture is sRGB: the lower levels are averaged in\n"
+    "                     linear light, and the file says sRGB (implies --dx10;\n"
+    "                     A8R8G8B8, X8R8G8B8 and DXT1..DXT5)\n"
+    "  --premultiply      colour times alpha before the levels are built and\n"
+    "                     compressed (DXT3 and DXT5 are written as DXT2 and\n"
+    "                     DXT4; with --dx10 the header's alpha mode says so)\n"
     "  --quality Q        block formats: fast (the library's own encoder, the bytes\n"
     "                     its loaders write), normal or best (searching encoders,\n"
     "                     smaller error, on every thread) (default: normal)\n"
@@ -62,7 +72,10 @@ const char CONVERT_HELP[] =
     "  --mirror u,v,w     take samples beyond these edges from the edge\n"
     "  --dither           ordered dithering when writing pixels\n"
     "  --color-key AARRGGBB  pixels of this colour become transparent black\n"
-    "  --cube             the input is a six-face cube map\n"
+    "  --cube             the input is a six-face cube map, or a cross of six\n"
+    "                     squares (4:3 across, 3:4 upright) that is cut into one\n"
+    "  --cube-faces       six pictures +X -X +Y -Y +Z -Z, all one square size,\n"
+    "                     make one cube map: IN is the six files, then OUT.dds\n"
     "  --device PROFILE   modern (any size, a full chain on any size), d3d8 (sizes\n"
     "                     and chains as the library fits them for Direct3D 8),\n"
     "                     pow2 or square (default: modern)\n"
@@ -88,6 +101,9 @@ struct ConvertOptions {
     bool dither = false;
     D3DCOLOR colorKey = 0;
     bool cube = false;
+    bool cubeFaces = false;
+    bool srgb = false;
+    bool premultiply = false;
     DWORD ddsFlags = 0;  // DDS_SAVE_*
     std::string device = "modern";
     UINT maxSize = 0;
@@ -116,6 +132,10 @@ void SettleFilters(const ConvertOptions& options, D3DFORMAT source, D3DFORMAT de
     *mipFilter |= flags;
 }
 
+ChainRework ReworkOf(const ConvertOptions& options, DWORD mipFilter) {
+    return {options.srgb, options.premultiply, mipFilter};
+}
+
 // Every texture is written through the library's DDS writer; a format with
 // no DDS layout is refused there.
 HRESULT WriteTexture(IDirect3DBaseTexture8* texture, const ConvertOptions& options, std::vector<BYTE>* dds) {
@@ -129,7 +149,7 @@ HRESULT LoadAndWrite(IDirect3DDevice8* device, const BYTE* data, UINT size, cons
     const BlockEncoding encoding{options.quality == BlockQuality::FAST, options.encoder, threads};
     const BlockLoadRequest blockRequest{options.width, options.height,   options.mipLevels, format,  filter,
                                         mipFilter,     options.colorKey, options.cube,      encoding,
-                                        options.ddsFlags};
+                                        options.ddsFlags, ReworkOf(options, mipFilter)};
     bool compressedOnce = false;
     const HRESULT blockResult = LoadBlockTextureAsDds(device, data, size, blockRequest, dds, &compressedOnce);
     if (compressedOnce) {
@@ -141,7 +161,8 @@ HRESULT LoadAndWrite(IDirect3DDevice8* device, const BYTE* data, UINT size, cons
             LoadCubeTextureFromMemory(device, data, size, options.width, options.mipLevels, 0, format, D3DPOOL_MANAGED,
                                       filter, mipFilter, options.colorKey, nullptr, nullptr, &cube);
         if (SUCCEEDED(hr)) {
-            hr = WriteTexture(cube, options, dds);
+            hr = ReworkChain(device, cube, ReworkOf(options, mipFilter));
+            if (SUCCEEDED(hr)) hr = WriteTexture(cube, options, dds);
             cube->Release();
         }
         return hr;
@@ -151,7 +172,8 @@ HRESULT LoadAndWrite(IDirect3DDevice8* device, const BYTE* data, UINT size, cons
         LoadTextureFromMemory(device, data, size, options.width, options.height, options.mipLevels, 0, format,
                               D3DPOOL_MANAGED, filter, mipFilter, options.colorKey, nullptr, nullptr, &texture);
     if (SUCCEEDED(hr)) {
-        hr = WriteTexture(texture, options, dds);
+        hr = ReworkChain(device, texture, ReworkOf(options, mipFilter));
+        if (SUCCEEDED(hr)) hr = WriteTexture(texture, options, dds);
         texture->Release();
     }
     return hr;
@@ -163,6 +185,10 @@ HRESULT LoadVolumeAndWrite(IDirect3DDevice8* device, const DdsFrontEnd& frontEnd
                            D3DFORMAT format, std::vector<BYTE>* dds, std::string* reason) {
     if (options.cube) {
         *reason = "the file holds a volume texture, not a cube map";
+        return D3DERR_INVALIDCALL;
+    }
+    if (options.srgb || options.premultiply) {
+        *reason = "--srgb and --premultiply take textures and cube maps, not volume textures";
         return D3DERR_INVALIDCALL;
     }
     DWORD filter = 0, mipFilter = 0;
@@ -200,9 +226,11 @@ HRESULT LoadAnyShapeAndWrite(IDirect3DDevice8* device, const Image& image, const
     AnyShape shape = asked;
     shape.format = IsDxtFormat(format) ? D3DFMT_A8R8G8B8 : format;
     const BlockEncoding encoding{options.quality == BlockQuality::FAST, options.encoder, threads};
+    const ChainRework rework = ReworkOf(options, shape.mipFilter);
     if (options.cube) {
         ComRef<IDirect3DCubeTexture8> cube;
         hr = LoadAnyShape(device, image, shape, &cube);
+        if (SUCCEEDED(hr)) hr = ReworkChain(device, cube.Get(), rework);
         if (SUCCEEDED(hr)) {
             hr = IsDxtFormat(format) ? CompressToDds(device, cube.Get(), format, encoding, options.ddsFlags, dds)
                                      : WriteTexture(cube.Get(), options, dds);
@@ -211,6 +239,7 @@ HRESULT LoadAnyShapeAndWrite(IDirect3DDevice8* device, const Image& image, const
     }
     ComRef<IDirect3DTexture8> texture;
     hr = LoadAnyShape(device, image, shape, &texture);
+    if (SUCCEEDED(hr)) hr = ReworkChain(device, texture.Get(), rework);
     if (SUCCEEDED(hr)) {
         hr = IsDxtFormat(format) ? CompressToDds(device, texture.Get(), format, encoding, options.ddsFlags, dds)
                                  : WriteTexture(texture.Get(), options, dds);
@@ -218,8 +247,18 @@ HRESULT LoadAnyShapeAndWrite(IDirect3DDevice8* device, const Image& image, const
     return hr;
 }
 
+// The sRGB flavours a DX10 header has.
+bool HasSrgbForm(D3DFORMAT format) {
+    const tovtex::DdsPixelFormat* layout = tovtex::FindDdsPixelFormat(format);
+    return layout != nullptr && layout->dxgiSrgb != 0;
+}
+
+// assembled: the input's bytes made already (a cube map from six pictures),
+// instead of reading the file input.
 FileOutcome ConvertOne(IDirect3DDevice8* device, const D3DCAPS8& caps, const std::string& input,
-                       const std::string& output, const ConvertOptions& options, unsigned threads) {
+                       const std::string& output, const ConvertOptions& given, unsigned threads,
+                       FileBytes* assembled = nullptr) {
+    ConvertOptions options = given;
     FileOutcome outcome;
     auto fail = [&](const std::string& error) {
         outcome.ok = false;
@@ -232,7 +271,12 @@ FileOutcome ConvertOne(IDirect3DDevice8* device, const D3DCAPS8& caps, const std
     }
     const auto start = std::chrono::steady_clock::now();
     FileBytes file;
-    HRESULT hr = ReadInput(input, &file, &reason);
+    HRESULT hr = S_OK;
+    if (assembled != nullptr) {
+        file = std::move(*assembled);
+    } else {
+        hr = ReadInput(input, &file, &reason);
+    }
     if (FAILED(hr)) {
         return fail(ReadError(input, hr, reason));
     }
@@ -254,7 +298,15 @@ FileOutcome ConvertOne(IDirect3DDevice8* device, const D3DCAPS8& caps, const std
         hr = WriteOutput(output, dds, &reason);
         return SUCCEEDED(hr) ? outcome : fail(WriteError(output, hr, reason));
     }
-    const FileBytes& bytes = frontEnd.applied ? frontEnd.file : file;
+    const FileBytes& read = frontEnd.applied ? frontEnd.file : file;
+    FileBytes cross;
+    if (options.cube) {
+        hr = CutCrossLayout(device, read.data.get(), read.size, &cross);
+        if (FAILED(hr)) {
+            return fail(FileError(input, hr));
+        }
+    }
+    const FileBytes& bytes = cross.data != nullptr ? cross : read;
     Image image;
     hr = DecodeImageFile(&image, bytes.data.get(), bytes.size, nullptr);
     if (FAILED(hr)) {
@@ -263,12 +315,23 @@ FileOutcome ConvertOne(IDirect3DDevice8* device, const D3DCAPS8& caps, const std
     if (options.cube && image.FaceCount() != 6) {
         return fail(FileError(input, E_FAIL, "--cube: the picture is not a cube map and has no six faces"));
     }
+    // A cube map keeps its six faces, asked or not.
+    options.cube = image.FaceCount() == 6;
     // What is asked: the size given or the picture's, under --max-size; the
     // whole chain of that size unless a count is given.
     Shape asked;
     asked.format = options.format != D3DFMT_UNKNOWN ? options.format
                    : natural != D3DFMT_UNKNOWN     ? natural
                                                    : AutoFormat(image, options.colorKey, (options.ddsFlags & DDS_SAVE_DX10) != 0);
+    if (options.srgb && options.format == D3DFMT_UNKNOWN && !HasSrgbForm(asked.format)) {
+        asked.format = FindPixelFormat(asked.format).alphaBits != 0 || options.colorKey != 0 ? D3DFMT_A8R8G8B8
+                                                                                             : D3DFMT_X8R8G8B8;
+    }
+    // Premultiplied levels are compressed as DXT3 and DXT5, then labelled:
+    // the DXT2 and DXT4 codecs would multiply once more.
+    if (options.premultiply && (asked.format == D3DFMT_DXT2 || asked.format == D3DFMT_DXT4)) {
+        asked.format = asked.format == D3DFMT_DXT2 ? D3DFMT_DXT3 : D3DFMT_DXT5;
+    }
     const UINT imageWidth = static_cast<UINT>(image.rect.right), imageHeight = static_cast<UINT>(image.rect.bottom);
     auto orImage = [](UINT given, UINT fromImage) { return given == 0 || given == DEFAULT_ARG ? fromImage : given; };
     if (options.cube) {
@@ -326,6 +389,9 @@ FileOutcome ConvertOne(IDirect3DDevice8* device, const D3DCAPS8& caps, const std
             made = {info.width, info.height, info.mipLevels, info.format};
         }
     }
+    if (options.premultiply && (options.ddsFlags & DDS_SAVE_DX10) == 0) {
+        LabelPremultipliedBlocks(&dds);
+    }
     if (made.width != asked.width || made.height != asked.height || made.levels != asked.levels ||
         made.format != asked.format) {
         outcome.notice = input + ": note: the texture is " + ShapeText(made) + ", not " + ShapeText(asked) +
@@ -341,6 +407,20 @@ FileOutcome ConvertOne(IDirect3DDevice8* device, const D3DCAPS8& caps, const std
     outcome.detail = input + " -> " + output + ": " + ShapeText(made) + ", " + std::to_string(dds.size()) +
                      " bytes, " + seconds;
     return outcome;
+}
+
+// Six pictures made into one cube map first, then converted as a cube DDS
+// file would be; messages name the first picture.
+FileOutcome ConvertCubeFaces(IDirect3DDevice8* device, const D3DCAPS8& caps, const std::vector<std::string>& faces,
+                             const std::string& output, const ConvertOptions& options, unsigned threads) {
+    FileOutcome outcome;
+    FileBytes cube;
+    if (!CheckOutput(output, options.force, &outcome.error) ||
+        FAILED(AssembleCubeFaces(device, faces, &cube, &outcome.error))) {
+        outcome.ok = false;
+        return outcome;
+    }
+    return ConvertOne(device, caps, faces[0], output, options, threads, &cube);
 }
 
 // The tool's profiles and the software device's caps each one is given:
@@ -379,7 +459,10 @@ int RunConvert(int argc, char** argv) {
         OPT_ALPHA_THRESHOLD,
         OPT_WEIGHTS,
         OPT_MAX_SIZE,
-        OPT_DX10
+        OPT_DX10,
+        OPT_SRGB,
+        OPT_PREMULTIPLY,
+        OPT_CUBE_FACES
     };
     static const option OPTIONS[] = {
         {"format", required_argument, nullptr, OPT_FORMAT},
@@ -401,6 +484,9 @@ int RunConvert(int argc, char** argv) {
         {"quiet", no_argument, nullptr, 'q'},
         {"verbose", no_argument, nullptr, 'v'},
         {"dx10", no_argument, nullptr, OPT_DX10},
+        {"srgb", no_argument, nullptr, OPT_SRGB},
+        {"premultiply", no_argument, nullptr, OPT_PREMULTIPLY},
+        {"cube-faces", no_argument, nullptr, OPT_CUBE_FACES},
         {"output", required_argument, nullptr, 'o'},
         {"jobs", required_argument, nullptr, 'j'},
         {"help", no_argument, nullptr, 'h'},
@@ -426,6 +512,9 @@ int RunConvert(int argc, char** argv) {
             }
             break;
         case OPT_DX10: options.ddsFlags |= DDS_SAVE_DX10; break;
+        case OPT_SRGB: options.srgb = true; break;
+        case OPT_PREMULTIPLY: options.premultiply = true; break;
+        case OPT_CUBE_FACES: options.cubeFaces = options.cube = true; break;
         case OPT_SIZE:
             if (!ParseSize(value, &options.width, &options.height)) return bad("size");
             break;
@@ -492,6 +581,21 @@ int RunConvert(int argc, char** argv) {
     if (options.quality == BlockQuality::FAST && options.encoder.perceptual) {
         return UsageError("convert", "--weights perceptual needs --quality normal or best");
     }
+    // Only the DX10 header can say sRGB, so --srgb writes one.
+    if (options.srgb) {
+        if (options.format != D3DFMT_UNKNOWN && !HasSrgbForm(options.format)) {
+            return UsageError("convert", "--srgb: " + FormatName(options.format) +
+                                             " has no sRGB form; choose A8R8G8B8, X8R8G8B8 or DXT1..DXT5");
+        }
+        const DWORD mip = options.mipFilter & 0xFF;
+        if (options.mipFilter != FILTER_DEFAULT && mip != FILTER_BOX && mip != FILTER_POINT) {
+            return UsageError("convert", "--srgb averages the lower levels in linear light: --mip-filter box or point");
+        }
+        options.ddsFlags |= DDS_SAVE_DX10 | DDS_SAVE_SRGB;
+    }
+    if (options.premultiply && (options.ddsFlags & DDS_SAVE_DX10) != 0) {
+        options.ddsFlags |= DDS_SAVE_PREMULTIPLIED;
+    }
     if ((options.ddsFlags & DDS_SAVE_DX10) != 0 && options.format != D3DFMT_UNKNOWN &&
         tovtex::FindDdsPixelFormat(options.format)->dxgi == 0) {
         return UsageError("convert", "--dx10: " + FormatName(options.format) +
@@ -500,10 +604,17 @@ int RunConvert(int argc, char** argv) {
     if (options.cube && options.width != DEFAULT_ARG && options.width != options.height) {
         return UsageError("convert", "a cube map has one size: --size N");
     }
+    std::vector<std::string> positional(argv + optind, argv + argc), faces;
+    if (options.cubeFaces) {
+        if (!outputDir.empty() || positional.size() != 7) {
+            return UsageError("convert", "--cube-faces takes six pictures, +X -X +Y -Y +Z -Z, then OUT.dds");
+        }
+        faces.assign(positional.begin(), positional.begin() + 6);
+        positional.erase(positional.begin() + 1, positional.begin() + 6);
+    }
     std::vector<std::string> inputs, outputs;
     std::string message;
-    if (!PairOutputs(std::vector<std::string>(argv + optind, argv + argc), outputDir, ".dds", &inputs, &outputs,
-                     &message)) {
+    if (!PairOutputs(positional, outputDir, ".dds", &inputs, &outputs, &message)) {
         return UsageError("convert", message);
     }
     static const char* const DDS_EXTENSIONS[] = {".dds", nullptr};
@@ -540,6 +651,9 @@ int RunConvert(int argc, char** argv) {
     settings.progress = true;
     settings.summary = inputs.size() > 1;
     const auto outcomes = RunBatch(inputs, settings, [&](size_t index, unsigned worker) {
+        if (options.cubeFaces) {
+            return ConvertCubeFaces(devices.At(worker), caps, faces, outputs[index], options, blockThreads(worker));
+        }
         return ConvertOne(devices.At(worker), caps, inputs[index], outputs[index], options, blockThreads(worker));
     });
     for (const FileOutcome& outcome : outcomes) {
