@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "dds_front_end.h"
 #include "file_bytes.h"
 #include "result_text.h"
 #include "tovtex.h"
@@ -14,14 +15,25 @@ void ViewTexture::Load(IDirect3DDevice8* device, const std::string& path) {
     std::string reason;
     FileBytes file;
     result_ = ReadWholeFile(path, &file, &reason);
+    // DDS layouts the library's reader refuses are shown as the tool's
+    // other commands read them: converted in memory first.
+    DdsFrontEnd frontEnd;
     if (SUCCEEDED(result_)) {
+        result_ = ReadDdsFrontEnd(file.data.get(), file.size, &frontEnd, &reason);
+    }
+    if (SUCCEEDED(result_) && frontEnd.volume) {
+        result_ = D3DERR_NOTAVAILABLE;
+        reason = "volume textures are not shown";
+    }
+    if (SUCCEEDED(result_)) {
+        const FileBytes& bytes = frontEnd.applied ? frontEnd.file : file;
         // Decoded once more here only to name the reader and count the faces.
         Image image;
-        result_ = DecodeImageFileNamingReader(&image, file.data.get(), file.size, nullptr, &reader_);
+        result_ = DecodeImageFileNamingReader(&image, bytes.data.get(), bytes.size, nullptr, &reader_);
         if (SUCCEEDED(result_)) {
             result_ = image.FaceCount() == 6
-                          ? LoadCubeTextureFromMemoryDefault(device, file.data.get(), file.size, cube_.Out())
-                          : LoadTextureFromMemoryDefault(device, file.data.get(), file.size, plain_.Out());
+                          ? LoadCubeTextureFromMemoryDefault(device, bytes.data.get(), bytes.size, cube_.Out())
+                          : LoadTextureFromMemoryDefault(device, bytes.data.get(), bytes.size, plain_.Out());
         }
     }
     if (FAILED(result_)) {
