@@ -4,7 +4,7 @@
 Usage: view_session.py <tovtex executable>
 
 Makes an A8R8G8B8 file with mips, a DXT5 file with mips, a cube map and a
-palette picture, opens them all in one viewer window and, with real key
+palette picture (and a volume), opens them all in one viewer window and, with real key
 presses and mouse drags, shows each at one texel per pixel with alpha
 ignored, level by level and face by face, and compares the window's pixels
 with `tovtex decode` of the same level and face (and the alpha view with the
@@ -31,6 +31,7 @@ WINDOW_NAME = "tovtex view"
 CLIENT = (640, 480)
 OVERLAY_HEIGHT = 16
 AREA = (CLIENT[0], CLIENT[1] - OVERLAY_HEIGHT)
+VOLUME_DEPTH = 3
 DEADLINE_SECONDS = 150
 
 
@@ -55,6 +56,17 @@ def write_cube_dds(path, size, seed):
             out.write(pattern(size, size, seed + face).tobytes("raw", "BGRA"))
 
 
+def write_volume_dds(path, size, depth, seed):
+    """An uncompressed A8R8G8B8 volume of different slices, one level."""
+    header = struct.pack("<4s7I44x8I4I8x", b"DDS ", 124, 0x1 | 0x2 | 0x4 | 0x1000 | 0x800000, size, size, size * 4,
+                         depth, 1, 32, 0x41, 0, 32, 0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000,
+                         0x1000 | 0x8, 0x200000, 0, 0)
+    with open(path, "wb") as out:
+        out.write(header)
+        for z in range(depth):
+            out.write(pattern(size, size, seed + z).tobytes("raw", "BGRA"))
+
+
 def make_files(tool, directory):
     files = {}
     source = os.path.join(directory, "source.png")
@@ -71,13 +83,16 @@ def make_files(tool, directory):
     palette = pattern(48, 32, 5).convert("RGB").quantize(64)
     files["palette.bmp"] = os.path.join(directory, "palette.bmp")
     palette.save(files["palette.bmp"])
+    files["volume.dds"] = os.path.join(directory, "volume.dds")
+    write_volume_dds(files["volume.dds"], 32, VOLUME_DEPTH, 7)
     return files
 
 
-def decoded(tool, path, level, face, directory):
+def decoded(tool, path, level, face, directory, slice_=None):
     # A new name each time: the tool does not overwrite outputs unasked.
     out = tempfile.mktemp(suffix=".png", prefix="decoded-", dir=directory)
-    done = subprocess.run([tool, "decode", path, out, "--level", str(level), "--face", str(face)],
+    where = ["--face", str(face)] if slice_ is None else ["--slice", str(slice_)]
+    done = subprocess.run([tool, "decode", path, out, "--level", str(level)] + where,
                           capture_output=True, text=True, timeout=60)
     if done.returncode != 0:
         raise Failure("tovtex decode %s --level %d --face %d failed: %s" % (path, level, face, done.stderr))
@@ -154,10 +169,11 @@ class Viewer:
             self.process.wait(timeout=5)
 
 
-def compare(viewer, tool, name, path, level, face, directory, results):
-    """Shows the level and face at 1:1 and compares colour, then alpha."""
-    expected = decoded(tool, path, level, face, directory)
-    label = "%s level %d face %d" % (name, level, face)
+def compare(viewer, tool, name, path, level, face, directory, results, slice_=None):
+    """Shows the level and face (or slice) at 1:1 and compares colour, then
+    alpha."""
+    expected = decoded(tool, path, level, face, directory, slice_)
+    label = "%s level %d %s" % (name, level, "face %d" % face if slice_ is None else "slice %d" % slice_)
     viewer.alpha(2)
     viewer.key("1")
     shot = viewer.shot()
@@ -184,7 +200,7 @@ def compare(viewer, tool, name, path, level, face, directory, results):
 
 def session(tool, env, display_name, directory, log):
     files = make_files(tool, directory)
-    order = ["argb.dds", "dxt5.dds", "cube.dds", "palette.bmp"]
+    order = ["argb.dds", "dxt5.dds", "cube.dds", "palette.bmp", "volume.dds"]
     viewer = Viewer(tool, [files[name] for name in order], env, display_name, log)
     results = []
     try:
@@ -224,6 +240,11 @@ def session(tool, env, display_name, directory, log):
 
         viewer.key("Right")
         compare(viewer, tool, "palette.bmp", files["palette.bmp"], 0, 0, directory, results)
+
+        viewer.key("Right")
+        for z in range(VOLUME_DEPTH):
+            compare(viewer, tool, "volume.dds", files["volume.dds"], 0, 0, directory, results, z)
+            viewer.key("Next")
 
         if not viewer.alive():
             raise Failure("the viewer ended early with %d" % viewer.process.returncode)

@@ -32,8 +32,9 @@ namespace {
 const char VIEW_HELP[] =
     "Usage: tovtex view [OPTIONS] FILE...\n"
     "Shows image files in a window as the library loads them (format, size and\n"
-    "mip chain of its default operations; six faces make a cube texture), drawn\n"
-    "by the Direct3D 8 device with point filtering.\n"
+    "mip chain of its default operations; six faces make a cube texture, a\n"
+    "volume DDS file a volume texture), drawn by the Direct3D 8 device with\n"
+    "point filtering.\n"
     "\n"
     "  --window WxH   the window's client size (default 800x600)\n"
     "  -h, --help     show this help\n"
@@ -117,6 +118,7 @@ private:
     size_t file_ = 0;
     UINT level_ = 0;
     UINT face_ = 0;
+    UINT slice_ = 0;  // of a volume, in the level shown
     AlphaView alpha_ = AlphaView::CHECKERBOARD;
     ViewLayout layout_;
     int mouseX_ = -1, mouseY_ = -1;
@@ -252,6 +254,7 @@ void Viewer::ShowFile(size_t index) {
     }
     level_ = 0;
     face_ = 0;
+    slice_ = 0;
     Fit();
 }
 
@@ -269,6 +272,8 @@ void Viewer::ShowLevel(UINT level) {
         return;
     }
     layout_.ChangeLevel(static_cast<int>(now.Width), static_cast<int>(next.Width));
+    // The same depth of a volume, in the other level's slices.
+    slice_ = std::min(slice_ * texture_.Depth(level) / texture_.Depth(level_), texture_.Depth(level) - 1);
     level_ = level;
     dirty_ = true;
 }
@@ -289,9 +294,10 @@ void Viewer::KeyDown(WPARAM key) {
     case VK_OEM_6: ShowLevel(level_ + 1); break;
     case 'F': face_ = (face_ + 1) % texture_.Faces(); break;
     case VK_PRIOR:
+        if (slice_ > 0) --slice_;
+        break;
     case VK_NEXT:
-        // The library makes textures and cube textures from files; a file
-        // never gives a volume, so there are no slices to step through.
+        if (slice_ + 1 < texture_.Depth(level_)) ++slice_;
         break;
     case 'A': alpha_ = static_cast<AlphaView>((static_cast<int>(alpha_) + 1) % 3); break;
     case VK_LEFT: ShowFile((file_ + files_.size() - 1) % files_.size()); break;
@@ -376,6 +382,17 @@ void Viewer::DrawPicture(const D3DSURFACE_DESC& desc) {
     device->SetTextureStageState(0, D3DTSS_COLOROP, alpha_ == AlphaView::CHANNEL ? D3DTOP_SELECTARG2 : D3DTOP_SELECTARG1);
     device->SetTextureStageState(0, D3DTSS_ALPHAOP, alpha_ == AlphaView::IGNORED ? D3DTOP_SELECTARG2 : D3DTOP_SELECTARG1);
     device->SetRenderState(D3DRS_ALPHABLENDENABLE, alpha_ != AlphaView::IGNORED);
+    if (texture_.IsVolume()) {
+        // The slice's centre along w: point sampling takes that slice alone.
+        const float w = (static_cast<float>(slice_) + 0.5f) / static_cast<float>(texture_.Depth(level_));
+        const CubeVertex quad[4] = {{x0, y0, 0, 1, 0xFFFFFFFF, 0, 0, w},
+                                    {x1, y0, 0, 1, 0xFFFFFFFF, 1, 0, w},
+                                    {x1, y1, 0, 1, 0xFFFFFFFF, 1, 1, w},
+                                    {x0, y1, 0, 1, 0xFFFFFFFF, 0, 1, w}};
+        device->SetVertexShader(CUBE_FVF);
+        device->DrawPrimitiveUP(D3DPT_TRIANGLEFAN, 2, quad, sizeof(CubeVertex));
+        return;
+    }
     if (!texture_.IsCube()) {
         DrawRect(x0, y0, x1, y1, 0xFFFFFFFF, 1.0f, 1.0f);
         return;
@@ -413,11 +430,14 @@ std::string Viewer::OverlayText() {
     if (texture_.IsCube()) {
         text += std::string("  face ") + std::to_string(face_) + " " + FACE_NAMES[face_];
     }
+    if (texture_.IsVolume()) {
+        text += "  slice " + std::to_string(slice_) + "/" + std::to_string(texture_.Depth(level_));
+    }
     int u = 0, v = 0;
     D3DCOLOR colour = 0;
     if (mouseY_ < AreaHeight() &&
         layout_.TexelAt(mouseX_, mouseY_, static_cast<int>(desc.Width), static_cast<int>(desc.Height), &u, &v) &&
-        SUCCEEDED(texture_.ReadTexel(face_, level_, static_cast<UINT>(u), static_cast<UINT>(v), &colour))) {
+        SUCCEEDED(texture_.ReadTexel(texture_.IsVolume() ? slice_ : face_, level_, static_cast<UINT>(u), static_cast<UINT>(v), &colour))) {
         std::snprintf(buffer, sizeof(buffer), "  texel %d,%d #%08X", u, v, static_cast<unsigned>(colour));
         text += buffer;
     }

@@ -1,7 +1,8 @@
 #pragma once
 // One file as `tovtex view` shows it: loaded by the library's default
 // operations into a texture, or a cube texture when the file holds six
-// faces, exactly as a program calling them gets it.
+// faces, exactly as a program calling them gets it; a volume DDS file (which
+// those operations do not load) as the tool's convert builds it.
 
 #include <string>
 
@@ -24,23 +25,31 @@ public:
     const char* Reader() const { return reader_; }
 
     bool IsCube() const { return cube_.Get() != nullptr; }
+    bool IsVolume() const { return volume_.Get() != nullptr; }
     IDirect3DBaseTexture8* Texture() const;
     UINT Levels() const;
     UINT Faces() const { return IsCube() ? 6 : 1; }
-    // Size and format of a level (all faces alike); false past the last.
+    // Size and format of a level (all faces and slices alike); false past
+    // the last.
     bool LevelDesc(UINT level, D3DSURFACE_DESC* desc) const;
+    // A volume level's slices; 1 for other textures.
+    UINT Depth(UINT level) const;
 
-    // The texel (u, v) of a face's level as A8R8G8B8, read back from the
-    // texture and decoded by the library's conversion engine.
-    HRESULT ReadTexel(UINT face, UINT level, UINT u, UINT v, D3DCOLOR* colour) const;
+    // The texel (u, v) of a face's (or a volume's slice's) level as
+    // A8R8G8B8, read back from the texture and decoded by the library's
+    // conversion engine.
+    HRESULT ReadTexel(UINT layer, UINT level, UINT u, UINT v, D3DCOLOR* colour) const;
 
 private:
+    HRESULT ReadVolumeTexel(UINT slice, UINT level, UINT u, UINT v, D3DCOLOR* colour) const;
+
     std::string path_;
     const char* reader_ = "";
     HRESULT result_ = E_FAIL;
     std::string error_;
     ComRef<IDirect3DTexture8> plain_;
     ComRef<IDirect3DCubeTexture8> cube_;
+    ComRef<IDirect3DVolumeTexture8> volume_;
 };
 
 }  // namespace tovtex_tool
