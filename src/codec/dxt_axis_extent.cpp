@@ -29,8 +29,8 @@ void AxisExtent(const SearchTexels& texels, const float* mean, const float* axis
                                                _mm_mul_ps(a1, _mm_sub_ps(_mm_loadu_ps(texels.ch[1] + g), m1))),
                                     _mm_mul_ps(a2, _mm_sub_ps(_mm_loadu_ps(texels.ch[2] + g), m2)));
         const __m128i weight = _mm_loadu_si128(reinterpret_cast<const __m128i*>(texels.weight + g));
-        const __m128 seen = _mm_castsi128_ps(
-            _mm_xor_si128(_mm_cmpeq_epi32(weight, _mm_setzero_si128()), _mm_set1_epi32(-1)));
+        const __m128 seen =
+            _mm_castsi128_ps(_mm_xor_si128(_mm_cmpeq_epi32(weight, _mm_setzero_si128()), _mm_set1_epi32(-1)));
         // Strictly below (above) only, as the plain form: a zero of either
         // sign never replaces the starting zero.
         const __m128 below = _mm_and_ps(seen, _mm_cmplt_ps(t, lo));

@@ -47,7 +47,6 @@ inline void KeepBetter(ColorChoice& best, const ColorChoice& candidate) {
     }
 }
 
-
 // 5:6:5 to 8 bits per channel as red, green, blue, replicating the top bits.
 inline void Expand565(unsigned c, int* rgb) {
     const int r = static_cast<int>(c >> 11), g = static_cast<int>((c >> 5) & 63u), b = static_cast<int>(c & 31u);

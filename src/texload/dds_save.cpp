@@ -137,8 +137,8 @@ HRESULT CopyLevel(IDirect3DBaseTexture8* texture, const SaveShape& shape, UINT f
         const auto cubeFace = static_cast<D3DCUBEMAP_FACES>(face);
         hr = cube->LockRect(cubeFace, level, &locked, nullptr, D3DLOCK_READONLY);
         if (SUCCEEDED(hr)) {
-            *out = CopyRows(*out, static_cast<const BYTE*>(locked.pBits), static_cast<UINT>(locked.Pitch), rowBytes,
-                            rows);
+            *out =
+                CopyRows(*out, static_cast<const BYTE*>(locked.pBits), static_cast<UINT>(locked.Pitch), rowBytes, rows);
             cube->UnlockRect(cubeFace, level);
         }
         return hr;

@@ -17,7 +17,7 @@ struct NamedHeaderTest {
 };
 
 constexpr NamedHeaderTest HEADER_TESTS[] = {
-    {"BMP", tovtex::ReadBmpHeader}, {"PPM", tovtex::ReadPpmHeader}, {"DDS", tovtex::ReadDdsHeader},
+    {"BMP", tovtex::ReadBmpHeader},   {"PPM", tovtex::ReadPpmHeader}, {"DDS", tovtex::ReadDdsHeader},
     {"JPEG", tovtex::ReadJpegHeader}, {"PNG", tovtex::ReadPngHeader}, {"TGA", tovtex::ReadTgaHeader},
     {"DIB", tovtex::ReadDibHeader},
 };

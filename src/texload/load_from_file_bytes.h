@@ -12,13 +12,13 @@
 namespace tovtex {
 
 HRESULT LoadTextureFromFileBytes(IDirect3DDevice8* device, LPCVOID data, UINT dataSize, MappedFile* file, UINT width,
-                                 UINT height, UINT mipLevels, DWORD usage, D3DFORMAT format, D3DPOOL pool,
-                                 DWORD filter, DWORD mipFilter, D3DCOLOR colorKey, ImageInfo* info,
-                                 PALETTEENTRY* palette, IDirect3DTexture8** texture);
+                                 UINT height, UINT mipLevels, DWORD usage, D3DFORMAT format, D3DPOOL pool, DWORD filter,
+                                 DWORD mipFilter, D3DCOLOR colorKey, ImageInfo* info, PALETTEENTRY* palette,
+                                 IDirect3DTexture8** texture);
 
-HRESULT LoadCubeTextureFromFileBytes(IDirect3DDevice8* device, LPCVOID data, UINT dataSize, MappedFile* file,
-                                     UINT size, UINT mipLevels, DWORD usage, D3DFORMAT format, D3DPOOL pool,
-                                     DWORD filter, DWORD mipFilter, D3DCOLOR colorKey, ImageInfo* info,
-                                     PALETTEENTRY* palette, IDirect3DCubeTexture8** cubeTexture);
+HRESULT LoadCubeTextureFromFileBytes(IDirect3DDevice8* device, LPCVOID data, UINT dataSize, MappedFile* file, UINT size,
+                                     UINT mipLevels, DWORD usage, D3DFORMAT format, D3DPOOL pool, DWORD filter,
+                                     DWORD mipFilter, D3DCOLOR colorKey, ImageInfo* info, PALETTEENTRY* palette,
+                                     IDirect3DCubeTexture8** cubeTexture);
 
 }  // namespace tovtex

@@ -37,8 +37,8 @@ HRESULT LoadCubeTextureFromFileA(IDirect3DDevice8* device, LPCSTR fileName, UINT
     if (FAILED(hr)) {
         return hr;
     }
-    return tovtex::LoadCubeTextureFromFileBytes(device, file.View(), file.Size(), &file, size, mipLevels, usage,
-                                                format, pool, filter, mipFilter, colorKey, info, palette, cubeTexture);
+    return tovtex::LoadCubeTextureFromFileBytes(device, file.View(), file.Size(), &file, size, mipLevels, usage, format,
+                                                pool, filter, mipFilter, colorKey, info, palette, cubeTexture);
 }
 
 HRESULT LoadCubeTextureFromFileW(IDirect3DDevice8* device, LPCWSTR fileName, UINT size, UINT mipLevels, DWORD usage,
@@ -49,6 +49,6 @@ HRESULT LoadCubeTextureFromFileW(IDirect3DDevice8* device, LPCWSTR fileName, UIN
     if (FAILED(hr)) {
         return hr;
     }
-    return tovtex::LoadCubeTextureFromFileBytes(device, file.View(), file.Size(), &file, size, mipLevels, usage,
-                                                format, pool, filter, mipFilter, colorKey, info, palette, cubeTexture);
+    return tovtex::LoadCubeTextureFromFileBytes(device, file.View(), file.Size(), &file, size, mipLevels, usage, format,
+                                                pool, filter, mipFilter, colorKey, info, palette, cubeTexture);
 }

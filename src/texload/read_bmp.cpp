@@ -160,8 +160,8 @@ HRESULT ParseDib(const BYTE* data, UINT size, DibLayout* out) {
     if (!tovtex::FitsPixelLimit(width, height)) {
         return ERR_IMAGETOOLARGE;
     }
-    *out = DibLayout{headerSize, width, height, colours, pixelOffset, rowPitch, stride,
-                     bitCount, compression, topDown, format};
+    *out = DibLayout{headerSize, width,    height,      colours, pixelOffset, rowPitch,
+                     stride,     bitCount, compression, topDown, format};
     return S_OK;
 }
 

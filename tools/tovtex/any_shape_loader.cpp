@@ -26,8 +26,7 @@ bool UsesMipBuilder(const AnyShape& shape) {
 }
 
 HRESULT Create(IDirect3DDevice8* device, const AnyShape& shape, ComRef<IDirect3DTexture8>* out) {
-    return device->CreateTexture(shape.width, shape.height, shape.levels, 0, shape.format, D3DPOOL_MANAGED,
-                                 out->Out());
+    return device->CreateTexture(shape.width, shape.height, shape.levels, 0, shape.format, D3DPOOL_MANAGED, out->Out());
 }
 HRESULT Create(IDirect3DDevice8* device, const AnyShape& shape, ComRef<IDirect3DCubeTexture8>* out) {
     return device->CreateCubeTexture(shape.width, shape.levels, 0, shape.format, D3DPOOL_MANAGED, out->Out());

@@ -15,11 +15,11 @@
 namespace tovtex_tool {
 
 struct AnyShape {
-    UINT width;   // of the top level; cubes use width only
+    UINT width;  // of the top level; cubes use width only
     UINT height;
     UINT levels;  // at least 1, at most the full chain
     D3DFORMAT format;
-    DWORD filter;     // concrete filters (no FILTER_DEFAULT)
+    DWORD filter;  // concrete filters (no FILTER_DEFAULT)
     DWORD mipFilter;
     D3DCOLOR colorKey;
 };

@@ -34,7 +34,7 @@ struct BlockLoadRequest {
     D3DCOLOR colorKey;
     bool cube;
     BlockEncoding encoding;
-    DWORD ddsFlags;  // DDS_SAVE_* for the written file
+    DWORD ddsFlags;      // DDS_SAVE_* for the written file
     ChainRework rework;  // taken on the uncompressed chain before compressing
 };
 

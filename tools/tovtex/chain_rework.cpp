@@ -83,8 +83,9 @@ HRESULT ReworkFace(IDirect3DDevice8* device, Texture* texture, UINT face, const 
     }
     if (levels > 1) {
         const DWORD mipFilter = rework.mipFilter | (FaceCount(texture) == 6 ? CUBE_MIRROR : 0);
-        hr = rework.linearLight && (mipFilter & 0xFF) == FILTER_BOX ? HalveLevels(scratch.Get())
-                                                                     : BuildTextureMips(scratch.Get(), nullptr, 0, mipFilter);
+        hr = rework.linearLight && (mipFilter & 0xFF) == FILTER_BOX
+                 ? HalveLevels(scratch.Get())
+                 : BuildTextureMips(scratch.Get(), nullptr, 0, mipFilter);
     }
     const DWORD dither = rework.mipFilter & FILTER_DITHER;
     for (UINT level = rework.premultiply ? 0 : 1; level < levels && SUCCEEDED(hr); ++level) {

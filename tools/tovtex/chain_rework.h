@@ -14,8 +14,8 @@
 namespace tovtex_tool {
 
 struct ChainRework {
-    bool linearLight = false;  // lower levels averaged in linear light (box filter)
-    bool premultiply = false;  // colour times alpha on the top level, before any level is built
+    bool linearLight = false;      // lower levels averaged in linear light (box filter)
+    bool premultiply = false;      // colour times alpha on the top level, before any level is built
     DWORD mipFilter = FILTER_BOX;  // concrete filter of the lower levels (dither flag included)
 
     bool Active() const { return linearLight || premultiply; }

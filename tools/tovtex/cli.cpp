@@ -1,9 +1,9 @@
 #include "cli.h"
 
-#include <cstdio>
-#include <filesystem>
 #include <atomic>
 #include <cctype>
+#include <cstdio>
+#include <filesystem>
 #include <set>
 
 #include <sys/stat.h>

@@ -19,15 +19,15 @@
 #include "dds_volume_loader.h"
 #include "dds_volume_writer.h"
 #include "dds_writer.h"
-#include "file_bytes.h"
 #include "failure_cause.h"
+#include "file_bytes.h"
 #include "format_names.h"
 #include "option_values.h"
 #include "premultiply.h"
 #include "result_text.h"
 #include "software_devices.h"
-#include "texture_choices.h"
 #include "texload/dds_layout.h"
+#include "texture_choices.h"
 #include "tovtex.h"
 
 namespace tovtex_tool {
@@ -147,9 +147,17 @@ HRESULT WriteTexture(IDirect3DBaseTexture8* texture, const ConvertOptions& optio
 HRESULT LoadAndWrite(IDirect3DDevice8* device, const BYTE* data, UINT size, const ConvertOptions& options,
                      D3DFORMAT format, DWORD filter, DWORD mipFilter, unsigned threads, std::vector<BYTE>* dds) {
     const BlockEncoding encoding{options.quality == BlockQuality::FAST, options.encoder, threads};
-    const BlockLoadRequest blockRequest{options.width, options.height,   options.mipLevels, format,  filter,
-                                        mipFilter,     options.colorKey, options.cube,      encoding,
-                                        options.ddsFlags, ReworkOf(options, mipFilter)};
+    const BlockLoadRequest blockRequest{options.width,
+                                        options.height,
+                                        options.mipLevels,
+                                        format,
+                                        filter,
+                                        mipFilter,
+                                        options.colorKey,
+                                        options.cube,
+                                        encoding,
+                                        options.ddsFlags,
+                                        ReworkOf(options, mipFilter)};
     bool compressedOnce = false;
     const HRESULT blockResult = LoadBlockTextureAsDds(device, data, size, blockRequest, dds, &compressedOnce);
     if (compressedOnce) {
@@ -195,8 +203,8 @@ HRESULT LoadVolumeAndWrite(IDirect3DDevice8* device, const DdsFrontEnd& frontEnd
     SettleFilters(options, frontEnd.format, format, &filter, &mipFilter);
     IDirect3DVolumeTexture8* volume = nullptr;
     HRESULT hr = LoadVolumeTexture(
-        device, frontEnd, {options.width, options.height, options.mipLevels, format, filter, mipFilter, options.colorKey},
-        &volume);
+        device, frontEnd,
+        {options.width, options.height, options.mipLevels, format, filter, mipFilter, options.colorKey}, &volume);
     if (SUCCEEDED(hr)) {
         hr = WriteTexture(volume, options, dds);
         volume->Release();
@@ -286,12 +294,13 @@ FileOutcome ConvertOne(IDirect3DDevice8* device, const D3DCAPS8& caps, const std
         return fail(FileError(input, hr, reason));
     }
     // A DDS file's own format where the writer holds it (luminance, alpha).
-    const D3DFORMAT natural =
-        DdsHolds(frontEnd.naturalFormat, (options.ddsFlags & DDS_SAVE_DX10) != 0) ? frontEnd.naturalFormat : D3DFMT_UNKNOWN;
+    const D3DFORMAT natural = DdsHolds(frontEnd.naturalFormat, (options.ddsFlags & DDS_SAVE_DX10) != 0)
+                                  ? frontEnd.naturalFormat
+                                  : D3DFMT_UNKNOWN;
     std::vector<BYTE> dds;
     if (frontEnd.volume) {
-        hr = LoadVolumeAndWrite(device, frontEnd, options,
-                                options.format != D3DFMT_UNKNOWN ? options.format : natural, &dds, &reason);
+        hr = LoadVolumeAndWrite(device, frontEnd, options, options.format != D3DFMT_UNKNOWN ? options.format : natural,
+                                &dds, &reason);
         if (FAILED(hr)) {
             return fail(FileError(input, hr, reason));
         }
@@ -321,11 +330,12 @@ FileOutcome ConvertOne(IDirect3DDevice8* device, const D3DCAPS8& caps, const std
     // whole chain of that size unless a count is given.
     Shape asked;
     asked.format = options.format != D3DFMT_UNKNOWN ? options.format
-                   : natural != D3DFMT_UNKNOWN     ? natural
-                                                   : AutoFormat(image, options.colorKey, (options.ddsFlags & DDS_SAVE_DX10) != 0);
+                   : natural != D3DFMT_UNKNOWN
+                       ? natural
+                       : AutoFormat(image, options.colorKey, (options.ddsFlags & DDS_SAVE_DX10) != 0);
     if (options.srgb && options.format == D3DFMT_UNKNOWN && !HasSrgbForm(asked.format)) {
-        asked.format = FindPixelFormat(asked.format).alphaBits != 0 || options.colorKey != 0 ? D3DFMT_A8R8G8B8
-                                                                                             : D3DFMT_X8R8G8B8;
+        asked.format =
+            FindPixelFormat(asked.format).alphaBits != 0 || options.colorKey != 0 ? D3DFMT_A8R8G8B8 : D3DFMT_X8R8G8B8;
     }
     // Premultiplied levels are compressed as DXT3 and DXT5, then labelled:
     // the DXT2 and DXT4 codecs would multiply once more.
@@ -356,13 +366,8 @@ FileOutcome ConvertOne(IDirect3DDevice8* device, const D3DCAPS8& caps, const std
                                       std::to_string(caps.MaxTextureWidth) + "x" +
                                       std::to_string(caps.MaxTextureHeight) + " (--max-size shrinks it)"));
         }
-        const AnyShape shape{asked.width,
-                             asked.height,
-                             std::min(asked.levels, fullChain),
-                             asked.format,
-                             filter,
-                             mipFilter,
-                             options.colorKey};
+        const AnyShape shape{asked.width, asked.height,    std::min(asked.levels, fullChain), asked.format, filter,
+                             mipFilter,   options.colorKey};
         hr = LoadAnyShapeAndWrite(device, image, options, shape, threads, &dds);
     } else {
         ConvertOptions sized = options;
@@ -404,8 +409,8 @@ FileOutcome ConvertOne(IDirect3DDevice8* device, const D3DCAPS8& caps, const std
     char seconds[32];
     std::snprintf(seconds, sizeof(seconds), "%.2f s",
                   std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
-    outcome.detail = input + " -> " + output + ": " + ShapeText(made) + ", " + std::to_string(dds.size()) +
-                     " bytes, " + seconds;
+    outcome.detail =
+        input + " -> " + output + ": " + ShapeText(made) + ", " + std::to_string(dds.size()) + " bytes, " + seconds;
     return outcome;
 }
 
@@ -641,7 +646,8 @@ int RunConvert(int argc, char** argv) {
         return EXIT_FILE_FAILED;
     }
     // A size asked for is kept or refused, never cut down in silence.
-    if (options.width != DEFAULT_ARG && (options.width > caps.MaxTextureWidth || options.height > caps.MaxTextureHeight)) {
+    if (options.width != DEFAULT_ARG &&
+        (options.width > caps.MaxTextureWidth || options.height > caps.MaxTextureHeight)) {
         return UsageError("convert", "--size " + std::to_string(options.width) + "x" + std::to_string(options.height) +
                                          " is above the device's limit of " + std::to_string(caps.MaxTextureWidth) +
                                          "x" + std::to_string(caps.MaxTextureHeight));

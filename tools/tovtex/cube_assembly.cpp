@@ -115,17 +115,18 @@ HRESULT AssembleCubeFaces(IDirect3DDevice8* device, const std::vector<std::strin
         }
         const UINT width = static_cast<UINT>(picture.rect.right), height = static_cast<UINT>(picture.rect.bottom);
         if (width != height) {
-            *error = FileError(path, E_FAIL, "--cube-faces: the picture is " + SizeText(width, height) +
-                                                 "; a cube map's faces are square");
+            *error = FileError(
+                path, E_FAIL,
+                "--cube-faces: the picture is " + SizeText(width, height) + "; a cube map's faces are square");
             return E_FAIL;
         }
         if (face == 0) {
             edge = width;
             hr = CreateCube(device, edge, &texture);
         } else if (width != edge) {
-            *error = FileError(path, E_FAIL, "--cube-faces: the picture is " + SizeText(width, height) +
-                                                 ", the first face " + SizeText(edge, edge) +
-                                                 "; every face must be the same size");
+            *error = FileError(path, E_FAIL,
+                               "--cube-faces: the picture is " + SizeText(width, height) + ", the first face " +
+                                   SizeText(edge, edge) + "; every face must be the same size");
             return E_FAIL;
         }
         if (SUCCEEDED(hr)) hr = CopyFace(texture.Get(), face, picture, picture.rect);

@@ -126,11 +126,12 @@ HRESULT ClassicLayout(const BYTE* data, Header* header, std::string* reason) {
         layout.luminance = true;
         layout.red = Get32(data, 92);
     } else if (!alpha) {
-        return Refuse(reason, "the pixel format (flags 0x" + [&] {
-            char hex[16];
-            std::snprintf(hex, sizeof(hex), "%X", static_cast<unsigned>(flags));
-            return std::string(hex);
-        }() + ") is not supported");
+        return Refuse(
+            reason, "the pixel format (flags 0x" + [&] {
+                char hex[16];
+                std::snprintf(hex, sizeof(hex), "%X", static_cast<unsigned>(flags));
+                return std::string(hex);
+            }() + ") is not supported");
     }
     if (!CheckMasks(layout, reason)) {
         return ERR_INVALIDDATA;
@@ -235,8 +236,8 @@ HRESULT ReadDdsFrontEnd(const BYTE* data, UINT size, DdsFrontEnd* frontEnd, std:
         const UINT d = header.volume ? Half(header.depth, level) : 1;
         uint64_t in = 0, out = 0;
         if (!CheckedMul3(SourceRowBytes(layout, w), SourceRowCount(layout, h), d, &in) ||
-            !CheckedMul3(DdsRowBytes(format, w), DdsRowCount(format, h), d, &out) ||
-            !CheckedAdd(stored, in, &stored) || !CheckedAdd(converted, out, &converted) || stored > available) {
+            !CheckedMul3(DdsRowBytes(format, w), DdsRowCount(format, h), d, &out) || !CheckedAdd(stored, in, &stored) ||
+            !CheckedAdd(converted, out, &converted) || stored > available) {
             return Refuse(reason, "the file ends before its pixel data does");
         }
     }

@@ -76,8 +76,7 @@ void StoreArgb(BYTE* at, DWORD argb) {
     }
 }
 
-void ConvertMaskedSlice(const DdsSourceLayout& layout, UINT width, UINT height, const BYTE* source,
-                        BYTE* destination) {
+void ConvertMaskedSlice(const DdsSourceLayout& layout, UINT width, UINT height, const BYTE* source, BYTE* destination) {
     const UINT bytes = layout.bitCount / 8;
     const uint64_t count = uint64_t{width} * height;
     if (FindNative(layout) != nullptr) {
@@ -128,8 +127,8 @@ void ConvertBcSlice(const DdsSourceLayout& layout, UINT width, UINT height, cons
                     continue;
                 }
                 const DWORD r = first[i];
-                const DWORD argb = twoChannels ? 0xFF000000u | r << 16 | DWORD{second[i]} << 8
-                                               : 0xFF000000u | r << 16 | r << 8 | r;
+                const DWORD argb =
+                    twoChannels ? 0xFF000000u | r << 16 | DWORD{second[i]} << 8 : 0xFF000000u | r << 16 | r << 8 | r;
                 StoreArgb(destination + y * rowPitch + uint64_t{x} * 4, argb);
             }
         }

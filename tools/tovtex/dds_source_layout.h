@@ -19,11 +19,11 @@ enum class DdsStorage {
 
 struct DdsSourceLayout {
     DdsStorage storage = DdsStorage::MASKED;
-    D3DFORMAT blockFormat = D3DFMT_UNKNOWN;  // DXT_BLOCKS: the format they are
-    UINT bitCount = 0;                       // MASKED: bits per pixel
+    D3DFORMAT blockFormat = D3DFMT_UNKNOWN;         // DXT_BLOCKS: the format they are
+    UINT bitCount = 0;                              // MASKED: bits per pixel
     DWORD red = 0, green = 0, blue = 0, alpha = 0;  // MASKED; luminance in red
     bool luminance = false;                         // MASKED: red is a grey level
-    std::string name;  // as the file names it, for people: "R8G8B8", "BC5 (ATI2)"
+    std::string name;                               // as the file names it, for people: "R8G8B8", "BC5 (ATI2)"
 };
 
 // Bytes of one stored row (for blocks: one row of 4 x 4 blocks) and the

@@ -17,10 +17,10 @@ HRESULT LoadVolumeTexture(IDirect3DDevice8* device, const DdsFrontEnd& frontEnd,
                           IDirect3DVolumeTexture8** volume) {
     *volume = nullptr;
     IDirect3DVolumeTexture8* created = nullptr;
-    HRESULT hr = CreateFittedVolumeTexture(
-        device, OrFile(request.width, frontEnd.width), OrFile(request.height, frontEnd.height), frontEnd.depth,
-        request.mipLevels, 0, request.format == D3DFMT_UNKNOWN ? frontEnd.format : request.format, D3DPOOL_MANAGED,
-        &created);
+    HRESULT hr = CreateFittedVolumeTexture(device, OrFile(request.width, frontEnd.width),
+                                           OrFile(request.height, frontEnd.height), frontEnd.depth, request.mipLevels,
+                                           0, request.format == D3DFMT_UNKNOWN ? frontEnd.format : request.format,
+                                           D3DPOOL_MANAGED, &created);
     if (FAILED(hr)) {
         return hr;
     }

@@ -11,9 +11,9 @@
 #include "cli.h"
 #include "dds_front_end.h"
 #include "dds_writer.h"
+#include "failure_cause.h"
 #include "file_bytes.h"
 #include "option_values.h"
-#include "failure_cause.h"
 #include "png_writer.h"
 #include "tga_writer.h"
 #include "tovtex.h"
@@ -232,8 +232,9 @@ int RunDecode(int argc, char** argv) {
     static const char* const PICTURE_EXTENSIONS[] = {".png", ".tga", nullptr};
     for (const std::string& output : outputs) {
         if (!IsStandardStream(output) && !HasExtension(output, PICTURE_EXTENSIONS)) {
-            return UsageError("decode", output + ": decode writes PNG or Targa files: the output's name must end in "
-                                                 ".png or .tga");
+            return UsageError("decode", output +
+                                            ": decode writes PNG or Targa files: the output's name must end in "
+                                            ".png or .tga");
         }
     }
     BatchSettings settings;

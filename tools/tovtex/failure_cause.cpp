@@ -52,9 +52,12 @@ std::string DdsCause(const BYTE* data, UINT size) {
         const char* text;
     };
     static constexpr Named COMPRESSIONS[] = {
-        {"ATI2", "BC5 (ATI2) compression is not supported"}, {"BC5U", "BC5 (ATI2) compression is not supported"},
-        {"BC5S", "BC5 (signed) compression is not supported"}, {"ATI1", "BC4 (ATI1) compression is not supported"},
-        {"BC4U", "BC4 (ATI1) compression is not supported"},  {"BC4S", "BC4 (signed) compression is not supported"},
+        {"ATI2", "BC5 (ATI2) compression is not supported"},
+        {"BC5U", "BC5 (ATI2) compression is not supported"},
+        {"BC5S", "BC5 (signed) compression is not supported"},
+        {"ATI1", "BC4 (ATI1) compression is not supported"},
+        {"BC4U", "BC4 (ATI1) compression is not supported"},
+        {"BC4S", "BC4 (signed) compression is not supported"},
         {"DX10", "DDS files with a DX10 header are not supported"},
     };
     for (const Named& named : COMPRESSIONS) {

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "base/tovtex_defs.h"
 #include "batch.h"
 #include "cli.h"
 #include "dds_front_end.h"
@@ -19,7 +20,6 @@
 #include "texload/image_file_info.h"
 #include "texload/image_limit.h"
 #include "texload/image_readers.h"
-#include "base/tovtex_defs.h"
 #include "texload/result_text.h"
 
 namespace tovtex_tool {
@@ -86,8 +86,7 @@ HRESULT Describe(const BYTE* data, UINT size, FileInfo* info, std::string* reaso
 HRESULT ReadInfo(const std::string& path, bool check, FileInfo* info, std::string* reason) {
     HRESULT hr = E_FAIL;
     bool converted = false;
-    if (!check &&
-        ReadMapped(path, [&](const BYTE* data, UINT size) {
+    if (!check && ReadMapped(path, [&](const BYTE* data, UINT size) {
             hr = Describe(data, size, info, reason, &converted);
             if (hr == ERR_INVALIDDATA && reason->empty()) {
                 *reason = UnreadableCause(data, size);
@@ -128,9 +127,9 @@ HRESULT ReadInfo(const std::string& path, bool check, FileInfo* info, std::strin
 
 std::string TextLine(const std::string& path, const FileInfo& info) {
     char line[256];
-    std::snprintf(line, sizeof(line), "%s %s %ux%u, depth %u, %u level%s, %u face%s", info.reader,
-                  info.format.c_str(), info.width, info.height, info.depth, info.mipLevels,
-                  info.mipLevels == 1 ? "" : "s", info.faces, info.faces == 1 ? "" : "s");
+    std::snprintf(line, sizeof(line), "%s %s %ux%u, depth %u, %u level%s, %u face%s", info.reader, info.format.c_str(),
+                  info.width, info.height, info.depth, info.mipLevels, info.mipLevels == 1 ? "" : "s", info.faces,
+                  info.faces == 1 ? "" : "s");
     return path + ": " + line + "\n";
 }
 

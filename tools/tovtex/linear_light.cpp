@@ -62,8 +62,8 @@ void HalveInLinearLight(const BYTE* source, INT sourcePitch, UINT width, UINT he
             const BYTE* p[4] = {rowA + 8 * x, rowA + (width > 1 ? 8 * x + 4 : 8 * x), rowB + 8 * x,
                                 rowB + (width > 1 ? 8 * x + 4 : 8 * x)};
             for (int c = 0; c < 3; ++c) {
-                const float sum = ((SrgbToLinear(p[0][c]) + SrgbToLinear(p[1][c])) + SrgbToLinear(p[2][c])) +
-                                  SrgbToLinear(p[3][c]);
+                const float sum =
+                    ((SrgbToLinear(p[0][c]) + SrgbToLinear(p[1][c])) + SrgbToLinear(p[2][c])) + SrgbToLinear(p[3][c]);
                 out[4 * x + c] = LinearToSrgb(sum * 0.25f);
             }
             out[4 * x + 3] = static_cast<BYTE>((p[0][3] + p[1][3] + p[2][3] + p[3][3] + 2) >> 2);

@@ -379,8 +379,10 @@ void Viewer::DrawPicture(const D3DSURFACE_DESC& desc) {
     device->SetTextureStageState(0, D3DTSS_ADDRESSV, D3DTADDRESS_CLAMP);
     device->SetTextureStageState(0, D3DTSS_ADDRESSW, D3DTADDRESS_CLAMP);
     // Colour from the texture, or white whose coverage is the texture's alpha.
-    device->SetTextureStageState(0, D3DTSS_COLOROP, alpha_ == AlphaView::CHANNEL ? D3DTOP_SELECTARG2 : D3DTOP_SELECTARG1);
-    device->SetTextureStageState(0, D3DTSS_ALPHAOP, alpha_ == AlphaView::IGNORED ? D3DTOP_SELECTARG2 : D3DTOP_SELECTARG1);
+    device->SetTextureStageState(0, D3DTSS_COLOROP,
+                                 alpha_ == AlphaView::CHANNEL ? D3DTOP_SELECTARG2 : D3DTOP_SELECTARG1);
+    device->SetTextureStageState(0, D3DTSS_ALPHAOP,
+                                 alpha_ == AlphaView::IGNORED ? D3DTOP_SELECTARG2 : D3DTOP_SELECTARG1);
     device->SetRenderState(D3DRS_ALPHABLENDENABLE, alpha_ != AlphaView::IGNORED);
     if (texture_.IsVolume()) {
         // The slice's centre along w: point sampling takes that slice alone.
@@ -437,7 +439,8 @@ std::string Viewer::OverlayText() {
     D3DCOLOR colour = 0;
     if (mouseY_ < AreaHeight() &&
         layout_.TexelAt(mouseX_, mouseY_, static_cast<int>(desc.Width), static_cast<int>(desc.Height), &u, &v) &&
-        SUCCEEDED(texture_.ReadTexel(texture_.IsVolume() ? slice_ : face_, level_, static_cast<UINT>(u), static_cast<UINT>(v), &colour))) {
+        SUCCEEDED(texture_.ReadTexel(texture_.IsVolume() ? slice_ : face_, level_, static_cast<UINT>(u),
+                                     static_cast<UINT>(v), &colour))) {
         std::snprintf(buffer, sizeof(buffer), "  texel %d,%d #%08X", u, v, static_cast<unsigned>(colour));
         text += buffer;
     }

@@ -10,9 +10,9 @@ ViewLayout ViewLayout::Fit(int areaWidth, int areaHeight, int levelWidth, int le
     if (levelWidth <= 0 || levelHeight <= 0 || areaWidth <= 0 || areaHeight <= 0) {
         return layout;
     }
-    layout.zoom = std::clamp(std::min(static_cast<double>(areaWidth) / levelWidth,
-                                      static_cast<double>(areaHeight) / levelHeight),
-                             MIN_ZOOM, MAX_ZOOM);
+    layout.zoom =
+        std::clamp(std::min(static_cast<double>(areaWidth) / levelWidth, static_cast<double>(areaHeight) / levelHeight),
+                   MIN_ZOOM, MAX_ZOOM);
     layout.left = std::floor((areaWidth - levelWidth * layout.zoom) / 2.0);
     layout.top = std::floor((areaHeight - levelHeight * layout.zoom) / 2.0);
     return layout;

@@ -24,8 +24,8 @@ void ViewTexture::Load(IDirect3DDevice8* device, const std::string& path) {
     }
     if (SUCCEEDED(result_) && frontEnd.volume) {
         reader_ = "DDS";
-        const VolumeLoadRequest request{DEFAULT_ARG,    DEFAULT_ARG,    DEFAULT_ARG, D3DFMT_UNKNOWN,
-                                        FILTER_DEFAULT, FILTER_DEFAULT, 0};
+        const VolumeLoadRequest request{
+            DEFAULT_ARG, DEFAULT_ARG, DEFAULT_ARG, D3DFMT_UNKNOWN, FILTER_DEFAULT, FILTER_DEFAULT, 0};
         result_ = LoadVolumeTexture(device, frontEnd, request, volume_.Out());
     } else if (SUCCEEDED(result_)) {
         const FileBytes& bytes = frontEnd.applied ? frontEnd.file : file;
@@ -117,8 +117,8 @@ HRESULT ViewTexture::ReadTexel(UINT layer, UINT level, UINT u, UINT v, D3DCOLOR*
     source.format = desc.Format;
     source.rowPitch = locked.Pitch;
     source.surfaceBox = {0, 0, desc.Width, desc.Height, 0, 1};
-    source.box = {static_cast<INT>(left), static_cast<INT>(top), static_cast<INT>(right), static_cast<INT>(bottom), 0,
-                  1};
+    source.box = {
+        static_cast<INT>(left), static_cast<INT>(top), static_cast<INT>(right), static_cast<INT>(bottom), 0, 1};
     PixelRegion destination{};
     destination.pixels = reinterpret_cast<BYTE*>(block);
     destination.format = D3DFMT_A8R8G8B8;

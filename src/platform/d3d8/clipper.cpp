@@ -10,14 +10,14 @@ constexpr float MIN_W = 1.0e-5f;
 
 ClipVertex Lerp(const ClipVertex& a, const ClipVertex& b, float t) {
     auto mix = [t](float p, float q) { return p + (q - p) * t; };
-    return {mix(a.x, b.x), mix(a.y, b.y), mix(a.z, b.z), mix(a.w, b.w), mix(a.u, b.u),
-            mix(a.v, b.v), mix(a.r, b.r), mix(a.g, b.g), mix(a.b, b.b), mix(a.a, b.a), mix(a.tw, b.tw)};
+    return {mix(a.x, b.x), mix(a.y, b.y), mix(a.z, b.z), mix(a.w, b.w), mix(a.u, b.u),  mix(a.v, b.v),
+            mix(a.r, b.r), mix(a.g, b.g), mix(a.b, b.b), mix(a.a, b.a), mix(a.tw, b.tw)};
 }
 
 RasterVertex Lerp(const RasterVertex& a, const RasterVertex& b, float t) {
     auto mix = [t](float p, float q) { return p + (q - p) * t; };
-    return {mix(a.x, b.x), mix(a.y, b.y), mix(a.z, b.z), mix(a.rhw, b.rhw), mix(a.u, b.u),
-            mix(a.v, b.v), mix(a.r, b.r), mix(a.g, b.g), mix(a.b, b.b),     mix(a.a, b.a), mix(a.tw, b.tw)};
+    return {mix(a.x, b.x), mix(a.y, b.y), mix(a.z, b.z), mix(a.rhw, b.rhw), mix(a.u, b.u),  mix(a.v, b.v),
+            mix(a.r, b.r), mix(a.g, b.g), mix(a.b, b.b), mix(a.a, b.a),     mix(a.tw, b.tw)};
 }
 
 // One Sutherland-Hodgman pass: keeps the part where distance >= 0.

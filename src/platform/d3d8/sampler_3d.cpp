@@ -82,8 +82,9 @@ uint32_t Sampler3d::SampleCube(const float c[3], const float ddx[3], const float
     const FaceAxes& a = FACE_AXES[face];
     const float u = FaceCoord(c, a.sAxis, a.sSign, a.major), v = FaceCoord(c, a.tAxis, a.tSign, a.major);
     const TextureSampler& chain = chains_[face];
-    const float lod = chain.Lod(FaceStep(c, ddx, a.sAxis, a.sSign, a.major), FaceStep(c, ddx, a.tAxis, a.tSign, a.major),
-                                FaceStep(c, ddy, a.sAxis, a.sSign, a.major), FaceStep(c, ddy, a.tAxis, a.tSign, a.major));
+    const float lod =
+        chain.Lod(FaceStep(c, ddx, a.sAxis, a.sSign, a.major), FaceStep(c, ddx, a.tAxis, a.tSign, a.major),
+                  FaceStep(c, ddy, a.sAxis, a.sSign, a.major), FaceStep(c, ddy, a.tAxis, a.tSign, a.major));
     return platform::Sample(chain.Plan(lod), u, v);
 }
 

@@ -199,17 +199,17 @@ void DecodeToArgb(const FormatLayout& layout, const uint8_t* bits, uint32_t rowP
         // The palette once as texels, then one lookup per pixel.
         uint32_t colours[256];
         for (int i = 0; i < 256; ++i) {
-            colours[i] = palette == nullptr ? 0xFFFFFFFFu
-                                            : Argb(palette[i].peFlags, palette[i].peRed, palette[i].peGreen,
-                                                   palette[i].peBlue);
+            colours[i] = palette == nullptr
+                             ? 0xFFFFFFFFu
+                             : Argb(palette[i].peFlags, palette[i].peRed, palette[i].peGreen, palette[i].peBlue);
         }
         const bool alpha = layout.format == D3DFMT_A8P8;
         for (uint32_t y = 0; y < height; ++y) {
             const uint8_t* row = bits + uint64_t{y} * rowPitch;
             uint32_t* dst = out + uint64_t{y} * width;
             for (uint32_t x = 0; x < width; ++x) {
-                dst[x] = alpha ? (colours[row[2 * x]] & 0x00FFFFFFu) | (uint32_t{row[2 * x + 1]} << 24)
-                               : colours[row[x]];
+                dst[x] =
+                    alpha ? (colours[row[2 * x]] & 0x00FFFFFFu) | (uint32_t{row[2 * x + 1]} << 24) : colours[row[x]];
             }
         }
         return;

@@ -8,7 +8,8 @@ bool DescribeVertexFormat(DWORD fvf, VertexFormat& format) {
         D3DFVF_XYZ | D3DFVF_XYZRHW | D3DFVF_NORMAL | D3DFVF_DIFFUSE | D3DFVF_SPECULAR | D3DFVF_TEX1 | SIZE_BITS;
     const DWORD position = fvf & D3DFVF_POSITION_MASK;
     const DWORD sizeCode = (fvf & SIZE_BITS) >> 16;
-    if ((fvf & ~KNOWN) != 0 || sizeCode == D3DFVF_TEXTUREFORMAT4 || ((fvf & D3DFVF_TEX1) == 0 && sizeCode != 0) || (position != D3DFVF_XYZ && position != D3DFVF_XYZRHW) ||
+    if ((fvf & ~KNOWN) != 0 || sizeCode == D3DFVF_TEXTUREFORMAT4 || ((fvf & D3DFVF_TEX1) == 0 && sizeCode != 0) ||
+        (position != D3DFVF_XYZ && position != D3DFVF_XYZRHW) ||
         (position == D3DFVF_XYZRHW && (fvf & D3DFVF_NORMAL) != 0)) {
         return false;
     }

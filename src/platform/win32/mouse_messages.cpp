@@ -44,7 +44,8 @@ WPARAM KeyFlags() {
 }
 
 LPARAM PointParam(int x, int y) {
-    return static_cast<LPARAM>(static_cast<DWORD>(static_cast<WORD>(x)) | (static_cast<DWORD>(static_cast<WORD>(y)) << 16));
+    return static_cast<LPARAM>(static_cast<DWORD>(static_cast<WORD>(x)) |
+                               (static_cast<DWORD>(static_cast<WORD>(y)) << 16));
 }
 
 }  // namespace
@@ -62,7 +63,8 @@ void QueueMouseMessage(HWND window, const SDL_Event& event) {
             break;
         }
         // wParam tells the buttons held after the change.
-        heldButtons = down ? heldButtons | ButtonFlag(event.button.button) : heldButtons & ~ButtonFlag(event.button.button);
+        heldButtons =
+            down ? heldButtons | ButtonFlag(event.button.button) : heldButtons & ~ButtonFlag(event.button.button);
         QueueInputMessage(window, message, heldButtons | KeyFlags(), PointParam(event.button.x, event.button.y));
         break;
     }
@@ -76,8 +78,10 @@ void QueueMouseMessage(HWND window, const SDL_Event& event) {
         }
         int left = 0, top = 0;
         SDL_GetWindowPosition(SdlWindowFromHwnd(window), &left, &top);
-        const WPARAM wParam = (heldButtons | KeyFlags()) | (static_cast<WPARAM>(static_cast<WORD>(turn * WHEEL_DELTA)) << 16);
-        QueueInputMessage(window, WM_MOUSEWHEEL, wParam, PointParam(left + event.wheel.mouseX, top + event.wheel.mouseY));
+        const WPARAM wParam =
+            (heldButtons | KeyFlags()) | (static_cast<WPARAM>(static_cast<WORD>(turn * WHEEL_DELTA)) << 16);
+        QueueInputMessage(window, WM_MOUSEWHEEL, wParam,
+                          PointParam(left + event.wheel.mouseX, top + event.wheel.mouseY));
         break;
     }
     default: break;
