@@ -17,7 +17,6 @@
 #include "cube_assembly.h"
 #include "dds_front_end.h"
 #include "dds_volume_loader.h"
-#include "dds_volume_writer.h"
 #include "dds_writer.h"
 #include "failure_cause.h"
 #include "file_bytes.h"

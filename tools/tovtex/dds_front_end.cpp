@@ -7,7 +7,6 @@
 #include "base/checked_size.h"
 #include "dds_dxgi_formats.h"
 #include "dds_source_layout.h"
-#include "dds_volume_writer.h"
 #include "dds_writer.h"
 #include "format_names.h"
 #include "tovtex.h"
@@ -256,8 +255,7 @@ HRESULT ReadDdsFrontEnd(const BYTE* data, UINT size, DdsFrontEnd* frontEnd, std:
     }
     frontEnd->file.size = total;
     const std::vector<BYTE> head =
-        header.volume ? DdsVolumeHeader(format, header.width, header.height, header.depth, header.levels)
-                      : DdsHeader({format, header.width, header.height, header.levels, header.faces == 6});
+        DdsHeader({format, header.width, header.height, header.levels, header.faces == 6, header.depth});
     std::memcpy(frontEnd->file.data.get(), head.data(), HEADER_BYTES);
     const BYTE* source = data + header.dataOffset;
     BYTE* destination = frontEnd->file.data.get() + HEADER_BYTES;

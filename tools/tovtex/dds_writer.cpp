@@ -27,10 +27,12 @@ uint64_t DdsRowCount(D3DFORMAT format, UINT height) {
 std::vector<BYTE> DdsHeader(const DdsLayout& layout) {
     std::vector<BYTE> header(tovtex::DDS_HEADER_BYTES, 0);
     const tovtex::DdsHeaderDesc desc{layout.format,
-                                     layout.cube ? tovtex::DdsShape::CUBE : tovtex::DdsShape::TEXTURE,
+                                     layout.depth > 1 ? tovtex::DdsShape::VOLUME
+                                     : layout.cube    ? tovtex::DdsShape::CUBE
+                                                      : tovtex::DdsShape::TEXTURE,
                                      layout.width,
                                      layout.height,
-                                     1,
+                                     layout.depth,
                                      layout.levels,
                                      false,
                                      false,

@@ -18,6 +18,7 @@ struct DdsLayout {
     UINT height;
     UINT levels;  // per face, at least 1
     bool cube;    // six faces, +X, -X, +Y, -Y, +Z, -Z
+    UINT depth = 1;  // above 1: a volume texture of that many slices
 };
 
 // The formats the library's DDS reader reads back.
@@ -33,7 +34,7 @@ uint64_t DdsRowBytes(D3DFORMAT format, UINT width);
 uint64_t DdsRowCount(D3DFORMAT format, UINT height);
 
 // The 128-byte classic header: "DDS " and the surface description (zeros
-// for a format no DDS header describes).
+// for a format no DDS header describes); a volume's with its depth.
 std::vector<BYTE> DdsHeader(const DdsLayout& layout);
 
 // Appends one level of the given size, read row by row from pixels with the
