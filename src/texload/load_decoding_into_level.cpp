@@ -35,6 +35,13 @@ RowsReader RowsReaderFor(const char* readerName) {
     return nullptr;
 }
 
+// A first look before the header tests: only JPEG (start-of-image marker)
+// and PNG (signature) files can take this route.
+bool MayBeJpegOrPng(const BYTE* data, UINT size) {
+    static constexpr BYTE PNG_START[4] = {0x89, 'P', 'N', 'G'};
+    return size >= 4 && ((data[0] == 0xFF && data[1] == 0xD8) || std::memcmp(data, PNG_START, 4) == 0);
+}
+
 // The picture's own memory, were it decoded: the test limit on it must
 // refuse the same loads on both routes.
 bool PictureFitsAllocationLimit(const ImageHeader& header) {
@@ -116,7 +123,8 @@ HRESULT LoadDecodingIntoLevel(IDirect3DDevice8* device, const BYTE* data, UINT d
     *taken = false;
     // A colour key changes pixels, and a palette format needs the palette
     // settled before fitting: both take the ordinary route.
-    if (ConversionShortcutsOff() || colorKey != 0 || format == D3DFMT_P8 || format == D3DFMT_A8P8) {
+    if (ConversionShortcutsOff() || colorKey != 0 || format == D3DFMT_P8 || format == D3DFMT_A8P8 ||
+        !MayBeJpegOrPng(data, dataSize)) {
         return S_OK;
     }
     ImageFileDescription description{};

@@ -62,6 +62,7 @@ constexpr RouteCase CASES[] = {
     {"pngsuite/tbrn2c08.png", Cut::WHOLE, ARGB, MANAGED, 0, 0, LIN, LIN, 0, S_OK},
     {"jpeg/pillow/hopper.jpg", Cut::WHOLE, ARGB, MANAGED, 0, 0, LIN, LIN, 0, S_OK},
     {"jpeg/pillow/hopper.jpg", Cut::WHOLE, D3DFMT_UNKNOWN, MANAGED, 0, 0, DEF, DEF, 0, S_OK},
+    {"jpeg/pillow/hopper.jpg", Cut::WHOLE, ARGB, MANAGED, 0, 0, DEF, DEF, 0, S_OK},
     {"jpeg/jpeg-decoder/mozilla/jpg-progressive.jpg", Cut::WHOLE, XRGB, MANAGED, 0, 0, LIN, LIN, 0, S_OK},
     // Opaque PNG into X8R8G8B8 keeps its filler byte; one level only.
     {"pngsuite/basi2c08.png", Cut::WHOLE, XRGB, MANAGED, 0, 1, LIN, LIN, 0, S_OK},
