@@ -75,18 +75,27 @@ bool AverageLinearPairs(ConversionJob& job, const HeapArray<LinearTap>& tapsX, c
         UINT x = 0;
         UINT end = dst.width;
 #if TOVTEX_SSE2
-        if (pairedFrom < dst.width && set == 0) {
+        if (pairedFrom < dst.width) {
             const std::size_t first = static_cast<std::size_t>(2 * pairedFrom - 1) * 4;
             const UINT done = HalveRow32Sse2(out + std::size_t{pairedFrom} * 4, top + first, bottom + first,
                                              dst.width - pairedFrom, keep);
             end = pairedFrom;
-            // Whatever the vector kernel left at the end of the row.
-            for (UINT tail = pairedFrom + done; tail < dst.width; ++tail) {
-                const LinearTap& t = tapsX[tail];
-                const std::uint32_t w =
-                    Average(Load(top, t.index0), Load(top, t.index1), Load(bottom, t.index0), Load(bottom, t.index1)) &
-                    keep;
-                std::memcpy(out + std::size_t{tail} * 4, &w, 4);
+            for (UINT x2 = pairedFrom; x2 < dst.width; ++x2) {
+                std::uint32_t w;
+                if (x2 < pairedFrom + done) {
+                    if (set == 0) {
+                        continue;
+                    }
+                    std::memcpy(&w, out + std::size_t{x2} * 4, 4);
+                } else {
+                    // Whatever the vector kernel left at the end of the row.
+                    const LinearTap& t = tapsX[x2];
+                    w = Average(Load(top, t.index0), Load(top, t.index1), Load(bottom, t.index0),
+                                Load(bottom, t.index1)) &
+                        keep;
+                }
+                w |= set;
+                std::memcpy(out + std::size_t{x2} * 4, &w, 4);
             }
         }
 #endif
