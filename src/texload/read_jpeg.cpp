@@ -235,7 +235,7 @@ struct GivenRows {
 HRESULT ProvideGivenRows(void* context, D3DFORMAT format, UINT width, UINT height, RowTarget* target) {
     const auto* given = static_cast<const GivenRows*>(context);
     if (format != D3DFMT_X8R8G8B8 || format != given->header->format || width != given->header->width ||
-        height != given->header->height) {
+        height != given->header->height || given->destination->rowPitch < uint64_t{4} * width) {
         return E_FAIL;
     }
     *target = RowTarget{given->destination->pixels, given->destination->rowPitch,
@@ -306,10 +306,8 @@ HRESULT Inspect(jpeg_decompress_struct* cinfo, ErrorTrap* trap, const BYTE* data
     return S_OK;
 }
 
-}  // namespace
-
-namespace {
-
+// The decompressor over the file, decoding into the rows `provide` gives;
+// released on every path.
 HRESULT RunDecode(const BYTE* data, UINT size, ProvideRows provide, void* context) {
     jpeg_decompress_struct cinfo{};
     ErrorTrap trap{};
