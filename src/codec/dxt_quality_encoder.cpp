@@ -16,8 +16,8 @@ namespace {
 // win and cost as much again.
 constexpr int NORMAL_ALPHA_WINDOW = 1;
 constexpr int NORMAL_ALPHA_STEPS = 1;
-constexpr int BEST_ALPHA_WINDOW = 4;
-constexpr int BEST_ALPHA_STEPS = 2 * BEST_ALPHA_WINDOW;
+constexpr int BEST_ALPHA_WINDOW = 1;
+constexpr int BEST_ALPHA_STEPS = 1;
 
 bool IsPremultiplied(D3DFORMAT format) {
     return format == D3DFMT_DXT2 || format == D3DFMT_DXT4;
