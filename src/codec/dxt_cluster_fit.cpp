@@ -346,38 +346,42 @@ SplitWindow WindowAround(const SortedSums& s, const ColorChoice& start, bool fou
 
 // How far the split search looks from the split the normal fit implies, in
 // entries along the axis, for each boundary. The cluster fit's winner lies
-// within three of it nearly always; the full search costs five times more
-// and its gain is a few tenths of a percent of the error.
+// near it nearly always; the full search costs several times more and its
+// gain is a few tenths of a percent of the error. Blocks the normal fit
+// already meets well (MODEST below) look less far.
 constexpr int SPLIT_RADIUS = 3;
+constexpr int MODEST_RADIUS = 2;
 
 // Rounds of the channel-wise refinement: after a split's fit, and on the
 // normal fit's own block.
-constexpr int SPLIT_ROUNDS = 3;
-constexpr int START_ROUNDS = 2;
+constexpr int SPLIT_ROUNDS = 2;
+constexpr int START_ROUNDS = 1;
 
 // On an opaque DXT1 block the three-colour mode's split is carried on only
 // when its least-squares error is within this share of the four-colour
 // one's: quantising can turn the order, a wider gap it seldom does.
 constexpr float THREE_COLOR_MARGIN = 1.05f;
 
-// A block the normal fit already meets within this mean squared error per
-// texel and channel (weights applied) is kept as it is: the search could
-// lower its error by little, and such blocks are common (flat areas, soft
-// gradients).
+// Mean squared error per texel and channel (weights applied) of the normal
+// fit's block: below CLOSE_ENOUGH the block is kept as it is (the search
+// could lower its error by little, and such blocks are common: flat areas,
+// soft gradients); below MODEST the split search looks less far.
 constexpr std::uint64_t CLOSE_ENOUGH = 2;
+constexpr std::uint64_t MODEST = 8;
 
-bool CloseEnough(const SearchTexels& texels, std::uint64_t error) {
+// The sum of the texels' weights times the sum of the channel weights.
+std::uint64_t TexelChannels(const SearchTexels& texels) {
     std::uint64_t total = 0;
     for (int i = 0; i < 16; ++i) {
         total += texels.weight[i];
     }
-    total *= texels.channel[0] + texels.channel[1] + texels.channel[2];
-    return error < CLOSE_ENOUGH * total;
+    return total * (texels.channel[0] + texels.channel[1] + texels.channel[2]);
 }
 
 ColorChoice FitColorBestWith(const SearchTexels& texels, bool plain) {
     ColorChoice best = FitColorNormal(texels);
-    if (best.error == 0 || CloseEnough(texels, best.error)) {
+    const std::uint64_t scale = TexelChannels(texels);
+    if (best.error == 0 || best.error < CLOSE_ENOUGH * scale) {
         return best;
     }
     const ColorChoice start = best;
@@ -385,6 +389,7 @@ ColorChoice FitColorBestWith(const SearchTexels& texels, bool plain) {
     // The normal fit's block, its endpoints refitted channel by channel, in
     // its own mode (DXT2 to DXT5 always four colours).
     best = RefineByChannel(texels, best, modes[0] && (!modes[1] || best.c0 > best.c1), START_ROUNDS);
+    const int radius = best.error < MODEST * scale ? MODEST_RADIUS : SPLIT_RADIUS;
     ColorMoments moments;
     ComputeMoments(texels, moments);
     float axis[3];
@@ -410,7 +415,7 @@ ColorChoice FitColorBestWith(const SearchTexels& texels, bool plain) {
     for (int m = 0; m < 2; ++m) {
         if (modes[m]) {
             const bool fourColor = m == 0;
-            const SplitWindow w = WindowAround(sums, start, fourColor, SPLIT_RADIUS);
+            const SplitWindow w = WindowAround(sums, start, fourColor, radius);
             split[m] = fourColor ? BestFourSplit(texels, sums, w, plain) : BestThreeSplit(texels, sums, w);
         }
     }
