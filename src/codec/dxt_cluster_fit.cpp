@@ -355,7 +355,7 @@ constexpr int MODEST_RADIUS = 2;
 // Rounds of the channel-wise refinement: after a split's fit, and on the
 // normal fit's own block.
 constexpr int SPLIT_ROUNDS = 2;
-constexpr int START_ROUNDS = 1;
+constexpr int START_ROUNDS = 2;
 
 // On an opaque DXT1 block the three-colour mode's split is carried on only
 // when its least-squares error is within this share of the four-colour
@@ -376,6 +376,12 @@ std::uint64_t TexelChannels(const SearchTexels& texels) {
         total += texels.weight[i];
     }
     return total * (texels.channel[0] + texels.channel[1] + texels.channel[2]);
+}
+
+// The block of endpoints a and b in the mode asked for is choice's block.
+bool SamePair(unsigned a, unsigned b, bool fourColor, const ColorChoice& choice) {
+    const unsigned high = a > b ? a : b, low = a > b ? b : a;
+    return fourColor ? (choice.c0 == high && choice.c1 == low) : (choice.c0 == low && choice.c1 == high);
 }
 
 ColorChoice FitColorBestWith(const SearchTexels& texels, bool plain) {
@@ -429,7 +435,13 @@ ColorChoice FitColorBestWith(const SearchTexels& texels, bool plain) {
         float e1[3] = {split[m].e1[0], split[m].e1[1], split[m].e1[2]};
         ClampToBox(e0);
         ClampToBox(e1);
-        const ColorChoice candidate = EvaluatePair(texels, Quantize565(e0), Quantize565(e1), fourColor);
+        const unsigned q0 = Quantize565(e0), q1 = Quantize565(e1);
+        // The pair the normal block started from, or the one it was
+        // refitted to: refitting it again would repeat that work.
+        if (SamePair(q0, q1, fourColor, start) || SamePair(q0, q1, fourColor, best)) {
+            continue;
+        }
+        const ColorChoice candidate = EvaluatePair(texels, q0, q1, fourColor);
         KeepBetter(best, RefineByChannel(texels, candidate, fourColor, SPLIT_ROUNDS));
     }
     return best;
