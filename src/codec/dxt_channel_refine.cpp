@@ -10,6 +10,7 @@ namespace {
 
 constexpr int SHIFT[3] = {11, 5, 0};  // red, green, blue
 constexpr int TOP[3] = {31, 63, 31};
+constexpr int TOP_LEVELS = 64;
 
 int ExpandLevel(int level, int c) {
     return c == 1 ? (level << 2 | level >> 4) : (level << 3 | level >> 2);
@@ -56,44 +57,51 @@ void SumEntries(const SearchTexels& texels, std::uint32_t indices, EntrySums& ou
     }
 }
 
-// The channel's error for levels a (c0) and b (c1), less the part that
-// does not depend on them: sum over the entries of W v^2 - 2 v S.
-std::int64_t ChannelCost(const EntrySums& s, int c, int a, int b, bool four) {
-    const int x = ExpandLevel(a, c), y = ExpandLevel(b, c);
-    int v[4];
-    v[0] = x;
-    v[1] = y;
-    if (four) {
-        v[2] = (2 * x + y + 1) / 3;
-        v[3] = (x + 2 * y + 1) / 3;
-    } else {
-        v[2] = (x + y) >> 1;
-        v[3] = 0;
-    }
-    std::int64_t cost = 0;
-    for (int k = 0; k < 4; ++k) {
-        cost += s.weight[k] * v[k] * v[k] - 2 * v[k] * s.sum[c][k];
-    }
-    return cost;
-}
-
 int Clamp(int v, int top) {
     return v < 0 ? 0 : v > top ? top : v;
 }
 
-// One channel search: the pair of levels of least cost among the levels
-// from one below to one above the current and the solved level of each end.
+// One entry's part of a channel's error, less the part that does not depend
+// on the levels: W v^2 - 2 v S.
+inline std::int64_t EntryCost(const EntrySums& s, int c, int k, int v) {
+    return s.weight[k] * v * v - 2 * v * s.sum[c][k];
+}
+
+// One channel search: the pair of levels of least error among the levels
+// from one below to one above the current and the solved level of each end
+// (the current pair on ties). The endpoints' own entries depend on one
+// level each and are costed once per level.
 void BestLevels(const EntrySums& s, int c, bool four, int a, int b, int solvedA, int solvedB, int& outA, int& outB) {
     const int aLo = Clamp((a < solvedA ? a : solvedA) - 1, TOP[c]);
     const int aHi = Clamp((a > solvedA ? a : solvedA) + 1, TOP[c]);
     const int bLo = Clamp((b < solvedB ? b : solvedB) - 1, TOP[c]);
     const int bHi = Clamp((b > solvedB ? b : solvedB) + 1, TOP[c]);
-    std::int64_t best = ChannelCost(s, c, a, b, four);
+    int xs[TOP_LEVELS], ys[TOP_LEVELS];
+    std::int64_t xCost[TOP_LEVELS], yCost[TOP_LEVELS];
+    for (int p = aLo; p <= aHi; ++p) {
+        xs[p - aLo] = ExpandLevel(p, c);
+        xCost[p - aLo] = EntryCost(s, c, 0, xs[p - aLo]);
+    }
+    for (int q = bLo; q <= bHi; ++q) {
+        ys[q - bLo] = ExpandLevel(q, c);
+        yCost[q - bLo] = EntryCost(s, c, 1, ys[q - bLo]);
+    }
+    const auto pairCost = [&](int p, int q) {
+        const int x = xs[p - aLo], y = ys[q - bLo];
+        std::int64_t cost = xCost[p - aLo] + yCost[q - bLo];
+        if (four) {
+            cost += EntryCost(s, c, 2, (2 * x + y + 1) / 3) + EntryCost(s, c, 3, (x + 2 * y + 1) / 3);
+        } else {
+            cost += EntryCost(s, c, 2, (x + y) >> 1);
+        }
+        return cost;
+    };
+    std::int64_t best = pairCost(a, b);
     outA = a;
     outB = b;
     for (int p = aLo; p <= aHi; ++p) {
         for (int q = bLo; q <= bHi; ++q) {
-            const std::int64_t cost = ChannelCost(s, c, p, q, four);
+            const std::int64_t cost = pairCost(p, q);
             if (cost < best) {
                 best = cost;
                 outA = p;
