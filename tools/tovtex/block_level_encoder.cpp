@@ -17,6 +17,8 @@ struct BlockRow {
     UINT row;  // in blocks
 };
 
+}  // namespace
+
 void EncodeBlockRow(D3DFORMAT format, const BlockLevelWork& level, UINT row, const DxtEncodeOptions& options) {
     // DXT2 and DXT4 are premultiplied, and DXT1 texels below the threshold
     // made transparent, by the encoder itself.
@@ -43,8 +45,6 @@ void EncodeBlockRow(D3DFORMAT format, const BlockLevelWork& level, UINT row, con
         EncodeDxtBlockWith(format, block, texels, options, out);
     }
 }
-
-}  // namespace
 
 void EncodeBlockLevels(D3DFORMAT format, const std::vector<BlockLevelWork>& levels, const DxtEncodeOptions& options,
                        unsigned threads) {
