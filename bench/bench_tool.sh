@@ -5,7 +5,8 @@
 # 1 and 2 threads. Prints seconds, each peer's time as a multiple of each
 # tovtex level's, and each output's top-level error against the source:
 # RGB RMSE with each texel's colour weighted by its alpha, and alpha RMSE
-# (0..255 scale), every output decoded by tovtex.
+# (0..255 scale), every output decoded by tovtex. Each time is the median
+# of BENCH_RUNS runs (default 3).
 #
 # Usage: bench/bench_tool.sh [path to tovtex]   (default build/default/tools/tovtex)
 set -u
@@ -36,7 +37,7 @@ im.save(sys.argv[1])
 PY
 
 now() { date +%s.%N; }
-timed() {  # name, command...; prints seconds (or FAIL)
+once() {  # name, command...; prints seconds (or FAIL)
     local name=$1; shift
     local t0 t1
     t0=$(now)
@@ -47,8 +48,20 @@ timed() {  # name, command...; prints seconds (or FAIL)
         echo FAIL
     fi
 }
+# The median of $runs runs (default 3): on a shared machine one run can
+# wait long for memory or a core.
+runs=${BENCH_RUNS:-3}
+timed() {  # name, command...; prints the median seconds (or FAIL)
+    local i t all=()
+    for ((i = 0; i < runs; i++)); do
+        t=$(once "$@")
+        if [ "$t" = FAIL ]; then echo FAIL; return; fi
+        all+=("$t")
+    done
+    printf "%s\n" "${all[@]}" | sort -g | sed -n "$(((runs + 1) / 2))p"
+}
 rmse() {  # a DDS file: "RGB alpha" RMSE of its top level (decoded by tovtex) against the source
-    if [ -s "$1" ] && "$tool" decode "$1" "$work/top.png" >/dev/null 2>&1; then
+    if [ -s "$1" ] && "$tool" decode -f "$1" "$work/top.png" >/dev/null 2>&1; then
         "$python" - "$work/src.png" "$work/top.png" <<'PY'
 import sys
 from PIL import Image, ImageMath
@@ -68,7 +81,7 @@ PY
 levels="fast normal best"
 declare -A secs err
 for level in $levels; do
-    secs[$level]=$(timed "tovtex_$level" "$tool" convert "$work/src.png" "$work/tovtex_$level.dds" --format DXT5 \
+    secs[$level]=$(timed "tovtex_$level" "$tool" convert -f "$work/src.png" "$work/tovtex_$level.dds" --format DXT5 \
         --mips all --quality "$level")
 done
 secs[nvfast]=$(timed nvfast nvcompress -bc3 -fast -alpha -nocuda "$work/src.png" "$work/nvfast.dds")
@@ -118,8 +131,8 @@ for i in range(64):
     x, y = (i % 8) * 512, (i // 8) * 512
     im.crop((x, y, x + 512, y + 512)).save("%s/b%02d.png" % (sys.argv[2], i))
 PY
-t_b1=$(timed batch1 "$tool" convert --format DXT5 -j 1 -o "$work/out1" "$work/batch"/*.png)
-t_b2=$(timed batch2 "$tool" convert --format DXT5 -j 2 -o "$work/out2" "$work/batch"/*.png)
+t_b1=$(timed batch1 "$tool" convert -f --format DXT5 -j 1 -o "$work/out1" "$work/batch"/*.png)
+t_b2=$(timed batch2 "$tool" convert -f --format DXT5 -j 2 -o "$work/out2" "$work/batch"/*.png)
 echo
 printf "%-28s %10s\n" "64 x 512x512 PNG -> DXT5" seconds
 printf "%-28s %10s\n" "tovtex -j 1" "$t_b1"

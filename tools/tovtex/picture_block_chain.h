@@ -4,8 +4,9 @@
 // own size, no colour key or dither, nothing reworked afterwards), it need
 // not be made at all: worker threads compress the top level's block rows
 // from the picture while this thread builds the lower levels from it, and
-// then all compress those. The bytes are those of the route through a whole
-// uncompressed chain (CompressToDds after LoadAnyShape).
+// then all compress those, straight into the file's bytes. The bytes are
+// those of the route through a whole uncompressed chain and a block texture
+// (CompressToDds after LoadAnyShape).
 
 #include <vector>
 
