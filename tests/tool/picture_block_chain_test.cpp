@@ -1,6 +1,6 @@
 // A block chain compressed straight from the decoded picture writes the very
-// bytes of the route through a whole uncompressed chain, on any number of
-// threads, and is taken only where the top level would be the picture's
+// bytes of the route through a whole uncompressed chain and the library's
+// DDS writer (either header), on any number of threads, and is taken only where the top level would be the picture's
 // own bytes.
 
 #include <gtest/gtest.h>
@@ -68,14 +68,16 @@ TEST_F(PictureBlockChain, WritesTheBytesOfTheWholeChain) {
         D3DFORMAT format;
         DWORD filter, mipFilter;
         DxtEncodeOptions encoder;
+        DWORD ddsFlags;
     } cases[] = {
-        {64, 64, 7, D3DFMT_DXT5, FILTER_TRIANGLE, FILTER_BOX, {}},
-        {52, 36, 6, D3DFMT_DXT1, FILTER_TRIANGLE, FILTER_BOX, {DXT_QUALITY_BEST, 90, false}},
-        {37, 5, 6, D3DFMT_DXT3, FILTER_NONE, FILTER_TRIANGLE, {}},
-        {1, 9, 4, D3DFMT_DXT5, FILTER_POINT, FILTER_POINT | FILTER_MIRROR_V, {}},
-        {20, 12, 5, D3DFMT_DXT4, FILTER_BOX, FILTER_LINEAR | FILTER_MIRROR_U, {DXT_QUALITY_NORMAL, 128, true}},
-        {16, 16, 1, D3DFMT_DXT2, FILTER_TRIANGLE, FILTER_BOX, {}},
-        {33, 70, 3, D3DFMT_DXT1, FILTER_TRIANGLE, FILTER_BOX | FILTER_DITHER, {}},
+        {64, 64, 7, D3DFMT_DXT5, FILTER_TRIANGLE, FILTER_BOX, {}, 0},
+        {52, 36, 6, D3DFMT_DXT1, FILTER_TRIANGLE, FILTER_BOX, {DXT_QUALITY_BEST, 90, false}, DDS_SAVE_DX10},
+        {37, 5, 6, D3DFMT_DXT3, FILTER_NONE, FILTER_TRIANGLE, {}, 0},
+        {1, 9, 4, D3DFMT_DXT5, FILTER_POINT, FILTER_POINT | FILTER_MIRROR_V, {}, DDS_SAVE_DX10 | DDS_SAVE_SRGB},
+        {20, 12, 5, D3DFMT_DXT4, FILTER_BOX, FILTER_LINEAR | FILTER_MIRROR_U, {DXT_QUALITY_NORMAL, 128, true},
+         DDS_SAVE_DX10 | DDS_SAVE_PREMULTIPLIED},
+        {16, 16, 1, D3DFMT_DXT2, FILTER_TRIANGLE, FILTER_BOX, {}, 0},
+        {33, 70, 3, D3DFMT_DXT1, FILTER_TRIANGLE, FILTER_BOX | FILTER_DITHER, {}, 0},
     };
     uint32_t seed = 1;
     for (const auto& c : cases) {
@@ -91,12 +93,12 @@ TEST_F(PictureBlockChain, WritesTheBytesOfTheWholeChain) {
         ComRef<IDirect3DTexture8> chain;
         ASSERT_EQ(tovtex_tool::LoadAnyShape(device_, image, shape, &chain), S_OK);
         std::vector<BYTE> expected;
-        ASSERT_EQ(tovtex_tool::CompressToDds(device_, chain.Get(), c.format, encoding, 0, &expected), S_OK);
+        ASSERT_EQ(tovtex_tool::CompressToDds(device_, chain.Get(), c.format, encoding, c.ddsFlags, &expected), S_OK);
         for (unsigned threads : {1u, 2u, 5u}) {
             SCOPED_TRACE("threads " + std::to_string(threads));
             encoding.threads = threads;
             std::vector<BYTE> direct;
-            ASSERT_EQ(tovtex_tool::CompressPictureToDds(device_, image, shape, c.format, encoding, 0, &direct), S_OK);
+            ASSERT_EQ(tovtex_tool::CompressPictureToDds(device_, image, shape, c.format, encoding, c.ddsFlags, &direct), S_OK);
             EXPECT_EQ(direct, expected);
         }
         image.pixels = nullptr;  // not the image's own
