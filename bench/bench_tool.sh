@@ -48,49 +48,37 @@ once() {  # name, command...; prints seconds (or FAIL)
         echo FAIL
     fi
 }
-# The median of $runs runs (default 3): on a shared machine one run can
-# wait long for memory or a core.
+# Every tool runs $runs times (default 3), the tools taking turns, and
+# each keeps its median: on a shared machine one run can wait long for
+# memory or a core, and the turns spread a busy spell over every tool.
 runs=${BENCH_RUNS:-3}
-timed() {  # name, command...; prints the median seconds (or FAIL)
-    local i t all=()
-    for ((i = 0; i < runs; i++)); do
-        t=$(once "$@")
-        if [ "$t" = FAIL ]; then echo FAIL; return; fi
-        all+=("$t")
-    done
-    printf "%s\n" "${all[@]}" | sort -g | sed -n "$(((runs + 1) / 2))p"
-}
-rmse() {  # a DDS file: "RGB alpha" RMSE of its top level (decoded by tovtex) against the source
-    if [ -s "$1" ] && "$tool" decode -f "$1" "$work/top.png" >/dev/null 2>&1; then
-        "$python" - "$work/src.png" "$work/top.png" <<'PY'
-import sys
-from PIL import Image, ImageMath
-s = Image.open(sys.argv[1]).convert("RGBA").split()
-d = Image.open(sys.argv[2]).convert("RGBA").split()
-mean = lambda im: im.resize((1, 1), Image.BOX).getpixel((0, 0))  # exact enough in float
-weight = mean(s[3].convert("F"))
-colour = sum(mean(ImageMath.eval("float(a) * (float(x) - float(y)) ** 2", a=s[3], x=s[c], y=d[c])) for c in range(3))
-alpha = mean(ImageMath.eval("(float(x) - float(y)) ** 2", x=s[3], y=d[3]))
-print("%.2f %.2f" % ((colour / (3 * weight)) ** 0.5 if weight > 0 else 0, alpha ** 0.5))
-PY
-    else
-        echo "n/a n/a"
-    fi
-}
+median() { printf "%s\n" "$@" | sort -g | sed -n "$((($# + 1) / 2))p"; }
 
 levels="fast normal best"
-declare -A secs err
-for level in $levels; do
-    secs[$level]=$(timed "tovtex_$level" "$tool" convert -f "$work/src.png" "$work/tovtex_$level.dds" --format DXT5 \
-        --mips all --quality "$level")
+tools="$levels nvfast nv"
+[ -n "$magick" ] && tools+=" magick"
+declare -A secs err runs_of
+run() {  # one run of a tool by its short name
+    case $1 in
+    fast | normal | best)
+        "$tool" convert -f "$work/src.png" "$work/tovtex_$1.dds" --format DXT5 --mips all --quality "$1" ;;
+    nvfast) nvcompress -bc3 -fast -alpha -nocuda "$work/src.png" "$work/nvfast.dds" ;;
+    nv) nvcompress -bc3 -alpha -nocuda "$work/src.png" "$work/nv.dds" ;;
+    magick) "$magick" "$work/src.png" -define dds:compression=dxt5 -define dds:mipmaps=12 "$work/im.dds" ;;
+    esac
+}
+for ((r = 0; r < runs; r++)); do
+    for t in $tools; do
+        runs_of[$t]+=" $(once "$t" run "$t")"
+    done
 done
-secs[nvfast]=$(timed nvfast nvcompress -bc3 -fast -alpha -nocuda "$work/src.png" "$work/nvfast.dds")
-secs[nv]=$(timed nv nvcompress -bc3 -alpha -nocuda "$work/src.png" "$work/nv.dds")
-secs[magick]=FAIL
-if [ -n "$magick" ]; then
-    secs[magick]=$(timed magick "$magick" "$work/src.png" -define dds:compression=dxt5 -define dds:mipmaps=12 \
-        "$work/im.dds")
-fi
+for t in $levels nvfast nv magick; do
+    case " ${runs_of[$t]:-FAIL} " in
+    *" FAIL "*) secs[$t]=FAIL ;;
+    *) # shellcheck disable=SC2086
+        secs[$t]=$(median ${runs_of[$t]}) ;;
+    esac
+done
 for level in $levels; do err[$level]=$(rmse "$work/tovtex_$level.dds"); done
 err[nvfast]=$(rmse "$work/nvfast.dds")
 err[nv]=$(rmse "$work/nv.dds")
@@ -131,8 +119,13 @@ for i in range(64):
     x, y = (i % 8) * 512, (i // 8) * 512
     im.crop((x, y, x + 512, y + 512)).save("%s/b%02d.png" % (sys.argv[2], i))
 PY
-t_b1=$(timed batch1 "$tool" convert -f --format DXT5 -j 1 -o "$work/out1" "$work/batch"/*.png)
-t_b2=$(timed batch2 "$tool" convert -f --format DXT5 -j 2 -o "$work/out2" "$work/batch"/*.png)
+b1=() b2=()
+for ((r = 0; r < runs; r++)); do
+    b1+=("$(once batch1 "$tool" convert -f --format DXT5 -j 1 -o "$work/out1" "$work/batch"/*.png)")
+    b2+=("$(once batch2 "$tool" convert -f --format DXT5 -j 2 -o "$work/out2" "$work/batch"/*.png)")
+done
+t_b1=$(median "${b1[@]}")
+t_b2=$(median "${b2[@]}")
 echo
 printf "%-28s %10s\n" "64 x 512x512 PNG -> DXT5" seconds
 printf "%-28s %10s\n" "tovtex -j 1" "$t_b1"
