@@ -2,11 +2,11 @@
 # Whole-process timings of `tovtex convert` against nvcompress and
 # ImageMagick, in one run on the same input: a 4096 x 4096 PNG to DXT5 with a
 # full mip chain, every tool allowed every core, and a batch of 64 images on
-# 1 and 2 threads. Prints seconds, each peer's time as a multiple of each
-# tovtex level's, and each output's top-level error against the source:
-# RGB RMSE with each texel's colour weighted by its alpha, and alpha RMSE
-# (0..255 scale), every output decoded by tovtex. Each time is the median
-# of BENCH_RUNS runs (default 3).
+# 1 and 2 threads. Prints seconds and processor seconds (user and system),
+# each peer's time as a multiple of each tovtex level's, and each output's
+# top-level error against the source: RGB RMSE with each texel's colour
+# weighted by its alpha, and alpha RMSE (0..255 scale), every output decoded
+# by tovtex. Each figure is the median of BENCH_RUNS runs (default 3).
 #
 # Usage: bench/bench_tool.sh [path to tovtex]   (default build/default/tools/tovtex)
 set -u
@@ -36,14 +36,12 @@ im = im.filter(ImageFilter.GaussianBlur(1))
 im.save(sys.argv[1])
 PY
 
-now() { date +%s.%N; }
-once() {  # name, command...; prints seconds (or FAIL)
+once() {  # name, command...; prints the seconds taken and the processor seconds (user and system), or FAIL
     local name=$1; shift
-    local t0 t1
-    t0=$(now)
-    if "$@" >"$work/$name.log" 2>&1; then
-        t1=$(now)
-        echo "$t1 - $t0" | bc
+    local TIMEFORMAT="%R %U %S" out wall user sys
+    if out=$( { time "$@" >"$work/$name.log" 2>&1; } 2>&1); then
+        read -r wall user sys <<<"$out"
+        echo "$wall $(echo "$user + $sys" | bc)"
     else
         echo FAIL
     fi
@@ -53,6 +51,24 @@ once() {  # name, command...; prints seconds (or FAIL)
 # memory or a core, and the turns spread a busy spell over every tool.
 runs=${BENCH_RUNS:-3}
 median() { printf "%s\n" "$@" | sort -g | sed -n "$((($# + 1) / 2))p"; }
+
+rmse() {  # a DDS file: "RGB alpha" RMSE of its top level (decoded by tovtex) against the source
+    if [ -s "$1" ] && "$tool" decode -f "$1" "$work/top.png" >/dev/null 2>&1; then
+        "$python" - "$work/src.png" "$work/top.png" <<'PY'
+import sys
+from PIL import Image, ImageMath
+s = Image.open(sys.argv[1]).convert("RGBA").split()
+d = Image.open(sys.argv[2]).convert("RGBA").split()
+mean = lambda im: im.resize((1, 1), Image.BOX).getpixel((0, 0))  # exact enough in float
+weight = mean(s[3].convert("F"))
+colour = sum(mean(ImageMath.eval("float(a) * (float(x) - float(y)) ** 2", a=s[3], x=s[c], y=d[c])) for c in range(3))
+alpha = mean(ImageMath.eval("(float(x) - float(y)) ** 2", x=s[3], y=d[3]))
+print("%.2f %.2f" % ((colour / (3 * weight)) ** 0.5 if weight > 0 else 0, alpha ** 0.5))
+PY
+    else
+        echo "n/a n/a"
+    fi
+}
 
 levels="fast normal best"
 tools="$levels nvfast nv"
@@ -67,16 +83,19 @@ run() {  # one run of a tool by its short name
     magick) "$magick" "$work/src.png" -define dds:compression=dxt5 -define dds:mipmaps=12 "$work/im.dds" ;;
     esac
 }
+declare -A cpu_of cpu
 for ((r = 0; r < runs; r++)); do
     for t in $tools; do
-        runs_of[$t]+=" $(once "$t" run "$t")"
+        read -r wall used <<<"$(once "$t" run "$t")"
+        runs_of[$t]+=" $wall"
+        cpu_of[$t]+=" ${used:-FAIL}"
     done
 done
 for t in $levels nvfast nv magick; do
     case " ${runs_of[$t]:-FAIL} " in
-    *" FAIL "*) secs[$t]=FAIL ;;
+    *" FAIL "*) secs[$t]=FAIL cpu[$t]=FAIL ;;
     *) # shellcheck disable=SC2086
-        secs[$t]=$(median ${runs_of[$t]}) ;;
+        secs[$t]=$(median ${runs_of[$t]}) cpu[$t]=$(median ${cpu_of[$t]}) ;;
     esac
 done
 for level in $levels; do err[$level]=$(rmse "$work/tovtex_$level.dds"); done
@@ -88,12 +107,13 @@ peers="nvfast nv magick"
 declare -A label=([fast]="tovtex --quality fast" [normal]="tovtex --quality normal" [best]="tovtex --quality best"
     [nvfast]="nvcompress -bc3 -fast" [nv]="nvcompress -bc3" [magick]="ImageMagick")
 echo "4096x4096 PNG -> DXT5 + full chain, all $(nproc) cores each"
-printf "%-26s %9s %9s %9s\n" tool seconds "RGB RMSE" "A RMSE"
+printf "%-26s %9s %9s %9s %9s\n" tool seconds "cpu s" "RGB RMSE" "A RMSE"
 for t in $levels $peers; do
     read -r e_rgb e_a <<<"${err[$t]}"
-    s=${secs[$t]}
+    s=${secs[$t]} c=${cpu[$t]}
     [ "$s" = FAIL ] || s=$(printf "%.2f" "$s")
-    printf "%-26s %9s %9s %9s\n" "${label[$t]}" "$s" "$e_rgb" "$e_a"
+    [ "$c" = FAIL ] || c=$(printf "%.2f" "$c")
+    printf "%-26s %9s %9s %9s %9s\n" "${label[$t]}" "$s" "$c" "$e_rgb" "$e_a"
 done
 # Each peer's time over tovtex's (above 1: tovtex is faster) and tovtex's
 # RGB RMSE over the peer's (at most 1: tovtex is no worse).
@@ -121,8 +141,10 @@ for i in range(64):
 PY
 b1=() b2=()
 for ((r = 0; r < runs; r++)); do
-    b1+=("$(once batch1 "$tool" convert -f --format DXT5 -j 1 -o "$work/out1" "$work/batch"/*.png)")
-    b2+=("$(once batch2 "$tool" convert -f --format DXT5 -j 2 -o "$work/out2" "$work/batch"/*.png)")
+    read -r wall _ <<<"$(once batch1 "$tool" convert -f --format DXT5 -j 1 -o "$work/out1" "$work/batch"/*.png)"
+    b1+=("$wall")
+    read -r wall _ <<<"$(once batch2 "$tool" convert -f --format DXT5 -j 2 -o "$work/out2" "$work/batch"/*.png)"
+    b2+=("$wall")
 done
 t_b1=$(median "${b1[@]}")
 t_b2=$(median "${b2[@]}")
