@@ -44,6 +44,7 @@ public:
         UINT height;
     };
     HRESULT Result() const { return result_; }
+    UINT Count() const { return static_cast<UINT>(levels_.size()); }
     const Level& operator[](UINT level) const { return levels_[level]; }
 
 private:
@@ -79,6 +80,9 @@ HRESULT EncodeChain(IDirect3DDevice8* device, const Image& image, const AnyShape
     const LockedLevels pixels(chain.Get(), D3DLOCK_READONLY);
     if (FAILED(pixels.Result())) {
         return pixels.Result();
+    }
+    if (pixels.Count() != below.levels) {
+        return E_FAIL;
     }
     std::vector<BlockLevelWork> lower(levels->begin() + 1, levels->end());
     for (UINT level = 1; level < shape.levels; ++level) {
