@@ -1,7 +1,8 @@
 // Every public test file and the game's own files, loaded through the
-// conversion shortcuts (direct row converters, column gathering) and again
-// through the plain ColorF route: the result codes and every byte of every
-// level must agree.
+// shortcuts (decoding straight into the top level, direct row converters,
+// column gathering, integer linear averaging) and again through the plain
+// route of a decoded picture and ColorF rows: the result codes and every
+// byte of every level must agree.
 
 #include <gtest/gtest.h>
 
