@@ -201,20 +201,79 @@ SplitFit BestFourSplitPlain(const SearchTexels& texels, const SortedSums& s, con
 }
 
 #if TOVTEX_SSE2
-// The same search with four consecutive k at once: every split's num and
-// det come from the very operations of the plain form, and the splits are
-// offered in the same order, so the two choose alike.
+// Four splits at once: the vector forms below compute every split's num and
+// det by the very operations of Consider, and offer the splits in the plain
+// forms' order, so the two choose alike.
+class SplitSearchSse2 {
+public:
+    explicit SplitSearchSse2(SplitSearch& search)
+        : search_(search),
+          total_(_mm_set1_ps(search.Total())),
+          limit_(_mm_set1_ps(1e-3f * search.Total())),
+          two_(_mm_set1_ps(2.0f)) {
+        for (int c = 0; c < 3; ++c) {
+            totalX_[c] = _mm_set1_ps(search.TotalX()[c]);
+            channel_[c] = _mm_set1_ps(search.Channel()[c]);
+        }
+    }
+
+    // The splits of four lanes, of which the first lanes are real.
+    void Consider(__m128 a1, __m128 aa, const __m128* ax, int lanes) {
+        const __m128 ab = _mm_sub_ps(a1, aa);
+        const __m128 bb = _mm_add_ps(_mm_sub_ps(total_, _mm_mul_ps(two_, a1)), aa);
+        const __m128 d = _mm_sub_ps(_mm_mul_ps(aa, bb), _mm_mul_ps(ab, ab));
+        int valid = _mm_movemask_ps(_mm_cmpgt_ps(d, limit_)) & ((1 << lanes) - 1);
+        if (valid == 0) {
+            return;
+        }
+        __m128 xx = _mm_setzero_ps(), xy = _mm_setzero_ps(), yy = _mm_setzero_ps();
+        for (int c = 0; c < 3; ++c) {
+            const __m128 bx = _mm_sub_ps(totalX_[c], ax[c]);
+            const __m128 cax = _mm_mul_ps(channel_[c], ax[c]);
+            xx = _mm_add_ps(xx, _mm_mul_ps(cax, ax[c]));
+            xy = _mm_add_ps(xy, _mm_mul_ps(cax, bx));
+            yy = _mm_add_ps(yy, _mm_mul_ps(_mm_mul_ps(channel_[c], bx), bx));
+        }
+        const __m128 nm =
+            _mm_add_ps(_mm_sub_ps(_mm_mul_ps(bb, xx), _mm_mul_ps(_mm_mul_ps(two_, ab), xy)), _mm_mul_ps(aa, yy));
+        // Most splits fit worse than the best so far: judged against it by
+        // the comparison Offer makes, four at once. Only a group with a
+        // winner goes lane by lane, in order, so the plain form's sequence
+        // of offers is kept exactly.
+        if (search_.Found()) {
+            const __m128 beats = _mm_cmpgt_ps(_mm_mul_ps(nm, _mm_set1_ps(search_.BestDet())),
+                                              _mm_mul_ps(_mm_set1_ps(search_.BestNum()), d));
+            if ((valid & _mm_movemask_ps(beats)) == 0) {
+                return;
+            }
+        }
+        alignas(16) float num[4], det[4], a1s[4], aas[4], axs[3][4];
+        _mm_store_ps(num, nm);
+        _mm_store_ps(det, d);
+        _mm_store_ps(a1s, a1);
+        _mm_store_ps(aas, aa);
+        for (int c = 0; c < 3; ++c) {
+            _mm_store_ps(axs[c], ax[c]);
+        }
+        for (int l = 0; l < lanes; ++l) {
+            if (valid >> l & 1) {
+                const float x[3] = {axs[0][l], axs[1][l], axs[2][l]};
+                search_.Offer(num[l], det[l], a1s[l], aas[l], x);
+            }
+        }
+    }
+
+private:
+    SplitSearch& search_;
+    __m128 total_, limit_, two_;
+    __m128 totalX_[3], channel_[3];
+};
+
+// BestFourSplitPlain with four consecutive k at once.
 SplitFit BestFourSplitSse2(const SearchTexels& texels, const SortedSums& s, const SplitWindow& w) {
     SplitSearch search(texels, s);
-    const __m128 total = _mm_set1_ps(search.Total());
-    const __m128 limit = _mm_set1_ps(1e-3f * search.Total());
-    const __m128 third = _mm_set1_ps(1.0f / 3.0f), ninth = _mm_set1_ps(1.0f / 9.0f), two = _mm_set1_ps(2.0f);
-    __m128 totalX[3], channel[3];
-    for (int c = 0; c < 3; ++c) {
-        totalX[c] = _mm_set1_ps(search.TotalX()[c]);
-        channel[c] = _mm_set1_ps(search.Channel()[c]);
-    }
-    alignas(16) float num[4], det[4], a1s[4], aas[4], axs[3][4];
+    SplitSearchSse2 vector(search);
+    const __m128 third = _mm_set1_ps(1.0f / 3.0f), ninth = _mm_set1_ps(1.0f / 9.0f);
     for (int i = w.lo[0]; i <= w.hi[0]; ++i) {
         for (int j = i > w.lo[1] ? i : w.lo[1]; j <= w.hi[1]; ++j) {
             const float w01a = s.weight[i] + (2.0f / 3.0f) * (s.weight[j] - s.weight[i]);
@@ -229,49 +288,37 @@ SplitFit BestFourSplitSse2(const SearchTexels& texels, const SortedSums& s, cons
                 const __m128 w2 = _mm_sub_ps(_mm_loadu_ps(s.weight + k), weightJ);
                 const __m128 a1 = _mm_add_ps(_mm_set1_ps(w01a), _mm_mul_ps(third, w2));
                 const __m128 aa = _mm_add_ps(_mm_set1_ps(w01aa), _mm_mul_ps(ninth, w2));
-                const __m128 ab = _mm_sub_ps(a1, aa);
-                const __m128 bb = _mm_add_ps(_mm_sub_ps(total, _mm_mul_ps(two, a1)), aa);
-                const __m128 d = _mm_sub_ps(_mm_mul_ps(aa, bb), _mm_mul_ps(ab, ab));
-                __m128 xx = _mm_setzero_ps(), xy = _mm_setzero_ps(), yy = _mm_setzero_ps();
+                __m128 ax[3];
                 for (int c = 0; c < 3; ++c) {
-                    const __m128 ax =
-                        _mm_add_ps(x01[c], _mm_mul_ps(third, _mm_sub_ps(_mm_loadu_ps(s.sum[c] + k), sumJ[c])));
-                    const __m128 bx = _mm_sub_ps(totalX[c], ax);
-                    const __m128 cax = _mm_mul_ps(channel[c], ax);
-                    xx = _mm_add_ps(xx, _mm_mul_ps(cax, ax));
-                    xy = _mm_add_ps(xy, _mm_mul_ps(cax, bx));
-                    yy = _mm_add_ps(yy, _mm_mul_ps(_mm_mul_ps(channel[c], bx), bx));
-                    _mm_store_ps(axs[c], ax);
+                    ax[c] = _mm_add_ps(x01[c], _mm_mul_ps(third, _mm_sub_ps(_mm_loadu_ps(s.sum[c] + k), sumJ[c])));
                 }
-                const __m128 nm =
-                    _mm_add_ps(_mm_sub_ps(_mm_mul_ps(bb, xx), _mm_mul_ps(_mm_mul_ps(two, ab), xy)), _mm_mul_ps(aa, yy));
-                int valid = _mm_movemask_ps(_mm_cmpgt_ps(d, limit));
-                // Most splits fit worse than the best so far: judged against
-                // it by the comparison Offer makes, four at once. Only a
-                // group with a winner goes lane by lane, in order, so the
-                // plain form's sequence of offers is kept exactly.
-                if (valid != 0 && search.Found()) {
-                    const __m128 beats = _mm_cmpgt_ps(_mm_mul_ps(nm, _mm_set1_ps(search.BestDet())),
-                                                      _mm_mul_ps(_mm_set1_ps(search.BestNum()), d));
-                    if ((valid & _mm_movemask_ps(beats)) == 0) {
-                        valid = 0;
-                    }
-                }
-                if (valid == 0) {
-                    continue;
-                }
-                _mm_store_ps(num, nm);
-                _mm_store_ps(det, d);
-                _mm_store_ps(a1s, a1);
-                _mm_store_ps(aas, aa);
-                const int lanes = w.hi[2] - k + 1 < 4 ? w.hi[2] - k + 1 : 4;
-                for (int l = 0; l < lanes; ++l) {
-                    if (valid >> l & 1) {
-                        const float ax[3] = {axs[0][l], axs[1][l], axs[2][l]};
-                        search.Offer(num[l], det[l], a1s[l], aas[l], ax);
-                    }
-                }
+                vector.Consider(a1, aa, ax, w.hi[2] - k + 1 < 4 ? w.hi[2] - k + 1 : 4);
             }
+        }
+    }
+    return search.Result();
+}
+
+// BestThreeSplitPlain with four consecutive j at once.
+SplitFit BestThreeSplitSse2(const SearchTexels& texels, const SortedSums& s, const SplitWindow& w) {
+    SplitSearch search(texels, s);
+    SplitSearchSse2 vector(search);
+    const __m128 half = _mm_set1_ps(0.5f), quarter = _mm_set1_ps(0.25f);
+    for (int i = w.lo[0]; i <= w.hi[0]; ++i) {
+        const __m128 weightI = _mm_set1_ps(s.weight[i]);
+        __m128 sumI[3];
+        for (int c = 0; c < 3; ++c) {
+            sumI[c] = _mm_set1_ps(s.sum[c][i]);
+        }
+        for (int j = i > w.lo[1] ? i : w.lo[1]; j <= w.hi[1]; j += 4) {
+            const __m128 w1 = _mm_sub_ps(_mm_loadu_ps(s.weight + j), weightI);
+            const __m128 a1 = _mm_add_ps(weightI, _mm_mul_ps(half, w1));
+            const __m128 aa = _mm_add_ps(weightI, _mm_mul_ps(quarter, w1));
+            __m128 ax[3];
+            for (int c = 0; c < 3; ++c) {
+                ax[c] = _mm_add_ps(sumI[c], _mm_mul_ps(half, _mm_sub_ps(_mm_loadu_ps(s.sum[c] + j), sumI[c])));
+            }
+            vector.Consider(a1, aa, ax, w.hi[1] - j + 1 < 4 ? w.hi[1] - j + 1 : 4);
         }
     }
     return search.Result();
@@ -288,7 +335,7 @@ SplitFit BestFourSplit(const SearchTexels& texels, const SortedSums& s, const Sp
 }
 
 // Three clusters: [0, i) on c0, [i, j) on the midpoint, the rest on c1.
-SplitFit BestThreeSplit(const SearchTexels& texels, const SortedSums& s, const SplitWindow& w) {
+SplitFit BestThreeSplitPlain(const SearchTexels& texels, const SortedSums& s, const SplitWindow& w) {
     SplitSearch search(texels, s);
     for (int i = w.lo[0]; i <= w.hi[0]; ++i) {
         for (int j = i > w.lo[1] ? i : w.lo[1]; j <= w.hi[1]; ++j) {
@@ -303,6 +350,15 @@ SplitFit BestThreeSplit(const SearchTexels& texels, const SortedSums& s, const S
         }
     }
     return search.Result();
+}
+
+SplitFit BestThreeSplit(const SearchTexels& texels, const SortedSums& s, const SplitWindow& w, bool plain) {
+#if TOVTEX_SSE2
+    return plain ? BestThreeSplitPlain(texels, s, w) : BestThreeSplitSse2(texels, s, w);
+#else
+    (void)plain;
+    return BestThreeSplitPlain(texels, s, w);
+#endif
 }
 
 // The splits within radius of the split a start block implies: its texels
@@ -422,7 +478,7 @@ ColorChoice FitColorBestWith(const SearchTexels& texels, bool plain) {
         if (modes[m]) {
             const bool fourColor = m == 0;
             const SplitWindow w = WindowAround(sums, start, fourColor, radius);
-            split[m] = fourColor ? BestFourSplit(texels, sums, w, plain) : BestThreeSplit(texels, sums, w);
+            split[m] = fourColor ? BestFourSplit(texels, sums, w, plain) : BestThreeSplit(texels, sums, w, plain);
         }
     }
     for (int m = 0; m < 2; ++m) {
