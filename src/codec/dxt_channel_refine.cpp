@@ -64,7 +64,7 @@ int Clamp(int v, int top) {
 // One entry's part of a channel's error, less the part that does not depend
 // on the levels: W v^2 - 2 v S.
 inline std::int64_t EntryCost(const EntrySums& s, int c, int k, int v) {
-    return s.weight[k] * v * v - 2 * v * s.sum[c][k];
+    return v * (s.weight[k] * v - 2 * s.sum[c][k]);
 }
 
 // One channel search: the pair of levels of least error among the levels
