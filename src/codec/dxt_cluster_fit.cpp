@@ -441,7 +441,8 @@ bool SamePair(unsigned a, unsigned b, bool fourColor, const ColorChoice& choice)
 }
 
 ColorChoice FitColorBestWith(const SearchTexels& texels, bool plain) {
-    ColorChoice best = FitColorNormal(texels);
+    NormalFitAxis found;
+    ColorChoice best = FitColorNormal(texels, &found);
     const std::uint64_t scale = TexelChannels(texels);
     if (best.error == 0 || best.error < CLOSE_ENOUGH * scale) {
         return best;
@@ -452,10 +453,15 @@ ColorChoice FitColorBestWith(const SearchTexels& texels, bool plain) {
     // its own mode (DXT2 to DXT5 always four colours).
     best = RefineByChannel(texels, best, modes[0] && (!modes[1] || best.c0 > best.c1), START_ROUNDS);
     const int radius = best.error < MODEST * scale ? MODEST_RADIUS : SPLIT_RADIUS;
-    ColorMoments moments;
-    ComputeMoments(texels, moments);
-    float axis[3];
-    const bool haveAxis = PrincipalAxis(texels, moments, axis);
+    // The normal fit's moments and axis, unless it took a flat block's
+    // route without them.
+    if (!found.filled) {
+        ComputeMoments(texels, found.moments);
+        found.haveAxis = PrincipalAxis(texels, found.moments, found.axis);
+    }
+    const ColorMoments& moments = found.moments;
+    const float* axis = found.axis;
+    const bool haveAxis = found.haveAxis;
     int mean[3];
     for (int c = 0; c < 3; ++c) {
         const int v = static_cast<int>(std::lround(moments.mean[c]));

@@ -78,6 +78,10 @@ ColorChoice FitFlatBlock(const FlatBlock& block) {
 }
 
 ColorChoice FitColorNormal(const SearchTexels& texels) {
+    return FitColorNormal(texels, nullptr);
+}
+
+ColorChoice FitColorNormal(const SearchTexels& texels, NormalFitAxis* found) {
     const bool modes[2] = {!texels.threeColorOnly, !texels.fourColorOnly};  // four, three colours
     if (texels.flat) {
         // One colour: the single-colour tables hold the answer.
@@ -97,7 +101,11 @@ ColorChoice FitColorNormal(const SearchTexels& texels) {
     ColorChoice best{0, 0, 0, NO_ERROR_YET};
     int mean[3];
     float axis[3];
-    if (!PrincipalAxis(texels, moments, axis)) {
+    const bool haveAxis = PrincipalAxis(texels, moments, axis);
+    if (found) {
+        *found = NormalFitAxis{true, haveAxis, moments, {axis[0], axis[1], axis[2]}};
+    }
+    if (!haveAxis) {
         RoundColor(moments.mean, mean);
         for (int m = 0; m < 2; ++m) {
             if (modes[m]) {

@@ -4,6 +4,7 @@
 // they produce, every candidate judged by the exact error of the palette
 // the decoder builds. Opaque DXT1 blocks keep to the four-colour mode.
 
+#include "codec/dxt_color_moments.h"
 #include "codec/dxt_color_palette.h"
 #include "codec/dxt_tried_fits.h"
 
@@ -11,6 +12,17 @@ namespace dxt_search {
 
 // texels.used must not be empty.
 ColorChoice FitColorNormal(const SearchTexels& texels);
+
+// The block's moments and principal axis as the fit found them, for a
+// search that goes on from its block (filled unless the block is flat).
+struct NormalFitAxis {
+    bool filled = false;
+    bool haveAxis = false;
+    ColorMoments moments;
+    float axis[3];
+};
+
+ColorChoice FitColorNormal(const SearchTexels& texels, NormalFitAxis* found);
 
 // The block FitColorNormal chooses for a one-colour block; block.used must
 // not be empty.
