@@ -1,8 +1,9 @@
 #pragma once
 // Test seam: while set, the conversion engine leaves out its shortcuts (the
 // direct row converters and the column gathering of the linear filter) and
-// takes the plain route through ColorF rows, so tests can compare the two
-// routes' bits. Off by default.
+// takes the plain route through ColorF rows, and the texture loader copies
+// no level verbatim, so tests can compare the two routes' bits. Off by
+// default.
 
 namespace tovtex {
 

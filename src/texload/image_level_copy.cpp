@@ -7,6 +7,7 @@
 #include "codec/dxt_blocks.h"
 #include "codec/pixel_format_table.h"
 #include "convert/convert_region.h"
+#include "convert/convert_testing.h"
 #include "convert/surface_loading.h"
 #include "convert/surface_rules.h"
 
@@ -112,7 +113,7 @@ HRESULT tovtex::CopyImageLevel(IDirect3DSurface8* surface, const PALETTEENTRY* d
                                D3DCOLOR colorKey, MappedFile* file) {
     D3DSURFACE_DESC desc{};
     ByteRows rows{};
-    if (surface != nullptr && SUCCEEDED(surface->GetDesc(&desc)) &&
+    if (!ConversionShortcutsOff() && surface != nullptr && SUCCEEDED(surface->GetDesc(&desc)) &&
         VerbatimRows(desc, source, ResolveCopyFilter(filter, source.format), colorKey, &rows)) {
         D3DLOCKED_RECT locked{};
         HRESULT hr = platform::LockSurfaceToOverwrite(surface, &locked);

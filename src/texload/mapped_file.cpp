@@ -6,13 +6,14 @@
 #include <d3d8.h>
 
 #include "texload/image_headers.h"
+#include "texload/on_demand_testing.h"
 #include "texload/system_error.h"
 
 namespace {
 
 // Smaller files are read whole: a few reads more would cost more than the
 // copy they save.
-constexpr DWORD ON_DEMAND_FROM = DWORD{1} << 20;
+DWORD onDemandFrom = tovtex::DEFAULT_ON_DEMAND_FROM;
 constexpr UINT DDS_HEADER_SIZE = 128;
 
 bool IsNtFamily() {
@@ -51,6 +52,10 @@ HANDLE OpenWideAsNarrow(LPCWSTR name) {
 }
 
 }  // namespace
+
+void tovtex::SetOnDemandFrom(DWORD bytes) {
+    onDemandFrom = bytes;
+}
 
 HRESULT MappedFile::OpenFile(const void* name, bool wide, DWORD* sizeOut) {
     if (name == nullptr) {
@@ -103,7 +108,7 @@ HRESULT MappedFile::OpenOnDemand(const void* name, bool wide) {
     if (FAILED(hr)) {
         return hr;
     }
-    if (size >= ON_DEMAND_FROM) {
+    if (size >= onDemandFrom) {
         // Untouched memory costs nothing until a level is read into it.
         ownView_ = new (std::nothrow) BYTE[size];
         if (ownView_ != nullptr) {
