@@ -1,11 +1,13 @@
 #include "codec/dxt_cluster_fit.h"
 
 #include <cmath>
+#include <cstdint>
 
 #if TOVTEX_SSE2
 #include <emmintrin.h>
 #endif
 
+#include "codec/dxt_channel_refine.h"
 #include "codec/dxt_color_fit_normal.h"
 #include "codec/dxt_color_moments.h"
 #include "codec/dxt_single_color.h"
@@ -22,6 +24,7 @@ struct SortedSums {
     int count;
     float weight[20];
     float sum[3][20];
+    int texel[20];  // entry k (1 to count): one of its texels
 };
 
 void SortAlongAxis(const SearchTexels& texels, const float* axis, SortedSums& out) {
@@ -60,6 +63,7 @@ void SortAlongAxis(const SearchTexels& texels, const float* axis, SortedSums& ou
                           texels.ch[2][i] == texels.ch[2][prev];
         const float w = static_cast<float>(texels.weight[i]);
         const int at = same ? m : ++m;
+        out.texel[at] = i;
         out.weight[at] = out.weight[at - 1 + (same ? 1 : 0)] + w;
         for (int c = 0; c < 3; ++c) {
             out.sum[c][at] = out.sum[c][at - 1 + (same ? 1 : 0)] + w * texels.ch[c][i];
@@ -75,6 +79,7 @@ void SortAlongAxis(const SearchTexels& texels, const float* axis, SortedSums& ou
 // solved.
 struct SplitFit {
     bool found = false;
+    float residual = 0.0f;  // the least-squares error before quantising
     float e0[3] = {};
     float e1[3] = {};
 };
@@ -85,6 +90,13 @@ public:
         for (int c = 0; c < 3; ++c) {
             totalX_[c] = s.sum[c][s.count];
             channel_[c] = static_cast<float>(texels.channel[c]);
+        }
+        for (int i = 0; i < 16; ++i) {
+            float t = 0.0f;
+            for (int c = 0; c < 3; ++c) {
+                t += channel_[c] * texels.ch[c][i] * texels.ch[c][i];
+            }
+            squares_ += static_cast<float>(texels.weight[i]) * t;
         }
     }
 
@@ -131,6 +143,7 @@ public:
             return out;
         }
         out.found = true;
+        out.residual = squares_ - bestNum_ / bestDet_;
         const float ab = bestA1_ - bestAa_, bb = total_ - 2.0f * bestA1_ + bestAa_;
         const float inv = 1.0f / bestDet_;
         for (int c = 0; c < 3; ++c) {
@@ -143,6 +156,7 @@ public:
 
 private:
     float total_;
+    float squares_ = 0.0f;
     float totalX_[3];
     float channel_[3];
     bool found_ = false;
@@ -150,13 +164,20 @@ private:
     float bestAx_[3] = {};
 };
 
+// The splits searched: i from lo[0] to hi[0], j from the larger of i and
+// lo[1] to hi[1], k likewise (the four-cluster search only), all within 0
+// to count.
+struct SplitWindow {
+    int lo[3];
+    int hi[3];
+};
+
 // Four clusters: [0, i) on c0, [i, j) on 2/3 c0, [j, k) on 1/3 c0, the rest
 // on c1.
-SplitFit BestFourSplitPlain(const SearchTexels& texels, const SortedSums& s) {
-    const int n = s.count;
+SplitFit BestFourSplitPlain(const SearchTexels& texels, const SortedSums& s, const SplitWindow& w) {
     SplitSearch search(texels, s);
-    for (int i = 0; i <= n; ++i) {
-        for (int j = i; j <= n; ++j) {
+    for (int i = w.lo[0]; i <= w.hi[0]; ++i) {
+        for (int j = i > w.lo[1] ? i : w.lo[1]; j <= w.hi[1]; ++j) {
             // Sums of the first two clusters, then the third grows with k.
             const float w01a = s.weight[i] + (2.0f / 3.0f) * (s.weight[j] - s.weight[i]);
             const float w01aa = s.weight[i] + (4.0f / 9.0f) * (s.weight[j] - s.weight[i]);
@@ -164,7 +185,7 @@ SplitFit BestFourSplitPlain(const SearchTexels& texels, const SortedSums& s) {
             for (int c = 0; c < 3; ++c) {
                 x01[c] = s.sum[c][i] + (2.0f / 3.0f) * (s.sum[c][j] - s.sum[c][i]);
             }
-            for (int k = j; k <= n; ++k) {
+            for (int k = j > w.lo[2] ? j : w.lo[2]; k <= w.hi[2]; ++k) {
                 const float w2 = s.weight[k] - s.weight[j];
                 const float a1 = w01a + (1.0f / 3.0f) * w2;
                 const float aa = w01aa + (1.0f / 9.0f) * w2;
@@ -183,8 +204,7 @@ SplitFit BestFourSplitPlain(const SearchTexels& texels, const SortedSums& s) {
 // The same search with four consecutive k at once: every split's num and
 // det come from the very operations of the plain form, and the splits are
 // offered in the same order, so the two choose alike.
-SplitFit BestFourSplitSse2(const SearchTexels& texels, const SortedSums& s) {
-    const int n = s.count;
+SplitFit BestFourSplitSse2(const SearchTexels& texels, const SortedSums& s, const SplitWindow& w) {
     SplitSearch search(texels, s);
     const __m128 total = _mm_set1_ps(search.Total());
     const __m128 limit = _mm_set1_ps(1e-3f * search.Total());
@@ -195,8 +215,8 @@ SplitFit BestFourSplitSse2(const SearchTexels& texels, const SortedSums& s) {
         channel[c] = _mm_set1_ps(search.Channel()[c]);
     }
     alignas(16) float num[4], det[4], a1s[4], aas[4], axs[3][4];
-    for (int i = 0; i <= n; ++i) {
-        for (int j = i; j <= n; ++j) {
+    for (int i = w.lo[0]; i <= w.hi[0]; ++i) {
+        for (int j = i > w.lo[1] ? i : w.lo[1]; j <= w.hi[1]; ++j) {
             const float w01a = s.weight[i] + (2.0f / 3.0f) * (s.weight[j] - s.weight[i]);
             const float w01aa = s.weight[i] + (4.0f / 9.0f) * (s.weight[j] - s.weight[i]);
             __m128 x01[3], sumJ[3];
@@ -205,7 +225,7 @@ SplitFit BestFourSplitSse2(const SearchTexels& texels, const SortedSums& s) {
                 sumJ[c] = _mm_set1_ps(s.sum[c][j]);
             }
             const __m128 weightJ = _mm_set1_ps(s.weight[j]);
-            for (int k = j; k <= n; k += 4) {
+            for (int k = j > w.lo[2] ? j : w.lo[2]; k <= w.hi[2]; k += 4) {
                 const __m128 w2 = _mm_sub_ps(_mm_loadu_ps(s.weight + k), weightJ);
                 const __m128 a1 = _mm_add_ps(_mm_set1_ps(w01a), _mm_mul_ps(third, w2));
                 const __m128 aa = _mm_add_ps(_mm_set1_ps(w01aa), _mm_mul_ps(ninth, w2));
@@ -244,7 +264,7 @@ SplitFit BestFourSplitSse2(const SearchTexels& texels, const SortedSums& s) {
                 _mm_store_ps(det, d);
                 _mm_store_ps(a1s, a1);
                 _mm_store_ps(aas, aa);
-                const int lanes = n - k + 1 < 4 ? n - k + 1 : 4;
+                const int lanes = w.hi[2] - k + 1 < 4 ? w.hi[2] - k + 1 : 4;
                 for (int l = 0; l < lanes; ++l) {
                     if (valid >> l & 1) {
                         const float ax[3] = {axs[0][l], axs[1][l], axs[2][l]};
@@ -258,21 +278,20 @@ SplitFit BestFourSplitSse2(const SearchTexels& texels, const SortedSums& s) {
 }
 #endif
 
-SplitFit BestFourSplit(const SearchTexels& texels, const SortedSums& s, bool plain) {
+SplitFit BestFourSplit(const SearchTexels& texels, const SortedSums& s, const SplitWindow& w, bool plain) {
 #if TOVTEX_SSE2
-    return plain ? BestFourSplitPlain(texels, s) : BestFourSplitSse2(texels, s);
+    return plain ? BestFourSplitPlain(texels, s, w) : BestFourSplitSse2(texels, s, w);
 #else
     (void)plain;
-    return BestFourSplitPlain(texels, s);
+    return BestFourSplitPlain(texels, s, w);
 #endif
 }
 
 // Three clusters: [0, i) on c0, [i, j) on the midpoint, the rest on c1.
-SplitFit BestThreeSplit(const SearchTexels& texels, const SortedSums& s) {
-    const int n = s.count;
+SplitFit BestThreeSplit(const SearchTexels& texels, const SortedSums& s, const SplitWindow& w) {
     SplitSearch search(texels, s);
-    for (int i = 0; i <= n; ++i) {
-        for (int j = i; j <= n; ++j) {
+    for (int i = w.lo[0]; i <= w.hi[0]; ++i) {
+        for (int j = i > w.lo[1] ? i : w.lo[1]; j <= w.hi[1]; ++j) {
             const float w1 = s.weight[j] - s.weight[i];
             const float a1 = s.weight[i] + 0.5f * w1;
             const float aa = s.weight[i] + 0.25f * w1;
@@ -286,102 +305,144 @@ SplitFit BestThreeSplit(const SearchTexels& texels, const SortedSums& s) {
     return search.Result();
 }
 
-// One level up or down in one channel of one endpoint, while that lowers
-// the error. A pass that has improved nothing by the place where the last
-// pass last improved would only judge again what that pass judged against
-// the same endpoints: the search ends there. The move back to where the
-// last gain came from is not judged again: it leads to the worse block.
-void NudgeEndpoints(const SearchTexels& texels, bool fourColor, ColorChoice& best) {
-    static constexpr int SHIFT[3] = {11, 5, 0};
-    static constexpr int TOP[3] = {31, 63, 31};
-    int lastGain = 12;  // the first pass runs in full
-    int back = -1;      // the move that undoes the last gain
-    for (int pass = 0; pass < 4; ++pass) {
-        int gain = -1;
-        int move = 0;
-        for (int end = 0; end < 2; ++end) {
-            for (int c = 0; c < 3; ++c) {
-                for (int step = -1; step <= 1; step += 2, ++move) {
-                    if (gain < 0 && move > lastGain) {
-                        return;
-                    }
-                    if (move == back) {
-                        continue;
-                    }
-                    unsigned e[2] = {best.c0, best.c1};
-                    const int level = static_cast<int>(e[end] >> SHIFT[c]) & TOP[c];
-                    if (level + step < 0 || level + step > TOP[c]) {
-                        continue;
-                    }
-                    e[end] = (e[end] & ~(static_cast<unsigned>(TOP[c]) << SHIFT[c])) |
-                             static_cast<unsigned>(level + step) << SHIFT[c];
-                    const ColorChoice next = EvaluatePair(texels, e[0], e[1], fourColor);
-                    if (next.error < best.error) {
-                        best = next;
-                        gain = move;
-                        // Same end and channel, the other way; unless the
-                        // endpoints swapped places to keep the mode.
-                        back = next.c0 == e[0] && next.c1 == e[1] ? move ^ 1 : -1;
-                    }
-                }
-            }
+// The splits within radius of the split a start block implies: its texels
+// counted per palette entry in their order along the axis.
+SplitWindow WindowAround(const SortedSums& s, const ColorChoice& start, bool fourColor, int radius) {
+    const int m = s.count;
+    SplitWindow w{{0, 0, 0}, {m, m, m}};
+    // Place of each index between c0 (0) and c1 (3, or 2 with three
+    // colours) in the start's mode, mapped to the mode searched.
+    static constexpr int FOUR_PLACE[4] = {0, 3, 1, 2};
+    static constexpr int THREE_PLACE[4] = {0, 2, 1, 2};
+    const bool startFour = start.c0 > start.c1;
+    const int clusters = fourColor ? 4 : 3;
+    int count[4] = {0, 0, 0, 0};
+    int place[20];
+    long balance = 0;
+    for (int e = 1; e <= m; ++e) {
+        const unsigned index = (start.indices >> (2 * s.texel[e])) & 3u;
+        int p = startFour ? FOUR_PLACE[index] : THREE_PLACE[index];
+        if (startFour && !fourColor) {
+            p = p == 0 ? 0 : p == 3 ? 2 : 1;
+        } else if (!startFour && fourColor) {
+            p = p == 0 ? 0 : p == 2 ? 3 : 1;
         }
-        if (gain < 0 || best.error == 0) {
-            return;
-        }
-        lastGain = gain;
+        place[e] = p;
+        balance += static_cast<long>(2 * e - (m + 1)) * p;
     }
+    // The search puts c0 at the low end of the axis: a start whose c0 lies
+    // at the high end counts its entries from the other side.
+    for (int e = 1; e <= m; ++e) {
+        ++count[balance < 0 ? clusters - 1 - place[e] : place[e]];
+    }
+    int bound = 0;
+    for (int b = 0; b < clusters - 1; ++b) {
+        bound += count[b];
+        w.lo[b] = bound - radius < 0 ? 0 : bound - radius;
+        w.hi[b] = bound + radius > m ? m : bound + radius;
+    }
+    return w;
+}
+
+// How far the split search looks from the split the normal fit implies, in
+// entries along the axis, for each boundary. The cluster fit's winner lies
+// near it nearly always; the full search costs several times more and its
+// gain is a few tenths of a percent of the error. Blocks the normal fit
+// already meets well (MODEST below) look less far.
+constexpr int SPLIT_RADIUS = 3;
+constexpr int MODEST_RADIUS = 2;
+
+// Rounds of the channel-wise refinement: after a split's fit, and on the
+// normal fit's own block.
+constexpr int SPLIT_ROUNDS = 2;
+constexpr int START_ROUNDS = 2;
+
+// On an opaque DXT1 block the three-colour mode's split is carried on only
+// when its least-squares error is within this share of the four-colour
+// one's: quantising can turn the order, a wider gap it seldom does.
+constexpr float THREE_COLOR_MARGIN = 1.05f;
+
+// Mean squared error per texel and channel (weights applied) of the normal
+// fit's block: below CLOSE_ENOUGH the block is kept as it is (the search
+// could lower its error by little, and such blocks are common: flat areas,
+// soft gradients); below MODEST the split search looks less far.
+constexpr std::uint64_t CLOSE_ENOUGH = 2;
+constexpr std::uint64_t MODEST = 8;
+
+// The sum of the texels' weights times the sum of the channel weights.
+std::uint64_t TexelChannels(const SearchTexels& texels) {
+    std::uint64_t total = 0;
+    for (int i = 0; i < 16; ++i) {
+        total += texels.weight[i];
+    }
+    return total * (texels.channel[0] + texels.channel[1] + texels.channel[2]);
+}
+
+// The block of endpoints a and b in the mode asked for is choice's block.
+bool SamePair(unsigned a, unsigned b, bool fourColor, const ColorChoice& choice) {
+    const unsigned high = a > b ? a : b, low = a > b ? b : a;
+    return fourColor ? (choice.c0 == high && choice.c1 == low) : (choice.c0 == low && choice.c1 == high);
 }
 
 ColorChoice FitColorBestWith(const SearchTexels& texels, bool plain) {
     ColorChoice best = FitColorNormal(texels);
-    if (best.error == 0) {
+    const std::uint64_t scale = TexelChannels(texels);
+    if (best.error == 0 || best.error < CLOSE_ENOUGH * scale) {
         return best;
     }
+    const ColorChoice start = best;
+    const bool modes[2] = {!texels.threeColorOnly, !texels.fourColorOnly};
+    // The normal fit's block, its endpoints refitted channel by channel, in
+    // its own mode (DXT2 to DXT5 always four colours).
+    best = RefineByChannel(texels, best, modes[0] && (!modes[1] || best.c0 > best.c1), START_ROUNDS);
+    const int radius = best.error < MODEST * scale ? MODEST_RADIUS : SPLIT_RADIUS;
     ColorMoments moments;
     ComputeMoments(texels, moments);
     float axis[3];
     const bool haveAxis = PrincipalAxis(texels, moments, axis);
-    const bool modes[2] = {!texels.threeColorOnly, !texels.fourColorOnly};
     int mean[3];
     for (int c = 0; c < 3; ++c) {
         const int v = static_cast<int>(std::lround(moments.mean[c]));
         mean[c] = v < 0 ? 0 : v > 255 ? 255 : v;
     }
-    ColorChoice perMode[2] = {{0, 0, 0, NO_ERROR_YET}, {0, 0, 0, NO_ERROR_YET}};
     for (int m = 0; m < 2; ++m) {
         if (modes[m]) {
-            KeepBetter(perMode[m], FitSingleColor(texels, mean, m == 0));
+            KeepBetter(best, FitSingleColor(texels, mean, m == 0));
         }
+    }
+    if (!haveAxis) {
+        return best;
     }
     // One ordering, along the principal axis: a second one along the line
     // of the endpoints found seldom pays for its cost.
-    if (haveAxis) {
-        SortedSums sums;
-        SortAlongAxis(texels, axis, sums);
-        for (int m = 0; m < 2; ++m) {
-            if (!modes[m]) {
-                continue;
-            }
+    SortedSums sums;
+    SortAlongAxis(texels, axis, sums);
+    SplitFit split[2];
+    for (int m = 0; m < 2; ++m) {
+        if (modes[m]) {
             const bool fourColor = m == 0;
-            const SplitFit split = fourColor ? BestFourSplit(texels, sums, plain) : BestThreeSplit(texels, sums);
-            if (!split.found) {
-                continue;
-            }
-            float e0[3] = {split.e0[0], split.e0[1], split.e0[2]};
-            float e1[3] = {split.e1[0], split.e1[1], split.e1[2]};
-            ClampToBox(e0);
-            ClampToBox(e1);
-            ColorChoice candidate = EvaluatePair(texels, Quantize565(e0), Quantize565(e1), fourColor);
-            RefineLeastSquares(texels, fourColor, 2, candidate);
-            KeepBetter(perMode[m], candidate);
+            const SplitWindow w = WindowAround(sums, start, fourColor, radius);
+            split[m] = fourColor ? BestFourSplit(texels, sums, w, plain) : BestThreeSplit(texels, sums, w);
         }
     }
     for (int m = 0; m < 2; ++m) {
-        if (modes[m] && perMode[m].error != NO_ERROR_YET) {
-            NudgeEndpoints(texels, m == 0, perMode[m]);
-            KeepBetter(best, perMode[m]);
+        if (!split[m].found ||
+            (m == 1 && split[0].found && split[1].residual > split[0].residual * THREE_COLOR_MARGIN)) {
+            continue;
         }
+        const bool fourColor = m == 0;
+        float e0[3] = {split[m].e0[0], split[m].e0[1], split[m].e0[2]};
+        float e1[3] = {split[m].e1[0], split[m].e1[1], split[m].e1[2]};
+        ClampToBox(e0);
+        ClampToBox(e1);
+        const unsigned q0 = Quantize565(e0), q1 = Quantize565(e1);
+        // The pair the normal block started from, or the one it was
+        // refitted to: refitting it again would repeat that work.
+        if (SamePair(q0, q1, fourColor, start) || SamePair(q0, q1, fourColor, best)) {
+            continue;
+        }
+        const ColorChoice candidate = EvaluatePair(texels, q0, q1, fourColor);
+        KeepBetter(best, RefineByChannel(texels, candidate, fourColor, SPLIT_ROUNDS));
     }
     return best;
 }

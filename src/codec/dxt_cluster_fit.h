@@ -1,10 +1,12 @@
 #pragma once
-// The best colour fit: the texels are sorted along the principal axis and
-// every ordered split of that sequence into the palette's entries (four
-// clusters, and three for DXT1) gets its least-squares endpoints; the
+// The best colour fit starts from the normal fit's block. The texels are
+// sorted along the principal axis, and the ordered splits of that sequence
+// into the palette's entries (four clusters, and three for DXT1) near the
+// split the normal block implies get their least-squares endpoints; the
 // split that fits best in each mode is quantised, judged by the exact
-// palette error, refined and nudged level by level. The normal fit's result is a
-// candidate too, so this never does worse.
+// palette error and refitted channel by channel (dxt_channel_refine.h), as
+// is the normal block itself. The normal block is a candidate too, so this
+// never does worse.
 
 #include "codec/dxt_color_palette.h"
 

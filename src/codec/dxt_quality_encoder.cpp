@@ -13,11 +13,12 @@ namespace {
 
 // How far from the extremes each quality looks for the alpha references.
 // Normal moves one reference at a time: the corners of its square seldom
-// win and cost as much again.
+// win and cost as much again. Best looks no further: a wider window lowers
+// the alpha error by about a tenth and costs a third of best's time.
 constexpr int NORMAL_ALPHA_WINDOW = 1;
 constexpr int NORMAL_ALPHA_STEPS = 1;
-constexpr int BEST_ALPHA_WINDOW = 4;
-constexpr int BEST_ALPHA_STEPS = 2 * BEST_ALPHA_WINDOW;
+constexpr int BEST_ALPHA_WINDOW = 1;
+constexpr int BEST_ALPHA_STEPS = 1;
 
 bool IsPremultiplied(D3DFORMAT format) {
     return format == D3DFMT_DXT2 || format == D3DFMT_DXT4;

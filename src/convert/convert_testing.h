@@ -1,8 +1,9 @@
 #pragma once
 // Test seam: while set, the conversion engine leaves out its shortcuts (the
-// direct row converters and the column gathering of the linear filter) and
-// takes the plain route through ColorF rows, and the texture loader copies
-// no level verbatim, so tests can compare the two routes' bits. Off by
+// direct row converters, the column gathering and integer averaging of the
+// linear filter) and texture loads leave out decoding straight into the top
+// level and verbatim level copies, taking the plain route through the decoded
+// picture and ColorF rows, so tests can compare the two routes' bits. Off by
 // default.
 
 namespace tovtex {

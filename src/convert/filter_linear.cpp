@@ -6,6 +6,7 @@
 #include "convert/column_gather.h"
 #include "convert/conversion_ways.h"
 #include "convert/convert_testing.h"
+#include "convert/linear_pair_average.h"
 #include "convert/linear_taps.h"
 
 namespace {
@@ -41,6 +42,9 @@ HRESULT FilterLinear2D(ConversionJob& job) {
     const HeapArray<LinearTap> tapsY = BuildLinearTaps(src.height, dst.height, (job.filter & FILTER_MIRROR_V) == 0);
     if (!allTapsX || !tapsY) {
         return E_OUTOFMEMORY;
+    }
+    if (!tovtex::ConversionShortcutsOff() && AverageLinearPairs(job, allTapsX, tapsY)) {
+        return S_OK;
     }
     // A strong shrink decodes only the columns its taps read.
     ColumnGather gather;

@@ -76,6 +76,8 @@ struct PackedHalving {
     }
 };
 
+}  // namespace
+
 #if TOVTEX_SSE2
 // Four destination pixels of a 32-bit format from eight source pixels of
 // each row, every byte averaged in a 16-bit lane.
@@ -107,6 +109,8 @@ UINT HalveRow32Sse2(BYTE* out, const BYTE* top, const BYTE* bottom, UINT width, 
     return x;
 }
 #endif
+
+namespace {
 
 template <class Halving, std::uint32_t Keep32 = 0>
 void Halve(BYTE* dst, INT dstPitch, const BYTE* src, INT srcPitch, UINT width, UINT height) {

@@ -4,6 +4,8 @@
 // destination pixel is (a + b + c + d + 2) >> 2 of the 2 x 2 source pixels
 // under it.
 
+#include <cstdint>
+
 #include <d3d8.h>
 #include <windows.h>
 
@@ -14,3 +16,10 @@ using HalveKernel = void (*)(BYTE* dst, INT dstPitch, const BYTE* src, INT srcPi
 
 // The kernel of a format, or null when the format takes the float path.
 HalveKernel FindHalveKernel(D3DFORMAT format);
+
+#if TOVTEX_SSE2
+// Destination pixels 0, 1, 2, ... of a 32-bit format, each byte the
+// rounded average of source pixels 2x and 2x + 1 of both rows, then masked
+// by keep; as many as whole groups of four allow. Returns the count done.
+UINT HalveRow32Sse2(BYTE* out, const BYTE* top, const BYTE* bottom, UINT width, std::uint32_t keep);
+#endif

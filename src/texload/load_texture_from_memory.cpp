@@ -7,6 +7,7 @@
 #include "texload/face_levels.h"
 #include "texload/file_release.h"
 #include "texload/image_readers.h"
+#include "texload/load_decoding_into_level.h"
 #include "texload/load_from_file_bytes.h"
 #include "texload/load_settings.h"
 #include "texload/texture_fitting.h"
@@ -28,7 +29,14 @@ HRESULT tovtex::LoadTextureFromFileBytes(IDirect3DDevice8* device, LPCVOID data,
     if (device == nullptr || data == nullptr || texture == nullptr || dataSize == 0) {
         return D3DERR_INVALIDCALL;
     }
-    HRESULT hr = DecodeImageFile(&image, static_cast<const BYTE*>(data), dataSize, info);
+    bool taken = false;
+    HRESULT hr = tovtex::LoadDecodingIntoLevel(device, static_cast<const BYTE*>(data), dataSize, file, width, height,
+                                               mipLevels, usage, format, pool, filter, mipFilter, colorKey, info,
+                                               palette, texture, &taken);
+    if (taken) {
+        return hr;
+    }
+    hr = DecodeImageFile(&image, static_cast<const BYTE*>(data), dataSize, info);
     if (FAILED(hr)) {
         return hr;
     }

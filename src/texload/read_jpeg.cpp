@@ -10,6 +10,7 @@
 
 #include "base/checked_size.h"
 #include "base/tovtex_defs.h"
+#include "texload/decode_into_rows.h"
 #include "texload/image_headers.h"
 #include "texload/image_limit.h"
 #include "texload/image_readers.h"
@@ -203,10 +204,49 @@ D3DFORMAT OutputFormat(const jpeg_decompress_struct& cinfo, bool colour) {
     return D3DFMT_UNKNOWN;
 }
 
+// Where the decoded rows go: the image's own memory, or a destination the
+// caller holds. Filled once the output layout is known.
+struct RowTarget {
+    BYTE* pixels;
+    uint64_t rowPitch;
+    bool clearUnused;  // the format's unused byte must be 0, not libjpeg's 0xFF
+};
+
+// Gives the rows for a picture of the format and size libjpeg settled on.
+using ProvideRows = HRESULT (*)(void* context, D3DFORMAT format, UINT width, UINT height, RowTarget* target);
+
+HRESULT ProvideImageRows(void* context, D3DFORMAT format, UINT width, UINT height, RowTarget* target) {
+    auto* image = static_cast<Image*>(context);
+    image->format = format;
+    const uint64_t rowPitch = format == D3DFMT_L8 ? uint64_t{width} : uint64_t{4} * width;
+    image->rect = RECT{0, 0, static_cast<LONG>(width), static_cast<LONG>(height)};
+    image->rowPitch = static_cast<UINT>(rowPitch);
+    const HRESULT hr = tovtex::AttachOwnedPixels(image, rowPitch * height);
+    *target = RowTarget{image->pixels, rowPitch, format == D3DFMT_X8R8G8B8};
+    return hr;
+}
+
+struct GivenRows {
+    const tovtex::ImageHeader* header;
+    const tovtex::RowDestination* destination;
+};
+
+// The caller's rows take only the picture its header test described.
+HRESULT ProvideGivenRows(void* context, D3DFORMAT format, UINT width, UINT height, RowTarget* target) {
+    const auto* given = static_cast<const GivenRows*>(context);
+    if (format != D3DFMT_X8R8G8B8 || format != given->header->format || width != given->header->width ||
+        height != given->header->height || given->destination->rowPitch < uint64_t{4} * width) {
+        return E_FAIL;
+    }
+    *target = RowTarget{given->destination->pixels, given->destination->rowPitch,
+                        given->destination->format == D3DFMT_X8R8G8B8};
+    return S_OK;
+}
+
 // Everything that must survive a longjmp lives in cinfo and the image; no
 // object with a destructor is alive here.
-HRESULT Decode(jpeg_decompress_struct* cinfo, ErrorTrap* trap, ScanBudget* budget, Image* image, const BYTE* data,
-               UINT size) {
+HRESULT Decode(jpeg_decompress_struct* cinfo, ErrorTrap* trap, ScanBudget* budget, const BYTE* data, UINT size,
+               ProvideRows provide, void* context) {
     if (setjmp(trap->jump) != 0) {
         return E_FAIL;
     }
@@ -228,21 +268,17 @@ HRESULT Decode(jpeg_decompress_struct* cinfo, ErrorTrap* trap, ScanBudget* budge
     if (format == D3DFMT_UNKNOWN) {
         return E_FAIL;
     }
-    image->format = format;
-    const uint64_t rowPitch = format == D3DFMT_L8 ? uint64_t{width} : uint64_t{4} * width;
-    image->rect = RECT{0, 0, static_cast<LONG>(width), static_cast<LONG>(height)};
-    image->rowPitch = static_cast<UINT>(rowPitch);
-    HRESULT hr = tovtex::AttachOwnedPixels(image, rowPitch * height);
-    if (FAILED(hr)) {
+    RowTarget target{};
+    if (HRESULT hr = provide(context, format, width, height, &target); FAILED(hr)) {
         return hr;
     }
-    // Scanlines are decoded straight into the image rows.
+    // Scanlines are decoded straight into the rows.
     while (cinfo->output_scanline < height) {
-        BYTE* row = image->pixels + cinfo->output_scanline * rowPitch;
+        BYTE* row = target.pixels + cinfo->output_scanline * target.rowPitch;
         if (jpeg_read_scanlines(cinfo, &row, 1) != 1) {
             return E_FAIL;
         }
-        if (colour) {
+        if (colour && target.clearUnused) {
             ClearUnusedBytes(row, width);
         }
     }
@@ -270,18 +306,30 @@ HRESULT Inspect(jpeg_decompress_struct* cinfo, ErrorTrap* trap, const BYTE* data
     return S_OK;
 }
 
-}  // namespace
-
-HRESULT ReadJpeg(Image* image, const BYTE* data, UINT size) {
+// The decompressor over the file, decoding into the rows `provide` gives;
+// released on every path.
+HRESULT RunDecode(const BYTE* data, UINT size, ProvideRows provide, void* context) {
     jpeg_decompress_struct cinfo{};
     ErrorTrap trap{};
     ScanBudget budget{};
     cinfo.err = jpeg_std_error(&trap.pub);
     trap.pub.error_exit = ErrorExit;
     trap.pub.output_message = IgnoreMessage;
-    HRESULT hr = Decode(&cinfo, &trap, &budget, image, data, size);
+    HRESULT hr = Decode(&cinfo, &trap, &budget, data, size, provide, context);
     jpeg_destroy_decompress(&cinfo);
     return hr;
+}
+
+}  // namespace
+
+HRESULT ReadJpeg(Image* image, const BYTE* data, UINT size) {
+    return RunDecode(data, size, ProvideImageRows, image);
+}
+
+HRESULT tovtex::ReadJpegIntoRows(const BYTE* data, UINT size, const ImageHeader& header,
+                                 const RowDestination& destination) {
+    GivenRows given{&header, &destination};
+    return RunDecode(data, size, ProvideGivenRows, &given);
 }
 
 HRESULT tovtex::ReadJpegHeader(const BYTE* data, UINT size, ImageHeader* header) {

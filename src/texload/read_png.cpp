@@ -10,6 +10,7 @@
 
 #include "base/checked_size.h"
 #include "base/tovtex_defs.h"
+#include "texload/decode_into_rows.h"
 #include "texload/image_headers.h"
 #include "texload/image_limit.h"
 #include "texload/image_readers.h"
@@ -176,6 +177,20 @@ HRESULT Prepare(PngDecode* d, PngLayout* out) {
     return S_OK;
 }
 
+// Hands libpng one pointer per row, rowPitch bytes apart, and reads the
+// picture into them.
+HRESULT ReadRows(PngDecode* d, BYTE* pixels, uint64_t rowPitch, png_uint_32 height) {
+    d->rows = static_cast<png_bytep*>(std::malloc(sizeof(png_bytep) * height));
+    if (d->rows == nullptr) {
+        return E_OUTOFMEMORY;
+    }
+    for (png_uint_32 i = 0; i < height; ++i) {
+        d->rows[i] = pixels + i * rowPitch;
+    }
+    png_read_image(d->png, d->rows);
+    return S_OK;
+}
+
 HRESULT Decode(PngDecode* d, Image* image) {
     if (setjmp(png_jmpbuf(d->png)) != 0) {
         return E_FAIL;
@@ -196,14 +211,10 @@ HRESULT Decode(PngDecode* d, Image* image) {
     if (FAILED(hr)) {
         return hr;
     }
-    d->rows = static_cast<png_bytep*>(std::malloc(sizeof(png_bytep) * height));
-    if (d->rows == nullptr) {
-        return E_OUTOFMEMORY;
+    hr = ReadRows(d, image->pixels, rowPitch, height);
+    if (FAILED(hr)) {
+        return hr;
     }
-    for (png_uint_32 i = 0; i < height; ++i) {
-        d->rows[i] = image->pixels + i * rowPitch;
-    }
-    png_read_image(d->png, d->rows);
 
     if (format == D3DFMT_P8) {
         hr = tovtex::AttachWhitePalette(image);
@@ -213,6 +224,24 @@ HRESULT Decode(PngDecode* d, Image* image) {
         BuildPalette(*d, image->palette);
     }
     return S_OK;
+}
+
+// Straight into the caller's rows, which take only the picture the header
+// test described (four bytes a pixel, no palette).
+HRESULT DecodeInto(PngDecode* d, const tovtex::ImageHeader& header, const tovtex::RowDestination& destination) {
+    if (setjmp(png_jmpbuf(d->png)) != 0) {
+        return E_FAIL;
+    }
+    PngLayout layout{};
+    if (HRESULT hr = Prepare(d, &layout); FAILED(hr)) {
+        return hr;
+    }
+    if (layout.format != header.format || layout.width != header.width || layout.height != header.height ||
+        (layout.format != D3DFMT_X8R8G8B8 && layout.format != D3DFMT_A8R8G8B8) ||
+        layout.rowPitch != uint64_t{4} * layout.width || destination.rowPitch < layout.rowPitch) {
+        return E_FAIL;
+    }
+    return ReadRows(d, destination.pixels, destination.rowPitch, layout.height);
 }
 
 // The header test's step: the chunks up to the image data, no pixels.
@@ -259,6 +288,11 @@ HRESULT RunPng(const BYTE* data, UINT size, Step step) {
 
 HRESULT ReadPng(Image* image, const BYTE* data, UINT size) {
     return RunPng(data, size, [image](PngDecode* d) { return Decode(d, image); });
+}
+
+HRESULT tovtex::ReadPngIntoRows(const BYTE* data, UINT size, const ImageHeader& header,
+                                const RowDestination& destination) {
+    return RunPng(data, size, [&](PngDecode* d) { return DecodeInto(d, header, destination); });
 }
 
 HRESULT tovtex::ReadPngHeader(const BYTE* data, UINT size, ImageHeader* header) {

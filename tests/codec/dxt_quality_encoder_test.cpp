@@ -11,6 +11,7 @@
 #include "codec/dxt_alpha_ramp.h"
 #include "codec/dxt_axis_extent.h"
 #include "codec/dxt_blocks.h"
+#include "codec/dxt_channel_refine.h"
 #include "codec/dxt_cluster_fit.h"
 #include "codec/dxt_color_fit_normal.h"
 #include "codec/dxt_color_moments.h"
@@ -436,5 +437,86 @@ TEST(DxtQualityEncoder, VectorClusterFitMatchesPlain) {
     }
 }
 #endif
+
+// The error of stored endpoints with every texel kept on the given index.
+std::uint64_t ErrorWithIndices(const dxt_search::SearchTexels& texels, unsigned c0, unsigned c1,
+                               std::uint32_t indices) {
+    dxt_search::ColorPalette palette;
+    dxt_search::BuildPalette(c0, c1, palette);
+    std::uint64_t error = 0;
+    for (int i = 0; i < 16; ++i) {
+        const unsigned k = (indices >> (2 * i)) & 3u;
+        std::uint64_t texel = 0;
+        for (int c = 0; c < 3; ++c) {
+            const int d = static_cast<int>(texels.ch[c][i]) - palette.rgb[k][c];
+            texel += static_cast<std::uint64_t>(texels.channel[c]) * static_cast<std::uint64_t>(d * d);
+        }
+        error += texels.weight[i] * texel;
+    }
+    return error;
+}
+
+// One round of the channel-wise refitting, from the normal fit's block and
+// from a poor one: the block it returns is judged exactly, keeps the mode,
+// is never worse than the start, and is at least as good as every one-level
+// step of one channel of one endpoint with the start's indices held.
+TEST(DxtQualityEncoder, ChannelRefitBeatsEverySingleStep) {
+    static constexpr int SHIFT[3] = {11, 5, 0};
+    static constexpr unsigned TOP[3] = {31, 63, 31};
+    for (const Setting& s : SETTINGS) {
+        for (const auto& [name, pixels] : TestBlocks()) {
+            SCOPED_TRACE(name + " format " + std::to_string(s.format));
+            DxtEncodeOptions options;
+            options.alphaThreshold = s.threshold;
+            options.perceptual = s.perceptual;
+            dxt_search::SearchTexels texels;
+            dxt_search::PrepareTexels(s.format, pixels.data(), s.texels, options, texels);
+            if (texels.used == 0) {
+                continue;
+            }
+            const bool four = !texels.threeColorOnly;
+            const int first = __builtin_ctz(texels.used), last = 31 - __builtin_clz(texels.used);
+            const float a[3] = {texels.ch[0][first], texels.ch[1][first], texels.ch[2][first]};
+            const float b[3] = {texels.ch[0][last], texels.ch[1][last], texels.ch[2][last]};
+            const dxt_search::ColorChoice starts[2] = {
+                dxt_search::FitColorNormal(texels),
+                dxt_search::EvaluatePair(texels, dxt_search::Quantize565(a), dxt_search::Quantize565(b), four)};
+            for (const dxt_search::ColorChoice& start : starts) {
+                if (start.c0 == start.c1 || (start.c0 > start.c1) != four) {
+                    continue;
+                }
+                const dxt_search::ColorChoice out = dxt_search::RefineByChannel(texels, start, four, 1);
+                const dxt_search::ColorChoice judged = dxt_search::EvaluateStored(texels, out.c0, out.c1);
+                // Texels of no weight may sit on any entry.
+                std::uint32_t seen = 0;
+                for (int i = 0; i < 16; ++i) {
+                    seen |= (texels.used >> i & 1u) ? 3u << (2 * i) : 0u;
+                }
+                EXPECT_EQ(judged.indices & seen, out.indices & seen);
+                EXPECT_EQ(judged.error, out.error);
+                EXPECT_LE(out.error, start.error);
+                if (out.c0 != out.c1) {
+                    EXPECT_EQ(four, out.c0 > out.c1);
+                }
+                for (int end = 0; end < 2; ++end) {
+                    for (int c = 0; c < 3; ++c) {
+                        for (int step = -1; step <= 1; step += 2) {
+                            unsigned e[2] = {start.c0, start.c1};
+                            const unsigned level = (e[end] >> SHIFT[c]) & TOP[c];
+                            if ((step < 0 && level == 0) || (step > 0 && level == TOP[c])) {
+                                continue;
+                            }
+                            e[end] = (e[end] & ~(TOP[c] << SHIFT[c])) | (level + step) << SHIFT[c];
+                            if (e[0] == e[1] || (e[0] > e[1]) != four) {
+                                continue;
+                            }
+                            EXPECT_LE(out.error, ErrorWithIndices(texels, e[0], e[1], start.indices));
+                        }
+                    }
+                }
+            }
+        }
+    }
+}
 
 }  // namespace

@@ -7,6 +7,7 @@
 
 #include "convert/conversion_ways.h"
 #include "convert/convert_region.h"
+#include "convert/convert_testing.h"
 #include "convert/linear_taps.h"
 #include "convert_test_util.h"
 
@@ -195,6 +196,54 @@ TEST(FilterLinear2D, HalvedImageBlendsTheWrappedCorners) {
     PixelRegion d2 = dst.Region();
     ASSERT_EQ(ConvertRegion(&d2, &s, FILTER_LINEAR | FILTER_MIRROR_U | FILTER_MIRROR_V), S_OK);
     EXPECT_EQ(dst.Word(0, 0), 0xFF000000u);
+}
+
+// Taps of half and half (power-of-two shrinks, an axis of unchanged size)
+// between the 32-bit colour formats are averaged as integers; the bytes
+// must be those of the float route, over random pixels that reach every
+// rounding case, wrapped and mirrored edges, and rows whose vector run
+// leaves a tail.
+TEST(FilterLinear2D, IntegerAveragingGivesTheFloatRoutesBytes) {
+    const struct {
+        D3DFORMAT srcFormat, dstFormat;
+        UINT srcW, srcH, dstW, dstH;
+        DWORD flags;
+    } cases[] = {
+        {D3DFMT_A8R8G8B8, D3DFMT_A8R8G8B8, 256, 128, 128, 64, 0},
+        {D3DFMT_A8R8G8B8, D3DFMT_A8R8G8B8, 76, 38, 38, 19, FILTER_MIRROR_U},
+        {D3DFMT_A8R8G8B8, D3DFMT_A8R8G8B8, 256, 64, 64, 16, FILTER_MIRROR_V},
+        {D3DFMT_A8R8G8B8, D3DFMT_A8R8G8B8, 128, 128, 1, 1, 0},
+        {D3DFMT_A8R8G8B8, D3DFMT_A8R8G8B8, 40, 64, 40, 16, 0},  // width kept: blends of i - 1 and i
+        {D3DFMT_X8R8G8B8, D3DFMT_A8R8G8B8, 128, 64, 64, 32, 0},
+        {D3DFMT_X8R8G8B8, D3DFMT_A8R8G8B8, 128, 64, 16, 8, FILTER_MIRROR_U | FILTER_MIRROR_V},
+        {D3DFMT_A8R8G8B8, D3DFMT_X8R8G8B8, 128, 64, 64, 32, 0},
+        {D3DFMT_X8R8G8B8, D3DFMT_X8R8G8B8, 64, 64, 8, 8, 0},
+        // Not half and half, or dithered: the float route in both runs.
+        {D3DFMT_A8R8G8B8, D3DFMT_A8R8G8B8, 96, 64, 40, 32, 0},
+        {D3DFMT_A8R8G8B8, D3DFMT_A8R8G8B8, 128, 64, 64, 32, FILTER_DITHER},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.srcFormat << "->" << c.dstFormat << " " << c.srcW << "x" << c.srcH
+                                        << "->" << c.dstW << "x" << c.dstH << " flags " << c.flags);
+        Block src(c.srcFormat, c.srcW, c.srcH);
+        Lcg lcg{c.srcW * 7919u + c.srcH};
+        for (std::size_t i = 0; i < std::size_t{c.srcW} * c.srcH; ++i) {
+            src.SetWord(i, lcg.Next());
+        }
+        Block fast(c.dstFormat, c.dstW, c.dstH);
+        Block plain(c.dstFormat, c.dstW, c.dstH);
+        const PixelRegion s = src.Region();
+        PixelRegion d = fast.Region();
+        ASSERT_EQ(ConvertRegion(&d, &s, FILTER_LINEAR | c.flags), S_OK);
+        tovtex::SetConversionShortcutsOff(true);
+        PixelRegion p = plain.Region();
+        const HRESULT plainResult = ConvertRegion(&p, &s, FILTER_LINEAR | c.flags);
+        tovtex::SetConversionShortcutsOff(false);
+        ASSERT_EQ(plainResult, S_OK);
+        for (std::size_t i = 0; i < std::size_t{c.dstW} * c.dstH; ++i) {
+            ASSERT_EQ(fast.Word(i), plain.Word(i)) << "pixel " << i;
+        }
+    }
 }
 
 TEST(FilterLinear3D, VolumesAreFilteredAlongAllThreeAxes) {

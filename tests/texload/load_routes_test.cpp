@@ -1,8 +1,9 @@
 // Every public test file and the game's own files, loaded through the
-// conversion shortcuts (direct row converters, column gathering, verbatim
-// level copies) and again through the plain ColorF route: the result codes
-// and every byte of every level must agree. DDS files read level by level
-// from disk must give what the same bytes give from memory.
+// shortcuts (decoding straight into the top level, direct row converters,
+// column gathering, integer linear averaging, verbatim level copies) and
+// again through the plain route of a decoded picture and ColorF rows: the
+// result codes and every byte of every level must agree. DDS files read
+// level by level from disk must give what the same bytes give from memory.
 
 #include <gtest/gtest.h>
 
