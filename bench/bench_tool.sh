@@ -2,10 +2,11 @@
 # Whole-process timings of `tovtex convert` against nvcompress and
 # ImageMagick, in one run on the same input: a 4096 x 4096 PNG to DXT5 with a
 # full mip chain, every tool allowed every core, and a batch of 64 images on
-# 1 and 2 threads. Prints seconds, each peer's time as a multiple of each
-# tovtex level's, and each output's top-level error against the source:
-# RGB RMSE with each texel's colour weighted by its alpha, and alpha RMSE
-# (0..255 scale), every output decoded by tovtex.
+# 1 and 2 threads. Prints seconds and processor seconds (user and system),
+# each peer's time as a multiple of each tovtex level's, and each output's
+# top-level error against the source: RGB RMSE with each texel's colour
+# weighted by its alpha, and alpha RMSE (0..255 scale), every output decoded
+# by tovtex. Each figure is the median of BENCH_RUNS runs (default 3).
 #
 # Usage: bench/bench_tool.sh [path to tovtex]   (default build/default/tools/tovtex)
 set -u
@@ -35,20 +36,24 @@ im = im.filter(ImageFilter.GaussianBlur(1))
 im.save(sys.argv[1])
 PY
 
-now() { date +%s.%N; }
-timed() {  # name, command...; prints seconds (or FAIL)
+once() {  # name, command...; prints the seconds taken and the processor seconds (user and system), or FAIL
     local name=$1; shift
-    local t0 t1
-    t0=$(now)
-    if "$@" >"$work/$name.log" 2>&1; then
-        t1=$(now)
-        echo "$t1 - $t0" | bc
+    local TIMEFORMAT="%R %U %S" out wall user sys
+    if out=$( { time "$@" >"$work/$name.log" 2>&1; } 2>&1); then
+        read -r wall user sys <<<"$out"
+        echo "$wall $(echo "$user + $sys" | bc)"
     else
         echo FAIL
     fi
 }
+# Every tool runs $runs times (default 3), the tools taking turns, and
+# each keeps its median: on a shared machine one run can wait long for
+# memory or a core, and the turns spread a busy spell over every tool.
+runs=${BENCH_RUNS:-3}
+median() { printf "%s\n" "$@" | sort -g | sed -n "$((($# + 1) / 2))p"; }
+
 rmse() {  # a DDS file: "RGB alpha" RMSE of its top level (decoded by tovtex) against the source
-    if [ -s "$1" ] && "$tool" decode "$1" "$work/top.png" >/dev/null 2>&1; then
+    if [ -s "$1" ] && "$tool" decode -f "$1" "$work/top.png" >/dev/null 2>&1; then
         "$python" - "$work/src.png" "$work/top.png" <<'PY'
 import sys
 from PIL import Image, ImageMath
@@ -66,18 +71,33 @@ PY
 }
 
 levels="fast normal best"
-declare -A secs err
-for level in $levels; do
-    secs[$level]=$(timed "tovtex_$level" "$tool" convert "$work/src.png" "$work/tovtex_$level.dds" --format DXT5 \
-        --mips all --quality "$level")
+tools="$levels nvfast nv"
+[ -n "$magick" ] && tools+=" magick"
+declare -A secs err runs_of
+run() {  # one run of a tool by its short name
+    case $1 in
+    fast | normal | best)
+        "$tool" convert -f "$work/src.png" "$work/tovtex_$1.dds" --format DXT5 --mips all --quality "$1" ;;
+    nvfast) nvcompress -bc3 -fast -alpha -nocuda "$work/src.png" "$work/nvfast.dds" ;;
+    nv) nvcompress -bc3 -alpha -nocuda "$work/src.png" "$work/nv.dds" ;;
+    magick) "$magick" "$work/src.png" -define dds:compression=dxt5 -define dds:mipmaps=12 "$work/im.dds" ;;
+    esac
+}
+declare -A cpu_of cpu
+for ((r = 0; r < runs; r++)); do
+    for t in $tools; do
+        read -r wall used <<<"$(once "$t" run "$t")"
+        runs_of[$t]+=" $wall"
+        cpu_of[$t]+=" ${used:-FAIL}"
+    done
 done
-secs[nvfast]=$(timed nvfast nvcompress -bc3 -fast -alpha -nocuda "$work/src.png" "$work/nvfast.dds")
-secs[nv]=$(timed nv nvcompress -bc3 -alpha -nocuda "$work/src.png" "$work/nv.dds")
-secs[magick]=FAIL
-if [ -n "$magick" ]; then
-    secs[magick]=$(timed magick "$magick" "$work/src.png" -define dds:compression=dxt5 -define dds:mipmaps=12 \
-        "$work/im.dds")
-fi
+for t in $levels nvfast nv magick; do
+    case " ${runs_of[$t]:-FAIL} " in
+    *" FAIL "*) secs[$t]=FAIL cpu[$t]=FAIL ;;
+    *) # shellcheck disable=SC2086
+        secs[$t]=$(median ${runs_of[$t]}) cpu[$t]=$(median ${cpu_of[$t]}) ;;
+    esac
+done
 for level in $levels; do err[$level]=$(rmse "$work/tovtex_$level.dds"); done
 err[nvfast]=$(rmse "$work/nvfast.dds")
 err[nv]=$(rmse "$work/nv.dds")
@@ -87,12 +107,13 @@ peers="nvfast nv magick"
 declare -A label=([fast]="tovtex --quality fast" [normal]="tovtex --quality normal" [best]="tovtex --quality best"
     [nvfast]="nvcompress -bc3 -fast" [nv]="nvcompress -bc3" [magick]="ImageMagick")
 echo "4096x4096 PNG -> DXT5 + full chain, all $(nproc) cores each"
-printf "%-26s %9s %9s %9s\n" tool seconds "RGB RMSE" "A RMSE"
+printf "%-26s %9s %9s %9s %9s\n" tool seconds "cpu s" "RGB RMSE" "A RMSE"
 for t in $levels $peers; do
     read -r e_rgb e_a <<<"${err[$t]}"
-    s=${secs[$t]}
+    s=${secs[$t]} c=${cpu[$t]}
     [ "$s" = FAIL ] || s=$(printf "%.2f" "$s")
-    printf "%-26s %9s %9s %9s\n" "${label[$t]}" "$s" "$e_rgb" "$e_a"
+    [ "$c" = FAIL ] || c=$(printf "%.2f" "$c")
+    printf "%-26s %9s %9s %9s %9s\n" "${label[$t]}" "$s" "$c" "$e_rgb" "$e_a"
 done
 # Each peer's time over tovtex's (above 1: tovtex is faster) and tovtex's
 # RGB RMSE over the peer's (at most 1: tovtex is no worse).
@@ -118,8 +139,15 @@ for i in range(64):
     x, y = (i % 8) * 512, (i // 8) * 512
     im.crop((x, y, x + 512, y + 512)).save("%s/b%02d.png" % (sys.argv[2], i))
 PY
-t_b1=$(timed batch1 "$tool" convert --format DXT5 -j 1 -o "$work/out1" "$work/batch"/*.png)
-t_b2=$(timed batch2 "$tool" convert --format DXT5 -j 2 -o "$work/out2" "$work/batch"/*.png)
+b1=() b2=()
+for ((r = 0; r < runs; r++)); do
+    read -r wall _ <<<"$(once batch1 "$tool" convert -f --format DXT5 -j 1 -o "$work/out1" "$work/batch"/*.png)"
+    b1+=("$wall")
+    read -r wall _ <<<"$(once batch2 "$tool" convert -f --format DXT5 -j 2 -o "$work/out2" "$work/batch"/*.png)"
+    b2+=("$wall")
+done
+t_b1=$(median "${b1[@]}")
+t_b2=$(median "${b2[@]}")
 echo
 printf "%-28s %10s\n" "64 x 512x512 PNG -> DXT5" seconds
 printf "%-28s %10s\n" "tovtex -j 1" "$t_b1"

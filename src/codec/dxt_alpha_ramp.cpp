@@ -320,10 +320,13 @@ AlphaChoice FitAlphaRampWith(const DWORD* pixels, std::uint16_t texels, int wind
         }
     };
     // Eight values: a0 > a1, around the largest and the smallest alpha.
-    for (int a0 = Clamp255(high - window); a0 <= Clamp255(high + window); ++a0) {
-        for (int a1 = Clamp255(low - window); a1 <= Clamp255(low + window); ++a1) {
+    // For each a0, a1 runs only over the values the remaining moves reach.
+    for (int a0 = Clamp255(high - window); a0 <= Clamp255(high + window) && best != 0; ++a0) {
+        const int reach = steps - Moves(a0 - high, 0);
+        const int span = reach < window ? reach : window;
+        for (int a1 = Clamp255(low - span); a1 <= Clamp255(low + span); ++a1) {
             const int moves = Moves(a0 - high, a1 - low);  // 0: judged above
-            if (a0 > a1 && best != 0 && moves > 0 && moves <= steps) {
+            if (a0 > a1 && best != 0 && moves > 0) {
                 consider(a0, a1);
             }
         }
@@ -334,9 +337,11 @@ AlphaChoice FitAlphaRampWith(const DWORD* pixels, std::uint16_t texels, int wind
         if (innerLow > innerHigh) {
             consider(0, 0);  // only 0 and 255
         } else {
-            for (int a0 = Clamp255(innerLow - window); a0 <= Clamp255(innerLow + window); ++a0) {
-                for (int a1 = Clamp255(innerHigh - window); a1 <= Clamp255(innerHigh + window); ++a1) {
-                    if (a0 <= a1 && best != 0 && Moves(a0 - innerLow, a1 - innerHigh) <= steps) {
+            for (int a0 = Clamp255(innerLow - window); a0 <= Clamp255(innerLow + window) && best != 0; ++a0) {
+                const int reach = steps - Moves(a0 - innerLow, 0);
+                const int span = reach < window ? reach : window;
+                for (int a1 = Clamp255(innerHigh - span); a1 <= Clamp255(innerHigh + span); ++a1) {
+                    if (a0 <= a1 && best != 0) {
                         consider(a0, a1);
                     }
                 }

@@ -200,42 +200,74 @@ void EndpointSumsPlain(const SearchTexels& texels, std::uint32_t indices, bool f
 }
 
 #if TOVTEX_SSE2
-float HorizontalSum(__m128 v) {
-    v = _mm_add_ps(v, _mm_shuffle_ps(v, v, _MM_SHUFFLE(1, 0, 3, 2)));
-    v = _mm_add_ps(v, _mm_shuffle_ps(v, v, _MM_SHUFFLE(2, 3, 0, 1)));
-    return _mm_cvtss_f32(v);
-}
+// The share of c0 of each texel of four (one byte of the index word), one
+// byte each, for either mode.
+struct ShareTable {
+    std::uint32_t four[256];
+    std::uint32_t three[256];
+};
 
-void EndpointSumsVector(const SearchTexels& texels, std::uint32_t indices, bool fourColor, EndpointSums& out) {
-    const __m128i field = _mm_setr_epi32(3, 3 << 2, 3 << 4, 3 << 6);
-    const __m128i is2 = _mm_setr_epi32(2, 2 << 2, 2 << 4, 2 << 6), is3 = _mm_setr_epi32(3, 3 << 2, 3 << 4, 3 << 6);
-    const __m128i s0 = _mm_set1_epi32(fourColor ? 3 : 2), s2 = _mm_set1_epi32(fourColor ? 2 : 1),
-                  s3 = _mm_set1_epi32(fourColor ? 1 : 0);
-    const __m128 scale = _mm_set1_ps(fourColor ? 3.0f : 2.0f);
-    __m128 aa = _mm_setzero_ps(), ab = aa, bb = aa, ax[3] = {aa, aa, aa}, bx[3] = {aa, aa, aa};
-    for (int g = 0; g < 4; ++g) {
-        const __m128i idx = _mm_and_si128(_mm_set1_epi32(static_cast<int>(indices >> (8 * g))), field);
-        const __m128i shareI = _mm_or_si128(_mm_or_si128(_mm_and_si128(_mm_cmpeq_epi32(idx, _mm_setzero_si128()), s0),
-                                                         _mm_and_si128(_mm_cmpeq_epi32(idx, is2), s2)),
-                                            _mm_and_si128(_mm_cmpeq_epi32(idx, is3), s3));
-        const __m128 a = _mm_cvtepi32_ps(shareI), b = _mm_sub_ps(scale, a);
-        const __m128 w = _mm_cvtepi32_ps(_mm_loadu_si128(reinterpret_cast<const __m128i*>(texels.weight + 4 * g)));
-        const __m128 wa = _mm_mul_ps(w, a), wb = _mm_mul_ps(w, b);
-        aa = _mm_add_ps(aa, _mm_mul_ps(wa, a));
-        ab = _mm_add_ps(ab, _mm_mul_ps(wa, b));
-        bb = _mm_add_ps(bb, _mm_mul_ps(wb, b));
-        for (int c = 0; c < 3; ++c) {
-            const __m128 x = _mm_loadu_ps(texels.ch[c] + 4 * g);
-            ax[c] = _mm_add_ps(ax[c], _mm_mul_ps(wa, x));
-            bx[c] = _mm_add_ps(bx[c], _mm_mul_ps(wb, x));
+constexpr ShareTable MakeShareTable() {
+    ShareTable t{};
+    constexpr std::uint32_t FOUR[4] = {3, 0, 2, 1}, THREE[4] = {2, 0, 1, 0};
+    for (std::uint32_t byte = 0; byte < 256; ++byte) {
+        for (std::uint32_t k = 0; k < 4; ++k) {
+            t.four[byte] |= FOUR[byte >> (2 * k) & 3u] << (8 * k);
+            t.three[byte] |= THREE[byte >> (2 * k) & 3u] << (8 * k);
         }
     }
-    out.aa = HorizontalSum(aa);
-    out.ab = HorizontalSum(ab);
-    out.bb = HorizontalSum(bb);
+    return t;
+}
+
+inline constexpr ShareTable SHARES = MakeShareTable();
+
+// The totals of four vectors of 32-bit lanes, one per lane.
+__m128i Totals(__m128i a, __m128i b, __m128i c, __m128i d) {
+    const __m128i ab = _mm_add_epi32(_mm_unpacklo_epi32(a, b), _mm_unpackhi_epi32(a, b));
+    const __m128i cd = _mm_add_epi32(_mm_unpacklo_epi32(c, d), _mm_unpackhi_epi32(c, d));
+    return _mm_add_epi32(_mm_unpacklo_epi64(ab, cd), _mm_unpackhi_epi64(ab, cd));
+}
+
+// In 16-bit lanes, eight texels a register: channels, weights (at most 255)
+// and shares (at most 3) are small integers, and each pairwise product sum
+// of _mm_madd_epi16 is exact in 32 bits. Only the sums that change with the
+// indices are formed per texel (w a, w a a, w a x) beside the block's own
+// (w, w x); the b sums follow from b = scale - a. The results are the very
+// integers the plain form adds up.
+void EndpointSumsVector(const SearchTexels& texels, std::uint32_t indices, bool fourColor, EndpointSums& out) {
+    const std::uint32_t* table = fourColor ? SHARES.four : SHARES.three;
+    const __m128i ones = _mm_set1_epi16(1), zero = _mm_setzero_si128();
+    __m128i w = zero, wa = zero, waa = zero, wax[3] = {zero, zero, zero}, wx[3] = {zero, zero, zero};
+    for (int h = 0; h < 2; ++h) {
+        const auto* weight = reinterpret_cast<const __m128i*>(texels.weight + 8 * h);
+        const __m128i w16 = _mm_packs_epi32(_mm_loadu_si128(weight), _mm_loadu_si128(weight + 1));
+        const std::uint64_t shares = table[indices >> (16 * h) & 255u] |
+                                     static_cast<std::uint64_t>(table[indices >> (16 * h + 8) & 255u]) << 32;
+        const __m128i a16 = _mm_unpacklo_epi8(_mm_cvtsi64_si128(static_cast<long long>(shares)), zero);
+        const __m128i wa16 = _mm_mullo_epi16(w16, a16);
+        w = _mm_add_epi32(w, _mm_madd_epi16(w16, ones));
+        wa = _mm_add_epi32(wa, _mm_madd_epi16(wa16, ones));
+        waa = _mm_add_epi32(waa, _mm_madd_epi16(wa16, a16));
+        for (int c = 0; c < 3; ++c) {
+            const __m128i x = _mm_packs_epi32(_mm_cvttps_epi32(_mm_loadu_ps(texels.ch[c] + 8 * h)),
+                                              _mm_cvttps_epi32(_mm_loadu_ps(texels.ch[c] + 8 * h + 4)));
+            wax[c] = _mm_add_epi32(wax[c], _mm_madd_epi16(wa16, x));
+            wx[c] = _mm_add_epi32(wx[c], _mm_madd_epi16(w16, x));
+        }
+    }
+    alignas(16) std::int32_t first[4], second[4];
+    _mm_store_si128(reinterpret_cast<__m128i*>(first), Totals(w, wa, waa, wax[0]));
+    _mm_store_si128(reinterpret_cast<__m128i*>(second), Totals(wax[1], wax[2], wx[0], wx[1]));
+    const std::int32_t sumW = first[0], sumWa = first[1], sumWaa = first[2];
+    const std::int32_t sumWax[3] = {first[3], second[0], second[1]};
+    const std::int32_t sumWx[3] = {second[2], second[3], HorizontalSum(wx[2])};
+    const std::int32_t scale = fourColor ? 3 : 2;
+    out.aa = static_cast<float>(sumWaa);
+    out.ab = static_cast<float>(scale * sumWa - sumWaa);
+    out.bb = static_cast<float>(scale * scale * sumW - 2 * scale * sumWa + sumWaa);
     for (int c = 0; c < 3; ++c) {
-        out.ax[c] = HorizontalSum(ax[c]);
-        out.bx[c] = HorizontalSum(bx[c]);
+        out.ax[c] = static_cast<float>(sumWax[c]);
+        out.bx[c] = static_cast<float>(scale * sumWx[c] - sumWax[c]);
     }
 }
 #endif

@@ -121,6 +121,67 @@ void NearestOfFour(const SearchTexels& texels, int g, const __m128 (*p)[3], cons
     }
 }
 
+// Plain RGB distances: each texel's key is its squared distance to an entry
+// plus k^2 / 16 for entry k. The distances are integers below 2^18, so the
+// key is exact in single precision and one minimum per entry finds the
+// nearest entry with the lowest index on ties; k^2 (0, 1, 4, 9) is read back
+// from the fraction. Entries run outermost so that the sixteen texels' keys
+// stay in four registers.
+inline __m128 KeyOf(const SearchTexels& texels, int g, const __m128* entry) {
+    const __m128 e0 = _mm_sub_ps(_mm_loadu_ps(texels.ch[0] + 4 * g), entry[0]);
+    const __m128 e1 = _mm_sub_ps(_mm_loadu_ps(texels.ch[1] + 4 * g), entry[1]);
+    const __m128 e2 = _mm_sub_ps(_mm_loadu_ps(texels.ch[2] + 4 * g), entry[2]);
+    return _mm_add_ps(_mm_add_ps(_mm_add_ps(_mm_mul_ps(e0, e0), _mm_mul_ps(e1, e1)), _mm_mul_ps(e2, e2)), entry[3]);
+}
+
+void NearestUnweighted(const SearchTexels& texels, const ColorPalette& palette, std::uint32_t& indices,
+                       std::uint64_t& error) {
+    // Per entry: red, green, blue and the tie-break k^2 / 16.
+    __m128 entries[4][4];
+    for (int k = 0; k < 4; ++k) {
+        // Out of reach: distances to it exceed any real one.
+        const bool real = k < palette.size;
+        for (int c = 0; c < 3; ++c) {
+            entries[k][c] = _mm_set1_ps(real ? static_cast<float>(palette.rgb[k][c]) : 1.0e6f);
+        }
+        entries[k][3] = _mm_set1_ps(static_cast<float>(k * k) * 0.0625f);
+    }
+    __m128 best[4] = {KeyOf(texels, 0, entries[0]), KeyOf(texels, 1, entries[0]), KeyOf(texels, 2, entries[0]),
+                      KeyOf(texels, 3, entries[0])};
+    for (int k = 1; k < 4; ++k) {
+        best[0] = _mm_min_ps(KeyOf(texels, 0, entries[k]), best[0]);
+        best[1] = _mm_min_ps(KeyOf(texels, 1, entries[k]), best[1]);
+        best[2] = _mm_min_ps(KeyOf(texels, 2, entries[k]), best[2]);
+        best[3] = _mm_min_ps(KeyOf(texels, 3, entries[k]), best[3]);
+    }
+    const __m128 sixteen = _mm_set1_ps(16.0f);
+    __m128i keys[4];
+    __m128i sum = _mm_setzero_si128();  // two 64-bit lanes
+    for (int g = 0; g < 4; ++g) {
+        // The unreachable entry never wins, so every key is below 2^20.
+        keys[g] = _mm_cvttps_epi32(_mm_mul_ps(best[g], sixteen));
+        const __m128i dist = _mm_srli_epi32(keys[g], 4);
+        const __m128i weight = _mm_loadu_si128(reinterpret_cast<const __m128i*>(texels.weight + 4 * g));
+        sum = _mm_add_epi64(sum, _mm_mul_epu32(dist, weight));
+        sum = _mm_add_epi64(sum, _mm_mul_epu32(_mm_srli_epi64(dist, 32), _mm_srli_epi64(weight, 32)));
+    }
+    // k^2 in the low four bits of each byte: bit 0 is k's low bit, bit 2 or
+    // bit 3 its high bit.
+    const __m128i low4 = _mm_set1_epi32(15);
+    const __m128i squares =
+        _mm_packus_epi16(_mm_packs_epi32(_mm_and_si128(keys[0], low4), _mm_and_si128(keys[1], low4)),
+                         _mm_packs_epi32(_mm_and_si128(keys[2], low4), _mm_and_si128(keys[3], low4)));
+    const std::uint32_t transparent = texels.transparent;
+    const auto low = static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_slli_epi16(squares, 7))) | transparent;
+    const auto high = static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_slli_epi16(squares, 5)) |
+                                                 _mm_movemask_epi8(_mm_slli_epi16(squares, 4))) |
+                      transparent;
+    indices = Spread16(low) | Spread16(high) << 1;
+    alignas(16) std::uint64_t halves[2];
+    _mm_store_si128(reinterpret_cast<__m128i*>(halves), sum);
+    error = halves[0] + halves[1];
+}
+
 }  // namespace
 #endif
 
@@ -131,6 +192,10 @@ void NearestPacked(const SearchTexels& texels, const ColorPalette& palette, std:
                           _mm_set1_ps(static_cast<float>(texels.channel[1])),
                           _mm_set1_ps(static_cast<float>(texels.channel[2]))};
     const bool weighted = texels.channel[0] != 1u || texels.channel[1] != 1u || texels.channel[2] != 1u;
+    if (!weighted) {
+        NearestUnweighted(texels, palette, indices, error);
+        return;
+    }
     __m128 p[4][3];
     for (int k = 0; k < 4; ++k) {
         for (int c = 0; c < 3; ++c) {
@@ -145,11 +210,7 @@ void NearestPacked(const SearchTexels& texels, const ColorPalette& palette, std:
     for (int g = 0; g < 4; ++g) {
         __m128 best;
         __m128i w;
-        if (weighted) {
-            NearestOfFour<true>(texels, g, p, cw, best, w);
-        } else {
-            NearestOfFour<false>(texels, g, p, cw, best, w);
-        }
+        NearestOfFour<true>(texels, g, p, cw, best, w);
         // Transparent texels take index 3 (their weight is 0).
         const __m128i clear = _mm_set1_epi32(static_cast<int>(texels.transparent >> (4 * g)));
         const __m128i transparent = _mm_cmpeq_epi32(_mm_and_si128(clear, laneBit), laneBit);

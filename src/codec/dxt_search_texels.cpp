@@ -142,6 +142,30 @@ __m128i GroupWeights(D3DFORMAT format, __m128i pixels, std::uint16_t texels, int
     return w;
 }
 
+// A one-colour block with all sixteen texels inside and, for DXT1, none
+// transparent: its weights follow from its alphas alone. False leaves the
+// block to the general reading.
+bool WholeFlatBlock(D3DFORMAT format, DWORD pixel, const __m128i* p, const DxtEncodeOptions& options,
+                    FlatBlock& out) {
+    const __m128i a01 = _mm_packs_epi32(_mm_srli_epi32(p[0], 24), _mm_srli_epi32(p[1], 24));
+    const __m128i a23 = _mm_packs_epi32(_mm_srli_epi32(p[2], 24), _mm_srli_epi32(p[3], 24));
+    const __m128i alpha = _mm_packus_epi16(a01, a23);  // sixteen bytes
+    std::uint32_t weight = 16, used = 0xFFFF;
+    if (format == D3DFMT_DXT1) {
+        // Transparent when alpha < threshold: some byte below it.
+        const __m128i threshold = _mm_set1_epi8(static_cast<char>(options.alphaThreshold));
+        if (_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_max_epu8(alpha, threshold), alpha)) != 0xFFFF) {
+            return false;
+        }
+    } else if (format == D3DFMT_DXT3 || format == D3DFMT_DXT5) {
+        const __m128i sums = _mm_sad_epu8(alpha, _mm_setzero_si128());
+        weight = static_cast<std::uint32_t>(_mm_cvtsi128_si32(sums) + _mm_cvtsi128_si32(_mm_srli_si128(sums, 8)));
+        used = ~static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(alpha, _mm_setzero_si128()))) & 0xFFFFu;
+    }
+    FillFlatBlock(format, pixel, weight, 0, used, options, out);
+    return true;
+}
+
 }  // namespace
 #endif
 
@@ -158,6 +182,9 @@ bool PrepareFlatBlock(D3DFORMAT format, const DWORD* pixels, std::uint16_t texel
     }
     if (_mm_movemask_epi8(same) != 0xFFFF) {
         return false;
+    }
+    if (texels == ALL_TEXELS && WholeFlatBlock(format, pixels[0], p, options, out)) {
+        return true;
     }
     unsigned transparent = 0, used = 0;
     __m128i sum = _mm_setzero_si128();

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstddef>
+#include <cstring>
 #include <system_error>
 #include <thread>
 
@@ -17,6 +18,8 @@ struct BlockRow {
     UINT row;  // in blocks
 };
 
+}  // namespace
+
 void EncodeBlockRow(D3DFORMAT format, const BlockLevelWork& level, UINT row, const DxtEncodeOptions& options) {
     // DXT2 and DXT4 are premultiplied, and DXT1 texels below the threshold
     // made transparent, by the encoder itself.
@@ -25,14 +28,27 @@ void EncodeBlockRow(D3DFORMAT format, const BlockLevelWork& level, UINT row, con
     const UINT rowsInside = std::min(4u, level.height - top);
     BYTE* out = level.blocks + static_cast<std::ptrdiff_t>(row) * level.blockPitch;
     DWORD block[16];
-    for (UINT left = 0; left < level.width; left += 4, out += blockBytes) {
+    const BYTE* rows[4];
+    for (UINT y = 0; y < 4; ++y) {
+        rows[y] = level.pixels + static_cast<std::ptrdiff_t>(top + std::min(y, rowsInside - 1)) * level.pixelPitch;
+    }
+    UINT left = 0;
+    // Whole blocks: four rows of four pixels as they lie.
+    if (rowsInside == 4) {
+        for (; left + 4 <= level.width; left += 4, out += blockBytes) {
+            for (UINT y = 0; y < 4; ++y) {
+                std::memcpy(block + 4 * y, rows[y] + static_cast<std::size_t>(left) * 4, 16);
+            }
+            EncodeDxtBlockWith(format, block, 0xFFFF, options, out);
+        }
+    }
+    for (; left < level.width; left += 4, out += blockBytes) {
         const UINT columnsInside = std::min(4u, level.width - left);
         // Texels beyond the level's edge repeat the last row and column
         // inside (the mask says they weigh nothing).
         uint16_t texels = 0;
         for (UINT y = 0; y < 4; ++y) {
-            const auto* source = reinterpret_cast<const DWORD*>(
-                level.pixels + static_cast<std::ptrdiff_t>(top + std::min(y, rowsInside - 1)) * level.pixelPitch);
+            const auto* source = reinterpret_cast<const DWORD*>(rows[y]);
             for (UINT x = 0; x < 4; ++x) {
                 block[4 * y + x] = source[left + std::min(x, columnsInside - 1)];
                 if (y < rowsInside && x < columnsInside) {
@@ -43,8 +59,6 @@ void EncodeBlockRow(D3DFORMAT format, const BlockLevelWork& level, UINT row, con
         EncodeDxtBlockWith(format, block, texels, options, out);
     }
 }
-
-}  // namespace
 
 void EncodeBlockLevels(D3DFORMAT format, const std::vector<BlockLevelWork>& levels, const DxtEncodeOptions& options,
                        unsigned threads) {

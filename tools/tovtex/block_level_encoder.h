@@ -24,6 +24,9 @@ struct BlockLevelWork {
     UINT height;
 };
 
+// Fills one row of 4 x 4 blocks (row counts blocks) of one level.
+void EncodeBlockRow(D3DFORMAT format, const BlockLevelWork& level, UINT row, const DxtEncodeOptions& options);
+
 // Fills every level's blocks in format. threads counts the calling thread;
 // the others only read their rows of pixels and write their rows of blocks,
 // so the memory must stay locked until this returns.

@@ -22,6 +22,7 @@
 #include "file_bytes.h"
 #include "format_names.h"
 #include "option_values.h"
+#include "picture_block_chain.h"
 #include "premultiply.h"
 #include "result_text.h"
 #include "software_devices.h"
@@ -243,6 +244,9 @@ HRESULT LoadAnyShapeAndWrite(IDirect3DDevice8* device, const Image& image, const
                                      : WriteTexture(cube.Get(), options, dds);
         }
         return hr;
+    }
+    if (IsDxtFormat(format) && CompressesFromPicture(image, shape, rework, encoding)) {
+        return CompressPictureToDds(device, image, shape, format, encoding, options.ddsFlags, dds);
     }
     ComRef<IDirect3DTexture8> texture;
     hr = LoadAnyShape(device, image, shape, &texture);

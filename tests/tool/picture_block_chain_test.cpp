@@ -1,0 +1,136 @@
+// A block chain compressed straight from the decoded picture writes the very
+// bytes of the route through a whole uncompressed chain and the library's
+// DDS writer (either header), on any number of threads, and is taken only where the top level would be the picture's
+// own bytes.
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "any_shape_loader.h"
+#include "base/com_ref.h"
+#include "block_chain.h"
+#include "d3d8_profiles.h"
+#include "picture_block_chain.h"
+#include "support/device_fixture.h"
+#include "support/lcg.h"
+#include "tovtex.h"
+
+namespace {
+
+using tovtex_tool::AnyShape;
+using tovtex_tool::BlockEncoding;
+using tovtex_tool::ChainRework;
+
+class PictureBlockChain : public DeviceTest {
+protected:
+    void SetUp() override {
+        DeviceTest::SetUp();
+        if (HasFatalFailure()) {
+            return;
+        }
+        ASSERT_TRUE(platform::SelectDeviceProfile("modern"));
+        D3DPRESENT_PARAMETERS params{};
+        params.BackBufferWidth = 1;
+        params.BackBufferHeight = 1;
+        params.BackBufferFormat = D3DFMT_X8R8G8B8;
+        params.SwapEffect = D3DSWAPEFFECT_DISCARD;
+        params.Windowed = TRUE;
+        CreateDevice(params);
+    }
+
+    // Smooth ramps, hard edges and noise, alpha across the whole range; a
+    // row pitch wider than the row, as decoders may leave it.
+    void Fill(Image* image, std::vector<DWORD>* pixels, UINT width, UINT height, uint32_t seed) {
+        const UINT pitch = width + 3;
+        test_support::Lcg random{seed};
+        pixels->assign(static_cast<size_t>(pitch) * height, 0xDEADBEEF);
+        for (UINT y = 0; y < height; ++y) {
+            for (UINT x = 0; x < width; ++x) {
+                const DWORD noise = random.Next();
+                const DWORD edge = (x / 3 + y / 5) % 4 == 0 ? 0x00F01E00 : 0;
+                const DWORD ramp = (x * 255 / width) << 16 | (y * 255 / height) << 8;
+                (*pixels)[static_cast<size_t>(y) * pitch + x] =
+                    (noise & 0xFF00000F) | ((ramp ^ edge) & 0x00FFFFF0) | ((x * y) & 0xF0);
+            }
+        }
+        image->format = D3DFMT_A8R8G8B8;
+        image->pixels = reinterpret_cast<BYTE*>(pixels->data());
+        image->rowPitch = pitch * 4;
+        image->rect = {0, 0, static_cast<LONG>(width), static_cast<LONG>(height)};
+    }
+};
+
+TEST_F(PictureBlockChain, WritesTheBytesOfTheWholeChain) {
+    const struct {
+        UINT width, height, levels;
+        D3DFORMAT format;
+        DWORD filter, mipFilter;
+        DxtEncodeOptions encoder;
+        DWORD ddsFlags;
+    } cases[] = {
+        {64, 64, 7, D3DFMT_DXT5, FILTER_TRIANGLE, FILTER_BOX, {}, 0},
+        {52, 36, 6, D3DFMT_DXT1, FILTER_TRIANGLE, FILTER_BOX, {DXT_QUALITY_BEST, 90, false}, DDS_SAVE_DX10},
+        {37, 5, 6, D3DFMT_DXT3, FILTER_NONE, FILTER_TRIANGLE, {}, 0},
+        {1, 9, 4, D3DFMT_DXT5, FILTER_POINT, FILTER_POINT | FILTER_MIRROR_V, {}, DDS_SAVE_DX10 | DDS_SAVE_SRGB},
+        {20, 12, 5, D3DFMT_DXT4, FILTER_BOX, FILTER_LINEAR | FILTER_MIRROR_U, {DXT_QUALITY_NORMAL, 128, true},
+         DDS_SAVE_DX10 | DDS_SAVE_PREMULTIPLIED},
+        {16, 16, 1, D3DFMT_DXT2, FILTER_TRIANGLE, FILTER_BOX, {}, 0},
+        {33, 70, 3, D3DFMT_DXT1, FILTER_TRIANGLE, FILTER_BOX | FILTER_DITHER, {}, 0},
+    };
+    uint32_t seed = 1;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.width) + "x" + std::to_string(c.height) + " format " +
+                     std::to_string(c.format) + " levels " + std::to_string(c.levels));
+        Image image;
+        std::vector<DWORD> pixels;
+        Fill(&image, &pixels, c.width, c.height, seed++);
+        const AnyShape shape{c.width, c.height, c.levels, D3DFMT_A8R8G8B8, c.filter, c.mipFilter, 0};
+        BlockEncoding encoding{false, c.encoder, 1};
+        ASSERT_TRUE(tovtex_tool::CompressesFromPicture(image, shape, ChainRework{}, encoding));
+
+        ComRef<IDirect3DTexture8> chain;
+        ASSERT_EQ(tovtex_tool::LoadAnyShape(device_, image, shape, &chain), S_OK);
+        std::vector<BYTE> expected;
+        ASSERT_EQ(tovtex_tool::CompressToDds(device_, chain.Get(), c.format, encoding, c.ddsFlags, &expected), S_OK);
+        for (unsigned threads : {1u, 2u, 5u}) {
+            SCOPED_TRACE("threads " + std::to_string(threads));
+            encoding.threads = threads;
+            std::vector<BYTE> direct;
+            ASSERT_EQ(tovtex_tool::CompressPictureToDds(device_, image, shape, c.format, encoding, c.ddsFlags, &direct), S_OK);
+            EXPECT_EQ(direct, expected);
+        }
+        image.pixels = nullptr;  // not the image's own
+    }
+}
+
+TEST_F(PictureBlockChain, TakenOnlyWhereTheTopLevelIsThePicture) {
+    Image image;
+    std::vector<DWORD> pixels;
+    Fill(&image, &pixels, 24, 16, 9);
+    const AnyShape shape{24, 16, 5, D3DFMT_A8R8G8B8, FILTER_TRIANGLE, FILTER_BOX, 0};
+    const BlockEncoding searching{false, {}, 2};
+    EXPECT_TRUE(tovtex_tool::CompressesFromPicture(image, shape, {}, searching));
+    const struct {
+        const char* what;
+        AnyShape shape;
+        ChainRework rework;
+        BlockEncoding encoding;
+    } refused[] = {
+        {"another size", {24, 12, 5, D3DFMT_A8R8G8B8, FILTER_TRIANGLE, FILTER_BOX, 0}, {}, searching},
+        {"a colour key", {24, 16, 5, D3DFMT_A8R8G8B8, FILTER_TRIANGLE, FILTER_BOX, 0xFF000000}, {}, searching},
+        {"dithering", {24, 16, 5, D3DFMT_A8R8G8B8, FILTER_TRIANGLE | FILTER_DITHER, FILTER_BOX, 0}, {}, searching},
+        {"premultiplied", shape, {false, true, FILTER_BOX}, searching},
+        {"linear light", shape, {true, false, FILTER_BOX}, searching},
+        {"the library's encoder", shape, {}, {true, {}, 2}},
+    };
+    for (const auto& r : refused) {
+        EXPECT_FALSE(tovtex_tool::CompressesFromPicture(image, r.shape, r.rework, r.encoding)) << r.what;
+    }
+    image.format = D3DFMT_X8R8G8B8;
+    EXPECT_FALSE(tovtex_tool::CompressesFromPicture(image, shape, {}, searching)) << "no alpha channel";
+    image.pixels = nullptr;
+}
+
+}  // namespace

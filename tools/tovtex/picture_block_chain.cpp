@@ -1,0 +1,172 @@
+#include "picture_block_chain.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+
+#include "base/com_ref.h"
+#include "staged_block_encoder.h"
+#include "texload/dds_layout.h"
+
+namespace tovtex_tool {
+
+namespace {
+
+// The levels of a texture, locked on this thread for as long as it lives.
+class LockedLevels {
+public:
+    LockedLevels(IDirect3DTexture8* texture, DWORD flags) : texture_(texture) {
+        const UINT count = texture->GetLevelCount();
+        levels_.reserve(count);
+        for (UINT level = 0; level < count; ++level) {
+            D3DSURFACE_DESC desc{};
+            D3DLOCKED_RECT locked{};
+            result_ = texture->GetLevelDesc(level, &desc);
+            if (SUCCEEDED(result_)) result_ = texture->LockRect(level, &locked, nullptr, flags);
+            if (FAILED(result_)) {
+                break;
+            }
+            levels_.push_back({static_cast<BYTE*>(locked.pBits), locked.Pitch, desc.Width, desc.Height});
+        }
+    }
+    ~LockedLevels() {
+        for (UINT level = 0; level < levels_.size(); ++level) {
+            texture_->UnlockRect(level);
+        }
+    }
+    LockedLevels(const LockedLevels&) = delete;
+    LockedLevels& operator=(const LockedLevels&) = delete;
+
+    struct Level {
+        BYTE* bits;
+        INT pitch;
+        UINT width;
+        UINT height;
+    };
+    HRESULT Result() const { return result_; }
+    UINT Count() const { return static_cast<UINT>(levels_.size()); }
+    const Level& operator[](UINT level) const { return levels_[level]; }
+
+private:
+    IDirect3DTexture8* texture_;
+    std::vector<Level> levels_;
+    HRESULT result_ = S_OK;
+};
+
+// Fills levels[i].blocks (levels[0] from the picture) while the lower
+// levels are built; every worker has stopped when this returns.
+HRESULT EncodeChain(IDirect3DDevice8* device, const Image& image, const AnyShape& shape, D3DFORMAT format,
+                    const BlockEncoding& encoding, std::vector<BlockLevelWork>* levels) {
+    (*levels)[0].pixels = image.pixels;
+    (*levels)[0].pixelPitch = static_cast<INT>(image.rowPitch);
+    StagedBlockEncoder encoder(format, encoding.options, encoding.threads, {(*levels)[0]});
+    if (shape.levels == 1) {
+        encoder.Finish({});
+        return S_OK;
+    }
+    // The lower levels as the whole chain would have them: level 1 made
+    // from the picture as from a top level of the same bytes, the rest from
+    // it by the same mip filter.
+    AnyShape below = shape;
+    below.width = std::max(1u, shape.width / 2);
+    below.height = std::max(1u, shape.height / 2);
+    below.levels = shape.levels - 1;
+    below.filter = shape.mipFilter;
+    ComRef<IDirect3DTexture8> chain;
+    HRESULT hr = LoadAnyShape(device, image, below, &chain);
+    if (FAILED(hr)) {
+        return hr;  // the workers stop at the next row
+    }
+    const LockedLevels pixels(chain.Get(), D3DLOCK_READONLY);
+    if (FAILED(pixels.Result())) {
+        return pixels.Result();
+    }
+    if (pixels.Count() != below.levels) {
+        return E_FAIL;
+    }
+    std::vector<BlockLevelWork> lower(levels->begin() + 1, levels->end());
+    for (UINT level = 1; level < shape.levels; ++level) {
+        const auto& from = pixels[level - 1];
+        BlockLevelWork& to = lower[level - 1];
+        if (from.width != to.width || from.height != to.height) {
+            return E_FAIL;
+        }
+        to.pixels = from.bits;
+        to.pixelPitch = from.pitch;
+    }
+    encoder.Finish(lower);
+    return S_OK;
+}
+
+}  // namespace
+
+bool CompressesFromPicture(const Image& image, const AnyShape& shape, const ChainRework& rework,
+                           const BlockEncoding& encoding) {
+    // The library's encoder goes through its own surface copy, one call at
+    // a time; the searching encoders read memory.
+    return !encoding.libraryEncoder && !rework.Active() && image.pixels != nullptr &&
+           image.format == D3DFMT_A8R8G8B8 && image.FaceCount() == 1 && image.LevelCount() == 1 &&
+           image.rect.left == 0 && image.rect.top == 0 && static_cast<UINT>(image.rect.right) == shape.width &&
+           static_cast<UINT>(image.rect.bottom) == shape.height && shape.format == D3DFMT_A8R8G8B8 &&
+           shape.levels >= 1 && shape.colorKey == 0 && (shape.filter & FILTER_DITHER) == 0;
+}
+
+HRESULT CompressPictureToDds(IDirect3DDevice8* device, const Image& image, const AnyShape& shape, D3DFORMAT format,
+                             const BlockEncoding& encoding, DWORD ddsFlags, std::vector<BYTE>* dds) {
+    // The block texture is made only to ask the library's DDS writer what
+    // it would write (its memory is never touched); the blocks go straight
+    // into the file's bytes, packed as that writer packs them.
+    ComRef<IDirect3DTexture8> compressed;
+    HRESULT hr =
+        device->CreateTexture(shape.width, shape.height, shape.levels, 0, format, D3DPOOL_SYSTEMMEM, compressed.Out());
+    UINT fileBytes = 0;
+    if (SUCCEEDED(hr)) hr = SaveTextureToDdsInMemory(compressed.Get(), ddsFlags, nullptr, 0, &fileBytes);
+    if (FAILED(hr)) {
+        return hr;
+    }
+    BYTE header[tovtex::DDS_DX10_HEADER_BYTES];
+    const tovtex::DdsHeaderDesc desc{format,
+                                     tovtex::DdsShape::TEXTURE,
+                                     shape.width,
+                                     shape.height,
+                                     1,
+                                     shape.levels,
+                                     (ddsFlags & DDS_SAVE_DX10) != 0,
+                                     (ddsFlags & DDS_SAVE_SRGB) != 0,
+                                     (ddsFlags & DDS_SAVE_PREMULTIPLIED) != 0};
+    const UINT headerBytes = tovtex::WriteDdsHeader(desc, header);
+    struct Place {
+        uint64_t offset;
+        INT pitch;
+        UINT width, height;
+    };
+    std::vector<Place> places;
+    uint64_t end = headerBytes;
+    for (UINT level = 0; level < shape.levels; ++level) {
+        D3DSURFACE_DESC size{};
+        hr = compressed->GetLevelDesc(level, &size);
+        if (FAILED(hr)) {
+            return hr;
+        }
+        const uint64_t rowBytes = tovtex::DdsRowBytes(format, size.Width);
+        places.push_back({end, static_cast<INT>(rowBytes), size.Width, size.Height});
+        end += rowBytes * tovtex::DdsRowCount(format, size.Height);
+    }
+    if (headerBytes == 0 || end != fileBytes) {
+        return E_FAIL;  // not the layout the writer measured
+    }
+    compressed.Reset();
+    dds->assign(fileBytes, 0);
+    std::memcpy(dds->data(), header, headerBytes);
+    std::vector<BlockLevelWork> levels;
+    for (const Place& place : places) {
+        levels.push_back({nullptr, 0, dds->data() + place.offset, place.pitch, place.width, place.height});
+    }
+    hr = EncodeChain(device, image, shape, format, encoding, &levels);
+    if (FAILED(hr)) {
+        dds->clear();
+    }
+    return hr;
+}
+
+}  // namespace tovtex_tool

@@ -1,0 +1,59 @@
+#pragma once
+// Block rows compressed on worker threads in two stages: the levels of the
+// first stage are handed over at the start, those of the second once the
+// caller has made them (the lower levels of a chain, built meanwhile on the
+// calling thread). Each block depends only on its own pixels, so the bytes
+// are the same whatever the number of threads.
+
+#include <condition_variable>
+#include <cstddef>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include <d3d8.h>
+#include <windows.h>
+
+#include "block_level_encoder.h"
+#include "codec/dxt_quality_encoder.h"
+
+namespace tovtex_tool {
+
+class StagedBlockEncoder {
+public:
+    // threads counts the calling thread, which encodes only in Finish; the
+    // others start on first at once. The memory of every level handed over
+    // must stay as it is until Finish returns or the encoder is destroyed.
+    StagedBlockEncoder(D3DFORMAT format, const DxtEncodeOptions& options, unsigned threads,
+                       const std::vector<BlockLevelWork>& first);
+    // Without Finish: the rows not yet begun are left as they are.
+    ~StagedBlockEncoder();
+
+    StagedBlockEncoder(const StagedBlockEncoder&) = delete;
+    StagedBlockEncoder& operator=(const StagedBlockEncoder&) = delete;
+
+    // Adds the second stage and encodes on this thread as well until every
+    // row of both stages is done.
+    void Finish(const std::vector<BlockLevelWork>& second);
+
+private:
+    struct Row {
+        BlockLevelWork level;
+        UINT row;  // in blocks
+    };
+
+    void Add(const std::vector<BlockLevelWork>& levels);
+    void Work();
+    void Close(bool dropRest);
+
+    const D3DFORMAT format_;
+    const DxtEncodeOptions options_;
+    std::mutex mutex_;
+    std::condition_variable more_;
+    std::vector<Row> rows_;
+    std::size_t next_ = 0;
+    bool closed_ = false;
+    std::vector<std::thread> workers_;
+};
+
+}  // namespace tovtex_tool
