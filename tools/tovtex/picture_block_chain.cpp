@@ -53,13 +53,31 @@ private:
     HRESULT result_ = S_OK;
 };
 
+// Word of the picture's rows as they are decoded, for the top level's
+// block rows; only whole block rows wake the workers.
+void HearRows(void* context, UINT rowsDone) {
+    auto* encoder = static_cast<StagedBlockEncoder*>(context);
+    if (rowsDone % 4 == 0) {
+        encoder->RowsReady(rowsDone);
+    }
+}
+
 // Fills levels[i].blocks (levels[0] from the picture) while the lower
-// levels are built; every worker has stopped when this returns.
-HRESULT EncodeChain(IDirect3DDevice8* device, const Image& image, const AnyShape& shape, D3DFORMAT format,
-                    const BlockEncoding& encoding, std::vector<BlockLevelWork>* levels) {
+// levels are built; every worker has stopped when this returns. A pending
+// picture is decoded here first, its top level compressed as its rows come.
+HRESULT EncodeChain(IDirect3DDevice8* device, const Image& image, PendingPicture* pending, const AnyShape& shape,
+                    D3DFORMAT format, const BlockEncoding& encoding, std::vector<BlockLevelWork>* levels) {
     (*levels)[0].pixels = image.pixels;
     (*levels)[0].pixelPitch = static_cast<INT>(image.rowPitch);
-    StagedBlockEncoder encoder(format, encoding.options, encoding.threads, {(*levels)[0]});
+    const bool streamed = pending != nullptr && pending->Pending();
+    StagedBlockEncoder encoder(format, encoding.options, encoding.threads, {(*levels)[0]}, streamed);
+    if (streamed) {
+        const HRESULT hr = pending->Decode(image, HearRows, &encoder);
+        if (FAILED(hr)) {
+            return hr;  // the workers stop at the next row
+        }
+        encoder.RowsReady(shape.height);
+    }
     if (shape.levels == 1) {
         encoder.Finish({});
         return S_OK;
@@ -112,7 +130,8 @@ bool CompressesFromPicture(const Image& image, const AnyShape& shape, const Chai
 }
 
 HRESULT CompressPictureToDds(IDirect3DDevice8* device, const Image& image, const AnyShape& shape, D3DFORMAT format,
-                             const BlockEncoding& encoding, DWORD ddsFlags, std::vector<BYTE>* dds) {
+                             const BlockEncoding& encoding, DWORD ddsFlags, std::vector<BYTE>* dds,
+                             PendingPicture* pending) {
     // The block texture is made only to ask the library's DDS writer what
     // it would write (its memory is never touched); the blocks go straight
     // into the file's bytes, packed as that writer packs them.
@@ -162,7 +181,7 @@ HRESULT CompressPictureToDds(IDirect3DDevice8* device, const Image& image, const
     for (const Place& place : places) {
         levels.push_back({nullptr, 0, dds->data() + place.offset, place.pitch, place.width, place.height});
     }
-    hr = EncodeChain(device, image, shape, format, encoding, &levels);
+    hr = EncodeChain(device, image, pending, shape, format, encoding, &levels);
     if (FAILED(hr)) {
         dds->clear();
     }
