@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "page_prefault.h"
+
 namespace tovtex_tool {
 
 bool PendingPicture::Defer(const BYTE* data, UINT size, Image* image) {
@@ -31,6 +33,7 @@ HRESULT PendingPicture::Decode(const Image& image, ImageRowsProgress progress, v
     }
     const BYTE* data = data_;
     data_ = nullptr;
+    const PagePrefault prefault(image.pixels, size_t{image.rowPitch} * static_cast<UINT>(image.rect.bottom));
     HRESULT hr = DecodeImageFileIntoRows(data, size_, image.pixels, image.rowPitch, image.format,
                                          static_cast<UINT>(image.rect.right), static_cast<UINT>(image.rect.bottom),
                                          progress, context);
