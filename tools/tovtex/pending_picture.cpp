@@ -2,8 +2,6 @@
 
 #include <cstring>
 
-#include "page_prefault.h"
-
 namespace tovtex_tool {
 
 bool PendingPicture::Defer(const BYTE* data, UINT size, Image* image) {
@@ -24,6 +22,8 @@ bool PendingPicture::Defer(const BYTE* data, UINT size, Image* image) {
     }
     data_ = data;
     size_ = size;
+    // The pages are made ready while the texture is planned and decoded.
+    pages_.emplace(image->pixels, size_t{image->rowPitch} * height);
     return true;
 }
 
@@ -33,7 +33,6 @@ HRESULT PendingPicture::Decode(const Image& image, ImageRowsProgress progress, v
     }
     const BYTE* data = data_;
     data_ = nullptr;
-    const PagePrefault prefault(image.pixels, size_t{image.rowPitch} * static_cast<UINT>(image.rect.bottom));
     HRESULT hr = DecodeImageFileIntoRows(data, size_, image.pixels, image.rowPitch, image.format,
                                          static_cast<UINT>(image.rect.right), static_cast<UINT>(image.rect.bottom),
                                          progress, context);
@@ -44,6 +43,7 @@ HRESULT PendingPicture::Decode(const Image& image, ImageRowsProgress progress, v
         hr = FAILED(own) ? own : E_FAIL;
         failed_ = true;
     }
+    pages_.reset();
     return hr;
 }
 

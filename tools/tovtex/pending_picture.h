@@ -4,8 +4,11 @@
 // its memory is ready, so the texture can be planned before a pixel is
 // decoded. A route that needs the whole picture decodes it first (Complete).
 
+#include <optional>
+
 #include <windows.h>
 
+#include "page_prefault.h"
 #include "tovtex.h"
 
 namespace tovtex_tool {
@@ -29,6 +32,7 @@ public:
     bool Failed() const { return failed_; }
 
 private:
+    std::optional<PagePrefault> pages_;  // the picture's, from Defer on until decoded
     const BYTE* data_ = nullptr;
     UINT size_ = 0;
     bool failed_ = false;

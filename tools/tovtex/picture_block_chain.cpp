@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <optional>
 
 #include "base/com_ref.h"
+#include "page_prefault.h"
 #include "staged_block_encoder.h"
 #include "texload/dds_layout.h"
 
@@ -71,6 +73,29 @@ HRESULT EncodeChain(IDirect3DDevice8* device, const Image& image, PendingPicture
     (*levels)[0].pixelPitch = static_cast<INT>(image.rowPitch);
     const bool streamed = pending != nullptr && pending->Pending();
     StagedBlockEncoder encoder(format, encoding.options, encoding.threads, {(*levels)[0]}, streamed);
+    // The lower levels as the whole chain would have them: level 1 made
+    // from the picture as from a top level of the same bytes, the rest from
+    // it by the same mip filter.
+    AnyShape below = shape;
+    below.width = std::max(1u, shape.width / 2);
+    below.height = std::max(1u, shape.height / 2);
+    below.levels = shape.levels - 1;
+    below.filter = shape.mipFilter;
+    ComRef<IDirect3DTexture8> chain;
+    std::optional<PagePrefault> chainPages;
+    if (streamed && shape.levels > 1) {
+        // Made before the decode, so its largest level's pages are ready
+        // when it is filled. The pages stay where they are, locked or not;
+        // were they gone, populating would merely fail.
+        if (HRESULT hr = CreateAnyShape(device, below, &chain); FAILED(hr)) {
+            return hr;
+        }
+        D3DLOCKED_RECT locked{};
+        if (SUCCEEDED(chain->LockRect(0, &locked, nullptr, D3DLOCK_READONLY))) {
+            chain->UnlockRect(0);
+            chainPages.emplace(locked.pBits, static_cast<size_t>(locked.Pitch) * below.height);
+        }
+    }
     if (streamed) {
         const HRESULT hr = pending->Decode(image, HearRows, &encoder);
         if (FAILED(hr)) {
@@ -82,15 +107,6 @@ HRESULT EncodeChain(IDirect3DDevice8* device, const Image& image, PendingPicture
         encoder.Finish({});
         return S_OK;
     }
-    // The lower levels as the whole chain would have them: level 1 made
-    // from the picture as from a top level of the same bytes, the rest from
-    // it by the same mip filter.
-    AnyShape below = shape;
-    below.width = std::max(1u, shape.width / 2);
-    below.height = std::max(1u, shape.height / 2);
-    below.levels = shape.levels - 1;
-    below.filter = shape.mipFilter;
-    ComRef<IDirect3DTexture8> chain;
     HRESULT hr = LoadAnyShape(device, image, below, &chain);
     if (FAILED(hr)) {
         return hr;  // the workers stop at the next row
