@@ -190,7 +190,9 @@ HRESULT CompressPictureToDds(IDirect3DDevice8* device, const Image& image, const
     if (headerBytes == 0 || end != fileBytes) {
         return E_FAIL;  // not the layout the writer measured
     }
-    compressed.Reset();
+    // The block texture is kept (its pages untouched) until the chain is
+    // done: released, its memory would be handed to the lower levels' texture
+    // as a used block, which is cleared on this thread before it is filled.
     dds->assign(fileBytes, 0);
     std::memcpy(dds->data(), header, headerBytes);
     std::vector<BlockLevelWork> levels;
