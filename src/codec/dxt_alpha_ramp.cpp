@@ -98,17 +98,18 @@ void RampEntries(unsigned a0, unsigned a1, __m128i* entries) {
                                           _mm_mullo_epi16(y, _mm_setr_epi16(0, 5, 1, 2, 3, 4, 0, 0)));
         ramp = _mm_or_si128(_mm_mulhi_epu16(sum, _mm_set1_epi16(13108)), _mm_setr_epi16(0, 0, 0, 0, 0, 0, 0, 255));
     }
-    // Each entry doubled into both bytes of its lane, then spread.
+    // Each entry doubled into both bytes of its lane, then into all four
+    // bytes of a 32-bit lane, then spread.
     const __m128i pair = _mm_or_si128(ramp, _mm_slli_epi16(ramp, 8));
-    const __m128i low = _mm_unpacklo_epi64(pair, pair), high = _mm_unpackhi_epi64(pair, pair);
-    entries[0] = _mm_shufflehi_epi16(_mm_shufflelo_epi16(low, 0x00), 0x00);
-    entries[1] = _mm_shufflehi_epi16(_mm_shufflelo_epi16(low, 0x55), 0x55);
-    entries[2] = _mm_shufflehi_epi16(_mm_shufflelo_epi16(low, 0xAA), 0xAA);
-    entries[3] = _mm_shufflehi_epi16(_mm_shufflelo_epi16(low, 0xFF), 0xFF);
-    entries[4] = _mm_shufflehi_epi16(_mm_shufflelo_epi16(high, 0x00), 0x00);
-    entries[5] = _mm_shufflehi_epi16(_mm_shufflelo_epi16(high, 0x55), 0x55);
-    entries[6] = _mm_shufflehi_epi16(_mm_shufflelo_epi16(high, 0xAA), 0xAA);
-    entries[7] = _mm_shufflehi_epi16(_mm_shufflelo_epi16(high, 0xFF), 0xFF);
+    const __m128i low = _mm_unpacklo_epi16(pair, pair), high = _mm_unpackhi_epi16(pair, pair);
+    entries[0] = _mm_shuffle_epi32(low, 0x00);
+    entries[1] = _mm_shuffle_epi32(low, 0x55);
+    entries[2] = _mm_shuffle_epi32(low, 0xAA);
+    entries[3] = _mm_shuffle_epi32(low, 0xFF);
+    entries[4] = _mm_shuffle_epi32(high, 0x00);
+    entries[5] = _mm_shuffle_epi32(high, 0x55);
+    entries[6] = _mm_shuffle_epi32(high, 0xAA);
+    entries[7] = _mm_shuffle_epi32(high, 0xFF);
 }
 
 std::uint32_t PackedAlphaRampError(const AlphaBytes& packed, unsigned a0, unsigned a1) {
