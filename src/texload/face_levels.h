@@ -9,14 +9,17 @@
 #include "base/com_ref.h"
 #include "convert/surface_loading.h"
 #include "texload/image.h"
+#include "texload/image_level_copy.h"
 #include "texload/load_settings.h"
+#include "texload/mapped_file.h"
 
 namespace tovtex {
 
-// getSurface(level, out) hands out a referenced surface of the target.
+// getSurface(level, out) hands out a referenced surface of the target; file,
+// when given, is the file the face's pixels belong to.
 template <typename GetSurface>
 HRESULT FillFaceLevels(const Image& face, UINT textureLevels, const LoadSettings& settings,
-                       const PALETTEENTRY* destinationPalette, GetSurface getSurface) {
+                       const PALETTEENTRY* destinationPalette, GetSurface getSurface, MappedFile* file = nullptr) {
     const Image* deepest = &face;
     UINT level = 0;
     for (const Image* source = &face; source != nullptr && level < textureLevels; source = source->nextLevel, ++level) {
@@ -25,8 +28,8 @@ HRESULT FillFaceLevels(const Image& face, UINT textureLevels, const LoadSettings
         if (FAILED(hr)) {
             return hr;
         }
-        hr = CopyPixelsToSurface(surface.Get(), destinationPalette, nullptr, source->pixels, source->format,
-                                 source->rowPitch, settings.palette, &source->rect, settings.filter, settings.colorKey);
+        hr = CopyImageLevel(surface.Get(), destinationPalette, *source, settings.palette, settings.filter,
+                            settings.colorKey, file);
         if (FAILED(hr)) {
             return hr;
         }
@@ -43,9 +46,8 @@ HRESULT FillFaceLevels(const Image& face, UINT textureLevels, const LoadSettings
         if (FAILED(hr)) {
             return hr;
         }
-        hr = CopyPixelsToSurface(surface.Get(), destinationPalette, nullptr, deepest->pixels, deepest->format,
-                                 deepest->rowPitch, settings.palette, &deepest->rect, settings.mipFilter,
-                                 settings.colorKey);
+        hr = CopyImageLevel(surface.Get(), destinationPalette, *deepest, settings.palette, settings.mipFilter,
+                            settings.colorKey, file);
         if (FAILED(hr)) {
             return hr;
         }

@@ -4,6 +4,8 @@
 #include <memory>
 #include <new>
 
+#include <d3d8_overwrite.h>
+
 #include "base/com_ref.h"
 #include "base/tovtex_defs.h"
 #include "convert/convert_testing.h"
@@ -92,12 +94,22 @@ bool DecodeIntoTopLevel(IDirect3DTexture8* target, const BYTE* data, UINT dataSi
         !DecodesIntoLevelExactly(readerName, header.format, desc.Format)) {
         return false;
     }
+    // The decode writes every pixel of every row and the padding past them
+    // is cleared here, so the level's earlier bytes need no clearing first.
+    // A texture whose decode fails is thrown away by the caller.
     D3DLOCKED_RECT locked{};
-    if (FAILED(top->LockRect(&locked, nullptr, 0))) {
+    if (FAILED(platform::LockSurfaceToOverwrite(top.Get(), &locked))) {
         return false;
     }
     const RowDestination destination{static_cast<BYTE*>(locked.pBits), static_cast<UINT>(locked.Pitch), desc.Format};
     const HRESULT hr = RowsReaderFor(readerName)(data, dataSize, header, destination);
+    const size_t rowBytes = size_t{4} * desc.Width;
+    if (static_cast<size_t>(locked.Pitch) > rowBytes) {
+        for (UINT y = 0; y < desc.Height; ++y) {
+            std::memset(destination.pixels + size_t{destination.rowPitch} * y + rowBytes, 0,
+                        static_cast<size_t>(locked.Pitch) - rowBytes);
+        }
+    }
     top->UnlockRect();
     return SUCCEEDED(hr);
 }

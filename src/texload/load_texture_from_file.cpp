@@ -4,12 +4,14 @@
 
 // The mapping stays open while a decoded image borrows its pixels from it,
 // and is closed as soon as the picture is decoded into memory of its own.
+// A large DDS texture file is read level by level, straight into the
+// texture where a level needs no conversion.
 
 HRESULT LoadTextureFromFileA(IDirect3DDevice8* device, LPCSTR fileName, UINT width, UINT height, UINT mipLevels,
                              DWORD usage, D3DFORMAT format, D3DPOOL pool, DWORD filter, DWORD mipFilter,
                              D3DCOLOR colorKey, ImageInfo* info, PALETTEENTRY* palette, IDirect3DTexture8** texture) {
     MappedFile file;
-    const HRESULT hr = file.Open(fileName, false);
+    const HRESULT hr = file.OpenOnDemand(fileName, false);
     if (FAILED(hr)) {
         return hr;
     }
@@ -21,7 +23,7 @@ HRESULT LoadTextureFromFileW(IDirect3DDevice8* device, LPCWSTR fileName, UINT wi
                              DWORD usage, D3DFORMAT format, D3DPOOL pool, DWORD filter, DWORD mipFilter,
                              D3DCOLOR colorKey, ImageInfo* info, PALETTEENTRY* palette, IDirect3DTexture8** texture) {
     MappedFile file;
-    const HRESULT hr = file.Open(fileName, true);
+    const HRESULT hr = file.OpenOnDemand(fileName, true);
     if (FAILED(hr)) {
         return hr;
     }

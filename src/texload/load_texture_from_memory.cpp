@@ -85,7 +85,7 @@ HRESULT tovtex::LoadTextureFromFileBytes(IDirect3DDevice8* device, LPCVOID data,
 
     hr = tovtex::FillFaceLevels(image, textureLevels, *settings, palette, [&](UINT level, IDirect3DSurface8** out) {
         return target->GetSurfaceLevel(level, out);
-    });
+    }, file);
     if (FAILED(hr)) {
         return hr;
     }

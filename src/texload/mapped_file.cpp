@@ -1,12 +1,20 @@
 #include "texload/mapped_file.h"
 
+#include <cstring>
 #include <new>
 
 #include <d3d8.h>
 
+#include "texload/image_headers.h"
+#include "texload/on_demand_testing.h"
 #include "texload/system_error.h"
 
 namespace {
+
+// Smaller files are read whole: a few reads more would cost more than the
+// copy they save.
+DWORD onDemandFrom = tovtex::DEFAULT_ON_DEMAND_FROM;
+constexpr UINT DDS_HEADER_SIZE = 128;
 
 bool IsNtFamily() {
     OSVERSIONINFOA version{};
@@ -45,7 +53,11 @@ HANDLE OpenWideAsNarrow(LPCWSTR name) {
 
 }  // namespace
 
-HRESULT MappedFile::Open(const void* name, bool wide) {
+void tovtex::SetOnDemandFrom(DWORD bytes) {
+    onDemandFrom = bytes;
+}
+
+HRESULT MappedFile::OpenFile(const void* name, bool wide, DWORD* sizeOut) {
     if (name == nullptr) {
         return D3DERR_INVALIDCALL;
     }
@@ -65,6 +77,11 @@ HRESULT MappedFile::Open(const void* name, bool wide) {
     if (high != 0 || size == INVALID_FILE_SIZE) {
         return tovtex::ResultFromSystemError(ERROR_FILE_TOO_LARGE);
     }
+    *sizeOut = size;
+    return S_OK;
+}
+
+HRESULT MappedFile::MapWhole(DWORD size) {
     // A mapping of exactly that size: the view then holds every byte the
     // size promises, even if the file has grown or shrunk in between.
     mapping_ = CreateFileMappingA(file_, nullptr, PAGE_READONLY, 0, size, nullptr);
@@ -79,12 +96,90 @@ HRESULT MappedFile::Open(const void* name, bool wide) {
     return S_OK;
 }
 
+HRESULT MappedFile::Open(const void* name, bool wide) {
+    DWORD size = 0;
+    const HRESULT hr = OpenFile(name, wide, &size);
+    return FAILED(hr) ? hr : MapWhole(size);
+}
+
+HRESULT MappedFile::OpenOnDemand(const void* name, bool wide) {
+    DWORD size = 0;
+    const HRESULT hr = OpenFile(name, wide, &size);
+    if (FAILED(hr)) {
+        return hr;
+    }
+    if (size >= onDemandFrom) {
+        // Untouched memory costs nothing until a level is read into it.
+        ownView_ = new (std::nothrow) BYTE[size];
+        if (ownView_ != nullptr) {
+            size_ = size;
+            tovtex::ImageHeader header{};
+            if (SUCCEEDED(ReadBytes(ownView_, ownView_, DDS_HEADER_SIZE)) &&
+                SUCCEEDED(tovtex::ReadDdsHeader(ownView_, size_, &header))) {
+                return S_OK;
+            }
+            // Read whole, as Open reads it, so every reader sees every byte.
+            delete[] ownView_;
+            ownView_ = nullptr;
+            size_ = 0;
+        }
+    }
+    return MapWhole(size);
+}
+
+HRESULT MappedFile::ReadBytes(const BYTE* at, BYTE* to, UINT size) {
+    const BYTE* view = View();
+    if (view == nullptr || at < view || static_cast<UINT>(at - view) > size_ || size > size_ - (at - view)) {
+        return D3DERR_INVALIDCALL;
+    }
+    if (!OnDemand()) {
+        if (to != at) {
+            std::memcpy(to, at, size);
+        }
+        return S_OK;
+    }
+    LONG high = 0;
+    if (SetFilePointer(file_, static_cast<LONG>(at - view), &high, FILE_BEGIN) == INVALID_SET_FILE_POINTER &&
+        GetLastError() != ERROR_SUCCESS) {
+        return tovtex::LastSystemErrorResult();
+    }
+    DWORD got = 0;
+    if (!ReadFile(file_, to, size, &got, nullptr)) {
+        return tovtex::LastSystemErrorResult();
+    }
+    if (got != size) {
+        // The file was shortened since it was opened.
+        return tovtex::ResultFromSystemError(ERROR_HANDLE_EOF);
+    }
+    return S_OK;
+}
+
+HRESULT MappedFile::Need(const BYTE* at, UINT size) {
+    if (!OnDemand()) {
+        return S_OK;
+    }
+    const auto from = static_cast<UINT>(at - ownView_);
+    if (from == neededFrom_ && size == neededSize_) {
+        return S_OK;
+    }
+    const HRESULT hr = ReadBytes(at, ownView_ + from, size);
+    if (SUCCEEDED(hr)) {
+        neededFrom_ = from;
+        neededSize_ = size;
+    }
+    return hr;
+}
+
 void MappedFile::Close() {
     if (view_ != nullptr) {
         UnmapViewOfFile(view_);
         view_ = nullptr;
     }
+    delete[] ownView_;
+    ownView_ = nullptr;
     size_ = 0;
+    neededFrom_ = 0;
+    neededSize_ = 0;
     if (mapping_ != nullptr) {
         CloseHandle(mapping_);
         mapping_ = nullptr;

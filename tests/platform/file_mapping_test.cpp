@@ -177,3 +177,55 @@ TEST_F(FileMappingTest, WideNamesAreOpenedAsUtf8) {
 }
 
 }  // namespace
+
+namespace {
+
+class FileReadingTest : public FileMappingTest {};
+
+// ReadFile and SetFilePointer as the platform documents them: reads stop
+// early only at the end of the file (and still succeed), positions are
+// 64-bit with the high part, and a seek before the start fails.
+TEST_F(FileReadingTest, ReadsAndSeeksAsThePlatformDocuments) {
+    const std::string bytes = "0123456789abcdef";
+    const HANDLE file = OpenForReading(Write("r.bin", bytes));
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    struct Step {
+        LONG distance;
+        bool withHigh;
+        DWORD method;
+        DWORD position;  // INVALID_SET_FILE_POINTER: the seek fails
+        DWORD error;
+        DWORD toRead;
+        const char* read;
+    } steps[] = {
+        {0, false, FILE_CURRENT, 0, ERROR_SUCCESS, 4, "0123"},
+        {2, false, FILE_CURRENT, 6, ERROR_SUCCESS, 3, "678"},
+        {-4, true, FILE_END, 12, ERROR_SUCCESS, 10, "cdef"},  // short at the end, still TRUE
+        {20, false, FILE_BEGIN, 20, ERROR_SUCCESS, 5, ""},    // past the end: nothing to read
+        {-1, false, FILE_BEGIN, INVALID_SET_FILE_POINTER, ERROR_NEGATIVE_SEEK, 0, ""},
+        {0, false, 7, INVALID_SET_FILE_POINTER, ERROR_INVALID_PARAMETER, 0, ""},
+    };
+    for (const Step& s : steps) {
+        SCOPED_TRACE(testing::Message() << s.distance << " from " << s.method);
+        LONG high = s.distance < 0 ? -1 : 0;
+        EXPECT_EQ(SetFilePointer(file, s.distance, s.withHigh ? &high : nullptr, s.method), s.position);
+        EXPECT_EQ(GetLastError(), s.error);
+        if (s.position == INVALID_SET_FILE_POINTER) {
+            continue;
+        }
+        char buffer[16] = {};
+        DWORD got = 0xDEAD;
+        EXPECT_TRUE(ReadFile(file, buffer, s.toRead, &got, nullptr));
+        EXPECT_EQ(std::string(buffer, got), s.read);
+    }
+    char buffer[4];
+    DWORD got = 0;
+    EXPECT_FALSE(ReadFile(file, buffer, 4, &got, buffer));  // no overlapped reads
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+    CloseHandle(file);
+    EXPECT_FALSE(ReadFile(file, buffer, 4, &got, nullptr));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+    EXPECT_EQ(SetFilePointer(file, 0, nullptr, FILE_BEGIN), INVALID_SET_FILE_POINTER);
+}
+
+}  // namespace

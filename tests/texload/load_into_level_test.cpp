@@ -64,6 +64,11 @@ constexpr RouteCase CASES[] = {
     {"jpeg/pillow/hopper.jpg", Cut::WHOLE, D3DFMT_UNKNOWN, MANAGED, 0, 0, DEF, DEF, 0, S_OK},
     {"jpeg/pillow/hopper.jpg", Cut::WHOLE, ARGB, MANAGED, 0, 0, DEF, DEF, 0, S_OK},
     {"jpeg/jpeg-decoder/mozilla/jpg-progressive.jpg", Cut::WHOLE, XRGB, MANAGED, 0, 0, LIN, LIN, 0, S_OK},
+    // Levels large enough to be handed on from the texture released just
+    // before, still holding another picture's bytes.
+    {"dds/pillow/dxt5-argb-8bbp-interpolatedalpha_MipMaps-1.png", Cut::WHOLE, ARGB, MANAGED, 0, 0, LIN, LIN, 0, S_OK},
+    {"dds/pillow/dxt1-rgb-4bbp-noalpha_MipMaps-1.png", Cut::WHOLE, ARGB, MANAGED, 0, 0, DEF, DEF, 0, S_OK},
+    {"dds/pillow/dxt1-rgb-4bbp-noalpha_MipMaps-1.png", Cut::HALF, ARGB, MANAGED, 0, 0, DEF, DEF, 0, ERR_INVALIDDATA},
     // Opaque PNG into X8R8G8B8 keeps its filler byte; one level only.
     {"pngsuite/basi2c08.png", Cut::WHOLE, XRGB, MANAGED, 0, 1, LIN, LIN, 0, S_OK},
     // Through a system-memory twin.

@@ -1,14 +1,17 @@
 // Every public test file and the game's own files, loaded through the
 // shortcuts (decoding straight into the top level, direct row converters,
-// column gathering, integer linear averaging) and again through the plain
-// route of a decoded picture and ColorF rows: the result codes and every
-// byte of every level must agree.
+// column gathering, integer linear averaging, verbatim level copies) and
+// again through the plain route of a decoded picture and ColorF rows: the
+// result codes and every byte of every level must agree. DDS files read
+// level by level from disk must give what the same bytes give from memory.
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -16,6 +19,8 @@
 #include "convert/convert_testing.h"
 #include "support/test_paths.h"
 #include "support/texture_device_fixture.h"
+#include "texload/mapped_file.h"
+#include "texload/on_demand_testing.h"
 #include "texload/texture_loader.h"
 
 namespace {
@@ -83,16 +88,24 @@ class LoadRoutesTest : public TextureDeviceTest {
 protected:
     void TearDown() override {
         tovtex::SetConversionShortcutsOff(false);
+        tovtex::SetOnDemandFrom(tovtex::DEFAULT_ON_DEMAND_FROM);
         TextureDeviceTest::TearDown();
     }
 
-    Loaded Load(const std::string& path, const LoadCase& c, bool shortcutsOff) {
+    // From the file, or with bytes given, from those bytes in memory.
+    Loaded Load(const std::string& path, const LoadCase& c, bool shortcutsOff,
+                const std::vector<char>* bytes = nullptr) {
         tovtex::SetConversionShortcutsOff(shortcutsOff);
         Loaded out;
         if (c.kind == Kind::Texture) {
             IDirect3DTexture8* texture = nullptr;
-            out.hr = LoadTextureFromFileA(device_, path.c_str(), c.width, c.height, 0, 0, c.format, D3DPOOL_MANAGED,
-                                          c.filter, c.mipFilter, c.colorKey, nullptr, nullptr, &texture);
+            out.hr = bytes != nullptr
+                         ? LoadTextureFromMemory(device_, bytes->data(), static_cast<UINT>(bytes->size()), c.width,
+                                                 c.height, 0, 0, c.format, D3DPOOL_MANAGED, c.filter, c.mipFilter,
+                                                 c.colorKey, nullptr, nullptr, &texture)
+                         : LoadTextureFromFileA(device_, path.c_str(), c.width, c.height, 0, 0, c.format,
+                                                D3DPOOL_MANAGED, c.filter, c.mipFilter, c.colorKey, nullptr, nullptr,
+                                                &texture);
             if (texture != nullptr) {
                 for (UINT level = 0; level < texture->GetLevelCount(); ++level) {
                     IDirect3DSurface8* surface = nullptr;
@@ -105,8 +118,12 @@ protected:
             }
         } else {
             IDirect3DCubeTexture8* cube = nullptr;
-            out.hr = LoadCubeTextureFromFileA(device_, path.c_str(), c.width, 0, 0, c.format, D3DPOOL_MANAGED,
-                                              c.filter, c.mipFilter, c.colorKey, nullptr, nullptr, &cube);
+            out.hr = bytes != nullptr
+                         ? LoadCubeTextureFromMemory(device_, bytes->data(), static_cast<UINT>(bytes->size()),
+                                                     c.width, 0, 0, c.format, D3DPOOL_MANAGED, c.filter, c.mipFilter,
+                                                     c.colorKey, nullptr, nullptr, &cube)
+                         : LoadCubeTextureFromFileA(device_, path.c_str(), c.width, 0, 0, c.format, D3DPOOL_MANAGED,
+                                                    c.filter, c.mipFilter, c.colorKey, nullptr, nullptr, &cube);
             if (cube != nullptr) {
                 for (UINT face = 0; face < 6; ++face) {
                     for (UINT level = 0; level < cube->GetLevelCount(); ++level) {
@@ -150,6 +167,103 @@ TEST_F(LoadRoutesTest, ShortcutsGiveThePlainRoutesBytesForEveryFile) {
     // Most files load, cube maps included, so the comparison is not empty.
     EXPECT_GT(loaded, 1000);
     EXPECT_GT(cubes, 0);
+}
+
+std::vector<char> ReadWhole(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<char>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void Put32(std::vector<char>& bytes, size_t at, uint32_t value) {
+    for (int i = 0; i < 4; ++i) {
+        bytes[at + i] = static_cast<char>(value >> (8 * i));
+    }
+}
+
+// A DDS file as stored, and shortened or damaged the ways a file on disk
+// can be.
+std::vector<std::pair<std::string, std::vector<char>>> DdsVariants(const std::vector<char>& whole) {
+    std::vector<std::pair<std::string, std::vector<char>>> variants = {{"whole", whole}};
+    if (whole.size() <= 128) {
+        return variants;
+    }
+    auto cut = [&](size_t size) { return std::vector<char>(whole.begin(), whole.begin() + size); };
+    variants.emplace_back("one byte short", cut(whole.size() - 1));
+    variants.emplace_back("half the pixels", cut(128 + (whole.size() - 128) / 2));
+    variants.emplace_back("header only", cut(128));
+    std::vector<char> longer = whole;
+    longer.resize(whole.size() + 1000, '\x5A');
+    variants.emplace_back("extra bytes", longer);
+    std::vector<char> levels = whole;
+    Put32(levels, 28, 16);
+    variants.emplace_back("more levels than stored", levels);
+    std::vector<char> faces = whole;
+    Put32(faces, 112, 0x0C00);
+    variants.emplace_back("two cube faces", faces);
+    return variants;
+}
+
+// A picture of w x h A8R8G8B8 pixels with its whole chain, as a DDS file.
+std::vector<char> LargeDds(uint32_t w, uint32_t h, uint32_t levels) {
+    std::vector<char> dds(128);
+    std::memcpy(dds.data(), "DDS ", 4);
+    Put32(dds, 4, 124);
+    Put32(dds, 12, h);
+    Put32(dds, 16, w);
+    Put32(dds, 28, levels);
+    Put32(dds, 76, 32);
+    Put32(dds, 80, 0x41);
+    Put32(dds, 88, 32);
+    Put32(dds, 104, 0xFF000000u);
+    uint32_t seed = 7;
+    for (uint32_t level = 0; level < levels; ++level, w = std::max(w / 2, 1u), h = std::max(h / 2, 1u)) {
+        for (size_t i = 0; i < size_t{w} * h * 4; ++i) {
+            seed = seed * 1664525u + 1013904223u;
+            dds.push_back(static_cast<char>(seed >> 24));
+        }
+    }
+    return dds;
+}
+
+TEST_F(LoadRoutesTest, DdsFilesReadOnDemandGiveTheBytesOfTheirMemoryLoads) {
+    ASSERT_NE(device_, nullptr);
+    const std::string dir = test_support::MakeTempDir();
+    std::vector<std::vector<char>> sources;
+    for (const std::string& path : PublicFiles()) {
+        std::vector<char> bytes = ReadWhole(path);
+        if (bytes.size() >= 4 && std::memcmp(bytes.data(), "DDS ", 4) == 0) {
+            sources.push_back(std::move(bytes));
+        }
+    }
+    ASSERT_GT(sources.size(), 30u) << "the public DDS files are missing";
+    // Levels large enough for the device to keep their memory when they are
+    // released, so later loads reuse it.
+    sources.push_back(LargeDds(512, 256, 10));
+    sources.push_back(LargeDds(512, 256, 10));
+    tovtex::SetOnDemandFrom(1);
+    int onDemand = 0;
+    for (size_t i = 0; i < sources.size(); ++i) {
+        for (const auto& [what, bytes] : DdsVariants(sources[i])) {
+            const std::string path = dir + "/in.dds";
+            std::ofstream(path, std::ios::binary | std::ios::trunc).write(bytes.data(),
+                                                                         static_cast<std::streamsize>(bytes.size()));
+            for (const LoadCase& c : CASES) {
+                SCOPED_TRACE("DDS file " + std::to_string(i) + ", " + what + " (" + c.name + ")");
+                const Loaded fromFile = Load(path, c, false);
+                const Loaded fromMemory = Load(path, c, true, &bytes);
+                ASSERT_EQ(fromFile.hr, fromMemory.hr);
+                ASSERT_EQ(fromFile.levels.size(), fromMemory.levels.size());
+                for (size_t level = 0; level < fromFile.levels.size(); ++level) {
+                    ASSERT_TRUE(fromFile.levels[level] == fromMemory.levels[level]) << "level " << level << " differs";
+                }
+            }
+            MappedFile file;
+            onDemand += file.OpenOnDemand(path.c_str(), false) == S_OK && file.OnDemand() ? 1 : 0;
+        }
+    }
+    std::filesystem::remove_all(dir);
+    // Most of them took the on-demand route; the damaged ones the whole one.
+    EXPECT_GT(onDemand, 60);
 }
 
 }  // namespace

@@ -16,6 +16,7 @@
 #include "platform_testing.h"
 #include "support/test_paths.h"
 #include "texload/mapped_file.h"
+#include "texload/on_demand_testing.h"
 #include "texload/resource_data.h"
 
 namespace {
@@ -89,6 +90,95 @@ TEST_F(MappedFileTest, FailuresGiveConvertedSystemErrorsAndLeaveNothingOpen) {
     }
     MappedFile file;
     EXPECT_EQ(file.Open(nullptr, false), D3DERR_INVALIDCALL);
+    // Reading on demand fails the same ways, whatever the file's size.
+    tovtex::SetOnDemandFrom(1);
+    for (const Case& c : cases) {
+        MappedFile onDemand;
+        EXPECT_EQ(onDemand.OpenOnDemand(c.path.c_str(), false), c.expected) << c.what;
+        onDemand.Close();
+        EXPECT_EQ(onDemand.View(), nullptr) << c.what;
+    }
+    EXPECT_EQ(file.OpenOnDemand(nullptr, false), D3DERR_INVALIDCALL);
+    tovtex::SetOnDemandFrom(tovtex::DEFAULT_ON_DEMAND_FROM);
+}
+
+// A DDS file of 16 x 16 A8R8G8B8 pixels, one level: 128 + 1024 bytes.
+std::string SmallDds() {
+    std::string dds(128 + 1024, '\0');
+    auto put32 = [&](size_t at, uint32_t value) {
+        for (int i = 0; i < 4; ++i) {
+            dds[at + i] = static_cast<char>(value >> (8 * i));
+        }
+    };
+    std::memcpy(dds.data(), "DDS ", 4);
+    put32(4, 124);
+    put32(12, 16);
+    put32(16, 16);
+    put32(80, 0x41);
+    put32(88, 32);
+    put32(104, 0xFF000000u);
+    for (size_t i = 128; i < dds.size(); ++i) {
+        dds[i] = static_cast<char>(i * 13);
+    }
+    return dds;
+}
+
+TEST_F(MappedFileTest, OnlyLargeDdsFilesTheReaderTakesAreReadOnDemand) {
+    const std::string dds = SmallDds();
+    struct Case {
+        const char* what;
+        std::string content;
+        DWORD onDemandFrom;
+        bool onDemand;
+    } cases[] = {
+        {"a DDS file", dds, 1, true},
+        {"a DDS file below the size", dds, static_cast<DWORD>(dds.size() + 1), false},
+        {"a DDS file one byte short", dds.substr(0, dds.size() - 1), 1, false},
+        {"a DDS file of an unknown layout", std::string(dds).replace(80, 1, 1, '\x42'), 1, false},
+        {"not a DDS file", "BM" + dds.substr(2), 1, false},
+        {"shorter than a DDS header", "DDS 1234", 1, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        tovtex::SetOnDemandFrom(c.onDemandFrom);
+        const std::string path = Write("file.dds", c.content);
+        MappedFile file;
+        ASSERT_EQ(file.OpenOnDemand(path.c_str(), false), S_OK);
+        ASSERT_EQ(file.Size(), c.content.size());
+        EXPECT_EQ(file.OnDemand(), c.onDemand);
+        // The header is there at once; the rest when it is asked for, by
+        // either route.
+        const size_t header = std::min<size_t>(128, c.content.size());
+        EXPECT_EQ(std::memcmp(file.View(), c.content.data(), header), 0);
+        const UINT rest = file.Size() - static_cast<UINT>(header);
+        std::string read(rest, '\0');
+        EXPECT_EQ(file.ReadBytes(file.View() + header, reinterpret_cast<BYTE*>(read.data()), rest), S_OK);
+        EXPECT_EQ(read, c.content.substr(header));
+        EXPECT_EQ(file.Need(file.View() + header, rest), S_OK);
+        EXPECT_EQ(std::memcmp(file.View(), c.content.data(), file.Size()), 0);
+        // Nothing outside the view.
+        EXPECT_EQ(file.ReadBytes(file.View() + 1, reinterpret_cast<BYTE*>(read.data()), file.Size()),
+                  D3DERR_INVALIDCALL);
+    }
+    tovtex::SetOnDemandFrom(tovtex::DEFAULT_ON_DEMAND_FROM);
+}
+
+// A file read on demand and shortened meanwhile: the reads past its new end
+// fail with the end-of-file error; nothing crashes.
+TEST_F(MappedFileTest, AFileShortenedWhileReadOnDemandFailsItsLaterReads) {
+    const std::string dds = SmallDds();
+    const std::string path = Write("shortened.dds", dds);
+    tovtex::SetOnDemandFrom(1);
+    MappedFile file;
+    ASSERT_EQ(file.OpenOnDemand(path.c_str(), false), S_OK);
+    ASSERT_TRUE(file.OnDemand());
+    ASSERT_EQ(truncate(path.c_str(), 600), 0);
+    BYTE bytes[1024];
+    EXPECT_EQ(file.ReadBytes(file.View() + 128, bytes, 400), S_OK);
+    EXPECT_EQ(std::memcmp(bytes, dds.data() + 128, 400), 0);
+    EXPECT_EQ(file.ReadBytes(file.View() + 128, bytes, 1024), static_cast<HRESULT>(0x80070026));
+    EXPECT_EQ(file.Need(file.View() + 128, 1024), static_cast<HRESULT>(0x80070026));
+    tovtex::SetOnDemandFrom(tovtex::DEFAULT_ON_DEMAND_FROM);
 }
 
 // A texture file rewritten while a program loads it: every view opened is

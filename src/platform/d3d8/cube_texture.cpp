@@ -42,7 +42,7 @@ HRESULT CubeTexture::Create(DeviceLink* link, TextureRequest request, IDirect3DC
             }
             cube->levels_[face * 32 + i] = surface;
             const uint32_t edge = LevelExtent(request.width, i);
-            if (!surface->Data().Describe(request.format, edge, edge, 1) || !surface->Data().Allocate()) {
+            if (!surface->Data().Describe(request.format, edge, edge, 1) || !surface->Data().Allocate(link->Blocks())) {
                 cube->Release();
                 return OutOfMemoryFor(request.pool);
             }

@@ -3,10 +3,14 @@
 // when it dies, so a resource that outlives its device answers GetDevice
 // with an error instead of a dangling pointer. Resources hold no reference
 // on the device: the device holds bound textures, and a cycle would leak.
+// The link also carries the device's cache of released level blocks, which
+// the device empties when it dies.
 
 #include <d3d8.h>
 
 #include <new>
+
+#include "level_block_cache.h"
 
 namespace platform {
 
@@ -19,7 +23,11 @@ public:
             delete this;
         }
     }
-    void Clear() { device_ = nullptr; }
+    void Clear() {
+        device_ = nullptr;
+        blocks_.Close();
+    }
+    LevelBlockCache* Blocks() { return &blocks_; }
     HRESULT GetDevice(IDirect3DDevice8** out) const {
         if (out == nullptr || device_ == nullptr) {
             return D3DERR_INVALIDCALL;
@@ -33,6 +41,7 @@ private:
     explicit DeviceLink(IDirect3DDevice8* device) : device_(device) {}
     IDirect3DDevice8* device_;
     int refs_ = 1;
+    LevelBlockCache blocks_;
 };
 
 inline DeviceLink* DeviceLink::Create(IDirect3DDevice8* device) {

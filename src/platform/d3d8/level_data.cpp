@@ -29,9 +29,9 @@ bool LevelData::Describe(D3DFORMAT format, uint32_t width, uint32_t height, uint
     return true;
 }
 
-bool LevelData::Allocate() {
+bool LevelData::Allocate(LevelBlockCache* cache) {
     argbValid_ = false;
-    return bits_.Allocate(size_);
+    return bits_.Allocate(size_, cache);
 }
 
 HRESULT LevelData::CheckAndLock(uint32_t left, uint32_t top, uint32_t right, uint32_t bottom, DWORD flags) {
@@ -87,6 +87,7 @@ HRESULT LevelData::LockRect(D3DLOCKED_RECT* locked, const RECT* rect, DWORD flag
     if (FAILED(hr)) {
         return hr;
     }
+    bits_.Settle();
     locked->Pitch = static_cast<INT>(rowPitch_);
     locked->pBits = bits_.get() + ByteOffset(*layout_, rowPitch_, left, top);
     return D3D_OK;
@@ -105,9 +106,24 @@ HRESULT LevelData::LockBox(D3DLOCKED_BOX* locked, const D3DBOX* box, DWORD flags
     if (FAILED(hr)) {
         return hr;
     }
+    bits_.Settle();
     locked->RowPitch = static_cast<INT>(rowPitch_);
     locked->SlicePitch = static_cast<INT>(slicePitch_);
     locked->pBits = bits_.get() + uint64_t{b.Front} * slicePitch_ + ByteOffset(*layout_, rowPitch_, b.Left, b.Top);
+    return D3D_OK;
+}
+
+HRESULT LevelData::LockToOverwrite(D3DLOCKED_RECT* locked) {
+    if (locked == nullptr || bits_ == nullptr) {
+        return D3DERR_INVALIDCALL;
+    }
+    const HRESULT hr = CheckAndLock(0, 0, width_, height_, 0);
+    if (FAILED(hr)) {
+        return hr;
+    }
+    bits_.Overwritten();
+    locked->Pitch = static_cast<INT>(rowPitch_);
+    locked->pBits = bits_.get();
     return D3D_OK;
 }
 
@@ -123,6 +139,7 @@ const uint32_t* LevelData::Argb(const PALETTEENTRY* palette, uint64_t paletteSta
     if (bits_ == nullptr) {
         return nullptr;
     }
+    bits_.Settle();
     if (layout_->format == D3DFMT_A8R8G8B8) {
         return reinterpret_cast<const uint32_t*>(bits_.get());  // already the sampler's layout
     }

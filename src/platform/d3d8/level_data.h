@@ -19,8 +19,9 @@ class LevelData {
 public:
     // Computes the layout; false when the format is unknown or too big.
     bool Describe(D3DFORMAT format, uint32_t width, uint32_t height, uint32_t depth);
-    // Allocates (zeroed) memory for a described level; false when out of memory.
-    bool Allocate();
+    // Allocates (zeroed) memory for a described level, from cache when it
+    // holds a block of the size; false when out of memory.
+    bool Allocate(LevelBlockCache* cache = nullptr);
 
     D3DFORMAT Format() const { return layout_->format; }
     const FormatLayout& Layout() const { return *layout_; }
@@ -30,13 +31,23 @@ public:
     uint32_t RowPitch() const { return rowPitch_; }
     uint32_t SlicePitch() const { return slicePitch_; }
     uint64_t Size() const { return size_; }
-    uint8_t* Bits() { return bits_.get(); }
-    const uint8_t* Bits() const { return bits_.get(); }
+    uint8_t* Bits() {
+        bits_.Settle();
+        return bits_.get();
+    }
+    const uint8_t* Bits() const {
+        bits_.Settle();
+        return bits_.get();
+    }
     bool Locked() const { return locked_; }
 
     HRESULT LockRect(D3DLOCKED_RECT* locked, const RECT* rect, DWORD flags);
     HRESULT LockBox(D3DLOCKED_BOX* locked, const D3DBOX* box, DWORD flags);
     HRESULT Unlock();
+    // Locks the whole level (as LockRect with no rectangle and no flags) for
+    // a caller that writes every byte of it, Size() bytes from the first,
+    // before it unlocks: the level is not cleared first.
+    HRESULT LockToOverwrite(D3DLOCKED_RECT* locked);
 
     // The level as A8R8G8B8, width x height texels per slice, every slice in
     // turn, built on first use after a change; null when it cannot be built.
@@ -53,7 +64,9 @@ private:
     uint32_t width_ = 0, height_ = 0, depth_ = 0;
     uint32_t rowPitch_ = 0, slicePitch_ = 0;
     uint64_t size_ = 0;
-    LevelMemory bits_;
+    // Cleared on first use when it came stale from a cache, which may be
+    // from a const reader.
+    mutable LevelMemory bits_;
     bool locked_ = false;
     std::unique_ptr<uint32_t[]> argb_;
     bool argbValid_ = false;

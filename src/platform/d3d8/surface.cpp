@@ -31,6 +31,13 @@ HRESULT Surface::LockRect(D3DLOCKED_RECT* pLockedRect, CONST RECT* pRect, DWORD 
     return data_.LockRect(pLockedRect, pRect, Flags);
 }
 
+HRESULT Surface::LockToOverwrite(D3DLOCKED_RECT* locked) {
+    if (!lockable_) {
+        return D3DERR_INVALIDCALL;
+    }
+    return data_.LockToOverwrite(locked);
+}
+
 HRESULT Surface::UnlockRect() {
     const HRESULT hr = data_.Unlock();
     if (SUCCEEDED(hr)) {

@@ -26,6 +26,8 @@ public:
     HRESULT STDMETHODCALLTYPE GetDesc(D3DSURFACE_DESC* pDesc) override;
     HRESULT STDMETHODCALLTYPE LockRect(D3DLOCKED_RECT* pLockedRect, CONST RECT* pRect, DWORD Flags) override;
     HRESULT STDMETHODCALLTYPE UnlockRect() override;
+    // LockRect of the whole surface for a caller that writes all of it.
+    HRESULT LockToOverwrite(D3DLOCKED_RECT* locked);
 
 protected:
     bool IsInterface(REFIID riid) const override { return riid == IID_IDirect3DSurface8; }

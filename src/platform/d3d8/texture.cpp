@@ -42,7 +42,7 @@ HRESULT Texture::Create(DeviceLink* link, TextureRequest request, IDirect3DTextu
         texture->levelCount_ = i + 1;
         LevelData& data = surface->Data();
         if (!data.Describe(request.format, LevelExtent(request.width, i), LevelExtent(request.height, i), 1) ||
-            !data.Allocate()) {
+            !data.Allocate(link->Blocks())) {
             texture->Release();
             return OutOfMemoryFor(request.pool);
         }

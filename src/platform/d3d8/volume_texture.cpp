@@ -39,7 +39,7 @@ HRESULT VolumeTexture::Create(DeviceLink* link, TextureRequest request, IDirect3
         texture->levelCount_ = i + 1;
         if (!volume->Data().Describe(request.format, LevelExtent(request.width, i), LevelExtent(request.height, i),
                                      LevelExtent(request.depth, i)) ||
-            !volume->Data().Allocate()) {
+            !volume->Data().Allocate(link->Blocks())) {
             texture->Release();
             return OutOfMemoryFor(request.pool);
         }

@@ -1,4 +1,5 @@
-// CreateFileA/W, GetFileSize and WriteFile over POSIX descriptors.
+// CreateFileA/W, GetFileSize, ReadFile, WriteFile and SetFilePointer over
+// POSIX descriptors.
 
 #include <windows.h>
 
@@ -185,4 +186,78 @@ BOOL WINAPI WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrit
     }
     SetLastError(ERROR_SUCCESS);
     return TRUE;
+}
+
+BOOL WINAPI ReadFile(HANDLE hFile, LPVOID lpBuffer, DWORD nNumberOfBytesToRead, LPDWORD lpNumberOfBytesRead,
+                     LPVOID lpOverlapped) {
+    if (lpNumberOfBytesRead != nullptr) {
+        *lpNumberOfBytesRead = 0;
+    }
+    if (lpOverlapped != nullptr || (lpBuffer == nullptr && nNumberOfBytesToRead != 0)) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    auto* file = static_cast<platform::FileObject*>(platform::LookupHandle(hFile, platform::KernelObject::Kind::File));
+    if (file == nullptr) {
+        return FALSE;
+    }
+    // Short reads (a signal, a pipe) go on until the end of the file.
+    auto* bytes = static_cast<BYTE*>(lpBuffer);
+    DWORD done = 0;
+    while (done < nNumberOfBytesToRead) {
+        const ssize_t got = read(file->fd(), bytes + done, nNumberOfBytesToRead - done);
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got < 0) {
+            platform::SetLastErrorFromErrno();
+            if (lpNumberOfBytesRead != nullptr) {
+                *lpNumberOfBytesRead = done;
+            }
+            return FALSE;
+        }
+        if (got == 0) {
+            break;
+        }
+        done += static_cast<DWORD>(got);
+    }
+    if (lpNumberOfBytesRead != nullptr) {
+        *lpNumberOfBytesRead = done;
+    }
+    SetLastError(ERROR_SUCCESS);
+    return TRUE;
+}
+
+DWORD WINAPI SetFilePointer(HANDLE hFile, LONG lDistanceToMove, PLONG lpDistanceToMoveHigh, DWORD dwMoveMethod) {
+    auto* file = static_cast<platform::FileObject*>(platform::LookupHandle(hFile, platform::KernelObject::Kind::File));
+    if (file == nullptr) {
+        return INVALID_SET_FILE_POINTER;
+    }
+    int whence = SEEK_SET;
+    switch (dwMoveMethod) {
+    case FILE_BEGIN: whence = SEEK_SET; break;
+    case FILE_CURRENT: whence = SEEK_CUR; break;
+    case FILE_END: whence = SEEK_END; break;
+    default: SetLastError(ERROR_INVALID_PARAMETER); return INVALID_SET_FILE_POINTER;
+    }
+    // Without the high part the distance is a signed 32-bit value.
+    int64_t distance = lDistanceToMove;
+    if (lpDistanceToMoveHigh != nullptr) {
+        distance = static_cast<int64_t>((static_cast<uint64_t>(static_cast<uint32_t>(*lpDistanceToMoveHigh)) << 32) |
+                                        static_cast<uint32_t>(lDistanceToMove));
+    }
+    const off_t position = lseek(file->fd(), static_cast<off_t>(distance), whence);
+    if (position < 0) {
+        if (errno == EINVAL) {
+            SetLastError(ERROR_NEGATIVE_SEEK);
+        } else {
+            platform::SetLastErrorFromErrno();
+        }
+        return INVALID_SET_FILE_POINTER;
+    }
+    if (lpDistanceToMoveHigh != nullptr) {
+        *lpDistanceToMoveHigh = static_cast<LONG>(static_cast<uint64_t>(position) >> 32);
+    }
+    SetLastError(ERROR_SUCCESS);
+    return static_cast<DWORD>(static_cast<uint64_t>(position));
 }

@@ -43,6 +43,11 @@ typedef struct _OSVERSIONINFOA {
 #define FILE_MAP_WRITE 0x0002
 #define FILE_MAP_READ 0x0004
 
+#define FILE_BEGIN 0
+#define FILE_CURRENT 1
+#define FILE_END 2
+#define INVALID_SET_FILE_POINTER ((DWORD)-1)
+
 #define RT_BITMAP MAKEINTRESOURCEA(2)
 #define RT_BITMAPW MAKEINTRESOURCEW(2)
 
@@ -66,6 +71,11 @@ DWORD WINAPI GetFileSize(HANDLE hFile, LPDWORD lpFileSizeHigh);
 // Synchronous writes only: lpOverlapped must be null.
 BOOL WINAPI WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrite, LPDWORD lpNumberOfBytesWritten,
                       LPVOID lpOverlapped);
+// Synchronous reads only: lpOverlapped must be null. Fewer bytes than asked
+// only at the end of the file.
+BOOL WINAPI ReadFile(HANDLE hFile, LPVOID lpBuffer, DWORD nNumberOfBytesToRead, LPDWORD lpNumberOfBytesRead,
+                     LPVOID lpOverlapped);
+DWORD WINAPI SetFilePointer(HANDLE hFile, LONG lDistanceToMove, PLONG lpDistanceToMoveHigh, DWORD dwMoveMethod);
 HANDLE WINAPI CreateFileMappingA(HANDLE hFile, LPSECURITY_ATTRIBUTES lpFileMappingAttributes, DWORD flProtect,
                                  DWORD dwMaximumSizeHigh, DWORD dwMaximumSizeLow, LPCSTR lpName);
 LPVOID WINAPI MapViewOfFile(HANDLE hFileMappingObject, DWORD dwDesiredAccess, DWORD dwFileOffsetHigh,

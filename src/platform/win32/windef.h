@@ -42,6 +42,7 @@ typedef WORD ATOM;
 typedef BYTE* LPBYTE;
 typedef DWORD* LPDWORD;
 typedef LONG* LPLONG;
+typedef LONG* PLONG;
 typedef void* LPVOID;
 typedef const void* LPCVOID;
 typedef CHAR* LPSTR;
