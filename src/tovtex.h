@@ -57,6 +57,10 @@
 // GetImageFileInfo, DescribeImageFile.
 #include "texload/image_file_info.h"
 
+// Decoding a JPEG or PNG file into the caller's 32-bit rows, with word of
+// each row as it is finished: DecodeImageFileIntoRows.
+#include "texload/image_file_rows.h"
+
 // Copying image files, files and resources into texture levels:
 // CopyImageFileToSurface, CopyFileToSurfaceA/W, CopyResourceToSurfaceA/W.
 #include "texload/image_file_to_surface.h"

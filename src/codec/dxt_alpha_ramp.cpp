@@ -98,17 +98,18 @@ void RampEntries(unsigned a0, unsigned a1, __m128i* entries) {
                                           _mm_mullo_epi16(y, _mm_setr_epi16(0, 5, 1, 2, 3, 4, 0, 0)));
         ramp = _mm_or_si128(_mm_mulhi_epu16(sum, _mm_set1_epi16(13108)), _mm_setr_epi16(0, 0, 0, 0, 0, 0, 0, 255));
     }
-    // Each entry doubled into both bytes of its lane, then spread.
+    // Each entry doubled into both bytes of its lane, then into all four
+    // bytes of a 32-bit lane, then spread.
     const __m128i pair = _mm_or_si128(ramp, _mm_slli_epi16(ramp, 8));
-    const __m128i low = _mm_unpacklo_epi64(pair, pair), high = _mm_unpackhi_epi64(pair, pair);
-    entries[0] = _mm_shufflehi_epi16(_mm_shufflelo_epi16(low, 0x00), 0x00);
-    entries[1] = _mm_shufflehi_epi16(_mm_shufflelo_epi16(low, 0x55), 0x55);
-    entries[2] = _mm_shufflehi_epi16(_mm_shufflelo_epi16(low, 0xAA), 0xAA);
-    entries[3] = _mm_shufflehi_epi16(_mm_shufflelo_epi16(low, 0xFF), 0xFF);
-    entries[4] = _mm_shufflehi_epi16(_mm_shufflelo_epi16(high, 0x00), 0x00);
-    entries[5] = _mm_shufflehi_epi16(_mm_shufflelo_epi16(high, 0x55), 0x55);
-    entries[6] = _mm_shufflehi_epi16(_mm_shufflelo_epi16(high, 0xAA), 0xAA);
-    entries[7] = _mm_shufflehi_epi16(_mm_shufflelo_epi16(high, 0xFF), 0xFF);
+    const __m128i low = _mm_unpacklo_epi16(pair, pair), high = _mm_unpackhi_epi16(pair, pair);
+    entries[0] = _mm_shuffle_epi32(low, 0x00);
+    entries[1] = _mm_shuffle_epi32(low, 0x55);
+    entries[2] = _mm_shuffle_epi32(low, 0xAA);
+    entries[3] = _mm_shuffle_epi32(low, 0xFF);
+    entries[4] = _mm_shuffle_epi32(high, 0x00);
+    entries[5] = _mm_shuffle_epi32(high, 0x55);
+    entries[6] = _mm_shuffle_epi32(high, 0xAA);
+    entries[7] = _mm_shuffle_epi32(high, 0xFF);
 }
 
 std::uint32_t PackedAlphaRampError(const AlphaBytes& packed, unsigned a0, unsigned a1) {
@@ -159,6 +160,21 @@ AlphaChoice EvaluateAlphaRampPlain(const int* alpha, std::uint16_t texels, unsig
 #if TOVTEX_SSE2
 namespace {
 
+// Sixteen 3-bit indices, one a byte, to 3 bits a texel in texel order:
+// neighbouring fields joined in ever wider lanes (6 bits in 16, 12 in 32,
+// 24 in 64), then the two halves.
+std::uint64_t PackIndices(__m128i bytes) {
+    const __m128i pairs = _mm_or_si128(_mm_and_si128(bytes, _mm_set1_epi16(0xFF)),
+                                       _mm_slli_epi16(_mm_srli_epi16(bytes, 8), 3));
+    const __m128i quads = _mm_or_si128(_mm_and_si128(pairs, _mm_set1_epi32(0xFFFF)),
+                                       _mm_slli_epi32(_mm_srli_epi32(pairs, 16), 6));
+    const __m128i eights = _mm_or_si128(_mm_and_si128(quads, _mm_set_epi32(0, -1, 0, -1)),
+                                        _mm_slli_epi64(_mm_srli_epi64(quads, 32), 12));
+    alignas(16) std::uint64_t halves[2];
+    _mm_store_si128(reinterpret_cast<__m128i*>(halves), eights);
+    return halves[0] | halves[1] << 24;
+}
+
 AlphaChoice EvaluatePackedAlphaRamp(const AlphaBytes& packed, unsigned a0, unsigned a1) {
     __m128i entries[8];
     RampEntries(a0, a1, entries);
@@ -174,13 +190,7 @@ AlphaChoice EvaluatePackedAlphaRamp(const AlphaBytes& packed, unsigned a0, unsig
         nearest = _mm_min_epu8(nearest, d);
     }
     const std::uint32_t error = SumOfSquares(_mm_and_si128(nearest, packed.inside));
-    alignas(16) unsigned char bytes[16];
-    _mm_store_si128(reinterpret_cast<__m128i*>(bytes), index);
-    AlphaChoice out{a0, a1, 0, error};
-    for (int i = 0; i < 16; ++i) {
-        out.indices |= static_cast<std::uint64_t>(bytes[i]) << (3 * i);
-    }
-    return out;
+    return AlphaChoice{a0, a1, PackIndices(index), error};
 }
 
 }  // namespace

@@ -279,13 +279,21 @@ bool SolveFromSums(const EndpointSums& s, bool fourColor, float* e0, float* e1) 
         return false;
     }
     // The shares were scaled by 3 (or 2): the endpoints scale back by it.
+    // Formed in locals: the outputs could alias the sums, which would keep
+    // every value in memory.
     const double inv = (fourColor ? 3.0 : 2.0) / det;
+    float a[3], b[3];
     for (int c = 0; c < 3; ++c) {
-        e0[c] = static_cast<float>((s.ax[c] * bb - s.bx[c] * ab) * inv);
-        e1[c] = static_cast<float>((s.bx[c] * aa - s.ax[c] * ab) * inv);
+        const double ax = s.ax[c], bx = s.bx[c];
+        a[c] = static_cast<float>((ax * bb - bx * ab) * inv);
+        b[c] = static_cast<float>((bx * aa - ax * ab) * inv);
     }
-    ClampToBox(e0);
-    ClampToBox(e1);
+    ClampToBox(a);
+    ClampToBox(b);
+    for (int c = 0; c < 3; ++c) {
+        e0[c] = a[c];
+        e1[c] = b[c];
+    }
     return true;
 }
 

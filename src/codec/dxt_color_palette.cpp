@@ -23,10 +23,8 @@ void BuildPalette(unsigned c0, unsigned c1, ColorPalette& out) {
 }
 
 ColorChoice EvaluateStored(const SearchTexels& texels, unsigned c0, unsigned c1) {
-    ColorPalette palette;
-    BuildPalette(c0, c1, palette);
     ColorChoice out{c0, c1, 0, 0};
-    NearestPacked(texels, palette, out.indices, out.error);
+    NearestPackedStored(texels, c0, c1, out.indices, out.error);
     return out;
 }
 

@@ -121,45 +121,51 @@ void NearestOfFour(const SearchTexels& texels, int g, const __m128 (*p)[3], cons
     }
 }
 
-// Plain RGB distances: each texel's key is its squared distance to an entry
-// plus k^2 / 16 for entry k. The distances are integers below 2^18, so the
-// key is exact in single precision and one minimum per entry finds the
-// nearest entry with the lowest index on ties; k^2 (0, 1, 4, 9) is read back
-// from the fraction. Entries run outermost so that the sixteen texels' keys
-// stay in four registers.
-inline __m128 KeyOf(const SearchTexels& texels, int g, const __m128* entry) {
-    const __m128 e0 = _mm_sub_ps(_mm_loadu_ps(texels.ch[0] + 4 * g), entry[0]);
-    const __m128 e1 = _mm_sub_ps(_mm_loadu_ps(texels.ch[1] + 4 * g), entry[1]);
-    const __m128 e2 = _mm_sub_ps(_mm_loadu_ps(texels.ch[2] + 4 * g), entry[2]);
-    return _mm_add_ps(_mm_add_ps(_mm_add_ps(_mm_mul_ps(e0, e0), _mm_mul_ps(e1, e1)), _mm_mul_ps(e2, e2)), entry[3]);
+// Entry K's keys for the sixteen texels, kept where smaller (K 0: taken).
+template <int K>
+void KeepEntryKeys(const SearchTexels& texels, __m128 red, __m128 green, __m128 blue, __m128 offset, __m128* best) {
+    constexpr int LANE = K * 0x55;
+    const __m128 r = _mm_shuffle_ps(red, red, LANE), g = _mm_shuffle_ps(green, green, LANE);
+    const __m128 b = _mm_shuffle_ps(blue, blue, LANE), o = _mm_shuffle_ps(offset, offset, LANE);
+    for (int q = 0; q < 4; ++q) {
+        const __m128 key = _mm_add_ps(_mm_add_ps(_mm_add_ps(o, _mm_mul_ps(_mm_loadu_ps(texels.ch[0] + 4 * q), r)),
+                                                 _mm_mul_ps(_mm_loadu_ps(texels.ch[1] + 4 * q), g)),
+                                      _mm_mul_ps(_mm_loadu_ps(texels.ch[2] + 4 * q), b));
+        best[q] = K == 0 ? key : _mm_min_ps(key, best[q]);
+    }
 }
 
-void NearestUnweighted(const SearchTexels& texels, const ColorPalette& palette, std::uint32_t& indices,
-                       std::uint64_t& error) {
-    // Per entry: red, green, blue and the tie-break k^2 / 16.
-    __m128 entries[4][4];
-    for (int k = 0; k < 4; ++k) {
-        // Out of reach: distances to it exceed any real one.
-        const bool real = k < palette.size;
-        for (int c = 0; c < 3; ++c) {
-            entries[k][c] = _mm_set1_ps(real ? static_cast<float>(palette.rgb[k][c]) : 1.0e6f);
-        }
-        entries[k][3] = _mm_set1_ps(static_cast<float>(k * k) * 0.0625f);
-    }
-    __m128 best[4] = {KeyOf(texels, 0, entries[0]), KeyOf(texels, 1, entries[0]), KeyOf(texels, 2, entries[0]),
-                      KeyOf(texels, 3, entries[0])};
-    for (int k = 1; k < 4; ++k) {
-        best[0] = _mm_min_ps(KeyOf(texels, 0, entries[k]), best[0]);
-        best[1] = _mm_min_ps(KeyOf(texels, 1, entries[k]), best[1]);
-        best[2] = _mm_min_ps(KeyOf(texels, 2, entries[k]), best[2]);
-        best[3] = _mm_min_ps(KeyOf(texels, 3, entries[k]), best[3]);
-    }
+// Plain RGB distances. A texel t's squared distance to entry p is
+// |t|^2 - 2 t.p + |p|^2; only the last two terms differ between entries, so
+// each entry k is judged by the key |p|^2 + k^2 / 16 - 2 t.p (three products
+// and three sums) and |t|^2 is added once to the smallest key. Every value
+// is an integer plus k^2 / 16 below 2^19 in magnitude, exact in single
+// precision, so the smallest key finds the nearest entry with the lowest
+// index on ties and k^2 (0, 1, 4, 9) is read back from the fraction.
+// Entries come as one vector per channel (entry k in lane k) with offset
+// holding |p|^2 + k^2 / 16; entries run outermost so that the sixteen
+// texels' keys stay in four registers.
+void NearestUnweighted(const SearchTexels& texels, __m128 red, __m128 green, __m128 blue, __m128 offset,
+                       std::uint32_t& indices, std::uint64_t& error) {
+    const __m128 minusTwo = _mm_set1_ps(-2.0f);
+    red = _mm_mul_ps(red, minusTwo);
+    green = _mm_mul_ps(green, minusTwo);
+    blue = _mm_mul_ps(blue, minusTwo);
+    __m128 best[4];
+    KeepEntryKeys<0>(texels, red, green, blue, offset, best);
+    KeepEntryKeys<1>(texels, red, green, blue, offset, best);
+    KeepEntryKeys<2>(texels, red, green, blue, offset, best);
+    KeepEntryKeys<3>(texels, red, green, blue, offset, best);
     const __m128 sixteen = _mm_set1_ps(16.0f);
     __m128i keys[4];
     __m128i sum = _mm_setzero_si128();  // two 64-bit lanes
     for (int g = 0; g < 4; ++g) {
-        // The unreachable entry never wins, so every key is below 2^20.
-        keys[g] = _mm_cvttps_epi32(_mm_mul_ps(best[g], sixteen));
+        const __m128 t0 = _mm_loadu_ps(texels.ch[0] + 4 * g), t1 = _mm_loadu_ps(texels.ch[1] + 4 * g),
+                     t2 = _mm_loadu_ps(texels.ch[2] + 4 * g);
+        const __m128 length = _mm_add_ps(_mm_add_ps(_mm_mul_ps(t0, t0), _mm_mul_ps(t1, t1)), _mm_mul_ps(t2, t2));
+        // The distance plus k^2 / 16 (an unreachable entry never wins, so
+        // every key is below 2^20 once scaled).
+        keys[g] = _mm_cvttps_epi32(_mm_mul_ps(_mm_add_ps(best[g], length), sixteen));
         const __m128i dist = _mm_srli_epi32(keys[g], 4);
         const __m128i weight = _mm_loadu_si128(reinterpret_cast<const __m128i*>(texels.weight + 4 * g));
         sum = _mm_add_epi64(sum, _mm_mul_epu32(dist, weight));
@@ -180,6 +186,56 @@ void NearestUnweighted(const SearchTexels& texels, const ColorPalette& palette, 
     alignas(16) std::uint64_t halves[2];
     _mm_store_si128(reinterpret_cast<__m128i*>(halves), sum);
     error = halves[0] + halves[1];
+}
+
+// |p|^2 + k^2 / 16 per entry; an entry beyond the palette (the
+// three-colour mode's fourth) is put out of reach.
+__m128 EntryOffsets(__m128 red, __m128 green, __m128 blue, bool threeColor) {
+    const __m128 length = _mm_add_ps(_mm_add_ps(_mm_mul_ps(red, red), _mm_mul_ps(green, green)), _mm_mul_ps(blue, blue));
+    const __m128 ties = _mm_setr_ps(0.0f, 0.0625f, 0.25f, threeColor ? 1048576.0f : 0.5625f);
+    return _mm_add_ps(length, ties);
+}
+
+void NearestUnweighted(const SearchTexels& texels, const ColorPalette& palette, std::uint32_t& indices,
+                       std::uint64_t& error) {
+    float lanes[3][4];
+    for (int k = 0; k < 4; ++k) {
+        for (int c = 0; c < 3; ++c) {
+            lanes[c][k] = k < palette.size ? static_cast<float>(palette.rgb[k][c]) : 0.0f;
+        }
+    }
+    const __m128 red = _mm_loadu_ps(lanes[0]), green = _mm_loadu_ps(lanes[1]), blue = _mm_loadu_ps(lanes[2]);
+    NearestUnweighted(texels, red, green, blue, EntryOffsets(red, green, blue, palette.size < 4), indices, error);
+}
+
+// The palette of stored endpoints c0, c1 by the decoder's integer
+// arithmetic, in 16-bit lanes ordered red, green, blue, two lanes each
+// (c0, c1), then spread to one float vector per channel.
+void PaletteLanes(unsigned c0, unsigned c1, __m128& red, __m128& green, __m128& blue) {
+    const __m128i both = _mm_set1_epi32(static_cast<int>(c0 | c1 << 16));
+    // Each field moved to the top of its lane, then its top bits
+    // replicated below: x >> 8 | x >> (8 + width).
+    const __m128i field = _mm_and_si128(both, _mm_setr_epi16(-2048, -2048, 0x07E0, 0x07E0, 0x001F, 0x001F, 0, 0));
+    const __m128i top = _mm_mullo_epi16(field, _mm_setr_epi16(1, 1, 32, 32, 2048, 2048, 0, 0));
+    const __m128i ends = _mm_or_si128(_mm_srli_epi16(top, 8), _mm_mulhi_epu16(top, _mm_setr_epi16(8, 8, 4, 4, 8, 8, 0, 0)));
+    // The other endpoint in each lane.
+    const __m128i other = _mm_shufflehi_epi16(_mm_shufflelo_epi16(ends, 0xB1), 0xB1);
+    __m128i middle;
+    if (c0 > c1) {
+        // (2 a + b + 1) / 3 in the c0 lanes, (a + 2 b + 1) / 3 in the c1
+        // lanes: a high multiply by ceil(2^16 / 3) divides exactly below 2^15.
+        const __m128i sum = _mm_add_epi16(_mm_add_epi16(_mm_add_epi16(ends, ends), other), _mm_set1_epi16(1));
+        middle = _mm_mulhi_epu16(sum, _mm_set1_epi16(21846));
+    } else {
+        // (a + b) >> 1, and the fourth entry black.
+        middle = _mm_and_si128(_mm_srli_epi16(_mm_add_epi16(ends, other), 1), _mm_set1_epi32(0xFFFF));
+    }
+    // Entries 0 to 3 of each channel side by side.
+    const __m128i rg = _mm_unpacklo_epi32(ends, middle), b = _mm_unpackhi_epi32(ends, middle);
+    const __m128i zero = _mm_setzero_si128();
+    red = _mm_cvtepi32_ps(_mm_unpacklo_epi16(rg, zero));
+    green = _mm_cvtepi32_ps(_mm_unpackhi_epi16(rg, zero));
+    blue = _mm_cvtepi32_ps(_mm_unpacklo_epi16(b, zero));
 }
 
 }  // namespace
@@ -231,6 +287,30 @@ void NearestPacked(const SearchTexels& texels, const ColorPalette& palette, std:
     error = halves[0] + halves[1];
 #else
     NearestPackedPlain(texels, palette, indices, error);
+#endif
+}
+
+void NearestPackedStoredPlain(const SearchTexels& texels, unsigned c0, unsigned c1, std::uint32_t& indices,
+                              std::uint64_t& error) {
+    ColorPalette palette;
+    BuildPalette(c0, c1, palette);
+    NearestPackedPlain(texels, palette, indices, error);
+}
+
+void NearestPackedStored(const SearchTexels& texels, unsigned c0, unsigned c1, std::uint32_t& indices,
+                         std::uint64_t& error) {
+#if TOVTEX_SSE2
+    if (texels.channel[0] == 1u && texels.channel[1] == 1u && texels.channel[2] == 1u) {
+        __m128 red, green, blue;
+        PaletteLanes(c0, c1, red, green, blue);
+        NearestUnweighted(texels, red, green, blue, EntryOffsets(red, green, blue, !(c0 > c1)), indices, error);
+        return;
+    }
+    ColorPalette palette;
+    BuildPalette(c0, c1, palette);
+    NearestPacked(texels, palette, indices, error);
+#else
+    NearestPackedStoredPlain(texels, c0, c1, indices, error);
 #endif
 }
 

@@ -27,4 +27,13 @@ void NearestPacked(const SearchTexels& texels, const ColorPalette& palette, std:
 void NearestPackedPlain(const SearchTexels& texels, const ColorPalette& palette, std::uint32_t& indices,
                         std::uint64_t& error);
 
+// The same for the palette stored endpoints c0, c1 decode to, built on the
+// way (in vector lanes, by the decoder's arithmetic, where the SSE2 form
+// runs); the plain form builds it with BuildPalette.
+void NearestPackedStored(const SearchTexels& texels, unsigned c0, unsigned c1, std::uint32_t& indices,
+                         std::uint64_t& error);
+
+void NearestPackedStoredPlain(const SearchTexels& texels, unsigned c0, unsigned c1, std::uint32_t& indices,
+                              std::uint64_t& error);
+
 }  // namespace dxt_search

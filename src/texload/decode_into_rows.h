@@ -5,16 +5,20 @@
 // picture. Saves the picture's own memory and the copy into the level.
 
 #include "texload/image.h"
+#include "texload/image_file_rows.h"
 #include "texload/image_headers.h"
 
 namespace tovtex {
 
 // Where the rows go: `pixels` is the top row, `rowPitch` bytes apart, in
-// `format` (D3DFMT_A8R8G8B8 or D3DFMT_X8R8G8B8).
+// `format` (D3DFMT_A8R8G8B8 or D3DFMT_X8R8G8B8). progress, when set, hears
+// of the rows finished as they are.
 struct RowDestination {
     BYTE* pixels;
     UINT rowPitch;
     D3DFORMAT format;
+    ImageRowsProgress progress = nullptr;
+    void* context = nullptr;
 };
 
 // True when a picture of the header's format, decoded and copied into a

@@ -210,6 +210,8 @@ struct RowTarget {
     BYTE* pixels;
     uint64_t rowPitch;
     bool clearUnused;  // the format's unused byte must be 0, not libjpeg's 0xFF
+    ImageRowsProgress progress = nullptr;  // hears of each finished row
+    void* context = nullptr;
 };
 
 // Gives the rows for a picture of the format and size libjpeg settled on.
@@ -239,7 +241,8 @@ HRESULT ProvideGivenRows(void* context, D3DFORMAT format, UINT width, UINT heigh
         return E_FAIL;
     }
     *target = RowTarget{given->destination->pixels, given->destination->rowPitch,
-                        given->destination->format == D3DFMT_X8R8G8B8};
+                        given->destination->format == D3DFMT_X8R8G8B8, given->destination->progress,
+                        given->destination->context};
     return S_OK;
 }
 
@@ -280,6 +283,9 @@ HRESULT Decode(jpeg_decompress_struct* cinfo, ErrorTrap* trap, ScanBudget* budge
         }
         if (colour && target.clearUnused) {
             ClearUnusedBytes(row, width);
+        }
+        if (target.progress != nullptr) {
+            target.progress(target.context, cinfo->output_scanline);
         }
     }
     jpeg_finish_decompress(cinfo);

@@ -191,6 +191,24 @@ HRESULT ReadRows(PngDecode* d, BYTE* pixels, uint64_t rowPitch, png_uint_32 heig
     return S_OK;
 }
 
+// ReadRows with word of each finished row. Interlaced rows are final only
+// after the last pass, so they are all reported at the end.
+HRESULT ReadRowsReporting(PngDecode* d, const tovtex::RowDestination& destination, png_uint_32 height) {
+    if (png_get_interlace_type(d->png, d->info) != PNG_INTERLACE_NONE) {
+        const HRESULT hr = ReadRows(d, destination.pixels, destination.rowPitch, height);
+        if (SUCCEEDED(hr)) {
+            destination.progress(destination.context, height);
+        }
+        return hr;
+    }
+    // What png_read_image does for a picture of one pass, a row at a time.
+    for (png_uint_32 i = 0; i < height; ++i) {
+        png_read_row(d->png, destination.pixels + uint64_t{i} * destination.rowPitch, nullptr);
+        destination.progress(destination.context, i + 1);
+    }
+    return S_OK;
+}
+
 HRESULT Decode(PngDecode* d, Image* image) {
     if (setjmp(png_jmpbuf(d->png)) != 0) {
         return E_FAIL;
@@ -240,6 +258,9 @@ HRESULT DecodeInto(PngDecode* d, const tovtex::ImageHeader& header, const tovtex
         (layout.format != D3DFMT_X8R8G8B8 && layout.format != D3DFMT_A8R8G8B8) ||
         layout.rowPitch != uint64_t{4} * layout.width || destination.rowPitch < layout.rowPitch) {
         return E_FAIL;
+    }
+    if (destination.progress != nullptr) {
+        return ReadRowsReporting(d, destination, layout.height);
     }
     return ReadRows(d, destination.pixels, destination.rowPitch, layout.height);
 }

@@ -6,6 +6,7 @@
 #include <functional>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "codec/dxt_alpha_ramp.h"
@@ -243,6 +244,14 @@ TEST(DxtQualityEncoder, VectorNearestEntryMatchesPlain) {
         dxt_search::NearestPackedPlain(texels, palette, packed[1], error[1]);
         EXPECT_EQ(packed[0], packed[1]);
         EXPECT_EQ(error[0], error[1]);
+        // The palette built on the way agrees too: in both orders (both
+        // modes) and with equal endpoints (every entry tied).
+        for (const auto& [a, b] : {std::pair{c0, c1}, std::pair{c1, c0}, std::pair{c0, c0}}) {
+            dxt_search::NearestPackedStored(texels, a, b, packed[0], error[0]);
+            dxt_search::NearestPackedStoredPlain(texels, a, b, packed[1], error[1]);
+            EXPECT_EQ(packed[0], packed[1]) << a << " " << b;
+            EXPECT_EQ(error[0], error[1]) << a << " " << b;
+        }
     }
 }
 

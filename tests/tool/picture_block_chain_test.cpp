@@ -12,7 +12,9 @@
 #include "base/com_ref.h"
 #include "block_chain.h"
 #include "d3d8_profiles.h"
+#include "pending_picture.h"
 #include "picture_block_chain.h"
+#include "png_writer.h"
 #include "support/device_fixture.h"
 #include "support/lcg.h"
 #include "tovtex.h"
@@ -102,6 +104,76 @@ TEST_F(PictureBlockChain, WritesTheBytesOfTheWholeChain) {
             EXPECT_EQ(direct, expected);
         }
         image.pixels = nullptr;  // not the image's own
+    }
+}
+
+// The picture decoded from its PNG file while its top level is compressed,
+// block row by block row as its pixel rows are finished: the bytes of the
+// route from the whole decoded picture; a broken file gives the decoder's
+// own result and no bytes.
+TEST_F(PictureBlockChain, CompressingWhileDecodingWritesTheSameBytes) {
+    const struct {
+        UINT width, height, levels;
+        D3DFORMAT format;
+        DxtEncodeOptions encoder;
+    } cases[] = {
+        {64, 64, 7, D3DFMT_DXT5, {}},
+        {52, 38, 6, D3DFMT_DXT1, {DXT_QUALITY_BEST, 90, false}},
+        {37, 5, 6, D3DFMT_DXT3, {}},
+        {1, 9, 4, D3DFMT_DXT5, {}},
+        {300, 203, 1, D3DFMT_DXT5, {}},
+    };
+    uint32_t seed = 20;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.width) + "x" + std::to_string(c.height) + " format " +
+                     std::to_string(c.format) + " levels " + std::to_string(c.levels));
+        Image source;
+        std::vector<DWORD> pixels;
+        Fill(&source, &pixels, c.width, c.height, seed++);
+        std::vector<uint32_t> packed;
+        for (UINT y = 0; y < c.height; ++y) {
+            const DWORD* row = reinterpret_cast<const DWORD*>(source.pixels + y * source.rowPitch);
+            packed.insert(packed.end(), row, row + c.width);
+        }
+        source.pixels = nullptr;  // not the image's own
+        std::vector<BYTE> png;
+        ASSERT_EQ(tovtex_tool::EncodePng(packed.data(), c.width, c.height, &png), S_OK);
+
+        Image decoded;
+        ASSERT_EQ(DecodeImageFile(&decoded, png.data(), static_cast<UINT>(png.size()), nullptr), S_OK);
+        const AnyShape shape{c.width, c.height, c.levels, D3DFMT_A8R8G8B8, FILTER_TRIANGLE, FILTER_BOX, 0};
+        BlockEncoding encoding{false, c.encoder, 1};
+        std::vector<BYTE> expected;
+        ASSERT_EQ(tovtex_tool::CompressPictureToDds(device_, decoded, shape, c.format, encoding, 0, &expected), S_OK);
+        for (unsigned threads : {1u, 2u, 5u}) {
+            SCOPED_TRACE("threads " + std::to_string(threads));
+            encoding.threads = threads;
+            Image image;
+            tovtex_tool::PendingPicture pending;
+            ASSERT_TRUE(pending.Defer(png.data(), static_cast<UINT>(png.size()), &image));
+            ASSERT_TRUE(tovtex_tool::CompressesFromPicture(image, shape, ChainRework{}, encoding));
+            std::vector<BYTE> streamed;
+            ASSERT_EQ(tovtex_tool::CompressPictureToDds(device_, image, shape, c.format, encoding, 0, &streamed,
+                                                        &pending),
+                      S_OK);
+            EXPECT_FALSE(pending.Pending());
+            EXPECT_FALSE(pending.Failed());
+            EXPECT_EQ(streamed, expected);
+        }
+        // Cut short: the header still plans the picture, the decode fails.
+        const UINT cut = static_cast<UINT>(png.size() / 2);
+        Image broken;
+        const HRESULT own = DecodeImageFile(&broken, png.data(), cut, nullptr);
+        ASSERT_TRUE(FAILED(own));
+        Image image;
+        tovtex_tool::PendingPicture pending;
+        ASSERT_TRUE(pending.Defer(png.data(), cut, &image));
+        std::vector<BYTE> streamed;
+        encoding.threads = 2;
+        EXPECT_EQ(tovtex_tool::CompressPictureToDds(device_, image, shape, c.format, encoding, 0, &streamed, &pending),
+                  own);
+        EXPECT_TRUE(pending.Failed());
+        EXPECT_TRUE(streamed.empty());
     }
 }
 

@@ -152,6 +152,10 @@ TEST_F(ToolCli, InfoReadsHeadersAndDecodesOnlyToCheck) {
         // The header alone is sound: without a check the pixels are not read.
         {{"info", cut}, 0, cut + ": " + line, ""},
         {{"info", "--check", cut, good}, 1, good + ": " + line, cut + ": the PNG header is sound but the pixel data is not [ERR_INVALIDDATA]"},
+        // convert plans from the header and decodes later, compressing as
+        // it decodes or not: the broken pixels are reported all the same.
+        {{"convert", "-f", cut, Path("cut.dds"), "--format", "DXT5"}, 1, "", cut + ": the PNG file is damaged or cut short [ERR_INVALIDDATA]"},
+        {{"convert", "-f", cut, Path("cut.dds"), "--format", "A8R8G8B8"}, 1, "", cut + ": the PNG file is damaged or cut short [ERR_INVALIDDATA]"},
     };
     for (const Case& c : cases) {
         const RunResult run = Tovtex(c.args);

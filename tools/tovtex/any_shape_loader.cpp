@@ -25,9 +25,6 @@ bool UsesMipBuilder(const AnyShape& shape) {
     return (shape.filter & 0xFF) == FILTER_NONE || mip == FILTER_POINT || mip == FILTER_BOX;
 }
 
-HRESULT Create(IDirect3DDevice8* device, const AnyShape& shape, ComRef<IDirect3DTexture8>* out) {
-    return device->CreateTexture(shape.width, shape.height, shape.levels, 0, shape.format, D3DPOOL_MANAGED, out->Out());
-}
 HRESULT Create(IDirect3DDevice8* device, const AnyShape& shape, ComRef<IDirect3DCubeTexture8>* out) {
     return device->CreateCubeTexture(shape.width, shape.levels, 0, shape.format, D3DPOOL_MANAGED, out->Out());
 }
@@ -52,6 +49,10 @@ HRESULT CopyImage(IDirect3DSurface8* surface, const Image& source, const PALETTE
                                &source.rect, filter, colorKey);
 }
 
+HRESULT Create(IDirect3DDevice8* device, const AnyShape& shape, ComRef<IDirect3DTexture8>* out) {
+    return CreateAnyShape(device, shape, out);
+}
+
 template <typename Texture>
 HRESULT Load(IDirect3DDevice8* device, const Image& image, AnyShape shape, UINT faces, ComRef<Texture>* out) {
     if (faces == 6) {
@@ -60,7 +61,8 @@ HRESULT Load(IDirect3DDevice8* device, const Image& image, AnyShape shape, UINT 
     }
     const WorkingPalette palette(image);
     ComRef<Texture> texture;
-    HRESULT hr = Create(device, shape, &texture);
+    texture.Swap(*out);  // made already by the caller, or made here
+    HRESULT hr = texture ? S_OK : Create(device, shape, &texture);
     if (FAILED(hr)) {
         return hr;
     }
@@ -99,6 +101,11 @@ HRESULT Load(IDirect3DDevice8* device, const Image& image, AnyShape shape, UINT 
 }
 
 }  // namespace
+
+HRESULT CreateAnyShape(IDirect3DDevice8* device, const AnyShape& shape, ComRef<IDirect3DTexture8>* texture) {
+    return device->CreateTexture(shape.width, shape.height, shape.levels, 0, shape.format, D3DPOOL_MANAGED,
+                                 texture->Out());
+}
 
 UINT FullChain(UINT width, UINT height) {
     UINT levels = 1;

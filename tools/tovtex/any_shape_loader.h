@@ -24,6 +24,9 @@ struct AnyShape {
     D3DCOLOR colorKey;
 };
 
+// The texture LoadAnyShape makes for shape, unfilled.
+HRESULT CreateAnyShape(IDirect3DDevice8* device, const AnyShape& shape, ComRef<IDirect3DTexture8>* texture);
+
 // Levels of a full chain from width x height down to 1 x 1.
 UINT FullChain(UINT width, UINT height);
 
@@ -32,7 +35,8 @@ UINT FullChain(UINT width, UINT height);
 // level the image provides, through the mip builder for the point and box
 // mip filters, else resampled directly, as the library's loaders do. Cube
 // maps take the image's six faces in order, every filter with the mirror
-// flags. The texture is in the managed pool.
+// flags. The texture is in the managed pool. A texture already in *texture
+// (made by CreateAnyShape for the same shape) is filled instead of a new one.
 HRESULT LoadAnyShape(IDirect3DDevice8* device, const Image& image, const AnyShape& shape,
                      ComRef<IDirect3DTexture8>* texture);
 HRESULT LoadAnyShape(IDirect3DDevice8* device, const Image& image, const AnyShape& shape,

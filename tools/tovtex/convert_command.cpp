@@ -22,6 +22,7 @@
 #include "file_bytes.h"
 #include "format_names.h"
 #include "option_values.h"
+#include "pending_picture.h"
 #include "picture_block_chain.h"
 #include "premultiply.h"
 #include "result_text.h"
@@ -224,8 +225,9 @@ std::string ShapeText(const Shape& shape) {
 }
 
 // The modern profile: the texture gets exactly the size and chain asked.
-HRESULT LoadAnyShapeAndWrite(IDirect3DDevice8* device, const Image& image, const ConvertOptions& options,
-                             const AnyShape& asked, unsigned threads, std::vector<BYTE>* dds) {
+HRESULT LoadAnyShapeAndWrite(IDirect3DDevice8* device, const Image& image, PendingPicture* pending,
+                             const ConvertOptions& options, const AnyShape& asked, unsigned threads,
+                             std::vector<BYTE>* dds) {
     D3DFORMAT format = asked.format;
     HRESULT hr = FitTexture(device, nullptr, nullptr, nullptr, 0, &format, D3DPOOL_MANAGED);
     if (FAILED(hr)) {
@@ -236,6 +238,10 @@ HRESULT LoadAnyShapeAndWrite(IDirect3DDevice8* device, const Image& image, const
     const BlockEncoding encoding{options.quality == BlockQuality::FAST, options.encoder, threads};
     const ChainRework rework = ReworkOf(options, shape.mipFilter);
     if (options.cube) {
+        hr = pending->Complete(image);
+        if (FAILED(hr)) {
+            return hr;
+        }
         ComRef<IDirect3DCubeTexture8> cube;
         hr = LoadAnyShape(device, image, shape, &cube);
         if (SUCCEEDED(hr)) hr = ReworkChain(device, cube.Get(), rework);
@@ -246,7 +252,11 @@ HRESULT LoadAnyShapeAndWrite(IDirect3DDevice8* device, const Image& image, const
         return hr;
     }
     if (IsDxtFormat(format) && CompressesFromPicture(image, shape, rework, encoding)) {
-        return CompressPictureToDds(device, image, shape, format, encoding, options.ddsFlags, dds);
+        return CompressPictureToDds(device, image, shape, format, encoding, options.ddsFlags, dds, pending);
+    }
+    hr = pending->Complete(image);
+    if (FAILED(hr)) {
+        return hr;
     }
     ComRef<IDirect3DTexture8> texture;
     hr = LoadAnyShape(device, image, shape, &texture);
@@ -320,9 +330,18 @@ FileOutcome ConvertOne(IDirect3DDevice8* device, const D3DCAPS8& caps, const std
     }
     const FileBytes& bytes = cross.data != nullptr ? cross : read;
     Image image;
-    hr = DecodeImageFile(&image, bytes.data.get(), bytes.size, nullptr);
-    if (FAILED(hr)) {
-        return fail(FileError(input, hr, hr == ERR_INVALIDDATA ? UnreadableCause(bytes.data.get(), bytes.size) : ""));
+    // A picture the pipeline can compress while it is decoded is only
+    // planned here; every other route has it decoded before it is used.
+    PendingPicture pending;
+    auto decodeFailure = [&](HRESULT failure) {
+        return fail(FileError(input, failure,
+                              failure == ERR_INVALIDDATA ? UnreadableCause(bytes.data.get(), bytes.size) : ""));
+    };
+    if (!(options.device == "modern" && !options.cube && pending.Defer(bytes.data.get(), bytes.size, &image))) {
+        hr = DecodeImageFile(&image, bytes.data.get(), bytes.size, nullptr);
+        if (FAILED(hr)) {
+            return decodeFailure(hr);
+        }
     }
     if (options.cube && image.FaceCount() != 6) {
         return fail(FileError(input, E_FAIL, "--cube: the picture is not a cube map and has no six faces"));
@@ -363,6 +382,9 @@ FileOutcome ConvertOne(IDirect3DDevice8* device, const D3DCAPS8& caps, const std
 
     if (options.device == "modern") {
         if (asked.width > caps.MaxTextureWidth || asked.height > caps.MaxTextureHeight) {
+            if (hr = pending.Complete(image); FAILED(hr)) {
+                return decodeFailure(hr);
+            }
             return fail(FileError(input, D3DERR_INVALIDCALL,
                                   "the texture would be " + std::to_string(asked.width) + "x" +
                                       std::to_string(asked.height) + ", above the device's limit of " +
@@ -371,7 +393,16 @@ FileOutcome ConvertOne(IDirect3DDevice8* device, const D3DCAPS8& caps, const std
         }
         const AnyShape shape{asked.width, asked.height,    std::min(asked.levels, fullChain), asked.format, filter,
                              mipFilter,   options.colorKey};
-        hr = LoadAnyShapeAndWrite(device, image, options, shape, threads, &dds);
+        hr = LoadAnyShapeAndWrite(device, image, &pending, options, shape, threads, &dds);
+        // A broken picture is reported as such, whatever step failed first.
+        if (FAILED(hr) && pending.Pending()) {
+            if (const HRESULT own = pending.Complete(image); FAILED(own)) {
+                hr = own;
+            }
+        }
+        if (FAILED(hr) && pending.Failed()) {
+            return decodeFailure(hr);
+        }
     } else {
         ConvertOptions sized = options;
         sized.width = asked.width;

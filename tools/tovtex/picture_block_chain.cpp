@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <optional>
 
 #include "base/com_ref.h"
+#include "page_prefault.h"
 #include "staged_block_encoder.h"
 #include "texload/dds_layout.h"
 
@@ -53,17 +55,24 @@ private:
     HRESULT result_ = S_OK;
 };
 
+// Word of the picture's rows as they are decoded, for the top level's
+// block rows; only whole block rows wake the workers.
+void HearRows(void* context, UINT rowsDone) {
+    auto* encoder = static_cast<StagedBlockEncoder*>(context);
+    if (rowsDone % 4 == 0) {
+        encoder->RowsReady(rowsDone);
+    }
+}
+
 // Fills levels[i].blocks (levels[0] from the picture) while the lower
-// levels are built; every worker has stopped when this returns.
-HRESULT EncodeChain(IDirect3DDevice8* device, const Image& image, const AnyShape& shape, D3DFORMAT format,
-                    const BlockEncoding& encoding, std::vector<BlockLevelWork>* levels) {
+// levels are built; every worker has stopped when this returns. A pending
+// picture is decoded here first, its top level compressed as its rows come.
+HRESULT EncodeChain(IDirect3DDevice8* device, const Image& image, PendingPicture* pending, const AnyShape& shape,
+                    D3DFORMAT format, const BlockEncoding& encoding, std::vector<BlockLevelWork>* levels) {
     (*levels)[0].pixels = image.pixels;
     (*levels)[0].pixelPitch = static_cast<INT>(image.rowPitch);
-    StagedBlockEncoder encoder(format, encoding.options, encoding.threads, {(*levels)[0]});
-    if (shape.levels == 1) {
-        encoder.Finish({});
-        return S_OK;
-    }
+    const bool streamed = pending != nullptr && pending->Pending();
+    StagedBlockEncoder encoder(format, encoding.options, encoding.threads, {(*levels)[0]}, streamed);
     // The lower levels as the whole chain would have them: level 1 made
     // from the picture as from a top level of the same bytes, the rest from
     // it by the same mip filter.
@@ -73,6 +82,31 @@ HRESULT EncodeChain(IDirect3DDevice8* device, const Image& image, const AnyShape
     below.levels = shape.levels - 1;
     below.filter = shape.mipFilter;
     ComRef<IDirect3DTexture8> chain;
+    std::optional<PagePrefault> chainPages;
+    if (streamed && shape.levels > 1) {
+        // Made before the decode, so its largest level's pages are ready
+        // when it is filled. The pages stay where they are, locked or not;
+        // were they gone, populating would merely fail.
+        if (HRESULT hr = CreateAnyShape(device, below, &chain); FAILED(hr)) {
+            return hr;
+        }
+        D3DLOCKED_RECT locked{};
+        if (SUCCEEDED(chain->LockRect(0, &locked, nullptr, D3DLOCK_READONLY))) {
+            chain->UnlockRect(0);
+            chainPages.emplace(locked.pBits, static_cast<size_t>(locked.Pitch) * below.height);
+        }
+    }
+    if (streamed) {
+        const HRESULT hr = pending->Decode(image, HearRows, &encoder);
+        if (FAILED(hr)) {
+            return hr;  // the workers stop at the next row
+        }
+        encoder.RowsReady(shape.height);
+    }
+    if (shape.levels == 1) {
+        encoder.Finish({});
+        return S_OK;
+    }
     HRESULT hr = LoadAnyShape(device, image, below, &chain);
     if (FAILED(hr)) {
         return hr;  // the workers stop at the next row
@@ -112,7 +146,8 @@ bool CompressesFromPicture(const Image& image, const AnyShape& shape, const Chai
 }
 
 HRESULT CompressPictureToDds(IDirect3DDevice8* device, const Image& image, const AnyShape& shape, D3DFORMAT format,
-                             const BlockEncoding& encoding, DWORD ddsFlags, std::vector<BYTE>* dds) {
+                             const BlockEncoding& encoding, DWORD ddsFlags, std::vector<BYTE>* dds,
+                             PendingPicture* pending) {
     // The block texture is made only to ask the library's DDS writer what
     // it would write (its memory is never touched); the blocks go straight
     // into the file's bytes, packed as that writer packs them.
@@ -155,14 +190,16 @@ HRESULT CompressPictureToDds(IDirect3DDevice8* device, const Image& image, const
     if (headerBytes == 0 || end != fileBytes) {
         return E_FAIL;  // not the layout the writer measured
     }
-    compressed.Reset();
+    // The block texture is kept (its pages untouched) until the chain is
+    // done: released, its memory would be handed to the lower levels' texture
+    // as a used block, which is cleared on this thread before it is filled.
     dds->assign(fileBytes, 0);
     std::memcpy(dds->data(), header, headerBytes);
     std::vector<BlockLevelWork> levels;
     for (const Place& place : places) {
         levels.push_back({nullptr, 0, dds->data() + place.offset, place.pitch, place.width, place.height});
     }
-    hr = EncodeChain(device, image, shape, format, encoding, &levels);
+    hr = EncodeChain(device, image, pending, shape, format, encoding, &levels);
     if (FAILED(hr)) {
         dds->clear();
     }

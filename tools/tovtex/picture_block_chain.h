@@ -16,6 +16,7 @@
 #include "any_shape_loader.h"
 #include "block_chain.h"
 #include "chain_rework.h"
+#include "pending_picture.h"
 #include "tovtex.h"
 
 namespace tovtex_tool {
@@ -26,8 +27,12 @@ bool CompressesFromPicture(const Image& image, const AnyShape& shape, const Chai
                            const BlockEncoding& encoding);
 
 // Writes the texture of shape in the block format as a DDS file into *dds
-// (ddsFlags: DDS_SAVE_*). Only where CompressesFromPicture holds.
+// (ddsFlags: DDS_SAVE_*). Only where CompressesFromPicture holds. A pending
+// picture (image's memory) is decoded on this thread while the workers
+// compress the top level's block rows as their pixel rows are finished;
+// a failed decode gives the file's own result.
 HRESULT CompressPictureToDds(IDirect3DDevice8* device, const Image& image, const AnyShape& shape, D3DFORMAT format,
-                             const BlockEncoding& encoding, DWORD ddsFlags, std::vector<BYTE>* dds);
+                             const BlockEncoding& encoding, DWORD ddsFlags, std::vector<BYTE>* dds,
+                             PendingPicture* pending = nullptr);
 
 }  // namespace tovtex_tool

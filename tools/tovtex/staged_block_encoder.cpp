@@ -5,9 +5,10 @@
 namespace tovtex_tool {
 
 StagedBlockEncoder::StagedBlockEncoder(D3DFORMAT format, const DxtEncodeOptions& options, unsigned threads,
-                                       const std::vector<BlockLevelWork>& first)
+                                       const std::vector<BlockLevelWork>& first, bool firstRowsPending)
     : format_(format), options_(options) {
     Add(first);
+    open_ = firstRowsPending ? 0 : rows_.size();
     for (unsigned i = 1; i < threads; ++i) {
         try {
             workers_.emplace_back([this] { Work(); });
@@ -25,8 +26,26 @@ void StagedBlockEncoder::Finish(const std::vector<BlockLevelWork>& second) {
     {
         std::lock_guard<std::mutex> lock(mutex_);
         Add(second);
+        open_ = rows_.size();
     }
     Close(false);
+}
+
+void StagedBlockEncoder::RowsReady(UINT pixelRows) {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (rows_.empty()) {
+            return;
+        }
+        // A block row needs its four pixel rows, the last one those there are.
+        const UINT height = rows_.front().level.height;
+        const std::size_t ready = pixelRows >= height ? (height + 3) / 4 : pixelRows / 4;
+        if (ready <= open_ || open_ == rows_.size()) {
+            return;
+        }
+        open_ = ready;
+    }
+    more_.notify_all();
 }
 
 void StagedBlockEncoder::Add(const std::vector<BlockLevelWork>& levels) {
@@ -42,8 +61,8 @@ void StagedBlockEncoder::Work() {
         Row row;
         {
             std::unique_lock<std::mutex> lock(mutex_);
-            more_.wait(lock, [this] { return next_ < rows_.size() || closed_; });
-            if (next_ == rows_.size()) {
+            more_.wait(lock, [this] { return next_ < open_ || closed_; });
+            if (next_ >= open_) {
                 return;
             }
             row = rows_[next_++];

@@ -24,8 +24,11 @@ public:
     // threads counts the calling thread, which encodes only in Finish; the
     // others start on first at once. The memory of every level handed over
     // must stay as it is until Finish returns or the encoder is destroyed.
+    // firstRowsPending: first is one level whose pixel rows are still being
+    // made; its block rows are taken only as RowsReady says their pixels
+    // are finished.
     StagedBlockEncoder(D3DFORMAT format, const DxtEncodeOptions& options, unsigned threads,
-                       const std::vector<BlockLevelWork>& first);
+                       const std::vector<BlockLevelWork>& first, bool firstRowsPending = false);
     // Without Finish: the rows not yet begun are left as they are.
     ~StagedBlockEncoder();
 
@@ -35,6 +38,10 @@ public:
     // Adds the second stage and encodes on this thread as well until every
     // row of both stages is done.
     void Finish(const std::vector<BlockLevelWork>& second);
+
+    // The first stage's pixel rows 0 to pixelRows - 1 are finished and stay
+    // as they are (firstRowsPending only; Finish implies every row).
+    void RowsReady(UINT pixelRows);
 
 private:
     struct Row {
@@ -52,6 +59,7 @@ private:
     std::condition_variable more_;
     std::vector<Row> rows_;
     std::size_t next_ = 0;
+    std::size_t open_ = 0;  // rows_ before this may be taken
     bool closed_ = false;
     std::vector<std::thread> workers_;
 };

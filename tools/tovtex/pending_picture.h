@@ -1,0 +1,41 @@
+#pragma once
+// A JPEG or PNG picture whose decode is put off until the pipeline can use
+// its rows as they come: its format and size are known from the header and
+// its memory is ready, so the texture can be planned before a pixel is
+// decoded. A route that needs the whole picture decodes it first (Complete).
+
+#include <optional>
+
+#include <windows.h>
+
+#include "page_prefault.h"
+#include "tovtex.h"
+
+namespace tovtex_tool {
+
+class PendingPicture {
+public:
+    // True when the file (data stays valid while this lives) is an
+    // A8R8G8B8 JPEG or PNG picture that can be decoded so: *image then has
+    // its format, rect, row pitch and owned, not yet decoded, pixels.
+    bool Defer(const BYTE* data, UINT size, Image* image);
+
+    bool Pending() const { return data_ != nullptr; }
+
+    // Decodes the picture into image's pixels, telling progress of each row
+    // finished (null: no word). On failure the result is DecodeImageFile's
+    // for the file (Failed() then holds). Nothing to do when not pending.
+    HRESULT Decode(const Image& image, ImageRowsProgress progress, void* context);
+    HRESULT Complete(const Image& image) { return Decode(image, nullptr, nullptr); }
+
+    // The decode failed: its result is the file's own.
+    bool Failed() const { return failed_; }
+
+private:
+    std::optional<PagePrefault> pages_;  // the picture's, from Defer on until decoded
+    const BYTE* data_ = nullptr;
+    UINT size_ = 0;
+    bool failed_ = false;
+};
+
+}  // namespace tovtex_tool
