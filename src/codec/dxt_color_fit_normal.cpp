@@ -131,24 +131,27 @@ ColorChoice FitColorNormal(const SearchTexels& texels, NormalFitAxis* found) {
             continue;
         }
         const bool fourColor = m == 0;
-        // Two starts, the extremes rounded and truncated: the better one is
-        // refined twice, the other once (it seldom leads further, and the
-        // refinement is most of the cost).
-        // The two starts often meet: a pair or a set of indices met before
-        // is taken from the memo, not judged or solved again.
+        // Two starts, the extremes rounded and truncated. The rounded one is
+        // refined first (up to twice). Where least squares cannot improve
+        // it, the block sits in a minimum the truncated start seldom leaves:
+        // that start is refined once, and only when it begins better.
+        // Otherwise the truncated start is refined twice when it begins
+        // better than the rounded one, else once (the refinement is most of
+        // the cost). The starts often meet: a pair or a set of indices met
+        // before is taken from the memo, not judged or solved again.
         TriedFits tried;
-        ColorChoice candidate = tried.Evaluate(texels, q0, q1, fourColor);
+        const ColorChoice start = tried.Evaluate(texels, q0, q1, fourColor);
+        ColorChoice candidate = start;
+        RefineLeastSquares(texels, fourColor, 2, tried, candidate);
+        KeepBetter(best, candidate);
         const unsigned t0 = Truncate565(e0), t1 = Truncate565(e1);
         if (candidate.error != 0 && (t0 != q0 || t1 != q1)) {
             ColorChoice other = tried.Evaluate(texels, t0, t1, fourColor);
-            if (other.error < candidate.error) {
-                std::swap(other, candidate);
-            }
-            RefineLeastSquares(texels, fourColor, 1, tried, other);
+            const bool settled = candidate.c0 == start.c0 && candidate.c1 == start.c1;
+            const int rounds = settled ? (other.error < start.error ? 1 : 0) : (other.error < start.error ? 2 : 1);
+            RefineLeastSquares(texels, fourColor, rounds, tried, other);
             KeepBetter(best, other);
         }
-        RefineLeastSquares(texels, fourColor, 2, tried, candidate);
-        KeepBetter(best, candidate);
         if (q0 == q1 && best.error != 0) {
             RoundColor(moments.mean, mean);
             KeepBetter(best, FitSingleColor(texels, mean, fourColor));
