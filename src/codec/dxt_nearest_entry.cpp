@@ -1,5 +1,8 @@
 #include "codec/dxt_nearest_entry.h"
 
+#include "codec/cpu_features.h"
+#include "codec/dxt_nearest_entry_avx2.h"
+
 #if TOVTEX_SSE2
 #include <emmintrin.h>
 #endif
@@ -297,18 +300,49 @@ void NearestPackedStoredPlain(const SearchTexels& texels, unsigned c0, unsigned 
     NearestPackedPlain(texels, palette, indices, error);
 }
 
-void NearestPackedStored(const SearchTexels& texels, unsigned c0, unsigned c1, std::uint32_t& indices,
-                         std::uint64_t& error) {
 #if TOVTEX_SSE2
+namespace {
+
+template <bool WIDE>
+void NearestPackedStoredVector(const SearchTexels& texels, unsigned c0, unsigned c1, std::uint32_t& indices,
+                               std::uint64_t& error) {
     if (texels.channel[0] == 1u && texels.channel[1] == 1u && texels.channel[2] == 1u) {
         __m128 red, green, blue;
         PaletteLanes(c0, c1, red, green, blue);
-        NearestUnweighted(texels, red, green, blue, EntryOffsets(red, green, blue, !(c0 > c1)), indices, error);
+        const __m128 offset = EntryOffsets(red, green, blue, !(c0 > c1));
+        if (WIDE) {
+            NearestKeysAvx2(texels, red, green, blue, offset, indices, error);
+        } else {
+            NearestUnweighted(texels, red, green, blue, offset, indices, error);
+        }
         return;
     }
     ColorPalette palette;
     BuildPalette(c0, c1, palette);
     NearestPacked(texels, palette, indices, error);
+}
+
+}  // namespace
+
+void NearestPackedStoredSse2(const SearchTexels& texels, unsigned c0, unsigned c1, std::uint32_t& indices,
+                             std::uint64_t& error) {
+    NearestPackedStoredVector<false>(texels, c0, c1, indices, error);
+}
+
+void NearestPackedStoredAvx2(const SearchTexels& texels, unsigned c0, unsigned c1, std::uint32_t& indices,
+                             std::uint64_t& error) {
+    NearestPackedStoredVector<true>(texels, c0, c1, indices, error);
+}
+#endif
+
+void NearestPackedStored(const SearchTexels& texels, unsigned c0, unsigned c1, std::uint32_t& indices,
+                         std::uint64_t& error) {
+#if TOVTEX_SSE2
+    if (CpuHasAvx2()) {
+        NearestPackedStoredVector<true>(texels, c0, c1, indices, error);
+    } else {
+        NearestPackedStoredVector<false>(texels, c0, c1, indices, error);
+    }
 #else
     NearestPackedStoredPlain(texels, c0, c1, indices, error);
 #endif

@@ -36,4 +36,14 @@ void NearestPackedStored(const SearchTexels& texels, unsigned c0, unsigned c1, s
 void NearestPackedStoredPlain(const SearchTexels& texels, unsigned c0, unsigned c1, std::uint32_t& indices,
                               std::uint64_t& error);
 
+#if TOVTEX_SSE2
+// The two vector forms NearestPackedStored chooses between by the processor
+// (CpuHasAvx2): SSE2, four texels a register, and AVX2, eight (call it only
+// where the processor has AVX2). Both agree with the plain form bit for bit.
+void NearestPackedStoredSse2(const SearchTexels& texels, unsigned c0, unsigned c1, std::uint32_t& indices,
+                             std::uint64_t& error);
+void NearestPackedStoredAvx2(const SearchTexels& texels, unsigned c0, unsigned c1, std::uint32_t& indices,
+                             std::uint64_t& error);
+#endif
+
 }  // namespace dxt_search

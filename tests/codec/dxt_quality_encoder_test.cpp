@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "codec/cpu_features.h"
 #include "codec/dxt_alpha_ramp.h"
 #include "codec/dxt_axis_extent.h"
 #include "codec/dxt_blocks.h"
@@ -251,6 +252,55 @@ TEST(DxtQualityEncoder, VectorNearestEntryMatchesPlain) {
             dxt_search::NearestPackedStoredPlain(texels, a, b, packed[1], error[1]);
             EXPECT_EQ(packed[0], packed[1]) << a << " " << b;
             EXPECT_EQ(error[0], error[1]) << a << " " << b;
+            // The SSE2 form itself, whichever form the processor chose above.
+            dxt_search::NearestPackedStoredSse2(texels, a, b, packed[0], error[0]);
+            EXPECT_EQ(packed[0], packed[1]) << a << " " << b;
+            EXPECT_EQ(error[0], error[1]) << a << " " << b;
+        }
+    }
+}
+
+// The AVX2 kernels agree bit for bit with their plain references on the test
+// blocks in every setting and on random blocks, against stored pairs that
+// tie texels between entries, in both modes and with equal endpoints.
+TEST(DxtQualityEncoder, WideKernelsMatchPlain) {
+    if (!CpuHasAvx2()) {
+        GTEST_SKIP() << "the processor has no AVX2";
+    }
+    std::mt19937 rng(2323);
+    std::uniform_int_distribution<int> byte(0, 255);
+    std::vector<Pixels> blocks;
+    for (const auto& [name, pixels] : TestBlocks()) {
+        blocks.push_back(pixels);
+    }
+    for (int n = 0; n < 300; ++n) {
+        Pixels p;
+        for (DWORD& v : p) {
+            v = Argb(static_cast<unsigned>(byte(rng)), static_cast<unsigned>(byte(rng) & (n % 2 ? 0xFF : 0xF8)),
+                     static_cast<unsigned>(byte(rng)), static_cast<unsigned>(byte(rng) & 0xF0));
+        }
+        blocks.push_back(p);
+    }
+    for (const Setting& s : SETTINGS) {
+        DxtEncodeOptions options;
+        options.alphaThreshold = s.threshold;
+        options.perceptual = s.perceptual;
+        for (const Pixels& pixels : blocks) {
+            dxt_search::SearchTexels texels;
+            dxt_search::PrepareTexels(s.format, pixels.data(), s.texels, options, texels);
+            const unsigned c0 = Word16(rng, byte), c1 = Word16(rng, byte);
+            // Endpoints from the block itself: texels on and between entries.
+            const auto pack = [](DWORD v) { return (v >> 8 & 0xF800u) | (v >> 5 & 0x07E0u) | (v >> 3 & 0x001Fu); };
+            const unsigned own0 = pack(pixels[0]), own1 = pack(pixels[15]);
+            for (const auto& [a, b] : {std::pair{c0, c1}, std::pair{c1, c0}, std::pair{c0, c0}, std::pair{own0, own1},
+                                       std::pair{own1, own0}, std::pair{0u, 0xFFFFu}, std::pair{0xFFFFu, 0u}}) {
+                std::uint32_t packed[2];
+                std::uint64_t error[2];
+                dxt_search::NearestPackedStoredAvx2(texels, a, b, packed[0], error[0]);
+                dxt_search::NearestPackedStoredPlain(texels, a, b, packed[1], error[1]);
+                EXPECT_EQ(packed[0], packed[1]) << a << " " << b;
+                EXPECT_EQ(error[0], error[1]) << a << " " << b;
+            }
         }
     }
 }

@@ -1,0 +1,6 @@
+#pragma once
+// What the processor offers beyond the SSE2 the build assumes, asked once.
+// The wider kernels live in files of their own compiled for that processor
+// (dxt_*_avx2.cpp) and are called only where these answer true.
+
+bool CpuHasAvx2();
