@@ -139,14 +139,17 @@ ColorChoice FitColorNormal(const SearchTexels& texels, NormalFitAxis* found) {
         // better than the rounded one, else once (the refinement is most of
         // the cost). The starts often meet: a pair or a set of indices met
         // before is taken from the memo, not judged or solved again.
+        // Both starts are judged first, side by side: the two judgements do
+        // not depend on each other, so the processor overlaps them.
         TriedFits tried;
         const ColorChoice start = tried.Evaluate(texels, q0, q1, fourColor);
+        const unsigned t0 = Truncate565(e0), t1 = Truncate565(e1);
+        const bool twoStarts = start.error != 0 && (t0 != q0 || t1 != q1);
+        ColorChoice other = twoStarts ? tried.Evaluate(texels, t0, t1, fourColor) : start;
         ColorChoice candidate = start;
         RefineLeastSquares(texels, fourColor, 2, tried, candidate);
         KeepBetter(best, candidate);
-        const unsigned t0 = Truncate565(e0), t1 = Truncate565(e1);
-        if (candidate.error != 0 && (t0 != q0 || t1 != q1)) {
-            ColorChoice other = tried.Evaluate(texels, t0, t1, fourColor);
+        if (twoStarts && candidate.error != 0) {
             const bool settled = candidate.c0 == start.c0 && candidate.c1 == start.c1;
             const int rounds = settled ? (other.error < start.error ? 1 : 0) : (other.error < start.error ? 2 : 1);
             RefineLeastSquares(texels, fourColor, rounds, tried, other);
