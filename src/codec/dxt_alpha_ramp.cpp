@@ -1,5 +1,8 @@
 #include "codec/dxt_alpha_ramp.h"
 
+#include "codec/cpu_features.h"
+#include "codec/dxt_alpha_ramp_avx2.h"
+
 #if TOVTEX_SSE2
 #include <emmintrin.h>
 #endif
@@ -276,7 +279,10 @@ AlphaBytes PackAlphaRange(const DWORD* pixels, std::uint16_t texels, AlphaRange&
 }
 #endif
 
-AlphaChoice FitAlphaRampWith(const DWORD* pixels, std::uint16_t texels, int window, int steps, bool plain) {
+enum class AlphaForm { PLAIN, SSE2, AVX2 };
+
+AlphaChoice FitAlphaRampWith(const DWORD* pixels, std::uint16_t texels, int window, int steps, AlphaForm form) {
+    const bool plain = form == AlphaForm::PLAIN;
     AlphaRange range;
 #if TOVTEX_SSE2
     AlphaBytes packed{};
@@ -321,13 +327,37 @@ AlphaChoice FitAlphaRampWith(const DWORD* pixels, std::uint16_t texels, int wind
     const AlphaChoice start = evaluate(static_cast<unsigned>(high), static_cast<unsigned>(low));
     unsigned bestA0 = start.a0, bestA1 = start.a1;
     std::uint32_t best = start.error;
-    const auto consider = [&](int a0, int a1) {
-        const std::uint32_t e = error(static_cast<unsigned>(a0), static_cast<unsigned>(a1));
+    const auto keep = [&](int a0, int a1, std::uint32_t e) {
         if (e < best) {
             best = e;
             bestA0 = static_cast<unsigned>(a0);
             bestA1 = static_cast<unsigned>(a1);
         }
+    };
+    // The AVX2 form judges the pairs two at a time, in the order met: a pair
+    // waits for the next, and the last one for the end of the search. The
+    // search prunes on a zero error only, which no later pair can undercut,
+    // so a pair judged late changes nothing.
+    int waiting[2] = {-1, -1};
+    const auto consider = [&](int a0, int a1) {
+#if TOVTEX_SSE2
+        if (form == AlphaForm::AVX2) {
+            if (waiting[0] < 0) {
+                waiting[0] = a0;
+                waiting[1] = a1;
+                return;
+            }
+            std::uint32_t errors[2];
+            AlphaRampErrorPairAvx2(packed.alpha, packed.inside, static_cast<unsigned>(waiting[0]),
+                                   static_cast<unsigned>(waiting[1]), static_cast<unsigned>(a0),
+                                   static_cast<unsigned>(a1), errors);
+            keep(waiting[0], waiting[1], errors[0]);
+            keep(a0, a1, errors[1]);
+            waiting[0] = -1;
+            return;
+        }
+#endif
+        keep(a0, a1, error(static_cast<unsigned>(a0), static_cast<unsigned>(a1)));
     };
     // Eight values: a0 > a1, around the largest and the smallest alpha.
     // For each a0, a1 runs only over the values the remaining moves reach.
@@ -358,18 +388,35 @@ AlphaChoice FitAlphaRampWith(const DWORD* pixels, std::uint16_t texels, int wind
             }
         }
     }
+    if (waiting[0] >= 0) {
+        keep(waiting[0], waiting[1], error(static_cast<unsigned>(waiting[0]), static_cast<unsigned>(waiting[1])));
+    }
     return bestA0 == start.a0 && bestA1 == start.a1 ? start : evaluate(bestA0, bestA1);
 }
 
 }  // namespace
 
 AlphaChoice FitAlphaRamp(const DWORD* pixels, std::uint16_t texels, int window, int steps) {
-    return FitAlphaRampWith(pixels, texels, window, steps, false);
+#if TOVTEX_SSE2
+    return FitAlphaRampWith(pixels, texels, window, steps, CpuHasAvx2() ? AlphaForm::AVX2 : AlphaForm::SSE2);
+#else
+    return FitAlphaRampWith(pixels, texels, window, steps, AlphaForm::PLAIN);
+#endif
 }
 
 AlphaChoice FitAlphaRampPlain(const DWORD* pixels, std::uint16_t texels, int window, int steps) {
-    return FitAlphaRampWith(pixels, texels, window, steps, true);
+    return FitAlphaRampWith(pixels, texels, window, steps, AlphaForm::PLAIN);
 }
+
+#if TOVTEX_SSE2
+AlphaChoice FitAlphaRampSse2(const DWORD* pixels, std::uint16_t texels, int window, int steps) {
+    return FitAlphaRampWith(pixels, texels, window, steps, AlphaForm::SSE2);
+}
+
+AlphaChoice FitAlphaRampAvx2(const DWORD* pixels, std::uint16_t texels, int window, int steps) {
+    return FitAlphaRampWith(pixels, texels, window, steps, AlphaForm::AVX2);
+}
+#endif
 
 void WriteAlphaRamp(const AlphaChoice& choice, BYTE* block) {
     block[0] = static_cast<BYTE>(choice.a0);

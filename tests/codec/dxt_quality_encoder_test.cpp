@@ -11,6 +11,7 @@
 
 #include "codec/cpu_features.h"
 #include "codec/dxt_alpha_ramp.h"
+#include "codec/dxt_alpha_ramp_avx2.h"
 #include "codec/dxt_axis_extent.h"
 #include "codec/dxt_blocks.h"
 #include "codec/dxt_channel_refine.h"
@@ -303,6 +304,29 @@ TEST(DxtQualityEncoder, WideKernelsMatchPlain) {
             }
         }
     }
+    // The alpha ramp error, two pairs at once: every pair of references
+    // beside its reverse (the other mode), texels spread over the range and
+    // some left out.
+    int mismatches = 0;
+    for (unsigned a0 = 0; a0 < 256; ++a0) {
+        for (unsigned a1 = 0; a1 < 256; ++a1) {
+            int alpha[16];
+            alignas(16) unsigned char bytes[16], inside[16];
+            const auto texels = static_cast<std::uint16_t>(a0 % 3 == 0 ? 0xFFFFu : (a0 * 2654435761u + a1) >> 16);
+            for (int i = 0; i < 16; ++i) {
+                alpha[i] = static_cast<int>((static_cast<unsigned>(i) * 17u + a0 * 7u + a1 * 3u) & 255u);
+                bytes[i] = static_cast<unsigned char>(alpha[i]);
+                inside[i] = (texels >> i & 1u) ? 0xFF : 0;
+            }
+            std::uint32_t errors[2];
+            dxt_search::AlphaRampErrorPairAvx2(_mm_load_si128(reinterpret_cast<const __m128i*>(bytes)),
+                                               _mm_load_si128(reinterpret_cast<const __m128i*>(inside)), a0, a1, a1,
+                                               a0, errors);
+            mismatches += errors[0] != dxt_search::AlphaRampErrorPlain(alpha, texels, a0, a1);
+            mismatches += errors[1] != dxt_search::AlphaRampErrorPlain(alpha, texels, a1, a0);
+        }
+    }
+    EXPECT_EQ(0, mismatches);
 }
 
 // The vector preparation of a block fills the record exactly as its plain
@@ -448,12 +472,19 @@ TEST(DxtQualityEncoder, VectorAlphaRampErrorMatchesPlain) {
         }
         const auto texels = static_cast<std::uint16_t>(n % 5 == 0 ? Word16(rng, byte) : 0xFFFF);
         for (const auto& [window, steps] : {std::pair{1, 1}, std::pair{4, 8}}) {
-            const dxt_search::AlphaChoice vector = dxt_search::FitAlphaRamp(pixels, texels, window, steps);
             const dxt_search::AlphaChoice plain = dxt_search::FitAlphaRampPlain(pixels, texels, window, steps);
-            EXPECT_EQ(vector.a0, plain.a0);
-            EXPECT_EQ(vector.a1, plain.a1);
-            EXPECT_EQ(vector.indices, plain.indices);
-            EXPECT_EQ(vector.error, plain.error);
+            // The form the processor chose, and each vector form itself.
+            std::vector<dxt_search::AlphaChoice> vectors = {dxt_search::FitAlphaRamp(pixels, texels, window, steps),
+                                                            dxt_search::FitAlphaRampSse2(pixels, texels, window, steps)};
+            if (CpuHasAvx2()) {
+                vectors.push_back(dxt_search::FitAlphaRampAvx2(pixels, texels, window, steps));
+            }
+            for (const dxt_search::AlphaChoice& vector : vectors) {
+                EXPECT_EQ(vector.a0, plain.a0);
+                EXPECT_EQ(vector.a1, plain.a1);
+                EXPECT_EQ(vector.indices, plain.indices);
+                EXPECT_EQ(vector.error, plain.error);
+            }
         }
     }
     // Every pair of references, with texels spread over the whole range.
