@@ -4,6 +4,7 @@
 #include "codec/dxt_blocks.h"
 #include "codec/dxt_cluster_fit.h"
 #include "codec/dxt_color_fit_normal.h"
+#include "codec/dxt_flat_block_memo.h"
 #include "codec/dxt_quality_measure.h"
 #include "codec/dxt_search_texels.h"
 
@@ -73,7 +74,7 @@ DxtBlockError EncodeDxtBlockMeasured(D3DFORMAT format, const DWORD* pixels, std:
     ColorChoice color;
     FlatBlock flat;
     if (options.quality != DXT_QUALITY_BEST && PrepareFlatBlock(format, stored, texels, options, flat)) {
-        color = flat.used == 0 ? NothingSeen(flat.transparent) : FitFlatBlock(flat);
+        color = flat.used == 0 ? NothingSeen(flat.transparent) : FitFlatBlockRemembered(flat);
     } else {
         SearchTexels search;
         PrepareTexels(format, stored, texels, options, search);

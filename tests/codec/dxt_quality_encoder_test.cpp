@@ -18,6 +18,7 @@
 #include "codec/dxt_cluster_fit.h"
 #include "codec/dxt_color_fit_normal.h"
 #include "codec/dxt_color_moments.h"
+#include "codec/dxt_flat_block_memo.h"
 #include "codec/dxt_nearest_entry.h"
 #include "codec/dxt_quality_encoder.h"
 #include "codec/dxt_quality_measure.h"
@@ -425,6 +426,33 @@ TEST(DxtQualityEncoder, OneColourBlocksMatchTheFullPath) {
             EXPECT_EQ(quick.c1, full.c1);
             EXPECT_EQ(quick.indices, full.indices);
             EXPECT_EQ(quick.error, full.error);
+        }
+    }
+    // The remembered fit answers a repeat as the fit does, and a block of the
+    // same colour that differs in any other fact (weights, transparency,
+    // texels inside, format, channel weights) is fitted afresh.
+    for (unsigned c = 0; c < 256; c += 37) {
+        for (const Setting& s : SETTINGS) {
+            for (unsigned alpha : {255u, 129u, 127u, 0u}) {
+                for (int repeat = 0; repeat < 2; ++repeat) {
+                    Pixels pixels;
+                    pixels.fill(Argb(alpha, c, 255u - c, (3u * c + 1u) & 255u));
+                    DxtEncodeOptions options;
+                    options.alphaThreshold = s.threshold;
+                    options.perceptual = s.perceptual;
+                    dxt_search::FlatBlock flat;
+                    ASSERT_TRUE(dxt_search::PrepareFlatBlock(s.format, pixels.data(), s.texels, options, flat));
+                    if (flat.used == 0) {
+                        continue;
+                    }
+                    const dxt_search::ColorChoice fresh = dxt_search::FitFlatBlock(flat);
+                    const dxt_search::ColorChoice remembered = dxt_search::FitFlatBlockRemembered(flat);
+                    EXPECT_EQ(fresh.c0, remembered.c0);
+                    EXPECT_EQ(fresh.c1, remembered.c1);
+                    EXPECT_EQ(fresh.indices, remembered.indices);
+                    EXPECT_EQ(fresh.error, remembered.error);
+                }
+            }
         }
     }
     dxt_search::FlatBlock flat;
