@@ -264,9 +264,13 @@ AlphaBytes PackAlphaRange(const DWORD* pixels, std::uint16_t texels, AlphaRange&
     const __m128i a0 = _mm_srli_epi32(_mm_loadu_si128(p), 24), a1 = _mm_srli_epi32(_mm_loadu_si128(p + 1), 24);
     const __m128i a2 = _mm_srli_epi32(_mm_loadu_si128(p + 2), 24), a3 = _mm_srli_epi32(_mm_loadu_si128(p + 3), 24);
     const __m128i alpha = _mm_packus_epi16(_mm_packs_epi32(a0, a1), _mm_packs_epi32(a2, a3));
-    const char lo = static_cast<char>(texels & 255u), hi = static_cast<char>(texels >> 8);
     const __m128i bits = _mm_setr_epi8(1, 2, 4, 8, 16, 32, 64, -128, 1, 2, 4, 8, 16, 32, 64, -128);
-    const __m128i spread = _mm_setr_epi8(lo, lo, lo, lo, lo, lo, lo, lo, hi, hi, hi, hi, hi, hi, hi, hi);
+    // The mask's low byte in bytes 0 to 7 and its high byte in 8 to 15, by
+    // unpacking in registers (bytes set one by one go through memory).
+    __m128i spread = _mm_cvtsi32_si128(static_cast<int>(texels));
+    spread = _mm_unpacklo_epi8(spread, spread);
+    spread = _mm_unpacklo_epi16(spread, spread);
+    spread = _mm_unpacklo_epi32(spread, spread);
     const __m128i inside = _mm_cmpeq_epi8(_mm_and_si128(spread, bits), bits);
     const __m128i ends =
         _mm_or_si128(_mm_cmpeq_epi8(alpha, _mm_setzero_si128()), _mm_cmpeq_epi8(alpha, _mm_set1_epi8(-1)));
