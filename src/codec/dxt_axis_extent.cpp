@@ -1,5 +1,8 @@
 #include "codec/dxt_axis_extent.h"
 
+#include "codec/cpu_features.h"
+#include "codec/dxt_axis_extent_avx2.h"
+
 #if TOVTEX_SSE2
 #include <emmintrin.h>
 #endif
@@ -21,6 +24,18 @@ void AxisExtentPlain(const SearchTexels& texels, const float* mean, const float*
 
 void AxisExtent(const SearchTexels& texels, const float* mean, const float* axis, float& low, float& high) {
 #if TOVTEX_SSE2
+    if (CpuHasAvx2()) {
+        AxisExtentAvx2(texels, mean, axis, low, high);
+    } else {
+        AxisExtentSse2(texels, mean, axis, low, high);
+    }
+#else
+    AxisExtentPlain(texels, mean, axis, low, high);
+#endif
+}
+
+#if TOVTEX_SSE2
+void AxisExtentSse2(const SearchTexels& texels, const float* mean, const float* axis, float& low, float& high) {
     const __m128 a0 = _mm_set1_ps(axis[0]), a1 = _mm_set1_ps(axis[1]), a2 = _mm_set1_ps(axis[2]);
     const __m128 m0 = _mm_set1_ps(mean[0]), m1 = _mm_set1_ps(mean[1]), m2 = _mm_set1_ps(mean[2]);
     __m128 lo = _mm_setzero_ps(), hi = _mm_setzero_ps();
@@ -47,9 +62,7 @@ void AxisExtent(const SearchTexels& texels, const float* mean, const float* axis
         low = l[k] < low ? l[k] : low;
         high = h[k] > high ? h[k] : high;
     }
-#else
-    AxisExtentPlain(texels, mean, axis, low, high);
-#endif
 }
+#endif
 
 }  // namespace dxt_search

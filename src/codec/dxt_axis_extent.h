@@ -14,4 +14,10 @@ namespace dxt_search {
 void AxisExtent(const SearchTexels& texels, const float* mean, const float* axis, float& low, float& high);
 void AxisExtentPlain(const SearchTexels& texels, const float* mean, const float* axis, float& low, float& high);
 
+#if TOVTEX_SSE2
+// The SSE2 form, which AxisExtent takes where the processor lacks AVX2
+// (dxt_axis_extent_avx2.h holds the AVX2 form).
+void AxisExtentSse2(const SearchTexels& texels, const float* mean, const float* axis, float& low, float& high);
+#endif
+
 }  // namespace dxt_search

@@ -13,6 +13,7 @@
 #include "codec/dxt_alpha_ramp.h"
 #include "codec/dxt_alpha_ramp_avx2.h"
 #include "codec/dxt_axis_extent.h"
+#include "codec/dxt_axis_extent_avx2.h"
 #include "codec/dxt_blocks.h"
 #include "codec/dxt_channel_refine.h"
 #include "codec/dxt_cluster_fit.h"
@@ -365,6 +366,12 @@ TEST(DxtQualityEncoder, VectorTexelsMatchPlain) {
                 dxt_search::AxisExtent(a, ma.mean, line, extent[0][0], extent[0][1]);
                 dxt_search::AxisExtentPlain(a, ma.mean, line, extent[1][0], extent[1][1]);
                 EXPECT_EQ(0, std::memcmp(extent[0], extent[1], sizeof extent[0]));
+                dxt_search::AxisExtentSse2(a, ma.mean, line, extent[0][0], extent[0][1]);
+                EXPECT_EQ(0, std::memcmp(extent[0], extent[1], sizeof extent[0]));
+                if (CpuHasAvx2()) {
+                    dxt_search::AxisExtentAvx2(a, ma.mean, line, extent[0][0], extent[0][1]);
+                    EXPECT_EQ(0, std::memcmp(extent[0], extent[1], sizeof extent[0]));
+                }
                 EXPECT_LE(extent[0][0], 0.0f);
                 EXPECT_GE(extent[0][1], 0.0f);
             }
