@@ -27,15 +27,15 @@ void AxisExtentAvx2(const SearchTexels& texels, const float* mean, const float* 
         lo = _mm256_blendv_ps(lo, t, below);
         hi = _mm256_blendv_ps(hi, t, above);
     }
-    alignas(32) float l[8], h[8];
-    _mm256_store_ps(l, lo);
-    _mm256_store_ps(h, hi);
-    low = 0.0f;
-    high = 0.0f;
-    for (int k = 0; k < 8; ++k) {
-        low = l[k] < low ? l[k] : low;
-        high = h[k] > high ? h[k] : high;
-    }
+    // Each lane holds +0 or a value past it (never -0: a zero does not
+    // replace the start), so the lanes' minimum and maximum are the strict
+    // scan's result, whatever the order.
+    __m128 l = _mm_min_ps(_mm256_castps256_ps128(lo), _mm256_extractf128_ps(lo, 1));
+    __m128 h = _mm_max_ps(_mm256_castps256_ps128(hi), _mm256_extractf128_ps(hi, 1));
+    l = _mm_min_ps(l, _mm_movehl_ps(l, l));
+    h = _mm_max_ps(h, _mm_movehl_ps(h, h));
+    low = _mm_cvtss_f32(_mm_min_ss(l, _mm_shuffle_ps(l, l, 1)));
+    high = _mm_cvtss_f32(_mm_max_ss(h, _mm_shuffle_ps(h, h, 1)));
 }
 
 }  // namespace dxt_search
