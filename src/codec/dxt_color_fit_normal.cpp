@@ -146,6 +146,24 @@ ColorChoice FitColorNormal(const SearchTexels& texels, NormalFitAxis* found) {
         const unsigned t0 = Truncate565(e0), t1 = Truncate565(e1);
         const bool twoStarts = start.error != 0 && (t0 != q0 || t1 != q1);
         ColorChoice other = twoStarts ? tried.Evaluate(texels, t0, t1, fourColor) : start;
+        if (found && twoStarts) {
+            // A search that goes on from this block (the best fit) wants
+            // every start's minimum: the better start is refined twice, the
+            // other once.
+            ColorChoice candidate = start;
+            if (other.error < candidate.error) {
+                std::swap(other, candidate);
+            }
+            RefineLeastSquares(texels, fourColor, 1, tried, other);
+            KeepBetter(best, other);
+            RefineLeastSquares(texels, fourColor, 2, tried, candidate);
+            KeepBetter(best, candidate);
+            if (q0 == q1 && best.error != 0) {
+                RoundColor(moments.mean, mean);
+                KeepBetter(best, FitSingleColor(texels, mean, fourColor));
+            }
+            continue;
+        }
         ColorChoice candidate = start;
         RefineLeastSquares(texels, fourColor, 2, tried, candidate);
         KeepBetter(best, candidate);
