@@ -72,8 +72,6 @@ PY
 }
 
 levels="fast normal best"
-tools="$levels nvfast nv"
-[ -n "$magick" ] && tools+=" magick"
 declare -A secs err runs_of
 run() {  # one run of a tool by its short name
     case $1 in
@@ -85,8 +83,16 @@ run() {  # one run of a tool by its short name
     esac
 }
 declare -A cpu_of cpu
+# A process that asks for huge pages (tovtex does) right after ImageMagick
+# or nvcompress -bc3 has freed much memory pays for gathering it again, up to
+# a second of system time here. The runs take three orders in turn, in each
+# of which another tovtex level follows one of those two: a level's median
+# is then a run after a light neighbour, as it is for the peers.
+orders=("magick fast normal best nvfast nv" "magick nvfast normal fast nv best" "magick nvfast best nv normal fast")
 for ((r = 0; r < runs; r++)); do
-    for t in $tools; do
+    order=${orders[$((r % 3))]}
+    [ -n "$magick" ] || order=${order/magick/}
+    for t in $order; do
         read -r wall used <<<"$(once "$t" run "$t")"
         runs_of[$t]+=" $wall"
         cpu_of[$t]+=" ${used:-FAIL}"
