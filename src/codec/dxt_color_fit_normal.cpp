@@ -97,13 +97,20 @@ ColorChoice FitColorNormal(const SearchTexels& texels, NormalFitAxis* found) {
         return best;
     }
     ColorMoments moments;
-    ComputeMoments(texels, moments);
     ColorChoice best{0, 0, 0, NO_ERROR_YET};
     int mean[3];
     float axis[3];
-    const bool haveAxis = PrincipalAxis(texels, moments, axis);
+    // A search that goes on from this block takes the block's full moments
+    // and the normalised axis; the fit alone takes the shorter route to the
+    // same line (its length divided out beside the extent).
+    float inverseSquare = 1.0f;
+    bool haveAxis;
     if (found) {
+        ComputeMoments(texels, moments);
+        haveAxis = PrincipalAxis(texels, moments, axis);
         *found = NormalFitAxis{true, haveAxis, moments, {axis[0], axis[1], axis[2]}};
+    } else {
+        haveAxis = QuickAxis(texels, moments.mean, axis, inverseSquare);
     }
     if (!haveAxis) {
         RoundColor(moments.mean, mean);
@@ -116,6 +123,10 @@ ColorChoice FitColorNormal(const SearchTexels& texels, NormalFitAxis* found) {
     }
     float low = 0.0f, high = 0.0f;
     AxisExtent(texels, moments.mean, axis, low, high);
+    if (!found) {
+        low *= inverseSquare;
+        high *= inverseSquare;
+    }
     float e0[3], e1[3];
     for (int c = 0; c < 3; ++c) {
         e0[c] = moments.mean[c] + low * axis[c];

@@ -170,6 +170,98 @@ bool PrincipalAxis(const SearchTexels& texels, const ColorMoments& moments, floa
 
 namespace {
 
+bool QuickAxisFromRaw(const SearchTexels& texels, const RawMoments& raw, float* mean, float* axis,
+                      float& inverseSquare) {
+    if (raw.total <= 0) {
+        mean[0] = mean[1] = mean[2] = 0.0f;
+        return false;
+    }
+    // The mean divides; nothing below waits for it.
+    const double inverse = 1.0 / static_cast<double>(raw.total);
+    for (int c = 0; c < 3; ++c) {
+        mean[c] = static_cast<float>(raw.sum[c] * inverse);
+    }
+    // The covariance times the total weight, exact in 64-bit integers: the
+    // direction is the same and no division stands before the iteration.
+    static constexpr int PAIRS[6][2] = {{0, 0}, {0, 1}, {0, 2}, {1, 1}, {1, 2}, {2, 2}};
+    const bool weighted = texels.channel[0] != 1u || texels.channel[1] != 1u || texels.channel[2] != 1u;
+    const std::int64_t total = raw.total;
+    float m[6];
+    for (int k = 0; k < 6; ++k) {
+        const int x = PAIRS[k][0], y = PAIRS[k][1];
+        const std::int64_t centred = total * raw.square[k] - static_cast<std::int64_t>(raw.sum[x]) * raw.sum[y];
+        m[k] = static_cast<float>(
+            weighted ? static_cast<double>(centred) * std::sqrt(static_cast<double>(texels.channel[x]) * texels.channel[y])
+                     : static_cast<double>(centred));
+    }
+    const float trace = m[0] + m[3] + m[5];
+    if (!(static_cast<double>(trace) > 1e-3 * static_cast<double>(total) * static_cast<double>(total))) {
+        return false;
+    }
+    // Scaled by a power of two to a trace between 1 and 2 (exact): every
+    // eigenvalue is at most 2, so four steps stay well inside single
+    // precision without normalising between them.
+    std::uint32_t bits;
+    __builtin_memcpy(&bits, &trace, sizeof bits);
+    const std::uint32_t scaleBits = (254u - (bits >> 23)) << 23;
+    float scale;
+    __builtin_memcpy(&scale, &scaleBits, sizeof scale);
+    for (float& e : m) {
+        e *= scale;
+    }
+    // Power iteration from the column of the largest diagonal element, as
+    // PrincipalAxis does.
+    int j = 0;
+    if (m[3] > m[0]) {
+        j = 1;
+    }
+    if (m[5] > (j == 0 ? m[0] : m[3])) {
+        j = 2;
+    }
+    const float columns[3][3] = {{m[0], m[1], m[2]}, {m[1], m[3], m[4]}, {m[2], m[4], m[5]}};
+    float v[3] = {columns[j][0], columns[j][1], columns[j][2]};
+    for (int step = 0; step < 4; ++step) {
+        const float x = m[0] * v[0] + m[1] * v[1] + m[2] * v[2];
+        const float y = m[1] * v[0] + m[3] * v[1] + m[4] * v[2];
+        const float z = m[2] * v[0] + m[4] * v[1] + m[5] * v[2];
+        v[0] = x;
+        v[1] = y;
+        v[2] = z;
+    }
+    // Back from the scaled space to red, green, blue; the length is divided
+    // out later, beside the extent along the line.
+    float length = 0.0f;
+    for (int c = 0; c < 3; ++c) {
+        axis[c] = texels.channel[c] == 1u ? v[c] : v[c] / std::sqrt(static_cast<float>(texels.channel[c]));
+        length += axis[c] * axis[c];
+    }
+    if (!(length > 0.0f) || !(length < 1e30f)) {
+        return false;
+    }
+    inverseSquare = 1.0f / length;
+    return true;
+}
+
+}  // namespace
+
+bool QuickAxisPlain(const SearchTexels& texels, float* mean, float* axis, float& inverseSquare) {
+    RawMoments raw;
+    RawMomentsPlain(texels, raw);
+    return QuickAxisFromRaw(texels, raw, mean, axis, inverseSquare);
+}
+
+bool QuickAxis(const SearchTexels& texels, float* mean, float* axis, float& inverseSquare) {
+#if TOVTEX_SSE2
+    RawMoments raw;
+    RawMomentsVector(texels, raw);
+    return QuickAxisFromRaw(texels, raw, mean, axis, inverseSquare);
+#else
+    return QuickAxisPlain(texels, mean, axis, inverseSquare);
+#endif
+}
+
+namespace {
+
 // The sums of the normal equations with the shares of c0 scaled to small
 // integers (four colours: 3, 0, 2, 1 by index; three: 2, 0, 1, 0). Each
 // product stays below 2^24 and each sum too, so every sum is exact and the

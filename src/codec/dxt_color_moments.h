@@ -25,6 +25,16 @@ bool ComputeMomentsPlain(const SearchTexels& texels, ColorMoments& out);
 // when the colours do not spread at all.
 bool PrincipalAxis(const SearchTexels& texels, const ColorMoments& moments, float* axis);
 
+// The block's mean (as ComputeMoments gives it) and its direction of
+// greatest spread as the normal fit alone wants it: not normalised
+// (inverseSquare is one over its squared length) and found along a short
+// chain of dependent steps, with no division or square root before the
+// iteration ends. Close to PrincipalAxis, not bit for bit. False when the
+// colours do not spread at all (the mean is still filled). The plain form
+// is the reference of the SSE2 one; they agree bit for bit.
+bool QuickAxis(const SearchTexels& texels, float* mean, float* axis, float& inverseSquare);
+bool QuickAxisPlain(const SearchTexels& texels, float* mean, float* axis, float& inverseSquare);
+
 // The endpoints (c0's and c1's colour, 0 to 255) that minimise the error for
 // the indices given, in the mode given. False when the indices do not pin
 // down two endpoints (every weighted texel on one entry).
