@@ -71,10 +71,15 @@ DxtBlockError EncodeDxtBlockMeasured(D3DFORMAT format, const DWORD* pixels, std:
     }
     // Normal takes a one-colour block straight from its pixels, to the very
     // block its full path would choose; best searches such blocks further.
+    // A block repeating the last one of sixteen equal pixels takes its
+    // choice without reading the block's facts.
     ColorChoice color;
     FlatBlock flat;
-    if (options.quality != DXT_QUALITY_BEST && PrepareFlatBlock(format, stored, texels, options, flat)) {
+    const bool normal = options.quality != DXT_QUALITY_BEST;
+    if (normal && RepeatedUniformBlock(format, stored, texels, options, color)) {
+    } else if (normal && PrepareFlatBlock(format, stored, texels, options, flat)) {
         color = flat.used == 0 ? NothingSeen(flat.transparent) : FitFlatBlockRemembered(flat);
+        KeepUniformBlock(format, stored, texels, options, color);
     } else {
         SearchTexels search;
         PrepareTexels(format, stored, texels, options, search);
