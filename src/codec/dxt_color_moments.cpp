@@ -389,6 +389,44 @@ bool SolveFromSums(const EndpointSums& s, bool fourColor, float* e0, float* e1) 
     return true;
 }
 
+#if TOVTEX_SSE2
+// SolveFromSums with the six endpoint channels in pairs of doubles: the very
+// operations of the scalar form, each rounded alike, so the results agree
+// bit for bit. The clamp is a min and a max, not branches (endpoints beyond
+// the box are common and hard to predict); min(255, e) then max(0, e) pass
+// a value that is not a number through as the scalar tests do.
+bool SolveFromSumsVector(const EndpointSums& s, bool fourColor, float* e0, float* e1) {
+    const double aa = s.aa, bb = s.bb, ab = s.ab;
+    const double det = aa * bb - ab * ab;
+    if (!(std::fabs(det) > 1e-4 * aa * bb) || !(aa > 0.0) || !(bb > 0.0)) {
+        return false;
+    }
+    const __m128d inv = _mm_set1_pd((fourColor ? 3.0 : 2.0) / det), cross = _mm_set1_pd(ab);
+    // Lanes a0 a1 | a2 b0 | b1 b2: own sum times the other share's square,
+    // less the other sum times the cross term.
+    const __m128d own[3] = {_mm_set_pd(s.ax[1], s.ax[0]), _mm_set_pd(s.bx[0], s.ax[2]), _mm_set_pd(s.bx[2], s.bx[1])};
+    const __m128d other[3] = {_mm_set_pd(s.bx[1], s.bx[0]), _mm_set_pd(s.ax[0], s.bx[2]),
+                              _mm_set_pd(s.ax[2], s.ax[1])};
+    const __m128d square[3] = {_mm_set1_pd(bb), _mm_set_pd(aa, bb), _mm_set1_pd(aa)};
+    __m128 half[3];
+    for (int k = 0; k < 3; ++k) {
+        half[k] = _mm_cvtpd_ps(
+            _mm_mul_pd(_mm_sub_pd(_mm_mul_pd(own[k], square[k]), _mm_mul_pd(other[k], cross)), inv));
+    }
+    const __m128 top = _mm_set1_ps(255.0f), zero = _mm_setzero_ps();
+    const __m128 first = _mm_max_ps(zero, _mm_min_ps(top, _mm_movelh_ps(half[0], half[1])));  // a0 a1 a2 b0
+    const __m128 second = _mm_max_ps(zero, _mm_min_ps(top, half[2]));                       // b1 b2
+    alignas(16) float out[8];
+    _mm_store_ps(out, first);
+    _mm_store_ps(out + 4, second);
+    for (int c = 0; c < 3; ++c) {
+        e0[c] = out[c];
+        e1[c] = out[3 + c];
+    }
+    return true;
+}
+#endif
+
 }  // namespace
 
 bool SolveEndpointsPlain(const SearchTexels& texels, std::uint32_t indices, bool fourColor, float* e0, float* e1) {
@@ -401,7 +439,7 @@ bool SolveEndpoints(const SearchTexels& texels, std::uint32_t indices, bool four
 #if TOVTEX_SSE2
     EndpointSums sums;
     EndpointSumsVector(texels, indices, fourColor, sums);
-    return SolveFromSums(sums, fourColor, e0, e1);
+    return SolveFromSumsVector(sums, fourColor, e0, e1);
 #else
     return SolveEndpointsPlain(texels, indices, fourColor, e0, e1);
 #endif
