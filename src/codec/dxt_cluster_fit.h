@@ -18,4 +18,9 @@ namespace dxt_search {
 ColorChoice FitColorBest(const SearchTexels& texels);
 ColorChoice FitColorBestPlain(const SearchTexels& texels);
 
+// Whether the best fit keeps a one-colour block's normal block as it is
+// (choice: FitFlatBlock's). It then needs no texel record: the fit would
+// start from that very block and stop there.
+bool BestKeepsFlatBlock(const FlatBlock& block, const ColorChoice& choice);
+
 }  // namespace dxt_search
