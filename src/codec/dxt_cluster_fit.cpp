@@ -59,6 +59,7 @@ SplitWindow WindowAround(const SortedSums& s, const ColorChoice& start, bool fou
 // already meets well (MODEST below) look less far.
 constexpr int SPLIT_RADIUS = 3;
 constexpr int MODEST_RADIUS = 2;
+static_assert(SPLIT_RADIUS <= MAX_SPLIT_RADIUS && MODEST_RADIUS <= MAX_SPLIT_RADIUS);
 
 // Rounds of the channel-wise refinement: after a split's fit, and on the
 // normal fit's own block.

@@ -4,8 +4,7 @@
 #include <emmintrin.h>
 #endif
 
-#include "codec/dxt_split_best.h"
-#include "codec/dxt_split_search_avx2.h"
+#include "codec/dxt_split_kernels.h"
 
 namespace dxt_search {
 
@@ -77,162 +76,241 @@ void SortAlongAxis(const SearchTexels& texels, const float* axis, SortedSums& ou
 
 namespace {
 
-SplitFit BestFourSplitPlain(const SortedSums& s, const SplitWindow& w) {
-    SplitBest best(s);
-    for (int i = w.lo[0]; i <= w.hi[0]; ++i) {
-        for (int j = i > w.lo[1] ? i : w.lo[1]; j <= w.hi[1]; ++j) {
-            // Sums of the first two clusters, then the third grows with k.
-            const float w01a = s.weight[i] + (2.0f / 3.0f) * (s.weight[j] - s.weight[i]);
-            const float w01aa = s.weight[i] + (4.0f / 9.0f) * (s.weight[j] - s.weight[i]);
-            float x01[3];
+// The pairs of a window, j from lo[1] to hi[1], k from the larger of j and
+// lo[2] to hi[2].
+void BuildPairs(const SortedSums& s, const SplitWindow& w, SplitPairs& out) {
+    int n = 0;
+    for (int i = 0; i <= w.lo[1] && i < 25; ++i) {
+        out.first[i] = 0;
+    }
+    for (int j = w.lo[1]; j <= w.hi[1]; ++j) {
+        out.first[j] = n;
+        const float wj = s.weight[j], w3j = 3.0f * wj;
+        for (int k = j > w.lo[2] ? j : w.lo[2]; k <= w.hi[2]; ++k) {
+            out.a[n] = wj + s.weight[k];
+            out.b[n] = w3j + s.weight[k];
             for (int c = 0; c < 3; ++c) {
-                x01[c] = s.sum[c][i] + (2.0f / 3.0f) * (s.sum[c][j] - s.sum[c][i]);
+                out.x[c][n] = s.sum[c][j] + s.sum[c][k];
             }
-            for (int k = j > w.lo[2] ? j : w.lo[2]; k <= w.hi[2]; ++k) {
-                const float w2 = s.weight[k] - s.weight[j];
-                const float a1 = w01a + (1.0f / 3.0f) * w2;
-                const float aa = w01aa + (1.0f / 9.0f) * w2;
-                const float det = SplitDet(s.total, a1, aa);
-                if (!(det > best.Limit())) {
-                    continue;
-                }
-                float ax[3];
-                for (int c = 0; c < 3; ++c) {
-                    ax[c] = x01[c] + (1.0f / 3.0f) * (s.sum[c][k] - s.sum[c][j]);
-                }
-                best.Offer(SplitNum(s.channel, ax), det, a1, aa, ax);
-            }
+            ++n;
         }
     }
-    return best.Result();
+    for (int i = w.hi[1] + 1; i < 25; ++i) {
+        out.first[i] = n;
+    }
+    out.count = n;
+    // Lanes past the last pair are read, never chosen.
+    for (int p = n; p < n + 8; ++p) {
+        out.a[p] = 0.0f;
+        out.b[p] = 0.0f;
+        for (int c = 0; c < 3; ++c) {
+            out.x[c][p] = 0.0f;
+        }
+    }
 }
 
-SplitFit BestThreeSplitPlain(const SortedSums& s, const SplitWindow& w) {
-    SplitBest best(s);
+float Merit(const float* channel, const float* x, float det) {
+    return (channel[0] * x[0] * x[0] + channel[1] * x[1] * x[1] + channel[2] * x[2] * x[2]) / det;
+}
+
+float FourDet(float total9, float a, float b) {
+    const float bb = (total9 - 6.0f * a) + b, ab = 3.0f * a - b;
+    return b * bb - ab * ab;
+}
+
+float ThreeDet(float total4, float a, float b) {
+    const float bb = (total4 - 4.0f * a) + b, ab = 2.0f * a - b;
+    return b * bb - ab * ab;
+}
+
+// The winner's endpoints and least-squares error (see dxt_split_kernels.h
+// for the scaled sums): c0 = mean + X (q T - r A) / det', c1 = mean - u X A
+// / det', error = squares - v T merit.
+SplitFit FitOf(const SortedSums& s, float merit, float det, float a, const float* x, float q, float r, float u,
+               float v) {
+    SplitFit out;
+    out.found = true;
+    out.residual = s.squares - v * s.total * merit;
+    const float toC0 = (q * s.total - r * a) / det, toC1 = u * a / det;
+    for (int c = 0; c < 3; ++c) {
+        out.e0[c] = s.mean[c] + x[c] * toC0;
+        out.e1[c] = s.mean[c] - x[c] * toC1;
+    }
+    return out;
+}
+
+}  // namespace
+
+SplitPick FourSplitPickPlain(const SortedSums& s, const SplitWindow& w, const SplitPairs& pairs) {
+    SplitPick best{-1.0f, 0};
+    const float total9 = 9.0f * s.total, limit = FOUR_LIMIT * s.total;
     for (int i = w.lo[0]; i <= w.hi[0]; ++i) {
-        for (int j = i > w.lo[1] ? i : w.lo[1]; j <= w.hi[1]; ++j) {
-            const float w1 = s.weight[j] - s.weight[i];
-            const float a1 = s.weight[i] + 0.5f * w1;
-            const float aa = s.weight[i] + 0.25f * w1;
-            const float det = SplitDet(s.total, a1, aa);
-            if (!(det > best.Limit())) {
+        const float wi = s.weight[i], w5i = 5.0f * wi;
+        for (int p = pairs.first[i]; p < pairs.count; ++p) {
+            const float a = pairs.a[p] + wi, b = pairs.b[p] + w5i;
+            const float det = FourDet(total9, a, b);
+            if (!(det > limit)) {
                 continue;
             }
-            float ax[3];
+            float x[3];
             for (int c = 0; c < 3; ++c) {
-                ax[c] = s.sum[c][i] + 0.5f * (s.sum[c][j] - s.sum[c][i]);
+                x[c] = pairs.x[c][p] + s.sum[c][i];
             }
-            best.Offer(SplitNum(s.channel, ax), det, a1, aa, ax);
+            const float merit = Merit(s.channel, x, det);
+            if (merit > best.merit) {
+                best = {merit, i * PLACE_STRIDE + p};
+            }
         }
     }
-    return best.Result();
+    return best;
+}
+
+SplitPick ThreeSplitPickPlain(const SortedSums& s, const SplitWindow& w) {
+    SplitPick best{-1.0f, 0};
+    const float total4 = 4.0f * s.total, limit = THREE_LIMIT * s.total;
+    for (int i = w.lo[0]; i <= w.hi[0]; ++i) {
+        const float wi = s.weight[i], w3i = 3.0f * wi;
+        for (int j = i > w.lo[1] ? i : w.lo[1]; j <= w.hi[1]; ++j) {
+            const float a = s.weight[j] + wi, b = s.weight[j] + w3i;
+            const float det = ThreeDet(total4, a, b);
+            if (!(det > limit)) {
+                continue;
+            }
+            float x[3];
+            for (int c = 0; c < 3; ++c) {
+                x[c] = s.sum[c][j] + s.sum[c][i];
+            }
+            const float merit = Merit(s.channel, x, det);
+            if (merit > best.merit) {
+                best = {merit, i * PLACE_STRIDE + j};
+            }
+        }
+    }
+    return best;
 }
 
 #if TOVTEX_SSE2
-// The splits of four lanes, the first `lanes` of them real: judged against
-// the best so far four at once by the comparison Offer makes; only a group
-// with a winner goes lane by lane, in order, so the plain form's sequence of
-// offers is kept exactly.
-template <bool WEIGHTED>
-void ConsiderSse2(SplitBest& best, const SortedSums& s, __m128 a1, __m128 aa, const __m128* ax, int lanes) {
-    const __m128 total = _mm_set1_ps(s.total);
-    const __m128 ab = _mm_sub_ps(a1, aa);
-    const __m128 bb = _mm_add_ps(_mm_sub_ps(total, _mm_mul_ps(_mm_set1_ps(2.0f), a1)), aa);
-    const __m128 det = _mm_sub_ps(_mm_mul_ps(aa, bb), _mm_mul_ps(ab, ab));
-    const int valid = _mm_movemask_ps(_mm_cmpgt_ps(det, _mm_set1_ps(best.Limit()))) & ((1 << lanes) - 1);
-    if (valid == 0) {
-        return;
+namespace {
+
+// Per lane the first split of the largest merit so far; at the end the
+// largest merit over the lanes, the first place on ties.
+struct LanePicksSse2 {
+    __m128 merit = _mm_set1_ps(-1.0f);
+    __m128i place = _mm_setzero_si128();
+
+    void Keep(__m128 m, __m128i p) {
+        const __m128 more = _mm_cmpgt_ps(m, merit);
+        merit = _mm_or_ps(_mm_and_ps(more, m), _mm_andnot_ps(more, merit));
+        const __m128i take = _mm_castps_si128(more);
+        place = _mm_or_si128(_mm_and_si128(take, p), _mm_andnot_si128(take, place));
     }
+
+    SplitPick Pick() const {
+        alignas(16) float m[4];
+        alignas(16) int p[4];
+        _mm_store_ps(m, merit);
+        _mm_store_si128(reinterpret_cast<__m128i*>(p), place);
+        SplitPick best{m[0], p[0]};
+        for (int l = 1; l < 4; ++l) {
+            if (m[l] > best.merit || (m[l] == best.merit && p[l] < best.place)) {
+                best = {m[l], p[l]};
+            }
+        }
+        return best;
+    }
+};
+
+// Merits of four lanes; lanes that fail the limit or lie past `lanes` get -1.
+template <bool WEIGHTED>
+__m128 MeritsSse2(const __m128* x, __m128 det, __m128 limit, const float* channel, int lanes) {
     __m128 sq[3];
     for (int c = 0; c < 3; ++c) {
-        const __m128 cax = WEIGHTED ? _mm_mul_ps(_mm_set1_ps(s.channel[c]), ax[c]) : ax[c];
-        sq[c] = _mm_mul_ps(cax, ax[c]);
+        const __m128 cx = WEIGHTED ? _mm_mul_ps(_mm_set1_ps(channel[c]), x[c]) : x[c];
+        sq[c] = _mm_mul_ps(cx, x[c]);
     }
-    const __m128 num = _mm_add_ps(_mm_add_ps(sq[0], sq[1]), sq[2]);
-    if (best.Found()) {
-        const __m128 beats =
-            _mm_cmpgt_ps(_mm_mul_ps(num, _mm_set1_ps(best.Det())), _mm_mul_ps(_mm_set1_ps(best.Num()), det));
-        if ((valid & _mm_movemask_ps(beats)) == 0) {
-            return;
-        }
-    }
-    alignas(16) float nums[4], dets[4], a1s[4], aas[4], axs[3][4];
-    _mm_store_ps(nums, num);
-    _mm_store_ps(dets, det);
-    _mm_store_ps(a1s, a1);
-    _mm_store_ps(aas, aa);
-    for (int c = 0; c < 3; ++c) {
-        _mm_store_ps(axs[c], ax[c]);
-    }
-    for (int l = 0; l < lanes; ++l) {
-        if (valid >> l & 1) {
-            const float x[3] = {axs[0][l], axs[1][l], axs[2][l]};
-            best.Offer(nums[l], dets[l], a1s[l], aas[l], x);
-        }
-    }
+    const __m128 merit = _mm_div_ps(_mm_add_ps(_mm_add_ps(sq[0], sq[1]), sq[2]), det);
+    static const int LANE[8] = {-1, -1, -1, -1, 0, 0, 0, 0};
+    const __m128 real = _mm_castsi128_ps(_mm_loadu_si128(reinterpret_cast<const __m128i*>(LANE + 4 - lanes)));
+    const __m128 valid = _mm_and_ps(_mm_cmpgt_ps(det, limit), real);
+    return _mm_or_ps(_mm_and_ps(valid, merit), _mm_andnot_ps(valid, _mm_set1_ps(-1.0f)));
 }
 
-// The plain form with four consecutive k at once.
 template <bool WEIGHTED>
-SplitFit BestFourSplitSse2(const SortedSums& s, const SplitWindow& w) {
-    SplitBest best(s);
-    const __m128 third = _mm_set1_ps(1.0f / 3.0f), ninth = _mm_set1_ps(1.0f / 9.0f);
+SplitPick FourSplitPickSse2With(const SortedSums& s, const SplitWindow& w, const SplitPairs& pairs) {
+    LanePicksSse2 picks;
+    const __m128 total9 = _mm_set1_ps(9.0f * s.total), limit = _mm_set1_ps(FOUR_LIMIT * s.total);
+    const __m128 three = _mm_set1_ps(3.0f), six = _mm_set1_ps(6.0f);
+    const __m128i steps = _mm_setr_epi32(0, 1, 2, 3);
     for (int i = w.lo[0]; i <= w.hi[0]; ++i) {
-        for (int j = i > w.lo[1] ? i : w.lo[1]; j <= w.hi[1]; ++j) {
-            const float w01a = s.weight[i] + (2.0f / 3.0f) * (s.weight[j] - s.weight[i]);
-            const float w01aa = s.weight[i] + (4.0f / 9.0f) * (s.weight[j] - s.weight[i]);
-            __m128 x01[3], sumJ[3];
-            for (int c = 0; c < 3; ++c) {
-                x01[c] = _mm_set1_ps(s.sum[c][i] + (2.0f / 3.0f) * (s.sum[c][j] - s.sum[c][i]));
-                sumJ[c] = _mm_set1_ps(s.sum[c][j]);
-            }
-            const __m128 weightJ = _mm_set1_ps(s.weight[j]);
-            for (int k = j > w.lo[2] ? j : w.lo[2]; k <= w.hi[2]; k += 4) {
-                const __m128 w2 = _mm_sub_ps(_mm_loadu_ps(s.weight + k), weightJ);
-                const __m128 a1 = _mm_add_ps(_mm_set1_ps(w01a), _mm_mul_ps(third, w2));
-                const __m128 aa = _mm_add_ps(_mm_set1_ps(w01aa), _mm_mul_ps(ninth, w2));
-                __m128 ax[3];
-                for (int c = 0; c < 3; ++c) {
-                    ax[c] = _mm_add_ps(x01[c], _mm_mul_ps(third, _mm_sub_ps(_mm_loadu_ps(s.sum[c] + k), sumJ[c])));
-                }
-                ConsiderSse2<WEIGHTED>(best, s, a1, aa, ax, w.hi[2] - k + 1 < 4 ? w.hi[2] - k + 1 : 4);
-            }
-        }
-    }
-    return best.Result();
-}
-
-// The plain form with four consecutive j at once.
-template <bool WEIGHTED>
-SplitFit BestThreeSplitSse2(const SortedSums& s, const SplitWindow& w) {
-    SplitBest best(s);
-    const __m128 half = _mm_set1_ps(0.5f), quarter = _mm_set1_ps(0.25f);
-    for (int i = w.lo[0]; i <= w.hi[0]; ++i) {
-        const __m128 weightI = _mm_set1_ps(s.weight[i]);
-        __m128 sumI[3];
+        const float wi = s.weight[i];
+        const __m128 vwi = _mm_set1_ps(wi), w5i = _mm_set1_ps(5.0f * wi);
+        __m128 si[3];
         for (int c = 0; c < 3; ++c) {
-            sumI[c] = _mm_set1_ps(s.sum[c][i]);
+            si[c] = _mm_set1_ps(s.sum[c][i]);
+        }
+        for (int p = pairs.first[i]; p < pairs.count; p += 4) {
+            const __m128 a = _mm_add_ps(_mm_loadu_ps(pairs.a + p), vwi);
+            const __m128 b = _mm_add_ps(_mm_loadu_ps(pairs.b + p), w5i);
+            const __m128 bb = _mm_add_ps(_mm_sub_ps(total9, _mm_mul_ps(six, a)), b);
+            const __m128 ab = _mm_sub_ps(_mm_mul_ps(three, a), b);
+            const __m128 det = _mm_sub_ps(_mm_mul_ps(b, bb), _mm_mul_ps(ab, ab));
+            __m128 x[3];
+            for (int c = 0; c < 3; ++c) {
+                x[c] = _mm_add_ps(_mm_loadu_ps(pairs.x[c] + p), si[c]);
+            }
+            const int lanes = pairs.count - p < 4 ? pairs.count - p : 4;
+            picks.Keep(MeritsSse2<WEIGHTED>(x, det, limit, s.channel, lanes),
+                       _mm_add_epi32(_mm_set1_epi32(i * PLACE_STRIDE + p), steps));
+        }
+    }
+    return picks.Pick();
+}
+
+template <bool WEIGHTED>
+SplitPick ThreeSplitPickSse2With(const SortedSums& s, const SplitWindow& w) {
+    LanePicksSse2 picks;
+    const __m128 total4 = _mm_set1_ps(4.0f * s.total), limit = _mm_set1_ps(THREE_LIMIT * s.total);
+    const __m128 two = _mm_set1_ps(2.0f), four = _mm_set1_ps(4.0f);
+    const __m128i steps = _mm_setr_epi32(0, 1, 2, 3);
+    for (int i = w.lo[0]; i <= w.hi[0]; ++i) {
+        const float wi = s.weight[i];
+        const __m128 vwi = _mm_set1_ps(wi), w3i = _mm_set1_ps(3.0f * wi);
+        __m128 si[3];
+        for (int c = 0; c < 3; ++c) {
+            si[c] = _mm_set1_ps(s.sum[c][i]);
         }
         for (int j = i > w.lo[1] ? i : w.lo[1]; j <= w.hi[1]; j += 4) {
-            const __m128 w1 = _mm_sub_ps(_mm_loadu_ps(s.weight + j), weightI);
-            const __m128 a1 = _mm_add_ps(weightI, _mm_mul_ps(half, w1));
-            const __m128 aa = _mm_add_ps(weightI, _mm_mul_ps(quarter, w1));
-            __m128 ax[3];
+            const __m128 wj = _mm_loadu_ps(s.weight + j);
+            const __m128 a = _mm_add_ps(wj, vwi), b = _mm_add_ps(wj, w3i);
+            const __m128 bb = _mm_add_ps(_mm_sub_ps(total4, _mm_mul_ps(four, a)), b);
+            const __m128 ab = _mm_sub_ps(_mm_mul_ps(two, a), b);
+            const __m128 det = _mm_sub_ps(_mm_mul_ps(b, bb), _mm_mul_ps(ab, ab));
+            __m128 x[3];
             for (int c = 0; c < 3; ++c) {
-                ax[c] = _mm_add_ps(sumI[c], _mm_mul_ps(half, _mm_sub_ps(_mm_loadu_ps(s.sum[c] + j), sumI[c])));
+                x[c] = _mm_add_ps(_mm_loadu_ps(s.sum[c] + j), si[c]);
             }
-            ConsiderSse2<WEIGHTED>(best, s, a1, aa, ax, w.hi[1] - j + 1 < 4 ? w.hi[1] - j + 1 : 4);
+            const int lanes = w.hi[1] - j + 1 < 4 ? w.hi[1] - j + 1 : 4;
+            picks.Keep(MeritsSse2<WEIGHTED>(x, det, limit, s.channel, lanes),
+                       _mm_add_epi32(_mm_set1_epi32(i * PLACE_STRIDE + j), steps));
         }
     }
-    return best.Result();
+    return picks.Pick();
 }
 
 bool Unweighted(const SortedSums& s) {
     return s.channel[0] == 1.0f && s.channel[1] == 1.0f && s.channel[2] == 1.0f;
 }
-#endif
 
 }  // namespace
+
+SplitPick FourSplitPickSse2(const SortedSums& s, const SplitWindow& w, const SplitPairs& pairs) {
+    return Unweighted(s) ? FourSplitPickSse2With<false>(s, w, pairs) : FourSplitPickSse2With<true>(s, w, pairs);
+}
+
+SplitPick ThreeSplitPickSse2(const SortedSums& s, const SplitWindow& w) {
+    return Unweighted(s) ? ThreeSplitPickSse2With<false>(s, w) : ThreeSplitPickSse2With<true>(s, w);
+}
+#endif
 
 bool SplitFormRuns(SplitForm form) {
     switch (form) {
@@ -255,29 +333,57 @@ SplitForm WidestSplitForm() {
 }
 
 SplitFit BestFourSplit(const SortedSums& s, const SplitWindow& w, SplitForm form) {
+    SplitPairs pairs;
+    BuildPairs(s, w, pairs);
+    SplitPick pick;
 #if TOVTEX_SSE2
     if (form == SplitForm::AVX2) {
-        return BestFourSplitAvx2(s, w);
+        pick = FourSplitPickAvx2(s, w, pairs);
+    } else if (form == SplitForm::SSE2) {
+        pick = FourSplitPickSse2(s, w, pairs);
+    } else {
+        pick = FourSplitPickPlain(s, w, pairs);
     }
-    if (form == SplitForm::SSE2) {
-        return Unweighted(s) ? BestFourSplitSse2<false>(s, w) : BestFourSplitSse2<true>(s, w);
-    }
-#endif
+#else
     (void)form;
-    return BestFourSplitPlain(s, w);
+    pick = FourSplitPickPlain(s, w, pairs);
+#endif
+    if (!(pick.merit >= 0.0f)) {
+        return SplitFit{};
+    }
+    const int i = pick.place / PLACE_STRIDE, p = pick.place % PLACE_STRIDE;
+    const float a = pairs.a[p] + s.weight[i], b = pairs.b[p] + 5.0f * s.weight[i];
+    float x[3];
+    for (int c = 0; c < 3; ++c) {
+        x[c] = pairs.x[c][p] + s.sum[c][i];
+    }
+    return FitOf(s, pick.merit, FourDet(9.0f * s.total, a, b), a, x, 27.0f, 9.0f, 9.0f, 9.0f);
 }
 
 SplitFit BestThreeSplit(const SortedSums& s, const SplitWindow& w, SplitForm form) {
+    SplitPick pick;
 #if TOVTEX_SSE2
     if (form == SplitForm::AVX2) {
-        return BestThreeSplitAvx2(s, w);
+        pick = ThreeSplitPickAvx2(s, w);
+    } else if (form == SplitForm::SSE2) {
+        pick = ThreeSplitPickSse2(s, w);
+    } else {
+        pick = ThreeSplitPickPlain(s, w);
     }
-    if (form == SplitForm::SSE2) {
-        return Unweighted(s) ? BestThreeSplitSse2<false>(s, w) : BestThreeSplitSse2<true>(s, w);
-    }
-#endif
+#else
     (void)form;
-    return BestThreeSplitPlain(s, w);
+    pick = ThreeSplitPickPlain(s, w);
+#endif
+    if (!(pick.merit >= 0.0f)) {
+        return SplitFit{};
+    }
+    const int i = pick.place / PLACE_STRIDE, j = pick.place % PLACE_STRIDE;
+    const float a = s.weight[j] + s.weight[i], b = s.weight[j] + 3.0f * s.weight[i];
+    float x[3];
+    for (int c = 0; c < 3; ++c) {
+        x[c] = s.sum[c][j] + s.sum[c][i];
+    }
+    return FitOf(s, pick.merit, ThreeDet(4.0f * s.total, a, b), a, x, 8.0f, 4.0f, 4.0f, 4.0f);
 }
 
 }  // namespace dxt_search

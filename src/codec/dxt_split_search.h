@@ -36,7 +36,10 @@ struct SortedSums {
 void SortAlongAxis(const SearchTexels& texels, const float* axis, SortedSums& out);
 
 // The splits searched: i from lo[0] to hi[0], j from the larger of i and
-// lo[1] to hi[1], k likewise (four clusters only), all within 0 to count.
+// lo[1] to hi[1], k likewise (four clusters only), all within 0 to count;
+// each range at most 2 MAX_SPLIT_RADIUS + 1 wide.
+inline constexpr int MAX_SPLIT_RADIUS = 3;
+
 struct SplitWindow {
     int lo[3];
     int hi[3];
