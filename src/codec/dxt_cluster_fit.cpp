@@ -141,7 +141,7 @@ ColorChoice FitColorBestWith(const SearchTexels& texels, SplitForm form) {
     // One ordering, along the principal axis: a second one along the line
     // of the endpoints found seldom pays for its cost.
     SortedSums sums;
-    SortAlongAxis(texels, axis, sums);
+    SortAlongAxis(texels, moments, axis, sums);
     SplitFit split[2];
     for (int m = 0; m < 2; ++m) {
         if (modes[m]) {

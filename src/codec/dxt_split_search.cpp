@@ -8,44 +8,59 @@
 
 namespace dxt_search {
 
-void SortAlongAxis(const SearchTexels& texels, const float* axis, SortedSums& out) {
+void SortAlongAxis(const SearchTexels& texels, const ColorMoments& moments, const float* axis, SortedSums& out) {
+    // Per texel its key along the axis and its weighted colour less the
+    // mean, element by element (the vector form does the very same
+    // operations four texels at a time).
+    float key[16], centred[3][16];
+#if TOVTEX_SSE2
+    for (int g = 0; g < 16; g += 4) {
+        const __m128 w = _mm_cvtepi32_ps(_mm_loadu_si128(reinterpret_cast<const __m128i*>(texels.weight + g)));
+        __m128 x[3];
+        for (int c = 0; c < 3; ++c) {
+            x[c] = _mm_loadu_ps(texels.ch[c] + g);
+            _mm_storeu_ps(centred[c] + g, _mm_mul_ps(w, _mm_sub_ps(x[c], _mm_set1_ps(moments.mean[c]))));
+        }
+        const __m128 t = _mm_add_ps(_mm_add_ps(_mm_mul_ps(_mm_set1_ps(axis[0]), x[0]), _mm_mul_ps(_mm_set1_ps(axis[1]), x[1])),
+                                    _mm_mul_ps(_mm_set1_ps(axis[2]), x[2]));
+        _mm_storeu_ps(key + g, t);
+    }
+#else
+    for (int i = 0; i < 16; ++i) {
+        const float w = static_cast<float>(texels.weight[i]);
+        for (int c = 0; c < 3; ++c) {
+            centred[c][i] = w * (texels.ch[c][i] - moments.mean[c]);
+        }
+        key[i] = axis[0] * texels.ch[0][i] + axis[1] * texels.ch[1][i] + axis[2] * texels.ch[2][i];
+    }
+#endif
     int order[16];
-    float key[16];
+    float sorted[16];
     int n = 0;
-    // The sums are exact integers (below 2^24): the mean is the same
-    // whatever the order.
-    float total = 0.0f, sum[3] = {0.0f, 0.0f, 0.0f};
     for (int i = 0; i < 16; ++i) {
         if (texels.weight[i] == 0) {
             continue;
         }
-        const float w = static_cast<float>(texels.weight[i]);
-        total += w;
-        for (int c = 0; c < 3; ++c) {
-            sum[c] += w * texels.ch[c][i];
-        }
-        const float t = axis[0] * texels.ch[0][i] + axis[1] * texels.ch[1][i] + axis[2] * texels.ch[2][i];
+        const float t = key[i];
         int at = n++;
-        while (at > 0 && key[at - 1] > t) {
-            key[at] = key[at - 1];
+        while (at > 0 && sorted[at - 1] > t) {
+            sorted[at] = sorted[at - 1];
             order[at] = order[at - 1];
             --at;
         }
-        key[at] = t;
+        sorted[at] = t;
         order[at] = i;
     }
-    out.total = total;
-    out.squares = 0.0f;
+    out.total = moments.total;
+    // The channel-weighted spread about the mean, from the exact moments.
+    out.squares = (moments.covariance[0] + moments.covariance[3]) + moments.covariance[5];
     for (int c = 0; c < 3; ++c) {
-        out.mean[c] = sum[c] / total;
+        out.mean[c] = moments.mean[c];
         out.channel[c] = static_cast<float>(texels.channel[c]);
+        out.sum[c][0] = 0.0f;
     }
-    for (int k = 0; k < 24; ++k) {
-        out.weight[k] = 0.0f;
-        for (int c = 0; c < 3; ++c) {
-            out.sum[c][k] = 0.0f;
-        }
-    }
+    out.weight[0] = 0.0f;
+    out.texel[0] = 0;
     // Texels of one colour share a key and stand side by side: they become
     // one entry of their summed weight. A split between equal colours never
     // fits better than keeping them together, and every texel fewer cuts
@@ -56,21 +71,21 @@ void SortAlongAxis(const SearchTexels& texels, const float* axis, SortedSums& ou
         const int prev = k > 0 ? order[k - 1] : i;
         const bool same = k > 0 && texels.ch[0][i] == texels.ch[0][prev] && texels.ch[1][i] == texels.ch[1][prev] &&
                           texels.ch[2][i] == texels.ch[2][prev];
-        const float w = static_cast<float>(texels.weight[i]);
-        const int at = same ? m : ++m;
-        out.texel[at] = i;
-        out.weight[at] = out.weight[at - 1 + (same ? 1 : 0)] + w;
-        float t = 0.0f;
+        const int from = same ? m : m++;
+        out.texel[m] = i;
+        out.weight[m] = out.weight[from] + static_cast<float>(texels.weight[i]);
         for (int c = 0; c < 3; ++c) {
-            const float d = texels.ch[c][i] - out.mean[c];
-            out.sum[c][at] = out.sum[c][at - 1 + (same ? 1 : 0)] + w * d;
-            t += out.channel[c] * d * d;
+            out.sum[c][m] = out.sum[c][from] + centred[c][i];
         }
-        out.squares += w * t;
     }
     out.count = m;
+    // Eight lanes may be read from any entry up to count.
     for (int k = m + 1; k < 24; ++k) {
+        out.weight[k] = 0.0f;
         out.texel[k] = 0;
+        for (int c = 0; c < 3; ++c) {
+            out.sum[c][k] = 0.0f;
+        }
     }
 }
 

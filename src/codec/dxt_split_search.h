@@ -14,6 +14,7 @@
 // same operations in the same order and offers the splits in the same
 // sequence.
 
+#include "codec/dxt_color_moments.h"
 #include "codec/dxt_search_texels.h"
 
 namespace dxt_search {
@@ -32,8 +33,9 @@ struct SortedSums {
     int texel[24];     // entry k (1 to count): one of its texels
 };
 
-// Sorts the texels of weight along axis (ties in texel order).
-void SortAlongAxis(const SearchTexels& texels, const float* axis, SortedSums& out);
+// Sorts the texels of weight along axis (ties in texel order); moments are
+// the texels' own.
+void SortAlongAxis(const SearchTexels& texels, const ColorMoments& moments, const float* axis, SortedSums& out);
 
 // The splits searched: i from lo[0] to hi[0], j from the larger of i and
 // lo[1] to hi[1], k likewise (four clusters only), all within 0 to count;
