@@ -102,6 +102,8 @@ void BuildPairs(const SortedSums& s, const SplitWindow& w, SplitPairs& out) {
         out.first[j] = n;
         const float wj = s.weight[j], w3j = 3.0f * wj;
         for (int k = j > w.lo[2] ? j : w.lo[2]; k <= w.hi[2]; ++k) {
+            out.j[n] = static_cast<unsigned char>(j);
+            out.k[n] = static_cast<unsigned char>(k);
             out.a[n] = wj + s.weight[k];
             out.b[n] = w3j + s.weight[k];
             for (int c = 0; c < 3; ++c) {
@@ -372,7 +374,11 @@ SplitFit BestFourSplit(const SortedSums& s, const SplitWindow& w, SplitForm form
     for (int c = 0; c < 3; ++c) {
         x[c] = pairs.x[c][p] + s.sum[c][i];
     }
-    return FitOf(s, pick.merit, FourDet(9.0f * s.total, a, b), a, x, 27.0f, 9.0f, 9.0f, 9.0f);
+    SplitFit out = FitOf(s, pick.merit, FourDet(9.0f * s.total, a, b), a, x, 27.0f, 9.0f, 9.0f, 9.0f);
+    out.bound[0] = i;
+    out.bound[1] = pairs.j[p];
+    out.bound[2] = pairs.k[p];
+    return out;
 }
 
 SplitFit BestThreeSplit(const SortedSums& s, const SplitWindow& w, SplitForm form) {
@@ -398,7 +404,11 @@ SplitFit BestThreeSplit(const SortedSums& s, const SplitWindow& w, SplitForm for
     for (int c = 0; c < 3; ++c) {
         x[c] = s.sum[c][j] + s.sum[c][i];
     }
-    return FitOf(s, pick.merit, ThreeDet(4.0f * s.total, a, b), a, x, 8.0f, 4.0f, 4.0f, 4.0f);
+    SplitFit out = FitOf(s, pick.merit, ThreeDet(4.0f * s.total, a, b), a, x, 8.0f, 4.0f, 4.0f, 4.0f);
+    out.bound[0] = i;
+    out.bound[1] = j;
+    out.bound[2] = j;
+    return out;
 }
 
 }  // namespace dxt_search
