@@ -28,7 +28,6 @@ inline constexpr int MAX_PAIRS = MAX_WINDOW * MAX_WINDOW;
 struct SplitPairs {
     int count;
     int first[25];  // first[i]: the first pair with j >= i (count if none)
-    unsigned char j[MAX_PAIRS], k[MAX_PAIRS];
     float a[MAX_PAIRS + 8];     // W_j + W_k
     float b[MAX_PAIRS + 8];     // 3 W_j + W_k
     float x[3][MAX_PAIRS + 8];  // X_j + X_k

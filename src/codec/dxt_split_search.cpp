@@ -100,17 +100,33 @@ void BuildPairs(const SortedSums& s, const SplitWindow& w, SplitPairs& out) {
     }
     for (int j = w.lo[1]; j <= w.hi[1]; ++j) {
         out.first[j] = n;
-        const float wj = s.weight[j], w3j = 3.0f * wj;
-        for (int k = j > w.lo[2] ? j : w.lo[2]; k <= w.hi[2]; ++k) {
-            out.j[n] = static_cast<unsigned char>(j);
-            out.k[n] = static_cast<unsigned char>(k);
-            out.a[n] = wj + s.weight[k];
-            out.b[n] = w3j + s.weight[k];
+        const int k0 = j > w.lo[2] ? j : w.lo[2];
+        // Each pair by one addition per sum, four pairs at a time where the
+        // vector code is on; a group may run past j's last pair into room
+        // the next j (or the padding) overwrites.
+#if TOVTEX_SSE2
+        const __m128 wj = _mm_set1_ps(s.weight[j]), w3j = _mm_set1_ps(3.0f * s.weight[j]);
+        for (int k = k0; k <= w.hi[2]; k += 4) {
+            const int at = n + (k - k0);
+            const __m128 wk = _mm_loadu_ps(s.weight + k);
+            _mm_storeu_ps(out.a + at, _mm_add_ps(wj, wk));
+            _mm_storeu_ps(out.b + at, _mm_add_ps(w3j, wk));
             for (int c = 0; c < 3; ++c) {
-                out.x[c][n] = s.sum[c][j] + s.sum[c][k];
+                _mm_storeu_ps(out.x[c] + at, _mm_add_ps(_mm_set1_ps(s.sum[c][j]), _mm_loadu_ps(s.sum[c] + k)));
             }
-            ++n;
         }
+#else
+        const float wj = s.weight[j], w3j = 3.0f * wj;
+        for (int k = k0; k <= w.hi[2]; ++k) {
+            const int at = n + (k - k0);
+            out.a[at] = wj + s.weight[k];
+            out.b[at] = w3j + s.weight[k];
+            for (int c = 0; c < 3; ++c) {
+                out.x[c][at] = s.sum[c][j] + s.sum[c][k];
+            }
+        }
+#endif
+        n += w.hi[2] - k0 + 1 > 0 ? w.hi[2] - k0 + 1 : 0;
     }
     for (int i = w.hi[1] + 1; i < 25; ++i) {
         out.first[i] = n;
@@ -374,11 +390,7 @@ SplitFit BestFourSplit(const SortedSums& s, const SplitWindow& w, SplitForm form
     for (int c = 0; c < 3; ++c) {
         x[c] = pairs.x[c][p] + s.sum[c][i];
     }
-    SplitFit out = FitOf(s, pick.merit, FourDet(9.0f * s.total, a, b), a, x, 27.0f, 9.0f, 9.0f, 9.0f);
-    out.bound[0] = i;
-    out.bound[1] = pairs.j[p];
-    out.bound[2] = pairs.k[p];
-    return out;
+    return FitOf(s, pick.merit, FourDet(9.0f * s.total, a, b), a, x, 27.0f, 9.0f, 9.0f, 9.0f);
 }
 
 SplitFit BestThreeSplit(const SortedSums& s, const SplitWindow& w, SplitForm form) {
@@ -404,11 +416,7 @@ SplitFit BestThreeSplit(const SortedSums& s, const SplitWindow& w, SplitForm for
     for (int c = 0; c < 3; ++c) {
         x[c] = s.sum[c][j] + s.sum[c][i];
     }
-    SplitFit out = FitOf(s, pick.merit, ThreeDet(4.0f * s.total, a, b), a, x, 8.0f, 4.0f, 4.0f, 4.0f);
-    out.bound[0] = i;
-    out.bound[1] = j;
-    out.bound[2] = j;
-    return out;
+    return FitOf(s, pick.merit, ThreeDet(4.0f * s.total, a, b), a, x, 8.0f, 4.0f, 4.0f, 4.0f);
 }
 
 }  // namespace dxt_search

@@ -52,7 +52,6 @@ struct SplitFit {
     float residual = 0.0f;  // the least-squares error before quantising
     float e0[3] = {};       // red, green, blue, not clamped
     float e1[3] = {};
-    int bound[3] = {};      // i, j, k (three clusters: i, j, j)
 };
 
 enum class SplitForm { PLAIN, SSE2, AVX2 };
