@@ -78,7 +78,7 @@ constexpr float THREE_COLOR_MARGIN = 1.05f;
 // gradients) and only the channel refit runs, at a small share of the cost,
 // down to NEAR_ENOUGH, below which the block is kept as it is; below MODEST
 // the split search looks less far.
-constexpr std::uint64_t CLOSE_ENOUGH = 2;
+constexpr std::uint64_t CLOSE_ENOUGH = 3;
 constexpr std::uint64_t NEAR_ENOUGH = 1;
 constexpr std::uint64_t MODEST = 8;
 
