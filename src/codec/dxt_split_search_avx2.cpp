@@ -4,8 +4,9 @@
 #include <immintrin.h>
 
 // Only the functions marked so use AVX2: the rest of the file stays SSE2,
-// and no AVX2 code is inlined into a caller that may run without it. No
-// FMA: each product is rounded before it is added, as in the plain form.
+// and no AVX2 code is inlined into a caller that may run without it; each
+// search clears the registers' upper halves before it returns. No FMA: each
+// product is rounded before it is added, as in the plain form.
 #define TOVTEX_AVX2 __attribute__((target("avx2")))
 
 namespace dxt_search {
@@ -29,6 +30,10 @@ TOVTEX_AVX2 SplitPick Pick(const LanePicksAvx2& picks) {
     alignas(32) int p[8];
     _mm256_store_ps(m, picks.merit);
     _mm256_store_si256(reinterpret_cast<__m256i*>(p), picks.place);
+    // The compiler leaves the upper halves of the registers dirty here;
+    // SSE2 code run after it (ours, or a caller's) would pay for every
+    // instruction until they are cleared.
+    _mm256_zeroupper();
     SplitPick best{m[0], p[0]};
     for (int l = 1; l < 8; ++l) {
         if (m[l] > best.merit || (m[l] == best.merit && p[l] < best.place)) {
