@@ -1,8 +1,9 @@
 #!/bin/bash
 # Whole-process timings of `tovtex convert` against nvcompress and
 # ImageMagick, in one run on the same input: a 4096 x 4096 PNG to DXT5 with a
-# full mip chain, every tool allowed every core, and a batch of 64 images on
-# 1 and 2 threads. Prints seconds and processor seconds (user and system),
+# full mip chain, every tool allowed every core (and the same picture as an
+# opaque JPEG against nvcompress -bc3 -fast), and a batch of 64 images on 1
+# and 2 threads. Prints seconds and processor seconds (user and system),
 # each peer's time as a multiple of each tovtex level's, and each output's
 # top-level error against the source: RGB RMSE with each texel's colour
 # weighted by its alpha, and alpha RMSE (0..255 scale), every output decoded
@@ -52,9 +53,9 @@ once() {  # name, command...; prints the seconds taken and the processor seconds
 runs=${BENCH_RUNS:-3}
 median() { printf "%s\n" "$@" | sort -g | sed -n "$((($# + 1) / 2))p"; }
 
-rmse() {  # a DDS file: "RGB alpha" RMSE of its top level (decoded by tovtex) against the source
+rmse() {  # a DDS file[, its source]: "RGB alpha" RMSE of its top level (decoded by tovtex) against the source
     if [ -s "$1" ] && "$tool" decode -f "$1" "$work/top.png" >/dev/null 2>&1; then
-        "$python" - "$work/src.png" "$work/top.png" <<'PY'
+        "$python" - "${2:-$work/src.png}" "$work/top.png" <<'PY'
 import sys
 from PIL import Image, ImageMath
 s = Image.open(sys.argv[1]).convert("RGBA").split()
@@ -71,8 +72,6 @@ PY
 }
 
 levels="fast normal best"
-tools="$levels nvfast nv"
-[ -n "$magick" ] && tools+=" magick"
 declare -A secs err runs_of
 run() {  # one run of a tool by its short name
     case $1 in
@@ -84,8 +83,16 @@ run() {  # one run of a tool by its short name
     esac
 }
 declare -A cpu_of cpu
+# A process that asks for huge pages (tovtex does) right after ImageMagick
+# or nvcompress -bc3 has freed much memory pays for gathering it again, up to
+# a second of system time here. The runs take three orders in turn, in each
+# of which another tovtex level follows one of those two: a level's median
+# is then a run after a light neighbour, as it is for the peers.
+orders=("magick fast normal best nvfast nv" "magick nvfast normal fast nv best" "magick nvfast best nv normal fast")
 for ((r = 0; r < runs; r++)); do
-    for t in $tools; do
+    order=${orders[$((r % 3))]}
+    [ -n "$magick" ] || order=${order/magick/}
+    for t in $order; do
         read -r wall used <<<"$(once "$t" run "$t")"
         runs_of[$t]+=" $wall"
         cpu_of[$t]+=" ${used:-FAIL}"
@@ -127,6 +134,48 @@ for level in $levels; do
         row+=$(printf "%-24s" "$(ratio "${secs[$p]}" "${secs[$level]}")x, $(ratio "${err[$level]%% *}" "${err[$p]%% *}")")
     done
     printf "%-26s %s\n" "${label[$level]}" "$row"
+done
+
+# The same picture as an opaque JPEG (quality 90), decoded while it is
+# compressed, against nvcompress -bc3 -fast on the same file; RMSE against
+# the JPEG as PIL decodes it.
+"$python" - "$work/src.png" "$work/src.jpg" <<'PY'
+import sys
+from PIL import Image
+Image.open(sys.argv[1]).convert("RGB").save(sys.argv[2], quality=90)
+PY
+jpeg_tools="fast normal nvfast"
+jpeg_run() {
+    case $1 in
+    fast | normal) "$tool" convert -f "$work/src.jpg" "$work/jpeg_$1.dds" --format DXT5 --mips all --quality "$1" ;;
+    nvfast) nvcompress -bc3 -fast -nocuda "$work/src.jpg" "$work/jpeg_nvfast.dds" ;;
+    esac
+}
+declare -A jpeg_runs jpeg_secs
+for ((r = 0; r < runs; r++)); do
+    for t in $jpeg_tools; do
+        read -r wall _ <<<"$(once "jpeg_$t" jpeg_run "$t")"
+        jpeg_runs[$t]+=" $wall"
+    done
+done
+echo
+echo "4096x4096 JPEG (opaque) -> DXT5 + full chain, all $(nproc) cores each"
+printf "%-26s %9s %9s   %s\n" tool seconds "RGB RMSE" "vs nvcompress -bc3 -fast (speed, RMSE)"
+for t in $jpeg_tools; do
+    case " ${jpeg_runs[$t]} " in
+    *" FAIL "*) jpeg_secs[$t]=FAIL ;;
+    *) # shellcheck disable=SC2086
+        jpeg_secs[$t]=$(median ${jpeg_runs[$t]}) ;;
+    esac
+done
+jpeg_err_nv=$(rmse "$work/jpeg_nvfast.dds" "$work/src.jpg")
+for t in $jpeg_tools; do
+    e=$(rmse "$work/jpeg_$t.dds" "$work/src.jpg")
+    s=${jpeg_secs[$t]}
+    [ "$s" = FAIL ] || s=$(printf "%.2f" "$s")
+    vs=""
+    [ "$t" = nvfast ] || vs="$(ratio "${jpeg_secs[nvfast]}" "${jpeg_secs[$t]}")x, $(ratio "${e%% *}" "${jpeg_err_nv%% *}")"
+    printf "%-26s %9s %9s   %s\n" "${label[$t]}" "$s" "${e%% *}" "$vs"
 done
 
 # The batch: 64 images of 512 x 512 cut from the source.

@@ -179,6 +179,7 @@ TEST_F(BlockEncoders, AnyThreadCountWritesTheSameBytes) {
         {"in.png", {"--format", "DXT1", "--quality", "best", "--alpha-threshold", "90"}},
         {"odd.png", {"--format", "DXT2"}},
         {"in.png", {"--format", "DXT3", "--quality", "fast"}},
+        {"odd.png", {"--format", "DXT5", "--quality", "fast"}},
         {"cube.dds", {"--format", "DXT4", "--cube", "--weights", "perceptual"}},
         {"cube.dds", {"--format", "DXT1", "--cube", "--quality", "best"}},
     };

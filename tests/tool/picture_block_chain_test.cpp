@@ -1,10 +1,13 @@
 // A block chain compressed straight from the decoded picture writes the very
 // bytes of the route through a whole uncompressed chain and the library's
-// DDS writer (either header), on any number of threads, and is taken only where the top level would be the picture's
-// own bytes.
+// DDS writer (either header), on any number of threads, with the searching
+// encoders or the library's, and is taken only where the top level would be
+// the picture's own bytes.
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -12,11 +15,13 @@
 #include "base/com_ref.h"
 #include "block_chain.h"
 #include "d3d8_profiles.h"
+#include "dds_writer.h"
 #include "pending_picture.h"
 #include "picture_block_chain.h"
 #include "png_writer.h"
 #include "support/device_fixture.h"
 #include "support/lcg.h"
+#include "support/test_paths.h"
 #include "tovtex.h"
 
 namespace {
@@ -24,6 +29,11 @@ namespace {
 using tovtex_tool::AnyShape;
 using tovtex_tool::BlockEncoding;
 using tovtex_tool::ChainRework;
+
+std::vector<BYTE> ReadFileBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<BYTE>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
 
 class PictureBlockChain : public DeviceTest {
 protected:
@@ -65,21 +75,30 @@ protected:
 };
 
 TEST_F(PictureBlockChain, WritesTheBytesOfTheWholeChain) {
+    // library: the library's encoder, whose bytes are those of the library's
+    // own copy of each whole level; the tall shapes are shared out in bands
+    // of block rows, one ending in a lone partial block row.
     const struct {
         UINT width, height, levels;
         D3DFORMAT format;
         DWORD filter, mipFilter;
         DxtEncodeOptions encoder;
         DWORD ddsFlags;
+        bool library;
     } cases[] = {
-        {64, 64, 7, D3DFMT_DXT5, FILTER_TRIANGLE, FILTER_BOX, {}, 0},
-        {52, 36, 6, D3DFMT_DXT1, FILTER_TRIANGLE, FILTER_BOX, {DXT_QUALITY_BEST, 90, false}, DDS_SAVE_DX10},
-        {37, 5, 6, D3DFMT_DXT3, FILTER_NONE, FILTER_TRIANGLE, {}, 0},
-        {1, 9, 4, D3DFMT_DXT5, FILTER_POINT, FILTER_POINT | FILTER_MIRROR_V, {}, DDS_SAVE_DX10 | DDS_SAVE_SRGB},
+        {64, 64, 7, D3DFMT_DXT5, FILTER_TRIANGLE, FILTER_BOX, {}, 0, false},
+        {52, 36, 6, D3DFMT_DXT1, FILTER_TRIANGLE, FILTER_BOX, {DXT_QUALITY_BEST, 90, false}, DDS_SAVE_DX10, false},
+        {37, 5, 6, D3DFMT_DXT3, FILTER_NONE, FILTER_TRIANGLE, {}, 0, false},
+        {1, 9, 4, D3DFMT_DXT5, FILTER_POINT, FILTER_POINT | FILTER_MIRROR_V, {}, DDS_SAVE_DX10 | DDS_SAVE_SRGB, false},
         {20, 12, 5, D3DFMT_DXT4, FILTER_BOX, FILTER_LINEAR | FILTER_MIRROR_U, {DXT_QUALITY_NORMAL, 128, true},
-         DDS_SAVE_DX10 | DDS_SAVE_PREMULTIPLIED},
-        {16, 16, 1, D3DFMT_DXT2, FILTER_TRIANGLE, FILTER_BOX, {}, 0},
-        {33, 70, 3, D3DFMT_DXT1, FILTER_TRIANGLE, FILTER_BOX | FILTER_DITHER, {}, 0},
+         DDS_SAVE_DX10 | DDS_SAVE_PREMULTIPLIED, false},
+        {16, 16, 1, D3DFMT_DXT2, FILTER_TRIANGLE, FILTER_BOX, {}, 0, false},
+        {33, 70, 3, D3DFMT_DXT1, FILTER_TRIANGLE, FILTER_BOX | FILTER_DITHER, {}, 0, false},
+        {64, 34, 7, D3DFMT_DXT1, FILTER_TRIANGLE, FILTER_BOX, {}, 0, true},
+        {37, 70, 7, D3DFMT_DXT2, FILTER_TRIANGLE, FILTER_BOX, {}, DDS_SAVE_DX10, true},
+        {9, 130, 8, D3DFMT_DXT3, FILTER_POINT, FILTER_LINEAR | FILTER_MIRROR_V, {}, 0, true},
+        {60, 36, 6, D3DFMT_DXT4, FILTER_BOX, FILTER_BOX, {}, DDS_SAVE_DX10 | DDS_SAVE_PREMULTIPLIED, true},
+        {2, 3, 2, D3DFMT_DXT5, FILTER_TRIANGLE, FILTER_BOX, {}, DDS_SAVE_DX10 | DDS_SAVE_SRGB, true},
     };
     uint32_t seed = 1;
     for (const auto& c : cases) {
@@ -89,69 +108,110 @@ TEST_F(PictureBlockChain, WritesTheBytesOfTheWholeChain) {
         std::vector<DWORD> pixels;
         Fill(&image, &pixels, c.width, c.height, seed++);
         const AnyShape shape{c.width, c.height, c.levels, D3DFMT_A8R8G8B8, c.filter, c.mipFilter, 0};
-        BlockEncoding encoding{false, c.encoder, 1};
+        BlockEncoding encoding{c.library, c.encoder, 1};
         ASSERT_TRUE(tovtex_tool::CompressesFromPicture(image, shape, ChainRework{}, encoding));
 
         ComRef<IDirect3DTexture8> chain;
         ASSERT_EQ(tovtex_tool::LoadAnyShape(device_, image, shape, &chain), S_OK);
         std::vector<BYTE> expected;
-        ASSERT_EQ(tovtex_tool::CompressToDds(device_, chain.Get(), c.format, encoding, c.ddsFlags, &expected), S_OK);
+        if (c.library) {
+            ComRef<IDirect3DTexture8> blocks;
+            ASSERT_EQ(device_->CreateTexture(c.width, c.height, c.levels, 0, c.format, D3DPOOL_SYSTEMMEM, blocks.Out()),
+                      S_OK);
+            for (UINT level = 0; level < c.levels; ++level) {
+                ComRef<IDirect3DSurface8> from, to;
+                ASSERT_EQ(chain->GetSurfaceLevel(level, from.Out()), S_OK);
+                ASSERT_EQ(blocks->GetSurfaceLevel(level, to.Out()), S_OK);
+                ASSERT_EQ(CopySurfaceToSurface(to.Get(), nullptr, nullptr, from.Get(), nullptr, nullptr, FILTER_NONE, 0),
+                          S_OK);
+            }
+            ASSERT_EQ(tovtex_tool::SaveDds(blocks.Get(), c.ddsFlags, &expected), S_OK);
+        } else {
+            ASSERT_EQ(tovtex_tool::CompressToDds(device_, chain.Get(), c.format, encoding, c.ddsFlags, &expected),
+                      S_OK);
+        }
         for (unsigned threads : {1u, 2u, 5u}) {
             SCOPED_TRACE("threads " + std::to_string(threads));
             encoding.threads = threads;
             std::vector<BYTE> direct;
             ASSERT_EQ(tovtex_tool::CompressPictureToDds(device_, image, shape, c.format, encoding, c.ddsFlags, &direct), S_OK);
             EXPECT_EQ(direct, expected);
+            if (c.library) {
+                std::vector<BYTE> whole;
+                ASSERT_EQ(tovtex_tool::CompressToDds(device_, chain.Get(), c.format, encoding, c.ddsFlags, &whole),
+                          S_OK);
+                EXPECT_EQ(whole, expected);
+            }
         }
         image.pixels = nullptr;  // not the image's own
     }
 }
 
-// The picture decoded from its PNG file while its top level is compressed,
+// The picture decoded from its file while its top level is compressed,
 // block row by block row as its pixel rows are finished: the bytes of the
-// route from the whole decoded picture; a broken file gives the decoder's
-// own result and no bytes.
+// route through the whole uncompressed chain, opaque JPEG and PNG pictures
+// (decoded with full alpha) as much as PNG pictures with alpha, with either
+// encoder; a broken file gives the decoder's own result and no bytes.
 TEST_F(PictureBlockChain, CompressingWhileDecodingWritesTheSameBytes) {
     const struct {
+        const char* file;  // of the public suites; null: a PNG of Fill's picture
         UINT width, height, levels;
         D3DFORMAT format;
         DxtEncodeOptions encoder;
+        bool library;
     } cases[] = {
-        {64, 64, 7, D3DFMT_DXT5, {}},
-        {52, 38, 6, D3DFMT_DXT1, {DXT_QUALITY_BEST, 90, false}},
-        {37, 5, 6, D3DFMT_DXT3, {}},
-        {1, 9, 4, D3DFMT_DXT5, {}},
-        {300, 203, 1, D3DFMT_DXT5, {}},
+        {nullptr, 64, 64, 7, D3DFMT_DXT5, {}, false},
+        {nullptr, 52, 38, 6, D3DFMT_DXT1, {DXT_QUALITY_BEST, 90, false}, false},
+        {nullptr, 37, 5, 6, D3DFMT_DXT3, {}, false},
+        {nullptr, 1, 9, 4, D3DFMT_DXT5, {}, false},
+        {nullptr, 300, 203, 1, D3DFMT_DXT5, {}, false},
+        {nullptr, 300, 203, 9, D3DFMT_DXT5, {}, true},
+        {nullptr, 64, 34, 7, D3DFMT_DXT2, {}, true},
+        {"jpeg/libjpeg-turbo/testorig.jpg", 227, 149, 8, D3DFMT_DXT1, {}, false},
+        {"jpeg/libjpeg-turbo/testorig.jpg", 227, 149, 8, D3DFMT_DXT5, {}, true},
+        {"pngsuite/basn2c08.png", 32, 32, 6, D3DFMT_DXT1, {}, true},
+        {"pngsuite/basi2c08.png", 32, 32, 6, D3DFMT_DXT3, {DXT_QUALITY_BEST, 128, false}, false},
     };
     uint32_t seed = 20;
     for (const auto& c : cases) {
-        SCOPED_TRACE(std::to_string(c.width) + "x" + std::to_string(c.height) + " format " +
-                     std::to_string(c.format) + " levels " + std::to_string(c.levels));
-        Image source;
-        std::vector<DWORD> pixels;
-        Fill(&source, &pixels, c.width, c.height, seed++);
-        std::vector<uint32_t> packed;
-        for (UINT y = 0; y < c.height; ++y) {
-            const DWORD* row = reinterpret_cast<const DWORD*>(source.pixels + y * source.rowPitch);
-            packed.insert(packed.end(), row, row + c.width);
+        SCOPED_TRACE(std::string(c.file != nullptr ? c.file : "") + " " + std::to_string(c.width) + "x" +
+                     std::to_string(c.height) + " format " + std::to_string(c.format) + " levels " +
+                     std::to_string(c.levels) + (c.library ? " library" : ""));
+        std::vector<BYTE> file;
+        if (c.file != nullptr) {
+            file = ReadFileBytes(test_support::TestDataDir() + "/" + c.file);
+            ASSERT_FALSE(file.empty());
+        } else {
+            Image source;
+            std::vector<DWORD> pixels;
+            Fill(&source, &pixels, c.width, c.height, seed++);
+            std::vector<uint32_t> packed;
+            for (UINT y = 0; y < c.height; ++y) {
+                const DWORD* row = reinterpret_cast<const DWORD*>(source.pixels + y * source.rowPitch);
+                packed.insert(packed.end(), row, row + c.width);
+            }
+            source.pixels = nullptr;  // not the image's own
+            ASSERT_EQ(tovtex_tool::EncodePng(packed.data(), c.width, c.height, &file), S_OK);
         }
-        source.pixels = nullptr;  // not the image's own
-        std::vector<BYTE> png;
-        ASSERT_EQ(tovtex_tool::EncodePng(packed.data(), c.width, c.height, &png), S_OK);
+        const UINT size = static_cast<UINT>(file.size());
 
         Image decoded;
-        ASSERT_EQ(DecodeImageFile(&decoded, png.data(), static_cast<UINT>(png.size()), nullptr), S_OK);
+        ASSERT_EQ(DecodeImageFile(&decoded, file.data(), size, nullptr), S_OK);
+        ASSERT_EQ(static_cast<UINT>(decoded.rect.right), c.width);
+        ASSERT_EQ(decoded.format, c.file != nullptr ? D3DFMT_X8R8G8B8 : D3DFMT_A8R8G8B8);
         const AnyShape shape{c.width, c.height, c.levels, D3DFMT_A8R8G8B8, FILTER_TRIANGLE, FILTER_BOX, 0};
-        BlockEncoding encoding{false, c.encoder, 1};
+        BlockEncoding encoding{c.library, c.encoder, 1};
+        ComRef<IDirect3DTexture8> chain;
+        ASSERT_EQ(tovtex_tool::LoadAnyShape(device_, decoded, shape, &chain), S_OK);
         std::vector<BYTE> expected;
-        ASSERT_EQ(tovtex_tool::CompressPictureToDds(device_, decoded, shape, c.format, encoding, 0, &expected), S_OK);
+        ASSERT_EQ(tovtex_tool::CompressToDds(device_, chain.Get(), c.format, encoding, 0, &expected), S_OK);
         for (unsigned threads : {1u, 2u, 5u}) {
             SCOPED_TRACE("threads " + std::to_string(threads));
             encoding.threads = threads;
             Image image;
             tovtex_tool::PendingPicture pending;
-            ASSERT_TRUE(pending.Defer(png.data(), static_cast<UINT>(png.size()), &image));
-            ASSERT_TRUE(tovtex_tool::CompressesFromPicture(image, shape, ChainRework{}, encoding));
+            ASSERT_TRUE(pending.Defer(file.data(), size, &image));
+            ASSERT_TRUE(tovtex_tool::CompressesFromPicture(image, shape, ChainRework{}, encoding, &pending));
             std::vector<BYTE> streamed;
             ASSERT_EQ(tovtex_tool::CompressPictureToDds(device_, image, shape, c.format, encoding, 0, &streamed,
                                                         &pending),
@@ -160,14 +220,17 @@ TEST_F(PictureBlockChain, CompressingWhileDecodingWritesTheSameBytes) {
             EXPECT_FALSE(pending.Failed());
             EXPECT_EQ(streamed, expected);
         }
+        if (c.file != nullptr) {
+            continue;
+        }
         // Cut short: the header still plans the picture, the decode fails.
-        const UINT cut = static_cast<UINT>(png.size() / 2);
+        const UINT cut = size / 2;
         Image broken;
-        const HRESULT own = DecodeImageFile(&broken, png.data(), cut, nullptr);
+        const HRESULT own = DecodeImageFile(&broken, file.data(), cut, nullptr);
         ASSERT_TRUE(FAILED(own));
         Image image;
         tovtex_tool::PendingPicture pending;
-        ASSERT_TRUE(pending.Defer(png.data(), cut, &image));
+        ASSERT_TRUE(pending.Defer(file.data(), cut, &image));
         std::vector<BYTE> streamed;
         encoding.threads = 2;
         EXPECT_EQ(tovtex_tool::CompressPictureToDds(device_, image, shape, c.format, encoding, 0, &streamed, &pending),
@@ -195,11 +258,13 @@ TEST_F(PictureBlockChain, TakenOnlyWhereTheTopLevelIsThePicture) {
         {"dithering", {24, 16, 5, D3DFMT_A8R8G8B8, FILTER_TRIANGLE | FILTER_DITHER, FILTER_BOX, 0}, {}, searching},
         {"premultiplied", shape, {false, true, FILTER_BOX}, searching},
         {"linear light", shape, {true, false, FILTER_BOX}, searching},
-        {"the library's encoder", shape, {}, {true, {}, 2}},
     };
     for (const auto& r : refused) {
         EXPECT_FALSE(tovtex_tool::CompressesFromPicture(image, r.shape, r.rework, r.encoding)) << r.what;
     }
+    EXPECT_TRUE(tovtex_tool::CompressesFromPicture(image, shape, {}, {true, {}, 2})) << "the library's encoder";
+    // An opaque picture decoded already may hold anything in its unused
+    // byte: the whole chain makes it full alpha.
     image.format = D3DFMT_X8R8G8B8;
     EXPECT_FALSE(tovtex_tool::CompressesFromPicture(image, shape, {}, searching)) << "no alpha channel";
     image.pixels = nullptr;

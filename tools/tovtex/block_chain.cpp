@@ -62,12 +62,6 @@ bool HasShape(Texture* texture, const Shape& shape) {
            desc.Height == shape.height && texture->GetLevelCount() == shape.levels;
 }
 
-// Same size on both sides: a straight conversion, no resampling (and block
-// formats take no dithering).
-HRESULT CompressSurface(IDirect3DSurface8* destination, IDirect3DSurface8* source) {
-    return CopySurfaceToSurface(destination, nullptr, nullptr, source, nullptr, nullptr, FILTER_NONE, 0);
-}
-
 HRESULT CreateLike(IDirect3DDevice8* device, IDirect3DTexture8*, const Shape& shape, D3DFORMAT format,
                    ComRef<IDirect3DTexture8>* out) {
     return device->CreateTexture(shape.width, shape.height, shape.levels, 0, format, D3DPOOL_SYSTEMMEM, out->Out());
@@ -85,13 +79,6 @@ UINT FaceCount(IDirect3DCubeTexture8*) {
     return 6;
 }
 
-HRESULT GetLevel(IDirect3DTexture8* texture, UINT, UINT level, IDirect3DSurface8** surface) {
-    return texture->GetSurfaceLevel(level, surface);
-}
-HRESULT GetLevel(IDirect3DCubeTexture8* cube, UINT face, UINT level, IDirect3DSurface8** surface) {
-    return cube->GetCubeMapSurface(static_cast<D3DCUBEMAP_FACES>(face), level, surface);
-}
-
 HRESULT LockLevel(IDirect3DTexture8* texture, UINT, UINT level, DWORD flags, D3DLOCKED_RECT* locked) {
     return texture->LockRect(level, locked, nullptr, flags);
 }
@@ -106,23 +93,9 @@ void UnlockLevel(IDirect3DCubeTexture8* cube, UINT face, UINT level) {
     cube->UnlockRect(static_cast<D3DCUBEMAP_FACES>(face), level);
 }
 
-// The library's encoder, level by level on this thread.
-template <typename Texture>
-HRESULT CopyLevels(Texture* source, Texture* out, const Shape& shape) {
-    HRESULT hr = S_OK;
-    for (UINT face = 0; SUCCEEDED(hr) && face < FaceCount(source); ++face) {
-        for (UINT level = 0; SUCCEEDED(hr) && level < shape.levels; ++level) {
-            ComRef<IDirect3DSurface8> from, to;
-            hr = GetLevel(source, face, level, from.Out());
-            if (SUCCEEDED(hr)) hr = GetLevel(out, face, level, to.Out());
-            if (SUCCEEDED(hr)) hr = CompressSurface(to.Get(), from.Get());
-        }
-    }
-    return hr;
-}
-
-// The searching encoders: every level of every face stays locked (on this
-// thread) while the worker threads fill the block rows.
+// Every level of every face stays locked (on this thread) while the worker
+// threads fill the block rows. The block texture is new, so its blocks hold
+// zeros until written, as the library's encoder expects.
 template <typename Texture>
 HRESULT EncodeLevels(Texture* source, Texture* out, const Shape& shape, D3DFORMAT format,
                      const BlockEncoding& encoding) {
@@ -156,7 +129,7 @@ HRESULT EncodeLevels(Texture* source, Texture* out, const Shape& shape, D3DFORMA
         }
     }
     if (SUCCEEDED(hr)) {
-        EncodeBlockLevels(format, work, encoding.options, encoding.threads);
+        hr = EncodeBlockLevels(format, work, encoding);
     }
     for (const Locked& level : locked) {
         UnlockLevel(out, level.face, level.level);
@@ -172,8 +145,7 @@ HRESULT CompressLevels(IDirect3DDevice8* device, Texture* source, const Shape& s
     if (FAILED(hr)) {
         return hr;
     }
-    return encoding.libraryEncoder ? CopyLevels(source, out->Get(), shape)
-                                   : EncodeLevels(source, out->Get(), shape, format, encoding);
+    return EncodeLevels(source, out->Get(), shape, format, encoding);
 }
 
 template <typename Texture>

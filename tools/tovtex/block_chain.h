@@ -11,18 +11,10 @@
 #include <d3d8.h>
 #include <windows.h>
 
+#include "block_level_encoder.h"
 #include "chain_rework.h"
-#include "codec/dxt_quality_encoder.h"
 
 namespace tovtex_tool {
-
-// How the levels are compressed: the library's own encoder (the bytes its
-// loaders write), or the tool's searching encoders on several threads.
-struct BlockEncoding {
-    bool libraryEncoder = false;
-    DxtEncodeOptions options;  // the searching encoders' settings
-    unsigned threads = 1;      // for the searching encoders, the calling one included
-};
 
 struct BlockLoadRequest {
     UINT width;  // 0 or DEFAULT_ARG: from the image (cubes: width only)

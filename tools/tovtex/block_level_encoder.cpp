@@ -8,14 +8,15 @@
 #include <thread>
 
 #include "codec/dxt_blocks.h"
+#include "library_block_rows.h"
 
 namespace tovtex_tool {
 
 namespace {
 
-struct BlockRow {
+struct LevelBand {
     std::size_t level;
-    UINT row;  // in blocks
+    BlockBand band;
 };
 
 }  // namespace
@@ -60,22 +61,50 @@ void EncodeBlockRow(D3DFORMAT format, const BlockLevelWork& level, UINT row, con
     }
 }
 
-void EncodeBlockLevels(D3DFORMAT format, const std::vector<BlockLevelWork>& levels, const DxtEncodeOptions& options,
-                       unsigned threads) {
-    std::vector<BlockRow> rows;
+std::vector<BlockBand> BlockBandsOf(UINT height, const BlockEncoding& encoding) {
+    if (encoding.libraryEncoder) {
+        return LibraryBlockBands(height);
+    }
+    std::vector<BlockBand> bands;
+    for (UINT row = 0; row * 4 < height; ++row) {
+        bands.push_back({row, 1});
+    }
+    return bands;
+}
+
+HRESULT EncodeBlockBand(D3DFORMAT format, const BlockLevelWork& level, const BlockBand& band,
+                        const BlockEncoding& encoding) {
+    if (encoding.libraryEncoder) {
+        return EncodeLibraryBlockBand(format, level, band);
+    }
+    for (UINT row = band.first; row < band.first + band.count; ++row) {
+        EncodeBlockRow(format, level, row, encoding.options);
+    }
+    return S_OK;
+}
+
+HRESULT EncodeBlockLevels(D3DFORMAT format, const std::vector<BlockLevelWork>& levels,
+                          const BlockEncoding& encoding) {
+    std::vector<LevelBand> bands;
     for (std::size_t level = 0; level < levels.size(); ++level) {
-        for (UINT row = 0; row * 4 < levels[level].height; ++row) {
-            rows.push_back({level, row});
+        for (const BlockBand& band : BlockBandsOf(levels[level].height, encoding)) {
+            bands.push_back({level, band});
         }
     }
     std::atomic<std::size_t> next{0};
+    std::atomic<HRESULT> failure{S_OK};
     auto work = [&] {
-        for (std::size_t i = next++; i < rows.size(); i = next++) {
-            EncodeBlockRow(format, levels[rows[i].level], rows[i].row, options);
+        for (std::size_t i = next++; i < bands.size(); i = next++) {
+            const HRESULT hr = EncodeBlockBand(format, levels[bands[i].level], bands[i].band, encoding);
+            if (FAILED(hr)) {
+                HRESULT none = S_OK;
+                failure.compare_exchange_strong(none, hr);
+            }
         }
     };
     std::vector<std::thread> workers;
-    const std::size_t helpers = std::min<std::size_t>(threads > 0 ? threads - 1 : 0, rows.size());
+    const unsigned threads = encoding.threads;
+    const std::size_t helpers = std::min<std::size_t>(threads > 0 ? threads - 1 : 0, bands.size());
     for (std::size_t i = 0; i < helpers; ++i) {
         try {
             workers.emplace_back(work);
@@ -87,6 +116,7 @@ void EncodeBlockLevels(D3DFORMAT format, const std::vector<BlockLevelWork>& leve
     for (std::thread& worker : workers) {
         worker.join();
     }
+    return failure.load();
 }
 
 }  // namespace tovtex_tool

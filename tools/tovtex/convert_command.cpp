@@ -58,7 +58,7 @@ const char CONVERT_HELP[] =
     "                     DXT4; with --dx10 the header's alpha mode says so)\n"
     "  --quality Q        block formats: fast (the library's own encoder, the bytes\n"
     "                     its loaders write), normal or best (searching encoders,\n"
-    "                     smaller error, on every thread) (default: normal)\n"
+    "                     smaller error), all on every thread (default: normal)\n"
     "  --alpha-threshold N  DXT1: pixels with alpha below N (0..255) become\n"
     "                     transparent (default: 128; fast keeps 128)\n"
     "  --weights W        plain or perceptual colour error for normal and best\n"
@@ -251,7 +251,7 @@ HRESULT LoadAnyShapeAndWrite(IDirect3DDevice8* device, const Image& image, Pendi
         }
         return hr;
     }
-    if (IsDxtFormat(format) && CompressesFromPicture(image, shape, rework, encoding)) {
+    if (IsDxtFormat(format) && CompressesFromPicture(image, shape, rework, encoding, pending)) {
         return CompressPictureToDds(device, image, shape, format, encoding, options.ddsFlags, dds, pending);
     }
     hr = pending->Complete(image);

@@ -7,13 +7,14 @@ namespace tovtex_tool {
 bool PendingPicture::Defer(const BYTE* data, UINT size, Image* image) {
     ImageFileDescription description{};
     if (FAILED(DescribeImageFile(data, size, &description)) || description.faces != 1 ||
-        description.info.mipLevels != 1 || description.info.format != D3DFMT_A8R8G8B8 ||
+        description.info.mipLevels != 1 ||
+        (description.info.format != D3DFMT_A8R8G8B8 && description.info.format != D3DFMT_X8R8G8B8) ||
         (std::strcmp(description.reader, "PNG") != 0 && std::strcmp(description.reader, "JPEG") != 0)) {
         return false;
     }
     const UINT width = description.info.width, height = description.info.height;
     image->Release();
-    image->format = D3DFMT_A8R8G8B8;
+    image->format = description.info.format;
     image->rect = RECT{0, 0, static_cast<LONG>(width), static_cast<LONG>(height)};
     image->rowPitch = 4 * width;
     if (FAILED(tovtex::AttachOwnedPixels(image, uint64_t{4} * width * height))) {
@@ -27,13 +28,13 @@ bool PendingPicture::Defer(const BYTE* data, UINT size, Image* image) {
     return true;
 }
 
-HRESULT PendingPicture::Decode(const Image& image, ImageRowsProgress progress, void* context) {
+HRESULT PendingPicture::Decode(const Image& image, D3DFORMAT format, ImageRowsProgress progress, void* context) {
     if (!Pending()) {
         return S_OK;
     }
     const BYTE* data = data_;
     data_ = nullptr;
-    HRESULT hr = DecodeImageFileIntoRows(data, size_, image.pixels, image.rowPitch, image.format,
+    HRESULT hr = DecodeImageFileIntoRows(data, size_, image.pixels, image.rowPitch, format,
                                          static_cast<UINT>(image.rect.right), static_cast<UINT>(image.rect.bottom),
                                          progress, context);
     if (FAILED(hr)) {

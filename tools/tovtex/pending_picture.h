@@ -16,17 +16,21 @@ namespace tovtex_tool {
 class PendingPicture {
 public:
     // True when the file (data stays valid while this lives) is an
-    // A8R8G8B8 JPEG or PNG picture that can be decoded so: *image then has
-    // its format, rect, row pitch and owned, not yet decoded, pixels.
+    // A8R8G8B8 or X8R8G8B8 JPEG or PNG picture that can be decoded so:
+    // *image then has its format, rect, row pitch and owned, not yet
+    // decoded, pixels.
     bool Defer(const BYTE* data, UINT size, Image* image);
 
     bool Pending() const { return data_ != nullptr; }
 
     // Decodes the picture into image's pixels, telling progress of each row
-    // finished (null: no word). On failure the result is DecodeImageFile's
-    // for the file (Failed() then holds). Nothing to do when not pending.
-    HRESULT Decode(const Image& image, ImageRowsProgress progress, void* context);
-    HRESULT Complete(const Image& image) { return Decode(image, nullptr, nullptr); }
+    // finished (null: no word). format is image.format (DecodeImageFile's
+    // bytes), or A8R8G8B8 for an X8R8G8B8 picture: the bytes of an
+    // A8R8G8B8 level loaded from the file, alpha full. On failure the
+    // result is DecodeImageFile's for the file (Failed() then holds).
+    // Nothing to do when not pending.
+    HRESULT Decode(const Image& image, D3DFORMAT format, ImageRowsProgress progress, void* context);
+    HRESULT Complete(const Image& image) { return Decode(image, image.format, nullptr, nullptr); }
 
     // The decode failed: its result is the file's own.
     bool Failed() const { return failed_; }

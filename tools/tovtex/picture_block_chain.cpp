@@ -67,12 +67,20 @@ void HearRows(void* context, UINT rowsDone) {
 // Fills levels[i].blocks (levels[0] from the picture) while the lower
 // levels are built; every worker has stopped when this returns. A pending
 // picture is decoded here first, its top level compressed as its rows come.
-HRESULT EncodeChain(IDirect3DDevice8* device, const Image& image, PendingPicture* pending, const AnyShape& shape,
+HRESULT EncodeChain(IDirect3DDevice8* device, const Image& picture, PendingPicture* pending, const AnyShape& shape,
                     D3DFORMAT format, const BlockEncoding& encoding, std::vector<BlockLevelWork>* levels) {
+    // The picture's rows are the top level's bytes: an opaque picture is
+    // decoded with full alpha, as into an A8R8G8B8 level, and is from then
+    // on read as one.
+    Image image;
+    image.format = D3DFMT_A8R8G8B8;
+    image.pixels = picture.pixels;  // borrowed
+    image.rowPitch = picture.rowPitch;
+    image.rect = picture.rect;
     (*levels)[0].pixels = image.pixels;
     (*levels)[0].pixelPitch = static_cast<INT>(image.rowPitch);
     const bool streamed = pending != nullptr && pending->Pending();
-    StagedBlockEncoder encoder(format, encoding.options, encoding.threads, {(*levels)[0]}, streamed);
+    StagedBlockEncoder encoder(format, encoding, {(*levels)[0]}, streamed);
     // The lower levels as the whole chain would have them: level 1 made
     // from the picture as from a top level of the same bytes, the rest from
     // it by the same mip filter.
@@ -97,15 +105,14 @@ HRESULT EncodeChain(IDirect3DDevice8* device, const Image& image, PendingPicture
         }
     }
     if (streamed) {
-        const HRESULT hr = pending->Decode(image, HearRows, &encoder);
+        const HRESULT hr = pending->Decode(picture, D3DFMT_A8R8G8B8, HearRows, &encoder);
         if (FAILED(hr)) {
             return hr;  // the workers stop at the next row
         }
         encoder.RowsReady(shape.height);
     }
     if (shape.levels == 1) {
-        encoder.Finish({});
-        return S_OK;
+        return encoder.Finish({});
     }
     HRESULT hr = LoadAnyShape(device, image, below, &chain);
     if (FAILED(hr)) {
@@ -128,18 +135,19 @@ HRESULT EncodeChain(IDirect3DDevice8* device, const Image& image, PendingPicture
         to.pixels = from.bits;
         to.pixelPitch = from.pitch;
     }
-    encoder.Finish(lower);
-    return S_OK;
+    return encoder.Finish(lower);
 }
 
 }  // namespace
 
 bool CompressesFromPicture(const Image& image, const AnyShape& shape, const ChainRework& rework,
-                           const BlockEncoding& encoding) {
-    // The library's encoder goes through its own surface copy, one call at
-    // a time; the searching encoders read memory.
-    return !encoding.libraryEncoder && !rework.Active() && image.pixels != nullptr &&
-           image.format == D3DFMT_A8R8G8B8 && image.FaceCount() == 1 && image.LevelCount() == 1 &&
+                           const BlockEncoding&, const PendingPicture* pending) {
+    // An opaque picture only while its rows are still to be decoded (with
+    // full alpha): decoded already, its unused byte need not be 0xFF.
+    const bool topLevelBytes = image.format == D3DFMT_A8R8G8B8 ||
+                               (image.format == D3DFMT_X8R8G8B8 && pending != nullptr && pending->Pending());
+    return !rework.Active() && image.pixels != nullptr && topLevelBytes && image.FaceCount() == 1 &&
+           image.LevelCount() == 1 &&
            image.rect.left == 0 && image.rect.top == 0 && static_cast<UINT>(image.rect.right) == shape.width &&
            static_cast<UINT>(image.rect.bottom) == shape.height && shape.format == D3DFMT_A8R8G8B8 &&
            shape.levels >= 1 && shape.colorKey == 0 && (shape.filter & FILTER_DITHER) == 0;

@@ -1,8 +1,8 @@
 #pragma once
 // A block texture compressed straight from the decoded picture. When the
-// uncompressed top level would hold the picture's own bytes (A8R8G8B8 at its
-// own size, no colour key or dither, nothing reworked afterwards), it need
-// not be made at all: worker threads compress the top level's block rows
+// uncompressed top level would hold the picture's own bytes (A8R8G8B8, or
+// opaque and decoded with full alpha, at its own size, no colour key or
+// dither, nothing reworked afterwards), it need not be made at all: worker threads compress the top level's block rows
 // from the picture while this thread builds the lower levels from it, and
 // then all compress those, straight into the file's bytes. The bytes are
 // those of the route through a whole uncompressed chain and a block texture
@@ -21,10 +21,11 @@
 
 namespace tovtex_tool {
 
-// Whether the route below gives the same bytes for this picture, shape (the
-// uncompressed twin's, as LoadAnyShape takes it), rework and encoding.
+// Whether the route below gives the same bytes for this picture (pending:
+// its decode put off, as handed to the route), shape (the uncompressed
+// twin's, as LoadAnyShape takes it), rework and encoding.
 bool CompressesFromPicture(const Image& image, const AnyShape& shape, const ChainRework& rework,
-                           const BlockEncoding& encoding);
+                           const BlockEncoding& encoding, const PendingPicture* pending = nullptr);
 
 // Writes the texture of shape in the block format as a DDS file into *dds
 // (ddsFlags: DDS_SAVE_*). Only where CompressesFromPicture holds. A pending

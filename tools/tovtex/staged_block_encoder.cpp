@@ -1,15 +1,17 @@
 #include "staged_block_encoder.h"
 
+#include <algorithm>
 #include <system_error>
 
 namespace tovtex_tool {
 
-StagedBlockEncoder::StagedBlockEncoder(D3DFORMAT format, const DxtEncodeOptions& options, unsigned threads,
+StagedBlockEncoder::StagedBlockEncoder(D3DFORMAT format, const BlockEncoding& encoding,
                                        const std::vector<BlockLevelWork>& first, bool firstRowsPending)
-    : format_(format), options_(options) {
+    : format_(format), encoding_(encoding) {
     Add(first);
+    firstRows_ = rows_.size();
     open_ = firstRowsPending ? 0 : rows_.size();
-    for (unsigned i = 1; i < threads; ++i) {
+    for (unsigned i = 1; i < encoding.threads; ++i) {
         try {
             workers_.emplace_back([this] { Work(); });
         } catch (const std::system_error&) {
@@ -22,36 +24,41 @@ StagedBlockEncoder::~StagedBlockEncoder() {
     Close(true);
 }
 
-void StagedBlockEncoder::Finish(const std::vector<BlockLevelWork>& second) {
+HRESULT StagedBlockEncoder::Finish(const std::vector<BlockLevelWork>& second) {
     {
         std::lock_guard<std::mutex> lock(mutex_);
         Add(second);
         open_ = rows_.size();
     }
     Close(false);
+    std::lock_guard<std::mutex> lock(mutex_);
+    return failure_;
 }
 
 void StagedBlockEncoder::RowsReady(UINT pixelRows) {
     {
         std::lock_guard<std::mutex> lock(mutex_);
-        if (rows_.empty()) {
+        // A band needs its block rows' four pixel rows each, the last one
+        // those there are.
+        const std::size_t opened = open_;
+        while (open_ < firstRows_) {
+            const Row& row = rows_[open_];
+            if (std::min(row.level.height, (row.band.first + row.band.count) * 4) > pixelRows) {
+                break;
+            }
+            ++open_;
+        }
+        if (open_ == opened) {
             return;
         }
-        // A block row needs its four pixel rows, the last one those there are.
-        const UINT height = rows_.front().level.height;
-        const std::size_t ready = pixelRows >= height ? (height + 3) / 4 : pixelRows / 4;
-        if (ready <= open_ || open_ == rows_.size()) {
-            return;
-        }
-        open_ = ready;
     }
     more_.notify_all();
 }
 
 void StagedBlockEncoder::Add(const std::vector<BlockLevelWork>& levels) {
     for (const BlockLevelWork& level : levels) {
-        for (UINT row = 0; row * 4 < level.height; ++row) {
-            rows_.push_back({level, row});
+        for (const BlockBand& band : BlockBandsOf(level.height, encoding_)) {
+            rows_.push_back({level, band});
         }
     }
 }
@@ -67,7 +74,13 @@ void StagedBlockEncoder::Work() {
             }
             row = rows_[next_++];
         }
-        EncodeBlockRow(format_, row.level, row.row, options_);
+        const HRESULT hr = EncodeBlockBand(format_, row.level, row.band, encoding_);
+        if (FAILED(hr)) {
+            std::lock_guard<std::mutex> lock(mutex_);
+            if (SUCCEEDED(failure_)) {
+                failure_ = hr;
+            }
+        }
     }
 }
 

@@ -2,8 +2,7 @@
 // Block rows compressed on worker threads in two stages: the levels of the
 // first stage are handed over at the start, those of the second once the
 // caller has made them (the lower levels of a chain, built meanwhile on the
-// calling thread). Each block depends only on its own pixels, so the bytes
-// are the same whatever the number of threads.
+// calling thread). The bytes are the same whatever the number of threads.
 
 #include <condition_variable>
 #include <cstddef>
@@ -15,20 +14,19 @@
 #include <windows.h>
 
 #include "block_level_encoder.h"
-#include "codec/dxt_quality_encoder.h"
 
 namespace tovtex_tool {
 
 class StagedBlockEncoder {
 public:
-    // threads counts the calling thread, which encodes only in Finish; the
-    // others start on first at once. The memory of every level handed over
+    // encoding.threads counts the calling thread, which encodes only in
+    // Finish; the others start on first at once. The memory of every level handed over
     // must stay as it is until Finish returns or the encoder is destroyed.
     // firstRowsPending: first is one level whose pixel rows are still being
     // made; its block rows are taken only as RowsReady says their pixels
     // are finished.
-    StagedBlockEncoder(D3DFORMAT format, const DxtEncodeOptions& options, unsigned threads,
-                       const std::vector<BlockLevelWork>& first, bool firstRowsPending = false);
+    StagedBlockEncoder(D3DFORMAT format, const BlockEncoding& encoding, const std::vector<BlockLevelWork>& first,
+                       bool firstRowsPending = false);
     // Without Finish: the rows not yet begun are left as they are.
     ~StagedBlockEncoder();
 
@@ -36,8 +34,8 @@ public:
     StagedBlockEncoder& operator=(const StagedBlockEncoder&) = delete;
 
     // Adds the second stage and encodes on this thread as well until every
-    // row of both stages is done.
-    void Finish(const std::vector<BlockLevelWork>& second);
+    // row of both stages is done. The first failure of a band, if any.
+    HRESULT Finish(const std::vector<BlockLevelWork>& second);
 
     // The first stage's pixel rows 0 to pixelRows - 1 are finished and stay
     // as they are (firstRowsPending only; Finish implies every row).
@@ -46,7 +44,7 @@ public:
 private:
     struct Row {
         BlockLevelWork level;
-        UINT row;  // in blocks
+        BlockBand band;
     };
 
     void Add(const std::vector<BlockLevelWork>& levels);
@@ -54,12 +52,14 @@ private:
     void Close(bool dropRest);
 
     const D3DFORMAT format_;
-    const DxtEncodeOptions options_;
+    const BlockEncoding encoding_;
     std::mutex mutex_;
     std::condition_variable more_;
     std::vector<Row> rows_;
     std::size_t next_ = 0;
     std::size_t open_ = 0;  // rows_ before this may be taken
+    std::size_t firstRows_ = 0;  // rows_ of the first stage
+    HRESULT failure_ = S_OK;
     bool closed_ = false;
     std::vector<std::thread> workers_;
 };
