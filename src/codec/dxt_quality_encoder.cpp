@@ -69,13 +69,17 @@ DxtBlockError EncodeDxtBlockMeasured(D3DFORMAT format, const DWORD* pixels, std:
         }
         stored = premultiplied;
     }
-    // Normal takes a one-colour block straight from its pixels, to the very
-    // block its full path would choose; best searches such blocks further.
+    // A one-colour block is taken straight from its pixels, to the very
+    // block the full path would choose; best searches such blocks further
+    // unless that block already meets them closely.
     ColorChoice color;
     FlatBlock flat;
-    if (options.quality != DXT_QUALITY_BEST && PrepareFlatBlock(format, stored, texels, options, flat)) {
+    bool done = false;
+    if (PrepareFlatBlock(format, stored, texels, options, flat)) {
         color = flat.used == 0 ? NothingSeen(flat.transparent) : FitFlatBlockRemembered(flat);
-    } else {
+        done = options.quality != DXT_QUALITY_BEST || BestKeepsFlatBlock(flat, color);
+    }
+    if (!done) {
         SearchTexels search;
         PrepareTexels(format, stored, texels, options, search);
         color = FitColor(search, options.quality);
