@@ -56,8 +56,7 @@ SplitPick FourSplitPickSse2(const SortedSums& s, const SplitWindow& w, const Spl
 SplitPick ThreeSplitPickSse2(const SortedSums& s, const SplitWindow& w);
 
 // AVX2 forms: compiled for AVX2 function by function, called only where
-// the processor has it.
-bool SplitSearchAvx2Runs();
+// the processor has it (CpuHasAvx2).
 SplitPick FourSplitPickAvx2(const SortedSums& s, const SplitWindow& w, const SplitPairs& pairs);
 SplitPick ThreeSplitPickAvx2(const SortedSums& s, const SplitWindow& w);
 #endif

@@ -4,6 +4,7 @@
 #include <emmintrin.h>
 #endif
 
+#include "codec/cpu_features.h"
 #include "codec/dxt_split_kernels.h"
 
 namespace dxt_search {
@@ -350,7 +351,7 @@ bool SplitFormRuns(SplitForm form) {
     case SplitForm::PLAIN: return true;
 #if TOVTEX_SSE2
     case SplitForm::SSE2: return true;
-    case SplitForm::AVX2: return SplitSearchAvx2Runs();
+    case SplitForm::AVX2: return CpuHasAvx2();
 #endif
     default: return false;
     }
@@ -358,7 +359,7 @@ bool SplitFormRuns(SplitForm form) {
 
 SplitForm WidestSplitForm() {
 #if TOVTEX_SSE2
-    static const SplitForm widest = SplitSearchAvx2Runs() ? SplitForm::AVX2 : SplitForm::SSE2;
+    static const SplitForm widest = CpuHasAvx2() ? SplitForm::AVX2 : SplitForm::SSE2;
     return widest;
 #else
     return SplitForm::PLAIN;

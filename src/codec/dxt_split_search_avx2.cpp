@@ -125,10 +125,6 @@ bool Unweighted(const SortedSums& s) {
 
 }  // namespace
 
-bool SplitSearchAvx2Runs() {
-    return __builtin_cpu_supports("avx2");
-}
-
 SplitPick FourSplitPickAvx2(const SortedSums& s, const SplitWindow& w, const SplitPairs& pairs) {
     return Unweighted(s) ? FourSplitPick<false>(s, w, pairs) : FourSplitPick<true>(s, w, pairs);
 }
