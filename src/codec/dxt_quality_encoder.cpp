@@ -69,18 +69,24 @@ DxtBlockError EncodeDxtBlockMeasured(D3DFORMAT format, const DWORD* pixels, std:
         }
         stored = premultiplied;
     }
-    // Normal takes a one-colour block straight from its pixels, to the very
-    // block its full path would choose; best searches such blocks further.
-    // A block repeating the last one of sixteen equal pixels takes its
-    // choice without reading the block's facts.
+    // A one-colour block is taken straight from its pixels, to the very
+    // block the full path would choose; best searches such blocks further
+    // unless that block already meets them closely. Normal answers a block
+    // repeating the last one of sixteen equal pixels before reading its facts.
     ColorChoice color;
     FlatBlock flat;
+    bool done = false;
     const bool normal = options.quality != DXT_QUALITY_BEST;
     if (normal && RepeatedUniformBlock(format, stored, texels, options, color)) {
-    } else if (normal && PrepareFlatBlock(format, stored, texels, options, flat)) {
+        done = true;
+    } else if (PrepareFlatBlock(format, stored, texels, options, flat)) {
         color = flat.used == 0 ? NothingSeen(flat.transparent) : FitFlatBlockRemembered(flat);
-        KeepUniformBlock(format, stored, texels, options, color);
-    } else {
+        done = normal || BestKeepsFlatBlock(flat, color);
+        if (normal) {
+            KeepUniformBlock(format, stored, texels, options, color);
+        }
+    }
+    if (!done) {
         SearchTexels search;
         PrepareTexels(format, stored, texels, options, search);
         color = FitColor(search, options.quality);

@@ -3,6 +3,7 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <functional>
 #include <iterator>
@@ -26,6 +27,7 @@
 #include "codec/dxt_quality_encoder.h"
 #include "codec/dxt_quality_measure.h"
 #include "codec/dxt_search_texels.h"
+#include "codec/dxt_split_search.h"
 
 namespace {
 
@@ -613,6 +615,67 @@ TEST(DxtQualityEncoder, VectorClusterFitMatchesPlain) {
             EXPECT_EQ(vector.error, plain.error);
         }
     }
+}
+
+// Every vector form of the split search (SSE2, and AVX2 where the processor
+// has it) picks the very split of the plain form, with the same bits in its
+// endpoints and error, over the test blocks' orderings and windows of every
+// width up to the widest, placed at random and at the ends.
+TEST(DxtQualityEncoder, VectorSplitSearchMatchesPlain) {
+    using dxt_search::SplitForm;
+    if (!dxt_search::SplitFormRuns(SplitForm::SSE2)) {
+        GTEST_SKIP() << "vector code off: the plain split search alone is built";
+    }
+    if (!dxt_search::SplitFormRuns(SplitForm::AVX2)) {
+        std::printf("this processor has no AVX2: the AVX2 split search is not compared\n");
+    }
+    const auto same = [](const dxt_search::SplitFit& a, const dxt_search::SplitFit& b) {
+        return a.found == b.found && std::memcmp(&a.residual, &b.residual, sizeof a.residual) == 0 &&
+               std::memcmp(a.e0, b.e0, sizeof a.e0) == 0 && std::memcmp(a.e1, b.e1, sizeof a.e1) == 0;
+    };
+    std::mt19937 rng(2718);
+    int compared = 0;
+    for (const Setting& s : SETTINGS) {
+        for (const auto& [name, pixels] : TestBlocks()) {
+            SCOPED_TRACE(name + " format " + std::to_string(s.format));
+            DxtEncodeOptions options;
+            options.alphaThreshold = s.threshold;
+            options.perceptual = s.perceptual;
+            dxt_search::SearchTexels texels;
+            dxt_search::PrepareTexels(s.format, pixels.data(), s.texels, options, texels);
+            dxt_search::ColorMoments moments;
+            float axis[3];
+            if (!dxt_search::ComputeMoments(texels, moments) || !dxt_search::PrincipalAxis(texels, moments, axis)) {
+                continue;
+            }
+            dxt_search::SortedSums sums;
+            dxt_search::SortAlongAxis(texels, moments, axis, sums);
+            const int count = sums.count;
+            for (int trial = 0; trial < 24; ++trial) {
+                const int radius = trial % (dxt_search::MAX_SPLIT_RADIUS + 1);
+                dxt_search::SplitWindow w;
+                int centre = trial < 4 ? 0 : trial < 8 ? count : static_cast<int>(rng() % (count + 1));
+                for (int b = 0; b < 3; ++b) {
+                    if (trial >= 8) {
+                        centre += static_cast<int>(rng() % 3);
+                        centre = centre > count ? count : centre;
+                    }
+                    w.lo[b] = centre - radius < 0 ? 0 : centre - radius;
+                    w.hi[b] = centre + radius > count ? count : centre + radius;
+                }
+                const dxt_search::SplitFit four = dxt_search::BestFourSplit(sums, w, SplitForm::PLAIN);
+                const dxt_search::SplitFit three = dxt_search::BestThreeSplit(sums, w, SplitForm::PLAIN);
+                for (SplitForm form : {SplitForm::SSE2, SplitForm::AVX2}) {
+                    if (dxt_search::SplitFormRuns(form)) {
+                        EXPECT_TRUE(same(four, dxt_search::BestFourSplit(sums, w, form))) << "trial " << trial;
+                        EXPECT_TRUE(same(three, dxt_search::BestThreeSplit(sums, w, form))) << "trial " << trial;
+                        ++compared;
+                    }
+                }
+            }
+        }
+    }
+    EXPECT_GT(compared, 1000);
 }
 #endif
 
