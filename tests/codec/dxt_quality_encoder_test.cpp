@@ -21,6 +21,7 @@
 #include "codec/dxt_color_fit_normal.h"
 #include "codec/dxt_color_moments.h"
 #include "codec/dxt_flat_block_memo.h"
+#include "codec/dxt_level_pairs.h"
 #include "codec/dxt_nearest_entry.h"
 #include "codec/dxt_quality_encoder.h"
 #include "codec/dxt_quality_measure.h"
@@ -624,6 +625,56 @@ TEST(DxtQualityEncoder, VectorSplitSearchMatchesPlain) {
     }
     EXPECT_GT(compared, 1000);
 }
+
+// The channel refit's pair search in AVX2 picks the plain form's pair:
+// lists of every length to 64 (most not a multiple of four), the current
+// pair anywhere, the largest sums (costs near their bound, negative or
+// positive), and nothing to fit (every pair costs the same: the current
+// one stays).
+TEST(DxtQualityEncoder, WideLevelPairSearchMatchesPlain) {
+    if (!CpuHasAvx2()) {
+        GTEST_SKIP() << "the processor has no AVX2";
+    }
+    std::mt19937 rng(4711);
+    const auto draw = [&](int top) { return std::uniform_int_distribution<int>(0, top)(rng); };
+    struct Case {
+        const char* name;
+        int maxCount;
+        int maxWeight;  // per entry: 16 texels of weight up to 255
+    };
+    static constexpr Case CASES[] = {
+        {"short lists", 6, 16 * 255}, {"long lists", 64, 16 * 255}, {"light", 12, 4}, {"nothing to fit", 64, 0}};
+    int mismatches = 0;
+    for (const Case& c : CASES) {
+        for (int n = 0; n < 2000; ++n) {
+            dxt_search::LevelPairs in{};
+            in.four = n % 2 == 0;
+            const bool extreme = n % 7 == 0;
+            for (int e = 0; e < 2; ++e) {
+                in.count[e] = 1 + draw(c.maxCount - 1);
+                in.current[e] = draw(in.count[e] - 1);
+                const int first = draw(64 - in.count[e]);
+                for (int k = 0; k < in.count[e]; ++k) {
+                    in.value[e][k] = (first + k) * 255 / 63;
+                    const std::int64_t w = extreme ? c.maxWeight : draw(c.maxWeight);
+                    in.cost[e][k] = dxt_search::LevelCost(w, w * (extreme ? 255 * (e % 2) : draw(255)), in.value[e][k]);
+                }
+                const std::int64_t w = extreme ? c.maxWeight : draw(c.maxWeight);
+                in.weight[e] = w;
+                in.sum[e] = w * (extreme ? 255 * e : draw(255));
+            }
+            int p[2], q[2];
+            dxt_search::BestLevelPairAvx2(in, p[0], q[0]);
+            dxt_search::BestLevelPairPlain(in, p[1], q[1]);
+            mismatches += p[0] != p[1] || q[0] != q[1];
+            if (c.maxWeight == 0) {
+                mismatches += p[0] != in.current[0] || q[0] != in.current[1];
+            }
+        }
+        EXPECT_EQ(0, mismatches) << c.name;
+    }
+}
+
 #endif
 
 // The error of stored endpoints with every texel kept on the given index.
