@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <functional>
+#include <limits>
 #include <random>
 #include <string>
 #include <utility>
@@ -21,6 +23,7 @@
 #include "codec/dxt_color_fit_normal.h"
 #include "codec/dxt_color_moments.h"
 #include "codec/dxt_flat_block_memo.h"
+#include "codec/dxt_key_order.h"
 #include "codec/dxt_level_pairs.h"
 #include "codec/dxt_nearest_entry.h"
 #include "codec/dxt_quality_encoder.h"
@@ -209,6 +212,43 @@ TEST(DxtQualityEncoder, TransparentColourDoesNotPullDxt1Endpoints) {
             EncodeDxtBlockWith(D3DFMT_DXT1, changed.data(), ALL_TEXELS, options, b);
             EXPECT_EQ(0, std::memcmp(a, b, 8));
         }
+    }
+}
+
+// The branch-free order of the texels along an axis is the insertion sort's:
+// keys of few values (ties kept in texel order), of every value, zeros of
+// both signs, texels without weight, and a key that is not a number.
+TEST(DxtQualityEncoder, KeyOrderMatchesPlain) {
+    std::mt19937 rng(77);
+    std::uniform_int_distribution<int> pick(0, 1 << 20);
+    struct Case {
+        const char* name;
+        int values;      // distinct keys drawn from
+        int unweighted;  // one in this many texels without weight (0: none)
+        bool nan;
+    };
+    static constexpr Case CASES[] = {
+        {"few values", 3, 0, false}, {"many values", 1 << 20, 0, false}, {"some unseen", 5, 3, false},
+        {"none seen", 2, 1, false},  {"not a number", 4, 4, true}};
+    for (const Case& c : CASES) {
+        int mismatches = 0;
+        for (int n = 0; n < 500; ++n) {
+            float key[16];
+            std::uint32_t weight[16];
+            for (int i = 0; i < 16; ++i) {
+                const int v = pick(rng) % c.values;
+                key[i] = v == 0 ? (i % 2 ? -0.0f : 0.0f) : static_cast<float>(v - c.values / 2) * 0.37f;
+                weight[i] = c.unweighted != 0 && pick(rng) % c.unweighted == 0 ? 0u : 1u + pick(rng) % 255u;
+            }
+            if (c.nan) {
+                key[pick(rng) % 16] = std::numeric_limits<float>::quiet_NaN();
+            }
+            int order[2][16];
+            const int count[2] = {dxt_search::OrderByKey(key, weight, order[0]),
+                                  dxt_search::OrderByKeyPlain(key, weight, order[1])};
+            mismatches += count[0] != count[1] || !std::equal(order[0], order[0] + count[1], order[1]);
+        }
+        EXPECT_EQ(0, mismatches) << c.name;
     }
 }
 
