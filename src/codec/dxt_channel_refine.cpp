@@ -9,6 +9,7 @@
 #endif
 
 #include "codec/dxt_color_moments.h"
+#include "codec/dxt_level_pairs.h"
 
 namespace dxt_search {
 
@@ -16,7 +17,6 @@ namespace {
 
 constexpr int SHIFT[3] = {11, 5, 0};  // red, green, blue
 constexpr int TOP[3] = {31, 63, 31};
-constexpr int TOP_LEVELS = 64;
 
 int ExpandLevel(int level, int c) {
     return c == 1 ? (level << 2 | level >> 4) : (level << 3 | level >> 2);
@@ -168,12 +168,6 @@ int Clamp(int v, int top) {
     return v < 0 ? 0 : v > top ? top : v;
 }
 
-// One entry's part of a channel's error, less the part that does not depend
-// on the levels: W v^2 - 2 v S.
-inline std::int64_t EntryCost(const EntrySums& s, int c, int k, int v) {
-    return v * (s.weight[k] * v - 2 * s.sum[c][k]);
-}
-
 // One channel search: the pair of levels of least error among the levels
 // from one below to one above the current and the solved level of each end
 // (the current pair on ties). The endpoints' own entries depend on one
@@ -183,39 +177,34 @@ void BestLevels(const EntrySums& s, int c, bool four, int a, int b, int solvedA,
     const int aHi = Clamp((a > solvedA ? a : solvedA) + 1, TOP[c]);
     const int bLo = Clamp((b < solvedB ? b : solvedB) - 1, TOP[c]);
     const int bHi = Clamp((b > solvedB ? b : solvedB) + 1, TOP[c]);
-    int xs[TOP_LEVELS], ys[TOP_LEVELS];
-    std::int64_t xCost[TOP_LEVELS], yCost[TOP_LEVELS];
+    LevelPairs pairs;
+    pairs.count[0] = aHi - aLo + 1;
+    pairs.count[1] = bHi - bLo + 1;
+    pairs.current[0] = a - aLo;
+    pairs.current[1] = b - bLo;
     for (int p = aLo; p <= aHi; ++p) {
-        xs[p - aLo] = ExpandLevel(p, c);
-        xCost[p - aLo] = EntryCost(s, c, 0, xs[p - aLo]);
+        const int x = ExpandLevel(p, c);
+        pairs.value[0][p - aLo] = x;
+        pairs.cost[0][p - aLo] = LevelCost(s.weight[0], s.sum[c][0], x);
     }
     for (int q = bLo; q <= bHi; ++q) {
-        ys[q - bLo] = ExpandLevel(q, c);
-        yCost[q - bLo] = EntryCost(s, c, 1, ys[q - bLo]);
+        const int y = ExpandLevel(q, c);
+        pairs.value[1][q - bLo] = y;
+        pairs.cost[1][q - bLo] = LevelCost(s.weight[1], s.sum[c][1], y);
     }
-    const auto pairCost = [&](int p, int q) {
-        const int x = xs[p - aLo], y = ys[q - bLo];
-        std::int64_t cost = xCost[p - aLo] + yCost[q - bLo];
-        if (four) {
-            cost += EntryCost(s, c, 2, (2 * x + y + 1) / 3) + EntryCost(s, c, 3, (x + 2 * y + 1) / 3);
-        } else {
-            cost += EntryCost(s, c, 2, (x + y) >> 1);
-        }
-        return cost;
-    };
-    std::int64_t best = pairCost(a, b);
-    outA = a;
-    outB = b;
-    for (int p = aLo; p <= aHi; ++p) {
-        for (int q = bLo; q <= bHi; ++q) {
-            const std::int64_t cost = pairCost(p, q);
-            if (cost < best) {
-                best = cost;
-                outA = p;
-                outB = q;
-            }
-        }
+    for (int q = pairs.count[1]; q % 4 != 0; ++q) {
+        pairs.value[1][q] = 0;
+        pairs.cost[1][q] = 0;
     }
+    pairs.weight[0] = s.weight[2];
+    pairs.sum[0] = s.sum[c][2];
+    pairs.weight[1] = s.weight[3];
+    pairs.sum[1] = s.sum[c][3];
+    pairs.four = four;
+    int p = 0, q = 0;
+    BestLevelPair(pairs, p, q);
+    outA = aLo + p;
+    outB = bLo + q;
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #endif
 
 #include "codec/cpu_features.h"
+#include "codec/dxt_key_order.h"
 #include "codec/dxt_split_kernels.h"
 
 namespace dxt_search {
@@ -36,22 +37,7 @@ void SortAlongAxis(const SearchTexels& texels, const ColorMoments& moments, cons
     }
 #endif
     int order[16];
-    float sorted[16];
-    int n = 0;
-    for (int i = 0; i < 16; ++i) {
-        if (texels.weight[i] == 0) {
-            continue;
-        }
-        const float t = key[i];
-        int at = n++;
-        while (at > 0 && sorted[at - 1] > t) {
-            sorted[at] = sorted[at - 1];
-            order[at] = order[at - 1];
-            --at;
-        }
-        sorted[at] = t;
-        order[at] = i;
-    }
+    const int n = OrderByKey(key, texels.weight, order);
     out.total = moments.total;
     // The channel-weighted spread about the mean, from the exact moments.
     out.squares = (moments.covariance[0] + moments.covariance[3]) + moments.covariance[5];

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdint>
@@ -7,6 +8,7 @@
 #include <cstring>
 #include <functional>
 #include <iterator>
+#include <limits>
 #include <random>
 #include <string>
 #include <utility>
@@ -23,6 +25,8 @@
 #include "codec/dxt_color_fit_normal.h"
 #include "codec/dxt_color_moments.h"
 #include "codec/dxt_flat_block_memo.h"
+#include "codec/dxt_key_order.h"
+#include "codec/dxt_level_pairs.h"
 #include "codec/dxt_nearest_entry.h"
 #include "codec/dxt_quality_encoder.h"
 #include "codec/dxt_quality_measure.h"
@@ -210,6 +214,43 @@ TEST(DxtQualityEncoder, TransparentColourDoesNotPullDxt1Endpoints) {
             EncodeDxtBlockWith(D3DFMT_DXT1, changed.data(), ALL_TEXELS, options, b);
             EXPECT_EQ(0, std::memcmp(a, b, 8));
         }
+    }
+}
+
+// The branch-free order of the texels along an axis is the insertion sort's:
+// keys of few values (ties kept in texel order), of every value, zeros of
+// both signs, texels without weight, and a key that is not a number.
+TEST(DxtQualityEncoder, KeyOrderMatchesPlain) {
+    std::mt19937 rng(77);
+    std::uniform_int_distribution<int> pick(0, 1 << 20);
+    struct Case {
+        const char* name;
+        int values;      // distinct keys drawn from
+        int unweighted;  // one in this many texels without weight (0: none)
+        bool nan;
+    };
+    static constexpr Case CASES[] = {
+        {"few values", 3, 0, false}, {"many values", 1 << 20, 0, false}, {"some unseen", 5, 3, false},
+        {"none seen", 2, 1, false},  {"not a number", 4, 4, true}};
+    for (const Case& c : CASES) {
+        int mismatches = 0;
+        for (int n = 0; n < 500; ++n) {
+            float key[16];
+            std::uint32_t weight[16];
+            for (int i = 0; i < 16; ++i) {
+                const int v = pick(rng) % c.values;
+                key[i] = v == 0 ? (i % 2 ? -0.0f : 0.0f) : static_cast<float>(v - c.values / 2) * 0.37f;
+                weight[i] = c.unweighted != 0 && pick(rng) % c.unweighted == 0 ? 0u : 1u + pick(rng) % 255u;
+            }
+            if (c.nan) {
+                key[pick(rng) % 16] = std::numeric_limits<float>::quiet_NaN();
+            }
+            int order[2][16];
+            const int count[2] = {dxt_search::OrderByKey(key, weight, order[0]),
+                                  dxt_search::OrderByKeyPlain(key, weight, order[1])};
+            mismatches += count[0] != count[1] || !std::equal(order[0], order[0] + count[1], order[1]);
+        }
+        EXPECT_EQ(0, mismatches) << c.name;
     }
 }
 
@@ -677,6 +718,56 @@ TEST(DxtQualityEncoder, VectorSplitSearchMatchesPlain) {
     }
     EXPECT_GT(compared, 1000);
 }
+
+// The channel refit's pair search in AVX2 picks the plain form's pair:
+// lists of every length to 64 (most not a multiple of four), the current
+// pair anywhere, the largest sums (costs near their bound, negative or
+// positive), and nothing to fit (every pair costs the same: the current
+// one stays).
+TEST(DxtQualityEncoder, WideLevelPairSearchMatchesPlain) {
+    if (!CpuHasAvx2()) {
+        GTEST_SKIP() << "the processor has no AVX2";
+    }
+    std::mt19937 rng(4711);
+    const auto draw = [&](int top) { return std::uniform_int_distribution<int>(0, top)(rng); };
+    struct Case {
+        const char* name;
+        int maxCount;
+        int maxWeight;  // per entry: 16 texels of weight up to 255
+    };
+    static constexpr Case CASES[] = {
+        {"short lists", 6, 16 * 255}, {"long lists", 64, 16 * 255}, {"light", 12, 4}, {"nothing to fit", 64, 0}};
+    int mismatches = 0;
+    for (const Case& c : CASES) {
+        for (int n = 0; n < 2000; ++n) {
+            dxt_search::LevelPairs in{};
+            in.four = n % 2 == 0;
+            const bool extreme = n % 7 == 0;
+            for (int e = 0; e < 2; ++e) {
+                in.count[e] = 1 + draw(c.maxCount - 1);
+                in.current[e] = draw(in.count[e] - 1);
+                const int first = draw(64 - in.count[e]);
+                for (int k = 0; k < in.count[e]; ++k) {
+                    in.value[e][k] = (first + k) * 255 / 63;
+                    const std::int64_t w = extreme ? c.maxWeight : draw(c.maxWeight);
+                    in.cost[e][k] = dxt_search::LevelCost(w, w * (extreme ? 255 * (e % 2) : draw(255)), in.value[e][k]);
+                }
+                const std::int64_t w = extreme ? c.maxWeight : draw(c.maxWeight);
+                in.weight[e] = w;
+                in.sum[e] = w * (extreme ? 255 * e : draw(255));
+            }
+            int p[2], q[2];
+            dxt_search::BestLevelPairAvx2(in, p[0], q[0]);
+            dxt_search::BestLevelPairPlain(in, p[1], q[1]);
+            mismatches += p[0] != p[1] || q[0] != q[1];
+            if (c.maxWeight == 0) {
+                mismatches += p[0] != in.current[0] || q[0] != in.current[1];
+            }
+        }
+        EXPECT_EQ(0, mismatches) << c.name;
+    }
+}
+
 #endif
 
 // The error of stored endpoints with every texel kept on the given index.
