@@ -105,6 +105,33 @@ bool MomentsFromRaw(const SearchTexels& texels, const RawMoments& raw, ColorMome
     return true;
 }
 
+// Four steps of power iteration on the symmetric matrix m (xx, xy, xz, yy,
+// yz, zz) from the column of its largest diagonal element: that column
+// already leans towards the axis, and a few steps settle it well within
+// what 5:6:5 endpoints can tell apart. T is the precision of the steps.
+template <typename T>
+void PowerIterate(const float* m, T* v) {
+    int j = 0;
+    if (m[3] > m[0]) {
+        j = 1;
+    }
+    if (m[5] > (j == 0 ? m[0] : m[3])) {
+        j = 2;
+    }
+    const float columns[3][3] = {{m[0], m[1], m[2]}, {m[1], m[3], m[4]}, {m[2], m[4], m[5]}};
+    v[0] = columns[j][0];
+    v[1] = columns[j][1];
+    v[2] = columns[j][2];
+    for (int step = 0; step < 4; ++step) {
+        const T x = m[0] * v[0] + m[1] * v[1] + m[2] * v[2];
+        const T y = m[1] * v[0] + m[3] * v[1] + m[4] * v[2];
+        const T z = m[2] * v[0] + m[4] * v[1] + m[5] * v[2];
+        v[0] = x;
+        v[1] = y;
+        v[2] = z;
+    }
+}
+
 }  // namespace
 
 bool ComputeMomentsPlain(const SearchTexels& texels, ColorMoments& out) {
@@ -129,29 +156,11 @@ bool PrincipalAxis(const SearchTexels& texels, const ColorMoments& moments, floa
     if (!(trace > 1e-3f * moments.total)) {
         return false;
     }
-    // Power iteration from the column of the largest diagonal element:
-    // that column already leans towards the axis, and a few steps settle it
-    // well within what 5:6:5 endpoints can tell apart.
-    int j = 0;
-    if (m[3] > m[0]) {
-        j = 1;
-    }
-    if (m[5] > (j == 0 ? m[0] : m[3])) {
-        j = 2;
-    }
-    const float columns[3][3] = {{m[0], m[1], m[2]}, {m[1], m[3], m[4]}, {m[2], m[4], m[5]}};
     // In double precision the vector needs no scaling between steps (it
     // grows by the largest eigenvalue, at most about 2^38, each step): no
     // division on the dependency chain.
-    double v[3] = {columns[j][0], columns[j][1], columns[j][2]};
-    for (int step = 0; step < 4; ++step) {
-        const double x = m[0] * v[0] + m[1] * v[1] + m[2] * v[2];
-        const double y = m[1] * v[0] + m[3] * v[1] + m[4] * v[2];
-        const double z = m[2] * v[0] + m[4] * v[1] + m[5] * v[2];
-        v[0] = x;
-        v[1] = y;
-        v[2] = z;
-    }
+    double v[3];
+    PowerIterate(m, v);
     // Back from the scaled space to red, green, blue.
     double back[3], length = 0.0;
     for (int c = 0; c < 3; ++c) {
@@ -209,25 +218,8 @@ bool QuickAxisFromRaw(const SearchTexels& texels, const RawMoments& raw, float* 
     for (float& e : m) {
         e *= scale;
     }
-    // Power iteration from the column of the largest diagonal element, as
-    // PrincipalAxis does.
-    int j = 0;
-    if (m[3] > m[0]) {
-        j = 1;
-    }
-    if (m[5] > (j == 0 ? m[0] : m[3])) {
-        j = 2;
-    }
-    const float columns[3][3] = {{m[0], m[1], m[2]}, {m[1], m[3], m[4]}, {m[2], m[4], m[5]}};
-    float v[3] = {columns[j][0], columns[j][1], columns[j][2]};
-    for (int step = 0; step < 4; ++step) {
-        const float x = m[0] * v[0] + m[1] * v[1] + m[2] * v[2];
-        const float y = m[1] * v[0] + m[3] * v[1] + m[4] * v[2];
-        const float z = m[2] * v[0] + m[4] * v[1] + m[5] * v[2];
-        v[0] = x;
-        v[1] = y;
-        v[2] = z;
-    }
+    float v[3];
+    PowerIterate(m, v);
     // Back from the scaled space to red, green, blue; the length is divided
     // out later, beside the extent along the line.
     float length = 0.0f;
