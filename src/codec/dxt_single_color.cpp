@@ -12,6 +12,39 @@ struct LevelPair {
     unsigned char b;  // endpoint c1's level
 };
 
+// A pair of levels reaching an entry value, by its endpoints' spread; no
+// pair yet while the spread is negative.
+struct Reach {
+    int spread = -1;
+    int a = 0, b = 0;
+};
+
+// Pairs come in (a, b) order: a later pair wins only by a smaller spread.
+void KeepCloser(Reach& kept, const Reach& pair) {
+    if (kept.spread < 0 || pair.spread < kept.spread) {
+        kept = pair;
+    }
+}
+
+// The pair of the entry value nearest v, then of the smaller spread, then
+// the first in (a, b) order.
+LevelPair NearestReach(const Reach* reach, int v) {
+    for (int d = 0;; ++d) {
+        const Reach* below = v - d >= 0 && reach[v - d].spread >= 0 ? &reach[v - d] : nullptr;
+        const Reach* above = v + d <= 255 && reach[v + d].spread >= 0 ? &reach[v + d] : nullptr;
+        if (below && above && above != below) {
+            const bool takeAbove = above->spread < below->spread ||
+                                   (above->spread == below->spread &&
+                                    (above->a < below->a || (above->a == below->a && above->b < below->b)));
+            below = takeAbove ? above : below;
+        }
+        const Reach* found = below ? below : above;
+        if (found) {
+            return {static_cast<unsigned char>(found->a), static_cast<unsigned char>(found->b)};
+        }
+    }
+}
+
 // For each 8-bit value, the two levels whose interpolated entry (index 2 of
 // the mode) comes nearest, by the decoder's integer arithmetic.
 struct SingleColorTables {
@@ -29,26 +62,24 @@ struct SingleColorTables {
             for (int q = 0; q < levels; ++q) {
                 expanded[q] = wide ? (q << 2 | q >> 4) : (q << 3 | q >> 2);
             }
-            for (int v = 0; v < 256; ++v) {
-                int bestFour = 1 << 30, bestThree = 1 << 30;
-                for (int a = 0; a < levels; ++a) {
-                    for (int b = 0; b < levels; ++b) {
-                        const int ea = expanded[a], eb = expanded[b];
-                        // Prefer endpoints close together: the other
-                        // entries then stay near the colour too.
-                        const int spread = std::abs(ea - eb);
-                        const int four = (std::abs((2 * ea + eb + 1) / 3 - v) << 9) + spread;
-                        const int three = (std::abs(((ea + eb) >> 1) - v) << 9) + spread;
-                        if (four < bestFour) {
-                            bestFour = four;
-                            this->four[wide][v] = {static_cast<unsigned char>(a), static_cast<unsigned char>(b)};
-                        }
-                        if (three < bestThree) {
-                            bestThree = three;
-                            this->three[wide][v] = {static_cast<unsigned char>(a), static_cast<unsigned char>(b)};
-                        }
-                    }
+            // The pair reaching each entry value with its endpoints closest
+            // together, the first in (a, b) order on ties: every pair's
+            // entry is visited once instead of once per value.
+            Reach reachFour[256], reachThree[256];
+            for (int a = 0; a < levels; ++a) {
+                for (int b = 0; b < levels; ++b) {
+                    const int ea = expanded[a], eb = expanded[b];
+                    const Reach pair{std::abs(ea - eb), a, b};
+                    KeepCloser(reachFour[(2 * ea + eb + 1) / 3], pair);
+                    KeepCloser(reachThree[(ea + eb) >> 1], pair);
                 }
+            }
+            for (int v = 0; v < 256; ++v) {
+                // The nearest entry first, then endpoints close together
+                // (the other entries then stay near the colour too), then
+                // the first pair.
+                this->four[wide][v] = NearestReach(reachFour, v);
+                this->three[wide][v] = NearestReach(reachThree, v);
                 for (int mode = 0; mode < 2; ++mode) {
                     const LevelPair pair = mode == 0 ? this->four[wide][v] : this->three[wide][v];
                     for (int swap = 0; swap < 2; ++swap) {
