@@ -120,27 +120,27 @@ def run(command, env, timeout=10):
     return subprocess.run(command, env=env, capture_output=True, text=True, timeout=timeout)
 
 
-def find_window(env):
+def find_window(env, name=WINDOW_NAME, what="the game window"):
     def search():
-        found = run(["xdotool", "search", "--onlyvisible", "--name", WINDOW_NAME], env)
+        found = run(["xdotool", "search", "--onlyvisible", "--name", name], env)
         ids = found.stdout.split()
         return int(ids[-1]) if found.returncode == 0 and ids else None
 
-    return wait_for(search, 60, "the game window")
+    return wait_for(search, 60, what)
 
 
-def settled_window(env):
-    """The game's window once its id has stopped changing: the video layer
-    may replace the first window while it sets up rendering."""
-    previous = find_window(env)
+def settled_window(env, name=WINDOW_NAME, what="the game window"):
+    """The window once its id has stopped changing: the video layer may
+    replace the first window while it sets up rendering."""
+    previous = find_window(env, name, what)
     deadline = time.monotonic() + 15
     while time.monotonic() < deadline:
         time.sleep(0.5)
-        current = find_window(env)
+        current = find_window(env, name, what)
         if current == previous:
             return current
         previous = current
-    raise Failure("the game window kept changing")
+    raise Failure(what + " kept changing")
 
 
 def screenshot(window, display_name):

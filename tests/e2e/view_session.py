@@ -25,7 +25,7 @@ import time
 from PIL import Image, ImageChops
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from game_session import Failure, XServer, request_close, run, screenshot, wait_for  # noqa: E402
+from game_session import Failure, XServer, request_close, run, screenshot, settled_window  # noqa: E402
 
 WINDOW_NAME = "tovtex view"
 CLIENT = (640, 480)
@@ -124,13 +124,7 @@ class Viewer:
         self.env, self.display_name = env, display_name
         self.process = subprocess.Popen([tool, "view", "--window", "%dx%d" % CLIENT] + files, env=env, stdout=log,
                                         stderr=subprocess.STDOUT)
-
-        def search():
-            found = run(["xdotool", "search", "--onlyvisible", "--name", WINDOW_NAME], env)
-            ids = found.stdout.split()
-            return int(ids[-1]) if found.returncode == 0 and ids else None
-
-        self.window = wait_for(search, 15, "the viewer window")
+        self.window = settled_window(env, WINDOW_NAME, "the viewer window")
         run(["xdotool", "windowfocus", "--sync", str(self.window)], env)
         self.alpha_view = 0  # over checkerboard, alpha as grey, alpha ignored
 
