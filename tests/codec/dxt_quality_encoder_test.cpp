@@ -37,6 +37,16 @@ namespace {
 
 using Pixels = std::array<DWORD, 16>;
 
+#if TOVTEX_SSE2
+// The same stored block, found with the same error.
+void ExpectSameChoice(const dxt_search::ColorChoice& a, const dxt_search::ColorChoice& b) {
+    EXPECT_EQ(a.c0, b.c0);
+    EXPECT_EQ(a.c1, b.c1);
+    EXPECT_EQ(a.indices, b.indices);
+    EXPECT_EQ(a.error, b.error);
+}
+#endif
+
 // A 16-bit value from two draws, the high byte first whatever the compiler.
 template <typename Rng, typename Byte>
 unsigned Word16(Rng& rng, Byte& byte) {
@@ -493,10 +503,7 @@ TEST(DxtQualityEncoder, OneColourBlocksMatchTheFullPath) {
             }
             const dxt_search::ColorChoice quick = dxt_search::FitFlatBlock(flat);
             const dxt_search::ColorChoice full = dxt_search::FitColorNormal(texels);
-            EXPECT_EQ(quick.c0, full.c0);
-            EXPECT_EQ(quick.c1, full.c1);
-            EXPECT_EQ(quick.indices, full.indices);
-            EXPECT_EQ(quick.error, full.error);
+            ExpectSameChoice(quick, full);
         }
     }
     // The remembered fit answers a repeat as the fit does, and a block of the
@@ -518,10 +525,7 @@ TEST(DxtQualityEncoder, OneColourBlocksMatchTheFullPath) {
                     }
                     const dxt_search::ColorChoice fresh = dxt_search::FitFlatBlock(flat);
                     const dxt_search::ColorChoice remembered = dxt_search::FitFlatBlockRemembered(flat);
-                    EXPECT_EQ(fresh.c0, remembered.c0);
-                    EXPECT_EQ(fresh.c1, remembered.c1);
-                    EXPECT_EQ(fresh.indices, remembered.indices);
-                    EXPECT_EQ(fresh.error, remembered.error);
+                    ExpectSameChoice(fresh, remembered);
                 }
             }
         }
@@ -650,10 +654,7 @@ TEST(DxtQualityEncoder, VectorClusterFitMatchesPlain) {
             }
             const dxt_search::ColorChoice vector = dxt_search::FitColorBest(texels);
             const dxt_search::ColorChoice plain = dxt_search::FitColorBestPlain(texels);
-            EXPECT_EQ(vector.c0, plain.c0);
-            EXPECT_EQ(vector.c1, plain.c1);
-            EXPECT_EQ(vector.indices, plain.indices);
-            EXPECT_EQ(vector.error, plain.error);
+            ExpectSameChoice(vector, plain);
         }
     }
 }
