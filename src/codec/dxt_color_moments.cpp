@@ -105,12 +105,9 @@ bool MomentsFromRaw(const SearchTexels& texels, const RawMoments& raw, ColorMome
     return true;
 }
 
-// Four steps of power iteration on the symmetric matrix m (xx, xy, xz, yy,
-// yz, zz) from the column of its largest diagonal element: that column
-// already leans towards the axis, and a few steps settle it well within
-// what 5:6:5 endpoints can tell apart. T is the precision of the steps.
-template <typename T>
-void PowerIterate(const float* m, T* v) {
+// The column of the symmetric matrix m (xx, xy, xz, yy, yz, zz) with the
+// largest diagonal element: it already leans towards the principal axis.
+int LargestDiagonal(const float* m) {
     int j = 0;
     if (m[3] > m[0]) {
         j = 1;
@@ -118,6 +115,15 @@ void PowerIterate(const float* m, T* v) {
     if (m[5] > (j == 0 ? m[0] : m[3])) {
         j = 2;
     }
+    return j;
+}
+
+// Four steps of power iteration on m from its leaning column: a few steps
+// settle it well within what 5:6:5 endpoints can tell apart. T is the
+// precision of the steps.
+template <typename T>
+void PowerIterate(const float* m, T* v) {
+    const int j = LargestDiagonal(m);
     const float columns[3][3] = {{m[0], m[1], m[2]}, {m[1], m[3], m[4]}, {m[2], m[4], m[5]}};
     v[0] = columns[j][0];
     v[1] = columns[j][1];
@@ -131,6 +137,28 @@ void PowerIterate(const float* m, T* v) {
         v[2] = z;
     }
 }
+
+#if TOVTEX_SSE2
+// PowerIterate in single precision with a step's three sums side by side,
+// one lane each: lane c adds m's row c times the vector in the scalar
+// form's order, so every lane rounds as the scalar sum does and the two
+// agree bit for bit (the matrix is symmetric: its rows are its columns).
+void PowerIterateVector(const float* m, float* v) {
+    const __m128 columns[3] = {_mm_setr_ps(m[0], m[1], m[2], 0.0f), _mm_setr_ps(m[1], m[3], m[4], 0.0f),
+                               _mm_setr_ps(m[2], m[4], m[5], 0.0f)};
+    __m128 x = columns[LargestDiagonal(m)];
+    for (int step = 0; step < 4; ++step) {
+        x = _mm_add_ps(_mm_add_ps(_mm_mul_ps(columns[0], _mm_shuffle_ps(x, x, 0x00)),
+                                  _mm_mul_ps(columns[1], _mm_shuffle_ps(x, x, 0x55))),
+                       _mm_mul_ps(columns[2], _mm_shuffle_ps(x, x, 0xAA)));
+    }
+    alignas(16) float lanes[4];
+    _mm_store_ps(lanes, x);
+    v[0] = lanes[0];
+    v[1] = lanes[1];
+    v[2] = lanes[2];
+}
+#endif
 
 }  // namespace
 
@@ -179,6 +207,7 @@ bool PrincipalAxis(const SearchTexels& texels, const ColorMoments& moments, floa
 
 namespace {
 
+template <bool VECTOR>
 bool QuickAxisFromRaw(const SearchTexels& texels, const RawMoments& raw, float* mean, float* axis,
                       float& inverseSquare) {
     if (raw.total <= 0) {
@@ -219,7 +248,15 @@ bool QuickAxisFromRaw(const SearchTexels& texels, const RawMoments& raw, float* 
         e *= scale;
     }
     float v[3];
+#if TOVTEX_SSE2
+    if (VECTOR) {
+        PowerIterateVector(m, v);
+    } else {
+        PowerIterate(m, v);
+    }
+#else
     PowerIterate(m, v);
+#endif
     // Back from the scaled space to red, green, blue; the length is divided
     // out later, beside the extent along the line.
     float length = 0.0f;
@@ -239,14 +276,14 @@ bool QuickAxisFromRaw(const SearchTexels& texels, const RawMoments& raw, float* 
 bool QuickAxisPlain(const SearchTexels& texels, float* mean, float* axis, float& inverseSquare) {
     RawMoments raw;
     RawMomentsPlain(texels, raw);
-    return QuickAxisFromRaw(texels, raw, mean, axis, inverseSquare);
+    return QuickAxisFromRaw<false>(texels, raw, mean, axis, inverseSquare);
 }
 
 bool QuickAxis(const SearchTexels& texels, float* mean, float* axis, float& inverseSquare) {
 #if TOVTEX_SSE2
     RawMoments raw;
     RawMomentsVector(texels, raw);
-    return QuickAxisFromRaw(texels, raw, mean, axis, inverseSquare);
+    return QuickAxisFromRaw<true>(texels, raw, mean, axis, inverseSquare);
 #else
     return QuickAxisPlain(texels, mean, axis, inverseSquare);
 #endif
