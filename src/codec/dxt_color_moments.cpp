@@ -1,5 +1,8 @@
 #include "codec/dxt_color_moments.h"
 
+#include "codec/cpu_features.h"
+#include "codec/dxt_color_moments_avx2.h"
+
 #include <cmath>
 
 #if TOVTEX_SSE2
@@ -8,20 +11,8 @@
 
 namespace dxt_search {
 
-namespace {
-
-// The exact sums a block's moments come from. Every product of a weight and
-// up to two channels stays below 2^24, so each is exact in single precision
-// and the sums are exact integers: the vector and plain forms agree
-// whatever order they add in.
-struct RawMoments {
-    std::int32_t total;
-    std::int32_t sum[3];
-    std::int32_t square[6];  // rr, rg, rb, gg, gb, bb
-};
-
-void RawMomentsPlain(const SearchTexels& texels, RawMoments& out) {
-    out = RawMoments{};
+void ColorSumsPlain(const SearchTexels& texels, ColorSums& out) {
+    out = ColorSums{};
     for (int i = 0; i < 16; ++i) {
         const float w = static_cast<float>(texels.weight[i]);
         const float r = texels.ch[0][i], g = texels.ch[1][i], b = texels.ch[2][i];
@@ -40,13 +31,17 @@ void RawMomentsPlain(const SearchTexels& texels, RawMoments& out) {
 }
 
 #if TOVTEX_SSE2
+namespace {
+
 std::int32_t HorizontalSum(__m128i v) {
     v = _mm_add_epi32(v, _mm_shuffle_epi32(v, _MM_SHUFFLE(1, 0, 3, 2)));
     v = _mm_add_epi32(v, _mm_shuffle_epi32(v, _MM_SHUFFLE(2, 3, 0, 1)));
     return _mm_cvtsi128_si32(v);
 }
 
-void RawMomentsVector(const SearchTexels& texels, RawMoments& out) {
+}  // namespace
+
+void ColorSumsSse2(const SearchTexels& texels, ColorSums& out) {
     __m128i total = _mm_setzero_si128(), sum[3], square[6];
     for (__m128i& v : sum) {
         v = _mm_setzero_si128();
@@ -81,7 +76,22 @@ void RawMomentsVector(const SearchTexels& texels, RawMoments& out) {
 }
 #endif
 
-bool MomentsFromRaw(const SearchTexels& texels, const RawMoments& raw, ColorMoments& out) {
+namespace {
+
+// The sums by the fastest form the processor runs.
+void ColorSumsFast(const SearchTexels& texels, ColorSums& out) {
+#if TOVTEX_SSE2
+    if (CpuHasAvx2()) {
+        ColorSumsAvx2(texels, out);
+    } else {
+        ColorSumsSse2(texels, out);
+    }
+#else
+    ColorSumsPlain(texels, out);
+#endif
+}
+
+bool MomentsFromRaw(const SearchTexels& texels, const ColorSums& raw, ColorMoments& out) {
     if (raw.total <= 0) {
         return false;
     }
@@ -163,15 +173,15 @@ void PowerIterateVector(const float* m, float* v) {
 }  // namespace
 
 bool ComputeMomentsPlain(const SearchTexels& texels, ColorMoments& out) {
-    RawMoments raw;
-    RawMomentsPlain(texels, raw);
+    ColorSums raw;
+    ColorSumsPlain(texels, raw);
     return MomentsFromRaw(texels, raw, out);
 }
 
 bool ComputeMoments(const SearchTexels& texels, ColorMoments& out) {
 #if TOVTEX_SSE2
-    RawMoments raw;
-    RawMomentsVector(texels, raw);
+    ColorSums raw;
+    ColorSumsFast(texels, raw);
     return MomentsFromRaw(texels, raw, out);
 #else
     return ComputeMomentsPlain(texels, out);
@@ -208,7 +218,7 @@ bool PrincipalAxis(const SearchTexels& texels, const ColorMoments& moments, floa
 namespace {
 
 template <bool VECTOR>
-bool QuickAxisFromRaw(const SearchTexels& texels, const RawMoments& raw, float* mean, float* axis,
+bool QuickAxisFromRaw(const SearchTexels& texels, const ColorSums& raw, float* mean, float* axis,
                       float& inverseSquare) {
     if (raw.total <= 0) {
         mean[0] = mean[1] = mean[2] = 0.0f;
@@ -274,15 +284,15 @@ bool QuickAxisFromRaw(const SearchTexels& texels, const RawMoments& raw, float* 
 }  // namespace
 
 bool QuickAxisPlain(const SearchTexels& texels, float* mean, float* axis, float& inverseSquare) {
-    RawMoments raw;
-    RawMomentsPlain(texels, raw);
+    ColorSums raw;
+    ColorSumsPlain(texels, raw);
     return QuickAxisFromRaw<false>(texels, raw, mean, axis, inverseSquare);
 }
 
 bool QuickAxis(const SearchTexels& texels, float* mean, float* axis, float& inverseSquare) {
 #if TOVTEX_SSE2
-    RawMoments raw;
-    RawMomentsVector(texels, raw);
+    ColorSums raw;
+    ColorSumsFast(texels, raw);
     return QuickAxisFromRaw<true>(texels, raw, mean, axis, inverseSquare);
 #else
     return QuickAxisPlain(texels, mean, axis, inverseSquare);

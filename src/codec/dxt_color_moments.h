@@ -15,6 +15,23 @@ struct ColorMoments {
     float total;          // sum of the texel weights
 };
 
+// The exact integer sums the moments come from: the total weight, the
+// weighted channel sums and the weighted products of two channels. Every
+// product of a weight and up to two channels stays below 2^24, so each is
+// exact in single precision and every form adds the same integers, in
+// whatever order: the SSE2 form (four texels at a time), the AVX2 one
+// (dxt_color_moments_avx2.h) and the plain reference agree bit for bit.
+struct ColorSums {
+    std::int32_t total;
+    std::int32_t sum[3];     // red, green, blue
+    std::int32_t square[6];  // rr, rg, rb, gg, gb, bb
+};
+
+void ColorSumsPlain(const SearchTexels& texels, ColorSums& out);
+#if TOVTEX_SSE2
+void ColorSumsSse2(const SearchTexels& texels, ColorSums& out);
+#endif
+
 // False when no texel has weight. The SSE2 form (TOVTEX_SSE2) sums four
 // texels at a time; the plain form is its reference. Both add exact
 // integers, so they agree bit for bit.

@@ -24,6 +24,7 @@
 #include "codec/dxt_cluster_fit.h"
 #include "codec/dxt_color_fit_normal.h"
 #include "codec/dxt_color_moments.h"
+#include "codec/dxt_color_moments_avx2.h"
 #include "codec/dxt_flat_block_memo.h"
 #include "codec/dxt_key_order.h"
 #include "codec/dxt_level_pairs.h"
@@ -410,6 +411,16 @@ TEST(DxtQualityEncoder, VectorTexelsMatchPlain) {
             dxt_search::ColorMoments ma{}, mb{};
             EXPECT_EQ(dxt_search::ComputeMoments(a, ma), dxt_search::ComputeMomentsPlain(a, mb));
             EXPECT_EQ(0, std::memcmp(&ma, &mb, sizeof ma));
+            dxt_search::ColorSums sums[2] = {};
+            dxt_search::ColorSumsPlain(a, sums[0]);
+#if TOVTEX_SSE2
+            dxt_search::ColorSumsSse2(a, sums[1]);
+            EXPECT_EQ(0, std::memcmp(&sums[0], &sums[1], sizeof sums[0]));
+            if (CpuHasAvx2()) {
+                dxt_search::ColorSumsAvx2(a, sums[1]);
+                EXPECT_EQ(0, std::memcmp(&sums[0], &sums[1], sizeof sums[0]));
+            }
+#endif
             // The extent along a line through the mean: the principal axis,
             // the channel axes and a diagonal, both signs.
             float axis[3] = {};
