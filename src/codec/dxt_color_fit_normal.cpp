@@ -5,6 +5,7 @@
 
 #include "codec/dxt_axis_extent.h"
 #include "codec/dxt_color_moments.h"
+#include "codec/dxt_quantize_pair.h"
 #include "codec/dxt_single_color.h"
 
 namespace dxt_search {
@@ -16,16 +17,6 @@ void RoundColor(const float* rgb, int* out) {
         const int v = static_cast<int>(std::lround(rgb[c]));
         out[c] = v < 0 ? 0 : v > 255 ? 255 : v;
     }
-}
-
-// 5:6:5 by truncation: the endpoints a shade inside the extremes, which
-// sometimes land nearer than the rounded ones.
-unsigned Truncate565(const float* rgb) {
-    const auto level = [](float v, float top) {
-        const float q = v * (top / 255.0f);
-        return q > 0.0f ? (q >= top ? static_cast<int>(top) : static_cast<int>(q)) : 0;
-    };
-    return Pack565(level(rgb[0], 31.0f), level(rgb[1], 63.0f), level(rgb[2], 31.0f));
 }
 
 }  // namespace
@@ -43,8 +34,7 @@ void RefineLeastSquares(const SearchTexels& texels, bool fourColor, int rounds, 
             float e0[3], e1[3];
             const bool solved = SolveEndpoints(texels, best.indices, fourColor, e0, e1);
             if (solved) {
-                q0 = Quantize565(e0);
-                q1 = Quantize565(e1);
+                QuantizePair565(e0, e1, q0, q1);
             }
             tried.KeepSolve(best.indices, solved, q0, q1);
             if (!solved) {
@@ -134,7 +124,8 @@ ColorChoice FitColorNormal(const SearchTexels& texels, NormalFitAxis* found) {
     }
     ClampToBox(e0);
     ClampToBox(e1);
-    const unsigned q0 = Quantize565(e0), q1 = Quantize565(e1);
+    unsigned q0, q1;
+    QuantizePair565(e0, e1, q0, q1);
     // The three-colour mode only where it is the only one: on opaque blocks
     // it seldom wins and would double the work; the best fit tries it.
     for (int m = 0; m < 2; ++m) {
@@ -154,7 +145,11 @@ ColorChoice FitColorNormal(const SearchTexels& texels, NormalFitAxis* found) {
         // not depend on each other, so the processor overlaps them.
         TriedFits tried;
         const ColorChoice start = tried.Evaluate(texels, q0, q1, fourColor);
-        const unsigned t0 = Truncate565(e0), t1 = Truncate565(e1);
+        // The second start: 5:6:5 by truncation, the endpoints a shade
+        // inside the extremes, which sometimes land nearer than the rounded
+        // ones.
+        unsigned t0, t1;
+        TruncatePair565(e0, e1, t0, t1);
         const bool twoStarts = start.error != 0 && (t0 != q0 || t1 != q1);
         ColorChoice other = twoStarts ? tried.Evaluate(texels, t0, t1, fourColor) : start;
         if (found && twoStarts) {

@@ -31,6 +31,7 @@
 #include "codec/dxt_nearest_entry.h"
 #include "codec/dxt_quality_encoder.h"
 #include "codec/dxt_quality_measure.h"
+#include "codec/dxt_quantize_pair.h"
 #include "codec/dxt_search_texels.h"
 #include "codec/dxt_split_search.h"
 
@@ -383,6 +384,42 @@ TEST(DxtQualityEncoder, WideKernelsMatchPlain) {
             mismatches += errors[0] != dxt_search::AlphaRampErrorPlain(alpha, texels, a0, a1);
             mismatches += errors[1] != dxt_search::AlphaRampErrorPlain(alpha, texels, a1, a0);
         }
+    }
+    EXPECT_EQ(0, mismatches);
+}
+
+// Pairs of endpoints to 5:6:5, rounded and truncated: the vector forms give
+// the plain ones' levels for values inside, on and beyond every level's
+// edge, beyond the cube, and for values that are not numbers.
+TEST(DxtQualityEncoder, QuantizePairMatchesPlain) {
+    std::vector<float> values = {0.0f, -0.0f, 255.0f, 256.0f, -1.0f, 1e9f, -1e9f, std::numeric_limits<float>::infinity(),
+                                 -std::numeric_limits<float>::infinity(), std::numeric_limits<float>::quiet_NaN()};
+    for (const float top : {31.0f, 63.0f}) {
+        for (int level = 0; level <= 64; ++level) {
+            for (const float edge : {level * 255.0f / top, (level + 0.5f) * 255.0f / top}) {
+                values.push_back(edge);
+                values.push_back(std::nextafter(edge, -1e9f));
+                values.push_back(std::nextafter(edge, 1e9f));
+            }
+        }
+    }
+    std::mt19937 rng(15);
+    std::uniform_real_distribution<float> spread(-40.0f, 300.0f);
+    for (int k = 0; k < 200; ++k) {
+        values.push_back(spread(rng));
+    }
+    std::uniform_int_distribution<std::size_t> pick(0, values.size() - 1);
+    int mismatches = 0;
+    for (int k = 0; k < 20000; ++k) {
+        const float e0[3] = {values[pick(rng)], values[pick(rng)], values[pick(rng)]};
+        const float e1[3] = {values[pick(rng)], values[pick(rng)], values[pick(rng)]};
+        unsigned q[2][2], t[2][2];
+        dxt_search::QuantizePair565(e0, e1, q[0][0], q[0][1]);
+        dxt_search::QuantizePair565Plain(e0, e1, q[1][0], q[1][1]);
+        dxt_search::TruncatePair565(e0, e1, t[0][0], t[0][1]);
+        dxt_search::TruncatePair565Plain(e0, e1, t[1][0], t[1][1]);
+        mismatches += q[0][0] != q[1][0] || q[0][1] != q[1][1] || t[0][0] != t[1][0] || t[0][1] != t[1][1];
+        mismatches += q[1][0] != dxt_search::Quantize565(e0) || q[1][1] != dxt_search::Quantize565(e1);
     }
     EXPECT_EQ(0, mismatches);
 }
