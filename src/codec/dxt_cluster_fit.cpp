@@ -72,6 +72,11 @@ constexpr int START_ROUNDS = 1;
 // one's: quantising can turn the order, a wider gap it seldom does.
 constexpr float THREE_COLOR_MARGIN = 1.05f;
 
+// A split's quantised block is refitted only when it starts within this
+// share of the best block so far (as a fraction, numerator and
+// denominator): one that starts further above seldom ends below it.
+constexpr std::uint64_t REFIT_TENTHS[2] = {10, 11};
+
 // Mean squared error per texel and channel (weights applied) of the normal
 // fit's block: below CLOSE_ENOUGH the split search is skipped (it could
 // lower the error by little, and such blocks are common: flat areas, soft
@@ -231,7 +236,9 @@ ColorChoice FitColorBestWith(const SearchTexels& texels, SplitForm form) {
             continue;
         }
         const ColorChoice candidate = EvaluatePair(texels, q0, q1, fourColor);
-        KeepBetter(best, RefineByChannel(texels, candidate, fourColor, SPLIT_ROUNDS));
+        if (candidate.error * REFIT_TENTHS[0] < best.error * REFIT_TENTHS[1]) {
+            KeepBetter(best, RefineByChannel(texels, candidate, fourColor, SPLIT_ROUNDS));
+        }
     }
     TryTwoGroups(texels, sums, modes, best);
     return best;
