@@ -140,10 +140,12 @@ void TryTwoGroups(const SearchTexels& texels, const SortedSums& s, const bool* m
         a[c] = s.mean[c] + s.sum[c][split] / wa;
         b[c] = s.mean[c] - s.sum[c][split] / wb;
     }
-    // Endpoints p = a + (a - b) u, q = b + (b - a) v: the groups on (c0,
-    // c1), (2/3, c1), (c0, 1/3), (2/3, 1/3) with four colours, on (mid, c1)
-    // and (c0, mid) with three.
-    static constexpr float FOUR[4][2] = {{0.0f, 0.0f}, {0.5f, 0.0f}, {0.0f, 0.5f}, {1.0f, 1.0f}};
+    // Endpoints p = a + (a - b) u, q = b + (b - a) v: the groups on (2/3,
+    // c1), (c0, 1/3), (2/3, 1/3) with four colours, on (mid, c1) and (c0,
+    // mid) with three. The groups on c0 and c1 themselves are left out: the
+    // fits before nearly always reach that block or a better one (it won
+    // one block in 70 to 650 of those tried), at the cost of a judgement.
+    static constexpr float FOUR[3][2] = {{0.5f, 0.0f}, {0.0f, 0.5f}, {1.0f, 1.0f}};
     static constexpr float THREE[2][2] = {{1.0f, 0.0f}, {0.0f, 1.0f}};
     ColorChoice found = best;
     for (int m = 0; m < 2; ++m) {
@@ -151,7 +153,7 @@ void TryTwoGroups(const SearchTexels& texels, const SortedSums& s, const bool* m
             continue;
         }
         const bool fourColor = m == 0;
-        for (int n = 0; n < (fourColor ? 4 : 2); ++n) {
+        for (int n = 0; n < (fourColor ? 3 : 2); ++n) {
             const float u = fourColor ? FOUR[n][0] : THREE[n][0], v = fourColor ? FOUR[n][1] : THREE[n][1];
             float p[3], q[3];
             for (int c = 0; c < 3; ++c) {
