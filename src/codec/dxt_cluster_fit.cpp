@@ -78,12 +78,12 @@ constexpr float THREE_COLOR_MARGIN = 1.05f;
 constexpr std::uint64_t REFIT_TENTHS[2] = {10, 11};
 
 // Mean squared error per texel and channel (weights applied) of the normal
-// fit's block: below CLOSE_ENOUGH the split search is skipped (it could
-// lower the error by little, and such blocks are common: flat areas, soft
-// gradients) and only the channel refit runs, at a small share of the cost,
-// down to NEAR_ENOUGH, below which the block is kept as it is; below MODEST
-// the split search looks less far.
-constexpr std::uint64_t CLOSE_ENOUGH = 3;
+// fit's block: below CLOSE_ENOUGH (3.5, counted in halves) the split search
+// is skipped (it could lower the error by little, and such blocks are
+// common: flat areas, soft gradients) and only the channel refit runs, at a
+// small share of the cost, down to NEAR_ENOUGH, below which the block is
+// kept as it is; below MODEST the split search looks less far.
+constexpr std::uint64_t CLOSE_ENOUGH_HALVES = 7;
 constexpr std::uint64_t NEAR_ENOUGH = 1;
 constexpr std::uint64_t MODEST = 8;
 
@@ -177,7 +177,7 @@ ColorChoice FitColorBestWith(const SearchTexels& texels, SplitForm form) {
     ColorChoice best = FitColorNormal(texels, &found);
     const std::uint64_t scale = TexelChannels(texels);
     const bool modes[2] = {!texels.threeColorOnly, !texels.fourColorOnly};
-    if (best.error < CLOSE_ENOUGH * scale) {
+    if (2 * best.error < CLOSE_ENOUGH_HALVES * scale) {
         if (best.error < NEAR_ENOUGH * scale) {
             return best;
         }
