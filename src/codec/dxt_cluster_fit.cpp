@@ -24,24 +24,32 @@ SplitWindow WindowAround(const SortedSums& s, const ColorChoice& start, bool fou
     static constexpr int THREE_PLACE[4] = {0, 2, 1, 2};
     const bool startFour = start.c0 > start.c1;
     const int clusters = fourColor ? 4 : 3;
-    int count[4] = {0, 0, 0, 0};
-    int place[20];
-    long balance = 0;
+    // Per index of the start: its entries and their summed distance from
+    // the middle of the order (2e - (m + 1) for entry e).
+    int entries[4] = {0, 0, 0, 0};
+    long spread[4] = {0, 0, 0, 0};
     for (int e = 1; e <= m; ++e) {
         const unsigned index = (start.indices >> (2 * s.texel[e])) & 3u;
+        ++entries[index];
+        spread[index] += 2 * e - (m + 1);
+    }
+    int count[4] = {0, 0, 0, 0};
+    int place[4];
+    long balance = 0;
+    for (int index = 0; index < 4; ++index) {
         int p = startFour ? FOUR_PLACE[index] : THREE_PLACE[index];
         if (startFour && !fourColor) {
             p = p == 0 ? 0 : p == 3 ? 2 : 1;
         } else if (!startFour && fourColor) {
             p = p == 0 ? 0 : p == 2 ? 3 : 1;
         }
-        place[e] = p;
-        balance += static_cast<long>(2 * e - (m + 1)) * p;
+        place[index] = p;
+        balance += spread[index] * p;
     }
     // The search puts c0 at the low end of the axis: a start whose c0 lies
     // at the high end counts its entries from the other side.
-    for (int e = 1; e <= m; ++e) {
-        ++count[balance < 0 ? clusters - 1 - place[e] : place[e]];
+    for (int index = 0; index < 4; ++index) {
+        count[balance < 0 ? clusters - 1 - place[index] : place[index]] += entries[index];
     }
     int bound = 0;
     for (int b = 0; b < clusters - 1; ++b) {
