@@ -71,6 +71,7 @@ void HearRows(void* context, UINT rowsDone) {
 // thread. Level 1 is then the whole picture's: with the box and point mip
 // filters each of its rows comes from two rows of the picture only.
 constexpr UINT RING_ROWS = 256;
+constexpr UINT MAPPED_OUTPUT_BYTES = 1u << 20;
 constexpr UINT STEP_ROWS = 32;  // even, and well inside the window
 
 bool MakesLevelOneInSteps(const AnyShape& shape) {
@@ -253,7 +254,7 @@ bool CompressesFromPicture(const Image& image, const AnyShape& shape, const Chai
 
 HRESULT CompressPictureToDds(IDirect3DDevice8* device, const Image& image, const AnyShape& shape, D3DFORMAT format,
                              const BlockEncoding& encoding, DWORD ddsFlags, std::vector<BYTE>* dds,
-                             PendingPicture* pending) {
+                             PendingPicture* pending, MappedOutputFile* output) {
     // The block texture is made only to ask the library's DDS writer what
     // it would write (its memory is never touched); the blocks go straight
     // into the file's bytes, packed as that writer packs them.
@@ -299,15 +300,30 @@ HRESULT CompressPictureToDds(IDirect3DDevice8* device, const Image& image, const
     // The block texture is kept (its pages untouched) until the chain is
     // done: released, its memory would be handed to the lower levels' texture
     // as a used block, which is cleared on this thread before it is filled.
-    dds->assign(fileBytes, 0);
-    std::memcpy(dds->data(), header, headerBytes);
+    // A large file is filled where it is written: its bytes then need no
+    // fresh buffer of their own, nor a copy into the file.
+    dds->clear();
+    BYTE* bytes = nullptr;
+    std::optional<PagePrefault> outputPages;
+    if (output != nullptr && fileBytes >= MAPPED_OUTPUT_BYTES && output->Open(fileBytes)) {
+        bytes = output->Bytes();
+        outputPages.emplace(bytes, fileBytes);
+    } else {
+        dds->assign(fileBytes, 0);
+        bytes = dds->data();
+    }
+    std::memcpy(bytes, header, headerBytes);
     std::vector<BlockLevelWork> levels;
     for (const Place& place : places) {
-        levels.push_back({nullptr, 0, dds->data() + place.offset, place.pitch, place.width, place.height});
+        levels.push_back({nullptr, 0, bytes + place.offset, place.pitch, place.width, place.height});
     }
     hr = EncodeChain(device, image, pending, shape, format, encoding, &levels);
+    outputPages.reset();
     if (FAILED(hr)) {
         dds->clear();
+        if (output != nullptr) {
+            output->Discard();
+        }
     }
     return hr;
 }
