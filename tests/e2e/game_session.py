@@ -120,23 +120,29 @@ def run(command, env, timeout=10):
     return subprocess.run(command, env=env, capture_output=True, text=True, timeout=timeout)
 
 
-def find_window(env, name=WINDOW_NAME, what="the game window"):
+def find_window(env, name=WINDOW_NAME, what="the game window", process=None):
+    """The newest visible window of that name. With the program's process,
+    fails at once if the program ends before showing one."""
     def search():
         found = run(["xdotool", "search", "--onlyvisible", "--name", name], env)
         ids = found.stdout.split()
-        return int(ids[-1]) if found.returncode == 0 and ids else None
+        if found.returncode == 0 and ids:
+            return int(ids[-1])
+        if process is not None and process.poll() is not None:
+            raise Failure("%s did not appear: the program ended with %d" % (what, process.returncode))
+        return None
 
     return wait_for(search, 60, what)
 
 
-def settled_window(env, name=WINDOW_NAME, what="the game window"):
+def settled_window(env, name=WINDOW_NAME, what="the game window", process=None):
     """The window once its id has stopped changing: the video layer may
     replace the first window while it sets up rendering."""
-    previous = find_window(env, name, what)
+    previous = find_window(env, name, what, process)
     deadline = time.monotonic() + 15
     while time.monotonic() < deadline:
         time.sleep(0.5)
-        current = find_window(env, name, what)
+        current = find_window(env, name, what, process)
         if current == previous:
             return current
         previous = current
@@ -261,7 +267,7 @@ def windowed_session(executable, data_dir, env, display_name, log):
     game = subprocess.Popen([executable], cwd=data_dir, env=env, stdout=log, stderr=subprocess.STDOUT)
     keys = RawKeys(display_name)
     try:
-        window = settled_window(env)
+        window = settled_window(env, process=game)
         run(["xdotool", "windowfocus", "--sync", str(window)], env)
 
         # On a busy machine the window can be up before its first frame is
@@ -329,7 +335,7 @@ def windowed_session(executable, data_dir, env, display_name, log):
 def full_screen_session(executable, data_dir, env, display_name, log):
     game = subprocess.Popen([executable, "-f"], cwd=data_dir, env=env, stdout=log, stderr=subprocess.STDOUT)
     try:
-        window = settled_window(env)
+        window = settled_window(env, process=game)
         conn = xdisplay.Display(display_name)
         try:
             root = conn.screen().root.id
@@ -431,13 +437,16 @@ def on_deadline(signum, frame):
 
 class XServer:
     """A private Xvfb. It picks a free display itself and reports it through a
-    pipe, so that sessions running side by side never share a server."""
+    pipe, so that sessions running side by side never share a server. It
+    never resets: by default a server resets when its last client leaves, and
+    a program connecting meanwhile (the window search polls beside the
+    program's start, which itself connects twice) is refused."""
 
     def __init__(self, size):
         read_end, write_end = os.pipe()
         self.process = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", size + "x24",
-                                         "-nolisten", "tcp"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-                                        start_new_session=True, pass_fds=(write_end,))
+                                         "-nolisten", "tcp", "-noreset"], stdout=subprocess.DEVNULL,
+                                        stderr=subprocess.DEVNULL, start_new_session=True, pass_fds=(write_end,))
         os.close(write_end)
         try:
             self.name = ":%d" % read_display_number(read_end, self.process)

@@ -124,7 +124,7 @@ class Viewer:
         self.env, self.display_name = env, display_name
         self.process = subprocess.Popen([tool, "view", "--window", "%dx%d" % CLIENT] + files, env=env, stdout=log,
                                         stderr=subprocess.STDOUT)
-        self.window = settled_window(env, WINDOW_NAME, "the viewer window")
+        self.window = settled_window(env, WINDOW_NAME, "the viewer window", self.process)
         run(["xdotool", "windowfocus", "--sync", str(self.window)], env)
         self.alpha_view = 0  # over checkerboard, alpha as grey, alpha ignored
 
@@ -132,6 +132,13 @@ class Viewer:
         for _ in range(times):
             run(["xdotool", "key", "--window", str(self.window), name], self.env)
         time.sleep(0.3)
+
+    def key_to_quit(self, name):
+        # Through XTEST to the focused window. Given a window, xdotool picks
+        # its route per event, and once the window has gone the release no
+        # longer reaches the server's keyboard: the key would stay down and
+        # the next program to take the focus would see it pressed.
+        run(["xdotool", "key", name], self.env)
 
     def alpha(self, view):
         self.key("a", (view - self.alpha_view) % 3)
@@ -242,7 +249,7 @@ def session(tool, env, display_name, directory, log):
 
         if not viewer.alive():
             raise Failure("the viewer ended early with %d" % viewer.process.returncode)
-        viewer.key("Escape")
+        viewer.key_to_quit("Escape")
         try:
             code = viewer.process.wait(timeout=5)
         except subprocess.TimeoutExpired:
