@@ -71,7 +71,6 @@ void HearRows(void* context, UINT rowsDone) {
 // thread. Level 1 is then the whole picture's: with the box and point mip
 // filters each of its rows comes from two rows of the picture only.
 constexpr UINT RING_ROWS = 256;
-constexpr UINT MAPPED_OUTPUT_BYTES = 1u << 20;
 constexpr UINT STEP_ROWS = 32;  // even, and well inside the window
 
 bool MakesLevelOneInSteps(const AnyShape& shape) {
@@ -79,6 +78,9 @@ bool MakesLevelOneInSteps(const AnyShape& shape) {
     return shape.levels == 1 || ((type == FILTER_BOX || type == FILTER_POINT) &&
                                  (shape.mipFilter & FILTER_DITHER) == 0 && shape.height % 2 == 0);
 }
+
+// Smaller files gain nothing from being filled in place.
+constexpr UINT MAPPED_OUTPUT_BYTES = 1u << 20;
 
 struct RingedRows {
     StagedBlockEncoder* encoder;
