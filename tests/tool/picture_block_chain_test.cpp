@@ -178,6 +178,10 @@ TEST_F(PictureBlockChain, CompressingWhileDecodingWritesTheSameBytes) {
         {nullptr, 36, 900, 10, D3DFMT_DXT5, {DXT_QUALITY_BEST, 128, false}, false, FILTER_POINT | FILTER_MIRROR_V},
         {nullptr, 20, 1201, 1, D3DFMT_DXT3, {}, true},
         {nullptr, 20, 1201, 11, D3DFMT_DXT5, {}, false},
+        // Widths whose window is not a whole number of rows' pages: rows
+        // straddle its seams, and level 1 is not a plain halving across.
+        {nullptr, 27, 1100, 11, D3DFMT_DXT5, {}, false},
+        {nullptr, 101, 700, 10, D3DFMT_DXT1, {}, true, FILTER_POINT},
     };
     uint32_t seed = 20;
     for (const auto& c : cases) {
