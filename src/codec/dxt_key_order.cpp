@@ -1,5 +1,7 @@
 #include "codec/dxt_key_order.h"
 
+#include "codec/cpu_features.h"
+
 #if TOVTEX_SSE2
 #include <emmintrin.h>
 #endif
@@ -53,8 +55,8 @@ int OrderByKeyPlain(const float* key, const std::uint32_t* weight, int* order) {
     return n;
 }
 
-int OrderByKey(const float* key, const std::uint32_t* weight, int* order) {
 #if TOVTEX_SSE2
+int OrderByKeySse2(const float* key, const std::uint32_t* weight, int* order) {
     // A texel's place: the texels of weight with a lower key, and those
     // before it with an equal one.
     __m128 keys[4];
@@ -85,6 +87,13 @@ int OrderByKey(const float* key, const std::uint32_t* weight, int* order) {
         order[Bits16((lower | (equal & before)) & seen)] = i;
     }
     return Bits16(seen);
+}
+#endif
+
+int OrderByKey(const float* key, const std::uint32_t* weight, int* order) {
+#if TOVTEX_SSE2
+    static const bool wide = CpuHasAvx2();
+    return wide ? OrderByKeyAvx2(key, weight, order) : OrderByKeySse2(key, weight, order);
 #else
     return OrderByKeyPlain(key, weight, order);
 #endif

@@ -261,6 +261,16 @@ TEST(DxtQualityEncoder, KeyOrderMatchesPlain) {
             const int count[2] = {dxt_search::OrderByKey(key, weight, order[0]),
                                   dxt_search::OrderByKeyPlain(key, weight, order[1])};
             mismatches += count[0] != count[1] || !std::equal(order[0], order[0] + count[1], order[1]);
+#if TOVTEX_SSE2
+            // Both vector forms, whichever one this processor picks.
+            int sse2[16], avx2[16];
+            mismatches += dxt_search::OrderByKeySse2(key, weight, sse2) != count[1] ||
+                          !std::equal(sse2, sse2 + count[1], order[1]);
+            if (CpuHasAvx2()) {
+                mismatches += dxt_search::OrderByKeyAvx2(key, weight, avx2) != count[1] ||
+                              !std::equal(avx2, avx2 + count[1], order[1]);
+            }
+#endif
         }
         EXPECT_EQ(0, mismatches) << c.name;
     }

@@ -159,6 +159,7 @@ TEST_F(PictureBlockChain, CompressingWhileDecodingWritesTheSameBytes) {
         D3DFORMAT format;
         DxtEncodeOptions encoder;
         bool library;
+        DWORD mipFilter = FILTER_BOX;
     } cases[] = {
         {nullptr, 64, 64, 7, D3DFMT_DXT5, {}, false},
         {nullptr, 52, 38, 6, D3DFMT_DXT1, {DXT_QUALITY_BEST, 90, false}, false},
@@ -171,6 +172,16 @@ TEST_F(PictureBlockChain, CompressingWhileDecodingWritesTheSameBytes) {
         {"jpeg/libjpeg-turbo/testorig.jpg", 227, 149, 8, D3DFMT_DXT5, {}, true},
         {"pngsuite/basn2c08.png", 32, 32, 6, D3DFMT_DXT1, {}, true},
         {"pngsuite/basi2c08.png", 32, 32, 6, D3DFMT_DXT3, {DXT_QUALITY_BEST, 128, false}, false},
+        // Tall enough that the rows pass through a window a few times over.
+        {nullptr, 24, 1200, 11, D3DFMT_DXT5, {}, false},
+        {nullptr, 40, 1030, 11, D3DFMT_DXT1, {}, true, FILTER_POINT},
+        {nullptr, 36, 900, 10, D3DFMT_DXT5, {DXT_QUALITY_BEST, 128, false}, false, FILTER_POINT | FILTER_MIRROR_V},
+        {nullptr, 20, 1201, 1, D3DFMT_DXT3, {}, true},
+        {nullptr, 20, 1201, 11, D3DFMT_DXT5, {}, false},
+        // Widths whose window is not a whole number of rows' pages: rows
+        // straddle its seams, and level 1 is not a plain halving across.
+        {nullptr, 27, 1100, 11, D3DFMT_DXT5, {}, false},
+        {nullptr, 101, 700, 10, D3DFMT_DXT1, {}, true, FILTER_POINT},
     };
     uint32_t seed = 20;
     for (const auto& c : cases) {
@@ -199,7 +210,7 @@ TEST_F(PictureBlockChain, CompressingWhileDecodingWritesTheSameBytes) {
         ASSERT_EQ(DecodeImageFile(&decoded, file.data(), size, nullptr), S_OK);
         ASSERT_EQ(static_cast<UINT>(decoded.rect.right), c.width);
         ASSERT_EQ(decoded.format, c.file != nullptr ? D3DFMT_X8R8G8B8 : D3DFMT_A8R8G8B8);
-        const AnyShape shape{c.width, c.height, c.levels, D3DFMT_A8R8G8B8, FILTER_TRIANGLE, FILTER_BOX, 0};
+        const AnyShape shape{c.width, c.height, c.levels, D3DFMT_A8R8G8B8, FILTER_TRIANGLE, c.mipFilter, 0};
         BlockEncoding encoding{c.library, c.encoder, 1};
         ComRef<IDirect3DTexture8> chain;
         ASSERT_EQ(tovtex_tool::LoadAnyShape(device_, decoded, shape, &chain), S_OK);

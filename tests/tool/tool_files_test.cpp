@@ -151,6 +151,25 @@ TEST_F(ToolFiles, OutputsAreReplacedWholeOrNotAtAll) {
     EXPECT_EQ(picture.width, 256u);
     EXPECT_EQ(fs::status(out).permissions(), fs::perms(0640));
 
+    // The same for an output large enough to be filled where it is written:
+    // the bytes of the ordinary write (to standard output), or the old file.
+    const std::string huge = Path("huge.png");
+    WriteFile(huge, PngOf(Noise(1024, 1024, 3)));
+    const std::vector<uint8_t> before = ReadFile(out);
+    const RunResult failed = Tovtex({"convert", "-f", huge, Path("link.dds"), "--format", "DXT5"}, 4096);
+    EXPECT_EQ(failed.exitCode, 1);
+    EXPECT_NE(failed.err.find("cannot write: file too large [0x800700DF]"), std::string::npos) << failed.err;
+    EXPECT_EQ(ReadFile(out), before);
+    EXPECT_TRUE(HiddenFiles(dir_).empty());
+    const RunResult streamed = Tovtex({"convert", "-f", huge, "-", "--format", "DXT5"});
+    ASSERT_EQ(streamed.exitCode, 0);
+    ASSERT_EQ(Tovtex({"convert", "-f", huge, Path("link.dds"), "--format", "DXT5"}).exitCode, 0);
+    EXPECT_TRUE(fs::is_symlink(Path("link.dds")));
+    const std::vector<uint8_t> inPlace = ReadFile(out);
+    EXPECT_GT(inPlace.size(), 1u << 20);
+    EXPECT_EQ(std::string(inPlace.begin(), inPlace.end()), streamed.out);
+    EXPECT_EQ(fs::status(out).permissions(), fs::perms(0640));
+
     ASSERT_EQ(Tovtex({"convert", "-f", small, Path("dangling.dds")}).exitCode, 0);
     EXPECT_TRUE(fs::is_symlink(Path("dangling.dds")));
     ASSERT_TRUE(DecodeToPicture(ReadFile(Path("sub/new.dds")), &picture));

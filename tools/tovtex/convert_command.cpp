@@ -227,7 +227,7 @@ std::string ShapeText(const Shape& shape) {
 // The modern profile: the texture gets exactly the size and chain asked.
 HRESULT LoadAnyShapeAndWrite(IDirect3DDevice8* device, const Image& image, PendingPicture* pending,
                              const ConvertOptions& options, const AnyShape& asked, unsigned threads,
-                             std::vector<BYTE>* dds) {
+                             std::vector<BYTE>* dds, MappedOutputFile* output = nullptr) {
     D3DFORMAT format = asked.format;
     HRESULT hr = FitTexture(device, nullptr, nullptr, nullptr, 0, &format, D3DPOOL_MANAGED);
     if (FAILED(hr)) {
@@ -252,7 +252,7 @@ HRESULT LoadAnyShapeAndWrite(IDirect3DDevice8* device, const Image& image, Pendi
         return hr;
     }
     if (IsDxtFormat(format) && CompressesFromPicture(image, shape, rework, encoding, pending)) {
-        return CompressPictureToDds(device, image, shape, format, encoding, options.ddsFlags, dds, pending);
+        return CompressPictureToDds(device, image, shape, format, encoding, options.ddsFlags, dds, pending, output);
     }
     hr = pending->Complete(image);
     if (FAILED(hr)) {
@@ -311,6 +311,7 @@ FileOutcome ConvertOne(IDirect3DDevice8* device, const D3DCAPS8& caps, const std
                                   ? frontEnd.naturalFormat
                                   : D3DFMT_UNKNOWN;
     std::vector<BYTE> dds;
+    MappedOutputFile inPlace(output);
     if (frontEnd.volume) {
         hr = LoadVolumeAndWrite(device, frontEnd, options, options.format != D3DFMT_UNKNOWN ? options.format : natural,
                                 &dds, &reason);
@@ -393,7 +394,8 @@ FileOutcome ConvertOne(IDirect3DDevice8* device, const D3DCAPS8& caps, const std
         }
         const AnyShape shape{asked.width, asked.height,    std::min(asked.levels, fullChain), asked.format, filter,
                              mipFilter,   options.colorKey};
-        hr = LoadAnyShapeAndWrite(device, image, &pending, options, shape, threads, &dds);
+        hr = LoadAnyShapeAndWrite(device, image, &pending, options, shape, threads, &dds,
+                                  IsStandardStream(output) ? nullptr : &inPlace);
         // A broken picture is reported as such, whatever step failed first.
         if (FAILED(hr) && pending.Pending()) {
             if (const HRESULT own = pending.Complete(image); FAILED(own)) {
@@ -417,26 +419,29 @@ FileOutcome ConvertOne(IDirect3DDevice8* device, const D3DCAPS8& caps, const std
     if (FAILED(hr)) {
         return fail(FileError(input, hr));
     }
+    // The file's bytes: filled in place, or to be written.
+    BYTE* const written = inPlace.Bytes() != nullptr ? inPlace.Bytes() : dds.data();
+    const size_t writtenSize = inPlace.Bytes() != nullptr ? static_cast<size_t>(inPlace.Size()) : dds.size();
     file.data.reset();
     frontEnd.file.data.reset();
     // What the texture became, read back from the file it makes.
     Shape made = asked;
     {
-        Image written;
+        Image readBack;
         ImageInfo info{};
-        if (SUCCEEDED(DecodeImageFile(&written, dds.data(), static_cast<UINT>(dds.size()), &info))) {
+        if (SUCCEEDED(DecodeImageFile(&readBack, written, static_cast<UINT>(writtenSize), &info))) {
             made = {info.width, info.height, info.mipLevels, info.format};
         }
     }
     if (options.premultiply && (options.ddsFlags & DDS_SAVE_DX10) == 0) {
-        LabelPremultipliedBlocks(&dds);
+        LabelPremultipliedBlocks(written, writtenSize);
     }
     if (made.width != asked.width || made.height != asked.height || made.levels != asked.levels ||
         made.format != asked.format) {
         outcome.notice = input + ": note: the texture is " + ShapeText(made) + ", not " + ShapeText(asked) +
                          " as asked (device " + options.device + ")";
     }
-    hr = WriteOutput(output, dds, &reason);
+    hr = inPlace.Bytes() != nullptr ? inPlace.Commit(&reason) : WriteOutput(output, dds, &reason);
     if (FAILED(hr)) {
         return fail(WriteError(output, hr, reason));
     }
@@ -444,7 +449,7 @@ FileOutcome ConvertOne(IDirect3DDevice8* device, const D3DCAPS8& caps, const std
     std::snprintf(seconds, sizeof(seconds), "%.2f s",
                   std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
     outcome.detail =
-        input + " -> " + output + ": " + ShapeText(made) + ", " + std::to_string(dds.size()) + " bytes, " + seconds;
+        input + " -> " + output + ": " + ShapeText(made) + ", " + std::to_string(writtenSize) + " bytes, " + seconds;
     return outcome;
 }
 

@@ -1,6 +1,7 @@
 #include "file_bytes.h"
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -126,6 +127,53 @@ int WriteAll(int fd, const std::vector<BYTE>& bytes) {
     return fsync(fd) != 0 ? errno : 0;
 }
 
+// The temporary file an output is written to, beside the file path leads
+// to, with that file's owner and permissions where it exists.
+HRESULT OpenTempOutput(const std::string& path, std::string* target, std::string* temp, int* fd,
+                       std::string* reason) {
+    struct stat old {};
+    bool exists = false;
+    const HRESULT hr = FollowToOutput(path, target, &old, &exists, reason);
+    if (FAILED(hr)) {
+        return hr;
+    }
+    const size_t slash = target->find_last_of('/');
+    const std::string folder = slash == std::string::npos ? "" : target->substr(0, slash + 1);
+    *fd = CreateTempFile(folder, target->substr(folder.size()), temp);
+    if (*fd < 0) {
+        return ResultFromErrno(errno);
+    }
+    if (exists) {
+        // As when the file was overwritten in place: same owner (where the
+        // tool may give it) and permissions.
+        if (old.st_uid != geteuid() || old.st_gid != getegid()) {
+            if (fchown(*fd, old.st_uid, old.st_gid) != 0) {
+                // Kept as the tool's own.
+            }
+        }
+        fchmod(*fd, old.st_mode & 07777);
+    }
+    return S_OK;
+}
+
+// Closes the written temporary file (error: that of its writing, 0 if
+// none) and renames it over target, or removes it.
+HRESULT PutInPlace(int fd, int error, const std::string& temp, const std::string& target) {
+    if (close(fd) != 0 && error == 0) {
+        error = errno;
+    }
+    if (error == 0 && !CommitTempFile(temp, target)) {
+        error = errno;
+    }
+    if (error != 0) {
+        DiscardTempFile(temp);
+        return ResultFromErrno(error);
+    }
+    const size_t slash = target.find_last_of('/');
+    SyncFolder(slash == std::string::npos ? "" : target.substr(0, slash + 1));
+    return S_OK;
+}
+
 }  // namespace
 
 HRESULT ReadWholeFile(const std::string& path, FileBytes* bytes, std::string* reason) {
@@ -158,43 +206,71 @@ HRESULT CheckOutputFile(const std::string& path, std::string* reason) {
 
 HRESULT WriteWholeFile(const std::string& path, const std::vector<BYTE>& bytes, std::string* reason) {
     reason->clear();
-    std::string target;
-    struct stat old {};
-    bool exists = false;
-    const HRESULT hr = FollowToOutput(path, &target, &old, &exists, reason);
+    std::string target, temp;
+    int fd = -1;
+    const HRESULT hr = OpenTempOutput(path, &target, &temp, &fd, reason);
     if (FAILED(hr)) {
         return hr;
     }
-    const size_t slash = target.find_last_of('/');
-    const std::string folder = slash == std::string::npos ? "" : target.substr(0, slash + 1);
-    std::string temp;
-    const int fd = CreateTempFile(folder, target.substr(folder.size()), &temp);
-    if (fd < 0) {
-        return ResultFromErrno(errno);
+    return PutInPlace(fd, WriteAll(fd, bytes), temp, target);
+}
+
+MappedOutputFile::~MappedOutputFile() {
+    Discard();
+}
+
+bool MappedOutputFile::Open(uint64_t size) {
+    Discard();
+    std::string reason;
+    if (size == 0 || size > SIZE_MAX || FAILED(OpenTempOutput(path_, &target_, &temp_, &fd_, &reason))) {
+        return false;
     }
-    if (exists) {
-        // As when the file was overwritten in place: same owner (where the
-        // tool may give it) and permissions.
-        if (old.st_uid != geteuid() || old.st_gid != getegid()) {
-            if (fchown(fd, old.st_uid, old.st_gid) != 0) {
-                // Kept as the tool's own.
-            }
-        }
-        fchmod(fd, old.st_mode & 07777);
+    void* view = MAP_FAILED;
+    if (posix_fallocate(fd_, 0, static_cast<off_t>(size)) == 0) {
+        view = mmap(nullptr, static_cast<size_t>(size), PROT_READ | PROT_WRITE, MAP_SHARED, fd_, 0);
     }
-    int error = WriteAll(fd, bytes);
-    if (close(fd) != 0 && error == 0) {
+    if (view == MAP_FAILED) {
+        Discard();
+        return false;
+    }
+    bytes_ = static_cast<BYTE*>(view);
+    size_ = size;
+    return true;
+}
+
+HRESULT MappedOutputFile::Commit(std::string* reason) {
+    reason->clear();
+    if (bytes_ == nullptr) {
+        return E_FAIL;
+    }
+    // The written pages go to disk with the file, as WriteWholeFile's do.
+    int error = msync(bytes_, static_cast<size_t>(size_), MS_SYNC) != 0 ? errno : 0;
+    munmap(bytes_, static_cast<size_t>(size_));
+    bytes_ = nullptr;
+    if (error == 0 && fsync(fd_) != 0) {
         error = errno;
     }
-    if (error == 0 && !CommitTempFile(temp, target)) {
-        error = errno;
+    const int fd = fd_;
+    fd_ = -1;
+    const std::string temp = std::move(temp_);
+    temp_.clear();
+    return PutInPlace(fd, error, temp, target_);
+}
+
+void MappedOutputFile::Discard() {
+    if (bytes_ != nullptr) {
+        munmap(bytes_, static_cast<size_t>(size_));
+        bytes_ = nullptr;
     }
-    if (error != 0) {
-        DiscardTempFile(temp);
-        return ResultFromErrno(error);
+    if (fd_ >= 0) {
+        close(fd_);
+        fd_ = -1;
     }
-    SyncFolder(folder);
-    return S_OK;
+    if (!temp_.empty()) {
+        DiscardTempFile(temp_);
+        temp_.clear();
+    }
+    size_ = 0;
 }
 
 }  // namespace tovtex_tool

@@ -4,8 +4,10 @@
 // temporary file beside them and renamed into place once complete, so a
 // failed or interrupted write leaves the old file as it was.
 
+#include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <windows.h>
@@ -34,5 +36,39 @@ HRESULT CheckOutputFile(const std::string& path, std::string* reason);
 // keeps its permissions, a new one gets 0666 less the umask. Only the
 // temporary file is ever removed. S_OK or the system error as 0x8007xxxx.
 HRESULT WriteWholeFile(const std::string& path, const std::vector<BYTE>& bytes, std::string* reason);
+
+// An output of known size filled where it is to be written: a new file of
+// zeros beside path, mapped, that Commit puts in place of path just as
+// WriteWholeFile puts its bytes. Large outputs so never pass through a
+// buffer of their own. Removed unless committed.
+class MappedOutputFile {
+public:
+    explicit MappedOutputFile(std::string path) : path_(std::move(path)) {}
+    ~MappedOutputFile();
+
+    MappedOutputFile(const MappedOutputFile&) = delete;
+    MappedOutputFile& operator=(const MappedOutputFile&) = delete;
+
+    // Makes and maps the file, its room on disk taken at once (a full disk
+    // fails here, not at a write into the mapping). Any failure leaves
+    // nothing behind: the output is then written the ordinary way, which
+    // reports what is wrong.
+    bool Open(uint64_t size);
+    BYTE* Bytes() const { return bytes_; }
+    uint64_t Size() const { return size_; }
+
+    // Puts the file in place (once). S_OK or the system error as 0x8007xxxx.
+    HRESULT Commit(std::string* reason);
+    // Removes the file, if open.
+    void Discard();
+
+private:
+    std::string path_;
+    std::string target_;
+    std::string temp_;
+    int fd_ = -1;
+    BYTE* bytes_ = nullptr;
+    uint64_t size_ = 0;
+};
 
 }  // namespace tovtex_tool

@@ -23,8 +23,13 @@ bool PendingPicture::Defer(const BYTE* data, UINT size, Image* image) {
     }
     data_ = data;
     size_ = size;
-    // The pages are made ready while the texture is planned and decoded.
-    pages_.emplace(image->pixels, size_t{image->rowPitch} * height);
+    pixels_ = image->pixels;
+    // A PNG file's interlace method is the last byte of its header chunk,
+    // which follows the 8-byte signature, at 28. Interlaced rows are only
+    // final after the last pass.
+    constexpr UINT PNG_INTERLACE_AT = 28;
+    rowsInOrder_ =
+        std::strcmp(description.reader, "JPEG") == 0 || (size > PNG_INTERLACE_AT && data[PNG_INTERLACE_AT] == 0);
     return true;
 }
 
@@ -34,6 +39,11 @@ HRESULT PendingPicture::Decode(const Image& image, D3DFORMAT format, ImageRowsPr
     }
     const BYTE* data = data_;
     data_ = nullptr;
+    // The pages are made ready ahead of the decode, but only where it goes
+    // into fresh memory: rows elsewhere may be memory already in use.
+    if (image.pixels == pixels_) {
+        pages_.emplace(image.pixels, size_t{image.rowPitch} * static_cast<UINT>(image.rect.bottom));
+    }
     HRESULT hr = DecodeImageFileIntoRows(data, size_, image.pixels, image.rowPitch, format,
                                          static_cast<UINT>(image.rect.right), static_cast<UINT>(image.rect.bottom),
                                          progress, context);

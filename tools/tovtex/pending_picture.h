@@ -23,8 +23,12 @@ public:
 
     bool Pending() const { return data_ != nullptr; }
 
-    // Decodes the picture into image's pixels, telling progress of each row
-    // finished (null: no word). format is image.format (DecodeImageFile's
+    // The decode hands over its rows one by one, top to bottom, each
+    // reported before the next is written (not an interlaced PNG).
+    bool RowsInOrder() const { return rowsInOrder_; }
+
+    // Decodes the picture into image's pixels (or other rows of its size),
+    // telling progress of each row finished (null: no word). format is image.format (DecodeImageFile's
     // bytes), or A8R8G8B8 for an X8R8G8B8 picture: the bytes of an
     // A8R8G8B8 level loaded from the file, alpha full. On failure the
     // result is DecodeImageFile's for the file (Failed() then holds).
@@ -36,9 +40,11 @@ public:
     bool Failed() const { return failed_; }
 
 private:
-    std::optional<PagePrefault> pages_;  // the picture's, from Defer on until decoded
+    std::optional<PagePrefault> pages_;  // the picture's, while it is decoded
     const BYTE* data_ = nullptr;
+    const BYTE* pixels_ = nullptr;  // the memory Defer gave the picture
     UINT size_ = 0;
+    bool rowsInOrder_ = false;
     bool failed_ = false;
 };
 

@@ -16,6 +16,7 @@
 #include "any_shape_loader.h"
 #include "block_chain.h"
 #include "chain_rework.h"
+#include "file_bytes.h"
 #include "pending_picture.h"
 #include "tovtex.h"
 
@@ -31,9 +32,11 @@ bool CompressesFromPicture(const Image& image, const AnyShape& shape, const Chai
 // (ddsFlags: DDS_SAVE_*). Only where CompressesFromPicture holds. A pending
 // picture (image's memory) is decoded on this thread while the workers
 // compress the top level's block rows as their pixel rows are finished;
-// a failed decode gives the file's own result.
+// a failed decode gives the file's own result. With an output file given,
+// a large file's bytes are written straight into it instead (*dds left
+// empty; the file open, to be committed), else into *dds.
 HRESULT CompressPictureToDds(IDirect3DDevice8* device, const Image& image, const AnyShape& shape, D3DFORMAT format,
                              const BlockEncoding& encoding, DWORD ddsFlags, std::vector<BYTE>* dds,
-                             PendingPicture* pending = nullptr);
+                             PendingPicture* pending = nullptr, MappedOutputFile* output = nullptr);
 
 }  // namespace tovtex_tool

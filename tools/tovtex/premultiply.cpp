@@ -6,7 +6,7 @@ namespace {
 
 constexpr size_t FOURCC_OFFSET = 84;  // in the classic header, after "DDS "
 
-DWORD FourCc(const std::vector<BYTE>& dds) {
+DWORD FourCc(const BYTE* dds) {
     return DWORD{dds[FOURCC_OFFSET]} | DWORD{dds[FOURCC_OFFSET + 1]} << 8 | DWORD{dds[FOURCC_OFFSET + 2]} << 16 |
            DWORD{dds[FOURCC_OFFSET + 3]} << 24;
 }
@@ -25,13 +25,13 @@ void PremultiplyRow(BYTE* pixels, UINT width) {
     }
 }
 
-void LabelPremultipliedBlocks(std::vector<BYTE>* dds) {
-    if (dds->size() < 128) {
+void LabelPremultipliedBlocks(BYTE* dds, size_t size) {
+    if (size < 128) {
         return;
     }
-    const DWORD fourCc = FourCc(*dds);
+    const DWORD fourCc = FourCc(dds);
     if (fourCc == MakeFourCc('D', 'X', 'T', '3') || fourCc == MakeFourCc('D', 'X', 'T', '5')) {
-        (*dds)[FOURCC_OFFSET + 3] = static_cast<BYTE>((*dds)[FOURCC_OFFSET + 3] - 1);
+        dds[FOURCC_OFFSET + 3] = static_cast<BYTE>(dds[FOURCC_OFFSET + 3] - 1);
     }
 }
 

@@ -22,6 +22,6 @@ void PremultiplyRow(BYTE* pixels, UINT width);
 // premultiplied is relabelled DXT2 or DXT4 (the same blocks, which say so);
 // other files stay as they are. The library's DXT2 and DXT4 codecs multiply
 // while encoding, so premultiplied levels are encoded as DXT3 or DXT5.
-void LabelPremultipliedBlocks(std::vector<BYTE>* dds);
+void LabelPremultipliedBlocks(BYTE* dds, size_t size);
 
 }  // namespace tovtex_tool

@@ -10,6 +10,7 @@ StagedBlockEncoder::StagedBlockEncoder(D3DFORMAT format, const BlockEncoding& en
     : format_(format), encoding_(encoding) {
     Add(first);
     firstRows_ = rows_.size();
+    firstFinished_.assign(firstRows_, 0);
     open_ = firstRowsPending ? 0 : rows_.size();
     for (unsigned i = 1; i < encoding.threads; ++i) {
         try {
@@ -63,25 +64,57 @@ void StagedBlockEncoder::Add(const std::vector<BlockLevelWork>& levels) {
     }
 }
 
+void StagedBlockEncoder::FinishFirstRows(UINT pixelRows) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    while (firstDone_ < firstRows_ && rows_[firstDone_].band.first * 4 < pixelRows) {
+        if (next_ < open_) {
+            const std::size_t index = next_++;
+            const Row row = rows_[index];
+            lock.unlock();
+            Done(index, EncodeBlockBand(format_, row.level, row.band, encoding_));
+            lock.lock();
+        } else {
+            firstProgress_.wait(lock);
+        }
+    }
+}
+
 void StagedBlockEncoder::Work() {
     for (;;) {
         Row row;
+        std::size_t index = 0;
         {
             std::unique_lock<std::mutex> lock(mutex_);
             more_.wait(lock, [this] { return next_ < open_ || closed_; });
             if (next_ >= open_) {
                 return;
             }
-            row = rows_[next_++];
+            index = next_++;
+            row = rows_[index];
         }
-        const HRESULT hr = EncodeBlockBand(format_, row.level, row.band, encoding_);
-        if (FAILED(hr)) {
-            std::lock_guard<std::mutex> lock(mutex_);
-            if (SUCCEEDED(failure_)) {
-                failure_ = hr;
-            }
+        Done(index, EncodeBlockBand(format_, row.level, row.band, encoding_));
+    }
+}
+
+void StagedBlockEncoder::Done(std::size_t index, HRESULT result) {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (FAILED(result) && SUCCEEDED(failure_)) {
+            failure_ = result;
+        }
+        if (index >= firstRows_) {
+            return;
+        }
+        firstFinished_[index] = 1;
+        const std::size_t before = firstDone_;
+        while (firstDone_ < firstRows_ && firstFinished_[firstDone_] != 0) {
+            ++firstDone_;
+        }
+        if (firstDone_ == before) {
+            return;
         }
     }
+    firstProgress_.notify_all();
 }
 
 // Closes the queue, takes part in what is left (unless dropped) and waits

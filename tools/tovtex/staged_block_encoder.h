@@ -41,6 +41,11 @@ public:
     // as they are (firstRowsPending only; Finish implies every row).
     void RowsReady(UINT pixelRows);
 
+    // Encodes on this thread as well until the first stage's block rows
+    // over pixel rows 0 to pixelRows - 1 are done, so that their pixels
+    // may be written over. Those rows must have been made ready.
+    void FinishFirstRows(UINT pixelRows);
+
 private:
     struct Row {
         BlockLevelWork level;
@@ -49,6 +54,7 @@ private:
 
     void Add(const std::vector<BlockLevelWork>& levels);
     void Work();
+    void Done(std::size_t index, HRESULT result);
     void Close(bool dropRest);
 
     const D3DFORMAT format_;
@@ -59,6 +65,9 @@ private:
     std::size_t next_ = 0;
     std::size_t open_ = 0;  // rows_ before this may be taken
     std::size_t firstRows_ = 0;  // rows_ of the first stage
+    std::vector<char> firstFinished_;
+    std::size_t firstDone_ = 0;  // first-stage rows_ before this are done
+    std::condition_variable firstProgress_;
     HRESULT failure_ = S_OK;
     bool closed_ = false;
     std::vector<std::thread> workers_;

@@ -95,7 +95,7 @@ int CreateTempFile(const std::string& folder, const std::string& name, std::stri
     for (int attempt = 0; attempt < 100; ++attempt) {
         const std::string path = stem + RandomSuffix();
         std::lock_guard<std::mutex> hold(RegistryLock());
-        const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
+        const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
         if (fd < 0) {
             if (errno == EEXIST) {
                 continue;
