@@ -74,22 +74,22 @@ void ColorSumsSse2(const SearchTexels& texels, ColorSums& out) {
         out.square[k] = HorizontalSum(square[k]);
     }
 }
-#endif
 
 namespace {
 
-// The sums by the fastest form the processor runs.
+// The sums by the fastest vector form the processor runs.
 void ColorSumsFast(const SearchTexels& texels, ColorSums& out) {
-#if TOVTEX_SSE2
     if (CpuHasAvx2()) {
         ColorSumsAvx2(texels, out);
     } else {
         ColorSumsSse2(texels, out);
     }
-#else
-    ColorSumsPlain(texels, out);
-#endif
 }
+
+}  // namespace
+#endif
+
+namespace {
 
 bool MomentsFromRaw(const SearchTexels& texels, const ColorSums& raw, ColorMoments& out) {
     if (raw.total <= 0) {
