@@ -32,9 +32,9 @@ void ColorSumsPlain(const SearchTexels& texels, ColorSums& out);
 void ColorSumsSse2(const SearchTexels& texels, ColorSums& out);
 #endif
 
-// False when no texel has weight. The SSE2 form (TOVTEX_SSE2) sums four
-// texels at a time; the plain form is its reference. Both add exact
-// integers, so they agree bit for bit.
+// False when no texel has weight. The vector form (TOVTEX_SSE2) takes the
+// widest sums the processor runs; the plain form is its reference. Both add
+// exact integers, so they agree bit for bit.
 bool ComputeMoments(const SearchTexels& texels, ColorMoments& out);
 bool ComputeMomentsPlain(const SearchTexels& texels, ColorMoments& out);
 

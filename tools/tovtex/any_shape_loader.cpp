@@ -8,18 +8,6 @@ namespace {
 
 constexpr DWORD CUBE_MIRROR = FILTER_MIRROR_U | FILTER_MIRROR_V | FILTER_MIRROR_W;
 
-// The source palette the loaders hand on: the image's, else opaque white.
-struct WorkingPalette {
-    explicit WorkingPalette(const Image& image) {
-        if (image.palette != nullptr) {
-            std::memcpy(entries, image.palette, sizeof(entries));
-        } else {
-            std::memset(entries, 0xFF, sizeof(entries));
-        }
-    }
-    PALETTEENTRY entries[256];
-};
-
 bool UsesMipBuilder(const AnyShape& shape) {
     const DWORD mip = shape.mipFilter & 0xFF;
     return (shape.filter & 0xFF) == FILTER_NONE || mip == FILTER_POINT || mip == FILTER_BOX;
@@ -101,6 +89,14 @@ HRESULT Load(IDirect3DDevice8* device, const Image& image, AnyShape shape, UINT 
 }
 
 }  // namespace
+
+WorkingPalette::WorkingPalette(const Image& image) {
+    if (image.palette != nullptr) {
+        std::memcpy(entries, image.palette, sizeof(entries));
+    } else {
+        std::memset(entries, 0xFF, sizeof(entries));
+    }
+}
 
 HRESULT CreateAnyShape(IDirect3DDevice8* device, const AnyShape& shape, ComRef<IDirect3DTexture8>* texture) {
     return device->CreateTexture(shape.width, shape.height, shape.levels, 0, shape.format, D3DPOOL_MANAGED,

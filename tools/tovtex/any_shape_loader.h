@@ -24,6 +24,12 @@ struct AnyShape {
     D3DCOLOR colorKey;
 };
 
+// The source palette the loaders hand on: the image's, else opaque white.
+struct WorkingPalette {
+    explicit WorkingPalette(const Image& image);
+    PALETTEENTRY entries[256];
+};
+
 // The texture LoadAnyShape makes for shape, unfilled.
 HRESULT CreateAnyShape(IDirect3DDevice8* device, const AnyShape& shape, ComRef<IDirect3DTexture8>* texture);
 

@@ -183,11 +183,10 @@ HRESULT EncodeChain(IDirect3DDevice8* device, const Image& picture, PendingPictu
             }
         }
     }
-    PALETTEENTRY white[256];
-    std::memset(white, 0xFF, sizeof(white));  // the source palette the loaders hand on
+    const WorkingPalette palette(picture);
     if (ring) {
         RingedRows rows{&encoder,  levelOne.Get(), image.pixels,     image.rowPitch, shape.width,
-                        shape.height, ring->Window(), shape.mipFilter, white};
+                        shape.height, ring->Window(), shape.mipFilter, palette.entries};
         HRESULT hr = pending->Decode(image, D3DFMT_A8R8G8B8, HearRingedRows, &rows);
         if (SUCCEEDED(hr)) hr = rows.result;
         if (FAILED(hr)) {
@@ -199,7 +198,7 @@ HRESULT EncodeChain(IDirect3DDevice8* device, const Image& picture, PendingPictu
         }
         levelOne.Reset();
         if (below.levels > 1) {
-            hr = BuildTextureMips(chain.Get(), white, 0, shape.mipFilter);
+            hr = BuildTextureMips(chain.Get(), palette.entries, 0, shape.mipFilter);
             if (FAILED(hr)) {
                 return hr;
             }
