@@ -170,13 +170,29 @@ bool PairOutputs(const std::vector<std::string>& positional, const std::string& 
         *message = "no input files";
         return false;
     }
+    // -o OUT.dds is a slip for naming one output file: no folder is made
+    // under a name that reads as a file (a folder that exists is used).
+    const char* const own[] = {extension, nullptr};
+    std::error_code error;
+    if (HasExtension(outputDir, own) && !std::filesystem::exists(outputDir, error)) {
+        *message = "-o takes a folder; to write one file, name it after the input (IN " + outputDir + ")";
+        return false;
+    }
     std::set<std::string> taken;
     for (const std::string& input : positional) {
+        if (IsStandardStream(input)) {
+            *message = "standard input has no name to write under -o; name the output (- OUT" + std::string(extension) + ")";
+            return false;
+        }
         const size_t slash = input.find_last_of('/');
         std::string stem = slash == std::string::npos ? input : input.substr(slash + 1);
         const size_t dot = stem.find_last_of('.');
         if (dot != std::string::npos && dot > 0) {
             stem.erase(dot);
+        }
+        if (stem.empty()) {
+            *message = "'" + input + "' names no file to write under -o";
+            return false;
         }
         const std::string output = outputDir + "/" + stem + extension;
         if (!taken.insert(output).second) {
@@ -187,7 +203,6 @@ bool PairOutputs(const std::vector<std::string>& positional, const std::string& 
         outputs->push_back(output);
     }
     // The output folder is made when missing, as a user of -o expects.
-    std::error_code error;
     std::filesystem::create_directories(outputDir, error);
     if (error || !std::filesystem::is_directory(outputDir, error)) {
         *message = "cannot make the output folder " + outputDir;
