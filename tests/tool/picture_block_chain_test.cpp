@@ -109,7 +109,7 @@ TEST_F(PictureBlockChain, WritesTheBytesOfTheWholeChain) {
         Fill(&image, &pixels, c.width, c.height, seed++);
         const AnyShape shape{c.width, c.height, c.levels, D3DFMT_A8R8G8B8, c.filter, c.mipFilter, 0};
         BlockEncoding encoding{c.library, c.encoder, 1};
-        ASSERT_TRUE(tovtex_tool::CompressesFromPicture(image, shape, ChainRework{}, encoding));
+        ASSERT_TRUE(tovtex_tool::CompressesFromPicture(image, shape, ChainRework{}));
 
         ComRef<IDirect3DTexture8> chain;
         ASSERT_EQ(tovtex_tool::LoadAnyShape(device_, image, shape, &chain), S_OK);
@@ -222,7 +222,7 @@ TEST_F(PictureBlockChain, CompressingWhileDecodingWritesTheSameBytes) {
             Image image;
             tovtex_tool::PendingPicture pending;
             ASSERT_TRUE(pending.Defer(file.data(), size, &image));
-            ASSERT_TRUE(tovtex_tool::CompressesFromPicture(image, shape, ChainRework{}, encoding, &pending));
+            ASSERT_TRUE(tovtex_tool::CompressesFromPicture(image, shape, ChainRework{}, &pending));
             std::vector<BYTE> streamed;
             ASSERT_EQ(tovtex_tool::CompressPictureToDds(device_, image, shape, c.format, encoding, 0, &streamed,
                                                         &pending),
@@ -256,28 +256,25 @@ TEST_F(PictureBlockChain, TakenOnlyWhereTheTopLevelIsThePicture) {
     std::vector<DWORD> pixels;
     Fill(&image, &pixels, 24, 16, 9);
     const AnyShape shape{24, 16, 5, D3DFMT_A8R8G8B8, FILTER_TRIANGLE, FILTER_BOX, 0};
-    const BlockEncoding searching{false, {}, 2};
-    EXPECT_TRUE(tovtex_tool::CompressesFromPicture(image, shape, {}, searching));
+    EXPECT_TRUE(tovtex_tool::CompressesFromPicture(image, shape, {}));
     const struct {
         const char* what;
         AnyShape shape;
         ChainRework rework;
-        BlockEncoding encoding;
     } refused[] = {
-        {"another size", {24, 12, 5, D3DFMT_A8R8G8B8, FILTER_TRIANGLE, FILTER_BOX, 0}, {}, searching},
-        {"a colour key", {24, 16, 5, D3DFMT_A8R8G8B8, FILTER_TRIANGLE, FILTER_BOX, 0xFF000000}, {}, searching},
-        {"dithering", {24, 16, 5, D3DFMT_A8R8G8B8, FILTER_TRIANGLE | FILTER_DITHER, FILTER_BOX, 0}, {}, searching},
-        {"premultiplied", shape, {false, true, FILTER_BOX}, searching},
-        {"linear light", shape, {true, false, FILTER_BOX}, searching},
+        {"another size", {24, 12, 5, D3DFMT_A8R8G8B8, FILTER_TRIANGLE, FILTER_BOX, 0}, {}},
+        {"a colour key", {24, 16, 5, D3DFMT_A8R8G8B8, FILTER_TRIANGLE, FILTER_BOX, 0xFF000000}, {}},
+        {"dithering", {24, 16, 5, D3DFMT_A8R8G8B8, FILTER_TRIANGLE | FILTER_DITHER, FILTER_BOX, 0}, {}},
+        {"premultiplied", shape, {false, true, FILTER_BOX}},
+        {"linear light", shape, {true, false, FILTER_BOX}},
     };
     for (const auto& r : refused) {
-        EXPECT_FALSE(tovtex_tool::CompressesFromPicture(image, r.shape, r.rework, r.encoding)) << r.what;
+        EXPECT_FALSE(tovtex_tool::CompressesFromPicture(image, r.shape, r.rework)) << r.what;
     }
-    EXPECT_TRUE(tovtex_tool::CompressesFromPicture(image, shape, {}, {true, {}, 2})) << "the library's encoder";
     // An opaque picture decoded already may hold anything in its unused
     // byte: the whole chain makes it full alpha.
     image.format = D3DFMT_X8R8G8B8;
-    EXPECT_FALSE(tovtex_tool::CompressesFromPicture(image, shape, {}, searching)) << "no alpha channel";
+    EXPECT_FALSE(tovtex_tool::CompressesFromPicture(image, shape, {})) << "no alpha channel";
     image.pixels = nullptr;
 }
 

@@ -251,7 +251,7 @@ HRESULT LoadAnyShapeAndWrite(IDirect3DDevice8* device, const Image& image, Pendi
         }
         return hr;
     }
-    if (IsDxtFormat(format) && CompressesFromPicture(image, shape, rework, encoding, pending)) {
+    if (IsDxtFormat(format) && CompressesFromPicture(image, shape, rework, pending)) {
         return CompressPictureToDds(device, image, shape, format, encoding, options.ddsFlags, dds, pending, output);
     }
     hr = pending->Complete(image);

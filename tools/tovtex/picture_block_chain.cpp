@@ -241,7 +241,7 @@ HRESULT EncodeChain(IDirect3DDevice8* device, const Image& picture, PendingPictu
 }  // namespace
 
 bool CompressesFromPicture(const Image& image, const AnyShape& shape, const ChainRework& rework,
-                           const BlockEncoding&, const PendingPicture* pending) {
+                           const PendingPicture* pending) {
     // An opaque picture only while its rows are still to be decoded (with
     // full alpha): decoded already, its unused byte need not be 0xFF.
     const bool topLevelBytes = image.format == D3DFMT_A8R8G8B8 ||

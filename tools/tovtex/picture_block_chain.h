@@ -24,9 +24,9 @@ namespace tovtex_tool {
 
 // Whether the route below gives the same bytes for this picture (pending:
 // its decode put off, as handed to the route), shape (the uncompressed
-// twin's, as LoadAnyShape takes it), rework and encoding.
+// twin's, as LoadAnyShape takes it) and rework, whichever the encoder.
 bool CompressesFromPicture(const Image& image, const AnyShape& shape, const ChainRework& rework,
-                           const BlockEncoding& encoding, const PendingPicture* pending = nullptr);
+                           const PendingPicture* pending = nullptr);
 
 // Writes the texture of shape in the block format as a DDS file into *dds
 // (ddsFlags: DDS_SAVE_*). Only where CompressesFromPicture holds. A pending
