@@ -5,7 +5,6 @@
 #include <cstring>
 #include <new>
 
-#include <sys/mman.h>
 
 #include "texload/image_testing.h"
 
@@ -14,21 +13,6 @@ namespace tovtex {
 namespace {
 
 std::atomic<uint64_t> g_allocationLimit{0};
-
-// A decoded picture is written once, top to bottom, into fresh memory; on
-// large pages its first write costs a fraction of the page faults.
-constexpr uint64_t LARGE_PAGES_FROM = uint64_t{4} << 20;
-constexpr uintptr_t LARGE_PAGE = uintptr_t{2} << 20;
-
-// Advice only: the whole large pages inside the block, before they are
-// first touched. Nothing changes if the system has no large pages.
-void AskForLargePages(BYTE* bytes, size_t size) {
-    const auto start = (reinterpret_cast<uintptr_t>(bytes) + LARGE_PAGE - 1) & ~(LARGE_PAGE - 1);
-    const auto end = (reinterpret_cast<uintptr_t>(bytes) + size) & ~(LARGE_PAGE - 1);
-    if (end > start) {
-        madvise(reinterpret_cast<void*>(start), end - start, MADV_HUGEPAGE);
-    }
-}
 
 }  // namespace
 
@@ -46,11 +30,10 @@ BYTE* AllocateImageBytes(uint64_t size) {
         return nullptr;
     }
     // malloc(0) may return null; an empty picture still gets a valid pointer.
-    auto* bytes = static_cast<BYTE*>(std::malloc(size == 0 ? 1 : static_cast<size_t>(size)));
-    if (bytes != nullptr && size >= LARGE_PAGES_FROM) {
-        AskForLargePages(bytes, static_cast<size_t>(size));
-    }
-    return bytes;
+    // No large-page advice: where memory is fragmented the kernel compacts
+    // it on the first write of advised memory, which can take longer than
+    // the decode itself.
+    return static_cast<BYTE*>(std::malloc(size == 0 ? 1 : static_cast<size_t>(size)));
 }
 
 void FreeImageBytes(void* memory) {

@@ -40,9 +40,6 @@ bool LevelMemory::Allocate(uint64_t size, LevelBlockCache* cache) {
         }
         void* view = mmap(nullptr, pages, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
         if (view != MAP_FAILED) {
-            // Large pages where the system offers them halve the cost of
-            // the first write.
-            madvise(view, pages, MADV_HUGEPAGE);
             bytes_ = static_cast<uint8_t*>(view);
             size_ = pages;
             mapped_ = true;

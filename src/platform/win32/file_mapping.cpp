@@ -44,9 +44,7 @@ void* CopyOfFile(int fd, uint64_t offset, size_t length) {
         platform::SetLastErrorFromErrno();
         return nullptr;
     }
-    // Large pages where the system offers them halve the cost of the fresh
-    // pages; large reads keep the copy itself cheap.
-    madvise(view, length, MADV_HUGEPAGE);
+    // Large reads keep the copy cheap.
     constexpr size_t LARGEST_READ = size_t{1} << 30;
     auto* bytes = static_cast<char*>(view);
     for (size_t done = 0; done < length;) {
