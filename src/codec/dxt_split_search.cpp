@@ -52,17 +52,22 @@ void SortAlongAxis(const SearchTexels& texels, const ColorMoments& moments, cons
     // one entry of their summed weight. A split between equal colours never
     // fits better than keeping them together, and every texel fewer cuts
     // the splits to search by a sixth or more.
+    // The running sums stay in registers: an entry is always the last one
+    // written plus the texel, whether the texel joins it or starts the next.
     int m = 0;
+    float weight = 0.0f, sum[3] = {0.0f, 0.0f, 0.0f};
     for (int k = 0; k < n; ++k) {
         const int i = order[k];
         const int prev = k > 0 ? order[k - 1] : i;
         const bool same = k > 0 && texels.ch[0][i] == texels.ch[0][prev] && texels.ch[1][i] == texels.ch[1][prev] &&
                           texels.ch[2][i] == texels.ch[2][prev];
-        const int from = same ? m : m++;
+        m += same ? 0 : 1;
         out.texel[m] = i;
-        out.weight[m] = out.weight[from] + static_cast<float>(texels.weight[i]);
+        weight += static_cast<float>(texels.weight[i]);
+        out.weight[m] = weight;
         for (int c = 0; c < 3; ++c) {
-            out.sum[c][m] = out.sum[c][from] + centred[c][i];
+            sum[c] += centred[c][i];
+            out.sum[c][m] = sum[c];
         }
     }
     out.count = m;
