@@ -218,22 +218,30 @@ TEST_F(Raster, MinificationPicksSmallerLevels) {
         DWORD mip;
         float size;
         uint32_t expected;
+        DWORD maxMip = 0;
     } cases[] = {
         // clang-format off
         {D3DTEXF_POINT, 256, colours[0]}, {D3DTEXF_POINT, 128, colours[1]}, {D3DTEXF_POINT, 64, colours[2]},
         {D3DTEXF_POINT, 32, colours[3]},  {D3DTEXF_POINT, 16, colours[4]},  {D3DTEXF_NONE, 16, colours[0]},
         {D3DTEXF_LINEAR, 64, colours[2]}, {D3DTEXF_LINEAR, 512, colours[0]},
         {D3DTEXF_LINEAR, 90.50967f, 0xFF7F7F00},  // lod 1.5: half level 1, half level 2
+        // The most detailed level allowed is a floor under the level of
+        // detail: finer levels give way to it, coarser ones stay.
+        {D3DTEXF_POINT, 128, colours[2], 2}, {D3DTEXF_POINT, 16, colours[4], 2}, {D3DTEXF_NONE, 16, colours[2], 2},
+        {D3DTEXF_LINEAR, 90.50967f, colours[2], 2}, {D3DTEXF_LINEAR, 512, colours[2], 2},
+        {D3DTEXF_LINEAR, 16, colours[4], 2}, {D3DTEXF_NONE, 256, colours[8], 20},
         // clang-format on
     };
     for (const auto& c : cases) {
         device_->SetTextureStageState(0, D3DTSS_MIPFILTER, c.mip);
+        device_->SetTextureStageState(0, D3DTSS_MAXMIPLEVEL, c.maxMip);
         device_->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
         DrawScreenQuad(0, 0, c.size, c.size, 0xFFFFFFFF);
         const uint32_t got = ReadBackBuffer()[5 * 640 + 5];
         for (int shift : {0, 8, 16}) {
             EXPECT_NEAR(Channel(got, shift), Channel(c.expected, shift), 1)
-                << "mip " << c.mip << " size " << c.size << std::hex << " got " << got;
+                << "mip " << c.mip << " size " << c.size << " most detailed " << c.maxMip << std::hex << " got "
+                << got;
         }
     }
 }

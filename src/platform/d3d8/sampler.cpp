@@ -52,19 +52,21 @@ SamplePlan TextureSampler::Plan(float lod) const {
         return plan;
     }
     plan.linear = minFilter_ >= D3DTEXF_LINEAR;
+    // The level of detail counts from level 0; the most detailed level
+    // allowed (D3DTSS_MAXMIPLEVEL) bounds it, it does not shift it.
     const int last = count_ - 1;
     if (mipFilter_ == D3DTEXF_POINT) {
         const float nearest = std::floor(lod + 0.5f);
-        const int level = base_ + (nearest > static_cast<float>(last) ? last : static_cast<int>(nearest));
-        plan.a = &levels_[level < last ? level : last];
+        const int level = nearest >= static_cast<float>(last) ? last : static_cast<int>(nearest);
+        plan.a = &levels_[level > base_ ? level : base_];
         return plan;
     }
     const float whole = std::floor(lod);
-    if (whole >= static_cast<float>(last - base_)) {
-        plan.a = &levels_[last];
+    if (whole >= static_cast<float>(last) || whole < static_cast<float>(base_)) {
+        plan.a = &levels_[whole < static_cast<float>(base_) ? base_ : last];
         return plan;
     }
-    const int level = base_ + static_cast<int>(whole);
+    const int level = static_cast<int>(whole);
     plan.a = &levels_[level];
     plan.weightB = static_cast<uint32_t>((lod - whole) * 256.0f + 0.5f);
     if (plan.weightB > 0) {
