@@ -2,8 +2,8 @@
 # Whole-process timings of `tovtex convert` against nvcompress and
 # ImageMagick, in one run on the same input: a 4096 x 4096 PNG to DXT5 with a
 # full mip chain, every tool allowed every core (and the same picture as an
-# opaque JPEG against nvcompress -bc3 -fast), and a batch of 64 images on 1
-# and 2 threads. Prints seconds and processor seconds (user and system),
+# opaque JPEG and as a Targa against nvcompress -bc3 -fast), and a batch of
+# 64 images on 1 and 2 threads. Prints seconds and processor seconds (user and system),
 # each peer's time as a multiple of each tovtex level's, and each output's
 # top-level error against the source: RGB RMSE with each texel's colour
 # weighted by its alpha, and alpha RMSE (0..255 scale), every output decoded
@@ -83,11 +83,11 @@ run() {  # one run of a tool by its short name
     esac
 }
 declare -A cpu_of cpu
-# A process that asks for huge pages (tovtex does) right after ImageMagick
-# or nvcompress -bc3 has freed much memory pays for gathering it again, up to
-# a second of system time here. The runs take three orders in turn, in each
-# of which another tovtex level follows one of those two: a level's median
-# is then a run after a light neighbour, as it is for the peers.
+# A process right after ImageMagick or nvcompress -bc3 has freed much memory
+# meets that memory fragmented and pays more for fresh pages. The runs take
+# three orders in turn, in each of which another tovtex level follows one of
+# those two: a level's median is then a run after a light neighbour, as it
+# is for the peers.
 orders=("magick fast normal best nvfast nv" "magick nvfast normal fast nv best" "magick nvfast best nv normal fast")
 for ((r = 0; r < runs; r++)); do
     order=${orders[$((r % 3))]}
@@ -137,45 +137,51 @@ for level in $levels; do
 done
 
 # The same picture as an opaque JPEG (quality 90), decoded while it is
-# compressed, against nvcompress -bc3 -fast on the same file; RMSE against
-# the JPEG as PIL decodes it.
-"$python" - "$work/src.png" "$work/src.jpg" <<'PY'
+# compressed, and as a Targa with alpha, which takes the whole-picture
+# route, each against nvcompress -bc3 -fast on the same file; RMSE against
+# the file as PIL decodes it.
+"$python" - "$work/src.png" "$work/src.jpg" "$work/src.tga" <<'PY'
 import sys
 from PIL import Image
-Image.open(sys.argv[1]).convert("RGB").save(sys.argv[2], quality=90)
+im = Image.open(sys.argv[1])
+im.convert("RGB").save(sys.argv[2], quality=90)
+im.save(sys.argv[3])
 PY
-jpeg_tools="fast normal nvfast"
-jpeg_run() {
-    case $1 in
-    fast | normal) "$tool" convert -f "$work/src.jpg" "$work/jpeg_$1.dds" --format DXT5 --mips all --quality "$1" ;;
-    nvfast) nvcompress -bc3 -fast -nocuda "$work/src.jpg" "$work/jpeg_nvfast.dds" ;;
-    esac
-}
-declare -A jpeg_runs jpeg_secs
-for ((r = 0; r < runs; r++)); do
-    for t in $jpeg_tools; do
-        read -r wall _ <<<"$(once "jpeg_$t" jpeg_run "$t")"
-        jpeg_runs[$t]+=" $wall"
+declare -A what_of=([jpg]="JPEG (opaque)" [tga]="Targa (alpha)")
+for ext in jpg tga; do
+    other_run() {
+        case $1 in
+        fast | normal) "$tool" convert -f "$work/src.$ext" "$work/${ext}_$1.dds" --format DXT5 --mips all --quality "$1" ;;
+        nvfast) nvcompress -bc3 -fast $([ "$ext" = tga ] && echo -alpha) -nocuda "$work/src.$ext" "$work/${ext}_nvfast.dds" ;;
+        esac
+    }
+    other_tools="fast normal nvfast"
+    declare -A other_runs=() other_secs=()
+    for ((r = 0; r < runs; r++)); do
+        for t in $other_tools; do
+            read -r wall _ <<<"$(once "${ext}_$t" other_run "$t")"
+            other_runs[$t]+=" $wall"
+        done
     done
-done
-echo
-echo "4096x4096 JPEG (opaque) -> DXT5 + full chain, all $(nproc) cores each"
-printf "%-26s %9s %9s   %s\n" tool seconds "RGB RMSE" "vs nvcompress -bc3 -fast (speed, RMSE)"
-for t in $jpeg_tools; do
-    case " ${jpeg_runs[$t]} " in
-    *" FAIL "*) jpeg_secs[$t]=FAIL ;;
-    *) # shellcheck disable=SC2086
-        jpeg_secs[$t]=$(median ${jpeg_runs[$t]}) ;;
-    esac
-done
-jpeg_err_nv=$(rmse "$work/jpeg_nvfast.dds" "$work/src.jpg")
-for t in $jpeg_tools; do
-    e=$(rmse "$work/jpeg_$t.dds" "$work/src.jpg")
-    s=${jpeg_secs[$t]}
-    [ "$s" = FAIL ] || s=$(printf "%.2f" "$s")
-    vs=""
-    [ "$t" = nvfast ] || vs="$(ratio "${jpeg_secs[nvfast]}" "${jpeg_secs[$t]}")x, $(ratio "${e%% *}" "${jpeg_err_nv%% *}")"
-    printf "%-26s %9s %9s   %s\n" "${label[$t]}" "$s" "${e%% *}" "$vs"
+    echo
+    echo "4096x4096 ${what_of[$ext]} -> DXT5 + full chain, all $(nproc) cores each"
+    printf "%-26s %9s %9s   %s\n" tool seconds "RGB RMSE" "vs nvcompress -bc3 -fast (speed, RMSE)"
+    for t in $other_tools; do
+        case " ${other_runs[$t]} " in
+        *" FAIL "*) other_secs[$t]=FAIL ;;
+        *) # shellcheck disable=SC2086
+            other_secs[$t]=$(median ${other_runs[$t]}) ;;
+        esac
+    done
+    other_err_nv=$(rmse "$work/${ext}_nvfast.dds" "$work/src.$ext")
+    for t in $other_tools; do
+        e=$(rmse "$work/${ext}_$t.dds" "$work/src.$ext")
+        s=${other_secs[$t]}
+        [ "$s" = FAIL ] || s=$(printf "%.2f" "$s")
+        vs=""
+        [ "$t" = nvfast ] || vs="$(ratio "${other_secs[nvfast]}" "${other_secs[$t]}")x, $(ratio "${e%% *}" "${other_err_nv%% *}")"
+        printf "%-26s %9s %9s   %s\n" "${label[$t]}" "$s" "${e%% *}" "$vs"
+    done
 done
 
 # The batch: 64 images of 512 x 512 cut from the source.
