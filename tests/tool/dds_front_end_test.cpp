@@ -117,6 +117,10 @@ TEST_F(DdsFrontEndTest, LayoutsAreReadWithTheirChannelsInPlace) {
         {"BC5 (ATI2)", Join({Header(2, 1, {0x4, Code("ATI2"), 0, 0, 0, 0, 0}), BC4_BLOCK, BC4_BLOCK_50}),
          {0xFFC83200, 0xFF643200}},
         {"DXGI_FORMAT_BC5_UNORM", Join({Header(2, 1, none, 83), BC4_BLOCK, BC4_BLOCK_50}), {0xFFC83200, 0xFF643200}},
+        // Studio-range white and black sharing one pair of chroma samples.
+        {"UYVY", Join({Header(2, 1, {0x4, Code("UYVY"), 0, 0, 0, 0, 0}), {128, 235, 128, 16}}), {0xFFFFFFFF, 0xFF000000}},
+        {"YUY2", Join({Header(2, 1, {0x4, Code("YUY2"), 0, 0, 0, 0, 0}), {235, 128, 16, 128}}), {0xFFFFFFFF, 0xFF000000}},
+        {"DXGI_FORMAT_YUY2", Join({Header(2, 1, none, 107), {235, 128, 16, 128}}), {0xFFFFFFFF, 0xFF000000}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -131,8 +135,9 @@ TEST_F(DdsFrontEndTest, LayoutsAreReadWithTheirChannelsInPlace) {
         ASSERT_TRUE(DecodeToPicture(ReadFile(Path("out.png")), &picture));
         EXPECT_EQ(picture.pixels, c.texels);
         // And through convert: the loaded texture keeps them (a block
-        // format's texture may be padded to whole blocks). Luminance and
-        // alpha-only files keep their format, which only the tool reads.
+        // format's texture may be padded to whole blocks). Luminance,
+        // alpha-only and YUV files keep their format, which only the tool
+        // reads.
         std::filesystem::remove(Path("out.dds"));
         run = Tovtex({"convert", Path("in.dds"), Path("out.dds"), "--mips", "none", "--filter", "none"});
         ASSERT_EQ(run.exitCode, 0) << run.err;

@@ -4,7 +4,7 @@ namespace tovtex_tool {
 
 namespace {
 
-enum class DxgiRead { NO, MASKED, BLOCKS, BC4, BC5 };
+enum class DxgiRead { NO, MASKED, BLOCKS, BC4, BC5, YUV };
 
 struct DxgiFormat {
     DWORD code;
@@ -12,7 +12,7 @@ struct DxgiFormat {
     DxgiRead read;
     UINT bitCount;  // MASKED
     DWORD red, green, blue, alpha;
-    D3DFORMAT blocks;  // BLOCKS: straight alpha; premultiplied one below
+    D3DFORMAT blocks;  // BLOCKS: straight alpha; premultiplied one below; YUV: the pairs' format
     D3DFORMAT premultipliedBlocks;
     const char* refusal;  // NO: why
 };
@@ -60,6 +60,7 @@ const DxgiFormat DXGI_FORMATS[] = {
     {97, "BC7_TYPELESS",         DxgiRead::NO, 0, 0, 0, 0, 0, D3DFMT_UNKNOWN, D3DFMT_UNKNOWN, "BC7 compression is not supported"},
     {98, "BC7_UNORM",            DxgiRead::NO, 0, 0, 0, 0, 0, D3DFMT_UNKNOWN, D3DFMT_UNKNOWN, "BC7 compression is not supported"},
     {99, "BC7_UNORM_SRGB",       DxgiRead::NO, 0, 0, 0, 0, 0, D3DFMT_UNKNOWN, D3DFMT_UNKNOWN, "BC7 compression is not supported"},
+    {107, "YUY2",                DxgiRead::YUV, 0, 0, 0, 0, 0, D3DFMT_YUY2, D3DFMT_YUY2, nullptr},
     {115, "B4G4R4A4_UNORM",      DxgiRead::MASKED, 16, 0xF00, 0xF0, 0xF, 0xF000, D3DFMT_UNKNOWN, D3DFMT_UNKNOWN, nullptr},
 };
 // clang-format on
@@ -104,6 +105,10 @@ bool DxgiSourceLayout(DWORD dxgiFormat, bool premultiplied, DdsSourceLayout* lay
     case DxgiRead::BLOCKS:
         layout->storage = DdsStorage::DXT_BLOCKS;
         layout->blockFormat = premultiplied ? format->premultipliedBlocks : format->blocks;
+        break;
+    case DxgiRead::YUV:
+        layout->storage = DdsStorage::YUV_PAIRS;
+        layout->blockFormat = format->blocks;
         break;
     case DxgiRead::BC4: layout->storage = DdsStorage::BC4_BLOCKS; break;
     case DxgiRead::BC5: layout->storage = DdsStorage::BC5_BLOCKS; break;

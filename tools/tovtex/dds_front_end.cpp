@@ -97,6 +97,14 @@ HRESULT ClassicLayout(const BYTE* data, Header* header, std::string* reason) {
             return S_OK;
         }
     }
+    for (const DWORD code : {FourCC("UYVY"), FourCC("YUY2")}) {
+        if (fourCC == code) {
+            layout.storage = DdsStorage::YUV_PAIRS;
+            layout.blockFormat = static_cast<D3DFORMAT>(code);
+            layout.name = FormatName(layout.blockFormat);
+            return S_OK;
+        }
+    }
     if (fourCC == FourCC("BC4S") || fourCC == FourCC("BC5S")) {
         return Refuse(reason, std::string("signed ") + (fourCC == FourCC("BC4S") ? "BC4" : "BC5") +
                                   " compression is not supported");
@@ -239,6 +247,10 @@ HRESULT ReadDdsFrontEnd(const BYTE* data, UINT size, DdsFrontEnd* frontEnd, std:
             !CheckedAdd(converted, out, &converted) || stored > available) {
             return Refuse(reason, "the file ends before its pixel data does");
         }
+        // The library's conversion measures rows in INT.
+        if (layout.storage == DdsStorage::YUV_PAIRS && DdsRowBytes(format, w) > INT32_MAX) {
+            return Refuse(reason, "the picture's rows are too long (2 GiB or more once converted)");
+        }
     }
     uint64_t allStored = 0, allConverted = 0;
     if (!CheckedMul(stored, header.faces, &allStored) || allStored > available ||
@@ -264,7 +276,11 @@ HRESULT ReadDdsFrontEnd(const BYTE* data, UINT size, DdsFrontEnd* frontEnd, std:
             const UINT w = Half(header.width, level), h = Half(header.height, level);
             const UINT d = header.volume ? Half(header.depth, level) : 1;
             for (UINT slice = 0; slice < d; ++slice) {
-                ConvertSlice(layout, w, h, source, destination);
+                hr = ConvertSlice(layout, w, h, source, destination);
+                if (FAILED(hr)) {
+                    frontEnd->file = FileBytes{};
+                    return hr;
+                }
                 source += SourceRowBytes(layout, w) * SourceRowCount(layout, h);
                 destination += DdsRowBytes(format, w) * DdsRowCount(format, h);
             }

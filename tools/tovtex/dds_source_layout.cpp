@@ -5,6 +5,7 @@
 #include <iterator>
 #include <vector>
 
+#include "dds_writer.h"
 #include "tovtex.h"
 
 namespace tovtex_tool {
@@ -135,11 +136,31 @@ void ConvertBcSlice(const DdsSourceLayout& layout, UINT width, UINT height, cons
     }
 }
 
+// UYVY and YUY2 as the library's codecs read them; the caller keeps each
+// row's bytes of both layouts within INT_MAX.
+HRESULT ConvertYuvSlice(const DdsSourceLayout& layout, UINT width, UINT height, const BYTE* source,
+                        BYTE* destination) {
+    PixelRegion from{};
+    from.pixels = const_cast<BYTE*>(source);
+    from.format = layout.blockFormat;
+    from.rowPitch = static_cast<INT>(SourceRowBytes(layout, width));
+    from.surfaceBox = {0, 0, width, height, 0, 1};
+    from.box = {0, 0, static_cast<INT>(width), static_cast<INT>(height), 0, 1};
+    PixelRegion to{};
+    to.pixels = destination;
+    to.format = D3DFMT_X8R8G8B8;
+    to.rowPitch = static_cast<INT>(uint64_t{width} * 4);
+    to.surfaceBox = from.surfaceBox;
+    to.box = from.box;
+    return ConvertRegion(&to, &from, FILTER_NONE);
+}
+
 }  // namespace
 
 uint64_t SourceRowBytes(const DdsSourceLayout& layout, UINT width) {
     switch (layout.storage) {
-    case DdsStorage::DXT_BLOCKS: return (uint64_t{width} + 3) / 4 * DxtBlockBytes(layout.blockFormat);
+    case DdsStorage::DXT_BLOCKS:
+    case DdsStorage::YUV_PAIRS: return DdsRowBytes(layout.blockFormat, width);
     case DdsStorage::BC4_BLOCKS: return (uint64_t{width} + 3) / 4 * 8;
     case DdsStorage::BC5_BLOCKS: return (uint64_t{width} + 3) / 4 * 16;
     case DdsStorage::MASKED: break;
@@ -148,7 +169,8 @@ uint64_t SourceRowBytes(const DdsSourceLayout& layout, UINT width) {
 }
 
 uint64_t SourceRowCount(const DdsSourceLayout& layout, UINT height) {
-    return layout.storage == DdsStorage::MASKED ? uint64_t{height} : (uint64_t{height} + 3) / 4;
+    return layout.storage == DdsStorage::MASKED || layout.storage == DdsStorage::YUV_PAIRS ? uint64_t{height}
+                                                                                          : (uint64_t{height} + 3) / 4;
 }
 
 bool IsNativeLayout(const DdsSourceLayout& layout) {
@@ -171,6 +193,9 @@ D3DFORMAT ConvertedFormat(const DdsSourceLayout& layout) {
 D3DFORMAT NaturalFormat(const DdsSourceLayout& layout) {
     if (layout.storage == DdsStorage::BC4_BLOCKS) {
         return D3DFMT_L8;
+    }
+    if (layout.storage == DdsStorage::YUV_PAIRS) {
+        return layout.blockFormat;
     }
     if (layout.storage != DdsStorage::MASKED) {
         return D3DFMT_UNKNOWN;
@@ -246,15 +271,17 @@ std::string MaskedLayoutName(const DdsSourceLayout& layout) {
     return name;
 }
 
-void ConvertSlice(const DdsSourceLayout& layout, UINT width, UINT height, const BYTE* source, BYTE* destination) {
+HRESULT ConvertSlice(const DdsSourceLayout& layout, UINT width, UINT height, const BYTE* source, BYTE* destination) {
     switch (layout.storage) {
     case DdsStorage::DXT_BLOCKS:
         std::memcpy(destination, source, SourceRowBytes(layout, width) * SourceRowCount(layout, height));
-        return;
-    case DdsStorage::MASKED: ConvertMaskedSlice(layout, width, height, source, destination); return;
+        break;
+    case DdsStorage::MASKED: ConvertMaskedSlice(layout, width, height, source, destination); break;
     case DdsStorage::BC4_BLOCKS:
-    case DdsStorage::BC5_BLOCKS: ConvertBcSlice(layout, width, height, source, destination); return;
+    case DdsStorage::BC5_BLOCKS: ConvertBcSlice(layout, width, height, source, destination); break;
+    case DdsStorage::YUV_PAIRS: return ConvertYuvSlice(layout, width, height, source, destination);
     }
+    return S_OK;
 }
 
 }  // namespace tovtex_tool

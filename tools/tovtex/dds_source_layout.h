@@ -1,7 +1,7 @@
 #pragma once
 // How the levels of a DDS file are stored, as far as the tool's DDS front
 // end reads them: blocks the library reads as they are, plain pixels
-// described by channel masks, or BC4 / BC5 blocks.
+// described by channel masks, BC4 / BC5 blocks, or UYVY / YUY2 pairs.
 
 #include <string>
 
@@ -15,11 +15,12 @@ enum class DdsStorage {
     MASKED,      // whole pixels of 8, 16, 24 or 32 bits, channels by mask
     BC4_BLOCKS,  // one channel in 8-byte blocks
     BC5_BLOCKS,  // two channels in 16-byte blocks
+    YUV_PAIRS,   // UYVY or YUY2: two pixels in four bytes
 };
 
 struct DdsSourceLayout {
     DdsStorage storage = DdsStorage::MASKED;
-    D3DFORMAT blockFormat = D3DFMT_UNKNOWN;         // DXT_BLOCKS: the format they are
+    D3DFORMAT blockFormat = D3DFMT_UNKNOWN;         // DXT_BLOCKS, YUV_PAIRS: the format they are
     UINT bitCount = 0;                              // MASKED: bits per pixel
     DWORD red = 0, green = 0, blue = 0, alpha = 0;  // MASKED; luminance in red
     bool luminance = false;                         // MASKED: red is a grey level
@@ -35,7 +36,8 @@ uint64_t SourceRowCount(const DdsSourceLayout& layout, UINT height);
 // the library's own layout when the masks are exactly one of the six the
 // library's DDS reader takes, else A8R8G8B8 (alpha mask) or X8R8G8B8. BC4
 // comes out grey (as the library decodes L8) and BC5 as red and green
-// with blue 0 (as a shader samples it), both X8R8G8B8.
+// with blue 0 (as a shader samples it), both X8R8G8B8, as do UYVY and YUY2
+// (through the library's own conversion).
 D3DFORMAT ConvertedFormat(const DdsSourceLayout& layout);
 
 // The masks are exactly one of the six layouts the library's DDS reader
@@ -43,7 +45,8 @@ D3DFORMAT ConvertedFormat(const DdsSourceLayout& layout);
 bool IsNativeLayout(const DdsSourceLayout& layout);
 
 // The format the stored pixels stand for where the library has one (L8,
-// A8L8, A4L4, A8 for the luminance and alpha-only files and L8 for BC4),
+// A8L8, A4L4, A8 for the luminance and alpha-only files, L8 for BC4, UYVY
+// and YUY2 for themselves),
 // else D3DFMT_UNKNOWN: a writer that holds it can keep the file's format.
 D3DFORMAT NaturalFormat(const DdsSourceLayout& layout);
 
@@ -57,7 +60,8 @@ std::string MaskedLayoutName(const DdsSourceLayout& layout);
 
 // Converts one slice of width x height stored packed at source into the
 // converted format, packed at destination (rows of the converted format's
-// row bytes, or of blocks).
-void ConvertSlice(const DdsSourceLayout& layout, UINT width, UINT height, const BYTE* source, BYTE* destination);
+// row bytes, or of blocks). Fails only where the library's conversion
+// does (YUV_PAIRS), with its result.
+HRESULT ConvertSlice(const DdsSourceLayout& layout, UINT width, UINT height, const BYTE* source, BYTE* destination);
 
 }  // namespace tovtex_tool
