@@ -279,7 +279,7 @@ HRESULT ReadDdsFrontEnd(const BYTE* data, UINT size, DdsFrontEnd* frontEnd, std:
                 hr = ConvertSlice(layout, w, h, source, destination);
                 if (FAILED(hr)) {
                     frontEnd->file = FileBytes{};
-                    return hr;
+                    return hr == E_OUTOFMEMORY ? hr : Refuse(reason, "the library could not convert the pixels");
                 }
                 source += SourceRowBytes(layout, w) * SourceRowCount(layout, h);
                 destination += DdsRowBytes(format, w) * DdsRowCount(format, h);
