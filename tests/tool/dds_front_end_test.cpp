@@ -147,6 +147,11 @@ TEST_F(DdsFrontEndTest, LayoutsAreReadWithTheirChannelsInPlace) {
         ASSERT_GE(picture.width, 2u);
         EXPECT_EQ(std::vector<uint32_t>(picture.pixels.begin(), picture.pixels.begin() + 2), c.texels);
     }
+    // Levels claimed past 1 x 1 are extra bytes, as the library reads them.
+    WriteFile(Path("in.dds"), Join({Header(2, 1, {0x40, 0, 24, 0xFF0000, 0xFF00, 0xFF, 0}, 0, 1, 1, 5),
+                                    std::vector<uint8_t>(6 + 3 + 9)}));
+    const RunResult run = Tovtex({"info", Path("in.dds")});
+    EXPECT_EQ(run.out, Path("in.dds") + ": DDS R8G8B8 2x1, depth 1, 2 levels, 1 face\n") << run.err;
 }
 
 TEST_F(DdsFrontEndTest, FilesStillUnsupportedOrBrokenNameTheirCause) {

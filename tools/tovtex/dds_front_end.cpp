@@ -21,7 +21,6 @@ using tovtex::CheckedMul3;
 
 constexpr UINT HEADER_BYTES = 128;
 constexpr UINT DX10_HEADER_BYTES = 148;
-constexpr UINT MAX_LEVELS = 32;  // a side of 2^32 halves 32 times
 
 constexpr DWORD DDPF_ALPHAPIXELS = 0x1, DDPF_ALPHA = 0x2, DDPF_FOURCC = 0x4, DDPF_PALETTEINDEXED4 = 0x8,
                 DDPF_PALETTEINDEXED8 = 0x20, DDPF_RGB = 0x40, DDPF_YUV = 0x200, DDPF_LUMINANCE = 0x20000,
@@ -186,6 +185,15 @@ HRESULT ReadHeader(const BYTE* data, UINT size, Header* header, std::string* rea
     }
     header->faces = cube ? 6 : 1;
     header->depth = header->volume ? depth : 1;
+    // Levels past 1 x 1 are not levels, as the library reads them: their
+    // bytes are extra data.
+    UINT side = header->width > header->height ? header->width : header->height;
+    side = side > header->depth ? side : header->depth;
+    UINT chain = 1;
+    for (; side > 1; side /= 2) {
+        ++chain;
+    }
+    header->levels = header->levels < chain ? header->levels : chain;
     return S_OK;
 }
 
@@ -223,9 +231,6 @@ HRESULT ReadDdsFrontEnd(const BYTE* data, UINT size, DdsFrontEnd* frontEnd, std:
     }
     if (header.width == 0 || header.height == 0) {
         return Refuse(reason, "the header gives a size of 0 pixels");
-    }
-    if (header.levels > MAX_LEVELS) {
-        return Refuse(reason, "the header gives " + std::to_string(header.levels) + " mip levels");
     }
     const ULONGLONG limit = GetImagePixelLimit();
     uint64_t pixels = 0;
