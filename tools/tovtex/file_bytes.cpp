@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -174,6 +175,24 @@ HRESULT PutInPlace(int fd, int error, const std::string& temp, const std::string
     return S_OK;
 }
 
+// File systems on which space taken by posix_fallocate stays taken while
+// the pages are written: ext2/3/4, XFS and tmpfs. Elsewhere (copy-on-write
+// file systems, network and FUSE mounts) a write into the mapping can
+// still fail, and would stop the process with SIGBUS.
+bool KeepsFallocatedRoom(int fd) {
+    struct statfs info {};
+    if (fstatfs(fd, &info) != 0) {
+        return false;
+    }
+    switch (static_cast<unsigned long>(info.f_type)) {
+    case 0xEF53UL:      // ext2, ext3, ext4
+    case 0x58465342UL:  // XFS
+    case 0x01021994UL:  // tmpfs
+        return true;
+    default: return false;
+    }
+}
+
 }  // namespace
 
 HRESULT ReadWholeFile(const std::string& path, FileBytes* bytes, std::string* reason) {
@@ -226,7 +245,7 @@ bool MappedOutputFile::Open(uint64_t size) {
         return false;
     }
     void* view = MAP_FAILED;
-    if (posix_fallocate(fd_, 0, static_cast<off_t>(size)) == 0) {
+    if (KeepsFallocatedRoom(fd_) && posix_fallocate(fd_, 0, static_cast<off_t>(size)) == 0) {
         view = mmap(nullptr, static_cast<size_t>(size), PROT_READ | PROT_WRITE, MAP_SHARED, fd_, 0);
     }
     if (view == MAP_FAILED) {

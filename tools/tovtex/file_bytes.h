@@ -50,7 +50,8 @@ public:
     MappedOutputFile& operator=(const MappedOutputFile&) = delete;
 
     // Makes and maps the file, its room on disk taken at once (a full disk
-    // fails here, not at a write into the mapping). Any failure leaves
+    // fails here, not at a write into the mapping), on file systems that
+    // keep room so taken (ext2/3/4, XFS, tmpfs) only. Any failure leaves
     // nothing behind: the output is then written the ordinary way, which
     // reports what is wrong.
     bool Open(uint64_t size);
