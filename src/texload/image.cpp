@@ -5,7 +5,6 @@
 #include <cstring>
 #include <new>
 
-
 #include "texload/image_testing.h"
 
 namespace tovtex {

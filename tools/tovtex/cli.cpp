@@ -181,7 +181,8 @@ bool PairOutputs(const std::vector<std::string>& positional, const std::string& 
     std::set<std::string> taken;
     for (const std::string& input : positional) {
         if (IsStandardStream(input)) {
-            *message = "standard input has no name to write under -o; name the output (- OUT" + std::string(extension) + ")";
+            *message =
+                "standard input has no name to write under -o; name the output (- OUT" + std::string(extension) + ")";
             return false;
         }
         const size_t slash = input.find_last_of('/');

@@ -138,8 +138,7 @@ void ConvertBcSlice(const DdsSourceLayout& layout, UINT width, UINT height, cons
 
 // UYVY and YUY2 as the library's codecs read them; the caller keeps each
 // row's bytes of both layouts within INT_MAX.
-HRESULT ConvertYuvSlice(const DdsSourceLayout& layout, UINT width, UINT height, const BYTE* source,
-                        BYTE* destination) {
+HRESULT ConvertYuvSlice(const DdsSourceLayout& layout, UINT width, UINT height, const BYTE* source, BYTE* destination) {
     PixelRegion from{};
     from.pixels = const_cast<BYTE*>(source);
     from.format = layout.blockFormat;
@@ -170,7 +169,7 @@ uint64_t SourceRowBytes(const DdsSourceLayout& layout, UINT width) {
 
 uint64_t SourceRowCount(const DdsSourceLayout& layout, UINT height) {
     return layout.storage == DdsStorage::MASKED || layout.storage == DdsStorage::YUV_PAIRS ? uint64_t{height}
-                                                                                          : (uint64_t{height} + 3) / 4;
+                                                                                           : (uint64_t{height} + 3) / 4;
 }
 
 bool IsNativeLayout(const DdsSourceLayout& layout) {

@@ -46,8 +46,8 @@ bool IsNativeLayout(const DdsSourceLayout& layout);
 
 // The format the stored pixels stand for where the library has one (L8,
 // A8L8, A4L4, A8 for the luminance and alpha-only files, L8 for BC4, UYVY
-// and YUY2 for themselves),
-// else D3DFMT_UNKNOWN: a writer that holds it can keep the file's format.
+// and YUY2 for themselves), else D3DFMT_UNKNOWN: a writer that holds it can
+// keep the file's format.
 D3DFORMAT NaturalFormat(const DdsSourceLayout& layout);
 
 // False with a reason when the masks do not describe plain channels: each
