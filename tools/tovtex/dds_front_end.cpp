@@ -4,6 +4,7 @@
 #include <cstring>
 #include <new>
 
+#include "any_shape_loader.h"
 #include "base/checked_size.h"
 #include "dds_dxgi_formats.h"
 #include "dds_source_layout.h"
@@ -71,11 +72,14 @@ HRESULT ClassicLayout(const BYTE* data, Header* header, std::string* reason) {
     DdsSourceLayout& layout = header->layout;
     const DWORD flags = Get32(data, 80), fourCC = Get32(data, 84);
     header->pixelFlags = flags;
-    const DWORD dxt[] = {FourCC("DXT1"), FourCC("DXT2"), FourCC("DXT3"), FourCC("DXT4"), FourCC("DXT5")};
-    for (DWORD code : dxt) {
+    // Formats named by their FourCC, stored as a texture of that format
+    // holds them.
+    const DWORD asStored[] = {FourCC("DXT1"), FourCC("DXT2"), FourCC("DXT3"), FourCC("DXT4"),
+                              FourCC("DXT5"), FourCC("UYVY"), FourCC("YUY2")};
+    for (DWORD code : asStored) {
         if (fourCC == code) {
-            layout.storage = DdsStorage::DXT_BLOCKS;
             layout.blockFormat = static_cast<D3DFORMAT>(code);
+            layout.storage = IsDxtFormat(layout.blockFormat) ? DdsStorage::DXT_BLOCKS : DdsStorage::YUV_PAIRS;
             layout.name = FormatName(layout.blockFormat);
             return S_OK;
         }
@@ -93,14 +97,6 @@ HRESULT ClassicLayout(const BYTE* data, Header* header, std::string* reason) {
         if (fourCC == block.code) {
             layout.storage = block.storage;
             layout.name = block.name;
-            return S_OK;
-        }
-    }
-    for (const DWORD code : {FourCC("UYVY"), FourCC("YUY2")}) {
-        if (fourCC == code) {
-            layout.storage = DdsStorage::YUV_PAIRS;
-            layout.blockFormat = static_cast<D3DFORMAT>(code);
-            layout.name = FormatName(layout.blockFormat);
             return S_OK;
         }
     }
@@ -187,12 +183,7 @@ HRESULT ReadHeader(const BYTE* data, UINT size, Header* header, std::string* rea
     header->depth = header->volume ? depth : 1;
     // Levels past 1 x 1 are not levels, as the library reads them: their
     // bytes are extra data.
-    UINT side = header->width > header->height ? header->width : header->height;
-    side = side > header->depth ? side : header->depth;
-    UINT chain = 1;
-    for (; side > 1; side /= 2) {
-        ++chain;
-    }
+    const UINT chain = FullChain(header->width > header->height ? header->width : header->height, header->depth);
     header->levels = header->levels < chain ? header->levels : chain;
     return S_OK;
 }
