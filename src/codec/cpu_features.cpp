@@ -6,7 +6,7 @@ bool CpuHasAvx2() {
     // constructors have run: initialise the query first.
     static const bool has = [] {
         __builtin_cpu_init();
-        return __builtin_cpu_supports("avx2") != 0;
+        return __builtin_cpu_supports("avx2") != 0 && __builtin_cpu_supports("fma") != 0;
     }();
     return has;
 #else

@@ -1,8 +1,9 @@
 #pragma once
 // The nearest-entry judgement of dxt_nearest_entry.cpp for unweighted
-// channels, sixteen texels in two AVX2 registers: the same keys, added in the
-// same order, so the result is the SSE2 form's bit for bit. Compiled for
-// AVX2 in a file of its own; call only where CpuHasAvx2().
+// channels, sixteen texels in two AVX2 registers: the same exact keys, so the
+// result is the SSE2 form's bit for bit. Compiled for AVX2 and FMA in a file
+// of its own; call only where CpuHasAvx2(). The weights must be at most 255
+// (as PrepareTexels makes them): the error is summed in 32 bits.
 
 #include <cstdint>
 

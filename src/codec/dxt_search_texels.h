@@ -16,7 +16,7 @@ namespace dxt_search {
 
 struct SearchTexels {
     float ch[3][16];            // red, green, blue, 0 to 255
-    std::uint32_t weight[16];   // 0: the texel's colour is not seen
+    std::uint32_t weight[16];   // 0 to 255; 0: the texel's colour is not seen
     std::uint32_t channel[3];   // per channel: 1 each, or the perceptual weights
     std::uint16_t transparent;  // DXT1: texels written as index 3
     std::uint16_t used;         // texels of weight above 0
