@@ -373,10 +373,7 @@ void Encode(const PictureBlocks& pic, bool dxt5, Level level, std::uint8_t* out)
     case BEST: {
         DxtEncodeOptions options;
         options.quality = level == BEST ? DXT_QUALITY_BEST : DXT_QUALITY_NORMAL;
-        const D3DFORMAT format = dxt5 ? D3DFMT_DXT5 : D3DFMT_DXT1;
-        for (std::size_t b = 0; b < pic.count; ++b) {
-            EncodeDxtBlockWith(format, src + 16 * b, ALL_TEXELS, options, out + blockBytes * b);
-        }
+        EncodeDxtBlocksWith(dxt5 ? D3DFMT_DXT5 : D3DFMT_DXT1, src, nullptr, pic.count, options, out);
         break;
     }
 #ifdef HAVE_STB

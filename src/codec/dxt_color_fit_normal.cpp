@@ -5,6 +5,7 @@
 
 #include "codec/dxt_axis_extent.h"
 #include "codec/dxt_color_moments.h"
+#include "codec/dxt_normal_fit_steps.h"
 #include "codec/dxt_quantize_pair.h"
 #include "codec/dxt_single_color.h"
 
@@ -68,40 +69,30 @@ ColorChoice FitFlatBlock(const FlatBlock& block) {
 }
 
 ColorChoice FitColorNormal(const SearchTexels& texels) {
-    return FitColorNormal(texels, nullptr);
+    NormalColorFit fit;
+    fit.Start(texels);
+    while (fit.Step()) {
+    }
+    return fit.Result();
 }
 
 ColorChoice FitColorNormal(const SearchTexels& texels, NormalFitAxis* found) {
+    if (!found) {
+        return FitColorNormal(texels);
+    }
     const bool modes[2] = {!texels.threeColorOnly, !texels.fourColorOnly};  // four, three colours
     if (texels.flat) {
-        // One colour: the single-colour tables hold the answer.
-        const int first = __builtin_ctz(texels.used);
-        const int rgb[3] = {static_cast<int>(texels.ch[0][first]), static_cast<int>(texels.ch[1][first]),
-                            static_cast<int>(texels.ch[2][first])};
-        ColorChoice best{0, 0, 0, NO_ERROR_YET};
-        for (int m = 0; m < 2; ++m) {
-            if (modes[m] && best.error != 0) {
-                KeepBetter(best, FitFlatColor(texels, rgb, m == 0));
-            }
-        }
-        return best;
+        return FitColorNormal(texels);
     }
+    // A search that goes on from this block takes the block's full moments
+    // and the normalised axis.
     ColorMoments moments;
+    ComputeMoments(texels, moments);
+    float axis[3];
+    const bool haveAxis = PrincipalAxis(texels, moments, axis);
+    *found = NormalFitAxis{true, haveAxis, moments, {axis[0], axis[1], axis[2]}};
     ColorChoice best{0, 0, 0, NO_ERROR_YET};
     int mean[3];
-    float axis[3];
-    // A search that goes on from this block takes the block's full moments
-    // and the normalised axis; the fit alone takes the shorter route to the
-    // same line (its length divided out beside the extent).
-    float inverseSquare = 1.0f;
-    bool haveAxis;
-    if (found) {
-        ComputeMoments(texels, moments);
-        haveAxis = PrincipalAxis(texels, moments, axis);
-        *found = NormalFitAxis{true, haveAxis, moments, {axis[0], axis[1], axis[2]}};
-    } else {
-        haveAxis = QuickAxis(texels, moments.mean, axis, inverseSquare);
-    }
     if (!haveAxis) {
         RoundColor(moments.mean, mean);
         for (int m = 0; m < 2; ++m) {
@@ -113,10 +104,6 @@ ColorChoice FitColorNormal(const SearchTexels& texels, NormalFitAxis* found) {
     }
     float low = 0.0f, high = 0.0f;
     AxisExtent(texels, moments.mean, axis, low, high);
-    if (!found) {
-        low *= inverseSquare;
-        high *= inverseSquare;
-    }
     float e0[3], e1[3];
     for (int c = 0; c < 3; ++c) {
         e0[c] = moments.mean[c] + low * axis[c];
@@ -124,65 +111,30 @@ ColorChoice FitColorNormal(const SearchTexels& texels, NormalFitAxis* found) {
     }
     ClampToBox(e0);
     ClampToBox(e1);
-    unsigned q0, q1;
+    unsigned q0, q1, t0, t1;
     QuantizePair565(e0, e1, q0, q1);
-    // The three-colour mode only where it is the only one: on opaque blocks
-    // it seldom wins and would double the work; the best fit tries it.
-    for (int m = 0; m < 2; ++m) {
-        if (!modes[m] || best.error == 0 || (m == 1 && modes[0])) {
-            continue;
+    TruncatePair565(e0, e1, t0, t1);
+    // As the normal fit: the three-colour mode only where it is the only
+    // one (the best fit tries it itself), two starts, the extremes rounded
+    // and truncated. The search wants every start's minimum: the better
+    // start is refined twice, the other once.
+    const bool fourColor = modes[0];
+    TriedFits tried;
+    ColorChoice candidate = tried.Evaluate(texels, q0, q1, fourColor);
+    const bool twoStarts = candidate.error != 0 && (t0 != q0 || t1 != q1);
+    if (twoStarts) {
+        ColorChoice other = tried.Evaluate(texels, t0, t1, fourColor);
+        if (other.error < candidate.error) {
+            std::swap(other, candidate);
         }
-        const bool fourColor = m == 0;
-        // Two starts, the extremes rounded and truncated. The rounded one is
-        // refined first (up to twice). Where least squares cannot improve
-        // it, the block sits in a minimum the truncated start seldom leaves:
-        // that start is refined once, and only when it begins better.
-        // Otherwise the truncated start is refined twice when it begins
-        // better than the rounded one, else once (the refinement is most of
-        // the cost). The starts often meet: a pair or a set of indices met
-        // before is taken from the memo, not judged or solved again.
-        // Both starts are judged first, side by side: the two judgements do
-        // not depend on each other, so the processor overlaps them.
-        TriedFits tried;
-        const ColorChoice start = tried.Evaluate(texels, q0, q1, fourColor);
-        // The second start: 5:6:5 by truncation, the endpoints a shade
-        // inside the extremes, which sometimes land nearer than the rounded
-        // ones.
-        unsigned t0, t1;
-        TruncatePair565(e0, e1, t0, t1);
-        const bool twoStarts = start.error != 0 && (t0 != q0 || t1 != q1);
-        ColorChoice other = twoStarts ? tried.Evaluate(texels, t0, t1, fourColor) : start;
-        if (found && twoStarts) {
-            // A search that goes on from this block (the best fit) wants
-            // every start's minimum: the better start is refined twice, the
-            // other once.
-            ColorChoice candidate = start;
-            if (other.error < candidate.error) {
-                std::swap(other, candidate);
-            }
-            RefineLeastSquares(texels, fourColor, 1, tried, other);
-            KeepBetter(best, other);
-            RefineLeastSquares(texels, fourColor, 2, tried, candidate);
-            KeepBetter(best, candidate);
-            if (q0 == q1 && best.error != 0) {
-                RoundColor(moments.mean, mean);
-                KeepBetter(best, FitSingleColor(texels, mean, fourColor));
-            }
-            continue;
-        }
-        ColorChoice candidate = start;
-        RefineLeastSquares(texels, fourColor, 2, tried, candidate);
-        KeepBetter(best, candidate);
-        if (twoStarts && candidate.error != 0) {
-            const bool settled = candidate.c0 == start.c0 && candidate.c1 == start.c1;
-            const int rounds = settled ? (other.error < start.error ? 1 : 0) : (other.error < start.error ? 2 : 1);
-            RefineLeastSquares(texels, fourColor, rounds, tried, other);
-            KeepBetter(best, other);
-        }
-        if (q0 == q1 && best.error != 0) {
-            RoundColor(moments.mean, mean);
-            KeepBetter(best, FitSingleColor(texels, mean, fourColor));
-        }
+        RefineLeastSquares(texels, fourColor, 1, tried, other);
+        KeepBetter(best, other);
+    }
+    RefineLeastSquares(texels, fourColor, 2, tried, candidate);
+    KeepBetter(best, candidate);
+    if (q0 == q1 && best.error != 0) {
+        RoundColor(moments.mean, mean);
+        KeepBetter(best, FitSingleColor(texels, mean, fourColor));
     }
     return best;
 }

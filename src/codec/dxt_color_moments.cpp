@@ -2,6 +2,7 @@
 
 #include "codec/cpu_features.h"
 #include "codec/dxt_color_moments_avx2.h"
+#include "codec/dxt_quantize_pair.h"
 
 #include <cmath>
 
@@ -238,9 +239,9 @@ bool QuickAxisFromRaw(const SearchTexels& texels, const ColorSums& raw, float* m
     for (int k = 0; k < 6; ++k) {
         const int x = PAIRS[k][0], y = PAIRS[k][1];
         const std::int64_t centred = total * raw.square[k] - static_cast<std::int64_t>(raw.sum[x]) * raw.sum[y];
-        m[k] = static_cast<float>(
-            weighted ? static_cast<double>(centred) * std::sqrt(static_cast<double>(texels.channel[x]) * texels.channel[y])
-                     : static_cast<double>(centred));
+        m[k] = static_cast<float>(weighted ? static_cast<double>(centred) *
+                                                 std::sqrt(static_cast<double>(texels.channel[x]) * texels.channel[y])
+                                           : static_cast<double>(centred));
     }
     const float trace = m[0] + m[3] + m[5];
     if (!(static_cast<double>(trace) > 1e-3 * static_cast<double>(total) * static_cast<double>(total))) {
@@ -372,8 +373,8 @@ void EndpointSumsVector(const SearchTexels& texels, std::uint32_t indices, bool 
     for (int h = 0; h < 2; ++h) {
         const auto* weight = reinterpret_cast<const __m128i*>(texels.weight + 8 * h);
         const __m128i w16 = _mm_packs_epi32(_mm_loadu_si128(weight), _mm_loadu_si128(weight + 1));
-        const std::uint64_t shares = table[indices >> (16 * h) & 255u] |
-                                     static_cast<std::uint64_t>(table[indices >> (16 * h + 8) & 255u]) << 32;
+        const std::uint64_t shares =
+            table[indices >> (16 * h) & 255u] | static_cast<std::uint64_t>(table[indices >> (16 * h + 8) & 255u]) << 32;
         const __m128i a16 = _mm_unpacklo_epi8(_mm_cvtsi64_si128(static_cast<long long>(shares)), zero);
         const __m128i wa16 = _mm_mullo_epi16(w16, a16);
         w = _mm_add_epi32(w, _mm_madd_epi16(w16, ones));
@@ -399,6 +400,42 @@ void EndpointSumsVector(const SearchTexels& texels, std::uint32_t indices, bool 
     for (int c = 0; c < 3; ++c) {
         out.ax[c] = static_cast<float>(sumWax[c]);
         out.bx[c] = static_cast<float>(scale * sumWx[c] - sumWax[c]);
+    }
+}
+#endif
+
+#if TOVTEX_SSE2
+// EndpointSumsVector from a block's basis: only the sums that change with
+// the indices are formed, from channels and weights already in 16-bit
+// lanes.
+void EndpointSumsOfBasis(const SolveBasis& basis, std::uint32_t indices, bool fourColor, EndpointSums& out) {
+    const std::uint32_t* table = fourColor ? SHARES.four : SHARES.three;
+    const __m128i ones = _mm_set1_epi16(1), zero = _mm_setzero_si128();
+    __m128i wa = zero, waa = zero, wax[3] = {zero, zero, zero};
+    for (int h = 0; h < 2; ++h) {
+        const __m128i w16 = _mm_load_si128(reinterpret_cast<const __m128i*>(basis.weight + 8 * h));
+        const std::uint64_t shares =
+            table[indices >> (16 * h) & 255u] | static_cast<std::uint64_t>(table[indices >> (16 * h + 8) & 255u]) << 32;
+        const __m128i a16 = _mm_unpacklo_epi8(_mm_cvtsi64_si128(static_cast<long long>(shares)), zero);
+        const __m128i wa16 = _mm_mullo_epi16(w16, a16);
+        wa = _mm_add_epi32(wa, _mm_madd_epi16(wa16, ones));
+        waa = _mm_add_epi32(waa, _mm_madd_epi16(wa16, a16));
+        for (int c = 0; c < 3; ++c) {
+            const __m128i x = _mm_load_si128(reinterpret_cast<const __m128i*>(basis.ch[c] + 8 * h));
+            wax[c] = _mm_add_epi32(wax[c], _mm_madd_epi16(wa16, x));
+        }
+    }
+    alignas(16) std::int32_t first[4];
+    _mm_store_si128(reinterpret_cast<__m128i*>(first), Totals(wa, waa, wax[0], wax[1]));
+    const std::int32_t sumWa = first[0], sumWaa = first[1];
+    const std::int32_t sumWax[3] = {first[2], first[3], HorizontalSum(wax[2])};
+    const std::int32_t scale = fourColor ? 3 : 2;
+    out.aa = static_cast<float>(sumWaa);
+    out.ab = static_cast<float>(scale * sumWa - sumWaa);
+    out.bb = static_cast<float>(scale * scale * basis.total - 2 * scale * sumWa + sumWaa);
+    for (int c = 0; c < 3; ++c) {
+        out.ax[c] = static_cast<float>(sumWax[c]);
+        out.bx[c] = static_cast<float>(scale * basis.sum[c] - sumWax[c]);
     }
 }
 #endif
@@ -433,8 +470,9 @@ bool SolveFromSums(const EndpointSums& s, bool fourColor, float* e0, float* e1) 
 // operations of the scalar form, each rounded alike, so the results agree
 // bit for bit. The clamp is a min and a max, not branches (endpoints beyond
 // the box are common and hard to predict); min(255, e) then max(0, e) pass
-// a value that is not a number through as the scalar tests do.
-bool SolveFromSumsVector(const EndpointSums& s, bool fourColor, float* e0, float* e1) {
+// a value that is not a number through as the scalar tests do. The
+// endpoints come out in two registers, r0 g0 b0 r1 and g1 b1.
+bool SolveLanes(const EndpointSums& s, bool fourColor, __m128& first, __m128& second) {
     const double aa = s.aa, bb = s.bb, ab = s.ab;
     const double det = aa * bb - ab * ab;
     if (!(std::fabs(det) > 1e-4 * aa * bb) || !(aa > 0.0) || !(bb > 0.0)) {
@@ -444,17 +482,23 @@ bool SolveFromSumsVector(const EndpointSums& s, bool fourColor, float* e0, float
     // Lanes a0 a1 | a2 b0 | b1 b2: own sum times the other share's square,
     // less the other sum times the cross term.
     const __m128d own[3] = {_mm_set_pd(s.ax[1], s.ax[0]), _mm_set_pd(s.bx[0], s.ax[2]), _mm_set_pd(s.bx[2], s.bx[1])};
-    const __m128d other[3] = {_mm_set_pd(s.bx[1], s.bx[0]), _mm_set_pd(s.ax[0], s.bx[2]),
-                              _mm_set_pd(s.ax[2], s.ax[1])};
+    const __m128d other[3] = {_mm_set_pd(s.bx[1], s.bx[0]), _mm_set_pd(s.ax[0], s.bx[2]), _mm_set_pd(s.ax[2], s.ax[1])};
     const __m128d square[3] = {_mm_set1_pd(bb), _mm_set_pd(aa, bb), _mm_set1_pd(aa)};
     __m128 half[3];
     for (int k = 0; k < 3; ++k) {
-        half[k] = _mm_cvtpd_ps(
-            _mm_mul_pd(_mm_sub_pd(_mm_mul_pd(own[k], square[k]), _mm_mul_pd(other[k], cross)), inv));
+        half[k] = _mm_cvtpd_ps(_mm_mul_pd(_mm_sub_pd(_mm_mul_pd(own[k], square[k]), _mm_mul_pd(other[k], cross)), inv));
     }
     const __m128 top = _mm_set1_ps(255.0f), zero = _mm_setzero_ps();
-    const __m128 first = _mm_max_ps(zero, _mm_min_ps(top, _mm_movelh_ps(half[0], half[1])));  // a0 a1 a2 b0
-    const __m128 second = _mm_max_ps(zero, _mm_min_ps(top, half[2]));                       // b1 b2
+    first = _mm_max_ps(zero, _mm_min_ps(top, _mm_movelh_ps(half[0], half[1])));  // a0 a1 a2 b0
+    second = _mm_max_ps(zero, _mm_min_ps(top, half[2]));                         // b1 b2
+    return true;
+}
+
+bool SolveFromSumsVector(const EndpointSums& s, bool fourColor, float* e0, float* e1) {
+    __m128 first, second;
+    if (!SolveLanes(s, fourColor, first, second)) {
+        return false;
+    }
     alignas(16) float out[8];
     _mm_store_ps(out, first);
     _mm_store_ps(out + 4, second);
@@ -481,6 +525,72 @@ bool SolveEndpoints(const SearchTexels& texels, std::uint32_t indices, bool four
     return SolveFromSumsVector(sums, fourColor, e0, e1);
 #else
     return SolveEndpointsPlain(texels, indices, fourColor, e0, e1);
+#endif
+}
+
+bool SolveQuantizedPlain(const SearchTexels& texels, std::uint32_t indices, bool fourColor, unsigned& q0,
+                         unsigned& q1) {
+    float e0[3], e1[3];
+    if (!SolveEndpointsPlain(texels, indices, fourColor, e0, e1)) {
+        return false;
+    }
+    QuantizePair565Plain(e0, e1, q0, q1);
+    return true;
+}
+
+void PrepareSolveBasis(const SearchTexels& texels, SolveBasis& out) {
+    out.texels = &texels;
+#if TOVTEX_SSE2
+    // Channels and weights are small integers: exact in 16-bit lanes, and
+    // each pairwise product sum of _mm_madd_epi16 exact in 32 bits.
+    const __m128i ones = _mm_set1_epi16(1);
+    __m128i total = _mm_setzero_si128(), sum[3] = {total, total, total};
+    for (int h = 0; h < 2; ++h) {
+        const auto* weight = reinterpret_cast<const __m128i*>(texels.weight + 8 * h);
+        const __m128i w16 = _mm_packs_epi32(_mm_loadu_si128(weight), _mm_loadu_si128(weight + 1));
+        _mm_store_si128(reinterpret_cast<__m128i*>(out.weight + 8 * h), w16);
+        total = _mm_add_epi32(total, _mm_madd_epi16(w16, ones));
+        for (int c = 0; c < 3; ++c) {
+            const __m128i x = _mm_packs_epi32(_mm_cvttps_epi32(_mm_loadu_ps(texels.ch[c] + 8 * h)),
+                                              _mm_cvttps_epi32(_mm_loadu_ps(texels.ch[c] + 8 * h + 4)));
+            _mm_store_si128(reinterpret_cast<__m128i*>(out.ch[c] + 8 * h), x);
+            sum[c] = _mm_add_epi32(sum[c], _mm_madd_epi16(w16, x));
+        }
+    }
+    alignas(16) std::int32_t totals[4];
+    _mm_store_si128(reinterpret_cast<__m128i*>(totals), Totals(total, sum[0], sum[1], sum[2]));
+    out.total = totals[0];
+    for (int c = 0; c < 3; ++c) {
+        out.sum[c] = totals[1 + c];
+    }
+#else
+    out.total = 0;
+    out.sum[0] = out.sum[1] = out.sum[2] = 0;
+    for (int i = 0; i < 16; ++i) {
+        const auto w = static_cast<std::int32_t>(texels.weight[i]);
+        out.weight[i] = static_cast<std::int16_t>(w);
+        out.total += w;
+        for (int c = 0; c < 3; ++c) {
+            const auto x = static_cast<std::int32_t>(texels.ch[c][i]);
+            out.ch[c][i] = static_cast<std::int16_t>(x);
+            out.sum[c] += w * x;
+        }
+    }
+#endif
+}
+
+bool SolveQuantized(const SolveBasis& basis, std::uint32_t indices, bool fourColor, unsigned& q0, unsigned& q1) {
+#if TOVTEX_SSE2
+    EndpointSums sums;
+    EndpointSumsOfBasis(basis, indices, fourColor, sums);
+    __m128 first, second;
+    if (!SolveLanes(sums, fourColor, first, second)) {
+        return false;
+    }
+    QuantizeLanes565<true>(first, second, q0, q1);
+    return true;
+#else
+    return SolveQuantizedPlain(*basis.texels, indices, fourColor, q0, q1);
 #endif
 }
 

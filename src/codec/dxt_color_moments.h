@@ -60,6 +60,26 @@ bool QuickAxisPlain(const SearchTexels& texels, float* mean, float* axis, float&
 bool SolveEndpoints(const SearchTexels& texels, std::uint32_t indices, bool fourColor, float* e0, float* e1);
 bool SolveEndpointsPlain(const SearchTexels& texels, std::uint32_t indices, bool fourColor, float* e0, float* e1);
 
+// What every solve of one block shares, read once: the weights and
+// channels as 16-bit integers and the sums that do not depend on the
+// indices (the total weight and the weighted channel sums).
+struct SolveBasis {
+    const SearchTexels* texels;
+    alignas(16) std::int16_t weight[16];
+    alignas(16) std::int16_t ch[3][16];
+    std::int32_t total;
+    std::int32_t sum[3];
+};
+
+void PrepareSolveBasis(const SearchTexels& texels, SolveBasis& out);
+
+// The endpoints SolveEndpoints finds for basis.texels, rounded to 5:6:5 as
+// QuantizePair565 rounds them; the vector form keeps them in registers
+// between the two. False when SolveEndpoints fails. The plain form is the
+// reference.
+bool SolveQuantized(const SolveBasis& basis, std::uint32_t indices, bool fourColor, unsigned& q0, unsigned& q1);
+bool SolveQuantizedPlain(const SearchTexels& texels, std::uint32_t indices, bool fourColor, unsigned& q0, unsigned& q1);
+
 inline void ClampToBox(float* e) {
     for (int c = 0; c < 3; ++c) {
         e[c] = e[c] < 0.0f ? 0.0f : e[c] > 255.0f ? 255.0f : e[c];

@@ -1,10 +1,13 @@
 #include "codec/dxt_quality_encoder.h"
 
+#include <cstring>
+
 #include "codec/dxt_alpha_ramp.h"
 #include "codec/dxt_blocks.h"
 #include "codec/dxt_cluster_fit.h"
 #include "codec/dxt_color_fit_normal.h"
 #include "codec/dxt_flat_block_memo.h"
+#include "codec/dxt_normal_fit_steps.h"
 #include "codec/dxt_quality_measure.h"
 #include "codec/dxt_search_texels.h"
 
@@ -57,40 +60,42 @@ ColorChoice FitColor(const SearchTexels& texels, DxtQuality quality) {
     return quality == DXT_QUALITY_BEST ? FitColorBest(texels) : FitColorNormal(texels);
 }
 
-}  // namespace
-
-DxtBlockError EncodeDxtBlockMeasured(D3DFORMAT format, const DWORD* pixels, std::uint16_t texels,
-                                     const DxtEncodeOptions& options, BYTE* block) {
-    DWORD premultiplied[16];
-    const DWORD* stored = pixels;
-    if (IsPremultiplied(format)) {
-        for (int i = 0; i < 16; ++i) {
-            premultiplied[i] = PremultiplyLikeCodec(pixels[i]);
-        }
-        stored = premultiplied;
+// The block's pixels as the format stores them: DXT2 and DXT4 premultiply.
+const DWORD* StoredPixels(D3DFORMAT format, const DWORD* pixels, DWORD* premultiplied) {
+    if (!IsPremultiplied(format)) {
+        return pixels;
     }
-    // A one-colour block is taken straight from its pixels, to the very
-    // block the full path would choose; best searches such blocks further
-    // unless that block already meets them closely. Normal answers a block
-    // repeating the last one of sixteen equal pixels before reading its facts.
-    ColorChoice color;
+    for (int i = 0; i < 16; ++i) {
+        premultiplied[i] = PremultiplyLikeCodec(pixels[i]);
+    }
+    return premultiplied;
+}
+
+// A one-colour block is taken straight from its pixels, to the very block
+// the full path would choose; best searches such blocks further unless that
+// block already meets them closely. Normal answers a block repeating the
+// last one of sixteen equal pixels before reading its facts. False when the
+// block needs the search.
+bool FitWithoutSearch(D3DFORMAT format, const DWORD* stored, std::uint16_t texels, const DxtEncodeOptions& options,
+                      ColorChoice& color) {
     FlatBlock flat;
-    bool done = false;
     const bool normal = options.quality != DXT_QUALITY_BEST;
     if (normal && RepeatedUniformBlock(format, stored, texels, options, color)) {
-        done = true;
-    } else if (PrepareFlatBlock(format, stored, texels, options, flat)) {
-        color = flat.used == 0 ? NothingSeen(flat.transparent) : FitFlatBlockRemembered(flat);
-        done = normal || BestKeepsFlatBlock(flat, color);
-        if (normal) {
-            KeepUniformBlock(format, stored, texels, options, color);
-        }
+        return true;
     }
-    if (!done) {
-        SearchTexels search;
-        PrepareTexels(format, stored, texels, options, search);
-        color = FitColor(search, options.quality);
+    if (!PrepareFlatBlock(format, stored, texels, options, flat)) {
+        return false;
     }
+    color = flat.used == 0 ? NothingSeen(flat.transparent) : FitFlatBlockRemembered(flat);
+    if (normal) {
+        KeepUniformBlock(format, stored, texels, options, color);
+    }
+    return normal || BestKeepsFlatBlock(flat, color);
+}
+
+// The colour chosen, and the alpha the format holds, written to the block.
+DxtBlockError WriteBlock(D3DFORMAT format, const DWORD* stored, std::uint16_t texels, const DxtEncodeOptions& options,
+                         const ColorChoice& color, BYTE* block) {
     DxtBlockError error{color.error, 0};
     switch (format) {
     case D3DFMT_DXT1: WriteColor(color, block); return error;
@@ -109,9 +114,92 @@ DxtBlockError EncodeDxtBlockMeasured(D3DFORMAT format, const DWORD* pixels, std:
     return error;
 }
 
+// One block of a run that the normal fit searches: its pixels, its texels
+// as the fit sees them and the fit under way.
+struct SearchSlot {
+    DWORD stored[16];
+    SearchTexels texels;
+    NormalColorFit fit;
+    std::size_t block;
+};
+
+}  // namespace
+
+DxtBlockError EncodeDxtBlockMeasured(D3DFORMAT format, const DWORD* pixels, std::uint16_t texels,
+                                     const DxtEncodeOptions& options, BYTE* block) {
+    DWORD premultiplied[16];
+    const DWORD* stored = StoredPixels(format, pixels, premultiplied);
+    ColorChoice color;
+    if (!FitWithoutSearch(format, stored, texels, options, color)) {
+        SearchTexels search;
+        PrepareTexels(format, stored, texels, options, search);
+        color = FitColor(search, options.quality);
+    }
+    return WriteBlock(format, stored, texels, options, color, block);
+}
+
 void EncodeDxtBlockWith(D3DFORMAT format, const DWORD* pixels, uint16_t texels, const DxtEncodeOptions& options,
                         BYTE* block) {
     EncodeDxtBlockMeasured(format, pixels, texels, options, block);
+}
+
+void EncodeDxtBlocksWith(D3DFORMAT format, const DWORD* pixels, const uint16_t* texels, std::size_t count,
+                         const DxtEncodeOptions& options, BYTE* blocks) {
+    const std::size_t blockBytes = DxtBlockBytes(format);
+    const auto maskOf = [&](std::size_t b) { return texels ? texels[b] : ALL_TEXELS; };
+    if (options.quality == DXT_QUALITY_BEST) {
+        for (std::size_t b = 0; b < count; ++b) {
+            EncodeDxtBlockMeasured(format, pixels + 16 * b, maskOf(b), options, blocks + blockBytes * b);
+        }
+        return;
+    }
+    // Two searches under way, stepped in turn. The blocks that need no
+    // search are written as they come; a slot that finishes takes the
+    // next block that needs one.
+    constexpr int SLOTS = 2;
+    SearchSlot slots[SLOTS];
+    bool busy[SLOTS] = {};
+    std::size_t next = 0;
+    const auto fill = [&](SearchSlot& slot) {
+        while (next < count) {
+            const std::size_t b = next++;
+            const DWORD* stored = StoredPixels(format, pixels + 16 * b, slot.stored);
+            ColorChoice color;
+            if (FitWithoutSearch(format, stored, maskOf(b), options, color)) {
+                WriteBlock(format, stored, maskOf(b), options, color, blocks + blockBytes * b);
+                continue;
+            }
+            if (stored != slot.stored) {
+                std::memcpy(slot.stored, stored, sizeof slot.stored);
+            }
+            PrepareTexels(format, slot.stored, maskOf(b), options, slot.texels);
+            if (slot.texels.used == 0) {
+                WriteBlock(format, slot.stored, maskOf(b), options, NothingSeen(slot.texels.transparent),
+                           blocks + blockBytes * b);
+                continue;
+            }
+            slot.fit.Start(slot.texels);
+            slot.block = b;
+            return true;
+        }
+        return false;
+    };
+    int running = 0;
+    for (int k = 0; k < SLOTS; ++k) {
+        busy[k] = fill(slots[k]);
+        running += busy[k];
+    }
+    while (running > 0) {
+        for (int k = 0; k < SLOTS; ++k) {
+            SearchSlot& slot = slots[k];
+            if (busy[k] && !slot.fit.Step()) {
+                WriteBlock(format, slot.stored, maskOf(slot.block), options, slot.fit.Result(),
+                           blocks + blockBytes * slot.block);
+                busy[k] = fill(slot);
+                running -= !busy[k];
+            }
+        }
+    }
 }
 
 DxtBlockError MeasureDecodedBlock(D3DFORMAT format, const DWORD* pixels, std::uint16_t texels,

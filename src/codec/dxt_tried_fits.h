@@ -45,6 +45,12 @@ public:
         return false;
     }
 
+    // Forgets every pair and solve, for the next block.
+    void Clear() {
+        judged_ = 0;
+        solved_ = 0;
+    }
+
     void KeepSolve(std::uint32_t indices, bool solved, unsigned q0, unsigned q1) {
         if (solved_ < CAPACITY) {
             indices_[solved_] = indices;

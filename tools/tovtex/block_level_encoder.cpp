@@ -23,41 +23,48 @@ struct LevelBand {
 
 void EncodeBlockRow(D3DFORMAT format, const BlockLevelWork& level, UINT row, const DxtEncodeOptions& options) {
     // DXT2 and DXT4 are premultiplied, and DXT1 texels below the threshold
-    // made transparent, by the encoder itself.
+    // made transparent, by the encoder itself. The row goes to the encoder
+    // a run of blocks at a time: it works on more than one block at once.
+    constexpr UINT RUN = 64;
+    DWORD pixels[RUN * 16];
+    uint16_t masks[RUN];
     const UINT blockBytes = DxtBlockBytes(format);
     const UINT top = row * 4;
     const UINT rowsInside = std::min(4u, level.height - top);
     BYTE* out = level.blocks + static_cast<std::ptrdiff_t>(row) * level.blockPitch;
-    DWORD block[16];
-    const BYTE* rows[4];
+    const DWORD* rows[4];
     for (UINT y = 0; y < 4; ++y) {
-        rows[y] = level.pixels + static_cast<std::ptrdiff_t>(top + std::min(y, rowsInside - 1)) * level.pixelPitch;
+        rows[y] = reinterpret_cast<const DWORD*>(
+            level.pixels + static_cast<std::ptrdiff_t>(top + std::min(y, rowsInside - 1)) * level.pixelPitch);
     }
-    UINT left = 0;
-    // Whole blocks: four rows of four pixels as they lie.
-    if (rowsInside == 4) {
-        for (; left + 4 <= level.width; left += 4, out += blockBytes) {
-            for (UINT y = 0; y < 4; ++y) {
-                std::memcpy(block + 4 * y, rows[y] + static_cast<std::size_t>(left) * 4, 16);
+    for (UINT left = 0; left < level.width;) {
+        UINT count = 0;
+        for (; count < RUN && left < level.width; ++count, left += 4) {
+            DWORD* block = pixels + 16 * count;
+            const UINT columnsInside = std::min(4u, level.width - left);
+            if (rowsInside == 4 && columnsInside == 4) {
+                // A whole block: four rows of four pixels as they lie.
+                for (UINT y = 0; y < 4; ++y) {
+                    std::memcpy(block + 4 * y, rows[y] + left, 16);
+                }
+                masks[count] = 0xFFFF;
+                continue;
             }
-            EncodeDxtBlockWith(format, block, 0xFFFF, options, out);
-        }
-    }
-    for (; left < level.width; left += 4, out += blockBytes) {
-        const UINT columnsInside = std::min(4u, level.width - left);
-        // Texels beyond the level's edge repeat the last row and column
-        // inside (the mask says they weigh nothing).
-        uint16_t texels = 0;
-        for (UINT y = 0; y < 4; ++y) {
-            const auto* source = reinterpret_cast<const DWORD*>(rows[y]);
-            for (UINT x = 0; x < 4; ++x) {
-                block[4 * y + x] = source[left + std::min(x, columnsInside - 1)];
-                if (y < rowsInside && x < columnsInside) {
-                    texels = static_cast<uint16_t>(texels | 1u << (4 * y + x));
+            // Texels beyond the level's edge repeat the last row and column
+            // inside (the mask says they weigh nothing).
+            uint16_t texels = 0;
+            for (UINT y = 0; y < 4; ++y) {
+                for (UINT x = 0; x < 4; ++x) {
+                    block[4 * y + x] = rows[y][left + std::min(x, columnsInside - 1)];
+                    if (y < rowsInside && x < columnsInside) {
+                        texels = static_cast<uint16_t>(texels | 1u << (4 * y + x));
+                    }
                 }
             }
+            masks[count] = texels;
         }
-        EncodeDxtBlockWith(format, block, texels, options, out);
+        EncodeDxtBlocksWith(format, pixels, masks, count, options, out);
+        out += static_cast<std::ptrdiff_t>(count) * blockBytes;
     }
 }
 
@@ -83,8 +90,7 @@ HRESULT EncodeBlockBand(D3DFORMAT format, const BlockLevelWork& level, const Blo
     return S_OK;
 }
 
-HRESULT EncodeBlockLevels(D3DFORMAT format, const std::vector<BlockLevelWork>& levels,
-                          const BlockEncoding& encoding) {
+HRESULT EncodeBlockLevels(D3DFORMAT format, const std::vector<BlockLevelWork>& levels, const BlockEncoding& encoding) {
     std::vector<LevelBand> bands;
     for (std::size_t level = 0; level < levels.size(); ++level) {
         for (const BlockBand& band : BlockBandsOf(levels[level].height, encoding)) {

@@ -1,0 +1,190 @@
+#include "codec/dxt_normal_fit_steps.h"
+
+#include <cmath>
+
+#include "codec/dxt_axis_extent.h"
+#include "codec/dxt_color_moments.h"
+#include "codec/dxt_quantize_pair.h"
+#include "codec/dxt_single_color.h"
+
+namespace dxt_search {
+
+namespace {
+
+void RoundColor(const float* rgb, int* out) {
+    for (int c = 0; c < 3; ++c) {
+        const int v = static_cast<int>(std::lround(rgb[c]));
+        out[c] = v < 0 ? 0 : v > 255 ? 255 : v;
+    }
+}
+
+}  // namespace
+
+void NormalColorFit::Start(const SearchTexels& texels) {
+    texels_ = &texels;
+    best_ = ColorChoice{0, 0, 0, NO_ERROR_YET};
+    tried_.Clear();
+    basisReady_ = false;
+    phase_ = Phase::STARTS;
+}
+
+bool NormalColorFit::Step() {
+    switch (phase_) {
+    case Phase::STARTS: FindStarts(); break;
+    case Phase::JUDGE_STARTS: JudgeStarts(); break;
+    case Phase::SOLVE: Solve(); break;
+    case Phase::JUDGE: Judge(); break;
+    case Phase::DONE: break;
+    }
+    return phase_ != Phase::DONE;
+}
+
+void NormalColorFit::FindStarts() {
+    const SearchTexels& texels = *texels_;
+    const bool modes[2] = {!texels.threeColorOnly, !texels.fourColorOnly};  // four, three colours
+    phase_ = Phase::DONE;
+    if (texels.flat) {
+        // One colour: the single-colour tables hold the answer.
+        const int first = __builtin_ctz(texels.used);
+        const int rgb[3] = {static_cast<int>(texels.ch[0][first]), static_cast<int>(texels.ch[1][first]),
+                            static_cast<int>(texels.ch[2][first])};
+        for (int m = 0; m < 2; ++m) {
+            if (modes[m] && best_.error != 0) {
+                KeepBetter(best_, FitFlatColor(texels, rgb, m == 0));
+            }
+        }
+        return;
+    }
+    float axis[3], inverseSquare = 1.0f;
+    if (!QuickAxis(texels, mean_, axis, inverseSquare)) {
+        int mean[3];
+        RoundColor(mean_, mean);
+        for (int m = 0; m < 2; ++m) {
+            if (modes[m]) {
+                KeepBetter(best_, FitSingleColor(texels, mean, m == 0));
+            }
+        }
+        return;
+    }
+    // The line's length is divided out beside the extent along it.
+    float low = 0.0f, high = 0.0f;
+    AxisExtent(texels, mean_, axis, low, high);
+    low *= inverseSquare;
+    high *= inverseSquare;
+    float e0[3], e1[3];
+    for (int c = 0; c < 3; ++c) {
+        e0[c] = mean_[c] + low * axis[c];
+        e1[c] = mean_[c] + high * axis[c];
+    }
+    ClampToBox(e0);
+    ClampToBox(e1);
+    // Two starts, the extremes rounded to 5:6:5 and truncated (a shade
+    // inside the extremes, which sometimes lands nearer). The three-colour
+    // mode only where it is the only one: on opaque blocks it seldom wins
+    // and would double the work; the best fit tries it.
+    QuantizePair565(e0, e1, q0_, q1_);
+    TruncatePair565(e0, e1, t0_, t1_);
+    fourColor_ = modes[0];
+    phase_ = Phase::JUDGE_STARTS;
+}
+
+void NormalColorFit::JudgeStarts() {
+    // Both starts are judged side by side: the two judgements do not depend
+    // on each other, so the processor overlaps them.
+    start_ = tried_.Evaluate(*texels_, q0_, q1_, fourColor_);
+    twoStarts_ = start_.error != 0 && (t0_ != q0_ || t1_ != q1_);
+    other_ = twoStarts_ ? tried_.Evaluate(*texels_, t0_, t1_, fourColor_) : start_;
+    // The rounded start is refined first (up to twice).
+    candidate_ = start_;
+    BeginRefining(Refining::ROUNDED, 2);
+}
+
+void NormalColorFit::BeginRefining(Refining which, int rounds) {
+    refining_ = which;
+    roundsLeft_ = rounds;
+    const ColorChoice& target = which == Refining::ROUNDED ? candidate_ : other_;
+    // An exact block cannot improve: stop before solving.
+    if (roundsLeft_ > 0 && target.error != 0) {
+        phase_ = Phase::SOLVE;
+    } else {
+        EndRefining();
+    }
+}
+
+void NormalColorFit::Solve() {
+    const ColorChoice& target = refining_ == Refining::ROUNDED ? candidate_ : other_;
+    unsigned q0 = 0, q1 = 0;
+    if (!tried_.Solved(target.indices, q0, q1)) {
+        if (!basisReady_) {
+            PrepareSolveBasis(*texels_, basis_);
+            basisReady_ = true;
+        }
+        const bool solved = SolveQuantized(basis_, target.indices, fourColor_, q0, q1);
+        tried_.KeepSolve(target.indices, solved, q0, q1);
+        if (!solved) {
+            EndRefining();
+            return;
+        }
+    } else if (q0 == TriedFits::UNSOLVED) {
+        EndRefining();
+        return;
+    }
+    const unsigned high = q0 > q1 ? q0 : q1, low = q0 > q1 ? q1 : q0;
+    // The same stored block again: same error, no gain.
+    if (fourColor_ ? (target.c0 == high && target.c1 == low) : (target.c0 == low && target.c1 == high)) {
+        EndRefining();
+        return;
+    }
+    next0_ = q0;
+    next1_ = q1;
+    phase_ = Phase::JUDGE;
+}
+
+void NormalColorFit::Judge() {
+    ColorChoice& target = refining_ == Refining::ROUNDED ? candidate_ : other_;
+    const ColorChoice next = tried_.Evaluate(*texels_, next0_, next1_, fourColor_);
+    if (!(next.error < target.error)) {
+        EndRefining();
+        return;
+    }
+    target = next;
+    --roundsLeft_;
+    if (roundsLeft_ > 0 && target.error != 0) {
+        phase_ = Phase::SOLVE;
+    } else {
+        EndRefining();
+    }
+}
+
+void NormalColorFit::EndRefining() {
+    if (refining_ == Refining::TRUNCATED) {
+        KeepBetter(best_, other_);
+        Finish();
+        return;
+    }
+    KeepBetter(best_, candidate_);
+    if (!twoStarts_ || candidate_.error == 0) {
+        Finish();
+        return;
+    }
+    // Where least squares could not move the rounded start, the block sits
+    // in a minimum the truncated start seldom leaves: that start is refined
+    // once, and only when it begins better. Otherwise the truncated start
+    // is refined twice when it begins better than the rounded one, else
+    // once (the refinement is most of the cost). The starts often meet: a
+    // pair or a set of indices met before comes from the memo.
+    const bool settled = candidate_.c0 == start_.c0 && candidate_.c1 == start_.c1;
+    const bool better = other_.error < start_.error;
+    BeginRefining(Refining::TRUNCATED, settled ? (better ? 1 : 0) : (better ? 2 : 1));
+}
+
+void NormalColorFit::Finish() {
+    phase_ = Phase::DONE;
+    if (q0_ == q1_ && best_.error != 0) {
+        int mean[3];
+        RoundColor(mean_, mean);
+        KeepBetter(best_, FitSingleColor(*texels_, mean, fourColor_));
+    }
+}
+
+}  // namespace dxt_search
