@@ -1,6 +1,7 @@
 #include "codec/dxt_normal_fit_steps.h"
 
 #include <cmath>
+#include <cstdint>
 
 #include "codec/dxt_axis_extent.h"
 #include "codec/dxt_color_moments.h"
@@ -10,6 +11,16 @@
 namespace dxt_search {
 
 namespace {
+
+constexpr std::uint64_t CLOSE = 12;
+
+std::uint64_t TotalWeight(const SearchTexels& texels) {
+    std::uint32_t total = 0;
+    for (std::uint32_t w : texels.weight) {
+        total += w;
+    }
+    return total;
+}
 
 void RoundColor(const float* rgb, int* out) {
     for (int c = 0; c < 3; ++c) {
@@ -92,7 +103,10 @@ void NormalColorFit::JudgeStarts() {
     // Both starts are judged side by side: the two judgements do not depend
     // on each other, so the processor overlaps them.
     start_ = tried_.Evaluate(*texels_, q0_, q1_, fourColor_);
-    twoStarts_ = start_.error != 0 && (t0_ != q0_ || t1_ != q1_);
+    // Where the rounded start already meets the block closely (a mean
+    // squared error of at most CLOSE per unit of weight), the truncated
+    // start seldom does better and is not tried.
+    twoStarts_ = start_.error > CLOSE * TotalWeight(*texels_) && (t0_ != q0_ || t1_ != q1_);
     other_ = twoStarts_ ? tried_.Evaluate(*texels_, t0_, t1_, fourColor_) : start_;
     // The rounded start is refined first (up to twice).
     candidate_ = start_;
@@ -167,15 +181,15 @@ void NormalColorFit::EndRefining() {
         Finish();
         return;
     }
-    // Where least squares could not move the rounded start, the block sits
-    // in a minimum the truncated start seldom leaves: that start is refined
-    // once, and only when it begins better. Otherwise the truncated start
-    // is refined twice when it begins better than the rounded one, else
-    // once (the refinement is most of the cost). The starts often meet: a
-    // pair or a set of indices met before comes from the memo.
+    // The truncated start is refined only where it begins better than the
+    // rounded one: once where least squares could not move the rounded
+    // start (the block sits in a minimum the truncated start seldom
+    // leaves), else twice. The starts often meet: a pair or a set of
+    // indices met before comes from the memo.
     const bool settled = candidate_.c0 == start_.c0 && candidate_.c1 == start_.c1;
     const bool better = other_.error < start_.error;
-    BeginRefining(Refining::TRUNCATED, settled ? (better ? 1 : 0) : (better ? 2 : 1));
+    const bool near = other_.error - start_.error < start_.error - candidate_.error;
+    BeginRefining(Refining::TRUNCATED, better ? (settled ? 1 : 2) : (!settled && near ? 1 : 0));
 }
 
 void NormalColorFit::Finish() {

@@ -1,7 +1,5 @@
 #include "codec/dxt_quality_encoder.h"
 
-#include <cstring>
-
 #include "codec/dxt_alpha_ramp.h"
 #include "codec/dxt_blocks.h"
 #include "codec/dxt_cluster_fit.h"
@@ -117,7 +115,8 @@ DxtBlockError WriteBlock(D3DFORMAT format, const DWORD* stored, std::uint16_t te
 // One block of a run that the normal fit searches: its pixels, its texels
 // as the fit sees them and the fit under way.
 struct SearchSlot {
-    DWORD stored[16];
+    const DWORD* stored;  // the caller's pixels, or premultiplied below
+    DWORD premultiplied[16];
     SearchTexels texels;
     NormalColorFit fit;
     std::size_t block;
@@ -163,14 +162,11 @@ void EncodeDxtBlocksWith(D3DFORMAT format, const DWORD* pixels, const uint16_t* 
     const auto fill = [&](SearchSlot& slot) {
         while (next < count) {
             const std::size_t b = next++;
-            const DWORD* stored = StoredPixels(format, pixels + 16 * b, slot.stored);
+            slot.stored = StoredPixels(format, pixels + 16 * b, slot.premultiplied);
             ColorChoice color;
-            if (FitWithoutSearch(format, stored, maskOf(b), options, color)) {
-                WriteBlock(format, stored, maskOf(b), options, color, blocks + blockBytes * b);
+            if (FitWithoutSearch(format, slot.stored, maskOf(b), options, color)) {
+                WriteBlock(format, slot.stored, maskOf(b), options, color, blocks + blockBytes * b);
                 continue;
-            }
-            if (stored != slot.stored) {
-                std::memcpy(slot.stored, stored, sizeof slot.stored);
             }
             PrepareTexels(format, slot.stored, maskOf(b), options, slot.texels);
             if (slot.texels.used == 0) {
