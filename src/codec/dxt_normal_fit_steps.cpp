@@ -181,15 +181,21 @@ void NormalColorFit::EndRefining() {
         Finish();
         return;
     }
-    // The truncated start is refined only where it begins better than the
+    // The truncated start is refined where it begins better than the
     // rounded one: once where least squares could not move the rounded
     // start (the block sits in a minimum the truncated start seldom
-    // leaves), else twice. The starts often meet: a pair or a set of
-    // indices met before comes from the memo.
+    // leaves), else twice. Where it begins worse, it is refined once, and
+    // only when it lags the rounded start by less than least squares moved
+    // that one: a start further behind seldom catches up. The starts often
+    // meet: a pair or a set of indices met before comes from the memo.
     const bool settled = candidate_.c0 == start_.c0 && candidate_.c1 == start_.c1;
-    const bool better = other_.error < start_.error;
-    const bool near = other_.error - start_.error < start_.error - candidate_.error;
-    BeginRefining(Refining::TRUNCATED, better ? (settled ? 1 : 2) : (!settled && near ? 1 : 0));
+    int rounds = 0;
+    if (other_.error < start_.error) {
+        rounds = settled ? 1 : 2;
+    } else if (!settled && other_.error - start_.error < start_.error - candidate_.error) {
+        rounds = 1;
+    }
+    BeginRefining(Refining::TRUNCATED, rounds);
 }
 
 void NormalColorFit::Finish() {
