@@ -22,21 +22,12 @@ void RoundColor(const float* rgb, int* out) {
 
 }  // namespace
 
-void RefineLeastSquares(const SearchTexels& texels, bool fourColor, int rounds, ColorChoice& best) {
-    TriedFits tried;
-    RefineLeastSquares(texels, fourColor, rounds, tried, best);
-}
-
-void RefineLeastSquares(const SearchTexels& texels, bool fourColor, int rounds, TriedFits& tried, ColorChoice& best) {
+void RefineLeastSquares(const SolveBasis& basis, bool fourColor, int rounds, TriedFits& tried, ColorChoice& best) {
     // An exact block cannot improve: stop before solving.
     for (int round = 0; round < rounds && best.error != 0; ++round) {
         unsigned q0 = 0, q1 = 0;
         if (!tried.Solved(best.indices, q0, q1)) {
-            float e0[3], e1[3];
-            const bool solved = SolveEndpoints(texels, best.indices, fourColor, e0, e1);
-            if (solved) {
-                QuantizePair565(e0, e1, q0, q1);
-            }
+            const bool solved = SolveQuantized(basis, best.indices, fourColor, q0, q1);
             tried.KeepSolve(best.indices, solved, q0, q1);
             if (!solved) {
                 return;
@@ -49,7 +40,7 @@ void RefineLeastSquares(const SearchTexels& texels, bool fourColor, int rounds, 
         if (fourColor ? (best.c0 == high && best.c1 == low) : (best.c0 == low && best.c1 == high)) {
             return;
         }
-        const ColorChoice next = tried.Evaluate(texels, q0, q1, fourColor);
+        const ColorChoice next = tried.Evaluate(*basis.texels, q0, q1, fourColor);
         if (!(next.error < best.error)) {
             return;
         }
@@ -120,6 +111,8 @@ ColorChoice FitColorNormal(const SearchTexels& texels, NormalFitAxis* found) {
     // start is refined twice, the other once.
     const bool fourColor = modes[0];
     TriedFits tried;
+    SolveBasis basis;
+    PrepareSolveBasis(texels, basis);
     ColorChoice candidate = tried.Evaluate(texels, q0, q1, fourColor);
     const bool twoStarts = candidate.error != 0 && (t0 != q0 || t1 != q1);
     if (twoStarts) {
@@ -127,10 +120,10 @@ ColorChoice FitColorNormal(const SearchTexels& texels, NormalFitAxis* found) {
         if (other.error < candidate.error) {
             std::swap(other, candidate);
         }
-        RefineLeastSquares(texels, fourColor, 1, tried, other);
+        RefineLeastSquares(basis, fourColor, 1, tried, other);
         KeepBetter(best, other);
     }
-    RefineLeastSquares(texels, fourColor, 2, tried, candidate);
+    RefineLeastSquares(basis, fourColor, 2, tried, candidate);
     KeepBetter(best, candidate);
     if (q0 == q1 && best.error != 0) {
         RoundColor(moments.mean, mean);

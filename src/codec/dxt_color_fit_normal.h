@@ -28,11 +28,9 @@ ColorChoice FitColorNormal(const SearchTexels& texels, NormalFitAxis* found);
 // not be empty.
 ColorChoice FitFlatBlock(const FlatBlock& block);
 
-// Least-squares refinement from a candidate in the mode given: rounds of
-// solve, quantise, evaluate while the error falls (at most rounds).
-void RefineLeastSquares(const SearchTexels& texels, bool fourColor, int rounds, ColorChoice& best);
-
-// The same, sharing a memo with other refinements of the same block and mode.
-void RefineLeastSquares(const SearchTexels& texels, bool fourColor, int rounds, TriedFits& tried, ColorChoice& best);
+// Least-squares refinement of basis.texels from a candidate in the mode
+// given: rounds of solve, quantise, evaluate while the error falls (at most
+// rounds), sharing a memo with other refinements of the same block and mode.
+void RefineLeastSquares(const SolveBasis& basis, bool fourColor, int rounds, TriedFits& tried, ColorChoice& best);
 
 }  // namespace dxt_search
