@@ -360,54 +360,13 @@ __m128i Totals(__m128i a, __m128i b, __m128i c, __m128i d) {
     return _mm_add_epi32(_mm_unpacklo_epi64(ab, cd), _mm_unpackhi_epi64(ab, cd));
 }
 
-// In 16-bit lanes, eight texels a register: channels, weights (at most 255)
-// and shares (at most 3) are small integers, and each pairwise product sum
-// of _mm_madd_epi16 is exact in 32 bits. Only the sums that change with the
-// indices are formed per texel (w a, w a a, w a x) beside the block's own
-// (w, w x); the b sums follow from b = scale - a. The results are the very
-// integers the plain form adds up.
-void EndpointSumsVector(const SearchTexels& texels, std::uint32_t indices, bool fourColor, EndpointSums& out) {
-    const std::uint32_t* table = fourColor ? SHARES.four : SHARES.three;
-    const __m128i ones = _mm_set1_epi16(1), zero = _mm_setzero_si128();
-    __m128i w = zero, wa = zero, waa = zero, wax[3] = {zero, zero, zero}, wx[3] = {zero, zero, zero};
-    for (int h = 0; h < 2; ++h) {
-        const auto* weight = reinterpret_cast<const __m128i*>(texels.weight + 8 * h);
-        const __m128i w16 = _mm_packs_epi32(_mm_loadu_si128(weight), _mm_loadu_si128(weight + 1));
-        const std::uint64_t shares =
-            table[indices >> (16 * h) & 255u] | static_cast<std::uint64_t>(table[indices >> (16 * h + 8) & 255u]) << 32;
-        const __m128i a16 = _mm_unpacklo_epi8(_mm_cvtsi64_si128(static_cast<long long>(shares)), zero);
-        const __m128i wa16 = _mm_mullo_epi16(w16, a16);
-        w = _mm_add_epi32(w, _mm_madd_epi16(w16, ones));
-        wa = _mm_add_epi32(wa, _mm_madd_epi16(wa16, ones));
-        waa = _mm_add_epi32(waa, _mm_madd_epi16(wa16, a16));
-        for (int c = 0; c < 3; ++c) {
-            const __m128i x = _mm_packs_epi32(_mm_cvttps_epi32(_mm_loadu_ps(texels.ch[c] + 8 * h)),
-                                              _mm_cvttps_epi32(_mm_loadu_ps(texels.ch[c] + 8 * h + 4)));
-            wax[c] = _mm_add_epi32(wax[c], _mm_madd_epi16(wa16, x));
-            wx[c] = _mm_add_epi32(wx[c], _mm_madd_epi16(w16, x));
-        }
-    }
-    alignas(16) std::int32_t first[4], second[4];
-    _mm_store_si128(reinterpret_cast<__m128i*>(first), Totals(w, wa, waa, wax[0]));
-    _mm_store_si128(reinterpret_cast<__m128i*>(second), Totals(wax[1], wax[2], wx[0], wx[1]));
-    const std::int32_t sumW = first[0], sumWa = first[1], sumWaa = first[2];
-    const std::int32_t sumWax[3] = {first[3], second[0], second[1]};
-    const std::int32_t sumWx[3] = {second[2], second[3], HorizontalSum(wx[2])};
-    const std::int32_t scale = fourColor ? 3 : 2;
-    out.aa = static_cast<float>(sumWaa);
-    out.ab = static_cast<float>(scale * sumWa - sumWaa);
-    out.bb = static_cast<float>(scale * scale * sumW - 2 * scale * sumWa + sumWaa);
-    for (int c = 0; c < 3; ++c) {
-        out.ax[c] = static_cast<float>(sumWax[c]);
-        out.bx[c] = static_cast<float>(scale * sumWx[c] - sumWax[c]);
-    }
-}
-#endif
-
-#if TOVTEX_SSE2
-// EndpointSumsVector from a block's basis: only the sums that change with
-// the indices are formed, from channels and weights already in 16-bit
-// lanes.
+// From the block's basis: channels, weights (at most 255) and shares (at
+// most 3) are small integers in 16-bit lanes, eight texels a register, and
+// each pairwise product sum of _mm_madd_epi16 is exact in 32 bits. Only the
+// sums that change with the indices are formed per texel (w a, w a a,
+// w a x); the block's own (w, w x) come with the basis, and the b sums
+// follow from b = scale - a. The results are the very integers the plain
+// form adds up.
 void EndpointSumsOfBasis(const SolveBasis& basis, std::uint32_t indices, bool fourColor, EndpointSums& out) {
     const std::uint32_t* table = fourColor ? SHARES.four : SHARES.three;
     const __m128i ones = _mm_set1_epi16(1), zero = _mm_setzero_si128();
@@ -520,8 +479,10 @@ bool SolveEndpointsPlain(const SearchTexels& texels, std::uint32_t indices, bool
 
 bool SolveEndpoints(const SearchTexels& texels, std::uint32_t indices, bool fourColor, float* e0, float* e1) {
 #if TOVTEX_SSE2
+    SolveBasis basis;
+    PrepareSolveBasis(texels, basis);
     EndpointSums sums;
-    EndpointSumsVector(texels, indices, fourColor, sums);
+    EndpointSumsOfBasis(basis, indices, fourColor, sums);
     return SolveFromSumsVector(sums, fourColor, e0, e1);
 #else
     return SolveEndpointsPlain(texels, indices, fourColor, e0, e1);
