@@ -100,12 +100,10 @@ void NormalColorFit::FindStarts() {
 }
 
 void NormalColorFit::JudgeStarts() {
-    // Both starts are judged side by side: the two judgements do not depend
-    // on each other, so the processor overlaps them.
-    start_ = tried_.Evaluate(*texels_, q0_, q1_, fourColor_);
     // Where the rounded start already meets the block closely (a mean
     // squared error of at most CLOSE per unit of weight), the truncated
-    // start seldom does better and is not tried.
+    // start seldom does better and is not judged.
+    start_ = tried_.Evaluate(*texels_, q0_, q1_, fourColor_);
     twoStarts_ = start_.error > CLOSE * TotalWeight(*texels_) && (t0_ != q0_ || t1_ != q1_);
     other_ = twoStarts_ ? tried_.Evaluate(*texels_, t0_, t1_, fourColor_) : start_;
     // The rounded start is refined first (up to twice).

@@ -3,8 +3,9 @@
 // a chain of dependent arithmetic (the axis waits on the sums, a solve on
 // its sums, a quantisation on the solve, a judgement on both), and within
 // one chain the processor waits more than it works. Stepping two blocks in
-// turn hands it a second, independent chain to fill the waits. The steps
-// make exactly the choices FitColorNormal makes, in the same order.
+// turn hands it a second, independent chain to fill the waits.
+// FitColorNormal takes the same steps one after another, so a block comes
+// out the same either way.
 
 #include "codec/dxt_color_moments.h"
 #include "codec/dxt_color_palette.h"
