@@ -27,7 +27,8 @@ void TruncatePair565Plain(const float* e0, const float* e1, unsigned& q0, unsign
 // above, for a caller whose endpoints are in registers. The scalar form's
 // product (and sum) per lane; max(q, 0) takes 0 for a q that is not a
 // number or not above 0, min(., top) takes top from top up, and between
-// them truncation is the scalar conversion.
+// them truncation is the scalar conversion. Not for the files compiled for
+// AVX2: an inline copy compiled there could become every caller's.
 template <bool ROUND>
 inline void QuantizeLanes565(__m128 first, __m128 second, unsigned& q0, unsigned& q1) {
     constexpr float R = 31.0f / 255.0f, G = 63.0f / 255.0f;
