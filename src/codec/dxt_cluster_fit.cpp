@@ -123,7 +123,6 @@ bool SamePair(unsigned a, unsigned b, bool fourColor, const ColorChoice& choice)
 // placed on the inner entries, each placement quantised and judged.
 constexpr float TWO_GROUP_SPREAD = 0.5f;
 
-
 void TryTwoGroups(const SearchTexels& texels, const SortedSums& s, const bool* modes, ColorChoice& best) {
     // The spread between the groups [0, i) and [i, count):
     // |X_i|^2 T / (W_i (T - W_i)), colours centred.
@@ -207,14 +206,9 @@ ColorChoice FitColorBestWith(const SearchTexels& texels, SplitForm form) {
     const bool haveAxis = found.haveAxis;
     if (!haveAxis) {
         // No spread to search along: the mean's nearest palette.
-        int mean[3];
-        for (int c = 0; c < 3; ++c) {
-            const int v = static_cast<int>(std::lround(moments.mean[c]));
-            mean[c] = v < 0 ? 0 : v > 255 ? 255 : v;
-        }
         for (int m = 0; m < 2; ++m) {
             if (modes[m]) {
-                KeepBetter(best, FitSingleColor(texels, mean, m == 0));
+                KeepBetter(best, FitMeanColor(texels, moments.mean, m == 0));
             }
         }
         return best;

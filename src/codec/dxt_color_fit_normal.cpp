@@ -1,6 +1,5 @@
 #include "codec/dxt_color_fit_normal.h"
 
-#include <cmath>
 #include <utility>
 
 #include "codec/dxt_axis_extent.h"
@@ -11,33 +10,44 @@
 
 namespace dxt_search {
 
-namespace {
-
-void RoundColor(const float* rgb, int* out) {
+void StartsAlongAxis(const SearchTexels& texels, const float* mean, const float* axis, float scale, unsigned& q0,
+                     unsigned& q1, unsigned& t0, unsigned& t1) {
+    float low = 0.0f, high = 0.0f;
+    AxisExtent(texels, mean, axis, low, high);
+    low *= scale;
+    high *= scale;
+    float e0[3], e1[3];
     for (int c = 0; c < 3; ++c) {
-        const int v = static_cast<int>(std::lround(rgb[c]));
-        out[c] = v < 0 ? 0 : v > 255 ? 255 : v;
+        e0[c] = mean[c] + low * axis[c];
+        e1[c] = mean[c] + high * axis[c];
     }
+    ClampToBox(e0);
+    ClampToBox(e1);
+    QuantizePair565(e0, e1, q0, q1);
+    TruncatePair565(e0, e1, t0, t1);
 }
 
-}  // namespace
+bool NextRefinedPair(const SolveBasis& basis, bool fourColor, TriedFits& tried, const ColorChoice& from, unsigned& q0,
+                     unsigned& q1) {
+    if (!tried.Solved(from.indices, q0, q1)) {
+        const bool solved = SolveQuantized(basis, from.indices, fourColor, q0, q1);
+        tried.KeepSolve(from.indices, solved, q0, q1);
+        if (!solved) {
+            return false;
+        }
+    } else if (q0 == TriedFits::UNSOLVED) {
+        return false;
+    }
+    const unsigned high = q0 > q1 ? q0 : q1, low = q0 > q1 ? q1 : q0;
+    // The same stored block again: same error, no gain.
+    return fourColor ? !(from.c0 == high && from.c1 == low) : !(from.c0 == low && from.c1 == high);
+}
 
 void RefineLeastSquares(const SolveBasis& basis, bool fourColor, int rounds, TriedFits& tried, ColorChoice& best) {
     // An exact block cannot improve: stop before solving.
     for (int round = 0; round < rounds && best.error != 0; ++round) {
         unsigned q0 = 0, q1 = 0;
-        if (!tried.Solved(best.indices, q0, q1)) {
-            const bool solved = SolveQuantized(basis, best.indices, fourColor, q0, q1);
-            tried.KeepSolve(best.indices, solved, q0, q1);
-            if (!solved) {
-                return;
-            }
-        } else if (q0 == TriedFits::UNSOLVED) {
-            return;
-        }
-        const unsigned high = q0 > q1 ? q0 : q1, low = q0 > q1 ? q1 : q0;
-        // The same stored block again: same error, no gain.
-        if (fourColor ? (best.c0 == high && best.c1 == low) : (best.c0 == low && best.c1 == high)) {
+        if (!NextRefinedPair(basis, fourColor, tried, best, q0, q1)) {
             return;
         }
         const ColorChoice next = tried.Evaluate(*basis.texels, q0, q1, fourColor);
@@ -83,28 +93,16 @@ ColorChoice FitColorNormal(const SearchTexels& texels, NormalFitAxis* found) {
     const bool haveAxis = PrincipalAxis(texels, moments, axis);
     *found = NormalFitAxis{true, haveAxis, moments, {axis[0], axis[1], axis[2]}};
     ColorChoice best{0, 0, 0, NO_ERROR_YET};
-    int mean[3];
     if (!haveAxis) {
-        RoundColor(moments.mean, mean);
         for (int m = 0; m < 2; ++m) {
             if (modes[m]) {
-                KeepBetter(best, FitSingleColor(texels, mean, m == 0));
+                KeepBetter(best, FitMeanColor(texels, moments.mean, m == 0));
             }
         }
         return best;
     }
-    float low = 0.0f, high = 0.0f;
-    AxisExtent(texels, moments.mean, axis, low, high);
-    float e0[3], e1[3];
-    for (int c = 0; c < 3; ++c) {
-        e0[c] = moments.mean[c] + low * axis[c];
-        e1[c] = moments.mean[c] + high * axis[c];
-    }
-    ClampToBox(e0);
-    ClampToBox(e1);
     unsigned q0, q1, t0, t1;
-    QuantizePair565(e0, e1, q0, q1);
-    TruncatePair565(e0, e1, t0, t1);
+    StartsAlongAxis(texels, moments.mean, axis, 1.0f, q0, q1, t0, t1);
     // As the normal fit: the three-colour mode only where it is the only
     // one (the best fit tries it itself), two starts, the extremes rounded
     // and truncated. The search wants every start's minimum: the better
@@ -126,8 +124,7 @@ ColorChoice FitColorNormal(const SearchTexels& texels, NormalFitAxis* found) {
     RefineLeastSquares(basis, fourColor, 2, tried, candidate);
     KeepBetter(best, candidate);
     if (q0 == q1 && best.error != 0) {
-        RoundColor(moments.mean, mean);
-        KeepBetter(best, FitSingleColor(texels, mean, fourColor));
+        KeepBetter(best, FitMeanColor(texels, moments.mean, fourColor));
     }
     return best;
 }

@@ -1,11 +1,9 @@
 #include "codec/dxt_normal_fit_steps.h"
 
-#include <cmath>
 #include <cstdint>
 
-#include "codec/dxt_axis_extent.h"
+#include "codec/dxt_color_fit_normal.h"
 #include "codec/dxt_color_moments.h"
-#include "codec/dxt_quantize_pair.h"
 #include "codec/dxt_single_color.h"
 
 namespace dxt_search {
@@ -20,13 +18,6 @@ std::uint64_t TotalWeight(const SearchTexels& texels) {
         total += w;
     }
     return total;
-}
-
-void RoundColor(const float* rgb, int* out) {
-    for (int c = 0; c < 3; ++c) {
-        const int v = static_cast<int>(std::lround(rgb[c]));
-        out[c] = v < 0 ? 0 : v > 255 ? 255 : v;
-    }
 }
 
 }  // namespace
@@ -68,33 +59,19 @@ void NormalColorFit::FindStarts() {
     }
     float axis[3], inverseSquare = 1.0f;
     if (!QuickAxis(texels, mean_, axis, inverseSquare)) {
-        int mean[3];
-        RoundColor(mean_, mean);
         for (int m = 0; m < 2; ++m) {
             if (modes[m]) {
-                KeepBetter(best_, FitSingleColor(texels, mean, m == 0));
+                KeepBetter(best_, FitMeanColor(texels, mean_, m == 0));
             }
         }
         return;
     }
-    // The line's length is divided out beside the extent along it.
-    float low = 0.0f, high = 0.0f;
-    AxisExtent(texels, mean_, axis, low, high);
-    low *= inverseSquare;
-    high *= inverseSquare;
-    float e0[3], e1[3];
-    for (int c = 0; c < 3; ++c) {
-        e0[c] = mean_[c] + low * axis[c];
-        e1[c] = mean_[c] + high * axis[c];
-    }
-    ClampToBox(e0);
-    ClampToBox(e1);
     // Two starts, the extremes rounded to 5:6:5 and truncated (a shade
-    // inside the extremes, which sometimes lands nearer). The three-colour
-    // mode only where it is the only one: on opaque blocks it seldom wins
-    // and would double the work; the best fit tries it.
-    QuantizePair565(e0, e1, q0_, q1_);
-    TruncatePair565(e0, e1, t0_, t1_);
+    // inside the extremes, which sometimes lands nearer); the line's length
+    // is divided out beside the extent along it. The three-colour mode only
+    // where it is the only one: on opaque blocks it seldom wins and would
+    // double the work; the best fit tries it.
+    StartsAlongAxis(texels, mean_, axis, inverseSquare, q0_, q1_, t0_, t1_);
     fourColor_ = modes[0];
     phase_ = Phase::JUDGE_STARTS;
 }
@@ -125,31 +102,15 @@ void NormalColorFit::BeginRefining(Refining which, int rounds) {
 
 void NormalColorFit::Solve() {
     const ColorChoice& target = refining_ == Refining::ROUNDED ? candidate_ : other_;
-    unsigned q0 = 0, q1 = 0;
-    if (!tried_.Solved(target.indices, q0, q1)) {
-        if (!basisReady_) {
-            PrepareSolveBasis(*texels_, basis_);
-            basisReady_ = true;
-        }
-        const bool solved = SolveQuantized(basis_, target.indices, fourColor_, q0, q1);
-        tried_.KeepSolve(target.indices, solved, q0, q1);
-        if (!solved) {
-            EndRefining();
-            return;
-        }
-    } else if (q0 == TriedFits::UNSOLVED) {
-        EndRefining();
-        return;
+    if (!basisReady_) {
+        PrepareSolveBasis(*texels_, basis_);
+        basisReady_ = true;
     }
-    const unsigned high = q0 > q1 ? q0 : q1, low = q0 > q1 ? q1 : q0;
-    // The same stored block again: same error, no gain.
-    if (fourColor_ ? (target.c0 == high && target.c1 == low) : (target.c0 == low && target.c1 == high)) {
+    if (NextRefinedPair(basis_, fourColor_, tried_, target, next0_, next1_)) {
+        phase_ = Phase::JUDGE;
+    } else {
         EndRefining();
-        return;
     }
-    next0_ = q0;
-    next1_ = q1;
-    phase_ = Phase::JUDGE;
 }
 
 void NormalColorFit::Judge() {
@@ -199,9 +160,7 @@ void NormalColorFit::EndRefining() {
 void NormalColorFit::Finish() {
     phase_ = Phase::DONE;
     if (q0_ == q1_ && best_.error != 0) {
-        int mean[3];
-        RoundColor(mean_, mean);
-        KeepBetter(best_, FitSingleColor(*texels_, mean, fourColor_));
+        KeepBetter(best_, FitMeanColor(*texels_, mean_, fourColor_));
     }
 }
 

@@ -1,5 +1,7 @@
 #include "codec/dxt_single_color.h"
 
+#include <cmath>
+
 #include <cstdint>
 #include <cstdlib>
 
@@ -110,6 +112,15 @@ ColorChoice FitSingleColor(const SearchTexels& texels, const int* rgb, bool four
     const LevelPair r = table[0][rgb[0]], g = table[1][rgb[1]], b = table[0][rgb[2]];
     const unsigned c0 = Pack565(r.a, g.a, b.a), c1 = Pack565(r.b, g.b, b.b);
     return EvaluatePair(texels, c0, c1, fourColor);
+}
+
+ColorChoice FitMeanColor(const SearchTexels& texels, const float* mean, bool fourColor) {
+    int rgb[3];
+    for (int c = 0; c < 3; ++c) {
+        const int v = static_cast<int>(std::lround(mean[c]));
+        rgb[c] = v < 0 ? 0 : v > 255 ? 255 : v;
+    }
+    return FitSingleColor(texels, rgb, fourColor);
 }
 
 ColorChoice FitFlatColorOf(const int* rgb, const std::uint32_t* channel, std::uint32_t weight,

@@ -11,6 +11,10 @@ namespace dxt_search {
 // 0 to 255): endpoints from the tables, indices and error by the palette.
 ColorChoice FitSingleColor(const SearchTexels& texels, const int* rgb, bool fourColor);
 
+// FitSingleColor for a mean colour, rounded to the nearest levels and kept
+// inside 0 to 255.
+ColorChoice FitMeanColor(const SearchTexels& texels, const float* mean, bool fourColor);
+
 // The same for a block whose texels of weight all hold that one colour: the
 // palette is searched once for the colour instead of once per texel.
 ColorChoice FitFlatColor(const SearchTexels& texels, const int* rgb, bool fourColor);
