@@ -13,9 +13,38 @@ namespace dxt_search {
 
 namespace {
 
+// The start block's entries along the axis, per index: how many, and their
+// summed distance from the middle of the order (2e - (count + 1) for entry
+// e). Both modes' windows are read from it.
+struct StartEntries {
+    int entries[4];
+    int spread[4];
+};
+
+StartEntries CountStartEntries(const SortedSums& s, const ColorChoice& start) {
+    // Per index a 16-bit field of two running sums (entries, and the sum of
+    // their places e): at most 16 entries, places summing to at most 136.
+    // The sums stay in registers where counts kept in an array by index
+    // would wait on the last store to the same index, as sorted texels
+    // mostly share it with their neighbour.
+    std::uint64_t entries = 0, places = 0;
+    for (int e = 1; e <= s.count; ++e) {
+        const unsigned field = 16 * ((start.indices >> (2 * s.texel[e])) & 3u);
+        entries += std::uint64_t{1} << field;
+        places += static_cast<std::uint64_t>(e) << field;
+    }
+    StartEntries out;
+    for (int index = 0; index < 4; ++index) {
+        out.entries[index] = static_cast<int>(entries >> (16 * index) & 0xFFFFu);
+        out.spread[index] = 2 * static_cast<int>(places >> (16 * index) & 0xFFFFu) - out.entries[index] * (s.count + 1);
+    }
+    return out;
+}
+
 // The splits within radius of the split a start block implies: its texels
 // counted per palette entry in their order along the axis.
-SplitWindow WindowAround(const SortedSums& s, const ColorChoice& start, bool fourColor, int radius) {
+SplitWindow WindowAround(const SortedSums& s, const ColorChoice& start, const StartEntries& at, bool fourColor,
+                         int radius) {
     const int m = s.count;
     SplitWindow w{{0, 0, 0}, {m, m, m}};
     // Place of each index between c0 (0) and c1 (3, or 2 with three
@@ -24,15 +53,6 @@ SplitWindow WindowAround(const SortedSums& s, const ColorChoice& start, bool fou
     static constexpr int THREE_PLACE[4] = {0, 2, 1, 2};
     const bool startFour = start.c0 > start.c1;
     const int clusters = fourColor ? 4 : 3;
-    // Per index of the start: its entries and their summed distance from
-    // the middle of the order (2e - (m + 1) for entry e).
-    int entries[4] = {0, 0, 0, 0};
-    long spread[4] = {0, 0, 0, 0};
-    for (int e = 1; e <= m; ++e) {
-        const unsigned index = (start.indices >> (2 * s.texel[e])) & 3u;
-        ++entries[index];
-        spread[index] += 2 * e - (m + 1);
-    }
     int count[4] = {0, 0, 0, 0};
     int place[4];
     long balance = 0;
@@ -44,12 +64,12 @@ SplitWindow WindowAround(const SortedSums& s, const ColorChoice& start, bool fou
             p = p == 0 ? 0 : p == 2 ? 3 : 1;
         }
         place[index] = p;
-        balance += spread[index] * p;
+        balance += static_cast<long>(at.spread[index]) * p;
     }
     // The search puts c0 at the low end of the axis: a start whose c0 lies
     // at the high end counts its entries from the other side.
     for (int index = 0; index < 4; ++index) {
-        count[balance < 0 ? clusters - 1 - place[index] : place[index]] += entries[index];
+        count[balance < 0 ? clusters - 1 - place[index] : place[index]] += at.entries[index];
     }
     int bound = 0;
     for (int b = 0; b < clusters - 1; ++b) {
@@ -217,11 +237,12 @@ ColorChoice FitColorBestWith(const SearchTexels& texels, SplitForm form) {
     // of the endpoints found seldom pays for its cost.
     SortedSums sums;
     SortAlongAxis(texels, moments, axis, sums);
+    const StartEntries at = CountStartEntries(sums, start);
     SplitFit split[2];
     for (int m = 0; m < 2; ++m) {
         if (modes[m]) {
             const bool fourColor = m == 0;
-            const SplitWindow w = WindowAround(sums, start, fourColor, radius);
+            const SplitWindow w = WindowAround(sums, start, at, fourColor, radius);
             split[m] = fourColor ? BestFourSplit(sums, w, form) : BestThreeSplit(sums, w, form);
         }
     }
