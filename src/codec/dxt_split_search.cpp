@@ -14,7 +14,10 @@ void SortAlongAxis(const SearchTexels& texels, const ColorMoments& moments, cons
     // Per texel its key along the axis and its weighted colour less the
     // mean, element by element (the vector form does the very same
     // operations four texels at a time).
+    // Each texel's colour packed in one word, to tell equal colours apart
+    // with one comparison (the channels are whole numbers of 0 to 255).
     float key[16], centred[3][16];
+    std::int32_t color[16];
 #if TOVTEX_SSE2
     for (int g = 0; g < 16; g += 4) {
         const __m128 w = _mm_cvtepi32_ps(_mm_loadu_si128(reinterpret_cast<const __m128i*>(texels.weight + g)));
@@ -23,8 +26,13 @@ void SortAlongAxis(const SearchTexels& texels, const ColorMoments& moments, cons
             x[c] = _mm_loadu_ps(texels.ch[c] + g);
             _mm_storeu_ps(centred[c] + g, _mm_mul_ps(w, _mm_sub_ps(x[c], _mm_set1_ps(moments.mean[c]))));
         }
-        const __m128 t = _mm_add_ps(_mm_add_ps(_mm_mul_ps(_mm_set1_ps(axis[0]), x[0]), _mm_mul_ps(_mm_set1_ps(axis[1]), x[1])),
-                                    _mm_mul_ps(_mm_set1_ps(axis[2]), x[2]));
+        const __m128i packed = _mm_or_si128(
+            _mm_or_si128(_mm_slli_epi32(_mm_cvttps_epi32(x[0]), 16), _mm_slli_epi32(_mm_cvttps_epi32(x[1]), 8)),
+            _mm_cvttps_epi32(x[2]));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(color + g), packed);
+        const __m128 t =
+            _mm_add_ps(_mm_add_ps(_mm_mul_ps(_mm_set1_ps(axis[0]), x[0]), _mm_mul_ps(_mm_set1_ps(axis[1]), x[1])),
+                       _mm_mul_ps(_mm_set1_ps(axis[2]), x[2]));
         _mm_storeu_ps(key + g, t);
     }
 #else
@@ -34,6 +42,8 @@ void SortAlongAxis(const SearchTexels& texels, const ColorMoments& moments, cons
             centred[c][i] = w * (texels.ch[c][i] - moments.mean[c]);
         }
         key[i] = axis[0] * texels.ch[0][i] + axis[1] * texels.ch[1][i] + axis[2] * texels.ch[2][i];
+        color[i] = static_cast<std::int32_t>(texels.ch[0][i]) << 16 | static_cast<std::int32_t>(texels.ch[1][i]) << 8 |
+                   static_cast<std::int32_t>(texels.ch[2][i]);
     }
 #endif
     int order[16];
@@ -44,10 +54,16 @@ void SortAlongAxis(const SearchTexels& texels, const ColorMoments& moments, cons
     for (int c = 0; c < 3; ++c) {
         out.mean[c] = moments.mean[c];
         out.channel[c] = static_cast<float>(texels.channel[c]);
-        out.sum[c][0] = 0.0f;
     }
-    out.weight[0] = 0.0f;
-    out.texel[0] = 0;
+    // Every entry zero to begin with: the loop below writes entries 1 to
+    // count, and eight lanes may be read from any entry up to count.
+    for (int k = 0; k < 24; ++k) {
+        out.weight[k] = 0.0f;
+        out.texel[k] = 0;
+        for (int c = 0; c < 3; ++c) {
+            out.sum[c][k] = 0.0f;
+        }
+    }
     // Texels of one colour share a key and stand side by side: they become
     // one entry of their summed weight. A split between equal colours never
     // fits better than keeping them together, and every texel fewer cuts
@@ -59,8 +75,7 @@ void SortAlongAxis(const SearchTexels& texels, const ColorMoments& moments, cons
     for (int k = 0; k < n; ++k) {
         const int i = order[k];
         const int prev = k > 0 ? order[k - 1] : i;
-        const bool same = k > 0 && texels.ch[0][i] == texels.ch[0][prev] && texels.ch[1][i] == texels.ch[1][prev] &&
-                          texels.ch[2][i] == texels.ch[2][prev];
+        const bool same = k > 0 && color[i] == color[prev];
         m += same ? 0 : 1;
         out.texel[m] = i;
         weight += static_cast<float>(texels.weight[i]);
@@ -71,14 +86,6 @@ void SortAlongAxis(const SearchTexels& texels, const ColorMoments& moments, cons
         }
     }
     out.count = m;
-    // Eight lanes may be read from any entry up to count.
-    for (int k = m + 1; k < 24; ++k) {
-        out.weight[k] = 0.0f;
-        out.texel[k] = 0;
-        for (int c = 0; c < 3; ++c) {
-            out.sum[c][k] = 0.0f;
-        }
-    }
 }
 
 namespace {
