@@ -418,4 +418,62 @@ SplitFit BestThreeSplit(const SortedSums& s, const SplitWindow& w, SplitForm for
     return FitOf(s, pick.merit, ThreeDet(4.0f * s.total, a, b), a, x, 8.0f, 4.0f, 4.0f, 4.0f);
 }
 
+int BestTwoSplit(const SortedSums& s, SplitForm form, float& between) {
+    int split = 0;
+    float most = 0.0f;
+#if TOVTEX_SSE2
+    if (form != SplitForm::PLAIN) {
+        // Lane l takes i = 1 + l, 5 + l, ... and keeps its first largest;
+        // of the lanes' the largest, the least i on ties, as the plain loop
+        // finds. Lanes past count read the padding; their results, whatever
+        // they are, are masked out.
+        const __m128 total = _mm_set1_ps(s.total);
+        const __m128i count = _mm_set1_epi32(s.count);
+        __m128 best = _mm_setzero_ps();
+        __m128i at = _mm_setzero_si128();
+        for (int i = 1; i < s.count; i += 4) {
+            const __m128i place = _mm_add_epi32(_mm_set1_epi32(i), _mm_setr_epi32(0, 1, 2, 3));
+            const __m128 wa = _mm_loadu_ps(s.weight + i);
+            __m128 x = _mm_setzero_ps();
+            for (int c = 0; c < 3; ++c) {
+                const __m128 sum = _mm_loadu_ps(s.sum[c] + i);
+                const __m128 term = _mm_mul_ps(_mm_mul_ps(_mm_set1_ps(s.channel[c]), sum), sum);
+                x = c == 0 ? term : _mm_add_ps(x, term);
+            }
+            const __m128 b = _mm_div_ps(_mm_mul_ps(x, total), _mm_mul_ps(wa, _mm_sub_ps(total, wa)));
+            const __m128 better = _mm_and_ps(_mm_castsi128_ps(_mm_cmplt_epi32(place, count)), _mm_cmpgt_ps(b, best));
+            best = _mm_or_ps(_mm_and_ps(better, b), _mm_andnot_ps(better, best));
+            at = _mm_or_si128(_mm_and_si128(_mm_castps_si128(better), place),
+                              _mm_andnot_si128(_mm_castps_si128(better), at));
+        }
+        alignas(16) float lane[4];
+        alignas(16) std::int32_t lanePlace[4];
+        _mm_store_ps(lane, best);
+        _mm_store_si128(reinterpret_cast<__m128i*>(lanePlace), at);
+        for (int l = 0; l < 4; ++l) {
+            if (lane[l] > most || (lane[l] == most && lanePlace[l] != 0 && lanePlace[l] < split)) {
+                most = lane[l];
+                split = lanePlace[l];
+            }
+        }
+        between = most;
+        return split;
+    }
+#else
+    (void)form;
+#endif
+    for (int i = 1; i < s.count; ++i) {
+        const float wa = s.weight[i], wb = s.total - wa;
+        const float x = s.channel[0] * s.sum[0][i] * s.sum[0][i] + s.channel[1] * s.sum[1][i] * s.sum[1][i] +
+                        s.channel[2] * s.sum[2][i] * s.sum[2][i];
+        const float b = x * s.total / (wa * wb);
+        if (b > most) {
+            most = b;
+            split = i;
+        }
+    }
+    between = most;
+    return split;
+}
+
 }  // namespace dxt_search

@@ -24,9 +24,9 @@ namespace dxt_search {
 // can be read from any k up to count.
 struct SortedSums {
     int count;
-    float total;      // the texels' summed weight
-    float mean[3];    // red, green, blue
-    float squares;    // sum of w x channel weight x (colour - mean)^2
+    float total;    // the texels' summed weight
+    float mean[3];  // red, green, blue
+    float squares;  // sum of w x channel weight x (colour - mean)^2
     float channel[3];
     float weight[24];
     float sum[3][24];  // sums of w x (colour - mean)
@@ -68,5 +68,12 @@ SplitFit BestFourSplit(const SortedSums& s, const SplitWindow& w, SplitForm form
 
 // Three clusters: [0, i) on c0, [i, j) on the midpoint, the rest on c1.
 SplitFit BestThreeSplit(const SortedSums& s, const SplitWindow& w, SplitForm form);
+
+// Two groups, [0, i) and [i, count): the i whose groups lie furthest apart,
+// the spread between them |X_i|^2 T / (W_i (T - W_i)) (colours centred,
+// channel weights applied) the largest, the first on ties; 0 when no split
+// parts them. between: that spread. The SSE2 form (either vector form)
+// takes four splits at once with the plain form's operations.
+int BestTwoSplit(const SortedSums& s, SplitForm form, float& between);
 
 }  // namespace dxt_search
