@@ -93,8 +93,10 @@ namespace {
 // The pairs of a window, j from lo[1] to hi[1], k from the larger of j and
 // lo[2] to hi[2].
 void BuildPairs(const SortedSums& s, const SplitWindow& w, SplitPairs& out) {
+    // first[] in whole: zero below the window, set within it, the count of
+    // pairs above it (fixed-length passes, not calls to fill a few slots).
     int n = 0;
-    for (int i = 0; i <= w.lo[1] && i < 25; ++i) {
+    for (int i = 0; i < 25; ++i) {
         out.first[i] = 0;
     }
     for (int j = w.lo[1]; j <= w.hi[1]; ++j) {
@@ -127,17 +129,21 @@ void BuildPairs(const SortedSums& s, const SplitWindow& w, SplitPairs& out) {
 #endif
         n += w.hi[2] - k0 + 1 > 0 ? w.hi[2] - k0 + 1 : 0;
     }
-    for (int i = w.hi[1] + 1; i < 25; ++i) {
-        out.first[i] = n;
+    for (int i = 0; i < 25; ++i) {
+        out.first[i] = i > w.hi[1] ? n : out.first[i];
     }
     out.count = n;
     // Lanes past the last pair are read, never chosen.
-    for (int p = n; p < n + 8; ++p) {
-        out.a[p] = 0.0f;
-        out.b[p] = 0.0f;
-        for (int c = 0; c < 3; ++c) {
-            out.x[c][p] = 0.0f;
+    float* const padding[5] = {out.a + n, out.b + n, out.x[0] + n, out.x[1] + n, out.x[2] + n};
+    for (float* p : padding) {
+#if TOVTEX_SSE2
+        _mm_storeu_ps(p, _mm_setzero_ps());
+        _mm_storeu_ps(p + 4, _mm_setzero_ps());
+#else
+        for (int l = 0; l < 8; ++l) {
+            p[l] = 0.0f;
         }
+#endif
     }
 }
 
