@@ -71,24 +71,24 @@ const DWORD* StoredPixels(D3DFORMAT format, const DWORD* pixels, DWORD* premulti
 
 // A one-colour block is taken straight from its pixels, to the very block
 // the full path would choose; best searches such blocks further unless that
-// block already meets them closely. Normal answers a block repeating the
-// last one of sixteen equal pixels before reading its facts. False when the
-// block needs the search.
+// block already meets them closely. A block repeating the last one of
+// sixteen equal pixels is answered before its facts are read. False when
+// the block needs the search.
 bool FitWithoutSearch(D3DFORMAT format, const DWORD* stored, std::uint16_t texels, const DxtEncodeOptions& options,
                       ColorChoice& color) {
-    FlatBlock flat;
-    const bool normal = options.quality != DXT_QUALITY_BEST;
-    if (normal && RepeatedUniformBlock(format, stored, texels, options, color)) {
+    if (RepeatedUniformBlock(format, stored, texels, options, color)) {
         return true;
     }
+    FlatBlock flat;
     if (!PrepareFlatBlock(format, stored, texels, options, flat)) {
         return false;
     }
     color = flat.used == 0 ? NothingSeen(flat.transparent) : FitFlatBlockRemembered(flat);
-    if (normal) {
-        KeepUniformBlock(format, stored, texels, options, color);
+    if (options.quality == DXT_QUALITY_BEST && !BestKeepsFlatBlock(flat, color)) {
+        return false;
     }
-    return normal || BestKeepsFlatBlock(flat, color);
+    KeepUniformBlock(format, stored, texels, options, color);
+    return true;
 }
 
 // The colour chosen, and the alpha the format holds, written to the block.

@@ -644,34 +644,42 @@ TEST(DxtQualityEncoder, OneColourBlocksMatchTheFullPath) {
         }
     }
     // A block of sixteen equal pixels repeating the last such block is
-    // written as when fitted afresh, whichever format and options the last
-    // one had.
-    const auto encode = [](const Setting& s, DWORD pixel, BYTE* block) {
+    // written as when fitted afresh, whichever format, options and quality
+    // the last one had.
+    const auto encode = [](const Setting& s, DxtQuality quality, DWORD pixel, BYTE* block) {
         Pixels pixels;
         pixels.fill(pixel);
         DxtEncodeOptions options;
         options.alphaThreshold = s.threshold;
         options.perceptual = s.perceptual;
+        options.quality = quality;
         return EncodeDxtBlockMeasured(s.format, pixels.data(), s.texels, options, block);
     };
-    const auto fresh = [&](const Setting& s, DWORD pixel, BYTE* block) {
-        encode(s, Argb(255, 1, 2, 3), block);
-        return encode(s, pixel, block);
+    const auto fresh = [&](const Setting& s, DxtQuality quality, DWORD pixel, BYTE* block) {
+        encode(s, quality, Argb(255, 1, 2, 3), block);
+        return encode(s, quality, pixel, block);
     };
     std::vector<Setting> settings(std::begin(SETTINGS), std::end(SETTINGS));
     settings.push_back({D3DFMT_DXT5, ALL_TEXELS, 128, true});
+    const DxtQuality qualities[4][2] = {{DXT_QUALITY_NORMAL, DXT_QUALITY_NORMAL},
+                                        {DXT_QUALITY_BEST, DXT_QUALITY_BEST},
+                                        {DXT_QUALITY_NORMAL, DXT_QUALITY_BEST},
+                                        {DXT_QUALITY_BEST, DXT_QUALITY_NORMAL}};
     for (const Setting& other : settings) {
         for (const Setting& s : settings) {
-            for (DWORD pixel : {Argb(255, 10, 200, 30), Argb(129, 10, 200, 30), Argb(0, 10, 200, 30)}) {
-                BYTE expected[2][16], seen[2][16];
-                const DxtBlockError e0 = fresh(other, pixel, expected[0]), e1 = fresh(s, pixel, expected[1]);
-                const DxtBlockError s0 = encode(other, pixel, seen[0]), s1 = encode(s, pixel, seen[1]);
-                EXPECT_EQ(0, std::memcmp(expected[0], seen[0], DxtBlockBytes(other.format)));
-                EXPECT_EQ(0, std::memcmp(expected[1], seen[1], DxtBlockBytes(s.format)));
-                EXPECT_EQ(e0.color, s0.color);
-                EXPECT_EQ(e1.color, s1.color);
-                EXPECT_EQ(e0.alpha, s0.alpha);
-                EXPECT_EQ(e1.alpha, s1.alpha);
+            for (const auto& q : qualities) {
+                for (DWORD pixel : {Argb(255, 10, 200, 30), Argb(129, 10, 200, 30), Argb(0, 10, 200, 30)}) {
+                    BYTE expected[2][16], seen[2][16];
+                    const DxtBlockError e0 = fresh(other, q[0], pixel, expected[0]);
+                    const DxtBlockError e1 = fresh(s, q[1], pixel, expected[1]);
+                    const DxtBlockError s0 = encode(other, q[0], pixel, seen[0]), s1 = encode(s, q[1], pixel, seen[1]);
+                    EXPECT_EQ(0, std::memcmp(expected[0], seen[0], DxtBlockBytes(other.format)));
+                    EXPECT_EQ(0, std::memcmp(expected[1], seen[1], DxtBlockBytes(s.format)));
+                    EXPECT_EQ(e0.color, s0.color);
+                    EXPECT_EQ(e1.color, s1.color);
+                    EXPECT_EQ(e0.alpha, s0.alpha);
+                    EXPECT_EQ(e1.alpha, s1.alpha);
+                }
             }
         }
     }
