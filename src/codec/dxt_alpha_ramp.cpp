@@ -167,12 +167,12 @@ namespace {
 // neighbouring fields joined in ever wider lanes (6 bits in 16, 12 in 32,
 // 24 in 64), then the two halves.
 std::uint64_t PackIndices(__m128i bytes) {
-    const __m128i pairs =
-        _mm_or_si128(_mm_and_si128(bytes, _mm_set1_epi16(0xFF)), _mm_slli_epi16(_mm_srli_epi16(bytes, 8), 3));
-    const __m128i quads =
-        _mm_or_si128(_mm_and_si128(pairs, _mm_set1_epi32(0xFFFF)), _mm_slli_epi32(_mm_srli_epi32(pairs, 16), 6));
-    const __m128i eights =
-        _mm_or_si128(_mm_and_si128(quads, _mm_set_epi32(0, -1, 0, -1)), _mm_slli_epi64(_mm_srli_epi64(quads, 32), 12));
+    const __m128i pairs = _mm_or_si128(_mm_and_si128(bytes, _mm_set1_epi16(0xFF)),
+                                       _mm_slli_epi16(_mm_srli_epi16(bytes, 8), 3));
+    const __m128i quads = _mm_or_si128(_mm_and_si128(pairs, _mm_set1_epi32(0xFFFF)),
+                                       _mm_slli_epi32(_mm_srli_epi32(pairs, 16), 6));
+    const __m128i eights = _mm_or_si128(_mm_and_si128(quads, _mm_set_epi32(0, -1, 0, -1)),
+                                        _mm_slli_epi64(_mm_srli_epi64(quads, 32), 12));
     alignas(16) std::uint64_t halves[2];
     _mm_store_si128(reinterpret_cast<__m128i*>(halves), eights);
     return halves[0] | halves[1] << 24;

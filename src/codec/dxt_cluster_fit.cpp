@@ -141,12 +141,12 @@ bool SamePair(unsigned a, unsigned b, bool fourColor, const ColorChoice& choice)
 // level). The best split into two groups along the axis is found, and
 // where it leaves little spread within the groups, the groups are also
 // placed on the inner entries, each placement quantised and judged.
-// The groups are placed only where their own spread (the error with each
-// group on its mean) is below TWO_GROUP_REACH times the error of the best
-// block found: each placement puts a group on one entry or two, and where
-// the groups alone err more than twice that block, the placements won about
+//
+// Nor are they placed where their own spread (the error with each group on
+// its mean, about the least a placement reaches) is TWO_GROUP_REACH times
+// the error of the best block found or more: there the placements won about
 // one block in a hundred, by little (the error of the pictures measured
-// rose by at most 0.06%), at three judgements a block.
+// rose by at most 0.06% without them), at three judgements a block.
 constexpr float TWO_GROUP_SPREAD = 0.5f;
 constexpr float TWO_GROUP_REACH = 2.0f;
 

@@ -11,11 +11,11 @@
 namespace dxt_search {
 
 void SortAlongAxis(const SearchTexels& texels, const ColorMoments& moments, const float* axis, SortedSums& out) {
-    // Per texel its key along the axis and its weighted colour less the
-    // mean, element by element (the vector form does the very same
-    // operations four texels at a time).
-    // Each texel's colour packed in one word, to tell equal colours apart
-    // with one comparison (the channels are whole numbers of 0 to 255).
+    // Per texel its key along the axis, its weighted colour less the mean,
+    // element by element (the vector form does the very same operations
+    // four texels at a time), and its colour packed in one word, to tell
+    // equal colours apart with one comparison (the channels are whole
+    // numbers of 0 to 255).
     float key[16], centred[3][16];
     std::int32_t color[16];
 #if TOVTEX_SSE2

@@ -24,9 +24,9 @@ namespace dxt_search {
 // can be read from any k up to count.
 struct SortedSums {
     int count;
-    float total;    // the texels' summed weight
-    float mean[3];  // red, green, blue
-    float squares;  // sum of w x channel weight x (colour - mean)^2
+    float total;      // the texels' summed weight
+    float mean[3];    // red, green, blue
+    float squares;    // sum of w x channel weight x (colour - mean)^2
     float channel[3];
     float weight[24];
     float sum[3][24];  // sums of w x (colour - mean)
