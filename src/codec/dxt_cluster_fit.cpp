@@ -22,9 +22,9 @@ struct StartEntries {
 };
 
 StartEntries CountStartEntries(const SortedSums& s, const ColorChoice& start) {
-    // Per index a 16-bit field of two running sums (entries, and the sum of
-    // their places e): at most 16 entries, places summing to at most 136.
-    // The sums stay in registers where counts kept in an array by index
+    // Two running sums, the entries and their places e, each a word with a
+    // 16-bit field per index (at most 16 entries, places summing to at most
+    // 136). They stay in registers, where counts kept in an array by index
     // would wait on the last store to the same index, as sorted texels
     // mostly share it with their neighbour.
     std::uint64_t entries = 0, places = 0;

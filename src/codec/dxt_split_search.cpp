@@ -440,12 +440,12 @@ int BestTwoSplit(const SortedSums& s, SplitForm form, float& between) {
         for (int i = 1; i < s.count; i += 4) {
             const __m128i place = _mm_add_epi32(_mm_set1_epi32(i), _mm_setr_epi32(0, 1, 2, 3));
             const __m128 wa = _mm_loadu_ps(s.weight + i);
-            __m128 x = _mm_setzero_ps();
+            __m128 term[3];
             for (int c = 0; c < 3; ++c) {
                 const __m128 sum = _mm_loadu_ps(s.sum[c] + i);
-                const __m128 term = _mm_mul_ps(_mm_mul_ps(_mm_set1_ps(s.channel[c]), sum), sum);
-                x = c == 0 ? term : _mm_add_ps(x, term);
+                term[c] = _mm_mul_ps(_mm_mul_ps(_mm_set1_ps(s.channel[c]), sum), sum);
             }
+            const __m128 x = _mm_add_ps(_mm_add_ps(term[0], term[1]), term[2]);
             const __m128 b = _mm_div_ps(_mm_mul_ps(x, total), _mm_mul_ps(wa, _mm_sub_ps(total, wa)));
             const __m128 better = _mm_and_ps(_mm_castsi128_ps(_mm_cmplt_epi32(place, count)), _mm_cmpgt_ps(b, best));
             best = _mm_or_ps(_mm_and_ps(better, b), _mm_andnot_ps(better, best));
