@@ -429,14 +429,13 @@ int BestTwoSplit(const SortedSums& s, SplitForm form, float& between) {
     float most = 0.0f;
 #if TOVTEX_SSE2
     if (form != SplitForm::PLAIN) {
-        // Lane l takes i = 1 + l, 5 + l, ... and keeps its first largest;
-        // of the lanes' the largest, the least i on ties, as the plain loop
-        // finds. Lanes past count read the padding; their results, whatever
-        // they are, are masked out.
+        // Lane l takes i = 1 + l, 5 + l, ...; the lanes' picks give the
+        // first largest, as the plain loop finds, where it is above zero.
+        // Lanes past count read the padding; their results, whatever they
+        // are, are masked out.
         const __m128 total = _mm_set1_ps(s.total);
         const __m128i count = _mm_set1_epi32(s.count);
-        __m128 best = _mm_setzero_ps();
-        __m128i at = _mm_setzero_si128();
+        LanePicksSse2 picks;
         for (int i = 1; i < s.count; i += 4) {
             const __m128i place = _mm_add_epi32(_mm_set1_epi32(i), _mm_setr_epi32(0, 1, 2, 3));
             const __m128 wa = _mm_loadu_ps(s.weight + i);
@@ -447,20 +446,13 @@ int BestTwoSplit(const SortedSums& s, SplitForm form, float& between) {
             }
             const __m128 x = _mm_add_ps(_mm_add_ps(term[0], term[1]), term[2]);
             const __m128 b = _mm_div_ps(_mm_mul_ps(x, total), _mm_mul_ps(wa, _mm_sub_ps(total, wa)));
-            const __m128 better = _mm_and_ps(_mm_castsi128_ps(_mm_cmplt_epi32(place, count)), _mm_cmpgt_ps(b, best));
-            best = _mm_or_ps(_mm_and_ps(better, b), _mm_andnot_ps(better, best));
-            at = _mm_or_si128(_mm_and_si128(_mm_castps_si128(better), place),
-                              _mm_andnot_si128(_mm_castps_si128(better), at));
+            const __m128 inside = _mm_castsi128_ps(_mm_cmplt_epi32(place, count));
+            picks.Keep(_mm_or_ps(_mm_and_ps(inside, b), _mm_andnot_ps(inside, _mm_set1_ps(-1.0f))), place);
         }
-        alignas(16) float lane[4];
-        alignas(16) std::int32_t lanePlace[4];
-        _mm_store_ps(lane, best);
-        _mm_store_si128(reinterpret_cast<__m128i*>(lanePlace), at);
-        for (int l = 0; l < 4; ++l) {
-            if (lane[l] > most || (lane[l] == most && lanePlace[l] != 0 && lanePlace[l] < split)) {
-                most = lane[l];
-                split = lanePlace[l];
-            }
+        const SplitPick pick = picks.Pick();
+        if (pick.merit > most) {
+            most = pick.merit;
+            split = pick.place;
         }
         between = most;
         return split;
